@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Korvex needs and that are not there yet.
+# Usage: scripts/setup.sh [run|test]   (test also brings what the tests need)
+set -euo pipefail
+
+packages=(build-essential cmake qt6-base-dev libgl-dev fonts-leckerli-one)
+if [ "${1:-run}" = test ]; then
+  packages+=(xvfb xauth xdotool x11-utils pandoc clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
