@@ -1,0 +1,696 @@
+// The game engine: rolling, selecting, scoring, round end, the clock and the cover.
+#include "game/Game.h"
+#include "game/GameRandom.h"
+#include "game/TimerService.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+qint32 saturate(qint64 v)
+{
+    if (v > std::numeric_limits<qint32>::max())
+        return std::numeric_limits<qint32>::max();
+    if (v < std::numeric_limits<qint32>::min())
+        return std::numeric_limits<qint32>::min();
+    return qint32(v);
+}
+
+// Halves go to the even neighbour (the default rounding mode).
+qint64 roundHalfEven(double v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    return std::llrint(v);
+}
+
+// 10 x 2^(count - 3) x unit, exact for every count that occurs.
+qint32 setValue(int count, int unit)
+{
+    return qint32(roundHalfEven(std::ldexp(10.0, count - 3) * unit));
+}
+
+} // namespace
+
+Game::Game(TimerService &timers, GameUi &ui, QObject *parent)
+    : QObject(parent), m_timers(timers), m_ui(ui)
+{
+    // Each die reseeds the generator when it is made.
+    for (int n = 1; n <= 6; ++n)
+        gameRandom().randomize(m_timers.msecsSinceMidnightUtc());
+}
+
+Game::~Game()
+{
+    for (int n = 1; n <= 6; ++n)
+        if (m_dice[n].timer)
+            m_timers.stopTimer(m_dice[n].timer);
+    if (m_stopWatch)
+        m_timers.stopTimer(m_stopWatch);
+}
+
+// ---------------------------------------------------------------- die states
+
+int Game::dieIndexByName(const QString &name)
+{
+    for (int n = 1; n <= 6; ++n)
+        if (name.compare(QStringLiteral("RxDice") + QString::number(n), Qt::CaseInsensitive) == 0)
+            return n;
+    return 0;
+}
+
+int Game::DiceState(int index, int mode)
+{
+    const int n = dieIndexByName(QStringLiteral("RxDice") + QString::number(index));
+    if (n == 0)
+        return -1;
+    DieModel &d = m_dice[n];
+    if (mode == -1)
+        return (d.color >= DieFree && d.color <= DieKept) ? d.color : -1;
+    if (mode < DieFree || mode > DieKept)
+        return -1;
+    if (d.color != mode) {
+        d.color = mode;
+        emit dieChanged(n);
+    }
+    return mode;
+}
+
+void Game::setDieValue(int n, int face)
+{
+    if (face < 1 || face > 6 || m_dice[n].value == face)
+        return;
+    m_dice[n].value = face;
+    emit dieChanged(n);
+}
+
+// ---------------------------------------------------------------- rolling
+
+void Game::setRotate(int n, bool on)
+{
+    DieModel &d = m_dice[n];
+    if (on == d.rotate)
+        return;
+    if (!on) {
+        // The timer runs on; its next tick makes the last step and stops.
+        d.rotate = false;
+        return;
+    }
+    if (!d.timer)
+        d.timer = m_timers.startTimer(d.interval, [this, n] { dieStep(n); });
+    d.rotate = true;
+    d.startTime = m_timers.tickCount();
+    RxDice1Start(n);
+}
+
+void Game::RxDice1Start(int n)
+{
+    m_dice[n].autoStopInterval = (gameRandom().random(20) + 1) * 100;
+}
+
+void Game::dieStep(int n)
+{
+    DieModel &d = m_dice[n];
+    int v = gameRandom().random(6) + 1;
+    if (v == d.value)
+        v = d.value == 1 ? 2 : d.value - 1;
+    setDieValue(n, v);
+    if (!d.rotate) {
+        if (d.timer) {
+            m_timers.stopTimer(d.timer);
+            d.timer = 0;
+        }
+        RxDice1Stop(n);
+        return;
+    }
+    if (d.autoStopInterval != 0) {
+        const quint32 now = m_timers.tickCount();
+        if (now < d.startTime || quint64(now - d.startTime) >= quint64(quint32(d.autoStopInterval)))
+            d.rotate = false;
+    }
+}
+
+void Game::RxDice1Stop(int)
+{
+    RollingDice -= 1;
+    if (RollingDice == 0)
+        EvaluateRoll();
+}
+
+void Game::setMenuEnabled(bool on)
+{
+    if (m_menuEnabled == on)
+        return;
+    m_menuEnabled = on;
+    changed();
+}
+
+void Game::btRollClick()
+{
+    int selected = 0;
+    for (int f = 1; f <= 6; ++f)
+        selected += gs.SelCount[f];
+    if (!gs.NewRound && selected == 0) {
+        ShowMsg(texts.msgNoSel, -1);
+        return;
+    }
+    gs.SubScore = saturate(qint64(gs.SubScore) + gs.SelScore);
+    setESubScore(gs.SubScore);
+    setMenuEnabled(false);
+    setChoiceVisible(rg10, false);
+    setChoiceVisible(rg5, false);
+    gs.NewRound = false;
+    for (int n = 1; n <= 6; ++n)
+        if (m_dice[n].rotate)
+            return;
+    for (int i = 1; i <= 6; ++i) {
+        gs.RollCount[i] = 0;
+        gs.SelCount[i] = 0;
+        if (DiceState(i) == DieSelected) {
+            DiceState(i, DieKept);
+            gs.KeptCount += 1;
+        }
+    }
+    if (gs.KeptCount == 6) {
+        // Hot dice: all six roll again within the same round.
+        gs.KeptCount = 0;
+        for (int n = 1; n <= 6; ++n)
+            DiceState(n, DieFree);
+    }
+    gameRandom().randomize(m_timers.msecsSinceMidnightUtc());
+    RollingDice = 0;
+    for (int n = 1; n <= 6; ++n) {
+        if (DiceState(n) == DieFree) {
+            RollingDice += 1;
+            setRotate(n, true);
+        }
+    }
+    changed();
+}
+
+void Game::EvaluateRoll()
+{
+    setMenuEnabled(true);
+    int kept = 0;
+    for (int n = 1; n <= 6; ++n) {
+        const int v = m_dice[n].value;
+        gs.SelCount[n] = 0;
+        if (DiceState(n) == DieKept)
+            kept += 1;
+        else
+            gs.RollCount[v] += 1;
+    }
+    const bool bust = gs.RollCount[1] == 0 && gs.RollCount[5] == 0 && gs.RollCount[2] < 3
+            && gs.RollCount[3] < 3 && gs.RollCount[4] < 3 && gs.RollCount[6] < 3;
+    changed();
+    if (!bust)
+        return;
+    ScoreSelection(kept == 0 ? -1 : 0);
+}
+
+// ---------------------------------------------------------------- selecting and scoring
+
+void Game::RxDice1Click(int n)
+{
+    if (n < 1 || n > 6)
+        return;
+    if (m_dice[n].rotate || RollingDice != 0 || gs.NewRound || DiceState(n) == DieKept)
+        return;
+    const int v = m_dice[n].value;
+    if (v == 1 || v == 5) {
+        if (DiceState(n) == DieFree) {
+            DiceState(n, DieSelected);
+            gs.SelCount[v] += 1;
+        } else {
+            DiceState(n, DieFree);
+            gs.SelCount[v] -= 1;
+        }
+        BuildChoices(v);
+    } else {
+        SelectGroup(v, n);
+    }
+    ScoreSelection(1);
+}
+
+void Game::SelectGroup(int v, int n)
+{
+    qint32 &count = gs.SelCount[v];
+    if (gs.RollCount[v] < 3)
+        return;
+    if (count >= 4) {
+        if (DiceState(n) == DieFree) {
+            DiceState(n, DieSelected);
+            count += 1;
+        } else {
+            DiceState(n, DieFree);
+            count -= 1;
+        }
+        return;
+    }
+    if (DiceState(n) == DieFree) {
+        if (count == 3) {
+            DiceState(n, DieSelected);
+            count += 1;
+        } else {
+            for (int k = 1; k <= 6 && count < 3; ++k) {
+                if (DiceState(k) == DieFree && m_dice[k].value == v) {
+                    DiceState(k, DieSelected);
+                    count += 1;
+                }
+            }
+        }
+    } else {
+        if (count == 3) {
+            for (int k = 1; k <= 6 && count != 0; ++k) {
+                if (DiceState(k) == DieSelected && m_dice[k].value == v) {
+                    DiceState(k, DieFree);
+                    count -= 1;
+                }
+            }
+        } else {
+            DiceState(n, DieFree);
+            count -= 1;
+        }
+    }
+}
+
+void Game::BuildChoices(int f)
+{
+    if (f != 1 && f != 5)
+        return;
+    ChoiceList &list = f == 1 ? rg10 : rg5;
+    qint32 *choice = f == 1 ? gs.OnesChoice : gs.FivesChoice;
+    const int unit = f == 1 ? 10 : 5;
+    const QString single = f == 1 ? QStringLiteral(" * 10") : QStringLiteral(" * 5");
+    const int c = gs.SelCount[f];
+    if (c < 3 || c > 6)
+        return;
+    list.caption = f == 1 ? texts.s10 : texts.s5;
+    list.items.clear();
+    list.itemIndex = -1;
+    const qint32 full = setValue(c, unit);
+    list.items << QStringLiteral("Full : ") + QString::number(full);
+    choice[0] = full;
+    for (int k = 1; k <= c - 3; ++k) {
+        const qint32 part = setValue(c - k, unit);
+        list.items << QString::number(part) + QStringLiteral(" + (") + QString::number(k) + single
+                        + QStringLiteral(")");
+        choice[k] = part + k * unit;
+    }
+    list.items << QString::number(c) + single;
+    choice[c - 2] = c * unit;
+    if (list.itemIndex == -1)
+        list.itemIndex = 0;
+    list.visible = true;
+    changed();
+}
+
+int Game::choiceValue(const ChoiceList &list, const qint32 *table) const
+{
+    // A list without a chosen entry counts as its first entry (the full set).
+    const int index = list.itemIndex < 0 || list.itemIndex > 4 ? 0 : list.itemIndex;
+    return table[index];
+}
+
+void Game::setChoiceVisible(ChoiceList &list, bool visible)
+{
+    if (list.visible == visible)
+        return;
+    list.visible = visible;
+    changed();
+}
+
+void Game::ScoreSelection(int mode)
+{
+    if (mode == -1) {
+        gs.SubScore = -100;
+        setESubScore(-100);
+        ShowMsg(texts.msgCrash, -1);
+        EndRound(-100);
+        return;
+    }
+    if (mode == 0) {
+        gs.SubScore = 0;
+        setESubScore(0);
+        ShowMsg(texts.msgFail, -1);
+        EndRound(0);
+        return;
+    }
+    if (mode != 1)
+        return;
+    qint64 score = 0;
+    for (int f = 1; f <= 6; ++f) {
+        const int c = gs.SelCount[f];
+        if (f == 1 || f == 5) {
+            ChoiceList &list = f == 1 ? rg10 : rg5;
+            if (c >= 3) {
+                score += choiceValue(list, f == 1 ? gs.OnesChoice : gs.FivesChoice);
+            } else {
+                setChoiceVisible(list, false);
+                score += qint64(c) * (f == 1 ? 10 : 5);
+            }
+        } else if (c >= 3 && c <= 6) {
+            score += roundHalfEven(std::ldexp(10.0, c - 3) * f);
+        }
+    }
+    gs.SelScore = saturate(score);
+    setESubScore(saturate(qint64(gs.SubScore) + gs.SelScore));
+    changed();
+}
+
+void Game::rg10Click()
+{
+    ScoreSelection(1);
+}
+
+void Game::chooseEntry(int face, int index)
+{
+    ChoiceList &list = face == 1 ? rg10 : rg5;
+    if (!list.visible || index < 0 || index >= list.items.size())
+        return;
+    list.itemIndex = index;
+    rg10Click();
+}
+
+void Game::btDoneClick()
+{
+    // A roll in flight cannot be banked around: its risk belongs to the round.
+    if (RollingDice != 0)
+        return;
+    ScoreSelection(1);
+    const qint64 p = qint64(gs.SubScore) + gs.SelScore;
+    if (p > 0)
+        EndRound(saturate(p));
+}
+
+// ---------------------------------------------------------------- cheat buttons
+
+void Game::Button1Click(int face)
+{
+    if (RollingDice != 0 || face < 1 || face > 6)
+        return;
+    for (int n = 1; n <= 6; ++n) {
+        if (DiceState(n) != DieKept) {
+            setDieValue(n, face);
+            DiceState(n, DieFree);
+        }
+    }
+    for (int f = 1; f <= 6; ++f) {
+        gs.RollCount[f] = 0;
+        gs.SelCount[f] = 0;
+    }
+    EvaluateRoll();
+    ScoreSelection(1);
+}
+
+void Game::Button4Click()
+{
+    if (RollingDice != 0)
+        return;
+    for (int n = 1; n <= 6; ++n) {
+        if (DiceState(n) != DieKept) {
+            setDieValue(n, n <= 3 ? 1 : 5);
+            DiceState(n, DieFree);
+        }
+    }
+    for (int f = 1; f <= 6; ++f) {
+        gs.RollCount[f] = 0;
+        gs.SelCount[f] = 0;
+    }
+    EvaluateRoll();
+    ScoreSelection(1);
+}
+
+// ---------------------------------------------------------------- round end and game
+
+void Game::EndRound(qint32 points)
+{
+    gs.NewRound = true;
+    for (int n = 1; n <= 6; ++n) {
+        DiceState(n, DieFree);
+        gs.RollCount[n] = 0;
+        gs.SelCount[n] = 0;
+    }
+    gs.KeptCount = 0;
+    gs.SubScore = 0;
+    gs.SelScore = 0;
+    setESubScore(0);
+    setChoiceVisible(rg10, false);
+    setChoiceVisible(rg5, false);
+    changed();
+
+    const qint64 sum = qint64(gs.Total) + points;
+    // The remainder truncates toward zero, as C++ does.
+    const qint64 t = settings.Valid ? sum % 1000 : sum;
+    if (points > 0 && t > 395 && t < 505) {
+        ShowMsg(texts.msgBadIn, -1);
+        gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
+        setERnd(gs.RoundNo);
+        return;
+    }
+    if (points > 0 && sum > settings.Winner) {
+        ShowMsg(texts.msgExact, settings.Winner);
+        gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
+        setERnd(gs.RoundNo);
+        return;
+    }
+    gs.Total = saturate(sum);
+    setEScore(gs.Total);
+    if (gs.Total == settings.Winner) {
+        setStopWatch(false);
+        // ShowWin
+        ShowMsg(texts.msgWin, -1);
+        m_rollDoneEnabled = false;
+        changed();
+        if (onCheckTopTen && !onCheckTopTen())
+            return;
+        NewGame();
+        aPauseExecute();
+        return;
+    }
+    gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
+    setERnd(gs.RoundNo);
+}
+
+void Game::NewGame()
+{
+    gs.KeptCount = 0;
+    gs.Total = 0;
+    setEScore(0);
+    gs.RoundNo = 0;
+    setERnd(0);
+    setLTypeCaption(texts.gameTypeLabel(settings.Type, settings.Winner));
+    m_rollDoneEnabled = true;
+    m_coverVisible = false;
+    ElapsedSeconds = 0;
+    setStopWatch(true);
+    changed();
+    EndRound(0);
+}
+
+void Game::ShowMsg(const QString &text, qint64 number)
+{
+    QString shown = text;
+    if (number != -1) {
+        // Left to right, never looking again at what was put in.
+        const QString value = QString::number(number);
+        const QString mark = QStringLiteral("%1");
+        QString out;
+        int from = 0;
+        for (int at = shown.indexOf(mark); at >= 0; at = shown.indexOf(mark, from)) {
+            out += shown.mid(from, at - from) + value;
+            from = at + mark.size();
+        }
+        out += shown.mid(from);
+        shown = out;
+    }
+    emit messageShown(shown);
+    m_ui.showMessage(shown);
+}
+
+void Game::prepareFirstGame()
+{
+    NewGame();
+    m_contVisible = false;
+    setStopWatch(false);
+    m_coverVisible = true;
+    changed();
+}
+
+void Game::refreshLabels()
+{
+    changed();
+}
+
+void Game::setLTypeCaption(const QString &text)
+{
+    m_lType = text;
+    changed();
+}
+
+// ---------------------------------------------------------------- clock and cover
+
+QString Game::elapsedText(qint32 s)
+{
+    const qint32 hours = s / 3600;
+    const qint32 minutes = (s % 3600) / 60;
+    const qint32 seconds = s - 3600 * hours - 60 * minutes;
+    auto two = [](qint32 v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); };
+    return two(hours) + two(minutes) + two(seconds);
+}
+
+QString Game::ElapsedText() const
+{
+    return elapsedText(ElapsedSeconds);
+}
+
+void Game::StopWatchTimer()
+{
+    if (ElapsedSeconds < std::numeric_limits<qint32>::max())
+        ElapsedSeconds += 1;
+    const QString t = ElapsedText();
+    // From 100 hours on the hours take more than two places; minutes and
+    // seconds stay the last four.
+    const QString hours = t.left(t.size() - 4);
+    m_lTime = texts.lTime + QLatin1Char(' ') + hours + QLatin1Char(':') + t.mid(t.size() - 4, 2)
+            + QLatin1Char(':') + t.right(2);
+    emit clockChanged();
+}
+
+void Game::setStopWatch(bool enabled)
+{
+    if (enabled && !m_stopWatch) {
+        m_stopWatch = m_timers.startTimer(1000, [this] { StopWatchTimer(); });
+    } else if (!enabled && m_stopWatch) {
+        m_timers.stopTimer(m_stopWatch);
+        m_stopWatch = 0;
+    }
+}
+
+void Game::aPauseExecute()
+{
+    m_contVisible = qint64(gs.Total) + gs.SubScore + gs.RoundNo != 0 && gs.Total != settings.Winner;
+    if (!m_coverVisible) {
+        setStopWatch(false);
+        m_coverVisible = true;
+    }
+    changed();
+}
+
+void Game::btContClick()
+{
+    m_coverVisible = false;
+    setStopWatch(true);
+    changed();
+}
+
+void Game::btStartClick()
+{
+    m_coverVisible = false;
+    changed();
+    aNewExecute();
+}
+
+// ---------------------------------------------------------------- displays
+
+void Game::setESubScore(int v)
+{
+    m_eSubScore = v;
+}
+
+void Game::setEScore(int v)
+{
+    if (m_eScore == v)
+        return;
+    m_eScore = v;
+    eScoreChange();
+}
+
+void Game::setERnd(int v)
+{
+    if (m_eRnd == v)
+        return;
+    m_eRnd = v;
+    eRndChange();
+}
+
+void Game::eScoreChange()
+{
+    if (settings.Type == 1) {
+        m_eValue = gs.RoundNo == 0
+                ? QStringLiteral("0")
+                : QString::number(roundHalfEven(double(gs.Total) / gs.RoundNo * 100.0));
+    } else if (settings.Type == 2) {
+        m_eValue = QStringLiteral("Not done yet...");
+    }
+    changed();
+}
+
+void Game::eRndChange()
+{
+    if (settings.Type == 1) {
+        m_eValue = gs.RoundNo == 1
+                ? QStringLiteral("0")
+                : QString::number(roundHalfEven(double(gs.Total) / (qint64(gs.RoundNo) - 1) * 100.0));
+    } else if (settings.Type == 2) {
+        m_eValue = QStringLiteral("Not done yet...");
+    }
+    changed();
+}
+
+// ---------------------------------------------------------------- saved games
+
+Game::Snapshot Game::snapshot() const
+{
+    Snapshot s{};
+    for (int n = 1; n <= 6; ++n) {
+        const int c = m_dice[n].color;
+        s.dieState[n] = (c >= DieFree && c <= DieKept) ? c : -1;
+        s.face[n] = m_dice[n].value;
+        s.selCount[n] = gs.SelCount[n];
+        s.rollCount[n] = gs.RollCount[n];
+    }
+    s.subScore = gs.SubScore;
+    s.total = gs.Total;
+    s.roundNo = gs.RoundNo;
+    s.elapsedSeconds = ElapsedSeconds;
+    s.winner = settings.Winner;
+    return s;
+}
+
+void Game::restore(const Snapshot &s)
+{
+    for (int n = 1; n <= 6; ++n) {
+        DiceState(n, s.dieState[n]);
+        setDieValue(n, s.face[n] & 0xFF);
+        gs.SelCount[n] = s.selCount[n];
+        gs.RollCount[n] = s.rollCount[n];
+    }
+    gs.SubScore = s.subScore;
+    gs.Total = s.total;
+    gs.RoundNo = s.roundNo;
+    ElapsedSeconds = s.elapsedSeconds;
+    settings.Winner = s.winner;
+
+    // What the file does not carry follows from the dice.
+    gs.KeptCount = 0;
+    bool rolled = false;
+    for (int n = 1; n <= 6; ++n) {
+        if (DiceState(n) == DieKept)
+            gs.KeptCount += 1;
+        if (gs.RollCount[n] != 0)
+            rolled = true;
+    }
+    gs.NewRound = !rolled;
+    rg10 = ChoiceList();
+    rg5 = ChoiceList();
+    BuildChoices(1);
+    BuildChoices(5);
+    ScoreSelection(1);
+
+    m_eScore = gs.Total;
+    m_eSubScore = gs.SubScore;
+    m_eRnd = gs.RoundNo;
+    eRndChange();
+}

@@ -1,0 +1,158 @@
+// The game engine: the rules of rolling, selecting, scoring and banking, the
+// clock and the cover, kept free of widgets. The main window mirrors this
+// state and forwards the player's clicks to the handlers below.
+#pragma once
+
+#include "game/GameState.h"
+#include "game/GameTexts.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class TimerService;
+
+// Modal interactions the engine needs from whoever shows it.
+class GameUi
+{
+public:
+    virtual ~GameUi() = default;
+    // A modal box with the application's title and one OK button.
+    virtual void showMessage(const QString &text) = 0;
+};
+
+struct GameSettings
+{
+    qint32 Winner = 1000; // at least 1
+    bool Valid = false;
+    qint32 Type = 1;
+};
+
+class Game : public QObject
+{
+    Q_OBJECT
+
+public:
+    Game(TimerService &timers, GameUi &ui, QObject *parent = nullptr);
+    ~Game() override;
+
+    // --- state, read by the window and the records ---
+    GameState gs;
+    qint32 RollingDice = 0;
+    qint32 ElapsedSeconds = 0;
+    GameSettings settings;
+    GameTexts texts;
+    ChoiceList rg10, rg5;
+
+    const DieModel &die(int n) const { return m_dice[n]; }
+    int eSubScore() const { return m_eSubScore; }
+    int eScore() const { return m_eScore; }
+    int eRnd() const { return m_eRnd; }
+    QString eValue() const { return m_eValue; }
+    QString lTimeCaption() const { return m_lTime; }
+    QString lTypeCaption() const { return m_lType; }
+    bool menuEnabled() const { return m_menuEnabled; }
+    bool rollDoneEnabled() const { return m_rollDoneEnabled; }
+    bool coverVisible() const { return m_coverVisible; }
+    bool contVisible() const { return m_contVisible; }
+    bool stopWatchEnabled() const { return m_stopWatch != 0; }
+
+    // Called after a win with the clock stopped; returns false when the check
+    // failed, which ends the winning sequence there.
+    std::function<bool()> onCheckTopTen;
+
+    // --- die states ---
+    // Mode -1 reads (0, 1, 2, or -1 for none of them); 0, 1, 2 set; others do nothing.
+    int DiceState(int index, int mode = -1);
+    // The die named "RxDice" + n, compared without regard to case; 0 when none.
+    static int dieIndexByName(const QString &name);
+    void setDieValue(int n, int face);
+
+    // --- the player's actions ---
+    void btRollClick();
+    void btDoneClick();
+    void RxDice1Click(int n);
+    void rg10Click();
+    // Picks an entry of a choice list (face 1: rg10, face 5: rg5) as a click on it would.
+    void chooseEntry(int face, int index);
+    void Button1Click(int face); // the cheat buttons 1, 5 and 3
+    void Button4Click();         // the 1+5 cheat button
+    void aNewExecute() { NewGame(); }
+    void aPauseExecute();
+    void btStartClick();
+    void btContClick();
+
+    // --- round and game ---
+    void EndRound(qint32 points);
+    void NewGame();
+    void ShowMsg(const QString &text, qint64 number = -1);
+    void ScoreSelection(int mode);
+    void EvaluateRoll();
+    void SelectGroup(int face, int n);
+    void BuildChoices(int face);
+
+    // --- clock ---
+    QString ElapsedText() const;
+    static QString elapsedText(qint32 seconds);
+    void StopWatchTimer();
+    void setStopWatch(bool enabled);
+
+    // The first state after start-up: a game prepared behind the cover, clock stopped.
+    void prepareFirstGame();
+    // Rebuilds the texts that depend on the language or the settings.
+    void refreshLabels();
+    void setLTypeCaption(const QString &text);
+
+    // --- displays ---
+    void setESubScore(int v);
+    void setEScore(int v);
+    void setERnd(int v);
+    void eScoreChange();
+    void eRndChange();
+
+    // --- saved games ---
+    // Replaces the dice and the saved fields, then rebuilds what the file does
+    // not carry from the dice themselves.
+    struct Snapshot {
+        qint32 dieState[7];
+        qint32 face[7];
+        qint32 selCount[7];
+        qint32 rollCount[7];
+        qint32 subScore, total, roundNo, elapsedSeconds, winner;
+    };
+    Snapshot snapshot() const;
+    void restore(const Snapshot &s);
+
+    // Animation: one step of die n (called by its timer).
+    void dieStep(int n);
+
+signals:
+    void dieChanged(int n);
+    void stateChanged();
+    void clockChanged();
+    void messageShown(const QString &text);
+
+private:
+    void setRotate(int n, bool on);
+    void RxDice1Start(int n);
+    void RxDice1Stop(int n);
+    void setMenuEnabled(bool on);
+    void setChoiceVisible(ChoiceList &list, bool visible);
+    int choiceValue(const ChoiceList &list, const qint32 *table) const;
+    void changed() { emit stateChanged(); }
+
+    TimerService &m_timers;
+    GameUi &m_ui;
+    DieModel m_dice[7];
+    int m_eSubScore = 0;
+    int m_eScore = 0;
+    int m_eRnd = 1;
+    QString m_eValue = QStringLiteral("0");
+    QString m_lTime = QStringLiteral("Your time:");
+    QString m_lType = QStringLiteral("Game type: Normal / 1000");
+    bool m_menuEnabled = true;
+    bool m_rollDoneEnabled = true;
+    bool m_coverVisible = false;
+    bool m_contVisible = true;
+    int m_stopWatch = 0;
+};
