@@ -1,0 +1,30 @@
+// Reading and saving the game settings.
+#include "settings/Config.h"
+
+#include "settings/TRegAuto.h"
+
+namespace {
+const QString kGame = QStringLiteral("Game");
+const QString kWinner = QStringLiteral("Winner");
+const QString kValid = QStringLiteral("Valid");
+const QString kType = QStringLiteral("Type");
+} // namespace
+
+Config readConfig(TRegAuto &ini)
+{
+    Config c;
+    c.Winner = ini.ReadInteger(kGame, kWinner, 1000);
+    c.Valid = ini.ReadBool(kGame, kValid, false);
+    c.Type = ini.ReadInteger(kGame, kType, 1);
+    if (c.Winner < 1)
+        c.Winner = 1000;
+    if (c.Type != 1 && c.Type != 2)
+        c.Type = 1;
+    return c;
+}
+
+void writeConfig(TRegAuto &ini, int winner, bool valid)
+{
+    ini.WriteInteger(kGame, kWinner, winner);
+    ini.WriteBool(kGame, kValid, valid);
+}

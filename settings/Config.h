@@ -1,0 +1,19 @@
+// The three settings of "Korvex.cnf" and how they are read and saved.
+#pragma once
+
+class TRegAuto;
+
+struct Config
+{
+    int Winner = 1000; // the total to reach exactly
+    bool Valid = false; // the 400-500 band in every thousand, not only the first
+    int Type = 1;      // 1 Normal, 2 Time
+};
+
+// Section "Game": Winner, Valid, Type. Never fails; a missing file stays missing.
+// A Winner below 1 could never be reached and counts as 1000; a Type other
+// than 1 or 2 has no labels or table and counts as 1.
+Config readConfig(TRegAuto &ini);
+
+// Winner, then Valid; Type is only ever written by hand. Throws KvxError.
+void writeConfig(TRegAuto &ini, int winner, bool valid);

@@ -1,0 +1,44 @@
+// The INI store behind "Korvex.cnf" and "Korvex.lng": one file, no cache.
+#pragma once
+
+#include <QString>
+
+// Every operation opens the file, does its one access and lets go again, so
+// a read always sees the file as it is now and a write is on disk when the
+// call returns. Reads never fail and never create the file; a write that
+// cannot be done throws KvxError("Unable to write to <full path>").
+//
+// Layout: "[Section]" lines followed by "key=value" lines; names compared
+// without regard to case; blanks around names, "=" and values ignored; one
+// pair of matching outer quotes (" or ') around a value removed; lines whose
+// first non-blank is ';' are comments; the first of two equal keys and the
+// first of two equal sections win. Files are read as UTF-8 when valid,
+// otherwise as Windows-1252, and are always written as UTF-8.
+class TRegAuto
+{
+public:
+    // Longest value a read returns.
+    static constexpr int MaxValueLength = 2047;
+
+    TRegAuto() = default;
+    explicit TRegAuto(const QString &iniFile) : m_iniFile(iniFile) {}
+
+    void setIniFile(const QString &path) { m_iniFile = path; }
+    QString iniFile() const { return m_iniFile; }
+    // The file actually used: a relative IniFile is taken from the program's folder.
+    QString fullPath() const;
+
+    QString ReadString(const QString &section, const QString &key, const QString &def) const;
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    int ReadInteger(const QString &section, const QString &key, int def) const;
+    void WriteInteger(const QString &section, const QString &key, int value);
+    bool ReadBool(const QString &section, const QString &key, bool def) const;
+    void WriteBool(const QString &section, const QString &key, bool value);
+
+    // The integer text forms the store accepts; false (and *out untouched)
+    // when the text is not a 32-bit number as a whole.
+    static bool parseInteger(const QString &text, int *out);
+
+private:
+    QString m_iniFile;
+};
