@@ -308,7 +308,10 @@ void TRegAuto::WriteString(const QString &section, const QString &key, const QSt
     QByteArray bytes;
     const QFileInfo info(path);
     if (info.exists()) {
-        if (!info.isFile() || !info.isWritable())
+        // no write bit at all counts as read-only even where the platform
+        // would let this user write (as an administrator may)
+        const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
             throw failure;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))

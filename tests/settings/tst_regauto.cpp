@@ -1,0 +1,490 @@
+// The INI store: layout rules, number forms, writes that keep the rest, encodings, failures.
+#include "game/KvxError.h"
+#include "settings/TRegAuto.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestRegAuto : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString &name = QStringLiteral("t.ini")) const { return m_dir->filePath(name); }
+    void put(const QByteArray &bytes, const QString &name = QStringLiteral("t.ini")) const
+    {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray get(const QString &name = QStringLiteral("t.ini")) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    TRegAuto ini(const QString &name = QStringLiteral("t.ini")) const { return TRegAuto(path(name)); }
+    // One value stored under [S] K, read back through ReadString.
+    QString readStored(const QByteArray &valuePart)
+    {
+        put("[S]\r\nK=" + valuePart + "\r\n");
+        return ini().ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>"));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup()
+    {
+        // a read-only test file must not stop the folder from going away
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        m_dir.reset();
+    }
+
+    // --- numbers and switches ---
+
+    void parseInteger_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("decimal") << "123" << true << 123;
+        QTest::newRow("zero") << "0" << true << 0;
+        QTest::newRow("leading zeros") << "007" << true << 7;
+        QTest::newRow("minus") << "-45" << true << -45;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("leading blanks") << "   12" << true << 12;
+        QTest::newRow("leading tab") << "\t12" << true << 12;
+        QTest::newRow("0x prefix") << "0x7D0" << true << 2000;
+        QTest::newRow("0X prefix, lower digits") << "0X7d0" << true << 2000;
+        QTest::newRow("0x zero") << "0x0" << true << 0;
+        QTest::newRow("0x all ones is -1") << "0xFFFFFFFF" << true << -1;
+        QTest::newRow("0x past 32 bits") << "0x100000000" << false << 0;
+        QTest::newRow("bare 0x") << "0x" << false << 0;
+        QTest::newRow("0x bad digit") << "0x7G" << false << 0;
+        QTest::newRow("0x with sign after") << "0x-5" << false << 0;
+        QTest::newRow("dollar") << "$7D0" << true << 2000;
+        QTest::newRow("x") << "x10" << true << 16;
+        QTest::newRow("X") << "X1f" << true << 31;
+        QTest::newRow("minus dollar") << "-$10" << true << -16;
+        QTest::newRow("blanks sign dollar") << "  +$A" << true << 10;
+        QTest::newRow("bare dollar") << "$" << false << 0;
+        QTest::newRow("int max") << "2147483647" << true << 2147483647;
+        QTest::newRow("int min") << "-2147483648" << true << int(-2147483647 - 1);
+        QTest::newRow("past int max") << "2147483648" << false << 0;
+        QTest::newRow("past int min") << "-2147483649" << false << 0;
+        QTest::newRow("huge") << "99999999999999999999" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("blanks only") << "   " << false << 0;
+        QTest::newRow("word") << "abc" << false << 0;
+        QTest::newRow("trailing text") << "12abc" << false << 0;
+        QTest::newRow("trailing blank") << "12 " << false << 0;
+        QTest::newRow("fraction") << "1.5" << false << 0;
+        QTest::newRow("two signs") << "+-1" << false << 0;
+        QTest::newRow("sign alone") << "-" << false << 0;
+        QTest::newRow("blank after sign") << "- 5" << false << 0;
+        QTest::newRow("sign before 0x") << "-0x10" << false << 0;
+        QTest::newRow("grouped") << "1,000" << false << 0;
+    }
+    void parseInteger()
+    {
+        // Integer text forms: decimal, 0x only with digits after it, $ and x hexadecimal, one sign, nothing after.
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        int got = 4242;
+        QCOMPARE(TRegAuto::parseInteger(text, &got), ok);
+        QCOMPARE(got, ok ? value : 4242);
+    }
+
+    void readIntegerFromFile_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("hex 2000") << QByteArray("0x7D0") << 2000;
+        QTest::newRow("blanks around") << QByteArray("   -3   ") << -3;
+        QTest::newRow("quoted leading blanks") << QByteArray("\"  12\"") << 12;
+        QTest::newRow("empty") << QByteArray("") << 1000;
+        QTest::newRow("text") << QByteArray("lots") << 1000;
+        QTest::newRow("too big") << QByteArray("4294967296") << 1000;
+    }
+    void readIntegerFromFile()
+    {
+        // ReadInteger reads the stored text with the integer rules; anything else gives the default.
+        QFETCH(QByteArray, stored);
+        QFETCH(int, expected);
+        put("[S]\nK=" + stored + "\n");
+        QCOMPARE(ini().ReadInteger(QStringLiteral("S"), QStringLiteral("K"), 1000), expected);
+    }
+
+    void readBool_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("def");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("1") << QByteArray("1") << false << true;
+        QTest::newRow("0") << QByteArray("0") << true << false;
+        QTest::newRow("2 is on") << QByteArray("2") << false << true;
+        QTest::newRow("-1 is on") << QByteArray("-1") << false << true;
+        QTest::newRow("hex zero off") << QByteArray("0x0") << true << false;
+        QTest::newRow("hex on") << QByteArray("$A") << false << true;
+        QTest::newRow("yes, default off") << QByteArray("yes") << false << false;
+        QTest::newRow("yes, default on") << QByteArray("yes") << true << true;
+        QTest::newRow("true is a word") << QByteArray("true") << false << false;
+        QTest::newRow("empty, default on") << QByteArray("") << true << true;
+        QTest::newRow("empty, default off") << QByteArray("") << false << false;
+    }
+    void readBool()
+    {
+        // A switch is any non-zero number; a word reads as the default.
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, def);
+        QFETCH(bool, expected);
+        put("[S]\nK=" + stored + "\n");
+        QCOMPARE(ini().ReadBool(QStringLiteral("S"), QStringLiteral("K"), def), expected);
+    }
+
+    void writeNumbersAndSwitches()
+    {
+        // Integers are written in plain decimal, switches as 1 and 0.
+        TRegAuto s = ini();
+        s.WriteInteger(QStringLiteral("S"), QStringLiteral("Min"), -2147483647 - 1);
+        s.WriteInteger(QStringLiteral("S"), QStringLiteral("Zero"), 0);
+        s.WriteBool(QStringLiteral("S"), QStringLiteral("On"), true);
+        s.WriteBool(QStringLiteral("S"), QStringLiteral("Off"), false);
+        QCOMPARE(get(), QByteArray("[S]\r\nMin=-2147483648\r\nZero=0\r\nOn=1\r\nOff=0\r\n"));
+        QCOMPARE(s.ReadInteger(QStringLiteral("S"), QStringLiteral("Min"), 5), -2147483647 - 1);
+        QCOMPARE(s.ReadBool(QStringLiteral("S"), QStringLiteral("On"), false), true);
+        QCOMPARE(s.ReadBool(QStringLiteral("S"), QStringLiteral("Off"), true), false);
+    }
+
+    // --- reading the layout ---
+
+    void readMissingFileCreatesNothing()
+    {
+        // A read of a missing file gives the default and leaves no file behind.
+        const TRegAuto s = ini();
+        QCOMPARE(s.ReadString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(s.ReadInteger(QStringLiteral("Game"), QStringLiteral("Winner"), 1000), 1000);
+        QCOMPARE(s.ReadBool(QStringLiteral("Game"), QStringLiteral("Valid"), false), false);
+        QVERIFY(!QFile::exists(path()));
+        QVERIFY(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void namesIgnoreCaseAndBlanks()
+    {
+        // Section and key names match in any case, with blanks around names and "=" ignored.
+        put("  [ game ]  \r\n   wInNeR   =   2500   \r\n");
+        QCOMPARE(ini().ReadString(QStringLiteral("GAME"), QStringLiteral("Winner"), QString()), QStringLiteral("2500"));
+    }
+
+    void quotesAndBlanks_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("double quotes keep inner blanks") << QByteArray("  \"  a b  \"  ") << QStringLiteral("  a b  ");
+        QTest::newRow("single quotes") << QByteArray("'x'") << QStringLiteral("x");
+        QTest::newRow("only one pair") << QByteArray("\"\"x\"\"") << QStringLiteral("\"x\"");
+        QTest::newRow("mismatched quotes stay") << QByteArray("\"x'") << QStringLiteral("\"x'");
+        QTest::newRow("lone quote stays") << QByteArray("\"") << QStringLiteral("\"");
+        QTest::newRow("empty quotes") << QByteArray("\"\"") << QString();
+        QTest::newRow("inner quote stays") << QByteArray("did'n") << QStringLiteral("did'n");
+        QTest::newRow("no inline comment") << QByteArray("1 ; note") << QStringLiteral("1 ; note");
+        QTest::newRow("second equals is text") << QByteArray("a=b") << QStringLiteral("a=b");
+        QTest::newRow("empty value is a value") << QByteArray("") << QString();
+    }
+    void quotesAndBlanks()
+    {
+        // Blanks around a value go, one pair of matching outer quotes goes, everything else stays.
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, expected);
+        const QString got = readStored(stored);
+        QCOMPARE(got, expected);
+        QVERIFY(!got.isNull() || expected.isEmpty());
+    }
+
+    void commentLines()
+    {
+        // Lines starting with ";" (after blanks) are comments, also when they look like keys or sections.
+        put(";[S]\r\n[S]\r\n;K=1\r\n   ; K=2\r\nK=3\r\n;[T]\r\nL=4\r\n");
+        const TRegAuto s = ini();
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QString()), QStringLiteral("3"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("L"), QString()), QStringLiteral("4"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral(";K"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(s.ReadString(QStringLiteral("T"), QStringLiteral("L"), QStringLiteral("d")), QStringLiteral("d"));
+    }
+
+    void duplicateKeysAndSections()
+    {
+        // The first of two equal keys wins; only the first of two equal sections is searched.
+        put("[S]\nK=first\nk=second\n[T]\nX=1\n[s]\nK=third\nOnlyLater=5\n");
+        const TRegAuto s = ini();
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QString()), QStringLiteral("first"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("OnlyLater"), QStringLiteral("d")), QStringLiteral("d"));
+    }
+
+    void sectionLineTailAndKeylessLines()
+    {
+        // Text after "]" is ignored; a line without "=" has no value; keys before any section cannot be read.
+        put("K=0\n[S] trailing words\nK\nK=later\nM=1\n");
+        const TRegAuto s = ini();
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("M"), QString()), QStringLiteral("1"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(s.ReadString(QString(), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
+    }
+
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("eol");
+        QTest::newRow("CR only") << QByteArray("\r");
+        QTest::newRow("LF") << QByteArray("\n");
+        QTest::newRow("CRLF") << QByteArray("\r\n");
+    }
+    void lineEnds()
+    {
+        // CR, LF and CRLF files all read, and a write keeps the file's own line end.
+        QFETCH(QByteArray, eol);
+        put("[A]" + eol + "X=1" + eol + "[B]" + eol + "Y=2" + eol);
+        TRegAuto s = ini();
+        QCOMPARE(s.ReadString(QStringLiteral("A"), QStringLiteral("X"), QString()), QStringLiteral("1"));
+        QCOMPARE(s.ReadString(QStringLiteral("B"), QStringLiteral("Y"), QString()), QStringLiteral("2"));
+        QCOMPARE(s.ReadString(QStringLiteral("A"), QStringLiteral("Y"), QStringLiteral("d")), QStringLiteral("d"));
+        s.WriteString(QStringLiteral("A"), QStringLiteral("Z"), QStringLiteral("3"));
+        QCOMPARE(get(), "[A]" + eol + "X=1" + eol + "Z=3" + eol + "[B]" + eol + "Y=2" + eol);
+    }
+
+    void longValueIsCut()
+    {
+        // A 3,000-character value reads as its first 2,047 characters.
+        const QByteArray value(3000, 'v');
+        QCOMPARE(readStored(value), QString(TRegAuto::MaxValueLength, QLatin1Char('v')));
+        QCOMPARE(TRegAuto::MaxValueLength, 2047);
+    }
+
+    void readSeesChangesBetweenCalls()
+    {
+        // No cache: each read sees the file as it is now.
+        put("[S]\nK=1\n");
+        const TRegAuto s = ini();
+        QCOMPARE(s.ReadInteger(QStringLiteral("S"), QStringLiteral("K"), 0), 1);
+        put("[S]\nK=2\n");
+        QCOMPARE(s.ReadInteger(QStringLiteral("S"), QStringLiteral("K"), 0), 2);
+    }
+
+    void relativePathIsTakenFromProgramFolder()
+    {
+        // A relative file name lives beside the executable.
+        const TRegAuto s(QStringLiteral("Korvex.cnf"));
+        QCOMPARE(s.fullPath(), QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/Korvex.cnf")));
+        QCOMPARE(ini().fullPath(), QDir::cleanPath(path()));
+    }
+
+    // --- writing ---
+
+    void firstWriteCreatesFile()
+    {
+        // A missing file is created by the first write, holding just that section and key.
+        ini().WriteString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("1000"));
+        QCOMPARE(get(), QByteArray("[Game]\r\nWinner=1000\r\n"));
+    }
+
+    void replaceKeepsEverythingElse()
+    {
+        // Replacing a value changes only that value: comments, order, other keys and the key's spelling stay.
+        const QByteArray before = "; made by hand\r\nStray=1\r\n[game]\r\n\tWINNER =  5   \r\n; note\r\nType=2\r\n\r\n[Other]\r\nWinner=9\r\n";
+        put(before);
+        ini().WriteInteger(QStringLiteral("Game"), QStringLiteral("Winner"), 3000);
+        QByteArray expected = before;
+        expected.replace("\tWINNER =  5   ", "\tWINNER =  3000");
+        QCOMPARE(get(), expected);
+    }
+
+    void newKeyGoesToEndOfItsSection()
+    {
+        // A new key follows the last key of its section, ahead of blank lines before the next section.
+        put("[A]\nX=1\n; about A\nY=2\n\n[B]\nZ=3\n");
+        ini().WriteString(QStringLiteral("a"), QStringLiteral("New"), QStringLiteral("v"));
+        QCOMPARE(get(), QByteArray("[A]\nX=1\n; about A\nY=2\nNew=v\n\n[B]\nZ=3\n"));
+    }
+
+    void newKeyInEmptySection()
+    {
+        // A section with no keys gets the new key right under its header.
+        put("[A]\n[B]\nZ=3\n");
+        ini().WriteString(QStringLiteral("A"), QStringLiteral("K"), QStringLiteral("1"));
+        QCOMPARE(get(), QByteArray("[A]\nK=1\n[B]\nZ=3\n"));
+    }
+
+    void newSectionGoesToEndOfFile()
+    {
+        // A new section is appended at the end of the file, and only it.
+        put("[A]\r\nX=1\r\n");
+        ini().WriteString(QStringLiteral("B"), QStringLiteral("Y"), QStringLiteral("2"));
+        QCOMPARE(get(), QByteArray("[A]\r\nX=1\r\n[B]\r\nY=2\r\n"));
+    }
+
+    void lastLineWithoutBreak()
+    {
+        // A file ending without a line break still gets whole lines added.
+        put("[A]\nX=1");
+        ini().WriteString(QStringLiteral("A"), QStringLiteral("Y"), QStringLiteral("2"));
+        QCOMPARE(get(), QByteArray("[A]\nX=1\nY=2"));
+        ini().WriteString(QStringLiteral("B"), QStringLiteral("Z"), QStringLiteral("3"));
+        QCOMPARE(get(), QByteArray("[A]\nX=1\nY=2\n[B]\nZ=3"));
+    }
+
+    void writeGoesToFirstOfDuplicateSections()
+    {
+        // With two equal sections, a write lands in the first, where reads look.
+        put("[S]\nK=1\n[S]\nL=2\n");
+        TRegAuto s = ini();
+        s.WriteString(QStringLiteral("S"), QStringLiteral("L"), QStringLiteral("3"));
+        QCOMPARE(get(), QByteArray("[S]\nK=1\nL=3\n[S]\nL=2\n"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("L"), QString()), QStringLiteral("3"));
+    }
+
+    void writeGivesKeylessLineItsValue()
+    {
+        // A key line without "=" is the key: a write gives it a value instead of adding a second one.
+        put("[S]\nK  \nM=1\n");
+        TRegAuto s = ini();
+        s.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
+        QCOMPARE(get(), QByteArray("[S]\nK=v\nM=1\n"));
+    }
+
+    void valuesSurviveWriteAndRead_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("trailing blank") << QStringLiteral("Game type: ");
+        QTest::newRow("leading blanks") << QStringLiteral("  x");
+        QTest::newRow("wrapped in quotes") << QStringLiteral("\"quoted\"");
+        QTest::newRow("wrapped in single quotes") << QStringLiteral("'q'");
+        QTest::newRow("quote inside") << QStringLiteral("You did'n selected any dice !");
+        QTest::newRow("semicolon first") << QStringLiteral("; not a comment");
+        QTest::newRow("bracket first") << QStringLiteral("[not a section]");
+        QTest::newRow("equals") << QStringLiteral("a=b");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("placeholder") << QStringLiteral("final %1 point");
+    }
+    void valuesSurviveWriteAndRead()
+    {
+        // Whatever one-line text is written is read back unchanged, blanks and quotes included.
+        QFETCH(QString, value);
+        TRegAuto s = ini();
+        s.WriteString(QStringLiteral("S"), QStringLiteral("K"), value);
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>")), value);
+        s.WriteString(QStringLiteral("S"), QStringLiteral("K"), value); // replacing, too
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>")), value);
+        QCOMPARE(get().count('\n'), 2);
+    }
+
+    void lineBreaksCannotAddLines()
+    {
+        // A line break in a value or name is written as a blank: no write adds a line it was not asked for.
+        put("[Game]\r\nWinner=1000\r\n");
+        TRegAuto s = ini();
+        s.WriteString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("5\r\n[Game]\nValid=1\rType=2"));
+        QCOMPARE(get(), QByteArray("[Game]\r\nWinner=5 [Game] Valid=1 Type=2\r\n"));
+        QCOMPARE(s.ReadString(QStringLiteral("Game"), QStringLiteral("Valid"), QStringLiteral("d")), QStringLiteral("d"));
+
+        s.WriteString(QStringLiteral("Game"), QStringLiteral("A\nB"), QStringLiteral("1"));
+        s.WriteString(QStringLiteral("New\r\nX"), QStringLiteral("K"), QStringLiteral("2"));
+        QCOMPARE(get(), QByteArray("[Game]\r\nWinner=5 [Game] Valid=1 Type=2\r\nA B=1\r\n[New X]\r\nK=2\r\n"));
+        QCOMPARE(s.ReadString(QStringLiteral("Game"), QStringLiteral("A B"), QString()), QStringLiteral("1"));
+    }
+
+    // --- failures ---
+
+    void writeToReadOnlyFileFails()
+    {
+        // A read-only file is refused with the full path, and stays exactly as it was.
+        const QByteArray before = "[Game]\nWinner=1000\n";
+        put(before);
+        QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        TRegAuto s = ini();
+        try {
+            s.WriteString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("5"));
+            QFAIL("write into a read-only file succeeded");
+        } catch (const KvxError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(path()));
+        }
+        QCOMPARE(get(), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"t.ini"});
+    }
+
+    void writeIntoMissingFolderFails()
+    {
+        // A missing folder is refused with the full path and is not created.
+        const QString file = m_dir->filePath(QStringLiteral("nowhere/t.ini"));
+        TRegAuto s(file);
+        try {
+            s.WriteBool(QStringLiteral("Game"), QStringLiteral("Valid"), true);
+            QFAIL("write into a missing folder succeeded");
+        } catch (const KvxError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(file));
+        }
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("nowhere"))));
+    }
+
+    void writeOverFolderFails()
+    {
+        // A folder where the file should be is not replaced by a file.
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("t.ini")));
+        TRegAuto s = ini();
+        QVERIFY_THROWS_EXCEPTION(KvxError, s.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("1")));
+        QVERIFY(QFileInfo(path()).isDir());
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
+    }
+
+    // --- encodings ---
+
+    void windows1252FileIsConvertedWhole()
+    {
+        // A Windows-1252 file reads correctly and a write turns the whole file into UTF-8 with the same texts.
+        put("[Message]\r\nmsgWin=Gl\xFC" "ckwunsch \x84gro\xDF\x93 \x80\x9F\r\n[Label]\r\nlType=Spielart: \xC4\xD6\r\n");
+        TRegAuto s = ini();
+        const QString win = QString::fromUtf8("Glückwunsch „groß“ €Ÿ");
+        QCOMPARE(s.ReadString(QStringLiteral("Message"), QStringLiteral("msgWin"), QString()), win);
+        s.WriteString(QStringLiteral("Label"), QStringLiteral("lTime"), QString::fromUtf8("Zeit ß"));
+        QCOMPARE(get(), QByteArray("[Message]\r\nmsgWin=Glückwunsch „groß“ €Ÿ\r\n[Label]\r\nlType=Spielart: ÄÖ\r\nlTime=Zeit ß\r\n"));
+        QCOMPARE(s.ReadString(QStringLiteral("Message"), QStringLiteral("msgWin"), QString()), win);
+        QCOMPARE(s.ReadString(QStringLiteral("Label"), QStringLiteral("lType"), QString()), QString::fromUtf8("Spielart: ÄÖ"));
+    }
+
+    void unassignedWindows1252BytesSurvive()
+    {
+        // The five bytes that Windows-1252 leaves unassigned still read as something and come back.
+        put("[S]\nK=\x81\x8D\x8F\x90\x9D\n");
+        TRegAuto s = ini();
+        const QString expected = QString(QChar(0x81)) + QChar(0x8D) + QChar(0x8F) + QChar(0x90) + QChar(0x9D);
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QString()), expected);
+        s.WriteString(QStringLiteral("S"), QStringLiteral("L"), QStringLiteral("x"));
+        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QString()), expected);
+    }
+
+    void utf8FileSurvivesWrite()
+    {
+        // A UTF-8 file (Hungarian texts, with or without a byte-order mark) keeps its bytes except the one value.
+        for (const QByteArray &bom : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+            const QByteArray before = bom + "[Message]\nmsgWin=Gratulálok, győztél!\nmsgFail=Ez a kör elúszott...\n";
+            put(before);
+            TRegAuto s = ini();
+            QCOMPARE(s.ReadString(QStringLiteral("Message"), QStringLiteral("msgWin"), QString()), QString::fromUtf8("Gratulálok, győztél!"));
+            s.WriteString(QStringLiteral("Message"), QStringLiteral("msgFail"), QString::fromUtf8("Űrlap ő"));
+            QCOMPARE(get(), bom + "[Message]\nmsgWin=Gratulálok, győztél!\nmsgFail=Űrlap ő\n");
+            QCOMPARE(s.ReadString(QStringLiteral("Message"), QStringLiteral("msgFail"), QString()), QString::fromUtf8("Űrlap ő"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRegAuto)
+#include "tst_regauto.moc"
