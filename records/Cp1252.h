@@ -1,0 +1,13 @@
+// Windows-1252, the 8-bit code page of the game's binary and text files.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// One byte per character; a character without a Windows-1252 form becomes '?'.
+// A surrogate pair counts as one character (and so as one '?').
+QByteArray toCp1252(const QString &text);
+
+// Every byte has a character: the five bytes the code page leaves undefined
+// come back as the control characters of the same value, as Windows reads them.
+QString fromCp1252(const QByteArray &bytes);

@@ -1,0 +1,253 @@
+// The top-ten files: raw 40-byte records, read and written whole.
+#include "records/TopTen.h"
+
+#include "app/ProgramDir.h"
+#include "game/KvxError.h"
+#include "records/Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+namespace {
+
+const QByteArray kBlankTime("      ");
+
+KvxError fileError(const QString &path, const QString &reason)
+{
+    return KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+KvxError partialRecord(const QString &path)
+{
+    return fileError(path, QStringLiteral("Read beyond end of file"));
+}
+
+// The time part used for ordering: a blank one sorts behind every real time.
+QByteArray sortTime(const TopTenEntry &e)
+{
+    const QByteArray t = TopTen::timePart(e.Stamp);
+    return t == kBlankTime ? QByteArray("999999") : t;
+}
+
+} // namespace
+
+namespace TopTen {
+
+TopTenEntry blankEntry()
+{
+    TopTenEntry e;
+    e.Score = 0;
+    e.Name = QByteArray(" ");
+    e.Stamp = QByteArray(StampCapacity, ' ');
+    return e;
+}
+
+QByteArray toRecord(const TopTenEntry &entry)
+{
+    QByteArray rec(RecordSize, '\0');
+    qToLittleEndian<qint32>(entry.Score, rec.data());
+    const QByteArray name = entry.Name.left(NameCapacity);
+    const QByteArray stamp = entry.Stamp.left(StampCapacity);
+    rec[4] = static_cast<char>(name.size());
+    rec.replace(5, name.size(), name);
+    rec[25] = static_cast<char>(stamp.size());
+    rec.replace(26, stamp.size(), stamp);
+    return rec;
+}
+
+TopTenEntry fromRecord(const QByteArray &record)
+{
+    Q_ASSERT(record.size() >= RecordSize);
+    const char *p = record.constData();
+    TopTenEntry e;
+    e.Score = qFromLittleEndian<qint32>(p);
+    const int nameLen = qMin<int>(static_cast<unsigned char>(p[4]), NameCapacity);
+    const int stampLen = qMin<int>(static_cast<unsigned char>(p[25]), StampCapacity);
+    e.Name = QByteArray(p + 5, nameLen);
+    e.Stamp = QByteArray(p + 26, stampLen);
+    return e;
+}
+
+QByteArray timePart(const QByteArray &stamp)
+{
+    return stamp.mid(8, 6);
+}
+
+QByteArray nameBytes(const QString &typed)
+{
+    // Count characters, not UTF-16 units, so a pair is never cut in half.
+    qsizetype cut = 0;
+    int chars = 0;
+    while (cut < typed.size() && chars < NameCapacity) {
+        if (typed.at(cut).isHighSurrogate() && cut + 1 < typed.size()
+            && typed.at(cut + 1).isLowSurrogate())
+            ++cut;
+        ++cut;
+        ++chars;
+    }
+    return toCp1252(typed.left(cut));
+}
+
+QString fileName(int type)
+{
+    const QChar letter = type == 2 ? QLatin1Char('T') : QLatin1Char('P');
+    return ProgramDir::file(QStringLiteral("KVXScr") + letter + QStringLiteral(".ini"));
+}
+
+} // namespace TopTen
+
+TopTenTable::TopTenTable()
+{
+    for (TopTenEntry &e : m_slots)
+        e = TopTen::blankEntry();
+}
+
+TopTenEntry &TopTenTable::slot(int n)
+{
+    Q_ASSERT(n >= 1 && n <= TopTen::Slots);
+    return m_slots[n - 1];
+}
+
+const TopTenEntry &TopTenTable::slot(int n) const
+{
+    Q_ASSERT(n >= 1 && n <= TopTen::Slots);
+    return m_slots[n - 1];
+}
+
+void TopTenTable::LoadTopTen(int type)
+{
+    const QString path = TopTen::fileName(type);
+    TopTenTable loaded;
+
+    if (!QFile::exists(path)) {
+        QFile created(path);
+        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            created.close();
+            *this = loaded;
+            return;
+        }
+        // Someone may have made it in between; otherwise it cannot be made.
+        if (!QFile::exists(path))
+            throw fileError(path, created.errorString());
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError(path, file.errorString());
+
+    int n = 0;
+    char rec[TopTen::RecordSize];
+    while (!file.atEnd()) {
+        if (n == TopTen::Slots) {
+            // Later records are ignored, but a broken tail still fails.
+            if ((file.size() - file.pos()) % TopTen::RecordSize != 0)
+                throw partialRecord(path);
+            break;
+        }
+        const qint64 got = file.read(rec, TopTen::RecordSize);
+        if (got < 0)
+            throw fileError(path, file.errorString());
+        if (got < TopTen::RecordSize)
+            throw partialRecord(path);
+        loaded.m_slots[n++] = TopTen::fromRecord(QByteArray::fromRawData(rec, TopTen::RecordSize));
+    }
+    *this = loaded;
+}
+
+void TopTenTable::SaveTopTen(int type) const
+{
+    const QString path = TopTen::fileName(type);
+    QByteArray data;
+    data.reserve(TopTen::Slots * TopTen::RecordSize);
+    for (const TopTenEntry &e : m_slots)
+        data += TopTen::toRecord(e);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw fileError(path, file.errorString());
+    if (file.write(data) != data.size() || !file.commit())
+        throw fileError(path, file.errorString());
+}
+
+void TopTenTable::SortTopTen(int type)
+{
+    if (type != 1 && type != 2)
+        return;
+    for (int i = 1; i <= TopTen::Slots - 1; ++i) {
+        for (int j = i; j <= TopTen::Slots; ++j) {
+            const bool exchange = type == 1
+                ? slot(i).Score < slot(j).Score
+                : sortTime(slot(i)) > sortTime(slot(j));
+            if (exchange)
+                SwapTopTen(i, j);
+        }
+    }
+}
+
+void TopTenTable::SwapTopTen(int i, int j)
+{
+    std::swap(slot(i), slot(j));
+}
+
+int TopTenTable::QualifyTopTen(const TopTenEntry &entry)
+{
+    int result = 0;
+
+    LoadTopTen(1);
+    for (const TopTenEntry &e : m_slots) {
+        if (e.Score < entry.Score) {
+            result |= 1;
+            break;
+        }
+    }
+
+    LoadTopTen(2);
+    const QByteArray time = TopTen::timePart(entry.Stamp);
+    for (const TopTenEntry &e : m_slots) {
+        const QByteArray t = TopTen::timePart(e.Stamp);
+        if (t > time || t == kBlankTime) {
+            result |= 2;
+            break;
+        }
+    }
+    return result;
+}
+
+void TopTenTable::InsertTopTen(const TopTenEntry &entry, int type)
+{
+    LoadTopTen(type);
+    SortTopTen(type);
+    slot(TopTen::Slots) = entry;
+    SortTopTen(type);
+    SaveTopTen(type);
+}
+
+TopTenTable &topTenTable()
+{
+    static TopTenTable table;
+    return table;
+}
+
+TopTenRowText topTenRowText(const TopTenEntry &entry, int type)
+{
+    TopTenRowText row;
+    if (type != 1 && type != 2)
+        return row;
+
+    const auto s = [&entry](int a, int b) { return fromCp1252(entry.Stamp.mid(a - 1, b - a + 1)); };
+    const QString date = s(1, 4) + QLatin1Char('.') + s(5, 6) + QLatin1Char('.') + s(7, 8);
+    const QString time = s(9, 10) + QLatin1Char(':') + s(11, 12) + QLatin1Char(':') + s(13, 14);
+    const QString score = QString::number(entry.Score);
+
+    row.lna = fromCp1252(entry.Name);
+    if (type == 1) {
+        row.ls = score;
+        row.lda = date + QStringLiteral(" - ") + time;
+    } else {
+        row.ls = time;
+        row.lda = score + QStringLiteral(" - ") + date;
+    }
+    return row;
+}

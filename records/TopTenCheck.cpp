@@ -1,0 +1,75 @@
+// The top-ten check after a win.
+#include "records/TopTenCheck.h"
+
+#include "records/Cp1252.h"
+#include "records/TopTen.h"
+
+#include <cmath>
+#include <limits>
+
+qint32 topTenScore(qint32 total, qint32 roundNo)
+{
+    if (roundNo <= 0)
+        return 0; // no round played: nothing to rate
+    // nearbyint in the default rounding mode sends halves to the even neighbour.
+    const double rating = std::nearbyint(double(total) / double(roundNo) * 100.0);
+    if (rating >= double(std::numeric_limits<qint32>::max()))
+        return std::numeric_limits<qint32>::max();
+    if (rating <= double(std::numeric_limits<qint32>::min()))
+        return std::numeric_limits<qint32>::min();
+    return static_cast<qint32>(rating);
+}
+
+QByteArray topTenStamp(const QDate &today, const QString &elapsedText)
+{
+    // Longer elapsed texts would shift into the wrong places of the stamp.
+    const QString time = elapsedText.size() > 6 ? QStringLiteral("995959") : elapsedText;
+    const QString date = QStringLiteral("%1%2%3")
+                             .arg(today.year(), 4, 10, QLatin1Char('0'))
+                             .arg(today.month(), 2, 10, QLatin1Char('0'))
+                             .arg(today.day(), 2, 10, QLatin1Char('0'));
+    return toCp1252((date + time).left(TopTen::StampCapacity));
+}
+
+bool topTenNameIsBlank(const QString &typed)
+{
+    for (const QChar c : typed) {
+        if (!c.isSpace() && c.category() != QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const QDate &today,
+                 const QString &msgNewHi, TopTenUi &ui)
+{
+    TopTenEntry entry;
+    entry.Score = topTenScore(total, roundNo);
+    entry.Stamp = topTenStamp(today, elapsedText);
+
+    TopTenTable &table = topTenTable();
+    const int q = table.QualifyTopTen(entry);
+    if (q == 0)
+        return false;
+
+    ui.showMessage(msgNewHi);
+
+    QString typed;
+    for (;;) {
+        if (!ui.askName(QStringLiteral("HiScore"), QStringLiteral("Type Your name: "), typed))
+            return false;
+        if (!topTenNameIsBlank(typed))
+            break;
+    }
+    entry.Name = TopTen::nameBytes(typed);
+
+    if (q == 3) {
+        table.InsertTopTen(entry, 1);
+        table.InsertTopTen(entry, 2);
+    } else {
+        table.InsertTopTen(entry, q);
+    }
+
+    ui.showTopTen();
+    return true;
+}

@@ -1,0 +1,36 @@
+// Offering a won game to the two top-ten tables.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QtGlobal>
+
+struct TopTenEntry;
+
+// What the check needs from the screen; a test answers it without windows.
+struct TopTenUi
+{
+    virtual ~TopTenUi() = default;
+    virtual void showMessage(const QString &text) = 0;
+    // Modal text query; `text` is the field's start value and receives the
+    // entered text. False means Cancel or the box was closed.
+    virtual bool askName(const QString &caption, const QString &prompt, QString &text) = 0;
+    // Fill the dialog for the current game type and show it without waiting.
+    virtual void showTopTen() = 0;
+};
+
+// Total / rounds * 100, halves to the even neighbour.
+qint32 topTenScore(qint32 total, qint32 roundNo);
+
+// "yyyymmdd" + the elapsed-time text, at most 14 characters. Games of 100
+// hours or more are stamped 99:59:59, the slowest time that fits.
+QByteArray topTenStamp(const QDate &today, const QString &elapsedText);
+
+// True when the blanks-and-controls-trimmed name is empty.
+bool topTenNameIsBlank(const QString &typed);
+
+// Rates the game, asks for the name when it enters a table, stores it in the
+// tables it enters and shows the dialog. Returns true when something was
+// stored. File failures throw KvxError and end the check.
+bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const QDate &today,
+                 const QString &msgNewHi, TopTenUi &ui);

@@ -1,0 +1,270 @@
+// The top-ten check after a win, answered by a scripted screen.
+#include "app/ProgramDir.h"
+#include "game/KvxError.h"
+#include "records/TopTen.h"
+#include "records/TopTenCheck.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Ask
+{
+    QString caption, prompt, startText;
+};
+
+// Answers the name query from a script: each answer is a text, or a null
+// QString for Cancel.
+class ScriptedUi : public TopTenUi
+{
+public:
+    QStringList answers;
+    QStringList messages;
+    QList<Ask> asks;
+    int shown = 0;
+
+    void showMessage(const QString &text) override { messages << text; }
+    bool askName(const QString &caption, const QString &prompt, QString &text) override
+    {
+        asks << Ask{caption, prompt, text};
+        if (answers.isEmpty() || answers.first().isNull()) {
+            if (!answers.isEmpty())
+                answers.removeFirst();
+            return false;
+        }
+        text = answers.takeFirst();
+        return true;
+    }
+    void showTopTen() override { ++shown; }
+};
+
+const QDate kDay(2026, 12, 6);
+const QString kMsg = QStringLiteral("You have a new high score!");
+
+QByteArray fileBytes(int type)
+{
+    QFile f(TopTen::fileName(type));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+QByteArray blankRecord()
+{
+    return TopTen::toRecord(TopTen::blankEntry());
+}
+
+} // namespace
+
+class TestTopTenCheck : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+    }
+    void cleanup() { m_dir.reset(); }
+
+    // --- rating and stamp ---
+
+    void scoreRoundsHalvesToEven_data()
+    {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("rounds");
+        QTest::addColumn<int>("score");
+        QTest::newRow("7 rounds") << 1000 << 7 << 14286;
+        QTest::newRow("64 rounds, half down to even") << 1000 << 64 << 1562;
+        QTest::newRow("16 rounds") << 1000 << 16 << 6250;
+        QTest::newRow("3 rounds") << 1000 << 3 << 33333;
+        QTest::newRow("half up to even") << 3 << 8 << 38;     // 37.5
+        QTest::newRow("negative half") << -3 << 8 << -38;    // -37.5
+        QTest::newRow("one round") << 2000 << 1 << 200000;
+        QTest::newRow("no rounds") << 1000 << 0 << 0;
+    }
+    void scoreRoundsHalvesToEven()
+    {
+        QFETCH(int, total);
+        QFETCH(int, rounds);
+        QFETCH(int, score);
+        QCOMPARE(topTenScore(total, rounds), score);
+    }
+
+    void scoreBeyondRangeIsCapped()
+    {
+        QCOMPARE(topTenScore(std::numeric_limits<qint32>::max(), 1), std::numeric_limits<qint32>::max());
+    }
+
+    void stampIsDateAndTime()
+    {
+        QCOMPARE(topTenStamp(kDay, "010205"), QByteArray("20261206010205"));
+        QCOMPARE(topTenStamp(QDate(987, 3, 4), "000059"), QByteArray("09870304000059"));
+        // Beyond 99 hours the text would no longer line up.
+        QCOMPARE(topTenStamp(kDay, "1000000"), QByteArray("20261206995959"));
+    }
+
+    void blankNames()
+    {
+        QVERIFY(topTenNameIsBlank(""));
+        QVERIFY(topTenNameIsBlank(" \t\r\n\x01"));
+        QVERIFY(topTenNameIsBlank(QString(QChar(0x00A0)) + QChar(0x7F)));
+        QVERIFY(!topTenNameIsBlank("  a  "));
+    }
+
+    // --- the check ---
+
+    void firstWinWritesBothFiles()
+    {
+        ScriptedUi ui;
+        ui.answers << "Anna";
+        QVERIFY(CheckTopTen(1000, 7, "010205", kDay, kMsg, ui));
+
+        QCOMPARE(ui.messages, QStringList{kMsg});
+        QCOMPARE(ui.asks.size(), 1);
+        QCOMPARE(ui.asks[0].caption, QString("HiScore"));
+        QCOMPARE(ui.asks[0].prompt, QString("Type Your name: "));
+        QVERIFY(ui.asks[0].startText.isEmpty());
+        QCOMPARE(ui.shown, 1);
+
+        QByteArray first(40, '\0');
+        first[0] = char(0xCE); first[1] = char(0x37); // 14286 little-endian
+        first[4] = 4;
+        first.replace(5, 4, "Anna");
+        first[25] = 14;
+        first.replace(26, 14, "20261206010205");
+        QByteArray want = first;
+        for (int i = 0; i < 9; ++i)
+            want += blankRecord();
+        QCOMPARE(fileBytes(1), want);
+        QCOMPARE(fileBytes(2), want);
+    }
+
+    void bothTablesGetTheSameEntry()
+    {
+        ScriptedUi ui;
+        ui.answers << "Bo";
+        QVERIFY(CheckTopTen(1000, 16, "000312", kDay, kMsg, ui));
+        TopTenTable t;
+        t.LoadTopTen(1);
+        const TopTenEntry s = t.slot(1);
+        t.LoadTopTen(2);
+        QCOMPARE(t.slot(1), s);
+        QCOMPARE(s.Score, 6250);
+        QCOMPARE(s.Name, QByteArray("Bo"));
+        QCOMPARE(s.Stamp, QByteArray("20261206000312"));
+    }
+
+    void blankNameIsAskedAgainWithItsText()
+    {
+        ScriptedUi ui;
+        ui.answers << "   " << " \t " << "  Cy ";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.asks.size(), 3);
+        QCOMPARE(ui.asks[1].startText, QString("   "));
+        QCOMPARE(ui.asks[2].startText, QString(" \t "));
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("  Cy ")); // blanks at the ends stay
+    }
+
+    void cancelStoresNothing()
+    {
+        ScriptedUi ui;
+        ui.answers << "  " << QString();
+        QVERIFY(!CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.asks.size(), 2);
+        QCOMPARE(ui.shown, 0);
+        // Qualifying loaded both tables, which leaves them empty.
+        QCOMPARE(fileBytes(1), QByteArray());
+        QCOMPARE(fileBytes(2), QByteArray());
+    }
+
+    void longNameKeepsTwentyCharacters()
+    {
+        ScriptedUi ui;
+        ui.answers << "ABCDEFGHIJKLMNOPQRSTUVWXY";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        TopTenTable t;
+        t.LoadTopTen(2);
+        QCOMPARE(t.slot(1).Name, QByteArray("ABCDEFGHIJKLMNOPQRST"));
+    }
+
+    void nameWithoutCodePageFormGetsQuestionMarks()
+    {
+        ScriptedUi ui;
+        // 19 characters, then a character outside the basic plane as the 20th.
+        ui.answers << QString::fromUtf8("Zoë ☃ 日本 €abcdefghi\U0001F600xyz");
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("Zo\xEB ? ?? \x80" "abcdefghi?"));
+    }
+
+    void noQualificationIsSilent()
+    {
+        ScriptedUi first;
+        for (int i = 0; i < 10; ++i) {
+            first.answers << QString("P%1").arg(i);
+            QVERIFY(CheckTopTen(1000, 5, "000010", kDay, kMsg, first));
+        }
+        const QByteArray before1 = fileBytes(1), before2 = fileBytes(2);
+        ScriptedUi ui;
+        ui.answers << "late";
+        QVERIFY(!CheckTopTen(1000, 5, "000010", kDay, kMsg, ui));
+        QVERIFY(ui.messages.isEmpty());
+        QVERIFY(ui.asks.isEmpty());
+        QCOMPARE(ui.shown, 0);
+        QCOMPARE(fileBytes(1), before1);
+        QCOMPARE(fileBytes(2), before2);
+    }
+
+    void onlyTheTableEnteredIsWritten()
+    {
+        ScriptedUi ui;
+        for (int i = 0; i < 10; ++i) {
+            ui.answers << QString("P%1").arg(i);
+            QVERIFY(CheckTopTen(1000, 5, "000010", kDay, kMsg, ui));
+        }
+        const QByteArray times = fileBytes(2);
+        ui.answers << "quick";
+        QVERIFY(CheckTopTen(1000, 4, "000011", kDay, kMsg, ui)); // better score, slower
+        QCOMPARE(fileBytes(2), times);
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("quick"));
+        QCOMPARE(t.slot(1).Score, 25000);
+    }
+
+    void brokenFileEndsTheCheck()
+    {
+        QFile f(TopTen::fileName(2));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(85, 'x'));
+        f.close();
+        ScriptedUi ui;
+        ui.answers << "Dee";
+        try {
+            CheckTopTen(1000, 7, "000100", kDay, kMsg, ui);
+            QFAIL("the check must stop");
+        } catch (const KvxError &e) {
+            QVERIFY(e.message().contains("Read beyond end of file"));
+        }
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(ui.shown, 0);
+        QCOMPARE(fileBytes(1), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTopTenCheck)
+#include "tst_toptencheck.moc"
