@@ -1,0 +1,66 @@
+// Message boxes, the file dialogs for saved games and the name query.
+#include "app/Prompts.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+const QString kFilter = QStringLiteral("Korvex saved game (*.KVX)");
+}
+
+void DialogPrompts::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    box.setObjectName(QStringLiteral("msgBox"));
+    box.exec();
+}
+
+void DialogPrompts::showError(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    box.setObjectName(QStringLiteral("errorBox"));
+    box.exec();
+}
+
+QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const QString &dir,
+                                    const QString &suggested)
+{
+    QFileDialog dlg(parent, title, dir, kFilter);
+    dlg.setObjectName(QStringLiteral("dlgSave"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(QStringLiteral("KVX"));
+    // Saved games are overwritten without a question.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!suggested.isEmpty())
+        dlg.selectFile(suggested);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+QString DialogPrompts::openFileName(QWidget *parent, const QString &title, const QString &dir)
+{
+    QFileDialog dlg(parent, title, dir, kFilter);
+    dlg.setObjectName(QStringLiteral("dlgOpen"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setDefaultSuffix(QStringLiteral("KVX"));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+bool DialogPrompts::askName(const QString &caption, const QString &prompt, QString &text)
+{
+    QInputDialog dlg(m_parent);
+    dlg.setObjectName(QStringLiteral("HiScore"));
+    dlg.setWindowTitle(caption);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(text);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    text = dlg.textValue();
+    return true;
+}

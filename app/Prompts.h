@@ -1,0 +1,40 @@
+// Every modal question the game asks, behind one interface, so that a test
+// can answer them without a box ever blocking.
+#pragma once
+
+#include "game/Game.h"
+
+#include <QString>
+
+class QWidget;
+
+class Prompts : public GameUi
+{
+public:
+    // The general error handler: a file that could not be read or written.
+    virtual void showError(const QString &text) = 0;
+    // Empty when cancelled.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &dir,
+                                 const QString &suggested) = 0;
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &dir) = 0;
+    // False when cancelled; text holds what was typed.
+    virtual bool askName(const QString &caption, const QString &prompt, QString &text) = 0;
+};
+
+// The real boxes and dialogs.
+class DialogPrompts : public Prompts
+{
+public:
+    explicit DialogPrompts(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *parent) { m_parent = parent; }
+
+    void showMessage(const QString &text) override;
+    void showError(const QString &text) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &dir,
+                         const QString &suggested) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &dir) override;
+    bool askName(const QString &caption, const QString &prompt, QString &text) override;
+
+private:
+    QWidget *m_parent;
+};

@@ -1,0 +1,28 @@
+// Sunken-shadow text.
+#include "app/TEffectLabel.h"
+
+#include <QPainter>
+
+TEffectLabel::TEffectLabel(QWidget *parent) : QLabel(parent) {}
+
+void TEffectLabel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (autoFillBackground())
+        p.fillRect(rect(), palette().color(backgroundRole()));
+    p.setFont(font());
+    const QRect r = contentsRect();
+    const int room = r.width() - qMax(m_lightDepth, m_shadowDepth) - 2;
+    const QString shown = m_elide ? p.fontMetrics().elidedText(text(), Qt::ElideRight, room) : text();
+    const Qt::Alignment align = alignment();
+    if (m_lightDepth > 0) {
+        p.setPen(m_light);
+        p.drawText(r.translated(m_lightDepth, m_lightDepth), int(align), shown);
+    }
+    if (m_shadowDepth > 0) {
+        p.setPen(m_shadow);
+        p.drawText(r.translated(-m_shadowDepth, -m_shadowDepth), int(align), shown);
+    }
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(r, int(align), shown);
+}

@@ -1,0 +1,29 @@
+// A label whose text looks pressed into the surface: a light copy below right,
+// an optional shadow copy above left, the text itself on top.
+#pragma once
+
+#include <QLabel>
+
+class TEffectLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit TEffectLabel(QWidget *parent = nullptr);
+
+    void setLightColor(const QColor &c) { m_light = c; update(); }
+    void setShadowColor(const QColor &c) { m_shadow = c; update(); }
+    void setLightDepth(int d) { m_lightDepth = d; update(); }
+    void setShadowDepth(int d) { m_shadowDepth = d; update(); }
+    void setElide(bool on) { m_elide = on; update(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QColor m_light = Qt::white;
+    QColor m_shadow = QColor(192, 192, 192);
+    int m_lightDepth = 1;
+    int m_shadowDepth = 1;
+    bool m_elide = true;
+};

@@ -1,0 +1,116 @@
+// The main window: the playing surface, its menu and actions. It shows the
+// engine's state and forwards the player's clicks and keys to it.
+#pragma once
+
+#include "game/Game.h"
+#include "settings/TRegAuto.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <optional>
+
+class Prompts;
+class TimerService;
+class TRxDice;
+class THemisphereButton;
+class TEffectLabel;
+class TfrmTopten;
+class TfrmSetup;
+class QAction;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+class TfrmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kOuterWidth = 467;
+    static constexpr int kOuterHeight = 327;
+    static constexpr int kCheatHeight = 364;
+
+    // args: the command line without the program name.
+    TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &args,
+             QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    Game &game() { return m_game; }
+    Prompts &prompts() { return m_prompts; }
+    TRegAuto iniCfg;
+    TRegAuto iniLng;
+
+    // The other two windows, once they exist.
+    void setTopten(TfrmTopten *dlg) { m_topten = dlg; }
+    void setSetup(TfrmSetup *dlg) { m_setup = dlg; }
+    TfrmTopten *topten() const { return m_topten; }
+    TfrmSetup *setup() const { return m_setup; }
+
+    // "/CHEAT" as the first argument, in any case.
+    static bool cheatRequested(const QStringList &args);
+    // The outer height as the player's frame would have it.
+    int outerHeight() const;
+    void setOuterHeight(int outer);
+
+    // The language loader: reads every text and applies it.
+    void loadLanguage();
+
+    // Actions and handlers.
+    QAction *aNew, *aPause, *aOpen, *aSave, *aTopTen, *aExit, *aRules, *aSettings, *aLanguage;
+    QMenu *mFile, *mTools;
+    void aExitExecute();
+    void aTopTenExecute();
+    void aRulesExecute();
+    void aSettingsExecute();
+    void aLanguageExecute();
+    void aSaveExecute();
+    void aOpenExecute();
+
+    TRxDice *dice(int n) const { return m_dice[n]; }
+    THemisphereButton *btRoll, *btDone, *btStart, *btExit, *btCont;
+    TEffectLabel *lType;
+    QLabel *lTime, *lSubTotal, *lTotal, *lRound, *lYour;
+    QLabel *eSubScore, *eScore, *eRnd, *eValue;
+    QGroupBox *rg10, *rg5;
+    QPushButton *Button1, *Button2, *Button3, *Button4;
+    QWidget *pCover;
+    QWidget *client() const { return m_client; }
+
+signals:
+    void exitRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &args);
+    void buildActions();
+    void buildClient();
+    void buildChoiceList(QGroupBox *box, int face);
+    void syncState();
+    void syncDie(int n);
+    void syncClock();
+    void syncChoice(QGroupBox *box, const ChoiceList &list);
+    void runSetup(bool languagePage);
+    void applyLanguageToDialogs(const std::array<std::optional<QString>, 41> &texts);
+    bool runTopTenCheck();
+    void showToptenAfterCheck();
+    void layoutClient();
+
+    Prompts &m_prompts;
+    Game m_game;
+    QWidget *m_client = nullptr;
+    TRxDice *m_dice[7] = {};
+    QRadioButton *m_choices[2][5] = {};
+    QList<QAction *> m_actions;
+    TfrmTopten *m_topten = nullptr;
+    TfrmSetup *m_setup = nullptr;
+    QString m_lastSaveName;
+};

@@ -1,0 +1,23 @@
+// Korvex: the process entry.
+#include "app/Prompts.h"
+#include "app/TfrmMain.h"
+#include "game/TimerService.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvex"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvex"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtTimerService timers;
+    DialogPrompts prompts;
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    TfrmMain frmMain(prompts, timers, args);
+    prompts.setParent(&frmMain);
+    frmMain.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,27 @@
+// What the settings dialog needs from the main window.
+#pragma once
+
+#include <QString>
+
+class TRegAuto;
+struct GameSettings;
+struct GameTexts;
+
+class SetupHost
+{
+public:
+    virtual ~SetupHost() = default;
+    // The text now in force for a language key: a control's caption as it
+    // stands, or a text variable.
+    virtual QString textInForce(const QString &key) const = 0;
+    virtual GameSettings &liveSettings() = 0;
+    virtual GameTexts &liveTexts() = 0;
+    // The type names and result labels changed: set the result label.
+    virtual void typeTextsChanged() = 0;
+    // The game-type text changed: rebuild the game-type line.
+    virtual void gameTypeTextChanged() = 0;
+    virtual TRegAuto &languageStore() = 0;
+    virtual TRegAuto &configStore() = 0;
+    // A modal error box (a write that failed).
+    virtual void showError(const QString &text) = 0;
+};
