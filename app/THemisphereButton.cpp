@@ -1,0 +1,368 @@
+#include "THemisphereButton.h"
+
+#include "Typeface.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPointer>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QRgb premul(double r, double g, double b)
+{
+    auto c = [](double v) { return int(std::clamp(v, 0.0, 255.0) + 0.5); };
+    return qRgba(c(r), c(g), c(b), 255);
+}
+
+// Keeps only what lies inside the ellipse inscribed in rect (antialiased).
+void clipToEllipse(QImage &img, const QRectF &rect)
+{
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    QImage mask(img.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    {
+        QPainter m(&mask);
+        m.setRenderHint(QPainter::Antialiasing);
+        m.setPen(Qt::NoPen);
+        m.setBrush(Qt::black);
+        m.drawEllipse(rect);
+    }
+    p.drawImage(0, 0, mask);
+}
+
+// A ring coloured by where it faces: a lowered ring is dark towards the upper
+// left and light towards the lower right, a raised one the other way round.
+QImage ringLayer(const QSize &size, const QRectF &outer, const QColor &face, bool lowered)
+{
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    const double a = size.width() / 2.0, b = size.height() / 2.0;
+    const double dark[3] = {face.red() * 0.35, face.green() * 0.35, face.blue() * 0.35};
+    const double light[3] = {face.red() + (255 - face.red()) * 0.75,
+                             face.green() + (255 - face.green()) * 0.75,
+                             face.blue() + (255 - face.blue()) * 0.75};
+    for (int y = 0; y < size.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            double dx = (x + 0.5 - a) / a, dy = (y + 0.5 - b) / b;
+            const double len = std::sqrt(dx * dx + dy * dy);
+            // 1 towards the upper left, 0 towards the lower right.
+            double t = len > 1e-9 ? ((-dx - dy) / (len * M_SQRT2) + 1.0) / 2.0 : 0.5;
+            if (!lowered)
+                t = 1.0 - t;
+            line[x] = premul(light[0] + (dark[0] - light[0]) * t,
+                             light[1] + (dark[1] - light[1]) * t,
+                             light[2] + (dark[2] - light[2]) * t);
+        }
+    }
+    clipToEllipse(img, outer);
+    return img;
+}
+
+// The face, lit like a hemisphere from the upper left (raised) or lower right.
+QImage faceLayer(const QSize &size, const QRectF &rect, const QColor &face, bool shaded, bool pressed)
+{
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    const double cx = rect.center().x(), cy = rect.center().y();
+    const double ra = std::max(rect.width() / 2.0, 1e-3), rb = std::max(rect.height() / 2.0, 1e-3);
+    double lx = pressed ? 0.55 : -0.55, ly = pressed ? 0.6 : -0.6, lz = 0.6;
+    const double ll = std::sqrt(lx * lx + ly * ly + lz * lz);
+    lx /= ll; ly /= ll; lz /= ll;
+    for (int y = 0; y < size.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            if (!shaded) {
+                line[x] = premul(face.red(), face.green(), face.blue());
+                continue;
+            }
+            double nx = (x + 0.5 - cx) / ra, ny = (y + 0.5 - cy) / rb;
+            double r2 = nx * nx + ny * ny;
+            if (r2 > 1.0) {
+                const double r = std::sqrt(r2);
+                nx /= r; ny /= r; r2 = 1.0;
+            }
+            const double nz = std::sqrt(1.0 - r2);
+            const double nl = nx * lx + ny * ly + nz * lz;
+            const double diffuse = std::max(0.0, nl);
+            const double rv = 2.0 * nl * nz - lz; // reflected light towards the viewer
+            const double spec = rv > 0 ? std::pow(rv, 18.0) * 0.55 : 0.0;
+            const double k = 0.45 + 0.7 * diffuse;
+            line[x] = premul(face.red() * k + 255 * spec,
+                             face.green() * k + 255 * spec,
+                             face.blue() * k + 255 * spec);
+        }
+    }
+    clipToEllipse(img, rect);
+    return img;
+}
+
+} // namespace
+
+THemisphereButton::THemisphereButton(QWidget *parent)
+    : QAbstractButton(parent)
+{
+    init();
+}
+
+THemisphereButton::THemisphereButton(const QString &caption, QWidget *parent)
+    : QAbstractButton(parent)
+{
+    init();
+    setText(caption);
+}
+
+void THemisphereButton::init()
+{
+    setFont(Typeface::font(16));
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+}
+
+void THemisphereButton::setFaceColor(const QColor &c)
+{
+    if (c == m_faceColor)
+        return;
+    m_faceColor = c;
+    update();
+}
+
+void THemisphereButton::setTextColor(const QColor &c)
+{
+    if (c == m_textColor)
+        return;
+    m_textColor = c;
+    update();
+}
+
+void THemisphereButton::setFaceShaded(bool on)
+{
+    if (on == m_faceShaded)
+        return;
+    m_faceShaded = on;
+    update();
+}
+
+void THemisphereButton::setBevelOuter(Bevel b)
+{
+    if (b == m_bevelOuter)
+        return;
+    m_bevelOuter = b;
+    update();
+}
+
+void THemisphereButton::setBevelInner(Bevel b)
+{
+    if (b == m_bevelInner)
+        return;
+    m_bevelInner = b;
+    update();
+}
+
+void THemisphereButton::setBevelWidth(int w)
+{
+    w = std::max(0, w);
+    if (w == m_bevelWidth)
+        return;
+    m_bevelWidth = w;
+    update();
+}
+
+int THemisphereButton::bevelInset() const
+{
+    return (m_bevelOuter != BevelNone ? m_bevelWidth : 0) + (m_bevelInner != BevelNone ? m_bevelWidth : 0);
+}
+
+bool THemisphereButton::hitButton(const QPoint &pos) const
+{
+    const double a = width() / 2.0, b = height() / 2.0;
+    const double i = bevelInset();
+    if (a - i <= 0 || b - i <= 0)
+        return false;
+    const double u = (pos.x() - a) / (a - i), v = (pos.y() - b) / (b - i);
+    return u * u + v * v <= 1.0;
+}
+
+QSize THemisphereButton::sizeHint() const
+{
+    const QFontMetrics fm(font());
+    const QSize t = fm.size(Qt::TextShowMnemonic | Qt::TextSingleLine, text());
+    const int inset = 2 * bevelInset();
+    return QSize(std::max(75, t.width() + fm.height() * 2 + inset),
+                 std::max(33, t.height() + fm.height() / 2 + 6 + inset));
+}
+
+QSize THemisphereButton::minimumSizeHint() const
+{
+    const int inset = 2 * bevelInset() + 4;
+    return QSize(inset, inset);
+}
+
+void THemisphereButton::rebuildIfStale(qreal dpr) const
+{
+    const QString key = QStringLiteral("%1x%2@%3|%4|%5|%6|%7|%8|%9/%10/%11")
+                            .arg(width()).arg(height()).arg(dpr)
+                            .arg(text(), font().key(), m_faceColor.name(QColor::HexArgb),
+                                 m_textColor.name(QColor::HexArgb))
+                            .arg(m_faceShaded)
+                            .arg(int(m_bevelOuter)).arg(int(m_bevelInner)).arg(m_bevelWidth);
+    if (key == m_builtKey)
+        return;
+    m_raised = renderFace(false, dpr);
+    m_pressed = renderFace(true, dpr);
+    m_builtKey = key;
+}
+
+QImage THemisphereButton::renderFace(bool pressed, qreal dpr) const
+{
+    const QSize px(std::max(1, qRound(width() * dpr)), std::max(1, qRound(height() * dpr)));
+    QImage img(px, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        QRectF ring(0, 0, px.width(), px.height());
+        const Bevel bevels[2] = {m_bevelOuter, m_bevelInner};
+        const double w = m_bevelWidth * dpr;
+        for (Bevel b : bevels) {
+            if (b == BevelNone || m_bevelWidth == 0)
+                continue;
+            p.drawImage(0, 0, ringLayer(px, ring, m_faceColor, b == BevelLowered));
+            ring.adjust(w, w, -w, -w);
+        }
+        if (ring.width() > 0 && ring.height() > 0)
+            p.drawImage(0, 0, faceLayer(px, ring, m_faceColor, m_faceShaded, pressed));
+    }
+    img.setDevicePixelRatio(dpr);
+
+    const QString caption = text();
+    if (!caption.isEmpty()) {
+        QPainter p(&img);
+        p.setFont(font());
+        p.setPen(m_textColor);
+        const QFontMetrics fm(font(), &img);
+        const int flags = Qt::TextShowMnemonic | Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop;
+        const QSize t = fm.size(flags, caption);
+        const int x = qRound((width() - t.width() - 2) / 2.0);
+        const int y = qRound((height() - t.height() - 2) / 2.0);
+        p.drawText(QRect(x, y, t.width(), t.height()), flags, caption);
+    }
+    return img;
+}
+
+QImage THemisphereButton::faceImage(bool pressed, qreal dpr) const
+{
+    rebuildIfStale(dpr > 0 ? dpr : devicePixelRatioF());
+    return pressed ? m_pressed : m_raised;
+}
+
+void THemisphereButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    // The target decides the resolution (a backing store, or an image that
+    // the widget is rendered into).
+    const QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+    rebuildIfStale(target ? target->devicePixelRatioF() : devicePixelRatioF());
+    // Outside the ellipse the image is transparent, so the parent shows.
+    // Enabled or not, the face looks the same.
+    p.drawImage(QPoint(0, 0), isDown() ? m_pressed : m_raised);
+}
+
+void THemisphereButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !isEnabled() || !hitButton(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    m_mousePressed = true;
+    setDown(true);
+    emit pressed();
+    event->accept();
+}
+
+void THemisphereButton::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_mousePressed || !(event->buttons() & Qt::LeftButton)) {
+        event->ignore();
+        return;
+    }
+    const bool inside = hitButton(event->position().toPoint());
+    if (inside != isDown())
+        setDown(inside);
+    event->accept();
+}
+
+void THemisphereButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_mousePressed) {
+        event->ignore();
+        return;
+    }
+    m_mousePressed = false;
+    event->accept();
+    if (isEnabled() && hitButton(event->position().toPoint())) {
+        if (!isDown())
+            setDown(true);
+        fireClick();
+    } else if (isDown()) {
+        setDown(false);
+        emit released();
+    }
+}
+
+void THemisphereButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press like any other.
+    mousePressEvent(event);
+}
+
+void THemisphereButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) && !event->isAutoRepeat()
+        && isDown() && !m_mousePressed) {
+        event->accept();
+        fireClick();
+        return;
+    }
+    QAbstractButton::keyReleaseEvent(event);
+}
+
+void THemisphereButton::fireClick()
+{
+    // The handler runs while the face is still drawn pressed, so a message box
+    // it opens shows the button held; the face comes up afterwards.
+    QPointer<THemisphereButton> self(this);
+    m_firing = true;
+    emit clicked(false);
+    if (!self)
+        return;
+    m_firing = false;
+    if (isDown()) {
+        setDown(false);
+        emit released();
+    }
+}
+
+void THemisphereButton::changeEvent(QEvent *event)
+{
+    QAbstractButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        m_mousePressed = false;
+}
+
+void THemisphereButton::focusOutEvent(QFocusEvent *event)
+{
+    // A dialog opened by the click takes the focus; the face stays pressed
+    // until the handler returns.
+    if (m_firing) {
+        QWidget::focusOutEvent(event);
+        return;
+    }
+    QAbstractButton::focusOutEvent(event);
+}
