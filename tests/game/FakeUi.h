@@ -1,0 +1,25 @@
+// A stand-in for the window's modal boxes: it records every message instead
+// of waiting for a click, and can run a hook while the "box" is open.
+#pragma once
+
+#include "game/Game.h"
+
+#include <QStringList>
+#include <functional>
+
+class FakeUi : public GameUi
+{
+public:
+    void showMessage(const QString &text) override
+    {
+        messages << text;
+        if (onMessage)
+            onMessage(text);
+    }
+
+    QString last() const { return messages.isEmpty() ? QString() : messages.last(); }
+    void clear() { messages.clear(); }
+
+    QStringList messages;
+    std::function<void(const QString &)> onMessage;
+};
