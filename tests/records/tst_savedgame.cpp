@@ -1,0 +1,710 @@
+// Saved games: the record's bytes, writing and reading files, refusing what
+// no game could have saved, and putting a loaded game on the table.
+#include "game/Game.h"
+#include "game/KvxError.h"
+#include "game/TimerService.h"
+#include "records/SavedGame.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+class RecordingUi : public GameUi
+{
+public:
+    void showMessage(const QString &text) override { messages << text; }
+    QStringList messages;
+};
+
+// A game on a virtual clock, prepared as start-up leaves it.
+struct Table
+{
+    ManualTimerService timers;
+    RecordingUi ui;
+    Game game{timers, ui};
+
+    Table() { game.prepareFirstGame(); }
+
+    // Rolls and lets every die come to rest.
+    void roll()
+    {
+        game.btRollClick();
+        QVERIFY(timers.runUntil([this] { return game.RollingDice == 0; }));
+    }
+};
+
+qint32 field(const QByteArray &rec, int offset)
+{
+    return qFromLittleEndian<qint32>(rec.constData() + offset);
+}
+
+void setField(QByteArray &rec, int offset, qint32 v)
+{
+    qToLittleEndian<qint32>(v, rec.data() + offset);
+}
+
+bool sameSnapshot(const Game::Snapshot &a, const Game::Snapshot &b)
+{
+    return encodeSavedGame(a) == encodeSavedGame(b);
+}
+
+// Everything of a game that a load may touch, for "nothing changed" checks.
+struct Observed
+{
+    Game::Snapshot snap;
+    qint32 keptCount, selScore;
+    bool newRound;
+    int eSubScore, eScore, eRnd;
+    QString eValue;
+    bool rg10Visible, rg5Visible;
+
+    explicit Observed(const Game &g)
+        : snap(g.snapshot()), keptCount(g.gs.KeptCount), selScore(g.gs.SelScore),
+          newRound(g.gs.NewRound), eSubScore(g.eSubScore()), eScore(g.eScore()), eRnd(g.eRnd()),
+          eValue(g.eValue()), rg10Visible(g.rg10.visible), rg5Visible(g.rg5.visible) {}
+
+    bool operator==(const Observed &o) const
+    {
+        return sameSnapshot(snap, o.snap) && keptCount == o.keptCount && selScore == o.selScore
+                && newRound == o.newRound && eSubScore == o.eSubScore && eScore == o.eScore
+                && eRnd == o.eRnd && eValue == o.eValue && rg10Visible == o.rg10Visible
+                && rg5Visible == o.rg5Visible;
+    }
+};
+
+// Opens as the main window does: the game changes only when the whole file is good.
+QString openInto(Game &game, const QString &path)
+{
+    try {
+        applySavedGame(game, readSavedGame(path));
+    } catch (const KvxError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+} // namespace
+
+class TestSavedGame : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // A game in its second round: 100 banked, four dice Kept worth 105, and of
+    // the two rolled again one 1 Selected and one 1 Free. Clock at 7 s or more.
+    // Rolls are random, so seeds are tried until no roll busts.
+    static bool playToMidRound(Table &t)
+    {
+        Game &g = t.game;
+        for (qint64 seed = 1; seed < 100; ++seed) {
+            t.timers.setMsecsSinceMidnightUtc(seed * 1009);
+            g.btStartClick();
+            t.roll();
+            if (g.gs.NewRound)
+                continue;
+            g.Button4Click();           // 1 1 1 5 5 5
+            for (int n = 1; n <= 3; ++n)
+                g.RxDice1Click(n);
+            g.btDoneClick();            // banks 100
+            t.roll();
+            if (g.gs.NewRound)
+                continue;
+            g.Button4Click();
+            for (int n = 1; n <= 4; ++n)
+                g.RxDice1Click(n);      // three 1s (Full 100) and a 5
+            t.roll();
+            if (g.gs.NewRound)
+                continue;
+            g.Button1Click(1);          // the two rolled dice show 1
+            g.RxDice1Click(5);
+            t.timers.advance(7000);
+            g.aPauseExecute();
+            return g.gs.Total == 100 && g.gs.RoundNo == 2 && g.gs.KeptCount == 4
+                    && g.gs.SubScore == 105 && g.gs.SelScore == 10 && g.ElapsedSeconds >= 7
+                    && g.DiceState(5) == DieSelected && g.DiceState(6) == DieFree;
+        }
+        return false;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+    }
+
+    // --- the record ---
+
+    void startUpRecordIsExact()
+    {
+        Table t;
+        const QByteArray rec = encodeSavedGame(t.game.snapshot());
+
+        QByteArray expected(116, '\0');
+        for (int n = 1; n <= 6; ++n) {
+            const int face = t.game.die(n).value;
+            QVERIFY(face >= 1 && face <= 6);
+            expected[24 + (n - 1) * 4] = char(face); // faces as shown, zero-extended
+        }
+        expected[104] = 1; // RoundNo
+        expected[112] = char(1000 & 0xFF);
+        expected[113] = char(1000 >> 8);
+        QCOMPARE(rec.size(), 116);
+        QCOMPARE(rec.toHex(), expected.toHex());
+
+        // ...and the file holds exactly that, nothing before or after.
+        writeSavedGame(path("start.kvx"), t.game.snapshot());
+        QCOMPARE(readBytes(path("start.kvx")).toHex(), expected.toHex());
+    }
+
+    void fieldsSitAtTheirOffsetsLittleEndian()
+    {
+        Game::Snapshot s{};
+        const qint32 states[7] = {0, 0, 1, 2, -1, 2, 1};
+        for (int n = 1; n <= 6; ++n) {
+            s.dieState[n] = states[n];
+            s.face[n] = 7 - n;
+            s.selCount[n] = 10 + n;
+            s.rollCount[n] = 20 + n;
+        }
+        s.subScore = 105;
+        s.total = -100;
+        s.roundNo = 0x01020304;
+        s.elapsedSeconds = 3661;
+        s.winner = 2000;
+        const QByteArray rec = encodeSavedGame(s);
+        QCOMPARE(rec.size(), 116);
+        for (int n = 1; n <= 6; ++n) {
+            const int i = (n - 1) * 4;
+            QCOMPARE(field(rec, 0 + i), states[n]);
+            QCOMPARE(field(rec, 24 + i), 7 - n);
+            QCOMPARE(field(rec, 48 + i), 10 + n);
+            QCOMPARE(field(rec, 72 + i), 20 + n);
+        }
+        QCOMPARE(rec.mid(12, 4).toHex(), QByteArray("ffffffff"));
+        QCOMPARE(rec.mid(100, 4).toHex(), QByteArray("9cffffff"));
+        QCOMPARE(rec.mid(104, 4).toHex(), QByteArray("04030201"));
+        QCOMPARE(field(rec, 96), 105);
+        QCOMPARE(field(rec, 108), 3661);
+        QCOMPARE(field(rec, 112), 2000);
+
+        QVERIFY(sameSnapshot(decodeSavedGame(rec), s));
+    }
+
+    void facesAreWrittenFromTheirLowestByte()
+    {
+        Table t;
+        Game::Snapshot s = t.game.snapshot();
+        s.face[2] = 0x0104;
+        const QByteArray rec = encodeSavedGame(s);
+        QCOMPARE(rec.mid(28, 4).toHex(), QByteArray("04000000"));
+    }
+
+    void decodingTooFewBytesFails()
+    {
+        QVERIFY_THROWS_EXCEPTION(KvxError, decodeSavedGame(QByteArray(115, '\0')));
+    }
+
+    // --- save and open ---
+
+    void saveThenOpenRestoresTheGame()
+    {
+        Table a;
+        QVERIFY(playToMidRound(a));
+        const QString file = path("mid.kvx");
+        writeSavedGame(file, a.game.snapshot());
+        QCOMPARE(QFileInfo(file).size(), qint64(116));
+
+        Table b;
+        QVERIFY(b.game.die(5).color != DieSelected);
+        QCOMPARE(openInto(b.game, file), QString());
+        Game &g = b.game;
+
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(g.die(n).value, a.game.die(n).value);
+            QCOMPARE(g.die(n).color, a.game.die(n).color);
+            QCOMPARE(g.gs.SelCount[n], a.game.gs.SelCount[n]);
+            QCOMPARE(g.gs.RollCount[n], a.game.gs.RollCount[n]);
+        }
+        QCOMPARE(g.gs.SubScore, 105);
+        QCOMPARE(g.gs.Total, 100);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.ElapsedSeconds, a.game.ElapsedSeconds);
+        QCOMPARE(g.ElapsedText(), a.game.ElapsedText());
+
+        // What the file does not carry follows from the dice.
+        QCOMPARE(g.gs.KeptCount, 4);
+        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.gs.SelScore, 10);
+
+        // Displays: SubScore alone, without the selection.
+        QCOMPARE(g.eScore(), 100);
+        QCOMPARE(g.eRnd(), 2);
+        QCOMPARE(g.eSubScore(), 105);
+        QCOMPARE(g.eValue(), a.game.eValue());
+        QCOMPARE(g.eValue(), QStringLiteral("10000"));
+        QVERIFY(!g.rg10.visible);
+    }
+
+    void openedGamePlaysOnAndItsClockResumes()
+    {
+        Table a;
+        QVERIFY(playToMidRound(a));
+        const QString file = path("resume.kvx");
+        writeSavedGame(file, a.game.snapshot());
+
+        Table b;
+        QCOMPARE(openInto(b.game, file), QString());
+        Game &g = b.game;
+        g.aPauseExecute();
+        QVERIFY(g.coverVisible());
+        QVERIFY(g.contVisible());
+        QVERIFY(!g.stopWatchEnabled());
+
+        const qint32 loaded = g.ElapsedSeconds;
+        g.btContClick();
+        b.timers.advance(1000);
+        QCOMPARE(g.ElapsedSeconds, loaded + 1);
+
+        // The Selected 1 becomes the fifth Kept die and only die 6 rolls.
+        const int before = b.ui.messages.size();
+        b.roll();
+        QCOMPARE(b.ui.messages.mid(before).contains(g.texts.msgNoSel), false);
+        if (!g.gs.NewRound) { // the single die did not bust
+            QCOMPARE(g.gs.KeptCount, 5);
+            QCOMPARE(g.gs.SubScore, 115);
+        } else {
+            QCOMPARE(g.gs.Total, 100);
+        }
+    }
+
+    void aSelectionOfThreeOnesComesBackWithItsChoiceList()
+    {
+        Table a;
+        a.game.btStartClick();
+        for (qint64 seed = 1; a.game.gs.NewRound && seed < 50; ++seed) {
+            a.timers.setMsecsSinceMidnightUtc(seed * 1009);
+            a.roll();
+        }
+        QVERIFY(!a.game.gs.NewRound);
+        a.game.Button4Click();
+        for (int n = 1; n <= 4; ++n)
+            a.game.RxDice1Click(n);
+        a.game.chooseEntry(1, 1); // 3 * 10
+        QCOMPARE(a.game.gs.SelScore, 35);
+        const QString file = path("ones.kvx");
+        writeSavedGame(file, a.game.snapshot());
+
+        Table b;
+        QCOMPARE(openInto(b.game, file), QString());
+        // The list is rebuilt with its first entry, the full set.
+        QVERIFY(b.game.rg10.visible);
+        QCOMPARE(b.game.rg10.itemIndex, 0);
+        QCOMPARE(b.game.gs.SelScore, 105);
+        QCOMPARE(b.game.eSubScore(), 0);
+        QVERIFY(!b.game.gs.NewRound);
+    }
+
+    void startUpFileOpensWithContinue()
+    {
+        Table a;
+        const QString file = path("fresh.kvx");
+        writeSavedGame(file, a.game.snapshot());
+
+        Table b;
+        QVERIFY(playToMidRound(b));
+        QCOMPARE(openInto(b.game, file), QString());
+        Game &g = b.game;
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(g.die(n).color, int(DieFree));
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.gs.KeptCount, 0);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.eValue(), QStringLiteral("0"));
+        g.aPauseExecute();
+        QVERIFY(g.contVisible());
+    }
+
+    void bytesAfterTheRecordAreIgnored()
+    {
+        Table a;
+        QVERIFY(playToMidRound(a));
+        const QByteArray rec = encodeSavedGame(a.game.snapshot());
+        writeBytes(path("long.kvx"), rec + QByteArray("\x7f", 1));
+        writeBytes(path("exact.kvx"), rec);
+
+        Table b, c;
+        QCOMPARE(openInto(b.game, path("long.kvx")), QString());
+        QCOMPARE(openInto(c.game, path("exact.kvx")), QString());
+        QVERIFY(Observed(b.game) == Observed(c.game));
+        QVERIFY(sameSnapshot(b.game.snapshot(), a.game.snapshot()));
+    }
+
+    void shortFileIsRefusedAndChangesNothing_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("115 bytes") << 115;
+        QTest::newRow("empty") << 0;
+    }
+
+    void shortFileIsRefusedAndChangesNothing()
+    {
+        QFETCH(int, size);
+        Table a;
+        QVERIFY(playToMidRound(a));
+        const QString file = path(QStringLiteral("short%1.kvx").arg(size));
+        writeBytes(file, encodeSavedGame(Table().game.snapshot()).left(size));
+
+        const Observed before(a.game);
+        const QString error = openInto(a.game, file);
+        QVERIFY(error.contains(QStringLiteral("Read beyond end of file")));
+        QVERIFY(error.contains(QDir::toNativeSeparators(file)));
+        QVERIFY(Observed(a.game) == before);
+    }
+
+    void unreadableFileIsRefusedWithTheSystemsReason()
+    {
+        Table a;
+        const Observed before(a.game);
+        const QString missing = path("missing.kvx");
+        const QString error = openInto(a.game, missing);
+        QVERIFY(error.startsWith(QDir::toNativeSeparators(missing) + QStringLiteral(": ")));
+        QVERIFY(error.size() > missing.size() + 2);
+        QVERIFY(!error.contains(QStringLiteral("Read beyond")));
+
+        QVERIFY(!openInto(a.game, m_dir.path()).isEmpty()); // a folder
+        QVERIFY(Observed(a.game) == before);
+    }
+
+    void impossibleFilesAreRefused_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<qint32>("value");
+
+        // Offsets into the mid-round record: dice 1-4 Kept (1 1 1 5),
+        // die 5 a Selected 1, die 6 a Free 1.
+        QTest::newRow("face 7") << 24 << 7;
+        QTest::newRow("face 0") << 24 + 20 << 0;
+        QTest::newRow("face 7 in the lowest byte") << 24 + 4 << 0x0107;
+        QTest::newRow("face -1") << 24 << -1;
+        QTest::newRow("die state 3") << 0 << 3;
+        QTest::newRow("die state -2") << 20 << -2;
+        QTest::newRow("winner 0") << 112 << 0;
+        QTest::newRow("winner negative") << 112 << -1000;
+        QTest::newRow("round 0") << 104 << 0;
+        QTest::newRow("negative time") << 108 << -1;
+        QTest::newRow("selection count too high") << 48 << 2;
+        QTest::newRow("selection count too low") << 48 << 0;
+        QTest::newRow("selection of another face") << 48 + 4 << 1;
+        QTest::newRow("selection count negative") << 48 + 16 << -1;
+        QTest::newRow("roll count too high") << 72 << 3;
+        QTest::newRow("roll count counts a Kept die") << 72 + 16 << 1;
+        QTest::newRow("die made Free without its selection") << 16 << 0;
+        QTest::newRow("Selected die made Kept") << 16 << 2;
+    }
+
+    void impossibleFilesAreRefused()
+    {
+        QFETCH(int, offset);
+        QFETCH(qint32, value);
+        Table a;
+        QVERIFY(playToMidRound(a));
+        QByteArray rec = encodeSavedGame(a.game.snapshot());
+        QVERIFY(savedGameProblem(decodeSavedGame(rec)).isEmpty());
+        setField(rec, offset, value);
+        const QString file = path(QStringLiteral("bad%1.kvx").arg(QTest::currentDataTag()).replace(' ', '_'));
+        writeBytes(file, rec);
+
+        Table b;
+        const Observed before(b.game);
+        const QString error = openInto(b.game, file);
+        QVERIFY2(error.contains(QDir::toNativeSeparators(file)), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("not a Korvex saved game")), qPrintable(error));
+        QVERIFY(Observed(b.game) == before);
+    }
+
+    void groupFacesSelectedOnceOrTwiceAreRefused_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::newRow("one 2") << 1;
+        QTest::newRow("two 2s") << 2;
+        QTest::newRow("three 2s") << 3;
+    }
+
+    void groupFacesSelectedOnceOrTwiceAreRefused()
+    {
+        QFETCH(int, selected);
+        // A roll of four 2s, a 3 and a 6, with counts that agree with the dice.
+        Game::Snapshot s{};
+        const int faces[7] = {0, 2, 2, 2, 2, 3, 6};
+        for (int n = 1; n <= 6; ++n) {
+            s.face[n] = faces[n];
+            s.dieState[n] = n <= selected ? DieSelected : DieFree;
+            s.rollCount[faces[n]] += 1;
+        }
+        s.selCount[2] = selected;
+        s.roundNo = 1;
+        s.winner = 1000;
+        const QString problem = savedGameProblem(s);
+        QCOMPARE(problem.isEmpty(), selected == 3);
+    }
+
+    void diceHeldBeforeTheFirstRollAreRefused()
+    {
+        Table t;
+        Game::Snapshot s = t.game.snapshot();
+        QVERIFY(savedGameProblem(s).isEmpty());
+        s.dieState[3] = DieKept;
+        QVERIFY(!savedGameProblem(s).isEmpty());
+        s.dieState[3] = DieSelected;
+        s.selCount[s.face[3]] = 1;
+        QVERIFY(!savedGameProblem(s).isEmpty());
+    }
+
+    void sixKeptDiceAreRefused()
+    {
+        Table t;
+        Game::Snapshot s = t.game.snapshot();
+        for (int n = 1; n <= 6; ++n)
+            s.dieState[n] = DieKept;
+        QVERIFY(!savedGameProblem(s).isEmpty());
+    }
+
+    void stateMinusOneIsPartOfTheFormat()
+    {
+        Table t;
+        Game::Snapshot s = t.game.snapshot();
+        s.dieState[4] = -1;
+        QVERIFY(savedGameProblem(s).isEmpty());
+    }
+
+    // Whatever the game reaches in play, it must be able to open again.
+    void everyStateReachedInPlayIsAccepted()
+    {
+        Table t;
+        Game &g = t.game;
+        g.btStartClick();
+        int rolls = 0, checked = 0, hotDice = 0;
+        auto check = [&](const char *when) {
+            const QString problem = savedGameProblem(g.snapshot());
+            QVERIFY2(problem.isEmpty(),
+                     qPrintable(QStringLiteral("%1 after %2 rolls: %3").arg(when).arg(rolls).arg(problem)));
+            ++checked;
+        };
+        while (rolls < 150) {
+            check("before a roll");
+            if (QTest::currentTestFailed())
+                return;
+            int held = g.gs.KeptCount;
+            for (int f = 1; f <= 6; ++f)
+                held += g.gs.SelCount[f];
+            t.timers.setMsecsSinceMidnightUtc(1000 + rolls * 7919);
+            t.roll();
+            ++rolls;
+            if (held == 6)
+                ++hotDice;
+            check("after a roll");
+            if (QTest::currentTestFailed() || g.gs.NewRound)
+                continue;
+            // Take every die that scores; now and then put one back.
+            for (int n = 1; n <= 6; ++n)
+                if (g.DiceState(n) == DieFree)
+                    g.RxDice1Click(n);
+            check("after selecting");
+            if (rolls % 4 == 0) {
+                for (int n = 6; n >= 1; --n) {
+                    if (g.DiceState(n) == DieSelected) {
+                        g.RxDice1Click(n);
+                        break;
+                    }
+                }
+                check("after putting back");
+            }
+            if (QTest::currentTestFailed())
+                return;
+            int selected = 0;
+            for (int f = 1; f <= 6; ++f)
+                selected += g.gs.SelCount[f];
+            if (selected == 0 || g.gs.SubScore + g.gs.SelScore >= 250)
+                g.btDoneClick();
+        }
+        // The cheat staging at a round's start is reachable too.
+        g.EndRound(0);
+        g.Button1Click(3);
+        check("after staging a roll before the first one");
+        QVERIFY(checked > 300);
+        QVERIFY(g.gs.RoundNo > 10 || g.gs.Total != 0);
+        qDebug() << "hot dice seen:" << hotDice;
+    }
+
+    // --- settings carried by the file ---
+
+    void winnerFromTheFileReplacesTheConfiguredOne()
+    {
+        Table a;
+        Game::Snapshot s = a.game.snapshot();
+        s.winner = 2000;
+        const QString file = path("w2000.kvx");
+        writeSavedGame(file, s);
+
+        Table b;
+        QCOMPARE(b.game.settings.Winner, 1000);
+        const QString typeLine = b.game.lTypeCaption();
+        QCOMPARE(openInto(b.game, file), QString());
+        QCOMPARE(b.game.settings.Winner, 2000);
+        QCOMPARE(b.game.lTypeCaption(), typeLine);
+        QVERIFY(typeLine.endsWith(QStringLiteral("1000")));
+    }
+
+    void faceIsReadFromItsLowestByte()
+    {
+        Table a;
+        QByteArray rec = encodeSavedGame(a.game.snapshot());
+        setField(rec, 24 + 8, 0x00000103);  // die 3
+        setField(rec, 24 + 12, qint32(0xFFFFFF05)); // die 4
+        const QString file = path("lowbyte.kvx");
+        writeBytes(file, rec);
+
+        const Game::Snapshot s = readSavedGame(file);
+        QCOMPARE(s.face[3], 3);
+        QCOMPARE(s.face[4], 5);
+        Table b;
+        QCOMPARE(openInto(b.game, file), QString());
+        QCOMPARE(b.game.die(3).value, 3);
+        QCOMPARE(b.game.die(4).value, 5);
+    }
+
+    // --- failing saves ---
+
+    void saveIntoAFileAsFolderFailsNamingTheFile()
+    {
+        const QString notADir = path("plain");
+        writeBytes(notADir, "x");
+        const QString file = notADir + QStringLiteral("/game.kvx");
+        Table t;
+        try {
+            writeSavedGame(file, t.game.snapshot());
+            QFAIL("the save should have failed");
+        } catch (const KvxError &e) {
+            QVERIFY2(e.message().startsWith(QDir::toNativeSeparators(file) + QStringLiteral(": ")),
+                     qPrintable(e.message()));
+            QVERIFY(e.message().size() > file.size() + 2);
+        }
+        QCOMPARE(readBytes(notADir), QByteArray("x"));
+    }
+
+    void saveOverwritesAnEarlierFile()
+    {
+        const QString file = path("again.kvx");
+        writeBytes(file, QByteArray(300, 'z'));
+        Table a;
+        QVERIFY(playToMidRound(a));
+        writeSavedGame(file, a.game.snapshot());
+        QCOMPARE(readBytes(file), encodeSavedGame(a.game.snapshot()));
+    }
+
+    void failedSaveInAWriteProtectedFolderKeepsTheEarlierFile()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath("kept.kvx");
+        Table a;
+        writeSavedGame(file, a.game.snapshot());
+        const QByteArray earlier = readBytes(file);
+
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const bool stillWritable = ::access(QFile::encodeName(dir.path()).constData(), W_OK) == 0;
+        bool failed = false;
+        if (!stillWritable) {
+            Table b;
+            QVERIFY(playToMidRound(b));
+            try {
+                writeSavedGame(file, b.game.snapshot());
+            } catch (const KvxError &e) {
+                failed = e.message().contains(QDir::toNativeSeparators(file));
+            }
+        }
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (stillWritable)
+            QSKIP("this user writes into write-protected folders");
+        QVERIFY(failed);
+        QCOMPARE(readBytes(file), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.kvx")});
+#else
+        QSKIP("needs POSIX permissions");
+#endif
+    }
+
+    // A write that stops half-way (a full disk, a size limit) must not cost the earlier file.
+    void failedWriteKeepsTheEarlierFile()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath("kept.kvx");
+        Table a;
+        writeSavedGame(file, a.game.snapshot());
+        const QByteArray earlier = readBytes(file);
+        Table b;
+        QVERIFY(playToMidRound(b));
+
+        struct rlimit old;
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        struct rlimit small = old;
+        small.rlim_cur = 50;
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString error;
+        try {
+            writeSavedGame(file, b.game.snapshot());
+        } catch (const KvxError &e) {
+            error = e.message();
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QVERIFY2(error.startsWith(QDir::toNativeSeparators(file) + QStringLiteral(": ")), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
+        QCOMPARE(readBytes(file), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.kvx")});
+#else
+        QSKIP("needs POSIX resource limits");
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSavedGame)
+#include "tst_savedgame.moc"
