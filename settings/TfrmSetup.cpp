@@ -1,0 +1,318 @@
+// The settings and language editor dialog.
+#include "settings/TfrmSetup.h"
+
+#include "app/ProgramDir.h"
+#include "app/THemisphereButton.h"
+#include "game/Game.h"
+#include "game/GameTexts.h"
+#include "game/KvxError.h"
+#include "settings/Config.h"
+#include "settings/RtfReader.h"
+#include "settings/SetupHost.h"
+#include "settings/TRegAuto.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kClientWidth = 479;
+constexpr int kClientHeight = 452;
+constexpr int kBottomHeight = 41;
+constexpr int kRowPitch = 24;
+
+// Row label (never translated) and edit field name, in language-table order.
+struct EditorRow
+{
+    const char *label;
+    const char *editName;
+};
+
+const EditorRow kRows[kLanguageCount] = {
+    {"Roll", "ebtRoll"},
+    {"Done", "ebtDone"},
+    {"Start", "ebtStart"},
+    {"Continue", "ebtCont"},
+    {"Close", "ebtClose"},
+    {"Clear", "ebtClear"},
+    {"Change", "ebtChange"},
+    {"Save", "ebtSave"},
+    {"Cancel", "ebtCancel"},
+    {"General", "etsGen"},
+    {"Language", "etsLang"},
+    {"Winner Total:", "eWinnerTotal"},
+    {"Rules:", "eRules"},
+    {"10 Points", "es10"},
+    {"5 Points", "es5"},
+    {"Subtotal:", "elSubTotal"},
+    {"Total:", "elTotal"},
+    {"Round:", "elRound"},
+    {"Normal", "eGameType1"},
+    {"Time", "eGameType2"},
+    {"Your score:", "esLGT1"},
+    {"Your time:", "esLGT2"},
+    {"Game type:", "elType"},
+    {"Your time:", "elTimeLabel"},
+    {"File", "emFile"},
+    {"New Game", "eaNew"},
+    {"Open Game...", "eaOpen"},
+    {"Save Game...", "eaSave"},
+    {"Top Ten...", "eaTopTen"},
+    {"Exit", "eaExit"},
+    {"Tools", "emTools"},
+    {"Rules", "eaRules"},
+    {"Game settings...", "eaSettings"},
+    {"Language editor...", "eaLanguage"},
+    {"-100 msg.", "emsgCrash"},
+    {"Failed round msg.", "emsgFail"},
+    {"400-500 msg.", "emsgBadIn"},
+    {"Exactly msg.", "emsgExact"},
+    {"You Win msg.", "emsgWin"},
+    {"New high score msg.", "emsgNewHi"},
+    {"None selected msg.", "emsgNoSel"},
+};
+
+// Rows whose texts go live in the middle of a save.
+constexpr int kRowType1 = 18;
+constexpr int kRowType2 = 19;
+constexpr int kRowLGT1 = 20;
+constexpr int kRowLGT2 = 21;
+constexpr int kRowLType = 22;
+
+QString keyOf(int row)
+{
+    return QLatin1String(kLanguageTable[row].key);
+}
+
+} // namespace
+
+TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_host(host)
+{
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("Setup"));
+    setModal(true);
+    QFont dialogFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    dialogFont.setStyleHint(QFont::SansSerif);
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    pcMain = new QTabWidget(this);
+    pcMain->setObjectName(QStringLiteral("pcMain"));
+    pcMain->setGeometry(0, 0, kClientWidth, kClientHeight - kBottomHeight);
+
+    // ---- General page
+    tsGen = new QWidget;
+    tsGen->setObjectName(QStringLiteral("tsGen"));
+    pcMain->addTab(tsGen, QStringLiteral("General"));
+
+    lWinnerTotal = new QLabel(QStringLiteral("Winner Total:"), tsGen);
+    lWinnerTotal->setObjectName(QStringLiteral("lWinnerTotal"));
+    lWinnerTotal->setGeometry(5, 11, 306, 16);
+
+    iWin = new QSpinBox(tsGen);
+    iWin->setObjectName(QStringLiteral("iWin"));
+    iWin->setGeometry(320, 8, 145, 22);
+    iWin->setRange(MinWinner, MaxWinner);
+    iWin->setSingleStep(1000);
+    iWin->setValue(MinWinner);
+    lWinnerTotal->setBuddy(iWin);
+
+    eValid = new QCheckBox(QStringLiteral("400-500 intervallum valid for each 1000"), tsGen);
+    eValid->setObjectName(QStringLiteral("eValid"));
+    eValid->setGeometry(8, 36, 457, 17);
+
+    lRules = new QLabel(QStringLiteral("Rules:"), tsGen);
+    lRules->setObjectName(QStringLiteral("lRules"));
+    lRules->setGeometry(5, 59, 306, 18);
+
+    mRules = new QTextEdit(tsGen);
+    mRules->setObjectName(QStringLiteral("mRules"));
+    mRules->setGeometry(5, 80, 460, 297);
+    mRules->setReadOnly(true);
+    mRules->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A click may still select and copy; Tab passes it by.
+    mRules->setFocusPolicy(Qt::ClickFocus);
+    mRules->setTabChangesFocus(true);
+    mRules->viewport()->setCursor(Qt::IBeamCursor);
+    QPalette rulesPalette = mRules->palette();
+    rulesPalette.setColor(QPalette::Base, QColor(192, 220, 192));
+    mRules->setPalette(rulesPalette);
+
+    // ---- Language page
+    tsLang = new QWidget;
+    tsLang->setObjectName(QStringLiteral("tsLang"));
+    pcMain->addTab(tsLang, QStringLiteral("Language"));
+
+    sbLang = new QScrollArea(tsLang);
+    sbLang->setObjectName(QStringLiteral("sbLang"));
+    sbLang->setFocusPolicy(Qt::NoFocus);
+    sbLang->setWidgetResizable(false);
+    sbLang->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto *rows = new QWidget;
+    rows->setObjectName(QStringLiteral("sbLangRows"));
+    for (int n = 0; n < kLanguageCount; ++n) {
+        auto *label = new QLabel(QString::fromUtf8(kRows[n].label), rows);
+        label->setGeometry(8, 11 + kRowPitch * n, 153, 16);
+        auto *field = new QLineEdit(rows);
+        field->setObjectName(QLatin1String(kRows[n].editName));
+        field->setGeometry(168, 8 + kRowPitch * n, 273, 24);
+        field->setAccessibleName(label->text());
+        m_edits[size_t(n)] = field;
+    }
+    rows->resize(168 + 273 + 8, 8 + kRowPitch * kLanguageCount + 8);
+    sbLang->setWidget(rows);
+    // The scroll box fills the page whatever size the style gives the page.
+    auto *pageLayout = new QVBoxLayout(tsLang);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(sbLang);
+
+    // ---- bottom panel
+    pBottom = new QWidget(this);
+    pBottom->setObjectName(QStringLiteral("pBottom"));
+    pBottom->setGeometry(0, kClientHeight - kBottomHeight, kClientWidth, kBottomHeight);
+    btSave = new THemisphereButton(QStringLiteral("Save"), pBottom);
+    btSave->setObjectName(QStringLiteral("btSave"));
+    btSave->setGeometry(131, 4, 97, 33);
+    btSave->setFaceColor(QColor(64, 243, 12));
+    btCancel = new THemisphereButton(QStringLiteral("Cancel"), pBottom);
+    btCancel->setObjectName(QStringLiteral("btCancel"));
+    btCancel->setGeometry(251, 4, 97, 33);
+    btCancel->setFaceColor(QColor(64, 243, 12));
+    connect(btSave, &QAbstractButton::clicked, this, &TfrmSetup::btSaveClick);
+    connect(btCancel, &QAbstractButton::clicked, this, &QDialog::reject);
+
+    // Tab walks the editor's rows top to bottom.
+    for (int n = 1; n < kLanguageCount; ++n)
+        setTabOrder(m_edits[size_t(n - 1)], m_edits[size_t(n)]);
+
+    applyLanguage(readLanguage(m_host.languageStore(), false, true));
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+void TfrmSetup::Fill()
+{
+    for (int n = 0; n < kLanguageCount; ++n)
+        m_edits[size_t(n)]->setText(m_host.textInForce(keyOf(n)));
+    const GameSettings &live = m_host.liveSettings();
+    iWin->setValue(live.Winner); // the spin box keeps it within its limits
+    eValid->setChecked(live.Valid);
+    RtfReader::loadRulesInto(mRules->document(), ProgramDir::file(QStringLiteral("KVXRules.rtf")));
+}
+
+int TfrmSetup::winnerFromField() const
+{
+    int value = MinWinner;
+    if (!TRegAuto::parseInteger(iWin->cleanText().trimmed(), &value))
+        value = MinWinner;
+    return std::clamp(value, MinWinner, MaxWinner);
+}
+
+bool TfrmSetup::Save()
+{
+    GameSettings &live = m_host.liveSettings();
+    const int winnerBefore = live.Winner;
+    const bool validBefore = live.Valid;
+    try {
+        TRegAuto &lng = m_host.languageStore();
+        GameTexts &texts = m_host.liveTexts();
+        for (int n = 0; n < kLanguageCount; ++n) {
+            const LangEntry &e = kLanguageTable[n];
+            const QString text = m_edits[size_t(n)]->text();
+            if (n == kRowLType)
+                texts.lType = text;
+            lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), text);
+            if (n == kRowLGT2) {
+                texts.lType1 = m_edits[kRowType1]->text();
+                texts.lType2 = m_edits[kRowType2]->text();
+                texts.sLGT1 = m_edits[kRowLGT1]->text();
+                texts.sLGT2 = m_edits[kRowLGT2]->text();
+                m_host.typeTextsChanged();
+            } else if (n == kRowLType) {
+                m_host.gameTypeTextChanged();
+            }
+        }
+        saved = true;
+
+        const int winner = winnerFromField();
+        iWin->setValue(winner);
+        const bool valid = eValid->isChecked();
+        if (winner != live.Winner || valid != live.Valid)
+            changed = true;
+        live.Winner = winner;
+        live.Valid = valid;
+        writeConfig(m_host.configStore(), live.Winner, live.Valid);
+    } catch (const KvxError &e) {
+        saved = false;
+        changed = false;
+        live.Winner = winnerBefore;
+        live.Valid = validBefore;
+        m_host.showError(e.message());
+        return false;
+    }
+    return true;
+}
+
+void TfrmSetup::btSaveClick()
+{
+    if (Save())
+        accept();
+}
+
+void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &text)
+{
+    btSave->setText(text(QStringLiteral("btSave")));
+    btCancel->setText(text(QStringLiteral("btCancel")));
+    pcMain->setTabText(pcMain->indexOf(tsGen), text(QStringLiteral("tsGen")));
+    pcMain->setTabText(pcMain->indexOf(tsLang), text(QStringLiteral("tsLang")));
+    lWinnerTotal->setText(text(QStringLiteral("lWinnerTotal")));
+    lRules->setText(text(QStringLiteral("lRules")));
+}
+
+void TfrmSetup::applyLanguage(const LanguageTexts &texts)
+{
+    applyLanguage([this, &texts](const QString &key) {
+        const int i = languageIndex(key);
+        return i >= 0 && texts[size_t(i)] ? *texts[size_t(i)] : caption(key);
+    });
+}
+
+QString TfrmSetup::caption(const QString &key) const
+{
+    auto is = [&key](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    if (is("btSave"))
+        return btSave->text();
+    if (is("btCancel"))
+        return btCancel->text();
+    if (is("tsGen"))
+        return pcMain->tabText(pcMain->indexOf(tsGen));
+    if (is("tsLang"))
+        return pcMain->tabText(pcMain->indexOf(tsLang));
+    if (is("lWinnerTotal"))
+        return lWinnerTotal->text();
+    if (is("lRules"))
+        return lRules->text();
+    return QString();
+}
+
+void TfrmSetup::showPage(bool language)
+{
+    pcMain->setCurrentWidget(language ? tsLang : tsGen);
+}

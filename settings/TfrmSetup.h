@@ -1,0 +1,85 @@
+// The settings and language editor dialog: winning total, band option, the
+// rules text, and every text of the language file.
+#pragma once
+
+#include "settings/LanguageTable.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+class QSpinBox;
+class QTabWidget;
+class QTextEdit;
+class QWidget;
+class SetupHost;
+class THemisphereButton;
+
+class TfrmSetup : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MinWinner = 1000;
+    static constexpr int MaxWinner = 10000;
+
+    // Reads its own six captions from the language file at once, so the
+    // editor shows the stored texts from the first opening on.
+    explicit TfrmSetup(SetupHost &host, QWidget *parent = nullptr);
+
+    // Read by the opening action after the dialog has closed; it clears them
+    // before each opening.
+    bool changed = false; // the winning total or the band option differs
+    bool saved = false;   // every language text was written
+
+    // The texts in force, the settings and the rules file into the fields.
+    // Throws KvxError when the rules file exists but cannot be read.
+    void Fill();
+
+    // Writes the 41 texts and the two settings. On a refused write: stops at
+    // that key, shows the message through the host, leaves both flags clear
+    // and the live settings as they were, and returns false.
+    bool Save();
+
+    // The dialog's own captions (btSave, btCancel, tsGen, tsLang,
+    // lWinnerTotal, lRules); text gives the caption for a key.
+    void applyLanguage(const std::function<QString(const QString &key)> &text);
+    // The same from a loader run; entries that were not read stay as they are.
+    void applyLanguage(const LanguageTexts &texts);
+    // The caption now shown for one of those six keys; a null string for any other.
+    QString caption(const QString &key) const;
+
+    // Makes the Language page (true) or the General page (false) the active one.
+    void showPage(bool language);
+
+    // The winning total Save takes from iWin: what is typed, within the
+    // limits; text that is not a number counts as the lower limit.
+    int winnerFromField() const;
+
+    QLineEdit *edit(int row) const { return m_edits[size_t(row)]; }
+
+private:
+    void btSaveClick();
+
+    SetupHost &m_host;
+
+    QTabWidget *pcMain = nullptr;
+    QWidget *tsGen = nullptr;
+    QWidget *tsLang = nullptr;
+    QLabel *lWinnerTotal = nullptr;
+    QSpinBox *iWin = nullptr;
+    QCheckBox *eValid = nullptr;
+    QLabel *lRules = nullptr;
+    QTextEdit *mRules = nullptr;
+    QScrollArea *sbLang = nullptr;
+    QWidget *pBottom = nullptr;
+    THemisphereButton *btSave = nullptr;
+    THemisphereButton *btCancel = nullptr;
+    std::array<QLineEdit *, kLanguageCount> m_edits{};
+};
