@@ -1,0 +1,340 @@
+// The hall-of-fame window.
+#include "records/TfrmTopten.h"
+
+#include "app/THemisphereButton.h"
+#include "app/TEffectLabel.h"
+#include "app/Typeface.h"
+#include "game/GameTexts.h"
+#include "game/KvxError.h"
+#include "records/TopTen.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+
+namespace {
+
+const QColor kBackground(192, 220, 192);
+const QSize kOuterSize(537, 480);
+const QSize kClientSize(529, 453);
+const int kRowHeight = 26;
+const int kWindowRowTops[7] = {176, 200, 224, 248, 272, 296, 320};
+
+// 19 px bold, or smaller when the system's sans-serif face is too wide for
+// the times and dates in their columns.
+QFont rowFont()
+{
+    static const QFont font = [] {
+        QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        f.setStyleHint(QFont::SansSerif);
+        f.setBold(true);
+        for (int px = 19; px > 9; --px) {
+            f.setPixelSize(px);
+            const QFontMetrics fm(f);
+            if (fm.horizontalAdvance(QStringLiteral("00:00:00")) <= 79
+                && fm.horizontalAdvance(QStringLiteral("0000.00.00 - 00:00:00")) <= 199)
+                break;
+        }
+        return f;
+    }();
+    return font;
+}
+
+QLabel *makeLabel(QWidget *host, const QString &name, const QRect &r, Qt::Alignment align,
+                  const QString &text = QString())
+{
+    auto *l = new QLabel(text, host);
+    l->setObjectName(name);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    l->setFont(rowFont());
+    return l;
+}
+
+void setTextColor(QWidget *w, const QColor &c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, c);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+TfrmTopten::TfrmTopten(Hooks hooks, QWidget *parent)
+    : QWidget(parent, Qt::Tool), m_hooks(std::move(hooks))
+{
+    setObjectName(QStringLiteral("frmTopten"));
+    setWindowTitle(QString());
+    // Shown beside the game, which keeps the keyboard.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kBackground);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    QFont windowFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    windowFont.setStyleHint(QFont::SansSerif);
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+
+    resize(kClientSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(kOuterSize.width() / 2, kOuterSize.height() / 2));
+    }
+
+    LMDLabel1 = new TEffectLabel(this);
+    LMDLabel1->setObjectName(QStringLiteral("LMDLabel1"));
+    LMDLabel1->setText(QStringLiteral("Hall of Fame"));
+    LMDLabel1->setFont(Typeface::font(24, true));
+    LMDLabel1->setAlignment(Qt::AlignCenter);
+    LMDLabel1->setLightDepth(3);
+    LMDLabel1->setShadowDepth(0);
+    setTextColor(LMDLabel1, Qt::red);
+
+    lType = new TEffectLabel(this);
+    lType->setObjectName(QStringLiteral("lType"));
+    lType->setText(QStringLiteral("Game type: Normal / 1000"));
+    lType->setFont(Typeface::font(15, true));
+    lType->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lType->setLightColor(Qt::white);
+    lType->setShadowColor(QColor(192, 192, 192));
+    setTextColor(lType, QColor(0, 0, 128));
+
+    buildRows();
+
+    const auto makeButton = [this](const char *name, const QString &caption, const QRect &r,
+                                   const QColor &face) {
+        auto *b = new THemisphereButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(r);
+        b->setFaceColor(face);
+        return b;
+    };
+    btClose = makeButton("btClose", QStringLiteral("Close"), QRect(104, 416, 97, 33), QColor(64, 243, 12));
+    btClear = makeButton("btClear", QStringLiteral("Clear"), QRect(216, 416, 97, 33), QColor(133, 219, 108));
+    btChange = makeButton("btChange", QStringLiteral("Change"), QRect(328, 416, 97, 33), QColor(133, 219, 108));
+    connect(btClose, &QAbstractButton::clicked, this, &TfrmTopten::btCloseClick);
+    connect(btClear, &QAbstractButton::clicked, this, &TfrmTopten::btClearClick);
+    connect(btChange, &QAbstractButton::clicked, this, &TfrmTopten::btChangeClick);
+
+    LMDLabel1->setGeometry(0, 0, width(), 49);
+    lType->setGeometry(0, 49, width(), 24);
+
+    FormCreate();
+}
+
+void TfrmTopten::buildRows()
+{
+    const Qt::Alignment rankAlign = Qt::AlignLeft | Qt::AlignTop;
+    for (int row = 1; row <= TopTen::Slots; ++row) {
+        QWidget *host = this;
+        int top = 0;
+        if (row <= 3) {
+            auto *panel = new QFrame(this);
+            panel->setObjectName(QStringLiteral("Panel%1").arg(row));
+            panel->setGeometry(0, 88 + 25 * (row - 1), 529, 25);
+            panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            panel->setLineWidth(1);
+            QPalette pal = panel->palette();
+            pal.setColor(QPalette::Window, kBackground);
+            panel->setPalette(pal);
+            panel->setAutoFillBackground(true);
+
+            QPixmap tiled(40, 23);
+            tiled.fill(Qt::transparent);
+            {
+                QPainter p(&tiled);
+                if (row > 1)
+                    p.setOpacity(0.6);
+                p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(rowPicture(row)));
+            }
+            auto *image = new QLabel(panel);
+            image->setObjectName(QStringLiteral("LMDNImage%1").arg(row));
+            image->setGeometry(1, 1, 40, 23);
+            image->setPixmap(tiled);
+
+            host = panel;
+            top = -1;
+        } else {
+            top = kWindowRowTops[row - 4];
+        }
+        const QRect rankRect = row == 10 ? QRect(5, top, 33, kRowHeight) : QRect(16, top, 22, kRowHeight);
+        makeLabel(host, QStringLiteral("lRank%1").arg(row), rankRect, rankAlign, QStringLiteral("%1.").arg(row));
+        makeLabel(host, QStringLiteral("ls%1").arg(row), QRect(40, top, 81, kRowHeight),
+                  Qt::AlignRight | Qt::AlignVCenter);
+        makeLabel(host, QStringLiteral("lna%1").arg(row), QRect(128, top, 185, kRowHeight),
+                  Qt::AlignLeft | Qt::AlignVCenter);
+        makeLabel(host, QStringLiteral("lda%1").arg(row), QRect(320, top, 201, kRowHeight),
+                  Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+QImage TfrmTopten::rowPicture(int row)
+{
+    static const QColor bases[3] = {QColor(255, 214, 0), QColor(150, 172, 140), QColor(255, 140, 0)};
+    const QColor base = bases[qBound(1, row, 3) - 1];
+
+    QImage img(32, 32, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&img);
+    QLinearGradient shade(0, 0, 0, 32);
+    shade.setColorAt(0, base.lighter(125));
+    shade.setColorAt(1, base);
+    p.fillRect(img.rect(), shade);
+    p.setPen(base.darker(130));
+    p.drawRect(0, 0, 31, 31);
+
+    // The digit sits where a 23-pixel-high strip shows it, left of the rank.
+    QFont digit = rowFont();
+    digit.setPixelSize(20);
+    p.setFont(digit);
+    p.setPen(base.darker(190));
+    p.drawText(QRect(0, 0, 16, 23), Qt::AlignCenter, QString::number(row));
+    return img;
+}
+
+void TfrmTopten::FormCreate()
+{
+    FillTopTen();
+}
+
+int TfrmTopten::currentType() const
+{
+    return m_hooks.type ? m_hooks.type() : m_ownType;
+}
+
+void TfrmTopten::setCurrentType(int type)
+{
+    if (m_hooks.setType)
+        m_hooks.setType(type);
+    else
+        m_ownType = type;
+}
+
+void TfrmTopten::reportError(const QString &message)
+{
+    if (m_hooks.showError)
+        m_hooks.showError(message);
+    else
+        QMessageBox::critical(this, QCoreApplication::applicationName(), message);
+}
+
+QLabel *TfrmTopten::rowLabel(const QString &prefix, int row) const
+{
+    return findChild<QLabel *>(prefix + QString::number(row));
+}
+
+bool TfrmTopten::FillTopTen()
+{
+    const auto caption = [this](const char *key, const char *def) {
+        const QString k = QLatin1String(key), d = QLatin1String(def);
+        return m_hooks.buttonText ? m_hooks.buttonText(k, d) : d;
+    };
+    btClose->setText(caption("btClose", "Close"));
+    btClear->setText(caption("btClear", "Clear"));
+    btChange->setText(caption("btChange", "Change"));
+
+    const int type = currentType();
+    lType->setText(m_hooks.typeLine ? m_hooks.typeLine(type) : GameTexts().gameTypeLabel(type, 1000));
+
+    TopTenTable &table = topTenTable();
+    try {
+        table.LoadTopTen(type);
+    } catch (const KvxError &e) {
+        reportError(e.message());
+        return false;
+    }
+    if (type != 1 && type != 2)
+        return true;
+
+    for (int n = 1; n <= TopTen::Slots; ++n) {
+        const TopTenRowText text = topTenRowText(table.slot(n), type);
+        rowLabel(QStringLiteral("ls"), n)->setText(text.ls);
+        rowLabel(QStringLiteral("lna"), n)->setText(text.lna);
+        rowLabel(QStringLiteral("lda"), n)->setText(text.lda);
+    }
+    return true;
+}
+
+void TfrmTopten::btCloseClick()
+{
+    close();
+}
+
+void TfrmTopten::btChangeClick()
+{
+    setCurrentType(currentType() == 1 ? 2 : 1);
+    FillTopTen();
+}
+
+void TfrmTopten::btClearClick()
+{
+    const int type = currentType();
+    if (type == 1 || type == 2) {
+        const QString path = TopTen::fileName(type);
+        if (QFile::exists(path))
+            QFile::remove(path); // a refusal shows as the old rows coming back
+    }
+    try {
+        topTenTable().LoadTopTen(type);
+    } catch (const KvxError &e) {
+        reportError(e.message());
+        return;
+    }
+    FillTopTen();
+}
+
+void TfrmTopten::FormClick()
+{
+    FillTopTen();
+}
+
+void TfrmTopten::FormClose()
+{
+    setCurrentType(1);
+}
+
+void TfrmTopten::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TfrmTopten::mousePressEvent(QMouseEvent *event)
+{
+    // Only the window's own surface counts; labels pass their clicks up.
+    m_backgroundPressed = event->button() == Qt::LeftButton && !childAt(event->position().toPoint());
+    if (m_backgroundPressed)
+        event->accept();
+    else
+        QWidget::mousePressEvent(event);
+}
+
+void TfrmTopten::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    const bool click = m_backgroundPressed && event->button() == Qt::LeftButton && rect().contains(pos)
+        && !childAt(pos);
+    m_backgroundPressed = false;
+    if (click)
+        FormClick();
+    else
+        QWidget::mouseReleaseEvent(event);
+}
+
+void TfrmTopten::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LMDLabel1->setGeometry(0, 0, width(), 49);
+    lType->setGeometry(0, 49, width(), 24);
+}
