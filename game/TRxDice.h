@@ -1,0 +1,72 @@
+// A die on the screen: shows one face as a picture on the die's colour, which
+// carries its state. Rolling is driven from outside; the widget only shows
+// what it is told and reports clicks.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+class TRxDice : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int Value READ value WRITE setValue NOTIFY changed)
+    Q_PROPERTY(int DieState READ dieState WRITE setDieState)
+    Q_PROPERTY(QColor Color READ color)
+    Q_PROPERTY(int Tag READ tag WRITE setTag)
+    Q_PROPERTY(bool ShowFocus READ showFocus WRITE setShowFocus)
+
+public:
+    enum State { Free = 0, Selected = 1, Kept = 2 };
+
+    explicit TRxDice(QWidget *parent = nullptr);
+
+    int value() const { return m_value; }
+    // 1..6; anything else is ignored. Repaints and emits changed() only when
+    // the face really changes.
+    void setValue(int face);
+
+    int dieState() const { return m_state; }
+    // 0 Free, 1 Selected, 2 Kept; any other value leaves the state as it is.
+    void setDieState(int state);
+
+    // The background: the palette's button face (Free), its highlight
+    // (Selected) or pure red (Kept).
+    QColor color() const;
+
+    int tag() const { return m_tag; }
+    void setTag(int tag);
+
+    bool showFocus() const { return m_showFocus; }
+    void setShowFocus(bool on);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The picture of a face (64 x 64 logical pixels, transparent around the
+    // die) at a device pixel ratio; drawn once per ratio and shared.
+    static QPixmap facePixmap(int face, qreal dpr);
+
+signals:
+    void changed();
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void updateAccessibleName();
+
+    int m_value = 1;
+    int m_state = Free;
+    int m_tag = 0;
+    bool m_showFocus = false;
+    bool m_leftPressed = false;
+};

@@ -1,0 +1,302 @@
+#include "game/TRxDice.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QtTest>
+
+class RxDiceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // face pictures
+    void facesDifferAndHaveLogicalSize_data();
+    void facesDifferAndHaveLogicalSize();
+    void facesAreSharedAndTransparentAround();
+    void paintsColourAroundTheFace();
+    void paintsSharplyAtRatioTwo();
+
+    // value and state
+    void defaults();
+    void setValueEmitsOnlyOnChange();
+    void setValueRepaintsOnlyItself();
+    void colourFollowsState();
+    void unknownStateKeepsTheColour();
+
+    // mouse
+    void clickEmitsClicked();
+    void releaseOutsideIsNoClick();
+    void otherButtonsAreNoClick();
+    void doubleClickCountsOnce();
+
+    // accessibility
+    void accessibleNameTellsNumberFaceAndState();
+
+private:
+    static void send(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons);
+};
+
+void RxDiceTest::send(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void RxDiceTest::facesDifferAndHaveLogicalSize_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("1") << qreal(1.0);
+    QTest::newRow("2") << qreal(2.0);
+}
+
+void RxDiceTest::facesDifferAndHaveLogicalSize()
+{
+    QFETCH(qreal, dpr);
+    QList<QImage> faces;
+    for (int face = 1; face <= 6; ++face) {
+        const QPixmap pm = TRxDice::facePixmap(face, dpr);
+        QVERIFY(!pm.isNull());
+        QCOMPARE(pm.devicePixelRatio(), dpr);
+        QCOMPARE(pm.deviceIndependentSize(), QSizeF(64, 64));
+        QCOMPARE(pm.size(), QSize(qRound(64 * dpr), qRound(64 * dpr)));
+        faces.append(pm.toImage());
+    }
+    for (int i = 0; i < 6; ++i)
+        for (int j = i + 1; j < 6; ++j)
+            QVERIFY2(faces[i] != faces[j], qPrintable(QStringLiteral("faces %1 and %2").arg(i + 1).arg(j + 1)));
+    QVERIFY(TRxDice::facePixmap(0, dpr).isNull());
+    QVERIFY(TRxDice::facePixmap(7, dpr).isNull());
+}
+
+void RxDiceTest::facesAreSharedAndTransparentAround()
+{
+    const QPixmap a = TRxDice::facePixmap(4, 1.0);
+    const QPixmap b = TRxDice::facePixmap(4, 1.0);
+    QCOMPARE(a.cacheKey(), b.cacheKey());
+    const QImage img = a.toImage();
+    // Corners are background (where the die's colour shows), the middle of
+    // the top face is the die's body.
+    QCOMPARE(qAlpha(img.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(img.pixel(0, 63)), 0);
+    QCOMPARE(qAlpha(img.pixel(63, 0)), 0);
+    QCOMPARE(qAlpha(img.pixel(63, 63)), 0);
+    QCOMPARE(qAlpha(img.pixel(32, 21)), 255);
+}
+
+void RxDiceTest::paintsColourAroundTheFace()
+{
+    TRxDice die;
+    die.setValue(5);
+    die.setDieState(TRxDice::Kept);
+    const QImage shot = die.grab().toImage();
+    QCOMPARE(shot.size(), QSize(66, 66) * die.devicePixelRatioF());
+    QCOMPARE(shot.pixelColor(0, 0), QColor(255, 0, 0));
+    QCOMPARE(shot.pixelColor(1, 1), QColor(255, 0, 0));
+    QCOMPARE(shot.pixelColor(65, 65), QColor(255, 0, 0));
+    // The face picture sits unscaled one pixel in from the edge.
+    QImage face = TRxDice::facePixmap(5, 1.0).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage expected(64, 64, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(QColor(255, 0, 0));
+    {
+        QPainter p(&expected);
+        p.drawImage(0, 0, face);
+    }
+    QCOMPARE(shot.copy(1, 1, 64, 64).convertToFormat(QImage::Format_ARGB32_Premultiplied), expected);
+}
+
+void RxDiceTest::paintsSharplyAtRatioTwo()
+{
+    TRxDice die;
+    die.setValue(6);
+    QImage shot(QSize(132, 132), QImage::Format_ARGB32_Premultiplied);
+    shot.setDevicePixelRatio(2.0);
+    die.render(&shot);
+    // A picture drawn at ratio 1 and doubled would repeat every pixel in 2x2
+    // blocks; the sharp one does not.
+    bool fine = false;
+    for (int y = 2; y + 1 < 130 && !fine; y += 2)
+        for (int x = 2; x + 1 < 130 && !fine; x += 2)
+            fine = shot.pixel(x, y) != shot.pixel(x + 1, y) || shot.pixel(x, y) != shot.pixel(x, y + 1);
+    QVERIFY(fine);
+    QImage expected(128, 128, QImage::Format_ARGB32_Premultiplied);
+    expected.setDevicePixelRatio(2.0);
+    expected.fill(die.color());
+    {
+        QPainter p(&expected);
+        p.drawPixmap(0, 0, TRxDice::facePixmap(6, 2.0));
+    }
+    expected.setDevicePixelRatio(1.0);
+    QImage inner = shot.copy(2, 2, 128, 128);
+    inner.setDevicePixelRatio(1.0);
+    QCOMPARE(inner, expected);
+}
+
+void RxDiceTest::defaults()
+{
+    TRxDice die;
+    QCOMPARE(die.value(), 1);
+    QCOMPARE(die.dieState(), int(TRxDice::Free));
+    QCOMPARE(die.size(), QSize(66, 66));
+    QCOMPARE(die.sizeHint(), QSize(66, 66));
+    QCOMPARE(die.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+    QCOMPARE(die.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
+    QVERIFY(!die.showFocus());
+    die.setProperty("Tag", 4);
+    QCOMPARE(die.tag(), 4);
+    QCOMPARE(die.property("Value").toInt(), 1);
+}
+
+void RxDiceTest::setValueEmitsOnlyOnChange()
+{
+    TRxDice die;
+    QSignalSpy changed(&die, &TRxDice::changed);
+    die.setValue(1);
+    QCOMPARE(changed.count(), 0);
+    die.setValue(3);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(die.value(), 3);
+    die.setValue(3);
+    QCOMPARE(changed.count(), 1);
+    // Out of range: ignored.
+    die.setValue(0);
+    die.setValue(7);
+    QCOMPARE(die.value(), 3);
+    QCOMPARE(changed.count(), 1);
+}
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void RxDiceTest::setValueRepaintsOnlyItself()
+{
+    QWidget window;
+    window.resize(200, 100);
+    auto *a = new TRxDice(&window);
+    auto *b = new TRxDice(&window);
+    b->move(70, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    PaintCounter onA, onB, onWindow;
+    a->installEventFilter(&onA);
+    b->installEventFilter(&onB);
+    window.installEventFilter(&onWindow);
+    a->setValue(2);
+    QTRY_COMPARE(onA.paints, 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(onB.paints, 0);
+    QCOMPARE(onWindow.paints, 0);
+    QVERIFY(a->testAttribute(Qt::WA_OpaquePaintEvent));
+}
+
+void RxDiceTest::colourFollowsState()
+{
+    TRxDice die;
+    QPalette pal = die.palette();
+    pal.setColor(QPalette::Button, QColor(10, 20, 30));
+    pal.setColor(QPalette::Highlight, QColor(40, 50, 60));
+    die.setPalette(pal);
+    QCOMPARE(die.color(), QColor(10, 20, 30));
+    die.setDieState(TRxDice::Selected);
+    QCOMPARE(die.dieState(), 1);
+    QCOMPARE(die.color(), QColor(40, 50, 60));
+    QCOMPARE(die.grab().toImage().pixelColor(0, 0), QColor(40, 50, 60));
+    die.setDieState(TRxDice::Kept);
+    QCOMPARE(die.dieState(), 2);
+    QCOMPARE(die.color(), QColor(255, 0, 0));
+    die.setDieState(TRxDice::Free);
+    QCOMPARE(die.color(), QColor(10, 20, 30));
+    QCOMPARE(die.grab().toImage().pixelColor(0, 0), QColor(10, 20, 30));
+}
+
+void RxDiceTest::unknownStateKeepsTheColour()
+{
+    TRxDice die;
+    die.setDieState(TRxDice::Kept);
+    die.setDieState(-1);
+    die.setDieState(3);
+    QCOMPARE(die.dieState(), 2);
+    QCOMPARE(die.color(), QColor(255, 0, 0));
+}
+
+void RxDiceTest::clickEmitsClicked()
+{
+    TRxDice die;
+    die.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&die));
+    QSignalSpy clicked(&die, &TRxDice::clicked);
+    QTest::mouseClick(&die, Qt::LeftButton, {}, QPoint(33, 33));
+    QCOMPARE(clicked.count(), 1);
+    // The edge still belongs to the die.
+    QTest::mouseClick(&die, Qt::LeftButton, {}, QPoint(0, 0));
+    QCOMPARE(clicked.count(), 2);
+}
+
+void RxDiceTest::releaseOutsideIsNoClick()
+{
+    TRxDice die;
+    QSignalSpy clicked(&die, &TRxDice::clicked);
+    send(&die, QEvent::MouseButtonPress, QPoint(33, 33), Qt::LeftButton, Qt::LeftButton);
+    send(&die, QEvent::MouseButtonRelease, QPoint(80, 33), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 0);
+    // A release without a press is no click either.
+    send(&die, QEvent::MouseButtonRelease, QPoint(33, 33), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 0);
+}
+
+void RxDiceTest::otherButtonsAreNoClick()
+{
+    TRxDice die;
+    QSignalSpy clicked(&die, &TRxDice::clicked);
+    send(&die, QEvent::MouseButtonPress, QPoint(33, 33), Qt::RightButton, Qt::RightButton);
+    send(&die, QEvent::MouseButtonRelease, QPoint(33, 33), Qt::RightButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 0);
+}
+
+void RxDiceTest::doubleClickCountsOnce()
+{
+    TRxDice die;
+    QSignalSpy clicked(&die, &TRxDice::clicked);
+    QSignalSpy doubled(&die, &TRxDice::doubleClicked);
+    const QPoint at(33, 33);
+    send(&die, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    send(&die, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    send(&die, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    send(&die, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(doubled.count(), 1);
+}
+
+void RxDiceTest::accessibleNameTellsNumberFaceAndState()
+{
+    TRxDice die;
+    die.setTag(3);
+    QCOMPARE(die.accessibleName(), QStringLiteral("Die 3: 1, free"));
+
+    die.setValue(5);
+    QCOMPARE(die.accessibleName(), QStringLiteral("Die 3: 5, free"));
+    die.setDieState(TRxDice::Selected);
+    QCOMPARE(die.accessibleName(), QStringLiteral("Die 3: 5, selected"));
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&die);
+    QVERIFY(iface);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Die 3: 5, selected"));
+    die.setDieState(TRxDice::Kept);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Die 3: 5, kept"));
+    die.setTag(6);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Die 6: 5, kept"));
+}
+
+QTEST_MAIN(RxDiceTest)
+#include "tst_rxdice.moc"
