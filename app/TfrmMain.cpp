@@ -125,7 +125,8 @@ void TfrmMain::buildActions()
     auto make = [this](const char *name, const char *caption, void (TfrmMain::*handler)()) {
         auto *a = new QAction(QString::fromLatin1(caption), this);
         a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, handler);
+        if (handler)
+            connect(a, &QAction::triggered, this, handler);
         m_actions << a;
         return a;
     };
@@ -372,7 +373,7 @@ void TfrmMain::syncState()
     btRoll->setEnabled(m_game.rollDoneEnabled());
     btDone->setEnabled(m_game.rollDoneEnabled());
     btCont->setVisible(m_game.contVisible());
-    if (pCover->isVisible() != m_game.coverVisible()) {
+    if (pCover->isHidden() == m_game.coverVisible()) {
         pCover->setVisible(m_game.coverVisible());
         if (m_game.coverVisible())
             pCover->raise();

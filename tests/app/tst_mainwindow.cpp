@@ -1,0 +1,249 @@
+// The main window as a player meets it: start-up, phases, staged rolls to a win.
+#include "app/ProgramDir.h"
+#include "app/TEffectLabel.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+#include "support/FakePrompts.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    ManualTimerService m_timers;
+    FakePrompts m_prompts;
+
+    void writeFile(const QString &name, const QByteArray &content)
+    {
+        QFile f(ProgramDir::file(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    void roll(TfrmMain &w)
+    {
+        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+    }
+    void clickDie(TfrmMain &w, int n) { QTest::mouseClick(w.dice(n), Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        m_prompts = FakePrompts();
+    }
+    void cleanup()
+    {
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void startsCoveredWithTheClockStopped()
+    {
+        // The first sight: the cover with Start and Exit, no Continue, round 1, no timer.
+        TfrmMain w(m_prompts, m_timers, {});
+        QCOMPARE(w.windowTitle(), QStringLiteral("Korvex"));
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(w.btCont->isHidden());
+        QVERIFY(!w.btStart->isHidden());
+        QVERIFY(!w.btExit->isHidden());
+        QVERIFY(!w.game().stopWatchEnabled());
+        QCOMPARE(m_timers.activeCount(), 0);
+        QCOMPARE(w.eRnd->text(), QStringLiteral("1"));
+        QCOMPARE(w.game().gs.RoundNo, 1);
+        QCOMPARE(w.outerHeight(), 327);
+        // Neither settings file is created by starting.
+        QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
+        QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        QCOMPARE(w.lType->text(), QStringLiteral("Game type:  Normal / 1000"));
+        QCOMPARE(w.lYour->text(), QStringLiteral("Your score:"));
+    }
+
+    void cheatSwitch_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("height");
+        QTest::newRow("none") << QStringList() << 327;
+        QTest::newRow("upper") << QStringList{QStringLiteral("/CHEAT")} << 364;
+        QTest::newRow("lower") << QStringList{QStringLiteral("/cheat")} << 364;
+        QTest::newRow("mixed") << QStringList{QStringLiteral("/ChEaT")} << 364;
+        QTest::newRow("second") << QStringList{QStringLiteral("x"), QStringLiteral("/CHEAT")} << 327;
+        QTest::newRow("longer") << QStringList{QStringLiteral("/CHEATX")} << 327;
+    }
+    void cheatSwitch()
+    {
+        // Only "/CHEAT" as the first argument, in any case, makes room for the test buttons.
+        QFETCH(QStringList, args);
+        QFETCH(int, height);
+        TfrmMain w(m_prompts, m_timers, args);
+        QCOMPARE(w.outerHeight(), height);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const int clientBottom = w.client()->height();
+        if (height == 327)
+            QVERIFY2(clientBottom < 288, "the cheat row must be out of sight");
+        else
+            QVERIFY2(clientBottom >= 313, "the cheat row must be in sight");
+    }
+
+    void settingsAndLanguageAreApplied()
+    {
+        // Type 2 and Winner 3000 from the settings; a language file that only renames Exit.
+        writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
+        writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n");
+        TfrmMain w(m_prompts, m_timers, {});
+        QCOMPARE(w.aExit->text(), QStringLiteral("Quit now"));
+        QCOMPARE(w.btExit->text(), QStringLiteral("Quit now"));
+        QCOMPARE(w.lYour->text(), QStringLiteral("Your time:"));
+        QCOMPARE(w.lType->text(), QStringLiteral("Game type:  Time / 3000"));
+        QCOMPARE(w.eValue->text(), QStringLiteral("Not done yet..."));
+        QCOMPARE(w.btRoll->text(), QStringLiteral("Roll"));
+    }
+
+    void objectNamesAndPlaces()
+    {
+        // The controls carry their names and sit where the layout puts them.
+        TfrmMain w(m_prompts, m_timers, {});
+        const QStringList names{"lType", "RxDice1", "RxDice6", "btRoll", "btDone", "lTime", "lSubTotal",
+                                "eSubScore", "lTotal", "eScore", "lRound", "eRnd", "lYour", "eValue",
+                                "rg10", "rg5", "Button1", "Button4", "pCover", "btStart", "btExit", "btCont"};
+        for (const QString &name : names)
+            QVERIFY2(w.findChild<QWidget *>(name), qPrintable(name));
+        QCOMPARE(w.dice(3)->geometry(), QRect(160, 40, 66, 66));
+        QCOMPARE(w.btDone->geometry(), QRect(233, 112, 97, 33));
+        QCOMPARE(w.eRnd->geometry(), QRect(336, 216, 57, 28));
+        QCOMPARE(w.btCont->geometry(), QRect(100, 144, 124, 41));
+        QCOMPARE(w.Button3->geometry(), QRect(168, 288, 75, 25));
+        QCOMPARE(w.pCover->geometry().top(), 33);
+        QCOMPARE(w.eScore->accessibleName(), QStringLiteral("Total:"));
+    }
+
+    void phasesThroughAWholeGame()
+    {
+        // Start, roll, stage rolls, select, bank, win: every phase as the window shows it.
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        Game &g = w.game();
+
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QVERIFY(w.pCover->isHidden());
+        QVERIFY(g.stopWatchEnabled());
+        QCOMPARE(g.ElapsedSeconds, 0);
+
+        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QVERIFY(g.RollingDice > 0);
+        QVERIFY(!w.aExit->isEnabled());
+        QVERIFY(!w.aNew->isEnabled());
+        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        // A bust of the first roll is possible; stage a known roll either way.
+        if (g.gs.NewRound)
+            roll(w);
+        QVERIFY(w.aExit->isEnabled());
+
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(w.dice(n)->value(), 1);
+            clickDie(w, n);
+        }
+        QVERIFY(!w.rg10->isHidden());
+        QCOMPARE(w.rg10->title(), QStringLiteral("10 Points"));
+        QCOMPARE(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->text(), QStringLiteral("Full : 800"));
+        QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->isChecked());
+        QCOMPARE(w.eSubScore->text(), QLocale().toString(800));
+        // Choosing "6 * 10" changes the value at once.
+        QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_4")), Qt::LeftButton);
+        QCOMPARE(g.gs.SelScore, 60);
+        QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_0")), Qt::LeftButton);
+        QCOMPARE(g.gs.SelScore, 800);
+        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QCOMPARE(w.eScore->text(), QLocale().toString(800));
+        QCOMPARE(w.eRnd->text(), QStringLiteral("2"));
+        QVERIFY(w.rg10->isHidden());
+
+        roll(w);
+        if (g.gs.NewRound) // a bust: try again
+            roll(w);
+        QVERIFY(!g.gs.NewRound);
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        for (int n = 1; n <= 5; ++n)
+            clickDie(w, n);
+        QVERIFY(!w.rg5->isHidden());
+        QCOMPARE(g.gs.SelScore, 200);
+        g.ElapsedSeconds = 42;
+        QTest::mouseClick(w.btDone, Qt::LeftButton);
+
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
+        QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
+        QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrT.ini"))));
+        // A fresh game waits behind the cover, and Continue leads into it.
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.btCont->isHidden());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+        QVERIFY(w.btRoll->isEnabled());
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QVERIFY(w.pCover->isHidden());
+        QCOMPARE(g.ElapsedSeconds, 0);
+    }
+
+    void clockShowsOnTheLabel()
+    {
+        // The clock label follows the ticks; the cover stops it.
+        TfrmMain w(m_prompts, m_timers, {});
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time:"));
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(3000);
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:03"));
+        w.aPause->trigger();
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.btCont->isHidden());
+        m_timers.advance(5000);
+        QCOMPARE(w.game().ElapsedSeconds, 3);
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        m_timers.advance(999);
+        QCOMPARE(w.game().ElapsedSeconds, 3);
+        m_timers.advance(1);
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
+    }
+
+    void roundButtonsIgnoreCornersAndDisabledState()
+    {
+        // A click in the corner of Roll's rectangle rolls nothing.
+        TfrmMain w(m_prompts, m_timers, {});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll, Qt::LeftButton, {}, QPoint(1, 1));
+        QCOMPARE(w.game().RollingDice, 0);
+        QVERIFY(w.game().gs.NewRound);
+    }
+
+    void displaysHandTheFocusToTheFirstDie()
+    {
+        // The score displays never keep the focus.
+        TfrmMain w(m_prompts, m_timers, {});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        w.eScore->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!w.eScore->hasFocus());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(1)));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
