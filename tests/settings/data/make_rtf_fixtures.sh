@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Regenerates the rich-text fixtures and the writer's own plain-text rendering
+# of each Markdown source in this folder. Needs pandoc (scripts/setup.sh test).
+set -euo pipefail
+cd "$(dirname "$0")"
+for md in rtf_*.md; do
+  base=${md%.md}
+  pandoc -s -f markdown -t rtf "$md" -o "$base.rtf"
+  pandoc -f markdown -t plain --wrap=none "$md" -o "$base.txt"
+done
