@@ -72,6 +72,7 @@ constexpr int kMaxFonts = 1024;
 constexpr int kMaxUnicodeSkip = 255;
 constexpr int kMaxTwips = 31680;       // 22 inches
 constexpr qint64 kInt32Max = 2147483647;
+constexpr qint64 kMaxRulesBytes = qint64(32) << 20;  // far beyond any rules text; the rest is not read
 
 enum class Kw : std::uint8_t {
     Unknown,
@@ -750,12 +751,14 @@ void read(const QByteArray &rtf, QTextDocument *doc)
 void loadRulesInto(QTextDocument *doc, const QString &path)
 {
     doc->clear();
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return;
+    // Only a regular file: a pipe or a device could block or never end.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw KvxError(QStringLiteral("Failed to Load Stream"));
-    const QByteArray data = file.readAll();
+    const QByteArray data = file.read(kMaxRulesBytes);
     if (file.error() != QFileDevice::NoError)
         throw KvxError(QStringLiteral("Failed to Load Stream"));
     if (looksLikeRtf(data))

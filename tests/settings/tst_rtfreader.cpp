@@ -11,6 +11,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QChar kLineSep(0x2028);
@@ -186,6 +188,7 @@ private slots:
     void nonRtfFileIsPlainTextVerbatim();
     void plainTextFallsBackToWindows1252();
     void unreadableFileFails();
+    void pipeOrDeviceFailsWithoutBlocking();
     void shippedRulesDocument();
 };
 
@@ -858,6 +861,19 @@ void TestRtfReader::unreadableFileFails()
         QCOMPARE(e.message(), QStringLiteral("Failed to Load Stream"));
     }
     QVERIFY(doc.isEmpty());
+}
+
+void TestRtfReader::pipeOrDeviceFailsWithoutBlocking()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("KVXRules.rtf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTextDocument doc;
+    QVERIFY_THROWS_EXCEPTION(KvxError, RtfReader::loadRulesInto(&doc, fifo));
+
+    const QString endless = dir.filePath(QStringLiteral("endless.rtf"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), endless));
+    QVERIFY_THROWS_EXCEPTION(KvxError, RtfReader::loadRulesInto(&doc, endless));
 }
 
 void TestRtfReader::shippedRulesDocument()
