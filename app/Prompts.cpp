@@ -9,6 +9,11 @@ namespace {
 const QString kFilter = QStringLiteral("Korvex saved game (*.KVX)");
 }
 
+int Prompts::runModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
 void DialogPrompts::showMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);

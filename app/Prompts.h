@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 class Prompts : public GameUi
@@ -19,6 +20,8 @@ public:
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &dir) = 0;
     // False when cancelled; text holds what was typed.
     virtual bool askName(const QString &caption, const QString &prompt, QString &text) = 0;
+    // Shows a dialog modally and returns its result.
+    virtual int runModal(QDialog &dialog);
 };
 
 // The real boxes and dialogs.

@@ -9,9 +9,11 @@
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
+#include "records/TfrmTopten.h"
 #include "records/TopTenCheck.h"
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
+#include "settings/TfrmSetup.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -559,20 +561,137 @@ bool TfrmMain::runTopTenCheck()
     return true;
 }
 
+TfrmTopten *TfrmMain::createTopten()
+{
+    TfrmTopten::Hooks hooks;
+    hooks.type = [this] { return m_game.settings.Type; };
+    hooks.setType = [this](int type) { m_game.settings.Type = type; };
+    hooks.typeLine = [this](int type) { return m_game.texts.gameTypeLabel(type, m_game.settings.Winner); };
+    hooks.buttonText = [this](const QString &key, const QString &def) {
+        return iniLng.ReadString(QStringLiteral("Button"), key, def);
+    };
+    hooks.showError = [this](const QString &message) { m_prompts.showError(message); };
+    m_topten = new TfrmTopten(hooks, this);
+    return m_topten;
+}
+
 void TfrmMain::showToptenAfterCheck()
 {
-    // Filled in with the top-ten dialog.
+    if (!m_topten)
+        return;
+    m_topten->FillTopTen();
+    m_topten->show();
 }
 
 void TfrmMain::aTopTenExecute()
 {
+    if (!m_topten)
+        return;
+    // Shown as it was last filled, without taking the focus from the game.
+    m_topten->show();
+    m_topten->raise();
+    activateWindow();
 }
 
-void TfrmMain::applyLanguageToDialogs(const LanguageTexts &)
+void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 {
+    auto apply = [&t](QAbstractButton *button, const char *key) {
+        const auto &value = t[size_t(languageIndex(QString::fromLatin1(key)))];
+        if (value)
+            button->setText(*value);
+    };
+    if (m_topten) {
+        apply(m_topten->btClose, "btClose");
+        apply(m_topten->btClear, "btClear");
+        apply(m_topten->btChange, "btChange");
+    }
+    if (m_setup)
+        m_setup->applyLanguage(t);
 }
 
-void TfrmMain::runSetup(bool)
+void TfrmMain::runSetup(bool languagePage)
 {
     m_game.aPauseExecute();
+    if (!m_setup)
+        return;
+    m_setup->changed = false;
+    m_setup->saved = false;
+    try {
+        m_setup->Fill();
+    } catch (const KvxError &e) {
+        m_prompts.showError(e.message());
+        return;
+    }
+    loadLanguage();
+    m_setup->showPage(languagePage);
+    if (m_prompts.runModal(*m_setup) != QDialog::Accepted)
+        return;
+    if (m_setup->saved)
+        loadLanguage();
+    if (m_setup->changed)
+        aNew->trigger();
+}
+
+QString TfrmMain::textInForce(const QString &key) const
+{
+    const GameTexts &t = m_game.texts;
+    const QHash<QString, QString> variables{
+        {QStringLiteral("s10"), t.s10},           {QStringLiteral("s5"), t.s5},
+        {QStringLiteral("lType1"), t.lType1},     {QStringLiteral("lType2"), t.lType2},
+        {QStringLiteral("sLGT1"), t.sLGT1},       {QStringLiteral("sLGT2"), t.sLGT2},
+        {QStringLiteral("lType"), t.lType},       {QStringLiteral("lTime"), t.lTime},
+        {QStringLiteral("msgCrash"), t.msgCrash}, {QStringLiteral("msgFail"), t.msgFail},
+        {QStringLiteral("msgBadIn"), t.msgBadIn}, {QStringLiteral("msgExact"), t.msgExact},
+        {QStringLiteral("msgWin"), t.msgWin},     {QStringLiteral("msgNewHi"), t.msgNewHi},
+        {QStringLiteral("msgNoSel"), t.msgNoSel},
+    };
+    if (variables.contains(key))
+        return variables.value(key);
+    if (m_setup) {
+        const QString caption = m_setup->caption(key);
+        if (!caption.isNull())
+            return caption;
+    }
+    if (m_topten) {
+        if (key == QLatin1String("btClose"))
+            return m_topten->btClose->text();
+        if (key == QLatin1String("btClear"))
+            return m_topten->btClear->text();
+        if (key == QLatin1String("btChange"))
+            return m_topten->btChange->text();
+    }
+    // Captions of this window: its controls, menus and actions carry the key as their name.
+    if (const auto *button = findChild<QAbstractButton *>(key))
+        return button->text();
+    if (const auto *label = findChild<QLabel *>(key))
+        return label->text();
+    if (const auto *menu = findChild<QMenu *>(key))
+        return menu->title();
+    if (const auto *action = findChild<QAction *>(key))
+        return action->text();
+    const int index = languageIndex(key);
+    return index >= 0 ? QString::fromUtf8(kLanguageTable[index].englishDefault) : QString();
+}
+
+void TfrmMain::typeTextsChanged()
+{
+    if (m_game.settings.Type == 1 || m_game.settings.Type == 2)
+        lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
+    eValue->setAccessibleName(lYour->text());
+}
+
+void TfrmMain::gameTypeTextChanged()
+{
+    m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+}
+
+void TfrmMain::showError(const QString &text)
+{
+    m_prompts.showError(text);
+}
+
+TfrmSetup *TfrmMain::createSetup()
+{
+    m_setup = new TfrmSetup(*this, this);
+    return m_setup;
 }

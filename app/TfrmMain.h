@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
 
 #include <QMainWindow>
@@ -26,7 +27,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 
-class TfrmMain : public QMainWindow
+class TfrmMain : public QMainWindow, public SetupHost
 {
     Q_OBJECT
 
@@ -46,8 +47,9 @@ public:
     TRegAuto iniLng;
 
     // The other two windows, once they exist.
-    void setTopten(TfrmTopten *dlg) { m_topten = dlg; }
-    void setSetup(TfrmSetup *dlg) { m_setup = dlg; }
+    // The two dialogs, made in this order after the main window; they live as long as it does.
+    TfrmTopten *createTopten();
+    TfrmSetup *createSetup();
     TfrmTopten *topten() const { return m_topten; }
     TfrmSetup *setup() const { return m_setup; }
 
@@ -80,6 +82,16 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4;
     QWidget *pCover;
     QWidget *client() const { return m_client; }
+
+    // What the settings dialog reads and changes.
+    QString textInForce(const QString &key) const override;
+    GameSettings &liveSettings() override { return m_game.settings; }
+    GameTexts &liveTexts() override { return m_game.texts; }
+    void typeTextsChanged() override;
+    void gameTypeTextChanged() override;
+    TRegAuto &languageStore() override { return iniLng; }
+    TRegAuto &configStore() override { return iniCfg; }
+    void showError(const QString &text) override;
 
 signals:
     void exitRequested();

@@ -18,6 +18,8 @@ int main(int argc, char *argv[])
     args.removeFirst();
     TfrmMain frmMain(prompts, timers, args);
     prompts.setParent(&frmMain);
+    frmMain.createTopten();
+    frmMain.createSetup();
     frmMain.show();
     return QApplication::exec();
 }

@@ -662,7 +662,9 @@ Game::Snapshot Game::snapshot() const
 void Game::restore(const Snapshot &s)
 {
     for (int n = 1; n <= 6; ++n) {
-        DiceState(n, s.dieState[n]);
+        // A die stored as showing none of the states comes back Free, so the
+        // counters read from the file agree with the dice on the table.
+        DiceState(n, s.dieState[n] == -1 ? int(DieFree) : s.dieState[n]);
         setDieValue(n, s.face[n] & 0xFF);
         gs.SelCount[n] = s.selCount[n];
         gs.RollCount[n] = s.rollCount[n];

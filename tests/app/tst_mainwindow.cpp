@@ -4,10 +4,15 @@
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
+#include "records/TfrmTopten.h"
+#include "settings/TfrmSetup.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -230,6 +235,88 @@ private slots:
         QTest::mouseClick(w.btRoll, Qt::LeftButton, {}, QPoint(1, 1));
         QCOMPARE(w.game().RollingDice, 0);
         QVERIFY(w.game().gs.NewRound);
+    }
+
+    void settingsDialogFlows()
+    {
+        // Rules opens General even after Language; Cancel leaves the game paused;
+        // Save without change starts no new game; a changed band option does.
+        TfrmMain w(m_prompts, m_timers, {});
+        w.createTopten();
+        TfrmSetup *setup = w.createSetup();
+        Game &g = w.game();
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(2000);
+        QTabWidget *pages = setup->findChild<QTabWidget *>(QStringLiteral("pcMain"));
+        QVERIFY(pages);
+
+        QString shownPage;
+        m_prompts.onModal = [&](QDialog &) {
+            shownPage = pages->currentWidget()->objectName();
+            return int(QDialog::Rejected);
+        };
+        w.aLanguage->trigger();
+        QCOMPARE(shownPage, QStringLiteral("tsLang"));
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!g.stopWatchEnabled());
+        w.aRules->trigger();
+        QCOMPARE(shownPage, QStringLiteral("tsGen"));
+        QCOMPARE(g.ElapsedSeconds, 2);
+
+        m_prompts.onModal = [&](QDialog &dlg) {
+            setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
+            return dlg.result();
+        };
+        w.aSettings->trigger();
+        QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
+        QVERIFY(!w.pCover->isHidden()); // still the same game, paused
+        QCOMPARE(g.ElapsedSeconds, 2);
+
+        m_prompts.onModal = [&](QDialog &dlg) {
+            setup->findChild<QCheckBox *>(QStringLiteral("eValid"))->setChecked(true);
+            setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
+            return dlg.result();
+        };
+        w.aSettings->trigger();
+        QVERIFY(g.settings.Valid);
+        QVERIFY(w.pCover->isHidden()); // a new game runs
+        QVERIFY(g.stopWatchEnabled());
+        QCOMPARE(g.ElapsedSeconds, 0);
+    }
+
+    void languageEditorRenamesTheGame()
+    {
+        // A text changed in the editor reaches the window after Save.
+        TfrmMain w(m_prompts, m_timers, {});
+        w.createTopten();
+        TfrmSetup *setup = w.createSetup();
+        m_prompts.onModal = [&](QDialog &dlg) {
+            setup->findChild<QLineEdit *>(QStringLiteral("ebtRoll"))->setText(QStringLiteral("Würfeln"));
+            setup->findChild<QLineEdit *>(QStringLiteral("elType"))->setText(QStringLiteral("Spiel:"));
+            setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
+            return dlg.result();
+        };
+        w.aLanguage->trigger();
+        QCOMPARE(w.btRoll->text(), QStringLiteral("Würfeln"));
+        QCOMPARE(w.lType->text(), QStringLiteral("Spiel: Normal / 1000"));
+        // A second window over the same folder reads the same texts.
+        TfrmMain again(m_prompts, m_timers, {});
+        QCOMPARE(again.btRoll->text(), QStringLiteral("Würfeln"));
+    }
+
+    void topTenFromTheMenu()
+    {
+        // The top ten opens beside the game and leaves it running.
+        TfrmMain w(m_prompts, m_timers, {});
+        TfrmTopten *dlg = w.createTopten();
+        w.createSetup();
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        w.aTopTen->trigger();
+        QVERIFY(dlg->isVisible());
+        QVERIFY(w.game().stopWatchEnabled());
+        QVERIFY(w.pCover->isHidden());
+        QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
     }
 
     void displaysHandTheFocusToTheFirstDie()

@@ -18,6 +18,15 @@ public:
     QStringList nameFieldStarts; // what the name field showed each time
     QString lastSuggested;
     std::function<void(const QString &)> onMessage;
+    // Plays the part of the player in a modal dialog; without it the dialog is cancelled.
+    std::function<int(QDialog &)> onModal;
+    int modalCount = 0;
+
+    int runModal(QDialog &dialog) override
+    {
+        ++modalCount;
+        return onModal ? onModal(dialog) : 0;
+    }
 
     void showMessage(const QString &text) override
     {
