@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the rich-text fixtures and the writer's own plain-text rendering
-# of each Markdown source in this folder. Needs pandoc (scripts/setup.sh test).
+# of each Markdown source in this folder. Needs pandoc (apt-get install pandoc); the tests
 set -euo pipefail
 cd "$(dirname "$0")"
 for md in rtf_*.md; do
