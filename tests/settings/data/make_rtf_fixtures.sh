@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the rich-text fixtures and the writer's own plain-text rendering
-# of each Markdown source in this folder. Needs pandoc (apt-get install pandoc); the tests
+# of each Markdown source in this folder. Needs pandoc (apt-get install pandoc);
+# the tests only read the committed results.
 set -euo pipefail
 cd "$(dirname "$0")"
 for md in rtf_*.md; do
