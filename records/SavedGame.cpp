@@ -1,11 +1,11 @@
 #include "records/SavedGame.h"
+#include "settings/AtomicFile.h"
 
 #include "game/GameState.h"
 #include "game/KvxError.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
@@ -146,25 +146,9 @@ QString savedGameProblem(const Game::Snapshot &s)
 void writeSavedGame(const QString &path, const Game::Snapshot &s)
 {
     const QByteArray rec = encodeSavedGame(s);
-    // Unbuffered, and the rest written again after a short write: a buffered
-    // write that fails while flushing, or a short one, is otherwise committed
-    // over the earlier file without an error. The repeated write also brings
-    // out the system's reason (a full disk, a size limit).
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw fileError(path, file.errorString());
-    qint64 done = 0;
-    while (done < rec.size()) {
-        const qint64 n = file.write(rec.constData() + done, rec.size() - done);
-        if (n <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            throw fileError(path, reason);
-        }
-        done += n;
-    }
-    if (!file.commit())
-        throw fileError(path, file.errorString());
+    const QString error = writeAtomically(path, rec);
+    if (!error.isEmpty())
+        throw fileError(path, error);
 }
 
 Game::Snapshot readSavedGame(const QString &path)

@@ -3,11 +3,11 @@
 
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
-#include "records/Cp1252.h"
+#include "settings/AtomicFile.h"
+#include "settings/Cp1252.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
@@ -164,11 +164,9 @@ void TopTenTable::SaveTopTen(int type) const
     for (const TopTenEntry &e : m_slots)
         data += TopTen::toRecord(e);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fileError(path, file.errorString());
-    if (file.write(data) != data.size() || !file.commit())
-        throw fileError(path, file.errorString());
+    const QString error = writeAtomically(path, data);
+    if (!error.isEmpty())
+        throw fileError(path, error);
 }
 
 void TopTenTable::SortTopTen(int type)

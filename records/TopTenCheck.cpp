@@ -1,7 +1,7 @@
 // The top-ten check after a win.
 #include "records/TopTenCheck.h"
 
-#include "records/Cp1252.h"
+#include "settings/Cp1252.h"
 #include "records/TopTen.h"
 
 #include <cmath>

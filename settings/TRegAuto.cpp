@@ -1,6 +1,8 @@
 // INI reading and writing without QSettings: its escaping, "General" section
 // and case-sensitive keys do not match the files players bring along.
 #include "settings/TRegAuto.h"
+#include "settings/AtomicFile.h"
+#include "settings/Cp1252.h"
 
 #include "game/KvxError.h"
 
@@ -8,37 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <vector>
 
 namespace {
-
-// --- Windows-1252 -----------------------------------------------------------
-
-// 0x80-0x9F; the five unassigned bytes map to the C1 controls, as Windows does,
-// so every byte decodes to something.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(const QByteArray &bytes)
-{
-    QString out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b <= 0x9F)
-            out.append(QChar(kCp1252High[b - 0x80]));
-        else
-            out.append(QChar(b)); // the rest is Latin-1
-    }
-    return out;
-}
 
 // --- file text --------------------------------------------------------------
 
@@ -66,7 +42,7 @@ QString decodeFile(const QByteArray &bytes, bool *bom)
     if (!utf8.hasError())
         return text;
     *bom = false;
-    return decodeCp1252(bytes);
+    return fromCp1252(bytes);
 }
 
 IniDoc parseDoc(const QByteArray &bytes)
@@ -367,10 +343,7 @@ void TRegAuto::WriteString(const QString &section, const QString &key, const QSt
     QByteArray out = doc.bom ? kUtf8Bom : QByteArray();
     out += text.toUtf8();
 
-    QSaveFile save(path);
-    if (!save.open(QIODevice::WriteOnly))
-        throw failure;
-    if (save.write(out) != out.size() || !save.commit())
+    if (!writeAtomically(path, out).isEmpty())
         throw failure;
 }
 

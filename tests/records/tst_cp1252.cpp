@@ -1,5 +1,5 @@
 // Windows-1252 conversion of names both ways.
-#include "records/Cp1252.h"
+#include "settings/Cp1252.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // Windows-1252 both ways, without depending on the codecs a Qt build may lack.
-#include "records/Cp1252.h"
+#include "settings/Cp1252.h"
 
 namespace {
 
