@@ -1,6 +1,7 @@
 // The game engine: rolling, selecting, scoring, round end, the clock and the cover.
 #include "game/Game.h"
 #include "game/GameRandom.h"
+#include "game/Scoring.h"
 #include "game/TimerService.h"
 
 #include <cmath>
@@ -23,12 +24,6 @@ qint64 roundHalfEven(double v)
     if (!std::isfinite(v))
         return 0;
     return std::llrint(v);
-}
-
-// 10 x 2^(count - 3) x unit, exact for every count that occurs.
-qint32 setValue(int count, int unit)
-{
-    return qint32(roundHalfEven(std::ldexp(10.0, count - 3) * unit));
 }
 
 } // namespace
@@ -281,25 +276,17 @@ void Game::BuildChoices(int f)
         return;
     ChoiceList &list = f == 1 ? rg10 : rg5;
     qint32 *choice = f == 1 ? gs.OnesChoice : gs.FivesChoice;
-    const int unit = f == 1 ? 10 : 5;
-    const QString single = f == 1 ? QStringLiteral(" * 10") : QStringLiteral(" * 5");
     const int c = gs.SelCount[f];
     if (c < 3 || c > 6)
         return;
     list.caption = f == 1 ? texts.s10 : texts.s5;
     list.items.clear();
     list.itemIndex = -1;
-    const qint32 full = setValue(c, unit);
-    list.items << QStringLiteral("Full : ") + QString::number(full);
-    choice[0] = full;
-    for (int k = 1; k <= c - 3; ++k) {
-        const qint32 part = setValue(c - k, unit);
-        list.items << QString::number(part) + QStringLiteral(" + (") + QString::number(k) + single
-                        + QStringLiteral(")");
-        choice[k] = part + k * unit;
+    const QVector<ChoiceEntry> entries = choiceEntries(f, c);
+    for (int k = 0; k < entries.size(); ++k) {
+        list.items << entries[k].text;
+        choice[k] = entries[k].value;
     }
-    list.items << QString::number(c) + single;
-    choice[c - 2] = c * unit;
     if (list.itemIndex == -1)
         list.itemIndex = 0;
     list.visible = true;
@@ -351,7 +338,7 @@ void Game::ScoreSelection(int mode)
                 score += qint64(c) * (f == 1 ? 10 : 5);
             }
         } else if (c >= 3 && c <= 6) {
-            score += roundHalfEven(std::ldexp(10.0, c - 3) * f);
+            score += setPoints(f, c);
         }
     }
     gs.SelScore = saturate(score);
@@ -440,24 +427,19 @@ void Game::EndRound(qint32 points)
     setChoiceVisible(rg5, false);
     changed();
 
-    const qint64 sum = qint64(gs.Total) + points;
-    // The remainder truncates toward zero, as C++ does.
-    const qint64 t = settings.Valid ? sum % 1000 : sum;
-    if (points > 0 && t > 395 && t < 505) {
-        ShowMsg(texts.msgBadIn, -1);
+    const BankOutcome bank = bankOutcome(gs.Total, points, settings.Winner, settings.Valid);
+    if (!bank.accepted()) {
+        if (bank.verdict == BankVerdict::Band)
+            ShowMsg(texts.msgBadIn, -1);
+        else
+            ShowMsg(texts.msgExact, settings.Winner);
         gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
         setERnd(gs.RoundNo);
         return;
     }
-    if (points > 0 && sum > settings.Winner) {
-        ShowMsg(texts.msgExact, settings.Winner);
-        gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
-        setERnd(gs.RoundNo);
-        return;
-    }
-    gs.Total = saturate(sum);
+    gs.Total = bank.total;
     setEScore(gs.Total);
-    if (gs.Total == settings.Winner) {
+    if (bank.won) {
         setStopWatch(false);
         // ShowWin
         ShowMsg(texts.msgWin, -1);
