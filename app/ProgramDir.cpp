@@ -1,6 +1,17 @@
 // The program folder: computed once at start-up, read everywhere.
 #include "app/ProgramDir.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#ifndef KORVEX_REL_DATADIR
+#define KORVEX_REL_DATADIR "../share/korvex"
+#endif
+
 namespace ProgramDir {
 
 namespace {
@@ -38,5 +49,118 @@ const QString &get() { return current(); }
 void set(const QString &dir) { current() = dir; }
 
 QString file(const QString &name) { return current() + name; }
+
+namespace {
+const QString kRules = QStringLiteral("KVXRules.rtf");
+
+QString withSlash(const QString &dir)
+{
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+} // namespace
+
+QString userDataHome(const QString &xdgDataHome, const QString &home)
+{
+    // A relative XDG_DATA_HOME is invalid and ignored, like an unset one.
+    QString base;
+    if (QDir::isAbsolutePath(xdgDataHome))
+        base = xdgDataHome;
+    else if (QDir::isAbsolutePath(home))
+        base = withSlash(home) + QStringLiteral(".local/share");
+    while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base;
+}
+
+QString userFolder(const QString &dataHome)
+{
+    if (dataHome.isEmpty())
+        return QString();
+    return withSlash(dataHome) + QStringLiteral("Korvex/");
+}
+
+QString choose(const QString &exeDir, const QString &dataHome, bool exeDirWritable,
+               const QString &installedRules)
+{
+    if (exeDirWritable && installedRules.isEmpty())
+        return exeDir;
+    const QString user = userFolder(dataHome);
+    // Without any home the executable's folder is all there is; writes then
+    // fail with the game's own messages.
+    return user.isEmpty() ? exeDir : user;
+}
+
+bool isWritableDir(const QString &dir)
+{
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return false;
+    QTemporaryFile probe(withSlash(dir) + QStringLiteral(".korvex-probe-XXXXXX"));
+    return probe.open(); // removed again when probe goes
+}
+
+QString installedRulesOf(const QString &exeDir, const QString &relDataDir)
+{
+    if (exeDir.isEmpty() || relDataDir.isEmpty())
+        return QString();
+    const QString path = QDir::cleanPath(withSlash(exeDir) + relDataDir + QLatin1Char('/') + kRules);
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+bool provide(const QString &dir, const QString &rulesSource)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    const QString target = withSlash(dir) + kRules;
+    if (rulesSource.isEmpty() || QFileInfo::exists(target))
+        return true;
+    // Only a regular file: a pipe or a device would block or never end.
+    if (!QFileInfo(rulesSource).isFile())
+        return false;
+    QFile in(rulesSource);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buf[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buf, n) != n) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
+                const QString &relDataDir)
+{
+    const QString exeDir = fromExecutable(exePath);
+    const QString installed = installedRulesOf(exeDir, relDataDir);
+    const bool writable = installed.isEmpty() && isWritableDir(exeDir);
+    const QString dir = choose(exeDir, userDataHome(xdgDataHome, home), writable, installed);
+    if (dir == exeDir)
+        return dir;
+    const QString source = installed.isEmpty() ? exeDir + kRules : installed;
+    provide(dir, QFileInfo(source).isFile() ? source : QString());
+    // A folder that cannot be made leaves the executable's folder, whose files
+    // can at least be read.
+    return QFileInfo(dir).isDir() ? dir : exeDir;
+}
+
+void resolveAtStartup()
+{
+    if (!get().isEmpty())
+        return;
+    set(resolve(QCoreApplication::applicationFilePath(), qEnvironmentVariable("XDG_DATA_HOME"),
+                qEnvironmentVariable("HOME"), QStringLiteral(KORVEX_REL_DATADIR)));
+}
 
 } // namespace ProgramDir

@@ -16,4 +16,42 @@ void set(const QString &dir);
 // get() + a bare file name.
 QString file(const QString &name);
 
+// --- finding the folder on this platform ---
+
+// The per-user data home: $XDG_DATA_HOME when it is an absolute path,
+// otherwise <home>/.local/share. No trailing separator.
+QString userDataHome(const QString &xdgDataHome, const QString &home);
+
+// The per-user program folder below a data home, with a trailing '/'.
+QString userFolder(const QString &dataHome);
+
+// The decision: the executable's own folder when the program can write there
+// and it is not an installed copy; otherwise the per-user folder.
+// An installed copy (installedRules not empty) never writes beside itself,
+// not even when run by someone who could.
+QString choose(const QString &exeDir, const QString &dataHome, bool exeDirWritable,
+               const QString &installedRules);
+
+// True when a file can really be created in dir (permission bits alone do not
+// tell: a read-only mount or a virtual file system refuses even root).
+bool isWritableDir(const QString &dir);
+
+// The rules document of an installed copy: <exeDir>/<relDataDir>/KVXRules.rtf
+// when it exists, else empty.
+QString installedRulesOf(const QString &exeDir, const QString &relDataDir);
+
+// Creates dir when needed and copies rulesSource into it as KVXRules.rtf when
+// that file is missing there. False when the folder cannot be made or the copy
+// fails; an existing copy is never replaced (the player may have edited it).
+bool provide(const QString &dir, const QString &rulesSource);
+
+// The whole start-up rule for an executable path and an environment; the
+// folder it returns exists (or is the executable's folder as a last resort).
+QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
+                const QString &relDataDir);
+
+// Sets the folder for this process from the running executable and the
+// environment, unless it is already set.
+void resolveAtStartup();
+
 } // namespace ProgramDir

@@ -1,4 +1,5 @@
 // Korvex: the process entry.
+#include "app/ProgramDir.h"
 #include "app/Prompts.h"
 #include "app/TfrmMain.h"
 #include "game/TimerService.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     DialogPrompts prompts;
     QStringList args = QApplication::arguments();
     args.removeFirst();
+    ProgramDir::resolveAtStartup();
     TfrmMain frmMain(prompts, timers, args);
     prompts.setParent(&frmMain);
     frmMain.createTopten();

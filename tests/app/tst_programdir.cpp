@@ -1,0 +1,236 @@
+// Where the game keeps its files: beside a writable executable, else per user.
+#include "app/ProgramDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProgramDir : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void writeFile(const QString &path, const QByteArray &content)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // A folder laid out like an installed copy: bin/korvex and share/korvex/KVXRules.rtf.
+    static QString makeInstalled(const QString &prefix)
+    {
+        writeFile(prefix + "/bin/korvex", "#!/bin/true\n");
+        writeFile(prefix + "/share/korvex/KVXRules.rtf", "{\\rtf1 installed rules}");
+        return prefix + "/bin/korvex";
+    }
+
+private slots:
+    // ---------------------------------------------------------- directory part
+
+    void fromExecutable_data()
+    {
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("installed") << "/usr/games/korvex" << "/usr/games/";
+        QTest::newRow("root") << "/korvex" << "/";
+        QTest::newRow("drive root") << "C:\\korvex.exe" << "C:\\";
+        QTest::newRow("drive folder") << "C:\\Games\\korvex.exe" << "C:\\Games\\";
+        QTest::newRow("doubled separator") << "/opt//korvex" << "/opt/";
+        QTest::newRow("bare name") << "korvex" << "./";
+    }
+    void fromExecutable()
+    {
+        QFETCH(QString, exe);
+        QFETCH(QString, dir);
+        QCOMPARE(ProgramDir::fromExecutable(exe), dir);
+    }
+
+    // ---------------------------------------------------------- pure decision
+
+    void userDataHome_data()
+    {
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("xdg wins") << "/data/me" << "/home/me" << "/data/me";
+        QTest::newRow("xdg trailing slash") << "/data/me/" << "/home/me" << "/data/me";
+        QTest::newRow("unset xdg") << "" << "/home/me" << "/home/me/.local/share";
+        QTest::newRow("relative xdg ignored") << "data" << "/home/me" << "/home/me/.local/share";
+        QTest::newRow("home with slash") << "" << "/home/me/" << "/home/me/.local/share";
+        QTest::newRow("nothing") << "" << "" << "";
+        QTest::newRow("relative home") << "" << "me" << "";
+    }
+    void userDataHome()
+    {
+        QFETCH(QString, xdg);
+        QFETCH(QString, home);
+        QFETCH(QString, expected);
+        QCOMPARE(ProgramDir::userDataHome(xdg, home), expected);
+    }
+
+    void choose_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("installedRules");
+        QTest::addColumn<QString>("dataHome");
+        QTest::addColumn<QString>("expected");
+        const QString exe = "/opt/korvex/";
+        QTest::newRow("portable, writable") << true << "" << "/h/.local/share" << exe;
+        QTest::newRow("portable, read-only")
+            << false << "" << "/h/.local/share" << "/h/.local/share/Korvex/";
+        QTest::newRow("installed, read-only")
+            << false << "/usr/share/korvex/KVXRules.rtf" << "/h/.local/share" << "/h/.local/share/Korvex/";
+        // root may write /usr/bin, but an installed copy never litters it
+        QTest::newRow("installed, writable")
+            << true << "/usr/share/korvex/KVXRules.rtf" << "/root/.local/share" << "/root/.local/share/Korvex/";
+        QTest::newRow("no home at all") << false << "" << "" << exe;
+    }
+    void choose()
+    {
+        QFETCH(bool, writable);
+        QFETCH(QString, installedRules);
+        QFETCH(QString, dataHome);
+        QFETCH(QString, expected);
+        QCOMPARE(ProgramDir::choose("/opt/korvex/", dataHome, writable, installedRules), expected);
+    }
+
+    // ---------------------------------------------------------- file system
+
+    void writabilityIsProbedByCreatingAFile()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(ProgramDir::isWritableDir(tmp.path()));
+        QVERIFY(ProgramDir::isWritableDir(tmp.path() + "/"));
+        // The probe leaves nothing behind.
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+        QVERIFY(!ProgramDir::isWritableDir(tmp.path() + "/missing"));
+        writeFile(tmp.path() + "/plain", "x");
+        QVERIFY(!ProgramDir::isWritableDir(tmp.path() + "/plain"));
+        QVERIFY(!ProgramDir::isWritableDir(QString()));
+        // Permission bits say yes to root here; only a real attempt says no.
+        if (QFileInfo(QStringLiteral("/proc/self")).isDir())
+            QVERIFY(!ProgramDir::isWritableDir(QStringLiteral("/proc")));
+    }
+
+    void readOnlyFolderIsNotWritable()
+    {
+        QTemporaryDir tmp;
+        QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool canStillWrite = QFile(tmp.path() + "/x").open(QIODevice::WriteOnly);
+        QFile::remove(tmp.path() + "/x");
+        QCOMPARE(ProgramDir::isWritableDir(tmp.path()), canStillWrite); // root writes anyway
+        QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void installedRulesAreFoundRelativeToTheExecutable()
+    {
+        QTemporaryDir tmp;
+        const QString exe = makeInstalled(tmp.path());
+        const QString exeDir = ProgramDir::fromExecutable(exe);
+        QCOMPARE(ProgramDir::installedRulesOf(exeDir, "../share/korvex"),
+                 tmp.path() + "/share/korvex/KVXRules.rtf");
+        QCOMPARE(ProgramDir::installedRulesOf(exeDir, "../share/elsewhere"), QString());
+        // A folder of that name is not a document.
+        QVERIFY(QDir().mkpath(tmp.path() + "/share/dir/KVXRules.rtf"));
+        QCOMPARE(ProgramDir::installedRulesOf(exeDir, "../share/dir"), QString());
+    }
+
+    void provideCreatesTheFolderAndCopiesTheRulesOnce()
+    {
+        QTemporaryDir tmp;
+        const QString source = tmp.path() + "/src/KVXRules.rtf";
+        writeFile(source, "{\\rtf1 first}");
+        const QString dir = tmp.path() + "/deep/er/Korvex/";
+        QVERIFY(ProgramDir::provide(dir, source));
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 first}"));
+        // The player's copy stays, even when the installed one changes.
+        writeFile(dir + "KVXRules.rtf", "{\\rtf1 mine}");
+        writeFile(source, "{\\rtf1 second}");
+        QVERIFY(ProgramDir::provide(dir, source));
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 mine}"));
+        // No source: the folder alone.
+        QVERIFY(ProgramDir::provide(tmp.path() + "/bare", QString()));
+        QVERIFY(QFileInfo(tmp.path() + "/bare").isDir());
+        QVERIFY(!QFile::exists(tmp.path() + "/bare/KVXRules.rtf"));
+    }
+
+    void provideRefusesWhatIsNoDocument()
+    {
+        QTemporaryDir tmp;
+        // A source that is a folder copies nothing and leaves no half file.
+        QVERIFY(!ProgramDir::provide(tmp.path() + "/a", tmp.path()));
+        QVERIFY(!QFile::exists(tmp.path() + "/a/KVXRules.rtf"));
+        // A folder that cannot be made: a plain file is in the way.
+        writeFile(tmp.path() + "/file", "x");
+        QVERIFY(!ProgramDir::provide(tmp.path() + "/file/Korvex", QString()));
+    }
+
+    void largeRulesAreCopiedWhole()
+    {
+        QTemporaryDir tmp;
+        QByteArray big(300 * 1024 + 7, 'r');
+        big[0] = '{';
+        writeFile(tmp.path() + "/KVXRules.rtf", big);
+        QVERIFY(ProgramDir::provide(tmp.path() + "/to", tmp.path() + "/KVXRules.rtf"));
+        QCOMPARE(readFile(tmp.path() + "/to/KVXRules.rtf"), big);
+    }
+
+    // ---------------------------------------------------------- the whole rule
+
+    void buildTreeKeepsItsOwnFolder()
+    {
+        QTemporaryDir tmp;
+        writeFile(tmp.path() + "/bin/korvex", "x");
+        writeFile(tmp.path() + "/bin/KVXRules.rtf", "{\\rtf1}");
+        const QString dir = ProgramDir::resolve(tmp.path() + "/bin/korvex", tmp.path() + "/data",
+                                                tmp.path() + "/home", "../share/korvex");
+        QCOMPARE(dir, tmp.path() + "/bin/");
+        QVERIFY(!QFile::exists(tmp.path() + "/data"));
+    }
+
+    void installedCopyUsesTheUserFolder()
+    {
+        QTemporaryDir tmp;
+        const QString exe = makeInstalled(tmp.path() + "/prefix");
+        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", "../share/korvex");
+        QCOMPARE(dir, tmp.path() + "/home/.local/share/Korvex/");
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 installed rules}"));
+        // Nothing was written beside the executable, writable or not.
+        QCOMPARE(QDir(tmp.path() + "/prefix/bin").entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // XDG_DATA_HOME moves it.
+        const QString moved = ProgramDir::resolve(exe, tmp.path() + "/xdg", tmp.path() + "/home", "../share/korvex");
+        QCOMPARE(moved, tmp.path() + "/xdg/Korvex/");
+        QVERIFY(QFile::exists(moved + "KVXRules.rtf"));
+    }
+
+    void userFolderThatCannotBeMadeFallsBack()
+    {
+        QTemporaryDir tmp;
+        const QString exe = makeInstalled(tmp.path() + "/prefix");
+        writeFile(tmp.path() + "/home", "not a folder");
+        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", "../share/korvex");
+        QCOMPARE(dir, tmp.path() + "/prefix/bin/");
+    }
+
+    void startUpKeepsAFolderAlreadySet()
+    {
+        ProgramDir::set(QStringLiteral("/somewhere/"));
+        ProgramDir::resolveAtStartup();
+        QCOMPARE(ProgramDir::get(), QStringLiteral("/somewhere/"));
+        ProgramDir::set(QString());
+        // This test binary sits in a writable build folder without an installed layout.
+        ProgramDir::resolveAtStartup();
+        QCOMPARE(ProgramDir::get(), ProgramDir::fromExecutable(QCoreApplication::applicationFilePath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramDir)
+#include "tst_programdir.moc"
