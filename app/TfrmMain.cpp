@@ -507,6 +507,10 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
     }
     const int key = event->key();
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    // A held key is one click, as a held mouse button is.
+    if (event->isAutoRepeat()
+        && (enter || (key >= Qt::Key_1 && key <= Qt::Key_6) || key == Qt::Key_R || key == Qt::Key_D))
+        return;
     if (m_game.coverVisible()) {
         if (enter) {
             (m_game.contVisible() ? btCont : btStart)->click();

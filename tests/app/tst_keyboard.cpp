@@ -1,0 +1,364 @@
+// Playing by keyboard: every game key does what the click it stands for does,
+// in every phase, whichever control holds the focus. The cheat buttons are
+// clicked with the mouse, and only to stage known rolls; everything the game
+// itself is asked to do comes from key presses.
+#include "app/ProgramDir.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+#include "support/FakePrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    ManualTimerService m_timers;
+    FakePrompts m_prompts;
+
+    // A key as the player types it: to whatever control has the focus.
+    static void type(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::focusWidget();
+        if (!target)
+            target = QApplication::activeWindow();
+        QVERIFY2(target, "no window takes the keys");
+        QTest::keyClick(target, key, mods);
+    }
+    static QRadioButton *choice(TfrmMain &w, const char *name)
+    {
+        return w.findChild<QRadioButton *>(QString::fromLatin1(name));
+    }
+    static int state(TfrmMain &w, int n) { return w.dice(n)->dieState(); }
+
+    void showActive(TfrmMain &w)
+    {
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+    // R, then the dice run out on virtual time.
+    void rollByKey(TfrmMain &w)
+    {
+        type(Qt::Key_R);
+        QVERIFY(w.game().RollingDice > 0);
+        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+    }
+    // Rolls until a roll scores (a bust ends the round and a new one begins).
+    void rollScoringByKey(TfrmMain &w)
+    {
+        for (int tries = 0; tries < 20; ++tries) {
+            rollByKey(w);
+            if (!w.game().gs.NewRound)
+                return;
+        }
+        QFAIL("no scoring roll in twenty tries");
+    }
+    // Starts from the cover and has a scoring roll on the table.
+    void startAndRoll(TfrmMain &w)
+    {
+        showActive(w);
+        type(Qt::Key_Return);
+        QVERIFY(w.pCover->isHidden());
+        rollScoringByKey(w);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        m_prompts = FakePrompts();
+    }
+    void cleanup()
+    {
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void wholeGameToTheWinByKeys()
+    {
+        // Enter, R, digits, arrows in a choice list, D and Enter carry a game
+        // from the cover to the win and into the next game.
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.createTopten();
+        w.createSetup();
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Keys"));
+        Game &g = w.game();
+        showActive(w);
+
+        QVERIFY(!w.pCover->isHidden());
+        type(Qt::Key_Return);
+        QVERIFY(w.pCover->isHidden());
+        QVERIFY(g.stopWatchEnabled());
+
+        rollScoringByKey(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton); // staging: six ones
+        for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6})
+            type(k);
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(state(w, n), int(TRxDice::Selected));
+        QVERIFY(!w.rg10->isHidden());
+        QCOMPARE(g.gs.SelScore, 800);
+
+        // Tab leads into the list; the arrows pick another valuation there.
+        QRadioButton *full = choice(w, "rg10_0");
+        for (int i = 0; i < 12 && QApplication::focusWidget() != full; ++i)
+            type(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(full));
+        type(Qt::Key_Down);
+        QVERIFY(choice(w, "rg10_1")->isChecked());
+        QCOMPARE(g.gs.SelScore, 410);
+        type(Qt::Key_Up);
+        QVERIFY(full->isChecked());
+        QCOMPARE(g.gs.SelScore, 800);
+
+        // D banks, even with the focus in the list.
+        type(Qt::Key_D);
+        QCOMPARE(g.gs.Total, 800);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QVERIFY(w.rg10->isHidden());
+
+        rollScoringByKey(w);
+        QTest::mouseClick(w.Button2, Qt::LeftButton); // staging: six fives
+        for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5})
+            type(k);
+        QCOMPARE(g.gs.SelScore, 200);
+        QVERIFY(!w.rg5->isHidden());
+
+        // While the top-ten check runs, Roll and Done are off and so are R, D and Enter.
+        bool checkedDuringWin = false;
+        m_prompts.onMessage = [&](const QString &text) {
+            if (text != QStringLiteral("You have a new high score!"))
+                return;
+            checkedDuringWin = true;
+            QVERIFY(!w.btRoll->isEnabled());
+            const int shown = m_prompts.messages.size();
+            for (Qt::Key k : {Qt::Key_R, Qt::Key_D, Qt::Key_Return})
+                QTest::keyClick(&w, k);
+            QCOMPARE(g.RollingDice, 0);
+            QCOMPARE(m_prompts.messages.size(), shown);
+        };
+        type(Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(checkedDuringWin);
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
+        QCOMPARE(g.gs.Total, 0); // the next game is prepared
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.btCont->isHidden());
+
+        // Enter on the cover now continues into the fresh game.
+        type(Qt::Key_Return);
+        QVERIFY(w.pCover->isHidden());
+        QVERIFY(g.stopWatchEnabled());
+        QCOMPARE(g.gs.RoundNo, 1);
+    }
+
+    void coverTakesOnlyEnter()
+    {
+        // Behind the cover the dice, Roll and Done cannot be reached, by key neither.
+        TfrmMain w(m_prompts, m_timers, {});
+        Game &g = w.game();
+        showActive(w);
+        for (Qt::Key k : {Qt::Key_1, Qt::Key_6, Qt::Key_R, Qt::Key_D})
+            type(k);
+        QVERIFY(!w.pCover->isHidden());
+        QCOMPARE(g.RollingDice, 0);
+        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(m_prompts.messages.isEmpty());
+
+        // Start; pause with points on the board; then Enter is Continue, not a new game.
+        type(Qt::Key_Return);
+        rollScoringByKey(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        type(Qt::Key_1);
+        type(Qt::Key_D);
+        QCOMPARE(g.gs.Total, 10);
+        m_timers.advance(3000);
+        const int elapsed = g.ElapsedSeconds;
+        w.aPause->trigger();
+        QVERIFY(!w.btCont->isHidden());
+        type(Qt::Key_1);
+        type(Qt::Key_R);
+        QCOMPARE(g.RollingDice, 0);
+        type(Qt::Key_Return);
+        QVERIFY(w.pCover->isHidden());
+        QCOMPARE(g.gs.Total, 10);
+        QCOMPARE(g.ElapsedSeconds, elapsed);
+        QVERIFY(g.stopWatchEnabled());
+    }
+
+    void keysDuringARollActAsClicksWould()
+    {
+        // While the dice turn: digits and D are ignored; R is refused as a
+        // click on Roll is, with the message; the menu (Alt+X) is off.
+        TfrmMain w(m_prompts, m_timers, {});
+        Game &g = w.game();
+        QSignalSpy exits(&w, &TfrmMain::exitRequested);
+        showActive(w);
+        type(Qt::Key_Return);
+        type(Qt::Key_R);
+        QVERIFY(g.RollingDice > 0);
+        const int subScore = g.gs.SubScore;
+        for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6, Qt::Key_D})
+            type(k);
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(state(w, n), int(TRxDice::Free));
+        QCOMPARE(g.gs.SubScore, subScore);
+        QVERIFY(g.RollingDice > 0);
+        type(Qt::Key_X, Qt::AltModifier);
+        QCOMPARE(exits.count(), 0);
+
+        type(Qt::Key_R);
+        QCOMPARE(m_prompts.messages, QStringList{QStringLiteral("You did'n selected any dice !")});
+        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QCOMPARE(m_prompts.messages.size(), 2);
+        QCOMPARE(m_prompts.messages.at(1), m_prompts.messages.at(0));
+        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+    }
+
+    void keysMatchClicksAfterARoll()
+    {
+        // The same key sequence and the same click sequence from the same
+        // staged table end in the same state.
+        auto play = [this](bool byKey) {
+            TfrmMain w(m_prompts, m_timers, {});
+            startAndRoll(w);
+            QTest::mouseClick(w.Button4, Qt::LeftButton); // staging: 1, 1, 1, 5, 5, 5
+            const int dice[] = {2, 4, 2, 1, 3, 6};
+            for (int n : dice) {
+                if (byKey)
+                    type(Qt::Key(Qt::Key_0 + n));
+                else
+                    QTest::mouseClick(w.dice(n), Qt::LeftButton);
+            }
+            QStringList seen;
+            for (int n = 1; n <= 6; ++n)
+                seen << QString::number(state(w, n));
+            seen << QString::number(w.game().gs.SelScore) << QString::number(w.rg10->isVisible())
+                 << QString::number(w.rg5->isVisible());
+            if (byKey)
+                type(Qt::Key_R);
+            else
+                QTest::mouseClick(w.btRoll, Qt::LeftButton);
+            seen << QString::number(w.game().gs.SubScore) << QString::number(w.game().RollingDice);
+            m_timers.runUntil([&w] { return w.game().RollingDice == 0; });
+            return seen;
+        };
+        const QStringList clicks = play(false);
+        const QStringList keys = play(true);
+        QCOMPARE(keys, clicks);
+        // Two ones and two fives as singles; die 2 was selected and let go again.
+        QCOMPARE(clicks.mid(0, 7), QStringList({"1", "0", "1", "1", "0", "1", "30"}));
+    }
+
+    void keysReachTheWindowFromEveryControl_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("die") << QStringLiteral("RxDice3");
+        QTest::newRow("round button") << QStringLiteral("btDone");
+        QTest::newRow("cheat button") << QStringLiteral("Button2");
+        QTest::newRow("choice list") << QStringLiteral("rg10_0");
+    }
+    void keysReachTheWindowFromEveryControl()
+    {
+        // Digits, R and D work whichever control holds the focus.
+        QFETCH(QString, focus);
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        startAndRoll(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        for (int n = 1; n <= 3; ++n)
+            QTest::mouseClick(w.dice(n), Qt::LeftButton);
+        QVERIFY(!w.rg10->isHidden());
+        QWidget *target = w.findChild<QWidget *>(focus);
+        QVERIFY(target);
+        target->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), target);
+
+        type(Qt::Key_4);
+        QCOMPARE(state(w, 4), int(TRxDice::Selected));
+        QCOMPARE(g.gs.SelScore, 200);
+        type(Qt::Key_4);
+        QCOMPARE(state(w, 4), int(TRxDice::Free));
+        type(Qt::Key_R);
+        QVERIFY(g.RollingDice > 0);
+        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        if (g.gs.NewRound)
+            return; // the roll after the set was a bust: the round is over
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        if (QApplication::focusWidget() != target && target->isVisible())
+            target->setFocus(Qt::TabFocusReason);
+        const int total = g.gs.Total;
+        type(Qt::Key_D);
+        QCOMPARE(g.gs.Total, total + 100);
+    }
+
+    void enterOnAPushButtonIsDone()
+    {
+        // Enter on a cheat button (a push button outside a dialog) is Done, not a press.
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        startAndRoll(w);
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        type(Qt::Key_6);
+        w.Button3->setFocus(Qt::TabFocusReason);
+        type(Qt::Key_Return);
+        QCOMPARE(g.gs.Total, 5);
+        QCOMPARE(w.dice(1)->value(), 5); // Button3 would have staged threes
+    }
+
+    void heldKeysDoNotRepeat()
+    {
+        // A held digit is one click, not a toggle per repeat.
+        TfrmMain w(m_prompts, m_timers, {});
+        startAndRoll(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        type(Qt::Key_2);
+        QCOMPARE(state(w, 2), int(TRxDice::Selected));
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, QStringLiteral("2"), true);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : &w, &repeat);
+        QCOMPARE(state(w, 2), int(TRxDice::Selected));
+        QKeyEvent repeatRoll(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
+        QApplication::sendEvent(&w, &repeatRoll);
+        QCOMPARE(w.game().RollingDice, 0);
+    }
+
+    void modifiedKeysAreNotGameKeys()
+    {
+        // Alt, Ctrl and Meta combinations stay with the menu and the shortcuts.
+        TfrmMain w(m_prompts, m_timers, {});
+        Game &g = w.game();
+        QSignalSpy exits(&w, &TfrmMain::exitRequested);
+        startAndRoll(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        type(Qt::Key_1, Qt::AltModifier);
+        type(Qt::Key_1, Qt::ControlModifier);
+        type(Qt::Key_R, Qt::ControlModifier);
+        type(Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(state(w, 1), int(TRxDice::Free));
+        QCOMPARE(g.RollingDice, 0);
+        QVERIFY(m_prompts.messages.isEmpty());
+        // Shift does not hide a letter: Shift+R is R.
+        type(Qt::Key_1);
+        type(Qt::Key_R, Qt::ShiftModifier);
+        QVERIFY(g.RollingDice > 0);
+        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        type(Qt::Key_X, Qt::AltModifier);
+        QCOMPARE(exits.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"
