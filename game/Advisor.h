@@ -1,0 +1,92 @@
+// The best play under the rules in force: the policy that needs the fewest
+// rounds on average to reach the winning total, and its expected rounds from
+// every position. Widget-free; solving may run on any thread.
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// One legal way to take scoring dice from a roll.
+struct KeepOption
+{
+    int count[7] = {};   // dice taken per face; slot 0 unused
+    int onesEntry = -1;  // entry of the ones' choice list, -1 when no list
+    int fivesEntry = -1; // the same for fives
+    qint32 points = 0;
+    int kept = 0;        // dice taken
+    bool empty() const { return kept == 0; }
+    // The dice taken, e.g. "1 1 1 (3 * 10) + 5"; "nothing" when none.
+    QString describe() const;
+};
+
+struct AdvisorAction
+{
+    KeepOption keep;       // empty: bank the earlier rolls' points only
+    bool bank = false;     // bank after taking, else roll on
+    bool refused = false;  // the bank would be refused (band or past the winner)
+    int diceNext = 0;      // dice of the next roll when rolling on
+    double rounds = 0;     // expected rounds to the win, this one included
+    QString describe() const;
+};
+
+// Every legal selection from a roll, with every valuation of the choice lists.
+// `rolled` counts the rolled dice per face (slots 1..6).
+QVector<KeepOption> legalKeeps(const int rolled[7]);
+
+class AdvisorSolution
+{
+public:
+    qint32 winner() const { return m_winner; }
+    bool valid() const { return m_valid; }
+    // False when the winning total can never be banked (not a multiple of 5, in the band).
+    bool winnable() const { return m_winnable; }
+    double solveSeconds() const { return m_seconds; }
+    int sweeps() const { return m_sweeps; }
+    qint32 floorTotal() const { return m_floor; }
+
+    // Expected rounds to the win from the start of a round at `total`.
+    double roundsFromTotal(qint32 total) const;
+    // Expected rounds, this one included, before rolling `dice` dice with
+    // `roundPoints` collected in the round so far.
+    double roundsBeforeRoll(qint32 total, qint32 roundPoints, int dice) const;
+    // Every choice after a non-bust roll, best first. `roundPoints` are the
+    // points of the earlier rolls of the round.
+    QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
+
+    // Chance that a roll of n dice scores nothing.
+    static double bustChance(int dice);
+
+private:
+    friend class Advisor;
+    struct Round; // the tables of one round at one total
+    std::shared_ptr<const Round> roundAt(qint32 total) const;
+    double valueAt(qint64 total) const;
+
+    qint32 m_winner = 0;
+    bool m_valid = false;
+    bool m_winnable = false;
+    qint32 m_floor = 0;
+    std::vector<double> m_v; // expected rounds from the start of a round, per total step of 5
+    double m_seconds = 0;
+    int m_sweeps = 0;
+    mutable std::mutex m_cacheLock;
+    mutable std::shared_ptr<const Round> m_cache;
+};
+
+class Advisor
+{
+public:
+    // Progress in [0, 1]; return false to cancel (solve then returns null).
+    using Progress = std::function<bool(double)>;
+    static std::shared_ptr<const AdvisorSolution> solve(qint32 winner, bool valid,
+                                                        const Progress &progress = {});
+    // The largest winning total solved; above it solve() returns an unwinnable solution.
+    static constexpr qint32 maxWinner = 100000;
+};
