@@ -1,0 +1,273 @@
+// Repeated operations with warm caches: building the windows, one die step,
+// a whole roll on virtual time, a settings save, a top-ten load and sort.
+//
+//   korvex_bench_ops [--quick]
+//
+// Exits 1 when a die step repaints anything but its own die.
+#include "BenchSupport.h"
+
+#include "app/ProgramDir.h"
+#include "app/TfrmMain.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+#include "records/TfrmTopten.h"
+#include "records/TopTen.h"
+#include "settings/TfrmSetup.h"
+#include "support/FakePrompts.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFile>
+#include <QHash>
+#include <QPixmap>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+int g_rounds = 1; // 1 normal, smaller with --quick
+
+int scaled(int n)
+{
+    return qMax(3, n / g_rounds);
+}
+
+// Counts paint events per widget, everywhere in the application.
+class PaintCounter : public QObject
+{
+public:
+    QHash<QObject *, int> paints;
+    int total = 0;
+
+    void reset()
+    {
+        paints.clear();
+        total = 0;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints[watched];
+            ++total;
+        }
+        return false;
+    }
+};
+
+// Shows the window and lets it paint once, so later updates are partial.
+void showAndSettle(QWidget &w)
+{
+    w.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+void benchWindows()
+{
+    std::vector<double> build, render;
+    for (int i = 0; i < scaled(30); ++i) {
+        ManualTimerService timers;
+        FakePrompts prompts;
+        QElapsedTimer t;
+        t.start();
+        {
+            TfrmMain w(prompts, timers, {});
+            w.createTopten();
+            w.createSetup();
+            build.push_back(bench::msSince(t));
+            t.restart();
+            const QPixmap shot = w.grab();
+            render.push_back(bench::msSince(t));
+        }
+    }
+    bench::report("warm.window_and_dialogs", bench::stats(build), "ms");
+    bench::report("warm.render_main_window", bench::stats(render), "ms");
+}
+
+// One die step: the engine's new face, mirrored into the widget and painted.
+bool benchDieStep()
+{
+    ManualTimerService timers;
+    FakePrompts prompts;
+    TfrmMain w(prompts, timers, {});
+    w.createTopten();
+    w.createSetup();
+    showAndSettle(w);
+    w.game().btStartClick();
+    w.game().btRollClick();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    if (w.game().RollingDice != 6) {
+        bench::note(QStringLiteral("die step: the roll did not start (%1 dice rolling)").arg(w.game().RollingDice));
+        return false;
+    }
+
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    bool onlyThatDie = true;
+    for (int n = 1; n <= 6; ++n) {
+        counter.reset();
+        const int before = w.dice(n)->value();
+        w.game().dieStep(n);
+        QCoreApplication::processEvents();
+        const bool ok = w.dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.dice(n)) == 1;
+        if (!ok) {
+            onlyThatDie = false;
+            QStringList painted;
+            for (auto it = counter.paints.cbegin(); it != counter.paints.cend(); ++it)
+                painted << QStringLiteral("%1 x%2").arg(it.key()->objectName()).arg(it.value());
+            bench::note(QStringLiteral("die %1 step painted: %2").arg(n).arg(painted.join(QStringLiteral(", "))));
+        }
+    }
+    bench::note(onlyThatDie ? QStringLiteral("die step: each step repainted its own die once and nothing else")
+                            : QStringLiteral("die step: FAILED, other widgets were repainted"));
+
+    std::vector<double> steps;
+    const int count = scaled(600);
+    steps.reserve(size_t(count));
+    counter.reset();
+    for (int i = 0; i < count; ++i) {
+        const int n = 1 + i % 6;
+        QElapsedTimer t;
+        t.start();
+        w.game().dieStep(n);
+        QCoreApplication::processEvents();
+        steps.push_back(bench::msSince(t) * 1000.0);
+    }
+    qApp->removeEventFilter(&counter);
+    bench::report("warm.die_step", bench::stats(steps), "us");
+    bench::report("warm.die_step_paints", double(counter.total) / count, "paints/step");
+    return onlyThatDie && counter.total == count;
+}
+
+// Whole rolls of six dice on virtual time, painted after every tick: the
+// program's own work of a roll, without the timer wake-ups and the X server.
+void benchRoll()
+{
+    ManualTimerService timers;
+    FakePrompts prompts;
+    TfrmMain w(prompts, timers, {});
+    w.createTopten();
+    w.createSetup();
+    showAndSettle(w);
+    w.game().btStartClick();
+
+    std::vector<double> cpu, length, ticks, share;
+    for (int i = 0; i < scaled(20); ++i) {
+        w.game().aNewExecute();
+        for (int k = 0; k < 3; ++k)
+            QCoreApplication::processEvents();
+        int fired = 0;
+        const quint32 start = timers.tickCount();
+        QElapsedTimer t;
+        t.start();
+        w.game().btRollClick();
+        QCoreApplication::processEvents();
+        const bool done = timers.runUntil([&] {
+            ++fired;
+            QCoreApplication::processEvents();
+            return w.game().RollingDice == 0;
+        });
+        const double ms = bench::msSince(t);
+        if (!done)
+            continue;
+        const double virtualMs = double(timers.tickCount() - start);
+        cpu.push_back(ms);
+        length.push_back(virtualMs);
+        ticks.push_back(fired);
+        share.push_back(virtualMs > 0 ? 100.0 * ms / virtualMs : 0);
+    }
+    bench::report("virtual_roll.length", bench::stats(length), "ms");
+    bench::report("virtual_roll.ticks", bench::stats(ticks), "ticks");
+    bench::report("virtual_roll.work", bench::stats(cpu), "ms");
+    bench::report("virtual_roll.share_of_core", bench::stats(share), "%");
+}
+
+void benchSettingsSave()
+{
+    ManualTimerService timers;
+    FakePrompts prompts;
+    TfrmMain w(prompts, timers, {});
+    w.createTopten();
+    TfrmSetup *setup = w.createSetup();
+    setup->Fill();
+    std::vector<double> saves;
+    for (int i = 0; i < scaled(20); ++i) {
+        QElapsedTimer t;
+        t.start();
+        const bool ok = setup->Save();
+        saves.push_back(bench::msSince(t));
+        if (!ok) {
+            bench::note(QStringLiteral("settings save refused: %1").arg(prompts.errors.join(QStringLiteral("; "))));
+            break;
+        }
+    }
+    bench::report("warm.settings_save", bench::stats(saves), "ms");
+}
+
+void benchTopTen()
+{
+    TopTenTable &table = topTenTable();
+    for (int type = 1; type <= 2; ++type) {
+        for (int n = 1; n <= TopTen::Slots; ++n) {
+            TopTenEntry &e = table.slot(n);
+            e.Score = 1000 * ((n * 7) % 11);
+            e.Name = QByteArray("Player ") + QByteArray::number(n);
+            e.Stamp = QByteArray("20240101") + QByteArray::number(100000 + (n * 3791) % 90000);
+        }
+        table.SaveTopTen(type);
+    }
+    for (int type = 1; type <= 2; ++type) {
+        std::vector<double> loads;
+        for (int i = 0; i < scaled(300); ++i) {
+            QElapsedTimer t;
+            t.start();
+            table.LoadTopTen(type);
+            table.SortTopTen(type);
+            loads.push_back(bench::msSince(t) * 1000.0);
+        }
+        bench::report(type == 1 ? "warm.topten_load_sort_score" : "warm.topten_load_sort_time", bench::stats(loads),
+                      "us");
+    }
+    TfrmTopten dialog;
+    std::vector<double> fills;
+    for (int i = 0; i < scaled(100); ++i) {
+        QElapsedTimer t;
+        t.start();
+        dialog.FillTopTen();
+        fills.push_back(bench::msSince(t) * 1000.0);
+    }
+    bench::report("warm.topten_dialog_fill", bench::stats(fills), "us");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    bench::defaultToOffscreen();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            g_rounds = 10;
+        } else {
+            std::fprintf(stderr, "usage: %s [--quick]\n", argv[0]);
+            return 2;
+        }
+    }
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 2;
+    ProgramDir::set(dir.path() + QLatin1Char('/'));
+    bench::note(QStringLiteral("warm operations, platform %1, folder %2").arg(QGuiApplication::platformName(), dir.path()));
+
+    benchWindows();
+    const bool stepOk = benchDieStep();
+    benchRoll();
+    benchSettingsSave();
+    benchTopTen();
+    return stepOk ? 0 : 1;
+}
