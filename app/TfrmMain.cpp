@@ -2,6 +2,7 @@
 #include "app/TfrmMain.h"
 #include "app/Prompts.h"
 #include "app/ProgramDir.h"
+#include "app/AdvisorWindow.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/Typeface.h"
@@ -48,6 +49,34 @@ QFont windowFont(int px, bool bold = false)
     return f;
 }
 
+// Tells assistive tools about a change nobody has the focus on: the text
+// becomes the playing surface's description, so a listener that hears the
+// event can read it back. The same text again is announced again.
+void announce(QWidget *surface, const QString &text, bool alert)
+{
+    if (surface->accessibleDescription() != text) {
+        surface->setAccessibleDescription(text);
+    } else {
+        QAccessibleEvent again(surface, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&again);
+    }
+    if (alert) {
+        QAccessibleEvent event(surface, QAccessible::Alert);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+// The dice that were just rolled, by number, so a player knows which key
+// selects which face.
+QString rollText(const Game &game)
+{
+    QStringList faces;
+    for (int n = 1; n <= 6; ++n)
+        if (game.die(n).color != DieKept)
+            faces << QStringLiteral("die %1: %2").arg(n).arg(game.die(n).value);
+    return QStringLiteral("Roll: ") + faces.join(QStringLiteral(", "));
+}
+
 void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
 {
     QPalette pal = w->palette();
@@ -72,10 +101,14 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(&m_game, &Game::stateChanged, this, &TfrmMain::syncState);
     connect(&m_game, &Game::dieChanged, this, &TfrmMain::syncDie);
     connect(&m_game, &Game::clockChanged, this, &TfrmMain::syncClock);
-    connect(&m_game, &Game::messageShown, this, [this](const QString &text) {
-        QAccessibleEvent ev(this, QAccessible::Alert);
-        Q_UNUSED(text);
-        QAccessible::updateAccessibility(&ev);
+    connect(&m_game, &Game::messageShown, this, [this](const QString &text) { announce(m_client, text, true); });
+    // A roll is over when the last die stops; its faces are announced before
+    // anything the evaluation may show.
+    connect(&m_game, &Game::stateChanged, this, [this, rolling = false]() mutable {
+        const bool now = m_game.RollingDice != 0;
+        if (rolling && !now)
+            announce(m_client, rollText(m_game), false);
+        rolling = now;
     });
     m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
     FormCreate(args);
@@ -145,6 +178,7 @@ void TfrmMain::buildActions()
     aRules = make("aRules", "Rules", &TfrmMain::aRulesExecute);
     aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
     aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
+    aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
 
     QMenuBar *eMenu = menuBar();
     eMenu->setObjectName(QStringLiteral("eMenu"));
@@ -168,6 +202,7 @@ void TfrmMain::buildActions()
     item(mTools, aRules, "Rules1");
     item(mTools, aSettings, "Gamesettings1");
     item(mTools, aLanguage, "Selectlanguage1");
+    item(mTools, aAdvisor, "Advisor1");
 }
 
 void TfrmMain::buildClient()
@@ -277,8 +312,18 @@ void TfrmMain::buildClient()
     Button2->setProperty("Tag", 5);
     Button3->setProperty("Tag", 3);
     for (QPushButton *b : {Button1, Button2, Button3})
-        connect(b, &QPushButton::clicked, this, [this, b] { m_game.Button1Click(b->property("Tag").toInt()); });
-    connect(Button4, &QPushButton::clicked, this, [this] { m_game.Button4Click(); });
+        connect(b, &QPushButton::clicked, this, [this, b] {
+            if (m_game.RollingDice != 0)
+                return;
+            m_game.Button1Click(b->property("Tag").toInt());
+            announce(m_client, rollText(m_game), false);
+        });
+    connect(Button4, &QPushButton::clicked, this, [this] {
+        if (m_game.RollingDice != 0)
+            return;
+        m_game.Button4Click();
+        announce(m_client, rollText(m_game), false);
+    });
 
     pCover = new QWidget(m_client);
     pCover->setObjectName(QStringLiteral("pCover"));
@@ -364,6 +409,9 @@ void TfrmMain::syncState()
     eScore->setText(locale.toString(m_game.eScore()));
     eRnd->setText(locale.toString(m_game.eRnd()));
     eValue->setText(m_game.eValue());
+    // A display is named by its caption, so its number goes out as its description.
+    for (QLabel *e : {eSubScore, eScore, eRnd, eValue})
+        e->setAccessibleDescription(e->text());
     lType->setText(m_game.lTypeCaption());
     syncChoice(rg10, m_game.rg10);
     syncChoice(rg5, m_game.rg5);
@@ -552,8 +600,25 @@ private:
 };
 } // namespace
 
+void TfrmMain::aAdvisorExecute()
+{
+    if (!m_advisor) {
+        m_advisor = new AdvisorWindow(m_game, this);
+        connect(&m_game, &Game::newGameStarted, this,
+                [this] { assisted = m_advisor && m_advisor->isVisible(); });
+    }
+    assisted = true;
+    m_advisor->show();
+    m_advisor->raise();
+}
+
 bool TfrmMain::runTopTenCheck()
 {
+    if (assisted) {
+        m_prompts.showMessage(QStringLiteral(
+                "The advisor was open during this game, so it is not entered in the top-ten tables."));
+        return true;
+    }
     TopTenPrompts ui(m_prompts, [this] { showToptenAfterCheck(); });
     try {
         CheckTopTen(m_game.gs.Total, m_game.gs.RoundNo, m_game.ElapsedText(), QDate::currentDate(),

@@ -19,6 +19,7 @@ class THemisphereButton;
 class TEffectLabel;
 class TfrmTopten;
 class TfrmSetup;
+class AdvisorWindow;
 class QAction;
 class QButtonGroup;
 class QGroupBox;
@@ -70,6 +71,11 @@ public:
     void aRulesExecute();
     void aSettingsExecute();
     void aLanguageExecute();
+    // The advisor: a game it was open during is kept out of the top-ten tables.
+    QAction *aAdvisor = nullptr;
+    void aAdvisorExecute();
+    AdvisorWindow *advisorWindow() const { return m_advisor; }
+    bool assisted = false;
     void aSaveExecute();
     void aOpenExecute();
 
@@ -118,6 +124,7 @@ private:
 
     Prompts &m_prompts;
     Game m_game;
+    AdvisorWindow *m_advisor = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};
     QRadioButton *m_choices[2][5] = {};

@@ -457,6 +457,7 @@ void Game::EndRound(qint32 points)
 
 void Game::NewGame()
 {
+    emit newGameStarted();
     gs.KeptCount = 0;
     gs.Total = 0;
     setEScore(0);

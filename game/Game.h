@@ -131,6 +131,7 @@ signals:
     void stateChanged();
     void clockChanged();
     void messageShown(const QString &text);
+    void newGameStarted();
 
 private:
     void setRotate(int n, bool on);
