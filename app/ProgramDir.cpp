@@ -155,12 +155,14 @@ QString resolve(const QString &exePath, const QString &xdgDataHome, const QStrin
     return QFileInfo(dir).isDir() ? dir : exeDir;
 }
 
+QString relDataDir() { return QStringLiteral(KORVEX_REL_DATADIR); }
+
 void resolveAtStartup()
 {
     if (!get().isEmpty())
         return;
     set(resolve(QCoreApplication::applicationFilePath(), qEnvironmentVariable("XDG_DATA_HOME"),
-                qEnvironmentVariable("HOME"), QStringLiteral(KORVEX_REL_DATADIR)));
+                qEnvironmentVariable("HOME"), relDataDir()));
 }
 
 } // namespace ProgramDir

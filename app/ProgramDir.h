@@ -50,6 +50,9 @@ bool provide(const QString &dir, const QString &rulesSource);
 QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
                 const QString &relDataDir);
 
+// Where this build installs its data, relative to the installed executable's folder.
+QString relDataDir();
+
 // Sets the folder for this process from the running executable and the
 // environment, unless it is already set.
 void resolveAtStartup();
