@@ -10,7 +10,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvex"));
+    // No display name: it would be added to every dialog's title ("Setup").
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvex"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtTimerService timers;
