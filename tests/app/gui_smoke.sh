@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# A player at a real X server: start the game, press Start with the mouse,
+# roll with R, leave with Alt+X, and the program must end by itself.
+# Usage: gui_smoke.sh path/to/korvex
+# Exit status 77 means skipped: no Xvfb or xdotool here.
+set -u
+
+exe=${1:?usage: gui_smoke.sh path/to/korvex}
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed (scripts/setup.sh test)"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-gui.XXXXXX")
+xvfb_pid=
+game_pid=
+finish() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap finish EXIT
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# The game writes its settings beside itself: give it a folder of its own,
+# and a home of its own for anything else.
+mkdir -p "$work/game" "$work/home"
+cp "$exe" "$work/game/korvex"
+rules="$(dirname "$exe")/KVXRules.rtf"
+[ -f "$rules" ] && cp "$rules" "$work/game/"
+
+# Xvfb picks a free display itself and tells which on the descriptor.
+# The screen's memory is a file (-fbdir), so the test can see what changed.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+  XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/home" \
+  QT_QPA_PLATFORM=xcb "$work/game/korvex" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korvex$' | head -n1)
+[ -n "$wid" ] || fail "no window titled Korvex appeared: $(cat "$work/game.log")"
+xdotool windowfocus --sync "$wid" || fail "the window cannot take the focus"
+
+picture() { md5sum <"$work/Xvfb_screen0"; }
+
+# Start sits on the cover at (100, 96), 124 x 41, the cover at client y 33.
+# Without a window manager there is no frame: the window is the menu bar
+# above the client area, whose height at the normal size is 277.
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+menu=$((HEIGHT - 277))
+[ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected window height $HEIGHT"
+xdotool mousemove --window "$wid" $((100 + 62)) $((menu + 33 + 96 + 20))
+sleep 0.5
+covered=$(picture)
+xdotool click 1
+sleep 0.5
+[ "$(picture)" != "$covered" ] || fail "the click on Start left the cover up"
+
+# R rolls: the dice turn, so two pictures a moment apart differ.
+xdotool key r
+sleep 0.15
+first=$(picture)
+sleep 0.15
+[ "$(picture)" != "$first" ] || fail "R did not set the dice rolling"
+
+# Every die has stopped after 2.1 s; then Alt+X ends the program.
+sleep 2.5
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended before Alt+X"
+xdotool key alt+x
+for _ in $(seq 50); do
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$game_pid" 2>/dev/null; then
+  fail "the game was still running 5 s after Alt+X"
+fi
+wait "$game_pid"
+status=$?
+game_pid=
+[ "$status" -eq 0 ] || fail "the game ended with status $status: $(cat "$work/game.log")"
+echo "PASS: started, rolled and left with Alt+X"
