@@ -1,0 +1,119 @@
+#include "game/AutoPlay.h"
+#include "game/Game.h"
+#include "game/Scoring.h"
+#include "game/TimerService.h"
+
+#include <random>
+
+Strategy optimalStrategy(std::shared_ptr<const AdvisorSolution> solution)
+{
+    return [solution](qint32 total, qint32 roundPoints, const int rolled[7]) {
+        const QVector<AdvisorAction> actions = solution->rankActions(total, roundPoints, rolled);
+        return actions.isEmpty() ? AdvisorAction{} : actions.first();
+    };
+}
+
+Strategy simpleStrategy(qint32 winner, bool valid, qint32 threshold, int minDice)
+{
+    return [=](qint32 total, qint32 roundPoints, const int rolled[7]) {
+        int dice = 0;
+        for (int f = 1; f <= 6; ++f)
+            dice += rolled[f];
+        const QVector<KeepOption> keeps = legalKeeps(rolled);
+        AdvisorAction a;
+        a.keep = keeps.first();
+        bool fits = false;
+        for (const KeepOption &k : keeps) {
+            const qint64 p = qint64(roundPoints) + k.points;
+            if (bankOutcome(total, qint32(p), winner, valid).won) {
+                a.keep = k;
+                a.bank = true;
+                return a;
+            }
+            const bool kFits = total + p <= winner;
+            if (kFits && (!fits || k.points > a.keep.points))
+                a.keep = k;
+            else if (!fits && !kFits && k.points < a.keep.points)
+                a.keep = k;
+            fits = fits || kFits;
+        }
+        const int left = dice - a.keep.kept;
+        const qint32 p = roundPoints + a.keep.points;
+        const BankOutcome b = bankOutcome(total, p, winner, valid);
+        if (!fits)
+            a.bank = roundPoints > 0 || left == 0; // nothing fits: end the round
+        else
+            a.bank = b.accepted() && (p >= threshold || (left > 0 && left < minDice));
+        a.diceNext = left == 0 ? 6 : left;
+        return a;
+    };
+}
+
+bool applyAction(Game &game, const AdvisorAction &action)
+{
+    const KeepOption &k = action.keep;
+    for (int f = 1; f <= 6; ++f) {
+        for (int n = 1; n <= 6 && game.gs.SelCount[f] < k.count[f]; ++n) {
+            if (game.die(n).value == f && game.DiceState(n) == DieFree)
+                game.RxDice1Click(n);
+        }
+        if (game.gs.SelCount[f] != k.count[f])
+            return false;
+    }
+    if (k.onesEntry > 0)
+        game.chooseEntry(1, k.onesEntry);
+    if (k.fivesEntry > 0)
+        game.chooseEntry(5, k.fivesEntry);
+    // SelScore is only recomputed by a click, so it means something only after one.
+    if (!k.empty() && game.gs.SelScore != k.points)
+        return false;
+    if (action.bank)
+        game.btDoneClick();
+    else
+        game.btRollClick();
+    return true;
+}
+
+int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, quint32 seed, int maxRounds)
+{
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<qint64> timeOfDay(0, 86399999);
+    bool won = false;
+    std::function<bool()> before = game.onCheckTopTen;
+    game.onCheckTopTen = [&won] {
+        won = true;
+        return false; // stop the winning sequence: the total and rounds stay as the win left them
+    };
+    game.NewGame();
+    int rounds = -1;
+    const auto settle = [&] { return timers.runUntil([&game] { return game.RollingDice == 0; }); };
+    timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
+    game.btRollClick();
+    while (settle()) {
+        if (won) {
+            rounds = game.gs.RoundNo;
+            break;
+        }
+        if (game.gs.RoundNo > maxRounds)
+            break;
+        if (game.gs.NewRound) {
+            timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
+            game.btRollClick();
+            continue;
+        }
+        int rolled[7] = {};
+        for (int f = 1; f <= 6; ++f)
+            rolled[f] = game.gs.RollCount[f];
+        const AdvisorAction a = strategy(game.gs.Total, game.gs.SubScore, rolled);
+        if (!a.bank)
+            timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
+        if (!applyAction(game, a))
+            break;
+        if (won) {
+            rounds = game.gs.RoundNo;
+            break;
+        }
+    }
+    game.onCheckTopTen = before;
+    return rounds;
+}

@@ -1,0 +1,214 @@
+// The advisor's solver: the chances it builds on, the selections it weighs,
+// the decisions the rules make subtle, and its expected rounds against games
+// actually played on the engine.
+#include "EngineRig.h"
+#include "game/Advisor.h"
+#include "game/AutoPlay.h"
+#include "game/Scoring.h"
+
+#include <QtTest>
+#include <cmath>
+
+class TestAdvisor : public QObject
+{
+    Q_OBJECT
+
+    std::shared_ptr<const AdvisorSolution> m_off, m_on;
+
+    static const AdvisorAction &best(const QVector<AdvisorAction> &a) { return a.first(); }
+
+    // Mean and standard error of the rounds of `games` seeded games under the best play.
+    static void selfPlay(const std::shared_ptr<const AdvisorSolution> &s, int games, double &mean, double &se)
+    {
+        EngineRig rig;
+        rig.game.settings.Winner = s->winner();
+        rig.game.settings.Valid = s->valid();
+        const Strategy play = optimalStrategy(s);
+        double sum = 0, sum2 = 0;
+        for (int g = 0; g < games; ++g) {
+            const int r = playGame(rig.game, rig.timers, play, quint32(77 + g));
+            QVERIFY2(r > 0, "a game did not reach its end");
+            sum += r;
+            sum2 += double(r) * r;
+        }
+        mean = sum / games;
+        se = std::sqrt((sum2 - games * mean * mean) / (games - 1) / games);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_off = Advisor::solve(1000, false);
+        m_on = Advisor::solve(1000, true);
+        QVERIFY(m_off && m_on);
+        QVERIFY(m_off->winnable() && m_on->winnable());
+    }
+
+    // --- the ground it stands on ---
+
+    void bustChancesPerDiceCount()
+    {
+        // Rolls without a one, a five or three of a kind, counted out by hand.
+        const double exact[7] = {0, 4.0 / 6, 16.0 / 36, 60.0 / 216, 204.0 / 1296, 600.0 / 7776, 1440.0 / 46656};
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY2(std::fabs(AdvisorSolution::bustChance(n) - exact[n]) < 1e-12, qPrintable(QString::number(n)));
+        QCOMPARE(QString::number(100 * AdvisorSolution::bustChance(6), 'f', 4), QStringLiteral("3.0864"));
+        QCOMPARE(QString::number(100 * AdvisorSolution::bustChance(5), 'f', 4), QStringLiteral("7.7160"));
+    }
+
+    void keepsWeighEveryValuation()
+    {
+        // Four ones and a five: ones 0..4 (three and four with their lists), five 0..1.
+        const int rolled[7] = {0, 4, 0, 0, 0, 1, 0};
+        const QVector<KeepOption> keeps = legalKeeps(rolled);
+        QCOMPARE(keeps.size(), (1 + 1 + 1 + 2 + 3) * 2 - 1);
+        QList<int> values;
+        for (const KeepOption &k : keeps)
+            if (k.count[1] == 4 && k.count[5] == 1)
+                values << k.points;
+        std::sort(values.begin(), values.end());
+        QCOMPARE(values, (QList<int>{45, 115, 205}));
+        for (const KeepOption &k : keeps)
+            QVERIFY(!k.empty());
+    }
+
+    void groupsOnlyAsSetsOfThreeOrMore()
+    {
+        const int rolled[7] = {0, 0, 4, 0, 0, 0, 2};
+        const QVector<KeepOption> keeps = legalKeeps(rolled);
+        QCOMPARE(keeps.size(), 2);
+        QCOMPARE(keeps[0].points + keeps[1].points, 20 + 40);
+        const int two[7] = {0, 0, 2, 2, 2, 0, 0};
+        QVERIFY(legalKeeps(two).isEmpty());
+    }
+
+    void scoringIsTheEnginesOwn()
+    {
+        QCOMPARE(setPoints(1, 2), 20);
+        QCOMPARE(setPoints(1, 6), 800);
+        QCOMPARE(setPoints(6, 5), 240);
+        QCOMPARE(setPoints(2, 2), 0);
+        const QVector<ChoiceEntry> fives = choiceEntries(5, 6);
+        QCOMPARE(fives.size(), 5);
+        QCOMPARE(fives[3].text, QStringLiteral("50 + (3 * 5)"));
+        QCOMPARE(fives[3].value, 65);
+        // The engine's list is built from the same entries.
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 1, 2, 3}));
+        for (int n = 1; n <= 4; ++n)
+            rig.game.RxDice1Click(n);
+        const QVector<ChoiceEntry> ones = choiceEntries(1, 4);
+        QCOMPARE(rig.game.rg10.items.size(), ones.size());
+        for (int k = 0; k < ones.size(); ++k) {
+            QCOMPARE(rig.game.rg10.items[k], ones[k].text);
+            QCOMPARE(rig.game.gs.OnesChoice[k], ones[k].value);
+        }
+    }
+
+    void bankOutcomeFollowsTheRules()
+    {
+        QVERIFY(bankOutcome(350, 100, 1000, false).verdict == BankVerdict::Band);
+        QVERIFY(bankOutcome(350, 155, 1000, false).accepted());
+        QVERIFY(bankOutcome(1350, 100, 2000, true).verdict == BankVerdict::Band);
+        QVERIFY(bankOutcome(1350, 100, 2000, false).accepted());
+        QVERIFY(bankOutcome(950, 100, 1000, false).verdict == BankVerdict::Exact);
+        QVERIFY(bankOutcome(950, 50, 1000, false).won);
+        // The band is tested first, so 450 cannot be won with the band everywhere.
+        QVERIFY(bankOutcome(400, 50, 450, false).verdict == BankVerdict::Band);
+        // The penalty is never refused, not even into the band.
+        const BankOutcome pen = bankOutcome(505, -100, 1000, false);
+        QVERIFY(pen.accepted());
+        QCOMPARE(pen.total, 405);
+    }
+
+    void unreachableWinnersAreNoticed()
+    {
+        QVERIFY(!Advisor::solve(450, false)->winnable());
+        QVERIFY(!Advisor::solve(1003, false)->winnable());
+        QVERIFY(!Advisor::solve(1450, true)->winnable());
+        QVERIFY(std::isinf(Advisor::solve(450, false)->roundsFromTotal(0)));
+    }
+
+    // --- decisions ---
+
+    void threeOnesAsThirtyToFinishExactly()
+    {
+        // 970 and three ones: 100 would pass 1000, 30 wins on the spot.
+        const int rolled[7] = {0, 3, 1, 1, 1, 0, 0};
+        const QVector<AdvisorAction> a = m_off->rankActions(970, 0, rolled);
+        QVERIFY(best(a).bank && !best(a).refused);
+        QCOMPARE(best(a).keep.onesEntry, 1);
+        QCOMPARE(best(a).keep.points, 30);
+        QCOMPARE(best(a).rounds, 1.0);
+        // At 950 too 30 is banked, where 100 would be refused.
+        const QVector<AdvisorAction> b = m_off->rankActions(950, 0, rolled);
+        QCOMPARE(best(b).keep.onesEntry, 1);
+        QVERIFY(best(b).bank);
+        for (const AdvisorAction &x : b)
+            if (x.bank && x.keep.points >= 100)
+                QVERIFY(x.refused);
+    }
+
+    void threeOnesAsThirtyToStayUnderTheBand()
+    {
+        // 100 banked, 200 in the round, three dice all ones: counting them 100
+        // brings the round to 400 on the band's edge; 30 keeps it at 330 and
+        // hot dice roll on.
+        const int rolled[7] = {0, 3, 0, 0, 0, 0, 0};
+        const QVector<AdvisorAction> a = m_off->rankActions(100, 200, rolled);
+        QCOMPARE(best(a).keep.onesEntry, 1);
+        QVERIFY(!best(a).bank);
+        QCOMPARE(best(a).diceNext, 6);
+        for (const AdvisorAction &x : a)
+            if (x.keep.count[1] == 3 && x.keep.onesEntry == 0)
+                QVERIFY(x.rounds > best(a).rounds + 0.1);
+    }
+
+    void aSmallBankStopsBeforeTheBand()
+    {
+        // 385 banked, 10 in the round, a five among five dice: taking it makes
+        // 400 (refused); banking the 10 alone reaches 395.
+        const int rolled[7] = {0, 0, 0, 2, 1, 1, 1};
+        const QVector<AdvisorAction> a = m_off->rankActions(385, 10, rolled);
+        QVERIFY(best(a).bank);
+        QVERIFY(best(a).keep.empty());
+        QVERIFY(!best(a).refused);
+        for (const AdvisorAction &x : a)
+            if (x.bank && x.keep.count[5] == 1)
+                QVERIFY(x.refused);
+    }
+
+    // --- the values ---
+
+    void valuesAreTheirOwnFixedPoint()
+    {
+        // A round from its start is worth what the start of the round says.
+        for (const auto &s : {m_off, m_on})
+            for (qint32 t : {-300, -100, 0, 205, 395, 405, 500, 750, 995})
+                QVERIFY2(std::fabs(s->roundsBeforeRoll(t, 0, 6) - s->roundsFromTotal(t)) < 1e-8,
+                         qPrintable(QString::number(t)));
+        QCOMPARE(m_off->roundsFromTotal(1000), 0.0);
+        QVERIFY(m_off->roundsFromTotal(0) > m_off->roundsFromTotal(900));
+    }
+
+    void monteCarloAgreesWithValueOff()
+    {
+        double mean = 0, se = 0;
+        selfPlay(m_off, 150, mean, se);
+        const double v = m_off->roundsFromTotal(0);
+        QVERIFY2(std::fabs(mean - v) < 3 * se,
+                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+    }
+
+    void monteCarloAgreesWithValueOn()
+    {
+        double mean = 0, se = 0;
+        selfPlay(m_on, 150, mean, se);
+        const double v = m_on->roundsFromTotal(0);
+        QVERIFY2(std::fabs(mean - v) < 3 * se,
+                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdvisor)
+#include "tst_advisor.moc"
