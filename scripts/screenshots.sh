@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Renders the main window and the dialogs offscreen into PNG files for review.
+# Usage: scripts/screenshots.sh [OUTPUT_FOLDER]   (default docs/screenshots)
+# BUILD_DIR chooses the build folder (default build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/screenshots}
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$build" --target korvex_screenshots -j2 >/dev/null
+QT_QPA_PLATFORM=offscreen "$build/tests/app/korvex_screenshots" "$out" 2> >(grep -v -e propagateSizeHints -e 'support raise' -e XDG_RUNTIME_DIR >&2)

@@ -1,0 +1,128 @@
+// Renders the main window and the two dialogs in the states worth reviewing,
+// as PNG files, with staged rolls on virtual time. Not a test: run it through
+// scripts/screenshots.sh.
+// Usage: korvex_screenshots OUTPUT_FOLDER
+#include "app/ProgramDir.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+#include "records/TfrmTopten.h"
+#include "settings/TfrmSetup.h"
+#include "support/FakePrompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+bool save(QWidget *w, const QDir &out, const QString &name)
+{
+    QCoreApplication::processEvents();
+    const QString path = out.filePath(name + QStringLiteral(".png"));
+    if (!w->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Rolls until a roll scores; the faces are staged afterwards anyway.
+bool rollScoring(TfrmMain &w, ManualTimerService &timers)
+{
+    for (int tries = 0; tries < 20; ++tries) {
+        w.btRoll->click();
+        if (!timers.runUntil([&w] { return w.game().RollingDice == 0; }))
+            return false;
+        if (!w.game().gs.NewRound)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot make %s\n", argv[1]);
+        return 1;
+    }
+    // Settings, texts and tables of a fresh installation, in a folder of their own.
+    QTemporaryDir home;
+    ProgramDir::set(home.path() + QLatin1Char('/'));
+    QFile::copy(QStringLiteral(KORVEX_RULES_FILE), ProgramDir::file(QStringLiteral("KVXRules.rtf")));
+
+    ManualTimerService timers;
+    FakePrompts prompts;
+    prompts.nameAnswers.enqueue(QStringLiteral("Reviewer"));
+    TfrmMain w(prompts, timers, {QStringLiteral("/CHEAT")});
+    TfrmTopten *topten = w.createTopten();
+    TfrmSetup *setup = w.createSetup();
+    // The start at the normal height; then the cheat row comes into view for staging.
+    w.setOuterHeight(TfrmMain::kOuterHeight);
+    w.show();
+    bool ok = save(&w, out, QStringLiteral("main-start"));
+    w.setOuterHeight(TfrmMain::kCheatHeight);
+
+    // Mid-round: dice 1 and 4 kept from the last roll, die 2 selected now.
+    w.btStart->click();
+    ok = ok && rollScoring(w, timers);
+    w.Button4->click(); // 1, 1, 1, 5, 5, 5
+    w.dice(1)->setFocus();
+    for (int n : {1, 4})
+        emit w.dice(n)->clicked();
+    w.btRoll->click();
+    ok = ok && timers.runUntil([&w] { return w.game().RollingDice == 0; });
+    w.Button4->click();
+    emit w.dice(2)->clicked();
+    timers.advance(83000);
+    ok = ok && save(&w, out, QStringLiteral("main-midround"));
+
+    // Both choice lists: three ones and three fives selected.
+    w.btDone->click();
+    ok = ok && rollScoring(w, timers);
+    w.Button4->click();
+    for (int n = 1; n <= 6; ++n)
+        emit w.dice(n)->clicked();
+    ok = ok && save(&w, out, QStringLiteral("main-choices"));
+
+    // Paused with a game to continue.
+    w.aPause->trigger();
+    ok = ok && save(&w, out, QStringLiteral("main-paused"));
+
+    // A won game enters the top ten, which then shows it.
+    w.btCont->click();
+    w.game().gs.Total = 850;
+    w.btDone->click(); // banks the 150 above: 1000
+    topten->show();
+    ok = ok && save(topten, out, QStringLiteral("topten"));
+
+    setup->Fill();
+    setup->showPage(false);
+    setup->show();
+    ok = ok && save(setup, out, QStringLiteral("settings-general"));
+    setup->showPage(true);
+    ok = ok && save(setup, out, QStringLiteral("settings-language"));
+    setup->hide();
+
+    if (!ok) {
+        std::fprintf(stderr, "a step did not come out as staged\n");
+        return 1;
+    }
+    return 0;
+}
