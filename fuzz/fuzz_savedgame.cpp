@@ -1,0 +1,154 @@
+// The saved-game reader against arbitrary files. Input: the file, then (after
+// its first 116 bytes) a script of player actions played on the opened game.
+// A refused file changes nothing; an accepted one leaves the engine in a state
+// that keeps its rules through whatever is played next, and every game it
+// saves from there opens again as it was.
+#include "FuzzCheck.h"
+#include "Invariants.h"
+
+#include "FakeUi.h"
+#include "game/KvxError.h"
+#include "game/TimerService.h"
+#include "records/SavedGame.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+bool sameSnapshot(const Game::Snapshot &a, const Game::Snapshot &b)
+{
+    return encodeSavedGame(a) == encodeSavedGame(b);
+}
+
+void checkRest(Game &g, const char *after)
+{
+    const QString problem = restingStateProblem(g);
+    FUZZ_CHECK(problem.isEmpty(), QStringLiteral("after %1: %2").arg(QLatin1String(after), problem));
+}
+
+struct Rig
+{
+    ManualTimerService timers;
+    FakeUi ui;
+    Game game{timers, ui};
+    Rig() { game.prepareFirstGame(); }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir dir;
+    Rig rig; // fresh each time, so any finding replays from its input alone
+    Game &g = rig.game;
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    const QString path = dir.filePath(QStringLiteral("fuzz.kvx"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            std::abort();
+        f.write(bytes);
+    }
+
+    // The record itself: decoding is total on 116 bytes and keeps every field.
+    bool decodable = true;
+    Game::Snapshot s{};
+    try {
+        s = decodeSavedGame(bytes);
+    } catch (const KvxError &) {
+        decodable = false;
+    }
+    FUZZ_CHECK(decodable == (size >= 116), QString::number(size));
+    if (decodable) {
+        QByteArray expect = bytes.left(116);
+        for (int n = 0; n < 6; ++n)
+            std::memset(expect.data() + 24 + 4 * n + 1, 0, 3); // faces keep their lowest byte
+        FUZZ_CHECK(encodeSavedGame(s) == expect, QStringLiteral("the record does not come back byte for byte"));
+    }
+    const QString problem = decodable ? savedGameProblem(s) : QStringLiteral("short");
+
+    // Opening it as the window does: read and check, then put it on the table.
+    const Game::Snapshot before = g.snapshot();
+    const GameState gsBefore = g.gs;
+    bool accepted = true;
+    Game::Snapshot loaded{};
+    try {
+        loaded = readSavedGame(path);
+    } catch (const KvxError &) {
+        accepted = false;
+    }
+    FUZZ_CHECK(accepted == problem.isEmpty(), problem);
+    if (!accepted) {
+        FUZZ_CHECK(sameSnapshot(before, g.snapshot()), QStringLiteral("a refused file changed the game"));
+        FUZZ_CHECK(std::memcmp(&gsBefore, &g.gs, sizeof(GameState)) == 0, QStringLiteral("a refused file changed the state"));
+        return 0;
+    }
+    FUZZ_CHECK(sameSnapshot(loaded, s), QStringLiteral("the file read differs from its record"));
+    applySavedGame(g, loaded);
+    checkRest(g, "opening");
+    Game::Snapshot shown = g.snapshot();
+    Game::Snapshot want = loaded;
+    for (int n = 1; n <= 6; ++n)
+        if (want.dieState[n] == DieNone)
+            want.dieState[n] = DieFree;
+    FUZZ_CHECK(sameSnapshot(shown, want), QStringLiteral("the opened game differs from the file"));
+
+    // Play on from there.
+    for (size_t i = 116; i + 1 < size; i += 2) {
+        const int arg = data[i + 1];
+        switch (data[i] % 12) {
+        case 0:
+        case 1:
+            rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
+            g.btRollClick();
+            FUZZ_CHECK(rig.timers.runUntil([&g] { return g.RollingDice == 0; }), QStringLiteral("a roll never ends"));
+            break;
+        case 2:
+        case 3:
+            g.RxDice1Click(arg % 8);
+            break;
+        case 4:
+            g.chooseEntry(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
+            break;
+        case 5:
+            g.btDoneClick();
+            break;
+        case 6:
+            g.Button1Click(arg % 8);
+            break;
+        case 7:
+            g.Button4Click();
+            break;
+        case 8:
+            g.aPauseExecute();
+            break;
+        case 9:
+            g.btContClick();
+            break;
+        case 10:
+            if (arg == 0)
+                g.aNewExecute();
+            else
+                rig.timers.advance(arg * 100);
+            break;
+        case 11: {
+            // Saving and opening again gives the same game.
+            const Game::Snapshot saved = g.snapshot();
+            const QByteArray rec = encodeSavedGame(saved);
+            const Game::Snapshot again = decodeSavedGame(rec);
+            const QString why = savedGameProblem(again);
+            FUZZ_CHECK(why.isEmpty(), QStringLiteral("the game refuses its own save: %1").arg(why));
+            g.restore(again);
+            FUZZ_CHECK(sameSnapshot(saved, g.snapshot()), QStringLiteral("save and open changed the game"));
+            break;
+        }
+        }
+        checkRest(g, "an action");
+    }
+    return 0;
+}
