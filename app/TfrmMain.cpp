@@ -373,6 +373,7 @@ void TfrmMain::layoutClient()
 void TfrmMain::syncDie(int n)
 {
     const DieModel &d = m_game.die(n);
+    m_dice[n]->setRolling(d.rotate || d.timer != 0);
     m_dice[n]->setValue(d.value);
     m_dice[n]->setDieState(d.color);
 }

@@ -116,6 +116,7 @@ void Game::dieStep(int n)
             m_timers.stopTimer(d.timer);
             d.timer = 0;
         }
+        emit dieChanged(n); // at rest now
         RxDice1Stop(n);
         return;
     }

@@ -1,6 +1,7 @@
 #include "TRxDice.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -103,6 +104,10 @@ void dropFaceCache()
 
 } // namespace
 
+namespace {
+QAccessibleInterface *dieAccessible(const QString &className, QObject *object);
+}
+
 TRxDice::TRxDice(QWidget *parent)
     : QWidget(parent)
 {
@@ -110,6 +115,8 @@ TRxDice::TRxDice(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
     resize(66, 66);
+    static const bool factoryInstalled = (QAccessible::installFactory(dieAccessible), true);
+    Q_UNUSED(factoryInstalled);
     updateAccessibleName();
 }
 
@@ -189,13 +196,46 @@ void TRxDice::updateAccessibleName()
 {
     static const char *const names[] = {"free", "selected", "kept"};
     const QString name = QStringLiteral("Die %1: %2, %3").arg(m_tag).arg(m_value).arg(QLatin1String(names[m_state]));
-    if (name == accessibleName())
-        return;
-    setAccessibleName(name);
-    // Tell assistive tools at once: the name carries the die's face and state.
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    // A rolling die is named once as rolling, not at every face it flashes.
+    const QString shown = m_rolling ? QStringLiteral("Die %1: rolling").arg(m_tag) : name;
+    if (shown != accessibleName())
+        setAccessibleName(shown); // sends the name-changed event itself
 }
+
+void TRxDice::setRolling(bool on)
+{
+    if (on == m_rolling)
+        return;
+    m_rolling = on;
+    updateAccessibleName();
+}
+
+void TRxDice::click()
+{
+    emit clicked();
+}
+
+namespace {
+// Assistive tools see a die as a button that can be pressed.
+class AccessibleDie : public QAccessibleWidget
+{
+public:
+    explicit AccessibleDie(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            static_cast<TRxDice *>(widget())->click();
+    }
+};
+
+QAccessibleInterface *dieAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("TRxDice") && object && object->isWidgetType())
+        return new AccessibleDie(static_cast<QWidget *>(object));
+    return nullptr;
+}
+} // namespace
 
 void TRxDice::paintEvent(QPaintEvent *)
 {

@@ -47,6 +47,12 @@ public:
     // die) at a device pixel ratio; drawn once per ratio and shared.
     static QPixmap facePixmap(int face, qreal dpr);
 
+    // While rolling, the die is announced once as rolling instead of at every face.
+    void setRolling(bool on);
+    bool rolling() const { return m_rolling; }
+    // A completed click, as the mouse or an assistive tool's press gives it.
+    void click();
+
 signals:
     void changed();
     void clicked();
@@ -63,6 +69,7 @@ protected:
 
 private:
     void updateAccessibleName();
+    bool m_rolling = false;
 
     int m_value = 1;
     int m_state = Free;

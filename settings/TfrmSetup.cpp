@@ -215,6 +215,7 @@ void TfrmSetup::Fill()
     iWin->setValue(live.Winner); // the spin box keeps it within its limits
     eValid->setChecked(live.Valid);
     RtfReader::loadRulesInto(mRules->document(), ProgramDir::file(QStringLiteral("KVXRules.rtf")));
+    mRules->moveCursor(QTextCursor::Start); // the rules open at their beginning
 }
 
 int TfrmSetup::winnerFromField() const
