@@ -216,7 +216,9 @@ void THemisphereButton::rebuildIfStale(qreal dpr) const
     if (key == m_builtKey)
         return;
     m_raised = renderFace(false, dpr);
-    m_pressed = renderFace(true, dpr);
+    // Most buttons are never pressed before they change or go: the pressed
+    // face is drawn at the first press.
+    m_pressed = QImage();
     m_builtKey = key;
 }
 
@@ -258,7 +260,10 @@ QImage THemisphereButton::renderFace(bool pressed, qreal dpr) const
 
 QImage THemisphereButton::faceImage(bool pressed, qreal dpr) const
 {
-    rebuildIfStale(dpr > 0 ? dpr : devicePixelRatioF());
+    const qreal ratio = dpr > 0 ? dpr : devicePixelRatioF();
+    rebuildIfStale(ratio);
+    if (pressed && m_pressed.isNull())
+        m_pressed = renderFace(true, ratio);
     return pressed ? m_pressed : m_raised;
 }
 
@@ -268,10 +273,9 @@ void THemisphereButton::paintEvent(QPaintEvent *)
     // The target decides the resolution (a backing store, or an image that
     // the widget is rendered into).
     const QPaintDevice *target = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
-    rebuildIfStale(target ? target->devicePixelRatioF() : devicePixelRatioF());
     // Outside the ellipse the image is transparent, so the parent shows.
     // Enabled or not, the face looks the same.
-    p.drawImage(QPoint(0, 0), isDown() ? m_pressed : m_raised);
+    p.drawImage(QPoint(0, 0), faceImage(isDown(), target ? target->devicePixelRatioF() : devicePixelRatioF()));
 }
 
 void THemisphereButton::mousePressEvent(QMouseEvent *event)

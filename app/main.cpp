@@ -21,8 +21,10 @@ int main(int argc, char *argv[])
     ProgramDir::resolveAtStartup();
     TfrmMain frmMain(prompts, timers, args);
     prompts.setParent(&frmMain);
+    // The window maps at show(); the two dialogs are built while the server
+    // maps it, before the event loop paints anything or takes input.
+    frmMain.show();
     frmMain.createTopten();
     frmMain.createSetup();
-    frmMain.show();
     return QApplication::exec();
 }

@@ -151,18 +151,10 @@ void TfrmTopten::buildRows()
             panel->setPalette(pal);
             panel->setAutoFillBackground(true);
 
-            QPixmap tiled(40, 23);
-            tiled.fill(Qt::transparent);
-            {
-                QPainter p(&tiled);
-                if (row > 1)
-                    p.setOpacity(0.6);
-                p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(rowPicture(row)));
-            }
+            // The picture itself is drawn when the window is first shown.
             auto *image = new QLabel(panel);
             image->setObjectName(QStringLiteral("LMDNImage%1").arg(row));
             image->setGeometry(1, 1, 40, 23);
-            image->setPixmap(tiled);
 
             host = panel;
             top = -1;
@@ -178,6 +170,31 @@ void TfrmTopten::buildRows()
         makeLabel(host, QStringLiteral("lda%1").arg(row), QRect(320, top, 201, kRowHeight),
                   Qt::AlignRight | Qt::AlignVCenter);
     }
+}
+
+void TfrmTopten::paintRowPictures()
+{
+    for (int row = 1; row <= 3; ++row) {
+        auto *image = findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
+        if (!image || !image->pixmap().isNull())
+            continue;
+        QPixmap tiled(40, 23);
+        tiled.fill(Qt::transparent);
+        {
+            QPainter p(&tiled);
+            if (row > 1)
+                p.setOpacity(0.6);
+            p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(rowPicture(row)));
+        }
+        image->setPixmap(tiled);
+    }
+}
+
+void TfrmTopten::showEvent(QShowEvent *event)
+{
+    // Most games never open the hall of fame: its pictures wait until it does.
+    paintRowPictures();
+    QWidget::showEvent(event);
 }
 
 QImage TfrmTopten::rowPicture(int row)

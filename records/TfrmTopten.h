@@ -54,6 +54,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormCreate();
@@ -64,6 +65,7 @@ private:
     void reportError(const QString &message);
     QLabel *rowLabel(const QString &prefix, int row) const;
     void buildRows();
+    void paintRowPictures();
 
     Hooks m_hooks;
     int m_ownType = 1;
