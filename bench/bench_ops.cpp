@@ -3,7 +3,8 @@
 //
 //   korvex_bench_ops [--quick]
 //
-// Exits 1 when a die step repaints anything but its own die.
+// Exits 1 when a die step repaints anything but its own die, or when a timer
+// runs with the cover up.
 #include "BenchSupport.h"
 
 #include "app/ProgramDir.h"
@@ -17,11 +18,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QHash>
 #include <QPixmap>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstring>
 
@@ -187,6 +190,76 @@ void benchRoll()
     bench::report("virtual_roll.share_of_core", bench::stats(share), "%");
 }
 
+// Timer events delivered anywhere in the application during a stretch of real time.
+class TimerCounter : public QObject
+{
+public:
+    QObject *ignore = nullptr;
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer && watched != ignore)
+            ++count;
+        return false;
+    }
+};
+
+int timerEventsDuring(int ms)
+{
+    TimerCounter counter;
+    QEventLoop loop;
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, &loop, &QEventLoop::quit);
+    counter.ignore = &stop;
+    qApp->installEventFilter(&counter);
+    stop.start(ms);
+    loop.exec();
+    qApp->removeEventFilter(&counter);
+    return counter.count;
+}
+
+// Real timers: nothing may tick while the cover is up; the clock ticks once a second in play.
+bool benchTimers()
+{
+    QtTimerService timers;
+    FakePrompts prompts;
+    TfrmMain w(prompts, timers, {});
+    w.createTopten();
+    w.createSetup();
+    showAndSettle(w);
+    const int window = 2100;
+    bool ok = true;
+    auto check = [&](const char *name, bool cover, int expected) {
+        const int n = timerEventsDuring(window);
+        bench::report(name, n, "timer events in 2.1 s");
+        if (w.game().coverVisible() != cover || n != expected) {
+            bench::note(QStringLiteral("%1: cover %2, %3 timer events, expected %4")
+                            .arg(QLatin1String(name))
+                            .arg(w.game().coverVisible())
+                            .arg(n)
+                            .arg(expected));
+            ok = false;
+        }
+    };
+    check("timers.cover_at_start", true, 0);
+    w.game().btStartClick();
+    check("timers.playing", false, 2);
+    w.game().aPauseExecute();
+    check("timers.paused", true, 0);
+    w.game().btContClick();
+    // A win: the last points reach the winning total exactly.
+    w.game().gs.Total = w.game().settings.Winner - 100;
+    w.game().EndRound(100);
+    bench::note(QStringLiteral("after the win: total %1, messages: %2")
+                    .arg(w.game().eScore())
+                    .arg(prompts.messages.join(QStringLiteral(" | "))));
+    check("timers.after_win", true, 0);
+    return ok;
+}
+
 void benchSettingsSave()
 {
     ManualTimerService timers;
@@ -267,7 +340,8 @@ int main(int argc, char *argv[])
     benchWindows();
     const bool stepOk = benchDieStep();
     benchRoll();
+    const bool timersOk = benchTimers();
     benchSettingsSave();
     benchTopTen();
-    return stepOk ? 0 : 1;
+    return stepOk && timersOk ? 0 : 1;
 }
