@@ -12,6 +12,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -83,7 +84,8 @@ bool validUtf8(const QString &path, bool *exists)
     if (!*exists)
         return true;
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(f.readAll());
+    const QString text = utf8.decode(f.readAll()); // decoding happens on the conversion
+    Q_UNUSED(text);
     return !utf8.hasError();
 }
 
@@ -106,20 +108,29 @@ QStringList lines(const QString &text)
     return out;
 }
 
-// How many lines of `before` are missing from `after` when matched in order.
+// How many lines of `before` have no partner in `after`, matched in order
+// (the longest common subsequence of the two).
 int missingInOrder(const QStringList &before, const QStringList &after)
 {
-    int j = 0, missing = 0;
+    std::vector<int> prev(after.size() + 1, 0), row(after.size() + 1, 0);
     for (const QString &line : before) {
-        int k = j;
-        while (k < after.size() && after.at(k) != line)
-            ++k;
-        if (k < after.size())
-            j = k + 1;
-        else
-            ++missing;
+        for (int j = 0; j < after.size(); ++j)
+            row[j + 1] = line == after.at(j) ? prev[j] + 1 : std::max(prev[j + 1], row[j]);
+        std::swap(prev, row);
     }
-    return missing;
+    return int(before.size()) - prev[after.size()];
+}
+
+// Lines for a report, with control characters made visible.
+QString shown(const QStringList &lines)
+{
+    QString out;
+    for (const QString &line : lines) {
+        for (QChar c : line)
+            out += c.unicode() < 0x20 ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')) : QString(c);
+        out += QLatin1Char('\n');
+    }
+    return out;
 }
 
 const QString kAbsent = QStringLiteral("\x01absent\x01");
@@ -211,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (op == 3) {
                 FUZZ_CHECK(ini.ReadInteger(n.section, n.key, ~iv) == iv, QString::number(iv));
                 FUZZ_CHECK(ini.ReadString(n.section, n.key, kAbsent) == QString::number(iv), QString::number(iv));
-            } else if (op == 4) {
+            } else if (op == 4 || op == 6) {
                 FUZZ_CHECK(ini.ReadBool(n.section, n.key, !bv) == bv, QString());
                 FUZZ_CHECK(ini.ReadString(n.section, n.key, kAbsent) == (bv ? "1" : "0"), QString());
             } else {
@@ -240,9 +251,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QStringList after = lines(readAll(path));
             if (comparable) {
                 const int missing = missingInOrder(before, after);
-                FUZZ_CHECK(missing <= 1, QStringLiteral("%1 lines lost").arg(missing));
+                FUZZ_CHECK(missing <= 1, QStringLiteral("%1 lines lost writing [%2] %3:\n%4\n---\n%5")
+                                                 .arg(missing).arg(n.section, n.key, shown(before),
+                                                                   shown(after)));
                 const int added = int(after.size()) - (int(before.size()) - missing);
-                FUZZ_CHECK(added <= 2, QStringLiteral("%1 lines added").arg(added));
+                FUZZ_CHECK(added <= 2, QStringLiteral("%1 lines added writing [%2] %3:\n%4\n---\n%5")
+                                               .arg(added).arg(n.section, n.key, shown(before),
+                                                               shown(after)));
                 if (old != kAbsent)
                     FUZZ_CHECK(after.size() == before.size(),
                                QStringLiteral("a line added for a key that was there: %1 -> %2")
