@@ -69,6 +69,23 @@ void showAndSettle(QWidget &w)
         QCoreApplication::processEvents();
 }
 
+// Which widgets the first render of the main window paints (the cover hides the board).
+void notePaintedAtStart()
+{
+    ManualTimerService timers;
+    FakePrompts prompts;
+    TfrmMain w(prompts, timers, {});
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    const QPixmap shot = w.grab();
+    qApp->removeEventFilter(&counter);
+    QStringList names;
+    for (auto it = counter.paints.cbegin(); it != counter.paints.cend(); ++it)
+        names << it.key()->objectName();
+    names.sort();
+    bench::note(QStringLiteral("first render painted %1 widgets: %2").arg(counter.total).arg(names.join(QLatin1Char(' '))));
+}
+
 void benchWindows()
 {
     std::vector<double> build, render;
@@ -337,6 +354,7 @@ int main(int argc, char *argv[])
     ProgramDir::set(dir.path() + QLatin1Char('/'));
     bench::note(QStringLiteral("warm operations, platform %1, folder %2").arg(QGuiApplication::platformName(), dir.path()));
 
+    notePaintedAtStart();
     benchWindows();
     const bool stepOk = benchDieStep();
     benchRoll();
