@@ -376,29 +376,24 @@ void Game::btDoneClick()
 
 void Game::Button1Click(int face)
 {
-    if (RollingDice != 0 || face < 1 || face > 6)
+    if (face < 1 || face > 6)
         return;
-    for (int n = 1; n <= 6; ++n) {
-        if (DiceState(n) != DieKept) {
-            setDieValue(n, face);
-            DiceState(n, DieFree);
-        }
-    }
-    for (int f = 1; f <= 6; ++f) {
-        gs.RollCount[f] = 0;
-        gs.SelCount[f] = 0;
-    }
-    EvaluateRoll();
-    ScoreSelection(1);
+    stageRoll([face](int) { return face; });
 }
 
 void Game::Button4Click()
 {
+    stageRoll([](int n) { return n <= 3 ? 1 : 5; });
+}
+
+void Game::stageRoll(const std::function<int(int)> &faceOfDie)
+{
+    // Ignored while dice roll, as clicks on the dice are.
     if (RollingDice != 0)
         return;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
-            setDieValue(n, n <= 3 ? 1 : 5);
+            setDieValue(n, faceOfDie(n));
             DiceState(n, DieFree);
         }
     }

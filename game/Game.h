@@ -134,6 +134,8 @@ signals:
     void newGameStarted();
 
 private:
+    // Sets the faces of the dice that are not Kept and evaluates them as a roll.
+    void stageRoll(const std::function<int(int)> &faceOfDie);
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);
