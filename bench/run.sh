@@ -14,12 +14,13 @@ usage: bench/run.sh [options]
   --no-build    use what is already in build-release
   --skip-gui    only the in-process benchmarks
   --skip-inproc only the measurements of the started programs
+  --skip-harness leave out the gui-bench.sh runs (keeps the own session)
   -h, --help    this text
 Environment: KORVEX_PERF_TOOLS (default ../shared/tools/perf beside the repository)
 EOF
 }
 
-RUNS=5 IDLE=10 BUILD=1 GUI=1 INPROC=1
+RUNS=5 IDLE=10 BUILD=1 GUI=1 INPROC=1 HARNESS=1
 while (($#)); do
   case $1 in
     -n) RUNS=${2:?}; shift 2 ;;
@@ -27,6 +28,7 @@ while (($#)); do
     --no-build) BUILD=0; shift ;;
     --skip-gui) GUI=0; shift ;;
     --skip-inproc) INPROC=0; shift ;;
+    --skip-harness) HARNESS=0; shift ;;
     -h|--help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -43,10 +45,16 @@ chmod 700 "$WORK"
 
 # Processes this script started, stopped by their ids on the way out.
 OWN_PIDS=()
+RESULTS=$REL/bench-results
 cleanup() {
   local p
   for p in "${OWN_PIDS[@]}"; do kill "$p" 2>/dev/null; done
   for p in "${OWN_PIDS[@]}"; do wait "$p" 2>/dev/null; done
+  # The raw figures of the last run stay beside the build.
+  if [[ -d $REL ]]; then
+    rm -rf -- "$RESULTS"; mkdir -p "$RESULTS"
+    cp -- "$WORK"/*.txt "$WORK"/*.csv "$WORK"/*.log "$RESULTS"/ 2>/dev/null
+  fi
   rm -rf -- "$WORK"
 }
 trap cleanup EXIT
@@ -115,6 +123,7 @@ fi
 ((GUI)) || exit 0
 
 # ---------------------------------------------------------------- gui-bench side by side
+if ((HARNESS)); then
 head1 "started programs on private X servers: floor and korvex alternating, $RUNS runs each (+1 warm-up)"
 say "# $(load)"
 CSV=$WORK/gui.csv
@@ -146,6 +155,10 @@ row "idle CPU ms/${IDLE}s" 10 "(cover up: 0)"
 row "idle CPU ns-ms" 11 ""
 row "wake-ups all thr." 13 "(cover up: 0)"
 row "threads" 9 ""
+for l in floor korvex; do
+  printf 'map ms per run, %-7s %s\n' "$l:" "$(awk -F, -v l="$l" '$1==l && $2 ~ /^run/ {printf "%s ", $4}' "$CSV")"
+done
+fi
 
 # ---------------------------------------------------------------- own session: GL, CPU to map, playing, roll
 head1 "own session: OpenGL check, CPU until the map, playing without rolling, one roll ($RUNS runs)"
@@ -268,7 +281,7 @@ for ((r = 0; r <= RUNS; r++)); do   # run 0 warms the caches and is not counted
         prevup = i }
       if (!last) { print "0 0 0 0"; exit }
       len = (t[last] - t0) / 1000; cpu = (c[last] - c0) / 1e6
-      printf "%.0f %.1f %.2f %d\n", len, cpu, len > 0 ? 100 * cpu / len : 0, w[last] - s0 }' "$WORK/samples")
+      printf "%.0f %.1f %.2f %d\n", len, cpu, (len > 0 ? 100 * cpu / len : 0), w[last] - s0 }' "$WORK/samples")
   if ((r > 0)); then
     echo "$len" >>"$WORK/roll-len.txt"; echo "$cpu" >>"$WORK/roll-cpu.txt"
     echo "$share" >>"$WORK/roll-share.txt"; echo "$sw" >>"$WORK/roll-csw.txt"
@@ -283,4 +296,5 @@ say "  CPU ms $(summary <"$WORK/play-cpu.txt"), wake-ups $(summary <"$WORK/play-
 say "one roll of six dice, from the key press to its last die step:"
 say "  length ms $(summary <"$WORK/roll-len.txt"), CPU ms $(summary <"$WORK/roll-cpu.txt"), wake-ups $(summary <"$WORK/roll-csw.txt")"
 say "  share of one core % $(summary <"$WORK/roll-share.txt")  (goal <= 5)"
-say "# end: $(load)"
+say "  per run: length ms $(tr '\n' ' ' <"$WORK/roll-len.txt")| CPU ms $(tr '\n' ' ' <"$WORK/roll-cpu.txt")"
+say "# end: $(load); raw figures in $RESULTS"
