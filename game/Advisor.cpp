@@ -470,88 +470,435 @@ QVector<AdvisorAction> AdvisorSolution::rankActions(qint32 total, qint32 roundPo
 }
 
 // ---------------------------------------------------------------- the solver
+//
+// The round at a total is solved on its points only up to a cap: above it a
+// bank is certified to be best by one look ahead, which is enough because
+// points only grow within a round. The look ahead's gain depends on the
+// absolute total banked alone, so it is found once per pass for every total,
+// and the check per round and row is a single comparison.
 
 namespace {
+
+// The dice tables of all counts in flat arrays, for the inner loops.
+struct FlatDice
+{
+    double bust[7] = {};
+    int groupBegin[8] = {};      // groups of n dice: [groupBegin[n], groupBegin[n + 1])
+    std::vector<double> prob;    // per group
+    std::vector<int> optEnd;     // per group, end of its options (begin is the previous end)
+    std::vector<int> off;        // per option: points step * kStride + dice next
+    std::vector<int> optBegin;   // per group
+
+    FlatDice()
+    {
+        for (int n = 1; n <= 6; ++n) {
+            const DiceTable &t = diceTable(n);
+            bust[n] = t.bust;
+            groupBegin[n] = int(prob.size());
+            for (const Group &g : t.groups) {
+                prob.push_back(g.prob);
+                optBegin.push_back(int(off.size()));
+                for (int o = g.begin; o < g.end; ++o)
+                    off.push_back(t.opts[size_t(o)].off);
+                optEnd.push_back(int(off.size()));
+            }
+        }
+        groupBegin[7] = int(prob.size());
+    }
+};
+
+const FlatDice &flatDice()
+{
+    static const FlatDice f;
+    return f;
+}
+
+constexpr int kBandReach = 200;  // refused rows above the cap still solved exactly (a band is 21 rows)
+constexpr int kFill = 360;       // rows above the cap given their bank values
+constexpr int kFirstCap = 250;   // cap of the first sweep, before anything is certified
+constexpr int kZone = 40;        // rows before the winner where rolling on may pay whatever was risked
+
+// The totals of one solve, as indices in steps of 5 from the floor.
+struct Course
+{
+    qint32 winner = 0, floor = 0;
+    bool valid = false;
+    int N = 0;              // index of the winning total
+    std::vector<char> ok;   // ok[k]: a bank that reaches index k (1..N) is accepted
+    const std::vector<double> *V = nullptr;
+
+    double bankValue(int k) const { return k == N ? 1.0 : 1.0 + (*V)[size_t(k)]; }
+    // The value 100 below index i; below the floor the values go on in a straight line.
+    double below(int i) const
+    {
+        const std::vector<double> &v = *V;
+        if (i >= 20)
+            return v[size_t(i) - 20];
+        return v[0] + (v[0] - v[20]) / 20.0 * (20 - i);
+    }
+};
+
+// One round at one total, solved on its points up to a cap.
+struct FastRound
+{
+    enum : unsigned char { Solved, Banks, Fails, Dead };
+
+    int D = 0, J = 0, top = 0, rows = 0;
+    double F = 0, P = 0;
+    std::vector<double> av;     // after taking dice
+    std::vector<double> bv;     // before a roll, solved rows
+    std::vector<unsigned char> kind;
+    Val dead[7] = {};
+    mutable std::vector<double> pm, am; // flow workspace
+
+    void computeDead()
+    {
+        const FlatDice &fd = flatDice();
+        for (int n = 1; n <= 6; ++n)
+            dead[n] = Val{F, 1};
+        for (int it = 0; it < 10000; ++it) {
+            double change = 0;
+            for (int n = 1; n <= 6; ++n) {
+                Val acc = n == 6 ? Val{fd.bust[n] * P, 0} : Val{fd.bust[n] * F, fd.bust[n]};
+                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
+                    Val best{F, 1};
+                    for (int o = fd.optBegin[size_t(g)]; o < fd.optEnd[size_t(g)]; ++o) {
+                        const Val &x = dead[fd.off[size_t(o)] % kStride];
+                        if (x.v < best.v)
+                            best = x;
+                    }
+                    acc.v += fd.prob[size_t(g)] * best.v;
+                    acc.d += fd.prob[size_t(g)] * best.d;
+                }
+                change = std::max(change, std::fabs(acc.v - dead[n].v));
+                dead[n] = acc;
+            }
+            if (change < 1e-15)
+                break;
+        }
+    }
+
+    bool okRow(const Course &c, int i, int j) const { return j > 0 && j <= D && c.ok[size_t(i + j)]; }
+
+    // The round at index i for its own value alpha and the value 100 lower
+    // beta, solving rows up to `cap`; returns the value before the first
+    // roll. Keeps the values before a roll for `flow` when `keepBefore`.
+    double solve(const Course &c, int i, double alpha, double beta, int cap, bool keepBefore)
+    {
+        const FlatDice &fd = flatDice();
+        D = c.N - i;
+        J = std::min(cap, D);
+        top = J >= D ? D : std::min(D, J + kFill);
+        rows = top + kMaxStep + 1;
+        F = 1 + alpha;
+        P = 1 + beta;
+        av.resize(size_t(rows) * kStride);
+        kind.resize(size_t(rows));
+        if (keepBefore)
+            bv.resize(size_t(top + 1) * kStride);
+        if (top + kMaxStep > D)
+            computeDead();
+
+        const auto fill = [&](int j, unsigned char k, double v) {
+            kind[size_t(j)] = k;
+            double *a = av.data() + size_t(j) * kStride;
+            for (int m = 1; m <= 6; ++m)
+                a[m] = v;
+        };
+        for (int j = top + 1; j < rows; ++j) {
+            if (j > D) {
+                kind[size_t(j)] = Dead;
+                for (int m = 1; m <= 6; ++m)
+                    av[size_t(j) * kStride + m] = std::min(dead[m].v, F);
+            } else if (c.ok[size_t(i + j)]) {
+                fill(j, Banks, c.bankValue(i + j));
+            } else {
+                fill(j, Fails, F);
+            }
+        }
+
+        double start = 0;
+        for (int j = top; j >= 0; --j) {
+            const bool ok = okRow(c, i, j);
+            if (j > J && (ok || j > J + kBandReach)) {
+                if (ok)
+                    fill(j, Banks, c.bankValue(i + j));
+                else
+                    fill(j, Fails, F);
+                continue;
+            }
+            kind[size_t(j)] = Solved;
+            const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
+            const double *row = av.data() + size_t(j) * kStride;
+            double w[7];
+            for (int n = 1; n <= 6; ++n) {
+                double acc = fd.bust[n] * (n == 6 ? P : F);
+                const int gEnd = fd.groupBegin[n + 1];
+                int o = fd.optBegin[size_t(fd.groupBegin[n])];
+                for (int g = fd.groupBegin[n]; g < gEnd; ++g) {
+                    const int oEnd = fd.optEnd[size_t(g)];
+                    double best = bank;
+                    for (; o < oEnd; ++o)
+                        best = std::min(best, row[fd.off[size_t(o)]]);
+                    acc += fd.prob[size_t(g)] * best;
+                }
+                w[n] = acc;
+            }
+            if (keepBefore)
+                std::copy(w + 1, w + 7, bv.begin() + ptrdiff_t(j) * kStride + 1);
+            if (j > 0) {
+                double *out = av.data() + size_t(j) * kStride;
+                for (int m = 1; m <= 6; ++m)
+                    out[m] = w[m] <= bank ? w[m] : bank;
+            } else {
+                start = w[6];
+            }
+        }
+        return start;
+    }
+
+    // Where a round played by the policy just solved ends: the chance of a
+    // failure, of the penalty, and of each accepted bank (per step). Needs a
+    // solve with `keepBefore`.
+    void flow(const Course &c, int i, double &pf, double &pp, std::vector<double> &q) const
+    {
+        const FlatDice &fd = flatDice();
+        pf = pp = 0;
+        q.assign(size_t(rows), 0.0);
+        pm.assign(size_t(top + 1) * kStride, 0.0);
+        am.assign(size_t(rows) * kStride, 0.0);
+        pm[6] = 1;
+        for (int j = 0; j < rows; ++j) {
+            const bool ok = okRow(c, i, j);
+            const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
+            for (int m = 1; j > 0 && m <= 6; ++m) {
+                const double a = am[size_t(j) * kStride + m];
+                if (a == 0)
+                    continue;
+                switch (kind[size_t(j)]) {
+                case Dead:
+                    if (dead[m].v < F) {
+                        pf += a * dead[m].d;
+                        pp += a * (1 - dead[m].d);
+                    } else {
+                        pf += a;
+                    }
+                    break;
+                case Banks:
+                    q[size_t(j)] += a;
+                    break;
+                case Fails:
+                    pf += a;
+                    break;
+                default:
+                    if (bv[size_t(j) * kStride + m] <= bank)
+                        pm[size_t(j) * kStride + m] += a;
+                    else if (ok)
+                        q[size_t(j)] += a;
+                    else
+                        pf += a;
+                }
+            }
+            if (j > top || kind[size_t(j)] != Solved)
+                continue;
+            const double *row = av.data() + size_t(j) * kStride;
+            for (int n = 1; n <= 6; ++n) {
+                const double mass = pm[size_t(j) * kStride + n];
+                if (mass == 0)
+                    continue;
+                (n == 6 ? pp : pf) += mass * fd.bust[n];
+                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
+                    double best = bank;
+                    int at = -1;
+                    for (int o = fd.optBegin[size_t(g)]; o < fd.optEnd[size_t(g)]; ++o) {
+                        const int f = fd.off[size_t(o)];
+                        if (row[f] < best) {
+                            best = row[f];
+                            at = f;
+                        }
+                    }
+                    const double mm = mass * fd.prob[size_t(g)];
+                    if (at >= 0)
+                        am[size_t(j) * kStride + size_t(at)] += mm;
+                    else if (ok)
+                        q[size_t(j)] += mm;
+                    else
+                        pf += mm;
+                }
+            }
+        }
+        while (!q.empty() && q.back() == 0)
+            q.pop_back();
+    }
+};
+
+// Per pass, for every total a bank can reach: how much one more roll could
+// gain over banking there at best (`gain`, per dice count). Rows where rolling
+// on may pay whatever was risked -- the refused rows of a band and the last
+// stretch before the winner -- are valued with fail values no higher than any
+// bank that reaches them, which keeps the gain an upper bound for every round
+// that checks it.
+struct Certificate
+{
+    std::vector<double> gain;  // (N + 1) x kStride
+    std::vector<double> low;   // (N + kMaxStep + 1) x kStride: bank values, bounds, +inf past the winner
+    std::vector<char> special;
+    int zone = 0;              // first index of the stretch before the winner
+
+    void build(const Course &c, int zoneRows)
+    {
+        const FlatDice &fd = flatDice();
+        const int N = c.N;
+        const std::vector<double> &V = *c.V;
+        const double inf = std::numeric_limits<double>::infinity();
+        special.assign(size_t(N) + 1, 0);
+        for (int k = 1; k <= N; ++k)
+            special[size_t(k)] = !c.ok[size_t(k)] || k >= N - zoneRows;
+        // Stretches that reach one another are one.
+        for (int k = N, last = -1; k >= 1; --k) {
+            if (!special[size_t(k)])
+                continue;
+            if (last > 0 && last - k <= kMaxStep)
+                std::fill(special.begin() + k, special.begin() + last, 1);
+            last = k;
+        }
+        zone = N;
+        while (zone > 1 && special[size_t(zone) - 1])
+            --zone;
+
+        low.assign(size_t(N + kMaxStep + 1) * kStride, inf);
+        gain.assign(size_t(N + 1) * kStride, 0.0);
+        double phi = 0;
+        for (int k = N; k >= 1; --k) {
+            double *x = low.data() + size_t(k) * kStride;
+            if (!special[size_t(k)]) {
+                for (int m = 1; m <= 6; ++m)
+                    x[m] = c.bankValue(k);
+                continue;
+            }
+            if (k == N || !special[size_t(k) + 1]) {
+                // The top of a stretch: the lowest value of any total below that reaches it.
+                int s = k;
+                while (s > 1 && special[size_t(s) - 1])
+                    --s;
+                double lo = inf;
+                for (int a = std::max(0, s - kMaxStep); a < s; ++a)
+                    lo = std::min(lo, V[size_t(a)]);
+                phi = 1 + lo;
+            }
+            const double b = c.ok[size_t(k)] ? c.bankValue(k) : phi;
+            double w[7];
+            for (int n = 1; n <= 6; ++n) {
+                double acc = fd.bust[n] * phi;
+                int o = fd.optBegin[size_t(fd.groupBegin[n])];
+                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
+                    double best = b;
+                    for (; o < fd.optEnd[size_t(g)]; ++o)
+                        best = std::min(best, x[fd.off[size_t(o)]]);
+                    acc += fd.prob[size_t(g)] * best;
+                }
+                w[n] = acc;
+            }
+            for (int m = 1; m <= 6; ++m)
+                x[m] = std::min(b, w[m]);
+        }
+        for (int k = 1; k <= N; ++k) {
+            if (special[size_t(k)])
+                continue;
+            const double b = c.bankValue(k);
+            const double *x = low.data() + size_t(k) * kStride;
+            for (int n = 1; n <= 6; ++n) {
+                double acc = 0;
+                int o = fd.optBegin[size_t(fd.groupBegin[n])];
+                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
+                    double best = b;
+                    for (; o < fd.optEnd[size_t(g)]; ++o)
+                        best = std::min(best, x[fd.off[size_t(o)]]);
+                    acc += fd.prob[size_t(g)] * (b - best);
+                }
+                gain[size_t(k) * kStride + n] = acc;
+            }
+        }
+    }
+
+    // The lowest cap above which banking is best in the round at index i:
+    // every row above it banks, and the refused rows it can reach lie in a
+    // band that the round solves exactly.
+    int cap(const Course &c, int i, double alpha, double beta) const
+    {
+        const FlatDice &fd = flatDice();
+        const int D = c.N - i;
+        const double F = 1 + alpha, P = 1 + beta, fp = std::min(F, P);
+        int j = D;
+        for (; j >= 1; --j) {
+            const int k = i + j;
+            if (special[size_t(k)])
+                continue;
+            const double b = c.bankValue(k);
+            const double *g = gain.data() + size_t(k) * kStride;
+            bool fine = fp >= b && fd.bust[6] * (P - b) >= g[6];
+            for (int m = 1; fine && m <= 5; ++m)
+                fine = fd.bust[m] * (F - b) >= g[m];
+            if (!fine)
+                break;
+        }
+        return i + j + kMaxStep >= zone ? D : j;
+    }
+};
 
 // The values of the start of a round per total, and the policy's outcome
 // distributions from the last time each total's round was solved.
 struct Solver
 {
-    qint32 winner, floor;
-    bool valid;
-    int N; // index of the winning total
+    Course c;
     std::vector<double> &V;
-    std::vector<double> pf, pp, q;
-    std::vector<size_t> qAt;
+    std::vector<double> pf, pp;
+    std::vector<std::vector<double>> q;
     std::atomic<bool> cancelled{false};
     std::atomic<int> done{0};
 
-    Solver(qint32 w, qint32 f, bool v, std::vector<double> &values)
-        : winner(w), floor(f), valid(v), N((w - f) / 5), V(values)
+    Solver(qint32 w, qint32 f, bool v, std::vector<double> &values) : V(values)
     {
-        V.assign(size_t(N) + 1, 0.0);
-        pf.assign(size_t(N), 0.0);
-        pp.assign(size_t(N), 0.0);
-        qAt.resize(size_t(N) + 1);
-        size_t at = 0;
-        for (int i = 0; i < N; ++i) {
-            qAt[size_t(i)] = at;
-            at += size_t(N - i) + 1;
-        }
-        q.assign(at, 0.0);
+        c.winner = w;
+        c.floor = f;
+        c.valid = v;
+        c.N = (w - f) / 5;
+        c.V = &V;
+        c.ok.assign(size_t(c.N) + 1, 0);
+        for (int k = 1; k <= c.N; ++k)
+            c.ok[size_t(k)] = bankOutcome(f + 5 * (k - 1), 5, w, v).accepted();
+        V.assign(size_t(c.N) + 1, 0.0);
+        pf.assign(size_t(c.N), 0.0);
+        pp.assign(size_t(c.N), 0.0);
+        q.resize(size_t(c.N));
     }
 
-    // The value 100 below total i; below the floor the values go on in a straight line.
-    double below(const std::vector<double> &v, int i) const
+    // Records the outcomes of the policy of the round just solved in `r`
+    // (with `keepBefore`) and returns that policy's value with its own value
+    // consistent (one Newton step in the own value).
+    double record(const Course &cc, const FastRound &r, int i, double beta)
     {
-        if (i >= 20)
-            return v[size_t(i) - 20];
-        return v[0] + (v[0] - v[20]) / 20.0 * (20 - i);
-    }
-
-    // The round at total i against the values `v`, for its own value
-    // `alpha`. `newton`: the value found by one Newton step in the own value,
-    // repeated until the policy settles when `settle`, with the policy's
-    // outcomes recorded; otherwise the plain one-step value.
-    double solveAt(int i, const std::vector<double> &v, double alpha, double beta, RoundTables &work,
-                   std::vector<char> &ok, bool newton, bool settle)
-    {
-        const qint32 total = floor + 5 * i;
-        const int D = N - i;
-        ok.assign(size_t(D) + 1, 0);
-        for (int j = 1; j <= D; ++j)
-            ok[size_t(j)] = bankOutcome(total, 5 * j, winner, valid).accepted();
-        const auto banked = [&](int j) {
-            return ok[size_t(j)] ? (i + j == N ? 1.0 : 1 + v[size_t(i + j)])
-                                 : std::numeric_limits<double>::quiet_NaN();
-        };
-        if (!newton)
-            return work.solve(D, alpha, beta, banked, false, false).v;
-        for (int it = 0;; ++it) {
-            const Val r = work.solve(D, alpha, beta, banked, true, true);
-            double next = r.d < 1 ? (r.v - r.d * alpha) / (1 - r.d) : r.v;
-            if (!std::isfinite(next))
-                next = r.v;
-            const bool settled = std::fabs(next - alpha) <= 1e-13 * std::max(1.0, alpha);
-            if (!settle || settled || it == 50) {
-                // The tables belong to the last alpha; their policy is the one recorded.
-                work.flow(alpha, pf[size_t(i)], pp[size_t(i)], q.data() + qAt[size_t(i)]);
-                return next;
-            }
-            alpha = next;
-        }
+        double &f = pf[size_t(i)], &p = pp[size_t(i)];
+        std::vector<double> &qi = q[size_t(i)];
+        r.flow(cc, i, f, p, qi);
+        double sum = 1 + p * beta;
+        for (int j = 1; j < int(qi.size()) && i + j < cc.N; ++j)
+            sum += qi[size_t(j)] * (*cc.V)[size_t(i + j)];
+        return sum / (1 - f);
     }
 
     // The values of the recorded policy, by downward sweeps of its linear equations.
     void evaluate()
     {
+        const int N = c.N;
         for (int it = 0; it < 100000; ++it) {
             double change = 0;
             for (int i = N - 1; i >= 0; --i) {
-                const double *qi = q.data() + qAt[size_t(i)];
-                double sum = 1 + pp[size_t(i)] * below(V, i);
-                for (int j = 1; i + j < N; ++j)
-                    sum += qi[j] * V[size_t(i + j)];
+                const std::vector<double> &qi = q[size_t(i)];
+                double sum = 1 + pp[size_t(i)] * c.below(i);
+                const int top = std::min(int(qi.size()) - 1, N - i - 1);
+                for (int j = 1; j <= top; ++j)
+                    sum += qi[size_t(j)] * V[size_t(i + j)];
                 const double v = sum / (1 - pf[size_t(i)]);
                 change = std::max(change, std::fabs(v - V[size_t(i)]));
                 V[size_t(i)] = v;
@@ -579,9 +926,8 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
 
     Solver sv(winner, s->m_floor, valid, s->m_v);
     std::vector<double> &V = s->m_v;
-    const int N = sv.N;
-    RoundTables work;
-    std::vector<char> ok;
+    const int N = sv.c.N;
+    FastRound work;
 
     // First sweep, downwards so every bank lands on a value already found;
     // the total 100 lower is not known yet and is guessed from the slope above.
@@ -591,29 +937,35 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         const double slope = i + 21 <= N ? V[size_t(i) + 1] - V[size_t(i) + 21] : 0.5;
         const double beta = V[size_t(i) + 1] + std::max(0.0, slope);
         const double guess = i + 2 <= N ? 2 * V[size_t(i) + 1] - V[size_t(i) + 2] : 0.5;
-        V[size_t(i)] = sv.solveAt(i, V, std::max(guess, V[size_t(i) + 1]), beta, work, ok, true, false);
+        const double alpha = std::max(guess, V[size_t(i) + 1]);
+        work.solve(sv.c, i, alpha, beta, kFirstCap, true);
+        V[size_t(i)] = sv.record(sv.c, work, i, beta);
     }
 
     // Policy iteration: exact values of the policy, then every total's round
     // solved again against them (the totals are independent now, so two
     // threads share them); stop when no round finds anything better.
     int sweeps = 1;
+    Certificate cert;
     for (; sweeps < 50; ++sweeps) {
         sv.evaluate();
         const std::vector<double> fixed = V;
+        Course fc = sv.c; // the rounds are solved against the values of the last evaluation
+        fc.V = &fixed;
+        cert.build(fc, kZone);
         std::atomic<int> changed{0};
         sv.done = 0;
         const auto worker = [&](int first, bool reports) {
-            RoundTables w;
-            std::vector<char> okw;
+            FastRound w;
             for (int i = N - 1 - first; i >= 0; i -= 2) {
                 if (sv.cancelled)
                     return;
-                const double beta = sv.below(fixed, i);
-                // A first pass without recording: most rounds confirm their value.
-                const double a = sv.solveAt(i, fixed, fixed[size_t(i)], beta, w, okw, false, false);
-                if (std::fabs(a - fixed[size_t(i)]) > kTolerance * 0.1) {
-                    V[size_t(i)] = sv.solveAt(i, fixed, a, beta, w, okw, true, true);
+                const double alpha = fixed[size_t(i)];
+                const double beta = fc.below(i);
+                // Most rounds confirm their value; the others record their better policy.
+                const double a = w.solve(fc, i, alpha, beta, cert.cap(fc, i, alpha, beta), true);
+                if (std::fabs(a - alpha) > kTolerance * 0.1) {
+                    V[size_t(i)] = sv.record(fc, w, i, beta);
                     changed.fetch_add(1);
                 }
                 const int d = sv.done.fetch_add(1) + 1;
