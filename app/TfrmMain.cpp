@@ -231,7 +231,7 @@ void TfrmMain::buildClient()
         m_dice[n] = d;
     }
 
-    auto round = [this](QWidget *parent, const char *name, const char *caption, QRect geo) {
+    auto round = [](QWidget *parent, const char *name, const char *caption, QRect geo) {
         auto *b = new THemisphereButton(QString::fromLatin1(caption), parent);
         b->setObjectName(QString::fromLatin1(name));
         b->setFont(Typeface::font(16));
