@@ -1,11 +1,14 @@
-// Value iteration over whole rounds. Inside a round the only state is the
+// Policy iteration over whole rounds. Inside a round the only state is the
 // points collected so far and the dice to roll next; everything a round can
 // end in is a bank (worth the rounds still needed from the new total), a
 // failure (bust or refused bank: the rounds needed from the same total) or the
 // penalty (from the total 100 lower). So for one total the round is solved
-// backwards over its points, and the two values that loop back into it -- the
-// total itself and the total 100 lower -- are settled by Newton steps on the
-// first and by repeated downward sweeps on the second.
+// backwards over its points, given the value of the total itself and of the
+// total 100 lower. A first downward sweep guesses those two; then the policy
+// of every round is evaluated exactly and improved until nothing improves.
+// The solver only solves a round's points up to where banking is certified to
+// be best (see Certificate); the tables for a position asked about are solved
+// in full.
 #include "game/Advisor.h"
 #include "game/Scoring.h"
 
@@ -127,11 +130,12 @@ struct RoundTables
     std::vector<Val> bank;     // banking this many steps
     Val dead[7] = {};          // before a roll once nothing can be banked any more
 
-    // Solves the round for the given value of its own total (alpha) and of
-    // the total 100 lower (beta); `banked(j)` is the value of an accepted
-    // bank of j steps, or NaN when it is refused.
+    // Solves the round in full, for the positions asked about, for the given
+    // value of its own total (alpha) and of the total 100 lower (beta);
+    // `banked(j)` is the value of an accepted bank of j steps, or NaN when it
+    // is refused.
     template<typename Banked>
-    Val solve(int d, double alpha, double beta, Banked &&banked, bool keepBefore, bool withD = true)
+    Val solve(int d, double alpha, double beta, Banked &&banked, bool keepBefore)
     {
         D = d;
         const int top = D + kMaxStep;
@@ -187,25 +191,15 @@ struct RoundTables
                 Val acc{t.bust * b.v, t.bust * b.d};
                 const Val none = j > 0 ? bank[j] : Val{std::numeric_limits<double>::infinity(), 0};
                 const Opt *opts = t.opts.data();
-                if (withD) {
-                    for (const Group &g : t.groups) {
-                        Val best = none;
-                        for (int o = g.begin; o < g.end; ++o) {
-                            const Val &x = row[opts[o].off];
-                            if (x.v < best.v)
-                                best = x;
-                        }
-                        acc.v += g.prob * best.v;
-                        acc.d += g.prob * best.d;
+                for (const Group &g : t.groups) {
+                    Val best = none;
+                    for (int o = g.begin; o < g.end; ++o) {
+                        const Val &x = row[opts[o].off];
+                        if (x.v < best.v)
+                            best = x;
                     }
-                } else {
-                    // Values only: a branch-free minimum.
-                    for (const Group &g : t.groups) {
-                        double best = none.v;
-                        for (int o = g.begin; o < g.end; ++o)
-                            best = std::min(best, row[opts[o].off].v);
-                        acc.v += g.prob * best;
-                    }
+                    acc.v += g.prob * best.v;
+                    acc.d += g.prob * best.d;
                 }
                 w[n] = acc;
             }
@@ -220,69 +214,6 @@ struct RoundTables
             }
         }
         return start;
-    }
-
-    // Where a round played by the policy just solved ends: the chance of a
-    // failure, of the penalty, and of each accepted bank (per step, 1..D).
-    // Needs the tables of a solve with `keepBefore`.
-    void flow(double alpha, double &pf, double &pp, double *q) const
-    {
-        const int top = D + kMaxStep;
-        pf = pp = 0;
-        std::fill(q, q + D + 1, 0.0);
-        std::vector<double> pm(size_t(D + 1) * kStride, 0.0), am(size_t(top + 1) * kStride, 0.0);
-        pm[6] = 1;
-        const double fail = 1 + alpha;
-        for (int j = 0; j <= top; ++j) {
-            for (int m = 1; j > 0 && m <= 6; ++m) {
-                const double a = am[size_t(j) * kStride + m];
-                if (a == 0)
-                    continue;
-                if (j > D) {
-                    if (dead[m].v < fail) {
-                        pf += a * dead[m].d;
-                        pp += a * (1 - dead[m].d);
-                    } else {
-                        pf += a;
-                    }
-                } else if (before[size_t(j) * kStride + m].v <= bank[j].v) {
-                    pm[size_t(j) * kStride + m] += a;
-                } else if (bank[j].d == 0) {
-                    q[j] += a;
-                } else {
-                    pf += a;
-                }
-            }
-            if (j > D)
-                continue;
-            const Val *row = after.data() + size_t(j) * kStride;
-            const Val none = j > 0 ? bank[j] : Val{std::numeric_limits<double>::infinity(), 0};
-            for (int n = 1; n <= 6; ++n) {
-                const double mass = pm[size_t(j) * kStride + n];
-                if (mass == 0)
-                    continue;
-                const DiceTable &t = diceTable(n);
-                (n == 6 ? pp : pf) += mass * t.bust;
-                const Opt *opts = t.opts.data();
-                for (const Group &g : t.groups) {
-                    double best = none.v;
-                    int at = -1;
-                    for (int o = g.begin; o < g.end; ++o) {
-                        if (row[opts[o].off].v < best) {
-                            best = row[opts[o].off].v;
-                            at = opts[o].off;
-                        }
-                    }
-                    const double mm = mass * g.prob;
-                    if (at >= 0)
-                        am[size_t(j) * kStride + at] += mm;
-                    else if (bank[j].d == 0)
-                        q[j] += mm;
-                    else
-                        pf += mm;
-                }
-            }
-        }
     }
 };
 
@@ -505,6 +436,38 @@ struct FlatDice
         }
         groupBegin[7] = int(prob.size());
     }
+
+    // The values before a roll of 1..6 dice into `w`, from the row of values
+    // after taking dice at the same points; `none` is the value of taking
+    // nothing (banking), F and P those of a bust and of the penalty.
+    void before(const double *row, double none, double F, double P, double w[7]) const
+    {
+        const int *of = off.data();
+        for (int n = 1; n <= 6; ++n) {
+            // Two groups at a time, each with two partial minima, so the
+            // chains of dependent minima and sums run side by side.
+            double acc0 = bust[n] * (n == 6 ? P : F), acc1 = 0;
+            int g = groupBegin[n];
+            const int gEnd = groupBegin[n + 1];
+            int o = optBegin[size_t(g)];
+            for (; g < gEnd; ++g) {
+                const int oEnd = optEnd[size_t(g)];
+                double b0 = none, b1 = none;
+                for (; o + 1 < oEnd; o += 2) {
+                    b0 = std::min(b0, row[of[o]]);
+                    b1 = std::min(b1, row[of[o + 1]]);
+                }
+                if (o < oEnd)
+                    b0 = std::min(b0, row[of[o++]]);
+                const double t = prob[size_t(g)] * std::min(b0, b1);
+                if (g & 1)
+                    acc1 += t;
+                else
+                    acc0 += t;
+            }
+            w[n] = acc0 + acc1;
+        }
+    }
 };
 
 const FlatDice &flatDice()
@@ -631,19 +594,7 @@ struct FastRound
             const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
             const double *row = av.data() + size_t(j) * kStride;
             double w[7];
-            for (int n = 1; n <= 6; ++n) {
-                double acc = fd.bust[n] * (n == 6 ? P : F);
-                const int gEnd = fd.groupBegin[n + 1];
-                int o = fd.optBegin[size_t(fd.groupBegin[n])];
-                for (int g = fd.groupBegin[n]; g < gEnd; ++g) {
-                    const int oEnd = fd.optEnd[size_t(g)];
-                    double best = bank;
-                    for (; o < oEnd; ++o)
-                        best = std::min(best, row[fd.off[size_t(o)]]);
-                    acc += fd.prob[size_t(g)] * best;
-                }
-                w[n] = acc;
-            }
+            fd.before(row, bank, F, P, w);
             if (keepBefore)
                 std::copy(w + 1, w + 7, bv.begin() + ptrdiff_t(j) * kStride + 1);
             if (j > 0) {
