@@ -21,6 +21,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -88,6 +90,29 @@ void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
     }
     w->setPalette(pal);
 }
+
+// A choice list: an inset frame whose caption carries a navy shadow.
+class ChoiceGroup : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter p(this);
+        QStyleOptionGroupBox opt;
+        initStyleOption(&opt);
+        const QRect textRect = style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, this);
+        opt.text.clear();
+        p.drawComplexControl(QStyle::CC_GroupBox, opt);
+        p.setFont(font());
+        p.setPen(QColor(0, 0, 128));
+        p.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, title());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, title());
+    }
+};
 
 } // namespace
 
@@ -289,11 +314,11 @@ void TfrmMain::buildClient()
     eValue->setAccessibleName(lYour->text());
     setColors(eValue, kNavy, kPanelSand);
 
-    rg10 = new QGroupBox(m_client);
+    rg10 = new ChoiceGroup(m_client);
     rg10->setObjectName(QStringLiteral("rg10"));
     rg10->setGeometry(0, 176, 105, 105);
     buildChoiceList(rg10, 1);
-    rg5 = new QGroupBox(m_client);
+    rg5 = new ChoiceGroup(m_client);
     rg5->setObjectName(QStringLiteral("rg5"));
     rg5->setGeometry(104, 176, 105, 105);
     buildChoiceList(rg5, 5);
