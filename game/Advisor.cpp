@@ -546,12 +546,13 @@ struct FastRound
     // The round at index i for its own value alpha and the value 100 lower
     // beta, solving rows up to `cap`; returns the value before the first
     // roll. Keeps the values before a roll for `flow` when `keepBefore`.
-    double solve(const Course &c, int i, double alpha, double beta, int cap, bool keepBefore)
+    // Rows from `from` on (the stretch before the winner) are solved as well.
+    double solve(const Course &c, int i, double alpha, double beta, int cap, int from, bool keepBefore)
     {
         const FlatDice &fd = flatDice();
         D = c.N - i;
         J = std::min(cap, D);
-        top = J >= D ? D : std::min(D, J + kFill);
+        top = J >= D || from <= D ? D : std::min(D, J + kFill);
         rows = top + kMaxStep + 1;
         F = 1 + alpha;
         P = 1 + beta;
@@ -583,7 +584,7 @@ struct FastRound
         double start = 0;
         for (int j = top; j >= 0; --j) {
             const bool ok = okRow(c, i, j);
-            if (j > J && (ok || j > J + kBandReach)) {
+            if (j > J && j < from && (ok || j > J + kBandReach)) {
                 if (ok)
                     fill(j, Banks, c.bankValue(i + j));
                 else
@@ -686,15 +687,21 @@ struct FastRound
 // Per pass, for every total a bank can reach: how much one more roll could
 // gain over banking there at best (`gain`, per dice count). Rows where rolling
 // on may pay whatever was risked -- the refused rows of a band and the last
-// stretch before the winner -- are valued with fail values no higher than any
-// bank that reaches them, which keeps the gain an upper bound for every round
-// that checks it.
+// stretch before the winner -- are valued with fail values no higher than
+// those of any round that checks a row reaching them, which keeps the gain an
+// upper bound there. Such a stretch is valued at a few levels of fail values:
+// rounds far below it fail at a higher cost, and their bound is tighter.
 struct Certificate
 {
-    std::vector<double> gain;  // (N + 1) x kStride
-    std::vector<double> low;   // (N + kMaxStep + 1) x kStride: bank values, bounds, +inf past the winner
+    static constexpr int kLevels = 4;
+    static constexpr int kLevelRows[kLevels] = {0, 100, 200, 400}; // how far below the stretch a round starts
+
+    std::vector<double> gain;   // kLevels x (N + 1) x kStride
+    std::vector<double> low;    // (N + kMaxStep + 1) x kStride, one level: bank values, bounds, +inf past the winner
     std::vector<char> special;
-    int zone = 0;              // first index of the stretch before the winner
+    std::vector<int> reaches;   // per row: first index of the stretch a roll can reach from it, or 0
+    std::vector<double> phi;    // per first index of a stretch and level: its fail value
+    int zone = 0;               // first index of the stretch before the winner
 
     void build(const Course &c, int zoneRows)
     {
@@ -716,69 +723,80 @@ struct Certificate
         zone = N;
         while (zone > 1 && special[size_t(zone) - 1])
             --zone;
-
-        low.assign(size_t(N + kMaxStep + 1) * kStride, inf);
-        gain.assign(size_t(N + 1) * kStride, 0.0);
-        double phi = 0;
-        for (int k = N; k >= 1; --k) {
-            double *x = low.data() + size_t(k) * kStride;
-            if (!special[size_t(k)]) {
-                for (int m = 1; m <= 6; ++m)
-                    x[m] = c.bankValue(k);
+        reaches.assign(size_t(N) + 1, 0);
+        for (int k = N, start = 0; k >= 0; --k) {
+            if (k >= 1 && special[size_t(k)]) {
+                start = k;
                 continue;
             }
-            if (k == N || !special[size_t(k) + 1]) {
-                // The top of a stretch: the lowest value of any total below that reaches it.
-                int s = k;
-                while (s > 1 && special[size_t(s) - 1])
-                    --s;
-                double lo = inf;
-                for (int a = std::max(0, s - kMaxStep); a < s; ++a)
-                    lo = std::min(lo, V[size_t(a)]);
-                phi = 1 + lo;
-            }
-            const double b = c.ok[size_t(k)] ? c.bankValue(k) : phi;
-            double w[7];
-            for (int n = 1; n <= 6; ++n) {
-                double acc = fd.bust[n] * phi;
-                int o = fd.optBegin[size_t(fd.groupBegin[n])];
-                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
-                    double best = b;
-                    for (; o < fd.optEnd[size_t(g)]; ++o)
-                        best = std::min(best, x[fd.off[size_t(o)]]);
-                    acc += fd.prob[size_t(g)] * best;
-                }
-                w[n] = acc;
-            }
-            for (int m = 1; m <= 6; ++m)
-                x[m] = std::min(b, w[m]);
+            reaches[size_t(k)] = start > 0 && start - k <= kMaxStep ? start : 0;
         }
-        for (int k = 1; k <= N; ++k) {
-            if (special[size_t(k)])
-                continue;
-            const double b = c.bankValue(k);
-            const double *x = low.data() + size_t(k) * kStride;
-            for (int n = 1; n <= 6; ++n) {
-                double acc = 0;
-                int o = fd.optBegin[size_t(fd.groupBegin[n])];
-                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
-                    double best = b;
-                    for (; o < fd.optEnd[size_t(g)]; ++o)
-                        best = std::min(best, x[fd.off[size_t(o)]]);
-                    acc += fd.prob[size_t(g)] * (b - best);
+        // The lowest values from the bottom up, for the levels below a stretch.
+        std::vector<double> lowest(size_t(N) + 1);
+        for (int k = 0; k <= N; ++k)
+            lowest[size_t(k)] = std::min(k > 0 ? lowest[size_t(k) - 1] : inf, V[size_t(k)]);
+
+        gain.assign(size_t(kLevels) * (N + 1) * kStride, 0.0);
+        phi.assign(size_t(N + 1) * kLevels, inf);
+        low.assign(size_t(N + kMaxStep + 1) * kStride, inf);
+        for (int k = 1; k <= N; ++k)
+            if (!special[size_t(k)])
+                for (int m = 1; m <= 6; ++m)
+                    low[size_t(k) * kStride + m] = c.bankValue(k);
+        for (int level = 0; level < kLevels; ++level) {
+            double f = 0;
+            for (int k = N; k >= 1; --k) {
+                if (!special[size_t(k)])
+                    continue;
+                double *x = low.data() + size_t(k) * kStride;
+                if (k == N || !special[size_t(k) + 1]) {
+                    int s = k;
+                    while (s > 1 && special[size_t(s) - 1])
+                        --s;
+                    if (level == 0) {
+                        // Any total checking a row that reaches the stretch fails at no less.
+                        double lo = inf;
+                        for (int a = std::max(0, s - kMaxStep); a < s; ++a)
+                            lo = std::min(lo, V[size_t(a)]);
+                        f = 1 + lo;
+                    } else {
+                        // Totals this far below it fail at about no less; checked for each round.
+                        const int top = s - kLevelRows[level];
+                        f = top >= 0 ? 1 + lowest[size_t(top)] : inf;
+                    }
+                    phi[size_t(s) * kLevels + size_t(level)] = f;
+                    // Past the winner nothing is banked: a fail, at no less than f.
+                    if (k == N)
+                        std::fill(low.begin() + ptrdiff_t(N + 1) * kStride, low.end(), f);
                 }
-                gain[size_t(k) * kStride + n] = acc;
+                const double b = c.ok[size_t(k)] ? c.bankValue(k) : f;
+                double w[7];
+                fd.before(x, b, f, f, w);
+                for (int m = 1; m <= 6; ++m)
+                    x[m] = std::min(b, w[m]);
+            }
+            // Rows that bank see past the winner no lower than their own bank.
+            std::fill(low.begin() + ptrdiff_t(N + 1) * kStride, low.end(), inf);
+            for (int k = 1; k <= N; ++k) {
+                if (special[size_t(k)] || (level > 0 && reaches[size_t(k)] == 0))
+                    continue;
+                const double b = c.bankValue(k);
+                double w[7];
+                fd.before(low.data() + size_t(k) * kStride, b, b, b, w);
+                double *g = gain.data() + (size_t(level) * (N + 1) + size_t(k)) * kStride;
+                for (int n = 1; n <= 6; ++n)
+                    g[n] = b - w[n];
             }
         }
     }
 
     // The lowest cap above which banking is best in the round at index i:
-    // every row above it banks, and the refused rows it can reach lie in a
-    // band that the round solves exactly.
+    // every row above it banks except in the stretches, which the round
+    // solves exactly where it can reach them (see from()).
     int cap(const Course &c, int i, double alpha, double beta) const
     {
         const FlatDice &fd = flatDice();
-        const int D = c.N - i;
+        const int N = c.N, D = N - i;
         const double F = 1 + alpha, P = 1 + beta, fp = std::min(F, P);
         int j = D;
         for (; j >= 1; --j) {
@@ -786,15 +804,27 @@ struct Certificate
             if (special[size_t(k)])
                 continue;
             const double b = c.bankValue(k);
-            const double *g = gain.data() + size_t(k) * kStride;
+            // The tightest level whose fail value this round does not undercut.
+            int level = 0;
+            if (const int s = reaches[size_t(k)]) {
+                const double *f = phi.data() + size_t(s) * kLevels;
+                for (int l = 1; l < kLevels; ++l)
+                    if (f[l] <= fp && f[l] > f[level])
+                        level = l;
+            }
+            const double *g = gain.data() + (size_t(level) * (N + 1) + size_t(k)) * kStride;
             bool fine = fp >= b && fd.bust[6] * (P - b) >= g[6];
             for (int m = 1; fine && m <= 5; ++m)
                 fine = fd.bust[m] * (F - b) >= g[m];
             if (!fine)
                 break;
         }
-        return i + j + kMaxStep >= zone ? D : j;
+        return j;
     }
+
+    // The first row of the round at index i solved in full: the stretch
+    // before the winner when the rows up to the cap reach it.
+    int from(int i, int cap) const { return i + cap + kMaxStep >= zone ? zone - i : std::numeric_limits<int>::max(); }
 };
 
 // The values of the start of a round per total, and the policy's outcome
@@ -889,7 +919,8 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         const double beta = V[size_t(i) + 1] + std::max(0.0, slope);
         const double guess = i + 2 <= N ? 2 * V[size_t(i) + 1] - V[size_t(i) + 2] : 0.5;
         const double alpha = std::max(guess, V[size_t(i) + 1]);
-        work.solve(sv.c, i, alpha, beta, kFirstCap, true);
+        const int J = std::min(kFirstCap, N - i);
+        work.solve(sv.c, i, alpha, beta, J, i + J + kMaxStep >= N - kZone ? N - kZone - i : std::numeric_limits<int>::max(), true);
         V[size_t(i)] = sv.record(sv.c, work, i, beta);
     }
 
@@ -914,7 +945,8 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
                 const double alpha = fixed[size_t(i)];
                 const double beta = fc.below(i);
                 // Most rounds confirm their value; the others record their better policy.
-                const double a = w.solve(fc, i, alpha, beta, cert.cap(fc, i, alpha, beta), true);
+                const int J = cert.cap(fc, i, alpha, beta);
+                const double a = w.solve(fc, i, alpha, beta, J, cert.from(i, J), true);
                 if (std::fabs(a - alpha) > kTolerance * 0.1) {
                     V[size_t(i)] = sv.record(fc, w, i, beta);
                     changed.fetch_add(1);
