@@ -684,6 +684,189 @@ struct FastRound
     }
 };
 
+// Four rounds at once, one per lane of a vector: their rows share the dice
+// tables and differ only in the values, so every option is one load and one
+// minimum for all four. Each lane's rows are filled or solved exactly as
+// FastRound would, so its values and policy are FastRound's to the bit.
+constexpr int kLanes = 4;
+// Aligned as plain doubles: the tables live in ordinary vectors.
+typedef double Quad __attribute__((vector_size(kLanes * sizeof(double)), aligned(sizeof(double))));
+
+inline __attribute__((always_inline)) void beforeQuadBody(const Quad *row, const Quad &none, const Quad &F,
+                                                          const Quad &P, Quad w[7])
+{
+    const FlatDice &fd = flatDice();
+    const int *of = fd.off.data();
+    for (int n = 1; n <= 6; ++n) {
+        Quad acc0 = fd.bust[n] * (n == 6 ? P : F), acc1 = Quad{} ;
+        int g = fd.groupBegin[n];
+        const int gEnd = fd.groupBegin[n + 1];
+        int o = fd.optBegin[size_t(g)];
+        for (; g < gEnd; ++g) {
+            const int oEnd = fd.optEnd[size_t(g)];
+            Quad b0 = none, b1 = none;
+            for (; o + 1 < oEnd; o += 2) {
+                const Quad x0 = row[of[o]], x1 = row[of[o + 1]];
+                b0 = x0 < b0 ? x0 : b0;
+                b1 = x1 < b1 ? x1 : b1;
+            }
+            if (o < oEnd) {
+                const Quad x0 = row[of[o++]];
+                b0 = x0 < b0 ? x0 : b0;
+            }
+            const Quad t = fd.prob[size_t(g)] * (b1 < b0 ? b1 : b0);
+            if (g & 1)
+                acc1 += t;
+            else
+                acc0 += t;
+        }
+        w[n] = acc0 + acc1;
+    }
+}
+
+// Only worth it with wide registers; without them rounds are solved one by one.
+__attribute__((target("avx2"))) void beforeQuad(const Quad *row, const Quad &none, const Quad &F,
+                                                const Quad &P, Quad w[7])
+{
+    beforeQuadBody(row, none, F, P, w);
+}
+
+bool quadsPay()
+{
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
+
+struct QuadRound
+{
+    struct Lane
+    {
+        int i = 0, D = 0, J = 0, top = 0, from = 0;
+        double F = 0, P = 0;
+        Val dead[7] = {};
+    };
+    Lane lane[kLanes];
+    int top = 0, rows = 0;
+    std::vector<double> avStore, bvStore;
+    Quad *av = nullptr, *bv = nullptr;
+    std::vector<unsigned char> kind; // per row and lane
+    FastRound scratch;
+
+    // Lanes past `count` repeat the last one.
+    void solve(const Course &c, const int *is, const double *alphas, const double *betas,
+               const int *caps, const int *froms, int count)
+    {
+        top = 0;
+        for (int l = 0; l < kLanes; ++l) {
+            const int k = std::min(l, count - 1);
+            Lane &L = lane[l];
+            L.i = is[k];
+            L.D = c.N - L.i;
+            L.J = std::min(caps[k], L.D);
+            L.from = froms[k];
+            L.top = L.J >= L.D || L.from <= L.D ? L.D : std::min(L.D, L.J + kFill);
+            L.F = 1 + alphas[k];
+            L.P = 1 + betas[k];
+            if (L.top + kMaxStep > L.D) {
+                scratch.F = L.F;
+                scratch.P = L.P;
+                scratch.computeDead();
+                std::copy(scratch.dead, scratch.dead + 7, L.dead);
+            }
+            top = std::max(top, L.top);
+        }
+        rows = top + kMaxStep + 1;
+        avStore.resize(size_t(rows) * kStride * kLanes);
+        bvStore.resize(size_t(top + 1) * kStride * kLanes);
+        av = reinterpret_cast<Quad *>(avStore.data());
+        bv = reinterpret_cast<Quad *>(bvStore.data());
+        kind.resize(size_t(rows) * kLanes);
+
+        // Per lane: the kind of each row and the values of the rows it fills.
+        std::vector<char> solvedAny(size_t(top + 1), 0);
+        for (int l = 0; l < kLanes; ++l) {
+            const Lane &L = lane[l];
+            for (int j = 0; j < rows; ++j) {
+                unsigned char k;
+                double v = 0;
+                const bool ok = j > 0 && j <= L.D && c.ok[size_t(L.i + j)];
+                if (j > L.top) {
+                    k = j > L.D ? FastRound::Dead : ok ? FastRound::Banks : FastRound::Fails;
+                } else if (j > L.J && j < L.from && (ok || j > L.J + kBandReach)) {
+                    k = ok ? FastRound::Banks : FastRound::Fails;
+                } else {
+                    k = FastRound::Solved;
+                    solvedAny[size_t(j)] = 1;
+                }
+                kind[size_t(j) * kLanes + l] = k;
+                if (k == FastRound::Solved)
+                    continue;
+                Quad *a = av + size_t(j) * kStride;
+                for (int m = 1; m <= 6; ++m) {
+                    if (k == FastRound::Dead)
+                        v = std::min(L.dead[m].v, L.F);
+                    else if (k == FastRound::Banks)
+                        v = c.bankValue(L.i + j);
+                    else
+                        v = L.F;
+                    a[m][l] = v;
+                }
+            }
+        }
+
+        const Quad F{lane[0].F, lane[1].F, lane[2].F, lane[3].F};
+        const Quad P{lane[0].P, lane[1].P, lane[2].P, lane[3].P};
+        for (int j = top; j >= 0; --j) {
+            if (!solvedAny[size_t(j)])
+                continue;
+            Quad bank;
+            for (int l = 0; l < kLanes; ++l) {
+                const Lane &L = lane[l];
+                const bool ok = j > 0 && j <= L.D && c.ok[size_t(L.i + j)];
+                bank[l] = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(L.i + j) : L.F;
+            }
+            Quad w[7];
+            beforeQuad(av + size_t(j) * kStride, bank, F, P, w);
+            std::copy(w + 1, w + 7, bv + ptrdiff_t(j) * kStride + 1);
+            if (j == 0)
+                continue;
+            Quad *out = av + size_t(j) * kStride;
+            for (int l = 0; l < kLanes; ++l) {
+                if (kind[size_t(j) * kLanes + l] != FastRound::Solved)
+                    continue;
+                for (int m = 1; m <= 6; ++m)
+                    out[m][l] = w[m][l] <= bank[l] ? w[m][l] : bank[l];
+            }
+        }
+    }
+
+    double start(int l) const { return bv[6][l]; }
+
+    // Lane l as a FastRound, for its flow.
+    void extract(int l, FastRound &r) const
+    {
+        const Lane &L = lane[l];
+        r.D = L.D;
+        r.J = L.J;
+        r.top = L.top;
+        r.rows = L.top + kMaxStep + 1;
+        r.F = L.F;
+        r.P = L.P;
+        std::copy(L.dead, L.dead + 7, r.dead);
+        r.av.resize(size_t(r.rows) * kStride);
+        r.bv.resize(size_t(r.top + 1) * kStride);
+        r.kind.resize(size_t(r.rows));
+        for (int j = 0; j < r.rows; ++j) {
+            r.kind[size_t(j)] = kind[size_t(j) * kLanes + l];
+            for (int m = 1; m <= 6; ++m)
+                r.av[size_t(j) * kStride + m] = av[size_t(j) * kStride + m][l];
+        }
+        for (int j = 0; j <= r.top; ++j)
+            for (int m = 1; m <= 6; ++m)
+                r.bv[size_t(j) * kStride + m] = bv[size_t(j) * kStride + m][l];
+    }
+};
+
 // Per pass, for every total a bank can reach: how much one more roll could
 // gain over banking there at best (`gain`, per dice count). Rows where rolling
 // on may pay whatever was risked -- the refused rows of a band and the last
@@ -939,20 +1122,37 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         sv.done = 0;
         const auto worker = [&](int first, bool reports) {
             FastRound w;
-            for (int i = N - 1 - first; i >= 0; i -= 2) {
+            QuadRound quad;
+            const int lanes = quadsPay() ? kLanes : 1;
+            for (int i0 = N - 1 - first; i0 >= 0; i0 -= 2 * lanes) {
                 if (sv.cancelled)
                     return;
-                const double alpha = fixed[size_t(i)];
-                const double beta = fc.below(i);
-                // Most rounds confirm their value; the others record their better policy.
-                const int J = cert.cap(fc, i, alpha, beta);
-                const double a = w.solve(fc, i, alpha, beta, J, cert.from(i, J), true);
-                if (std::fabs(a - alpha) > kTolerance * 0.1) {
-                    V[size_t(i)] = sv.record(fc, w, i, beta);
-                    changed.fetch_add(1);
+                int is[kLanes], caps[kLanes], froms[kLanes], count = 0;
+                double alphas[kLanes], betas[kLanes];
+                for (int i = i0; i >= 0 && count < lanes; i -= 2, ++count) {
+                    is[count] = i;
+                    alphas[count] = fixed[size_t(i)];
+                    betas[count] = fc.below(i);
+                    caps[count] = cert.cap(fc, i, alphas[count], betas[count]);
+                    froms[count] = cert.from(i, caps[count]);
                 }
-                const int d = sv.done.fetch_add(1) + 1;
-                if (reports && progress && (d % 16) == 0
+                double starts[kLanes];
+                if (lanes == 1)
+                    starts[0] = w.solve(fc, is[0], alphas[0], betas[0], caps[0], froms[0], true);
+                else
+                    quad.solve(fc, is, alphas, betas, caps, froms, count);
+                for (int l = 0; l < count; ++l) {
+                    // Most rounds confirm their value; the others record their better policy.
+                    const double a = lanes == 1 ? starts[0] : quad.start(l);
+                    if (std::fabs(a - alphas[l]) > kTolerance * 0.1) {
+                        if (lanes > 1)
+                            quad.extract(l, w);
+                        V[size_t(is[l])] = sv.record(fc, w, is[l], betas[l]);
+                        changed.fetch_add(1);
+                    }
+                }
+                const int d = sv.done.fetch_add(count) + count;
+                if (reports && progress && (d % 16) < 2 * kLanes
                     && !progress(std::min(0.99, 0.5 + 0.5 * (sweeps - 1 + double(d) / N) / sweeps)))
                     sv.cancelled = true;
             }
