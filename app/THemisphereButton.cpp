@@ -92,11 +92,11 @@ QImage faceLayer(const QSize &size, const QRectF &rect, const QColor &face, bool
             const double nl = nx * lx + ny * ly + nz * lz;
             const double diffuse = std::max(0.0, nl);
             const double rv = 2.0 * nl * nz - lz; // reflected light towards the viewer
-            const double spec = rv > 0 ? std::pow(rv, 18.0) * 0.55 : 0.0;
+            const double specular = rv > 0 ? std::pow(rv, 18.0) * 0.55 : 0.0;
             const double k = 0.45 + 0.7 * diffuse;
-            line[x] = premul(face.red() * k + 255 * spec,
-                             face.green() * k + 255 * spec,
-                             face.blue() * k + 255 * spec);
+            line[x] = premul(face.red() * k + 255 * specular,
+                             face.green() * k + 255 * specular,
+                             face.blue() * k + 255 * specular);
         }
     }
     clipToEllipse(img, rect);
