@@ -207,6 +207,34 @@ private slots:
         QCOMPARE(g.ElapsedSeconds, 0);
     }
 
+    void damagedTopTenStopsTheWinButNotTheGame()
+    {
+        // A top-ten file of 85 bytes fails the check with a message naming it;
+        // the win ends there and New Game still works.
+        writeFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        g.settings.Winner = 800;
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        roll(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        for (int n = 1; n <= 6; ++n)
+            clickDie(w, n);
+        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("KVXScrP.ini")));
+        QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("Read beyond end of file")));
+        QVERIFY(!w.btRoll->isEnabled());
+        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(w.aNew->isEnabled());
+        w.aNew->trigger();
+        QVERIFY(w.btRoll->isEnabled());
+        QVERIFY(g.stopWatchEnabled());
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+    }
+
     void clockShowsOnTheLabel()
     {
         // The clock label follows the ticks; the cover stops it.
