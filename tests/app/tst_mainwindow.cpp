@@ -235,6 +235,65 @@ private slots:
         QCOMPARE(g.gs.RoundNo, 1);
     }
 
+    void saveAndOpenFromTheMenu()
+    {
+        // Save right after start-up, open it again: paused, Continue shown,
+        // the dialogs titled by their actions, the last name offered again.
+        TfrmMain w(m_prompts, m_timers, {});
+        const QString path = ProgramDir::file(QStringLiteral("first.KVX"));
+        m_prompts.fileAnswers.enqueue(path);
+        w.aSave->trigger();
+        QCOMPARE(m_prompts.titles.last(), QStringLiteral("Save Game..."));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.size(), 116);
+        QCOMPARE(bytes.mid(0, 24), QByteArray(24, '\0'));       // six Free dice
+        QCOMPARE(bytes.mid(96, 8), QByteArray(8, '\0'));        // SubScore, Total
+        QCOMPARE(bytes.mid(104, 4), QByteArray("\x01\0\0\0", 4)); // round 1
+        QCOMPARE(bytes.mid(108, 4), QByteArray(4, '\0'));       // no time yet
+        QCOMPARE(bytes.mid(112, 4), QByteArray("\xe8\x03\0\0", 4)); // 1000
+
+        w.aSave->trigger(); // cancelled
+        QCOMPARE(m_prompts.lastSuggested, path);
+
+        m_prompts.fileAnswers.enqueue(path);
+        w.aOpen->trigger();
+        QCOMPARE(m_prompts.titles.last(), QStringLiteral("Open Game..."));
+        QVERIFY(m_prompts.errors.isEmpty());
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.btCont->isHidden());
+        QVERIFY(!w.game().stopWatchEnabled());
+    }
+
+    void badSavedGamesChangeNothing()
+    {
+        // A short file and a failed save end with a message; the game and the earlier file stay.
+        TfrmMain w(m_prompts, m_timers, {});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(4000);
+        const QString good = ProgramDir::file(QStringLiteral("good.KVX"));
+        m_prompts.fileAnswers.enqueue(good);
+        w.aSave->trigger();
+        writeFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
+        const Game::Snapshot before = w.game().snapshot();
+        m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("short.KVX")));
+        w.aOpen->trigger();
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY(m_prompts.errors.last().contains(QStringLiteral("Read beyond end of file")));
+        QVERIFY(m_prompts.errors.last().contains(QStringLiteral("short.KVX")));
+        QCOMPARE(w.game().ElapsedSeconds, before.elapsedSeconds);
+        QCOMPARE(w.game().gs.RoundNo, before.roundNo);
+
+        m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("no/such/folder/x.KVX")));
+        w.aSave->trigger();
+        QCOMPARE(m_prompts.errors.size(), 2);
+        QVERIFY(!w.pCover->isHidden());
+        QFile f(good);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.size(), 116);
+    }
+
     void clockShowsOnTheLabel()
     {
         // The clock label follows the ticks; the cover stops it.
