@@ -468,6 +468,37 @@ struct FlatDice
             w[n] = acc0 + acc1;
         }
     }
+
+    // As before(), also keeping per group the lowest value, which marks the
+    // option taken for the flow without tracking it here.
+    void beforeKeeping(const double *row, double none, double F, double P, double w[7], double *lowest) const
+    {
+        const int *of = off.data();
+        for (int n = 1; n <= 6; ++n) {
+            double acc0 = bust[n] * (n == 6 ? P : F), acc1 = 0;
+            int g = groupBegin[n];
+            const int gEnd = groupBegin[n + 1];
+            int o = optBegin[size_t(g)];
+            for (; g < gEnd; ++g) {
+                const int oEnd = optEnd[size_t(g)];
+                double b0 = none, b1 = none;
+                for (; o + 1 < oEnd; o += 2) {
+                    b0 = std::min(b0, row[of[o]]);
+                    b1 = std::min(b1, row[of[o + 1]]);
+                }
+                if (o < oEnd)
+                    b0 = std::min(b0, row[of[o++]]);
+                const double b = std::min(b0, b1);
+                lowest[g] = b;
+                const double t = prob[size_t(g)] * b;
+                if (g & 1)
+                    acc1 += t;
+                else
+                    acc0 += t;
+            }
+            w[n] = acc0 + acc1;
+        }
+    }
 };
 
 const FlatDice &flatDice()
@@ -512,6 +543,8 @@ struct FastRound
     std::vector<double> bv;     // before a roll, solved rows
     std::vector<unsigned char> kind;
     Val dead[7] = {};
+    bool keepLowest = false;    // the solve keeps the lowest value per row and group
+    std::vector<double> lowest; // per solved row: groupBegin[7] values
     mutable std::vector<double> pm, am; // flow workspace
 
     void computeDead()
@@ -549,7 +582,22 @@ struct FastRound
     // Rows from `from` on (the stretch before the winner) are solved as well.
     double solve(const Course &c, int i, double alpha, double beta, int cap, int from, bool keepBefore)
     {
+        begin(c, i, alpha, beta, cap, from, keepBefore);
+        down(c, i, 0);
+        return start;
+    }
+
+    // solve() in two steps: the set-up, then the rows from the top down to
+    // `last`, so that rows needing only banks above `last` may run early.
+    int next = 0, from = 0;
+    bool keep = false;
+    double start = 0;
+
+    void begin(const Course &c, int i, double alpha, double beta, int cap, int fromRow, bool keepBefore)
+    {
         const FlatDice &fd = flatDice();
+        from = fromRow;
+        keep = keepBefore;
         D = c.N - i;
         J = std::min(cap, D);
         top = J >= D || from <= D ? D : std::min(D, J + kFill);
@@ -560,6 +608,9 @@ struct FastRound
         kind.resize(size_t(rows));
         if (keepBefore)
             bv.resize(size_t(top + 1) * kStride);
+        const int G = fd.groupBegin[7];
+        if (keepLowest)
+            lowest.resize(size_t(top + 1) * G);
         if (top + kMaxStep > D)
             computeDead();
 
@@ -580,9 +631,21 @@ struct FastRound
                 fill(j, Fails, F);
             }
         }
+        next = top;
+        start = 0;
+    }
 
-        double start = 0;
-        for (int j = top; j >= 0; --j) {
+    void down(const Course &c, int i, int last)
+    {
+        const FlatDice &fd = flatDice();
+        const int G = fd.groupBegin[7];
+        const auto fill = [&](int j, unsigned char k, double v) {
+            kind[size_t(j)] = k;
+            double *a = av.data() + size_t(j) * kStride;
+            for (int m = 1; m <= 6; ++m)
+                a[m] = v;
+        };
+        for (int j = next; j >= last; --j) {
             const bool ok = okRow(c, i, j);
             if (j > J && j < from && (ok || j > J + kBandReach)) {
                 if (ok)
@@ -595,8 +658,11 @@ struct FastRound
             const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
             const double *row = av.data() + size_t(j) * kStride;
             double w[7];
-            fd.before(row, bank, F, P, w);
-            if (keepBefore)
+            if (keepLowest)
+                fd.beforeKeeping(row, bank, F, P, w, lowest.data() + size_t(j) * G);
+            else
+                fd.before(row, bank, F, P, w);
+            if (keep)
                 std::copy(w + 1, w + 7, bv.begin() + ptrdiff_t(j) * kStride + 1);
             if (j > 0) {
                 double *out = av.data() + size_t(j) * kStride;
@@ -606,7 +672,7 @@ struct FastRound
                 start = w[6];
             }
         }
-        return start;
+        next = std::min(next, last - 1);
     }
 
     // Where a round played by the policy just solved ends: the chance of a
@@ -659,14 +725,26 @@ struct FastRound
                 if (mass == 0)
                     continue;
                 (n == 6 ? pp : pf) += mass * fd.bust[n];
+                const double *low = keepLowest ? lowest.data() + size_t(j) * fd.groupBegin[7] : nullptr;
                 for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
-                    double best = bank;
                     int at = -1;
-                    for (int o = fd.optBegin[size_t(g)]; o < fd.optEnd[size_t(g)]; ++o) {
-                        const int f = fd.off[size_t(o)];
-                        if (row[f] < best) {
-                            best = row[f];
-                            at = f;
+                    if (low) {
+                        // The first option at the group's lowest value, if below banking.
+                        const double best = low[g];
+                        if (best < bank) {
+                            int o = fd.optBegin[size_t(g)];
+                            while (row[fd.off[size_t(o)]] != best)
+                                ++o;
+                            at = fd.off[size_t(o)];
+                        }
+                    } else {
+                        double best = bank;
+                        for (int o = fd.optBegin[size_t(g)]; o < fd.optEnd[size_t(g)]; ++o) {
+                            const int f = fd.off[size_t(o)];
+                            if (row[f] < best) {
+                                best = row[f];
+                                at = f;
+                            }
                         }
                     }
                     const double mm = mass * fd.prob[size_t(g)];
@@ -852,6 +930,7 @@ struct QuadRound
         r.rows = L.top + kMaxStep + 1;
         r.F = L.F;
         r.P = L.P;
+        r.keepLowest = false;
         std::copy(L.dead, L.dead + 7, r.dead);
         r.av.resize(size_t(r.rows) * kStride);
         r.bv.resize(size_t(r.top + 1) * kStride);
@@ -1091,21 +1170,52 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     Solver sv(winner, s->m_floor, valid, s->m_v);
     std::vector<double> &V = s->m_v;
     const int N = sv.c.N;
-    FastRound work;
-
     // First sweep, downwards so every bank lands on a value already found;
-    // the total 100 lower is not known yet and is guessed from the slope above.
-    for (int i = N - 1; i >= 0; --i) {
-        if (progress && (i % 16) == 0 && !progress(0.5 * double(N - i) / N))
-            return nullptr;
-        const double slope = i + 21 <= N ? V[size_t(i) + 1] - V[size_t(i) + 21] : 0.5;
-        const double beta = V[size_t(i) + 1] + std::max(0.0, slope);
-        const double guess = i + 2 <= N ? 2 * V[size_t(i) + 1] - V[size_t(i) + 2] : 0.5;
-        const double alpha = std::max(guess, V[size_t(i) + 1]);
-        const int J = std::min(kFirstCap, N - i);
-        work.solve(sv.c, i, alpha, beta, J, i + J + kMaxStep >= N - kZone ? N - kZone - i : std::numeric_limits<int>::max(), true);
-        V[size_t(i)] = sv.record(sv.c, work, i, beta);
+    // the round's own value and the one 100 lower are not known yet and are
+    // guessed from the values two steps up and beyond. So a round's rows from
+    // two steps up need nothing of the round just above it, and two threads
+    // take turns: one solves those rows while the other finishes its round.
+    std::atomic<int> known{N}; // V[k] is final for every k >= known
+    const auto firstSweep = [&](int first, bool reports) {
+        FastRound r;
+        r.keepLowest = true;
+        const auto vAt = [&](int k) { return k <= N ? V[size_t(k)] : 0.0; };
+        const auto await = [&](int k) {
+            while (known.load(std::memory_order_acquire) > k) {
+                if (sv.cancelled)
+                    return false;
+                std::this_thread::yield();
+            }
+            return true;
+        };
+        for (int i = N - 1 - first; i >= 0; i -= 2) {
+            if (!await(i + 2))
+                return;
+            if (reports && progress && (i % 16) < 2 && !progress(0.5 * double(N - i) / N)) {
+                sv.cancelled = true;
+                return;
+            }
+            const double slope = i + 22 <= N ? V[size_t(i) + 2] - V[size_t(i) + 22] : 0.5;
+            const double beta = vAt(i + 2) + std::max(0.0, slope);
+            const double guess = i + 3 <= N ? 3 * V[size_t(i) + 2] - 2 * V[size_t(i) + 3] : 0.5;
+            const double alpha = std::max(guess, vAt(i + 2));
+            const int J = std::min(kFirstCap, N - i);
+            r.begin(sv.c, i, alpha, beta, J, i + J + kMaxStep >= N - kZone ? N - kZone - i : std::numeric_limits<int>::max(), true);
+            r.down(sv.c, i, 2);
+            if (!await(i + 1))
+                return;
+            r.down(sv.c, i, 0);
+            V[size_t(i)] = sv.record(sv.c, r, i, beta);
+            known.store(i, std::memory_order_release);
+        }
+    };
+    {
+        std::thread helper(firstSweep, 1, false);
+        firstSweep(0, true);
+        helper.join();
     }
+    if (sv.cancelled)
+        return nullptr;
 
     // Policy iteration: exact values of the policy, then every total's round
     // solved again against them (the totals are independent now, so two
@@ -1136,7 +1246,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
                     caps[count] = cert.cap(fc, i, alphas[count], betas[count]);
                     froms[count] = cert.from(i, caps[count]);
                 }
-                double starts[kLanes];
+                double starts[kLanes] = {};
                 if (lanes == 1)
                     starts[0] = w.solve(fc, is[0], alphas[0], betas[0], caps[0], froms[0], true);
                 else
