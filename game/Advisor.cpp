@@ -905,7 +905,8 @@ struct QuadRound
             }
             Quad w[7];
             beforeQuad(av + size_t(j) * kStride, bank, F, P, w);
-            std::copy(w + 1, w + 7, bv + ptrdiff_t(j) * kStride + 1);
+            for (int m = 1; m <= 6; ++m) // a plain loop: std::copy would assume whole-vector alignment
+                bv[size_t(j) * kStride + m] = w[m];
             if (j == 0)
                 continue;
             Quad *out = av + size_t(j) * kStride;
