@@ -1224,7 +1224,13 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     int sweeps = 1;
     Certificate cert;
     for (; sweeps < 50; ++sweeps) {
-        sv.evaluate();
+        // The first pass only carries the values a step on, which moves most
+        // policies near their best before any is recorded; the next records
+        // every round, and from then on only the rounds that improve.
+        const bool carryOnly = sweeps == 1;
+        const bool recordAll = sweeps == 2;
+        if (!recordAll)
+            sv.evaluate();
         const std::vector<double> fixed = V;
         Course fc = sv.c; // the rounds are solved against the values of the last evaluation
         fc.V = &fixed;
@@ -1255,7 +1261,10 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
                 for (int l = 0; l < count; ++l) {
                     // Most rounds confirm their value; the others record their better policy.
                     const double a = lanes == 1 ? starts[0] : quad.start(l);
-                    if (std::fabs(a - alphas[l]) > kTolerance * 0.1) {
+                    if (carryOnly) {
+                        V[size_t(is[l])] = a;
+                        changed.fetch_add(1);
+                    } else if (recordAll || std::fabs(a - alphas[l]) > kTolerance * 0.1) {
                         if (lanes > 1)
                             quad.extract(l, w);
                         V[size_t(is[l])] = sv.record(fc, w, is[l], betas[l]);
