@@ -532,6 +532,60 @@ struct Course
     }
 };
 
+// Moves `mass` before a roll of n dice on to the options the policy takes
+// from the row `row` (the first one at the lowest value below `bank`);
+// returns the share that takes nothing. With `Low` the lowest value per group
+// is known from the solve. Neighbouring groups often take the same option,
+// so even and odd groups add into separate tables to keep the sums apart.
+template<bool Low>
+double spread(const FlatDice &fd, int n, double mass, const double *row, double bank, const double *low,
+              double *toA, double *toB)
+{
+    const int *off = fd.off.data(), *optBegin = fd.optBegin.data(), *optEnd = fd.optEnd.data();
+    const double *prob = fd.prob.data();
+    double none = 0;
+    const int gEnd = fd.groupBegin[n + 1];
+    for (int g = fd.groupBegin[n]; g < gEnd; ++g) {
+        int at;
+        if (Low) {
+            const double best = low[g];
+            if (!(best < bank)) {
+                none += prob[g];
+                continue;
+            }
+            int o = optBegin[g];
+            while (row[off[o]] != best)
+                ++o;
+            at = o;
+        } else {
+            // Two partial minima side by side; ties go to the earlier option.
+            double b0 = bank, b1 = bank;
+            int o0 = -1, o1 = -1;
+            int o = optBegin[g];
+            const int e = optEnd[g];
+            for (; o + 1 < e; o += 2) {
+                const double x0 = row[off[o]], x1 = row[off[o + 1]];
+                o0 = x0 < b0 ? o : o0;
+                b0 = x0 < b0 ? x0 : b0;
+                o1 = x1 < b1 ? o + 1 : o1;
+                b1 = x1 < b1 ? x1 : b1;
+            }
+            if (o < e) {
+                const double x0 = row[off[o]];
+                o0 = x0 < b0 ? o : o0;
+                b0 = x0 < b0 ? x0 : b0;
+            }
+            at = b1 < b0 || (b1 == b0 && o1 < o0) ? o1 : o0;
+            if (at < 0) {
+                none += prob[g];
+                continue;
+            }
+        }
+        (g & 1 ? toB : toA)[off[at]] += mass * prob[g];
+    }
+    return none;
+}
+
 // One round at one total, solved on its points up to a cap.
 struct FastRound
 {
@@ -545,7 +599,7 @@ struct FastRound
     Val dead[7] = {};
     bool keepLowest = false;    // the solve keeps the lowest value per row and group
     std::vector<double> lowest; // per solved row: groupBegin[7] values
-    mutable std::vector<double> pm, am; // flow workspace
+    mutable std::vector<double> pm, am, am2; // flow workspace; am2 takes the odd groups
 
     void computeDead()
     {
@@ -685,12 +739,13 @@ struct FastRound
         q.assign(size_t(rows), 0.0);
         pm.assign(size_t(top + 1) * kStride, 0.0);
         am.assign(size_t(rows) * kStride, 0.0);
+        am2.assign(size_t(rows) * kStride, 0.0);
         pm[6] = 1;
         for (int j = 0; j < rows; ++j) {
             const bool ok = okRow(c, i, j);
             const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
             for (int m = 1; j > 0 && m <= 6; ++m) {
-                const double a = am[size_t(j) * kStride + m];
+                const double a = am[size_t(j) * kStride + m] + am2[size_t(j) * kStride + m];
                 if (a == 0)
                     continue;
                 switch (kind[size_t(j)]) {
@@ -720,42 +775,18 @@ struct FastRound
             if (j > top || kind[size_t(j)] != Solved)
                 continue;
             const double *row = av.data() + size_t(j) * kStride;
+            double *toA = am.data() + size_t(j) * kStride, *toB = am2.data() + size_t(j) * kStride;
+            const double *low = keepLowest ? lowest.data() + size_t(j) * fd.groupBegin[7] : nullptr;
+            double none = 0;
             for (int n = 1; n <= 6; ++n) {
                 const double mass = pm[size_t(j) * kStride + n];
                 if (mass == 0)
                     continue;
                 (n == 6 ? pp : pf) += mass * fd.bust[n];
-                const double *low = keepLowest ? lowest.data() + size_t(j) * fd.groupBegin[7] : nullptr;
-                for (int g = fd.groupBegin[n]; g < fd.groupBegin[n + 1]; ++g) {
-                    int at = -1;
-                    if (low) {
-                        // The first option at the group's lowest value, if below banking.
-                        const double best = low[g];
-                        if (best < bank) {
-                            int o = fd.optBegin[size_t(g)];
-                            while (row[fd.off[size_t(o)]] != best)
-                                ++o;
-                            at = fd.off[size_t(o)];
-                        }
-                    } else {
-                        double best = bank;
-                        for (int o = fd.optBegin[size_t(g)]; o < fd.optEnd[size_t(g)]; ++o) {
-                            const int f = fd.off[size_t(o)];
-                            if (row[f] < best) {
-                                best = row[f];
-                                at = f;
-                            }
-                        }
-                    }
-                    const double mm = mass * fd.prob[size_t(g)];
-                    if (at >= 0)
-                        am[size_t(j) * kStride + size_t(at)] += mm;
-                    else if (ok)
-                        q[size_t(j)] += mm;
-                    else
-                        pf += mm;
-                }
+                none += mass * (low ? spread<true>(fd, n, mass, row, bank, low, toA, toB)
+                                    : spread<false>(fd, n, mass, row, bank, low, toA, toB));
             }
+            (ok ? q[size_t(j)] : pf) += none;
         }
         while (!q.empty() && q.back() == 0)
             q.pop_back();
