@@ -209,25 +209,17 @@ void TfrmMain::buildActions()
     eMenu->setObjectName(QStringLiteral("eMenu"));
     mFile = eMenu->addMenu(QStringLiteral("File"));
     mFile->setObjectName(QStringLiteral("mFile"));
-    auto item = [](QMenu *menu, QAction *a, const char *name) {
-        menu->addAction(a);
-        Q_UNUSED(name); // the items are the actions themselves
-    };
-    item(mFile, aNew, "Ujjatek1");
-    item(mFile, aPause, "Pause1");
+    // The menu items are the actions themselves.
+    mFile->addActions({aNew, aPause});
     mFile->addSeparator()->setObjectName(QStringLiteral("N2"));
-    item(mFile, aOpen, "Jatekmegnyitasa1");
-    item(mFile, aSave, "Jatekmentese1");
+    mFile->addActions({aOpen, aSave});
     mFile->addSeparator()->setObjectName(QStringLiteral("N3"));
-    item(mFile, aTopTen, "TopTen1");
+    mFile->addAction(aTopTen);
     mFile->addSeparator()->setObjectName(QStringLiteral("N1"));
-    item(mFile, aExit, "Kilepes1");
+    mFile->addAction(aExit);
     mTools = eMenu->addMenu(QStringLiteral("Tools"));
     mTools->setObjectName(QStringLiteral("mTools"));
-    item(mTools, aRules, "Rules1");
-    item(mTools, aSettings, "Gamesettings1");
-    item(mTools, aLanguage, "Selectlanguage1");
-    item(mTools, aAdvisor, "Advisor1");
+    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor});
 }
 
 void TfrmMain::buildClient()

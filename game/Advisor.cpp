@@ -439,8 +439,20 @@ struct FlatDice
 
     // The values before a roll of 1..6 dice into `w`, from the row of values
     // after taking dice at the same points; `none` is the value of taking
-    // nothing (banking), F and P those of a bust and of the penalty.
+    // nothing (banking), F and P those of a bust and of the penalty. With
+    // `lowest`, also keeps per group the lowest value, which marks the option
+    // taken for the flow without tracking it here.
     void before(const double *row, double none, double F, double P, double w[7]) const
+    {
+        beforeImpl<false>(row, none, F, P, w, nullptr);
+    }
+    void beforeKeeping(const double *row, double none, double F, double P, double w[7], double *lowest) const
+    {
+        beforeImpl<true>(row, none, F, P, w, lowest);
+    }
+
+    template <bool Keep>
+    void beforeImpl(const double *row, double none, double F, double P, double w[7], double *lowest) const
     {
         const int *of = off.data();
         for (int n = 1; n <= 6; ++n) {
@@ -459,37 +471,9 @@ struct FlatDice
                 }
                 if (o < oEnd)
                     b0 = std::min(b0, row[of[o++]]);
-                const double t = prob[size_t(g)] * std::min(b0, b1);
-                if (g & 1)
-                    acc1 += t;
-                else
-                    acc0 += t;
-            }
-            w[n] = acc0 + acc1;
-        }
-    }
-
-    // As before(), also keeping per group the lowest value, which marks the
-    // option taken for the flow without tracking it here.
-    void beforeKeeping(const double *row, double none, double F, double P, double w[7], double *lowest) const
-    {
-        const int *of = off.data();
-        for (int n = 1; n <= 6; ++n) {
-            double acc0 = bust[n] * (n == 6 ? P : F), acc1 = 0;
-            int g = groupBegin[n];
-            const int gEnd = groupBegin[n + 1];
-            int o = optBegin[size_t(g)];
-            for (; g < gEnd; ++g) {
-                const int oEnd = optEnd[size_t(g)];
-                double b0 = none, b1 = none;
-                for (; o + 1 < oEnd; o += 2) {
-                    b0 = std::min(b0, row[of[o]]);
-                    b1 = std::min(b1, row[of[o + 1]]);
-                }
-                if (o < oEnd)
-                    b0 = std::min(b0, row[of[o++]]);
                 const double b = std::min(b0, b1);
-                lowest[g] = b;
+                if constexpr (Keep)
+                    lowest[g] = b;
                 const double t = prob[size_t(g)] * b;
                 if (g & 1)
                     acc1 += t;

@@ -497,11 +497,6 @@ void Game::prepareFirstGame()
     changed();
 }
 
-void Game::refreshLabels()
-{
-    changed();
-}
-
 void Game::setLTypeCaption(const QString &text)
 {
     m_lType = text;

@@ -99,8 +99,6 @@ public:
 
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
-    // Rebuilds the texts that depend on the language or the settings.
-    void refreshLabels();
     void setLTypeCaption(const QString &text);
 
     // --- displays ---

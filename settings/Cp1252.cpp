@@ -41,16 +41,16 @@ QByteArray toCp1252(const QString &text)
     return out;
 }
 
+char16_t fromCp1252(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : char16_t(byte);
+}
+
 QString fromCp1252(const QByteArray &bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b < 0xA0)
-            out.append(QChar(kHigh[b - 0x80]));
-        else
-            out.append(QChar(static_cast<char16_t>(b)));
-    }
+    for (const char ch : bytes)
+        out.append(QChar(fromCp1252(static_cast<unsigned char>(ch))));
     return out;
 }

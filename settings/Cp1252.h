@@ -11,3 +11,6 @@ QByteArray toCp1252(const QString &text);
 // Every byte has a character: the five bytes the code page leaves undefined
 // come back as the control characters of the same value, as Windows reads them.
 QString fromCp1252(const QByteArray &bytes);
+
+// One byte's character.
+char16_t fromCp1252(unsigned char byte);

@@ -1,6 +1,7 @@
 #include "settings/RtfReader.h"
 
 #include "game/KvxError.h"
+#include "settings/Cp1252.h"
 
 #include <QBrush>
 #include <QColor>
@@ -21,15 +22,6 @@
 #include <vector>
 
 namespace {
-
-// 0x80..0x9F of Windows-1252; 0xA0..0xFF equal Latin-1. A 0 marks a byte the
-// code page leaves undefined: it reads as the C1 control of the same number.
-const char16_t kCp1252Low[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 // 0x80..0xBF of Windows-1251; 0xC0..0xFF are U+0410..U+044F in order.
 const char16_t kCp1251Low[64] = {
@@ -720,8 +712,7 @@ char16_t decodeByte(int codePage, unsigned char byte)
         c = byte >= 0xC0 ? char16_t(0x0410 + (byte - 0xC0)) : kCp1251Low[byte - 0x80];
         break;
     default:
-        c = byte >= 0xA0 ? char16_t(byte) : kCp1252Low[byte - 0x80];
-        break;
+        return fromCp1252(byte);
     }
     return c ? c : char16_t(byte);
 }
@@ -731,10 +722,7 @@ QString decodePlainText(const QByteArray &data)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(data);
     if (utf8.hasError()) {
-        text.clear();
-        text.reserve(data.size());
-        for (const char b : data)
-            text.append(QChar(decodeByte(1252, static_cast<unsigned char>(b))));
+        text = fromCp1252(data);
     }
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
