@@ -25,7 +25,11 @@ namespace {
 
 constexpr int kMaxStep = 160;   // the most points one roll scores (six ones), in steps of 5
 constexpr int kStride = 8;      // slots per points step: dice 1..6
-constexpr double kTolerance = 1e-10;
+// The values are exact to this many rounds. When no round can gain more than
+// e by playing it differently, no value exceeds the best by more than e times
+// the expected rounds of the best play, which the largest value bounds; so a
+// round changes its play only for a gain above kTarget / (1 + largest value).
+constexpr double kTarget = 1e-9;
 // Totals below this many points under zero are never solved: each further 100
 // down needs one more bust of all six dice (at most about 4 % a round) before
 // anything is banked, so they weigh less than 1e-12 in any value above zero.
@@ -410,6 +414,11 @@ QVector<AdvisorAction> AdvisorSolution::rankActions(qint32 total, qint32 roundPo
 
 namespace {
 
+// The option a policy takes from one group of rolls at one row, counted from
+// the group's first option; -1 takes nothing (banks). No group has more than
+// a few dozen options.
+using Pick = signed char;
+
 // The dice tables of all counts in flat arrays, for the inner loops.
 struct FlatDice
 {
@@ -440,8 +449,8 @@ struct FlatDice
     // The values before a roll of 1..6 dice into `w`, from the row of values
     // after taking dice at the same points; `none` is the value of taking
     // nothing (banking), F and P those of a bust and of the penalty. With
-    // `lowest`, also keeps per group the lowest value, which marks the option
-    // taken for the flow without tracking it here.
+    // `lowest`, also keeps per group the lowest value, which tells the
+    // option taken at little cost here (see spread()).
     void before(const double *row, double none, double F, double P, double w[7]) const
     {
         beforeImpl<false>(row, none, F, P, w, nullptr);
@@ -493,7 +502,7 @@ const FlatDice &flatDice()
 
 constexpr int kBandReach = 200;  // refused rows above the cap still solved exactly (a band is 21 rows)
 constexpr int kFill = 360;       // rows above the cap given their bank values
-constexpr int kFirstCap = 250;   // cap of the first sweep, before anything is certified
+constexpr int kFirstCap = 40;    // cap of the first sweep, before anything is certified
 constexpr int kZone = 40;        // rows before the winner where rolling on may pay whatever was risked
 
 // The totals of one solve, as indices in steps of 5 from the floor.
@@ -517,63 +526,133 @@ struct Course
 };
 
 // Moves `mass` before a roll of n dice on to the options the policy takes
-// from the row `row` (the first one at the lowest value below `bank`);
-// returns the share that takes nothing. With `Low` the lowest value per group
-// is known from the solve. Neighbouring groups often take the same option,
-// so even and odd groups add into separate tables to keep the sums apart.
-template<bool Low>
-double spread(const FlatDice &fd, int n, double mass, const double *row, double bank, const double *low,
-              double *toA, double *toB)
+// and returns the share that takes nothing. The option taken per group is
+// either noted in `picks` (`stride` apart), or found in the row `row` as the
+// first one at the group's lowest value `low`, when that is below `bank`.
+// Neighbouring groups often take the same option, so even and odd groups add
+// into separate tables to keep the sums apart.
+template<bool Picked>
+double spread(const FlatDice &fd, int n, double mass, const Pick *picks, int stride, const double *row,
+              const double *low, double bank, double *toA, double *toB)
 {
-    const int *off = fd.off.data(), *optBegin = fd.optBegin.data(), *optEnd = fd.optEnd.data();
+    const int *off = fd.off.data(), *optBegin = fd.optBegin.data();
     const double *prob = fd.prob.data();
     double none = 0;
     const int gEnd = fd.groupBegin[n + 1];
     for (int g = fd.groupBegin[n]; g < gEnd; ++g) {
-        int at;
-        if (Low) {
+        int at = optBegin[g];
+        if constexpr (Picked) {
+            const int pick = picks[ptrdiff_t(g) * stride];
+            if (pick < 0) {
+                none += prob[g];
+                continue;
+            }
+            at += pick;
+        } else {
             const double best = low[g];
             if (!(best < bank)) {
                 none += prob[g];
                 continue;
             }
-            int o = optBegin[g];
-            while (row[off[o]] != best)
-                ++o;
-            at = o;
-        } else {
-            // Two partial minima side by side; ties go to the earlier option.
-            double b0 = bank, b1 = bank;
-            int o0 = -1, o1 = -1;
-            int o = optBegin[g];
-            const int e = optEnd[g];
-            for (; o + 1 < e; o += 2) {
-                const double x0 = row[off[o]], x1 = row[off[o + 1]];
-                o0 = x0 < b0 ? o : o0;
-                b0 = x0 < b0 ? x0 : b0;
-                o1 = x1 < b1 ? o + 1 : o1;
-                b1 = x1 < b1 ? x1 : b1;
-            }
-            if (o < e) {
-                const double x0 = row[off[o]];
-                o0 = x0 < b0 ? o : o0;
-                b0 = x0 < b0 ? x0 : b0;
-            }
-            at = b1 < b0 || (b1 == b0 && o1 < o0) ? o1 : o0;
-            if (at < 0) {
-                none += prob[g];
-                continue;
-            }
+            while (row[off[at]] != best)
+                ++at;
         }
         (g & 1 ? toB : toA)[off[at]] += mass * prob[g];
     }
     return none;
 }
 
+// A round as solved with `keepBefore`, seen through strides so that a round
+// solved in a lane of a vector (see QuadRound) needs no copying out.
+struct RoundPlay
+{
+    enum : unsigned char { Solved, Banks, Fails, Dead };
+
+    int D, top, rows;
+    double F;
+    const Val *dead;            // dead[1..6]
+    const unsigned char *kind;  // per row
+    const double *bv;           // per solved row and dice
+    const Pick *picks;          // per solved row and group; or, when null,
+    const double *av;           // the values after taking dice and
+    const double *lowest;       // per solved row and group the lowest value
+    int stride;                 // elements between neighbouring entries of each table
+
+    bool okRow(const Course &c, int i, int j) const { return j > 0 && j <= D && c.ok[size_t(i + j)]; }
+
+    // Where the round at index i played by its policy ends: the chance of a
+    // failure, of the penalty, and of each accepted bank (per step).
+    void flow(const Course &c, int i, double &pf, double &pp, std::vector<double> &q) const
+    {
+        const FlatDice &fd = flatDice();
+        const int G = fd.groupBegin[7];
+        // Workspace: the mass before a roll and after taking dice (even and
+        // odd groups apart), per row and dice.
+        thread_local std::vector<double> pm, am, am2;
+        pf = pp = 0;
+        q.assign(size_t(rows), 0.0);
+        pm.assign(size_t(top + 1) * kStride, 0.0);
+        am.assign(size_t(rows) * kStride, 0.0);
+        am2.assign(size_t(rows) * kStride, 0.0);
+        pm[6] = 1;
+        for (int j = 0; j < rows; ++j) {
+            const bool ok = okRow(c, i, j);
+            const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
+            const unsigned char k = kind[ptrdiff_t(j) * stride];
+            for (int m = 1; j > 0 && m <= 6; ++m) {
+                const double a = am[size_t(j) * kStride + m] + am2[size_t(j) * kStride + m];
+                if (a == 0)
+                    continue;
+                switch (k) {
+                case Dead:
+                    if (dead[m].v < F) {
+                        pf += a * dead[m].d;
+                        pp += a * (1 - dead[m].d);
+                    } else {
+                        pf += a;
+                    }
+                    break;
+                case Banks:
+                    q[size_t(j)] += a;
+                    break;
+                case Fails:
+                    pf += a;
+                    break;
+                default:
+                    if (bv[(ptrdiff_t(j) * kStride + m) * stride] <= bank)
+                        pm[size_t(j) * kStride + m] += a;
+                    else if (ok)
+                        q[size_t(j)] += a;
+                    else
+                        pf += a;
+                }
+            }
+            if (j > top || k != Solved)
+                continue;
+            double *toA = am.data() + size_t(j) * kStride, *toB = am2.data() + size_t(j) * kStride;
+            const Pick *p = picks ? picks + ptrdiff_t(j) * G * stride : nullptr;
+            const double *row = av + ptrdiff_t(j) * kStride, *low = lowest + ptrdiff_t(j) * G;
+            double none = 0;
+            for (int n = 1; n <= 6; ++n) {
+                const double mass = pm[size_t(j) * kStride + n];
+                if (mass == 0)
+                    continue;
+                (n == 6 ? pp : pf) += mass * fd.bust[n];
+                none += mass * (p ? spread<true>(fd, n, mass, p, stride, row, low, bank, toA, toB)
+                                  : spread<false>(fd, n, mass, p, stride, row, low, bank, toA, toB));
+            }
+            (ok ? q[size_t(j)] : pf) += none;
+        }
+        while (!q.empty() && q.back() == 0)
+            q.pop_back();
+    }
+};
+
 // One round at one total, solved on its points up to a cap.
 struct FastRound
 {
-    enum : unsigned char { Solved, Banks, Fails, Dead };
+    enum : unsigned char { Solved = RoundPlay::Solved, Banks = RoundPlay::Banks, Fails = RoundPlay::Fails,
+                           Dead = RoundPlay::Dead };
 
     int D = 0, J = 0, top = 0, rows = 0;
     double F = 0, P = 0;
@@ -581,9 +660,7 @@ struct FastRound
     std::vector<double> bv;     // before a roll, solved rows
     std::vector<unsigned char> kind;
     Val dead[7] = {};
-    bool keepLowest = false;    // the solve keeps the lowest value per row and group
-    std::vector<double> lowest; // per solved row: groupBegin[7] values
-    mutable std::vector<double> pm, am, am2; // flow workspace; am2 takes the odd groups
+    std::vector<double> lowest; // with `keepBefore`: per solved row, groupBegin[7] lowest values
 
     void computeDead()
     {
@@ -646,9 +723,8 @@ struct FastRound
         kind.resize(size_t(rows));
         if (keepBefore)
             bv.resize(size_t(top + 1) * kStride);
-        const int G = fd.groupBegin[7];
-        if (keepLowest)
-            lowest.resize(size_t(top + 1) * G);
+        if (keepBefore)
+            lowest.resize(size_t(top + 1) * size_t(fd.groupBegin[7]));
         if (top + kMaxStep > D)
             computeDead();
 
@@ -696,7 +772,7 @@ struct FastRound
             const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
             const double *row = av.data() + size_t(j) * kStride;
             double w[7];
-            if (keepLowest)
+            if (keep)
                 fd.beforeKeeping(row, bank, F, P, w, lowest.data() + size_t(j) * G);
             else
                 fd.before(row, bank, F, P, w);
@@ -713,67 +789,9 @@ struct FastRound
         next = std::min(next, last - 1);
     }
 
-    // Where a round played by the policy just solved ends: the chance of a
-    // failure, of the penalty, and of each accepted bank (per step). Needs a
-    // solve with `keepBefore`.
-    void flow(const Course &c, int i, double &pf, double &pp, std::vector<double> &q) const
+    RoundPlay play() const
     {
-        const FlatDice &fd = flatDice();
-        pf = pp = 0;
-        q.assign(size_t(rows), 0.0);
-        pm.assign(size_t(top + 1) * kStride, 0.0);
-        am.assign(size_t(rows) * kStride, 0.0);
-        am2.assign(size_t(rows) * kStride, 0.0);
-        pm[6] = 1;
-        for (int j = 0; j < rows; ++j) {
-            const bool ok = okRow(c, i, j);
-            const double bank = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(i + j) : F;
-            for (int m = 1; j > 0 && m <= 6; ++m) {
-                const double a = am[size_t(j) * kStride + m] + am2[size_t(j) * kStride + m];
-                if (a == 0)
-                    continue;
-                switch (kind[size_t(j)]) {
-                case Dead:
-                    if (dead[m].v < F) {
-                        pf += a * dead[m].d;
-                        pp += a * (1 - dead[m].d);
-                    } else {
-                        pf += a;
-                    }
-                    break;
-                case Banks:
-                    q[size_t(j)] += a;
-                    break;
-                case Fails:
-                    pf += a;
-                    break;
-                default:
-                    if (bv[size_t(j) * kStride + m] <= bank)
-                        pm[size_t(j) * kStride + m] += a;
-                    else if (ok)
-                        q[size_t(j)] += a;
-                    else
-                        pf += a;
-                }
-            }
-            if (j > top || kind[size_t(j)] != Solved)
-                continue;
-            const double *row = av.data() + size_t(j) * kStride;
-            double *toA = am.data() + size_t(j) * kStride, *toB = am2.data() + size_t(j) * kStride;
-            const double *low = keepLowest ? lowest.data() + size_t(j) * fd.groupBegin[7] : nullptr;
-            double none = 0;
-            for (int n = 1; n <= 6; ++n) {
-                const double mass = pm[size_t(j) * kStride + n];
-                if (mass == 0)
-                    continue;
-                (n == 6 ? pp : pf) += mass * fd.bust[n];
-                none += mass * (low ? spread<true>(fd, n, mass, row, bank, low, toA, toB)
-                                    : spread<false>(fd, n, mass, row, bank, low, toA, toB));
-            }
-            (ok ? q[size_t(j)] : pf) += none;
-        }
-        while (!q.empty() && q.back() == 0)
-            q.pop_back();
+        return RoundPlay{D, top, rows, F, dead, kind.data(), bv.data(), nullptr, av.data(), lowest.data(), 1};
     }
 };
 
@@ -785,8 +803,14 @@ constexpr int kLanes = 4;
 // Aligned as plain doubles: the tables live in ordinary vectors.
 typedef double Quad __attribute__((vector_size(kLanes * sizeof(double)), aligned(sizeof(double))));
 
+typedef int PickInts __attribute__((vector_size(kLanes * sizeof(int))));
+typedef signed char PickBytes __attribute__((vector_size(kLanes * sizeof(int))));
+
+// With `Picking`, also notes per group the option each lane takes, as the
+// scalar row does (ties go to the earlier option).
+template<bool Picking>
 inline __attribute__((always_inline)) void beforeQuadBody(const Quad *row, const Quad &none, const Quad &F,
-                                                          const Quad &P, Quad w[7])
+                                                          const Quad &P, Quad w[7], Pick *picks)
 {
     const FlatDice &fd = flatDice();
     const int *of = fd.off.data();
@@ -798,14 +822,31 @@ inline __attribute__((always_inline)) void beforeQuadBody(const Quad *row, const
         for (; g < gEnd; ++g) {
             const int oEnd = fd.optEnd[size_t(g)];
             Quad b0 = none, b1 = none;
+            // Picks are counted in doubles alongside: c0 and c1 number the options.
+            Quad p0 = Quad{} - 1, p1 = p0, c0 = Quad{}, c1 = c0 + 1;
             for (; o + 1 < oEnd; o += 2) {
                 const Quad x0 = row[of[o]], x1 = row[of[o + 1]];
+                if constexpr (Picking) {
+                    p0 = x0 < b0 ? c0 : p0;
+                    p1 = x1 < b1 ? c1 : p1;
+                    c0 += 2;
+                    c1 += 2;
+                }
                 b0 = x0 < b0 ? x0 : b0;
                 b1 = x1 < b1 ? x1 : b1;
             }
             if (o < oEnd) {
-                const Quad x0 = row[of[o++]];
+                const Quad x0 = row[of[o]];
+                if constexpr (Picking)
+                    p0 = x0 < b0 ? c0 : p0;
                 b0 = x0 < b0 ? x0 : b0;
+                ++o;
+            }
+            if constexpr (Picking) {
+                const Quad pick = b1 < b0 || (b1 == b0 && p1 < p0) ? p1 : p0;
+                const PickBytes bytes = PickBytes(__builtin_convertvector(pick, PickInts));
+                const auto low = __builtin_shufflevector(bytes, bytes, 0, 4, 8, 12);
+                __builtin_memcpy(picks + ptrdiff_t(g) * kLanes, &low, kLanes);
             }
             const Quad t = fd.prob[size_t(g)] * (b1 < b0 ? b1 : b0);
             if (g & 1)
@@ -821,7 +862,12 @@ inline __attribute__((always_inline)) void beforeQuadBody(const Quad *row, const
 __attribute__((target("avx2"))) void beforeQuad(const Quad *row, const Quad &none, const Quad &F,
                                                 const Quad &P, Quad w[7])
 {
-    beforeQuadBody(row, none, F, P, w);
+    beforeQuadBody<false>(row, none, F, P, w, nullptr);
+}
+__attribute__((target("avx2"))) void beforeQuadPicking(const Quad *row, const Quad &none, const Quad &F,
+                                                       const Quad &P, Quad w[7], Pick *picks)
+{
+    beforeQuadBody<true>(row, none, F, P, w, picks);
 }
 
 bool quadsPay()
@@ -843,11 +889,12 @@ struct QuadRound
     std::vector<double> avStore, bvStore;
     Quad *av = nullptr, *bv = nullptr;
     std::vector<unsigned char> kind; // per row and lane
+    std::vector<Pick> picks;         // with `picking`: per solved row, group and lane
     FastRound scratch;
 
     // Lanes past `count` repeat the last one.
     void solve(const Course &c, const int *is, const double *alphas, const double *betas,
-               const int *caps, const int *froms, int count)
+               const int *caps, const int *froms, int count, bool picking)
     {
         top = 0;
         for (int l = 0; l < kLanes; ++l) {
@@ -874,6 +921,9 @@ struct QuadRound
         av = reinterpret_cast<Quad *>(avStore.data());
         bv = reinterpret_cast<Quad *>(bvStore.data());
         kind.resize(size_t(rows) * kLanes);
+        const int G = flatDice().groupBegin[7];
+        if (picking)
+            picks.resize(size_t(top + 1) * size_t(G) * kLanes);
 
         // Per lane: the kind of each row and the values of the rows it fills.
         std::vector<char> solvedAny(size_t(top + 1), 0);
@@ -919,7 +969,10 @@ struct QuadRound
                 bank[l] = j == 0 ? std::numeric_limits<double>::infinity() : ok ? c.bankValue(L.i + j) : L.F;
             }
             Quad w[7];
-            beforeQuad(av + size_t(j) * kStride, bank, F, P, w);
+            if (picking)
+                beforeQuadPicking(av + size_t(j) * kStride, bank, F, P, w, picks.data() + size_t(j) * G * kLanes);
+            else
+                beforeQuad(av + size_t(j) * kStride, bank, F, P, w);
             for (int m = 1; m <= 6; ++m) // a plain loop: std::copy would assume whole-vector alignment
                 bv[size_t(j) * kStride + m] = w[m];
             if (j == 0)
@@ -936,29 +989,12 @@ struct QuadRound
 
     double start(int l) const { return bv[6][l]; }
 
-    // Lane l as a FastRound, for its flow.
-    void extract(int l, FastRound &r) const
+    // Lane l as solved, for its flow (needs a solve with `picking`).
+    RoundPlay play(int l) const
     {
         const Lane &L = lane[l];
-        r.D = L.D;
-        r.J = L.J;
-        r.top = L.top;
-        r.rows = L.top + kMaxStep + 1;
-        r.F = L.F;
-        r.P = L.P;
-        r.keepLowest = false;
-        std::copy(L.dead, L.dead + 7, r.dead);
-        r.av.resize(size_t(r.rows) * kStride);
-        r.bv.resize(size_t(r.top + 1) * kStride);
-        r.kind.resize(size_t(r.rows));
-        for (int j = 0; j < r.rows; ++j) {
-            r.kind[size_t(j)] = kind[size_t(j) * kLanes + l];
-            for (int m = 1; m <= 6; ++m)
-                r.av[size_t(j) * kStride + m] = av[size_t(j) * kStride + m][l];
-        }
-        for (int j = 0; j <= r.top; ++j)
-            for (int m = 1; m <= 6; ++m)
-                r.bv[size_t(j) * kStride + m] = bv[size_t(j) * kStride + m][l];
+        return RoundPlay{L.D, L.top, L.top + kMaxStep + 1, L.F, L.dead, kind.data() + l,
+                         bvStore.data() + l, picks.data() + l, nullptr, nullptr, kLanes};
     }
 };
 
@@ -1105,6 +1141,22 @@ struct Certificate
     int from(int i, int cap) const { return i + cap + kMaxStep >= zone ? zone - i : std::numeric_limits<int>::max(); }
 };
 
+// The sum of a[k] * b[k] for k < n, in four partial sums that add side by side.
+double dot(const double *a, const double *b, int n)
+{
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int k = 0;
+    for (; k + 3 < n; k += 4) {
+        s0 += a[k] * b[k];
+        s1 += a[k + 1] * b[k + 1];
+        s2 += a[k + 2] * b[k + 2];
+        s3 += a[k + 3] * b[k + 3];
+    }
+    for (; k < n; ++k)
+        s0 += a[k] * b[k];
+    return (s0 + s1) + (s2 + s3);
+}
+
 // The values of the start of a round per total, and the policy's outcome
 // distributions from the last time each total's round was solved.
 struct Solver
@@ -1135,7 +1187,7 @@ struct Solver
     // Records the outcomes of the policy of the round just solved in `r`
     // (with `keepBefore`) and returns that policy's value with its own value
     // consistent (one Newton step in the own value).
-    double record(const Course &cc, const FastRound &r, int i, double beta)
+    double record(const Course &cc, const RoundPlay &r, int i, double beta)
     {
         double &f = pf[size_t(i)], &p = pp[size_t(i)];
         std::vector<double> &qi = q[size_t(i)];
@@ -1154,11 +1206,9 @@ struct Solver
             double change = 0;
             for (int i = N - 1; i >= 0; --i) {
                 const std::vector<double> &qi = q[size_t(i)];
-                double sum = 1 + pp[size_t(i)] * c.below(i);
                 const int top = std::min(int(qi.size()) - 1, N - i - 1);
-                for (int j = 1; j <= top; ++j)
-                    sum += qi[size_t(j)] * V[size_t(i + j)];
-                const double v = sum / (1 - pf[size_t(i)]);
+                const double v = (1 + pp[size_t(i)] * c.below(i) + dot(qi.data() + 1, V.data() + i + 1, top))
+                        / (1 - pf[size_t(i)]);
                 change = std::max(change, std::fabs(v - V[size_t(i)]));
                 V[size_t(i)] = v;
             }
@@ -1194,7 +1244,6 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     std::atomic<int> known{N}; // V[k] is final for every k >= known
     const auto firstSweep = [&](int first, bool reports) {
         FastRound r;
-        r.keepLowest = true;
         const auto vAt = [&](int k) { return k <= N ? V[size_t(k)] : 0.0; };
         const auto await = [&](int k) {
             while (known.load(std::memory_order_acquire) > k) {
@@ -1221,7 +1270,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
             if (!await(i + 1))
                 return;
             r.down(sv.c, i, 0);
-            V[size_t(i)] = sv.record(sv.c, r, i, beta);
+            V[size_t(i)] = sv.record(sv.c, r.play(), i, beta);
             known.store(i, std::memory_order_release);
         }
     };
@@ -1247,6 +1296,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         if (!recordAll)
             sv.evaluate();
         const std::vector<double> fixed = V;
+        const double tolerance = kTarget / (1 + *std::max_element(fixed.begin(), fixed.end()));
         Course fc = sv.c; // the rounds are solved against the values of the last evaluation
         fc.V = &fixed;
         cert.build(fc, kZone);
@@ -1272,19 +1322,27 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
                 if (lanes == 1)
                     starts[0] = w.solve(fc, is[0], alphas[0], betas[0], caps[0], froms[0], true);
                 else
-                    quad.solve(fc, is, alphas, betas, caps, froms, count);
+                    quad.solve(fc, is, alphas, betas, caps, froms, count, recordAll);
+                // Most rounds confirm their value; the others record their better policy.
+                bool recording[kLanes] = {}, any = false;
                 for (int l = 0; l < count; ++l) {
-                    // Most rounds confirm their value; the others record their better policy.
                     const double a = lanes == 1 ? starts[0] : quad.start(l);
-                    if (carryOnly) {
+                    if (carryOnly)
                         V[size_t(is[l])] = a;
-                        changed.fetch_add(1);
-                    } else if (recordAll || std::fabs(a - alphas[l]) > kTolerance * 0.1) {
-                        if (lanes > 1)
-                            quad.extract(l, w);
-                        V[size_t(is[l])] = sv.record(fc, w, is[l], betas[l]);
-                        changed.fetch_add(1);
-                    }
+                    else
+                        any |= recording[l] = recordAll || std::fabs(a - alphas[l]) > tolerance;
+                }
+                if (carryOnly)
+                    changed.fetch_add(count);
+                // The picks of the options taken are only noted when needed:
+                // solving again with them gives the same values to the bit.
+                if (any && lanes > 1 && !recordAll)
+                    quad.solve(fc, is, alphas, betas, caps, froms, count, true);
+                for (int l = 0; l < count; ++l) {
+                    if (!recording[l])
+                        continue;
+                    V[size_t(is[l])] = sv.record(fc, lanes > 1 ? quad.play(l) : w.play(), is[l], betas[l]);
+                    changed.fetch_add(1);
                 }
                 const int d = sv.done.fetch_add(count) + count;
                 if (reports && progress && (d % 16) < 2 * kLanes

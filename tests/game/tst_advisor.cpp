@@ -191,6 +191,28 @@ private slots:
         QVERIFY(m_off->roundsFromTotal(0) > m_off->roundsFromTotal(900));
     }
 
+    void everyValueIsWithinATargetOfTheBest()
+    {
+        // Playing any one round better than the solution says, at any total,
+        // gains at most e rounds; then no value exceeds the best by more than
+        // e times the largest value. Nor may a value promise more than the
+        // round it stands for can give.
+        const auto twoThousand = Advisor::solve(2000, true);
+        for (const auto &s : {m_off, m_on, twoThousand}) {
+            double largest = 0, gain = 0, under = 0;
+            for (qint32 t = s->floorTotal(); t < s->winner(); t += 5) {
+                const double v = s->roundsFromTotal(t);
+                largest = std::max(largest, v);
+                gain = std::max(gain, v - s->roundsBeforeRoll(t, 0, 6));
+                under = std::min(under, v - s->roundsBeforeRoll(t, 0, 6));
+            }
+            const QByteArray what = QStringLiteral("Winner %1: gain %2, under %3, largest %4")
+                    .arg(s->winner()).arg(gain).arg(under).arg(largest).toLatin1();
+            QVERIFY2(gain * (1 + largest) <= 1e-9, what.constData());
+            QVERIFY2(under >= -1e-12, what.constData());
+        }
+    }
+
     void monteCarloAgreesWithValueOff()
     {
         double mean = 0, se = 0;
