@@ -213,20 +213,26 @@ private slots:
         }
     }
 
-    void monteCarloAgreesWithValueOff()
+    void monteCarloAgrees_data()
     {
-        double mean = 0, se = 0;
-        selfPlay(m_off, 150, mean, se);
-        const double v = m_off->roundsFromTotal(0);
-        QVERIFY2(std::fabs(mean - v) < 3 * se,
-                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+        QTest::addColumn<int>("winner");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("games");
+        QTest::newRow("1000") << 1000 << false << 150;
+        QTest::newRow("1000, every thousand") << 1000 << true << 150;
+        QTest::newRow("2000") << 2000 << false << 100;
+        QTest::newRow("2000, every thousand") << 2000 << true << 100;
     }
 
-    void monteCarloAgreesWithValueOn()
+    void monteCarloAgrees()
     {
+        QFETCH(int, winner);
+        QFETCH(bool, valid);
+        QFETCH(int, games);
+        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve(winner, valid);
         double mean = 0, se = 0;
-        selfPlay(m_on, 150, mean, se);
-        const double v = m_on->roundsFromTotal(0);
+        selfPlay(s, games, mean, se);
+        const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(mean - v) < 3 * se,
                  qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
     }
