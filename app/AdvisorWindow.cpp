@@ -78,7 +78,7 @@ AdvisorWindow::~AdvisorWindow()
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    const auto it = m_cache.find(Key(m_game.settings.Winner, m_game.settings.Valid));
+    const auto it = m_cache.find(key());
     return it == m_cache.end() ? nullptr : it->second;
 }
 
@@ -155,16 +155,22 @@ QString AdvisorWindow::whichDice(const KeepOption &keep) const
     return dice.join(QStringLiteral(", "));
 }
 
+AdvisorWindow::Key AdvisorWindow::key() const
+{
+    const qint32 winner = m_game.settings.Winner;
+    return Key(winner, m_game.settings.Valid && Advisor::everyThousandMatters(winner));
+}
+
 void AdvisorWindow::refresh()
 {
-    const Key key(m_game.settings.Winner, m_game.settings.Valid);
+    const Key key = this->key();
     const auto sol = solution();
     if (!sol) {
         if (!solving())
             startSolve(key);
         lStatus->setText(QStringLiteral("Working out the best play for %1 points%2...")
                                  .arg(key.first)
-                                 .arg(key.second ? QStringLiteral(", 400-500 in every thousand")
+                                 .arg(m_game.settings.Valid ? QStringLiteral(", 400-500 in every thousand")
                                                  : QString()));
         lBust->clear();
         lRounds->clear();

@@ -1220,6 +1220,16 @@ struct Solver
 
 } // namespace
 
+bool Advisor::everyThousandMatters(qint32 winner)
+{
+    // Whether a bank is refused depends on the total it reaches alone.
+    for (qint64 t = -kFloorDepth; t <= std::min(winner, maxWinner); t += 5)
+        if (bankOutcome(qint32(t - 5), 5, winner, false).accepted()
+            != bankOutcome(qint32(t - 5), 5, winner, true).accepted())
+            return true;
+    return false;
+}
+
 std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid, const Progress &progress)
 {
     const auto started = std::chrono::steady_clock::now();

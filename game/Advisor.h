@@ -87,6 +87,10 @@ public:
     using Progress = std::function<bool(double)>;
     static std::shared_ptr<const AdvisorSolution> solve(qint32 winner, bool valid,
                                                         const Progress &progress = {});
+    // Whether the 400-500 band in every thousand refuses any bank that the
+    // single band accepts, up to this winning total; when not, both rules
+    // have the same solution.
+    static bool everyThousandMatters(qint32 winner);
     // The largest winning total solved; above it solve() returns an unwinnable solution.
     static constexpr qint32 maxWinner = 100000;
 };

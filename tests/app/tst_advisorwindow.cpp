@@ -97,6 +97,30 @@ private slots:
         QVERIFY(a->lBust->text().contains(QStringLiteral("5 dice")));
     }
 
+    void bothBandRulesShareASolutionWhereTheyAgree()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.game().settings.Winner = 1000;
+        w.game().settings.Valid = false;
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(a->waitForSolution(60000));
+        const auto single = a->solution();
+        // Up to 1000 no bank reaches 1400-1500: nothing to solve again.
+        w.game().settings.Valid = true;
+        QCOMPARE(a->solution(), single);
+        a->refresh();
+        QVERIFY(!a->solving());
+        QVERIFY(!a->lStatus->text().startsWith(QStringLiteral("Working out")));
+        // At 2000 the rules differ, and each has its own solution.
+        w.game().settings.Winner = 2000;
+        QVERIFY(!a->solution());
+        QVERIFY(a->waitForSolution(60000));
+        QVERIFY(a->solution()->valid());
+        w.game().settings.Valid = false;
+        QVERIFY(!a->solution());
+    }
+
     void anAssistedWinStaysOutOfTheTopTen()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});

@@ -121,6 +121,17 @@ private slots:
         QCOMPARE(pen.total, 405);
     }
 
+    void theEveryThousandRuleMattersFrom1400()
+    {
+        QVERIFY(!Advisor::everyThousandMatters(1000));
+        QVERIFY(!Advisor::everyThousandMatters(1395));
+        QVERIFY(Advisor::everyThousandMatters(1400));
+        QVERIFY(Advisor::everyThousandMatters(10000));
+        // Where it does not matter, both rules give the same values.
+        for (qint32 t = m_off->floorTotal(); t <= 1000; t += 5)
+            QCOMPARE(m_on->roundsFromTotal(t), m_off->roundsFromTotal(t));
+    }
+
     void unreachableWinnersAreNoticed()
     {
         QVERIFY(!Advisor::solve(450, false)->winnable());
