@@ -50,7 +50,7 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     lvActions = new QListWidget(this);
     lvActions->setObjectName(QStringLiteral("lvActions"));
     box->addWidget(lvActions, 1);
-    resize(420, 360);
+    resize(560, 380);
 
     m_slowTimer = new QTimer(this);
     m_slowTimer->setSingleShot(true);
@@ -229,13 +229,15 @@ void AdvisorWindow::refresh()
     }
     lRounds->setText(QStringLiteral("Expected rounds to the win with the best play, this one included: %1")
                              .arg(rounds(actions.first().rounds)));
-    const auto line = [this](const AdvisorAction &a) {
+    const auto play = [this](const AdvisorAction &a) {
         QString text = a.describe();
         if (!a.keep.empty())
             text += QStringLiteral(" [dice %1]").arg(whichDice(a.keep));
-        return text + QStringLiteral(": %1 rounds").arg(rounds(a.rounds));
+        return text;
     };
-    lBest->setText(QStringLiteral("Best: ") + line(actions.first()));
+    lBest->setText(QStringLiteral("Best: ") + play(actions.first())
+                   + QStringLiteral(": %1 rounds").arg(rounds(actions.first().rounds)));
+    // The rounds first, so the ranking reads down one column however long the play.
     for (int k = 0; k < actions.size() && k < 12; ++k)
-        lvActions->addItem(line(actions[k]));
+        lvActions->addItem(rounds(actions[k].rounds) + QStringLiteral("   ") + play(actions[k]));
 }

@@ -31,6 +31,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 // The frame the window's outer size is measured with: 4-pixel borders, a
@@ -624,10 +626,28 @@ void TfrmMain::aAdvisorExecute()
         m_advisor = new AdvisorWindow(m_game, this);
         connect(&m_game, &Game::newGameStarted, this,
                 [this] { assisted = m_advisor && m_advisor->isVisible(); });
+        placeBeside(m_advisor);
     }
     assisted = true;
     m_advisor->show();
     m_advisor->raise();
+}
+
+void TfrmMain::placeBeside(QWidget *window) const
+{
+    // To the right of this window where the screen has room, else to its
+    // left, else as far right as it fits; level with this window's top.
+    const QRect frame = frameGeometry();
+    const QScreen *screen = this->screen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(frame.topLeft(), window->size());
+    const QSize size = window->size();
+    const int gap = 8;
+    int x = frame.right() + 1 + gap;
+    if (x + size.width() > avail.right() + 1 && frame.left() - gap - size.width() >= avail.left())
+        x = frame.left() - gap - size.width();
+    x = std::max(avail.left(), std::min(x, avail.right() + 1 - size.width()));
+    const int y = std::max(avail.top(), std::min(frame.top(), avail.bottom() + 1 - size.height()));
+    window->move(x, y);
 }
 
 bool TfrmMain::runTopTenCheck()

@@ -74,6 +74,8 @@ public:
     // The advisor: a game it was open during is kept out of the top-ten tables.
     QAction *aAdvisor = nullptr;
     void aAdvisorExecute();
+    // Moves a window of our own next to this one, on the same screen.
+    void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     bool assisted = false;
     void aSaveExecute();

@@ -2,6 +2,7 @@
 // as PNG files, with staged rolls on virtual time. Not a test: run it through
 // scripts/screenshots.sh.
 // Usage: korvex_screenshots OUTPUT_FOLDER
+#include "app/AdvisorWindow.h"
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
@@ -119,6 +120,16 @@ int main(int argc, char *argv[])
     setup->showPage(true);
     ok = ok && save(setup, out, QStringLiteral("settings-language"));
     setup->hide();
+
+    // The advisor beside a new game, after its first roll that scores.
+    w.aAdvisor->trigger();
+    AdvisorWindow *advisor = w.advisorWindow();
+    ok = ok && advisor && advisor->waitForSolution(60000);
+    w.aNew->trigger();
+    w.btStart->click();
+    ok = ok && rollScoring(w, timers);
+    w.Button4->click(); // 1, 1, 1, 5, 5, 5
+    ok = ok && advisor && save(advisor, out, QStringLiteral("advisor"));
 
     if (!ok) {
         std::fprintf(stderr, "a step did not come out as staged\n");

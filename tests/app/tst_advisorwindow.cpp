@@ -97,6 +97,25 @@ private slots:
         QVERIFY(a->lBust->text().contains(QStringLiteral("5 dice")));
     }
 
+    void opensBesideTheMainWindow()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        w.show();
+        const QRect avail = w.screen()->availableGeometry();
+        QWidget other(nullptr, Qt::Window);
+        other.resize(100, 80);
+        // Room on the right: it goes there, level with the top.
+        w.move(avail.topLeft());
+        w.placeBeside(&other);
+        QVERIFY(other.x() > w.frameGeometry().right());
+        QCOMPARE(other.y(), w.frameGeometry().top());
+        // None on the right: on the left.
+        w.move(avail.right() + 1 - w.frameGeometry().width(), avail.top());
+        w.placeBeside(&other);
+        QVERIFY(other.x() + other.width() <= w.frameGeometry().left());
+        QVERIFY(avail.contains(QRect(other.pos(), other.size())));
+    }
+
     void bothBandRulesShareASolutionWhereTheyAgree()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
