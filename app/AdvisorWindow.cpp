@@ -42,6 +42,7 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     pbSolve = new QProgressBar(this);
     pbSolve->setObjectName(QStringLiteral("pbSolve"));
     pbSolve->setRange(0, 1000);
+    pbSolve->setAccessibleName(QStringLiteral("Working out the best play"));
     pbSolve->hide();
     box->addWidget(pbSolve);
     lBust = label("lBust");
@@ -49,6 +50,7 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     lBest = label("lBest");
     lvActions = new QListWidget(this);
     lvActions->setObjectName(QStringLiteral("lvActions"));
+    lvActions->setAccessibleName(QStringLiteral("Every play, best first, with its expected rounds"));
     box->addWidget(lvActions, 1);
     resize(560, 380);
 

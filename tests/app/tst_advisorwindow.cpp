@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QAction>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -93,6 +94,8 @@ private slots:
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best: Take 1 1 1 1 1 1")));
         QVERIFY(a->lvActions->count() > 1);
+        QVERIFY(!a->lvActions->accessibleName().isEmpty());
+        QVERIFY(!a->pbSolve->accessibleName().isEmpty());
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
         QVERIFY(a->lBust->text().contains(QStringLiteral("5 dice")));
     }
