@@ -183,7 +183,11 @@ void AdvisorWindow::refresh()
     lvActions->clear();
     lBest->clear();
     if (!sol->winnable()) {
-        lStatus->setText(QStringLiteral("A winning total of %1 can never be reached exactly.").arg(key.first));
+        lStatus->setText(key.first > Advisor::maxWinner
+                                 ? QStringLiteral("The advisor works out winning totals of up to %1 points.")
+                                           .arg(Advisor::maxWinner)
+                                 : QStringLiteral("A winning total of %1 can never be reached exactly.")
+                                           .arg(key.first));
         lBust->clear();
         lRounds->clear();
         return;

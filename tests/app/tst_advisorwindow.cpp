@@ -143,6 +143,20 @@ private slots:
         QVERIFY(!a->solution());
     }
 
+    void saysWhyItCannotAdvise()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        w.game().settings.Winner = 1003;
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(a->waitForSolution(60000));
+        QVERIFY(a->lStatus->text().contains(QStringLiteral("can never be reached")));
+        // A total from a hand-made settings file, beyond what is worked out.
+        w.game().settings.Winner = 250000;
+        QVERIFY(a->waitForSolution(60000));
+        QVERIFY(a->lStatus->text().contains(QStringLiteral("up to 100000 points")));
+    }
+
     void anAssistedWinStaysOutOfTheTopTen()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
