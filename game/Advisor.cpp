@@ -30,6 +30,10 @@ constexpr int kStride = 8;      // slots per points step: dice 1..6
 // the expected rounds of the best play, which the largest value bounds; so a
 // round changes its play only for a gain above kTarget / (1 + largest value).
 constexpr double kTarget = 1e-9;
+// What sums over hundreds of rounds' chances keep of a value, relative to it:
+// gains below this are rounding, not better play. It only outweighs the target
+// above where values pass some 300 rounds (winning totals above about 13000).
+constexpr double kPrecision = 1e-14;
 // Totals below this many points under zero are never solved: each further 100
 // down needs one more bust of all six dice (at most about 4 % a round) before
 // anything is banked, so they weigh less than 1e-12 in any value above zero.
@@ -1202,6 +1206,9 @@ struct Solver
     void evaluate()
     {
         const int N = c.N;
+        // Settled when no value moves by more than a few dozen units of its
+        // last place: sweeps beyond that only trade rounding for rounding.
+        const double settled = kPrecision * (1 + *std::max_element(V.begin(), V.end()));
         for (int it = 0; it < 100000; ++it) {
             double change = 0;
             for (int i = N - 1; i >= 0; --i) {
@@ -1212,7 +1219,7 @@ struct Solver
                 change = std::max(change, std::fabs(v - V[size_t(i)]));
                 V[size_t(i)] = v;
             }
-            if (change < 1e-14)
+            if (change < settled)
                 break;
         }
     }
@@ -1306,7 +1313,11 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         if (!recordAll)
             sv.evaluate();
         const std::vector<double> fixed = V;
-        const double tolerance = kTarget / (1 + *std::max_element(fixed.begin(), fixed.end()));
+        const double largest = *std::max_element(fixed.begin(), fixed.end());
+        // Rounding can still tip a near tie one way and then the other; from
+        // the sixth pass on the tolerance doubles each pass, so the passes end.
+        const double tolerance = std::max(kTarget / (1 + largest), kPrecision * (1 + largest))
+                * std::ldexp(1.0, std::max(0, sweeps - 5));
         Course fc = sv.c; // the rounds are solved against the values of the last evaluation
         fc.V = &fixed;
         cert.build(fc, kZone);
