@@ -635,7 +635,8 @@ struct RoundPlay
                 continue;
             double *toA = am.data() + size_t(j) * kStride, *toB = am2.data() + size_t(j) * kStride;
             const Pick *p = picks ? picks + ptrdiff_t(j) * G * stride : nullptr;
-            const double *row = av + ptrdiff_t(j) * kStride, *low = lowest + ptrdiff_t(j) * G;
+            const double *row = p ? nullptr : av + ptrdiff_t(j) * kStride;
+            const double *low = p ? nullptr : lowest + ptrdiff_t(j) * G;
             double none = 0;
             for (int n = 1; n <= 6; ++n) {
                 const double mass = pm[size_t(j) * kStride + n];
