@@ -1252,6 +1252,13 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         return s;
 
     Solver sv(winner, s->m_floor, valid, s->m_v);
+    // Progress never goes back; the first sweep takes about a quarter of the time.
+    constexpr double kFirstShare = 0.25;
+    double shown = 0;
+    const auto report = [&](double p) {
+        shown = std::max(shown, p);
+        return progress(shown);
+    };
     std::vector<double> &V = s->m_v;
     const int N = sv.c.N;
     // First sweep, downwards so every bank lands on a value already found;
@@ -1274,7 +1281,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
         for (int i = N - 1 - first; i >= 0; i -= 2) {
             if (!await(i + 2))
                 return;
-            if (reports && progress && (i % 16) < 2 && !progress(0.5 * double(N - i) / N)) {
+            if (reports && progress && (i % 16) < 2 && !report(kFirstShare * double(N - i) / N)) {
                 sv.cancelled = true;
                 return;
             }
@@ -1367,8 +1374,11 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
                     changed.fetch_add(1);
                 }
                 const int d = sv.done.fetch_add(count) + count;
+                // Most solves take four passes; a bar that has to wait for a
+                // fifth stands still rather than going back.
+                const double passes = std::max(4, sweeps + 1);
                 if (reports && progress && (d % 16) < 2 * kLanes
-                    && !progress(std::min(0.99, 0.5 + 0.5 * (sweeps - 1 + double(d) / N) / sweeps)))
+                    && !report(std::min(0.99, kFirstShare + (1 - kFirstShare) * (sweeps - 1 + double(d) / N) / passes)))
                     sv.cancelled = true;
             }
         };

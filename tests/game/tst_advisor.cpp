@@ -132,6 +132,25 @@ private slots:
             QCOMPARE(m_on->roundsFromTotal(t), m_off->roundsFromTotal(t));
     }
 
+    void progressOnlyGoesForwardAndCanCancel()
+    {
+        QVector<double> seen;
+        const auto s = Advisor::solve(2000, true, [&seen](double p) {
+            seen.append(p);
+            return true;
+        });
+        QVERIFY(s && s->winnable());
+        QVERIFY(seen.size() > 10);
+        QVERIFY(seen.first() < 0.25);
+        QCOMPARE(seen.last(), 1.0);
+        for (int k = 1; k < seen.size(); ++k)
+            QVERIFY2(seen[k] >= seen[k - 1], qPrintable(QString::number(k)));
+        // Saying no stops the solve, which then has nothing to give.
+        int calls = 0;
+        QVERIFY(!Advisor::solve(2000, true, [&calls](double) { return ++calls < 5; }));
+        QCOMPARE(calls, 5);
+    }
+
     void unreachableWinnersAreNoticed()
     {
         QVERIFY(!Advisor::solve(450, false)->winnable());
