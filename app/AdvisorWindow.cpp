@@ -159,8 +159,13 @@ QString AdvisorWindow::whichDice(const KeepOption &keep) const
 
 AdvisorWindow::Key AdvisorWindow::key() const
 {
+    // Looked up once per winning total: every click refreshes the window.
     const qint32 winner = m_game.settings.Winner;
-    return Key(winner, m_game.settings.Valid && Advisor::everyThousandMatters(winner));
+    if (winner != m_rulesWinner) {
+        m_rulesWinner = winner;
+        m_rulesDiffer = Advisor::everyThousandMatters(winner);
+    }
+    return Key(winner, m_game.settings.Valid && m_rulesDiffer);
 }
 
 void AdvisorWindow::refresh()

@@ -47,6 +47,8 @@ private:
     // The rules in force, with the every-thousand rule left out where it
     // changes nothing, so that both settings share one solution.
     Key key() const;
+    mutable qint32 m_rulesWinner = 0;  // the winning total m_rulesDiffer was found for
+    mutable bool m_rulesDiffer = false;
     void startSolve(Key key);
     void finishSolve();
     void showProgress();

@@ -39,6 +39,13 @@ constexpr double kPrecision = 1e-14;
 // anything is banked, so they weigh less than 1e-12 in any value above zero.
 constexpr qint32 kFloorDepth = 1000;
 
+// Whether a bank that reaches `total` is accepted: that depends on the total
+// reached alone, so a bank of 5 points stands for any.
+bool bankReaching(qint64 total, qint32 winner, bool valid)
+{
+    return bankOutcome(qint32(total - 5), 5, winner, valid).accepted();
+}
+
 struct Opt
 {
     int off; // (points / 5) * kStride + dice of the next roll
@@ -726,10 +733,10 @@ struct FastRound
         P = 1 + beta;
         av.resize(size_t(rows) * kStride);
         kind.resize(size_t(rows));
-        if (keepBefore)
+        if (keepBefore) {
             bv.resize(size_t(top + 1) * kStride);
-        if (keepBefore)
             lowest.resize(size_t(top + 1) * size_t(fd.groupBegin[7]));
+        }
         if (top + kMaxStep > D)
             computeDead();
 
@@ -1182,7 +1189,7 @@ struct Solver
         c.V = &V;
         c.ok.assign(size_t(c.N) + 1, 0);
         for (int k = 1; k <= c.N; ++k)
-            c.ok[size_t(k)] = bankOutcome(f + 5 * (k - 1), 5, w, v).accepted();
+            c.ok[size_t(k)] = bankReaching(f + 5 * k, w, v);
         V.assign(size_t(c.N) + 1, 0.0);
         pf.assign(size_t(c.N), 0.0);
         pp.assign(size_t(c.N), 0.0);
@@ -1230,10 +1237,8 @@ struct Solver
 
 bool Advisor::everyThousandMatters(qint32 winner)
 {
-    // Whether a bank is refused depends on the total it reaches alone.
     for (qint64 t = -kFloorDepth; t <= std::min(winner, maxWinner); t += 5)
-        if (bankOutcome(qint32(t - 5), 5, winner, false).accepted()
-            != bankOutcome(qint32(t - 5), 5, winner, true).accepted())
+        if (bankReaching(t, winner, false) != bankReaching(t, winner, true))
             return true;
     return false;
 }
@@ -1247,7 +1252,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     s->m_floor = -kFloorDepth;
     // Totals move in steps of 5 from 0; the winning bank must pass the band rule.
     s->m_winnable = winner >= 5 && winner <= maxWinner && winner % 5 == 0
-            && bankOutcome(winner - 5, 5, winner, valid).accepted();
+            && bankReaching(winner, winner, valid);
     if (!s->m_winnable)
         return s;
 
