@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window beside the game that shows the best play for the position on the
 // table. Solving runs on a worker thread; the window only reads the game.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program folder: computed once at start-up, read everywhere.
 #include "app/ProgramDir.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder that holds every file of the game, always ending in one separator.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes, the file dialogs for saved games and the name query.
 #include "app/Prompts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every modal question the game asks, behind one interface, so that a test
 // can answer them without a box ever blocking.
 #pragma once

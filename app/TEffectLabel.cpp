@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sunken-shadow text.
 #include "app/TEffectLabel.h"
 

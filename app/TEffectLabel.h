@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A label whose text looks pressed into the surface: a light copy below right,
 // an optional shadow copy above left, the text itself on top.
 #pragma once

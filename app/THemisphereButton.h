@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round push button of the game's windows: an elliptical face shaded like
 // a lit hemisphere, with a bevel ring and a centred caption.
 #pragma once

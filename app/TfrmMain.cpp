@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: layout, menu, actions, and the mirror of the engine's state.
 #include "app/TfrmMain.h"
 #include "app/Prompts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the playing surface, its menu and actions. It shows the
 // engine's state and forwards the player's clicks and keys to it.
 #pragma once

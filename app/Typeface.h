@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decorative typeface of the game's captions and labels.
 #pragma once
 

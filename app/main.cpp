@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Korvex: the process entry.
 #include "app/ProgramDir.h"
 #include "app/Prompts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Self-play: whole seeded games on the engine under the advisor's best play
 // and two simple strategies, with the mean rounds to the win and its standard
 // error; then the solve times for the winning totals 1000 and 10000 (median

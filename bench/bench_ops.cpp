@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repeated operations with warm caches: building the windows, one die step,
 // a whole roll on virtual time, a settings save, a top-ten load and sort.
 //

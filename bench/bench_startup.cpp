@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own start-up work, phase by phase, as one cold process pays it.
 //
 //   korvex_bench_startup [--with-files]   the game: configuration, texts,

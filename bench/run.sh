@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a release of Korvex and measures it: the in-process benchmarks, then
 # the started program side by side with the toolkit floor on private X servers,
 # then a session of our own that starts a game and rolls through xdotool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a fuzz target asserts: a broken rule is reported and ends the run as a
 // crash, so libFuzzer keeps the input that broke it.
 #pragma once

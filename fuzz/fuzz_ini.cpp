@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store against arbitrary files and arbitrary sequences of its six
 // operations. Input: the file's bytes (up to the first lone backslash), then
 // a script of operations on names and values taken from the rest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules reader against arbitrary bytes: it must neither crash nor hang,
 // and what it puts in the document stays in proportion to what it was given.
 #include "FuzzCheck.h"

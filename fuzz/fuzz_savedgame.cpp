@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved-game reader against arbitrary files. Input: the file, then (after
 // its first 116 bytes) a script of player actions played on the opened game.
 // A refused file changes nothing; an accepted one leaves the engine in a state

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten reader against arbitrary files: a file of whole records loads
 // record for record, anything else is refused and leaves the table as it was;
 // whatever loads sorts, saves and loads again unchanged.

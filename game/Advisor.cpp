@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Policy iteration over whole rounds. Inside a round the only state is the
 // points collected so far and the dice to roll next; everything a round can
 // end in is a bank (worth the rounds still needed from the new total), a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The best play under the rules in force: the policy that needs the fewest
 // rounds on average to reach the winning total, and its expected rounds from
 // every position. Widget-free; solving may run on any thread.

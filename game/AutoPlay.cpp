@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/AutoPlay.h"
 #include "game/Game.h"
 #include "game/Scoring.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays whole games on the engine by a chosen strategy, through the same
 // clicks a player makes, on virtual time. Used by the benchmark and tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game engine: rolling, selecting, scoring, round end, the clock and the cover.
 #include "game/Game.h"
 #include "game/GameRandom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game engine: the rules of rolling, selecting, scoring and banking, the
 // clock and the cover, kept free of widgets. The main window mirrors this
 // state and forwards the player's clicks to the handlers below.

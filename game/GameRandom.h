@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one random generator of the game; a known seed replays a roll exactly.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of the running game and the states of the dice.
 #pragma once
 

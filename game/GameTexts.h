@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the engine shows, with their English defaults; the language file replaces them.
 #pragma once
 

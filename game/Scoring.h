@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scoring and banking rules as pure functions, shared by the engine and
 // the advisor so that both always count the same way.
 #pragma once

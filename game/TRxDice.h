@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A die on the screen: shows one face as a picture on the die's colour, which
 // carries its state. Rolling is driven from outside; the widget only shows
 // what it is told and reports clicks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real and virtual timers.
 #include "game/TimerService.h"
 #include "game/GameRandom.h"

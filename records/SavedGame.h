@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved-game file: one 116-byte record of little-endian 32-bit fields,
 // no header, so files of every copy of the game open alike.
 #pragma once

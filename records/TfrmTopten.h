@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hall-of-fame window: one of the two top-ten tables, switchable and clearable.
 #pragma once
 

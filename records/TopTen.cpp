@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten files: raw 40-byte records, read and written whole.
 #include "records/TopTen.h"
 

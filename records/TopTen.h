@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two top-ten tables: the 40-byte record, the ten-slot table and its files.
 #pragma once
 

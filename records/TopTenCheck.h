@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Offering a won game to the two top-ten tables.
 #pragma once
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds Korvex into build/ (or the folder given as BUILD_DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."

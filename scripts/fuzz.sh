@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang into build-fuzz/ (or BUILD_DIR) and runs
 # each for SECONDS (default 30), starting from the seeds in fuzz/corpus/.
 # Fails when any target finds a crash, a hang or a broken rule; the input

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed game: installs into a temporary prefix and into a Debian
 # package, validates the desktop files, and runs the installed program as a
 # player who cannot write the install folder (root in CI creates one).

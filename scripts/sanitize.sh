@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Korvex with AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer into build-asan/ (or BUILD_DIR) and runs every test there.
 # Any report ends the test that made it with a failure.

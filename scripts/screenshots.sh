@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the main window and the dialogs offscreen into PNG files for review.
 # Usage: scripts/screenshots.sh [OUTPUT_FOLDER]   (default docs/screenshots)
 # BUILD_DIR chooses the build folder (default build).

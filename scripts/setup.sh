@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that Korvex needs and that are not there yet.
 # Usage: scripts/setup.sh [run|test]   (test also brings what the tests need)
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a whole file so that a crash or a failure leaves the old one intact.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and saving the game settings.
 #include "settings/Config.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three settings of "Korvex.cnf" and how they are read and saved.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 both ways, without depending on the codecs a Qt build may lack.
 #include "settings/Cp1252.h"
 

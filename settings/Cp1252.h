@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252, the 8-bit code page of the game's binary and text files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language table and the reading of "Korvex.lng".
 #include "settings/LanguageTable.h"
 

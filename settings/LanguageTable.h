@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 41 texts of "Korvex.lng": sections, keys, English defaults, and their reader.
 #pragma once
 

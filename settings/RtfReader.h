@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small reader for the rich text of the rules document. Qt renders no RTF
 // itself, and the rules file may come from any word processor, so the reader
 // takes what it understands and quietly drops the rest.

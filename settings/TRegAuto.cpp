@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // INI reading and writing without QSettings: its escaping, "General" section
 // and case-sensitive keys do not match the files players bring along.
 #include "settings/TRegAuto.h"

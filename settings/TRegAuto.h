@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store behind "Korvex.cnf" and "Korvex.lng": one file, no cache.
 #pragma once
 

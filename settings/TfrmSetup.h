@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings and language editor dialog: winning total, band option, the
 // rules text, and every text of the language file.
 #pragma once

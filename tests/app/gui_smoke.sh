@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A player at a real X server: start the game, press Start with the mouse,
 # roll with R, leave with Alt+X, and the program must end by itself.
 # Usage: gui_smoke.sh path/to/korvex

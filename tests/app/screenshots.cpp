@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window and the two dialogs in the states worth reviewing,
 // as PNG files, with staged rolls on virtual time. Not a test: run it through
 // scripts/screenshots.sh.

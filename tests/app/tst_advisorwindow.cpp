@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advisor window: it follows the table, and a game it was open during is
 // kept out of the top-ten tables.
 #include "app/AdvisorWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An installed copy run by a player who cannot write the install folder: every
 // file the game reads or writes is in the per-user folder. Not run by CTest;
 // scripts/install-test.sh runs it against a real installation, naming the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing by keyboard: every game key does what the click it stands for does,
 // in every phase, whichever control holds the focus. The cheat buttons are
 // clicked with the mouse, and only to stage known rolls; everything the game

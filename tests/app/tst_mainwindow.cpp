@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player meets it: start-up, phases, staged rolls to a win.
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"

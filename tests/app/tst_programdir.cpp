@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game keeps its files: beside a writable executable, else per user.
 #include "app/ProgramDir.h"
 

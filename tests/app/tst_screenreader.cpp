@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader learns from the main window: the dice by number, face
 // and state; the displays by caption and value; every roll and every message
 // as an event.

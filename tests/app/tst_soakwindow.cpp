@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The random drive of the engine once more, through the main window: clicks on
 // whatever a player could reach, keys, menu actions, saving and opening files,
 // with the engine's rules and the window's mirror of them checked every step.

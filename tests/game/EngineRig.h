@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A game on a virtual clock, plus an independent model of a roll so tests can
 // know in advance where the dice will come to rest for a given time of day.
 #pragma once

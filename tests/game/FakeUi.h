@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the window's modal boxes: it records every message instead
 // of waiting for a click, and can run a hook while the "box" is open.
 #pragma once

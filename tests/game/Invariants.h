@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules the engine's state keeps whenever it is at rest (no die rotating),
 // whatever the player did and whatever file was opened.
 #pragma once

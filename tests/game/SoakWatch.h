@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watches the engine across one step of a soak: the resting rules, and how
 // Total and RoundNo may move. The value of a selection is worked out here from
 // the scoring rules, independently of the engine's own tables.

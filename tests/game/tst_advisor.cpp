@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advisor's solver: the chances it builds on, the selections it weighs,
 // the decisions the rules make subtle, and its expected rounds against games
 // actually played on the engine.

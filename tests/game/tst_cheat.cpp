@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test buttons that stage a roll.
 #include "EngineRig.h"
 

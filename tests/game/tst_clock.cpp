@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game clock, the cover, pause and continue.
 #include "EngineRig.h"
 

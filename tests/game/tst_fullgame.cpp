@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole games played to the win on virtual time, by a simple player, with the
 // engine's rules checked after every step.
 #include "EngineRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game record, the die states and their lookup, and taking the state
 // out of a game and putting it back.
 #include "EngineRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator, the die's animation step and stop, the Roll and the
 // evaluation of a finished roll.
 #include "EngineRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ending a round: the 400-500 band, the exact finish, the win, the new game,
 // the score display and the message display.
 #include "EngineRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Selecting dice after a roll and what the selection is worth.
 #include "EngineRig.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long random drive of the engine: legal and illegal actions in any order,
 // with the rules of the game state checked after every single step.
 #include "EngineRig.h"

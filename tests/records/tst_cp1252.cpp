@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 conversion of names both ways.
 #include "settings/Cp1252.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files survive a process killed while writing them: a child rewrites one
 // file in a loop, alternating two contents, and is killed at a random moment;
 // the file is then always one of the two contents, whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saved games: the record's bytes, writing and reading files, refusing what
 // no game could have saved, and putting a loaded game on the table.
 #include "game/Game.h"

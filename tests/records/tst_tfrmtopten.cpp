@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hall-of-fame window: rows, switching, clearing and closing.
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten record, the table's files, its sort, qualification and insert.
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten check after a win, answered by a scripted screen.
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game settings in "Korvex.cnf": defaults, guards, and what a save writes.
 #include "game/KvxError.h"
 #include "settings/Config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language table: keys, defaults, groups, and reading "Korvex.lng" into the texts.
 #include "game/GameTexts.h"
 #include "settings/LanguageTable.h"

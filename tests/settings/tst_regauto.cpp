@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store: layout rules, number forms, writes that keep the rest, encodings, failures.
 #include "game/KvxError.h"
 #include "settings/TRegAuto.h"

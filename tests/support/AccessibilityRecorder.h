@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records the accessibility events the program sends. The offscreen platform
 // has no bridge to a screen reader and leaves accessibility off; with the
 // platform's private API the tests switch it on and listen in its place.

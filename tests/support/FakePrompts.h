@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Answers every modal question of the game from a script, and records what was asked.
 #pragma once
 
