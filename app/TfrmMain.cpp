@@ -16,6 +16,7 @@
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
 #include "settings/TfrmSetup.h"
+#include "settings/UiTexts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -461,6 +462,7 @@ void TfrmMain::syncClock()
 void TfrmMain::loadLanguage()
 {
     const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
+    loadUiTexts(iniLng);
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
     btRoll->setText(text("btRoll"));
     btDone->setText(text("btDone"));
@@ -654,8 +656,7 @@ void TfrmMain::placeBeside(QWidget *window) const
 bool TfrmMain::runTopTenCheck()
 {
     if (assisted) {
-        m_prompts.showMessage(QStringLiteral(
-                "The advisor was open during this game, so it is not entered in the top-ten tables."));
+        m_prompts.showMessage(uiText("msgAssisted"));
         return true;
     }
     TopTenPrompts ui(m_prompts, [this] { showToptenAfterCheck(); });
