@@ -2,13 +2,35 @@
 // Message boxes, the file dialogs for saved games and the name query.
 #include "app/Prompts.h"
 
+#include "records/TopTen.h"
+
 #include <QFileDialog>
+#include <algorithm>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QValidator>
 
 namespace {
 const QString kFilter = QStringLiteral("Korvex saved game (*.KVX)");
-}
+
+// The name field takes no more than the table keeps: typing stops at the
+// limit and a longer paste is cut to it.
+class NameLimit : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        const QString kept = TopTen::fitName(input);
+        if (kept.size() != input.size()) {
+            input = kept;
+            pos = std::min<int>(pos, int(input.size()));
+        }
+        return Acceptable;
+    }
+};
+} // namespace
 
 int Prompts::runModal(QDialog &dialog)
 {
@@ -64,6 +86,9 @@ bool DialogPrompts::askName(const QString &caption, const QString &prompt, QStri
     dlg.setObjectName(QStringLiteral("HiScore"));
     dlg.setWindowTitle(caption);
     dlg.setLabelText(prompt);
+    dlg.setInputMode(QInputDialog::TextInput);
+    if (auto *field = dlg.findChild<QLineEdit *>())
+        field->setValidator(new NameLimit(field));
     dlg.setTextValue(text);
     if (dlg.exec() != QDialog::Accepted)
         return false;

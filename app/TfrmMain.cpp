@@ -22,6 +22,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QGroupBox>
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
@@ -202,12 +208,21 @@ void TfrmMain::buildActions()
     aSave = make("aSave", "Save Game...", &TfrmMain::aSaveExecute);
     aTopTen = make("aTopTen", "Top Ten...", &TfrmMain::aTopTenExecute);
     aExit = make("aExit", "Exit", &TfrmMain::aExitExecute);
-    aExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    aExit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     aExit->setShortcutContext(Qt::ApplicationShortcut);
     aRules = make("aRules", "Rules", &TfrmMain::aRulesExecute);
     aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
     aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
     aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
+    aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
+    aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
+    // The keys players try first. An action is disabled with the menu while
+    // the dice roll, and its shortcut with it.
+    aNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    aOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    aSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    aRules->setShortcut(QKeySequence(Qt::Key_F1));
+    aPause->setShortcuts({QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
 
     QMenuBar *eMenu = menuBar();
     eMenu->setObjectName(QStringLiteral("eMenu"));
@@ -224,6 +239,11 @@ void TfrmMain::buildActions()
     mTools = eMenu->addMenu(QStringLiteral("Tools"));
     mTools->setObjectName(QStringLiteral("mTools"));
     mTools->addActions({aRules, aSettings, aLanguage, aAdvisor});
+    mHelp = eMenu->addMenu(QStringLiteral("Help"));
+    mHelp->setObjectName(QStringLiteral("mHelp"));
+    mHelp->addActions({aRules, aKeys});
+    mHelp->addSeparator();
+    mHelp->addAction(aAbout);
 }
 
 void TfrmMain::buildClient()
@@ -440,8 +460,8 @@ void TfrmMain::syncState()
     const bool menu = m_game.menuEnabled();
     for (QAction *a : std::as_const(m_actions))
         a->setEnabled(menu);
-    mFile->menuAction()->setEnabled(menu);
-    mTools->menuAction()->setEnabled(menu);
+    for (QMenu *m : {mFile, mTools, mHelp})
+        m->menuAction()->setEnabled(menu);
     btRoll->setEnabled(m_game.rollDoneEnabled());
     btDone->setEnabled(m_game.rollDoneEnabled());
     btCont->setVisible(m_game.contVisible());
@@ -491,6 +511,9 @@ void TfrmMain::loadLanguage()
     aRules->setText(text("aRules"));
     aSettings->setText(text("aSettings"));
     aLanguage->setText(text("aLanguage"));
+    mHelp->setTitle(uiText("mHelp"));
+    aKeys->setText(uiText("aKeys"));
+    aAbout->setText(uiText("aAbout"));
 }
 
 // ---------------------------------------------------------------- handlers
@@ -554,7 +577,103 @@ void TfrmMain::aOpenExecute()
     m_game.aPauseExecute();
 }
 
+// ---------------------------------------------------------------- help
+
+QList<QPair<QString, QString>> TfrmMain::keyTable() const
+{
+    const auto keys = [](const QAction *a) {
+        QStringList names;
+        for (const QKeySequence &k : a->shortcuts())
+            names << k.toString(QKeySequence::NativeText);
+        return names.join(QStringLiteral(", "));
+    };
+    // A command as its menu names it, without the dots of a dialog.
+    const auto command = [](const QAction *a) {
+        QString t = a->text();
+        t.remove(QLatin1Char('&'));
+        while (t.endsWith(QLatin1Char('.')))
+            t.chop(1);
+        return t.trimmed();
+    };
+    const QString enter = uiText("keyEnter");
+    return {
+        {uiText("keyDice"), uiText("keyDiceDoes")},
+        {QKeySequence(Qt::Key_R).toString(QKeySequence::NativeText), uiText("keyRollDoes")},
+        {QKeySequence(Qt::Key_D).toString(QKeySequence::NativeText) + QStringLiteral(", ") + enter,
+         uiText("keyDoneDoes")},
+        {enter, uiText("keyCoverDoes")},
+        {uiText("keyArrows"), uiText("keyArrowsDoes")},
+        {keys(aPause), command(aPause)},
+        {keys(aNew), command(aNew)},
+        {keys(aOpen), command(aOpen)},
+        {keys(aSave), command(aSave)},
+        {keys(aRules), command(aRules)},
+        {keys(aExit), command(aExit)},
+        {QKeySequence(Qt::Key_Escape).toString(QKeySequence::NativeText), uiText("keyEscapeDoes")},
+    };
+}
+
+void TfrmMain::aKeysExecute()
+{
+    m_game.aPauseExecute();
+    QDialog dlg(this);
+    dlg.setObjectName(QStringLiteral("dlgKeys"));
+    dlg.setWindowTitle(aKeys->text());
+    auto *box = new QVBoxLayout(&dlg);
+    const QList<QPair<QString, QString>> rows = keyTable();
+    auto *table = new QTableWidget(int(rows.size()), 2, &dlg);
+    table->setObjectName(QStringLiteral("tblKeys"));
+    table->setAccessibleName(aKeys->text());
+    table->setHorizontalHeaderLabels({uiText("keyColumnKey"), uiText("keyColumnDoes")});
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    for (int r = 0; r < rows.size(); ++r) {
+        table->setItem(r, 0, new QTableWidgetItem(rows.at(r).first));
+        table->setItem(r, 1, new QTableWidgetItem(rows.at(r).second));
+    }
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    box->addWidget(table);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    box->addWidget(buttons);
+    // Wide and tall enough for every row without scrolling.
+    int width = table->verticalHeader()->width() + 4;
+    for (int c = 0; c < 2; ++c)
+        width += table->columnWidth(c);
+    const int height = table->horizontalHeader()->height() + table->rowHeight(0) * int(rows.size()) + 4;
+    table->setMinimumSize(width + 16, height);
+    table->setCurrentCell(0, 0);
+    m_prompts.runModal(dlg);
+}
+
+void TfrmMain::aAboutExecute()
+{
+    m_game.aPauseExecute();
+    QString text = QStringLiteral("<h3>Korvex %1</h3><p>%2</p><p>%3</p>")
+                           .arg(QStringLiteral(KORVEX_VERSION), uiText("aboutWhat").toHtmlEscaped(),
+                                uiText("aboutLicence").toHtmlEscaped());
+    if (Typeface::registeredFontId() >= 0)
+        text += QStringLiteral("<p>%1</p>").arg(uiText("aboutTypeface").toHtmlEscaped());
+    QMessageBox box(QMessageBox::NoIcon, aAbout->text(), text, QMessageBox::Close, this);
+    box.setObjectName(QStringLiteral("dlgAbout"));
+    box.setTextFormat(Qt::RichText);
+    if (!windowIcon().isNull())
+        box.setIconPixmap(windowIcon().pixmap(64, 64));
+    m_prompts.runModal(box);
+}
+
 // ---------------------------------------------------------------- focus and keys
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // The clock does not count while the player has put the game away.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        m_game.pauseWhenIdle();
+}
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {

@@ -67,6 +67,13 @@ public:
     // Actions and handlers.
     QAction *aNew, *aPause, *aOpen, *aSave, *aTopTen, *aExit, *aRules, *aSettings, *aLanguage;
     QMenu *mFile, *mTools;
+    // The Help menu: Rules again, a table of the keys, About.
+    QAction *aKeys, *aAbout;
+    QMenu *mHelp;
+    void aKeysExecute();
+    void aAboutExecute();
+    // Every key of the game and what it does, in the texts in force.
+    QList<QPair<QString, QString>> keyTable() const;
     void aExitExecute();
     void aTopTenExecute();
     void aRulesExecute();
@@ -108,6 +115,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -201,9 +201,12 @@ void Game::EvaluateRoll()
     const bool bust = gs.RollCount[1] == 0 && gs.RollCount[5] == 0 && gs.RollCount[2] < 3
             && gs.RollCount[3] < 3 && gs.RollCount[4] < 3 && gs.RollCount[6] < 3;
     changed();
-    if (!bust)
-        return;
-    ScoreSelection(kept == 0 ? -1 : 0);
+    if (bust)
+        ScoreSelection(kept == 0 ? -1 : 0);
+    if (m_pauseAfterRoll) {
+        m_pauseAfterRoll = false;
+        pauseWhenIdle();
+    }
 }
 
 // ---------------------------------------------------------------- selecting and scoring
@@ -524,6 +527,11 @@ void Game::StopWatchTimer()
 {
     if (ElapsedSeconds < std::numeric_limits<qint32>::max())
         ElapsedSeconds += 1;
+    showClock();
+}
+
+void Game::showClock()
+{
     const QString t = ElapsedText();
     // From 100 hours on the hours take more than two places; minutes and
     // seconds stay the last four.
@@ -531,6 +539,19 @@ void Game::StopWatchTimer()
     m_lTime = texts.lTime + QLatin1Char(' ') + hours + QLatin1Char(':') + t.mid(t.size() - 4, 2)
             + QLatin1Char(':') + t.right(2);
     emit clockChanged();
+}
+
+void Game::pauseWhenIdle()
+{
+    // Only a running game needs it: behind the cover and in the winning
+    // sequence the clock already stands.
+    if (!m_stopWatch)
+        return;
+    if (RollingDice != 0) {
+        m_pauseAfterRoll = true;
+        return;
+    }
+    aPauseExecute();
 }
 
 void Game::setStopWatch(bool enabled)
@@ -670,4 +691,6 @@ void Game::restore(const Snapshot &s)
     m_eSubScore = gs.SubScore;
     m_eRnd = gs.RoundNo;
     eRndChange();
+    // The opened game's time shows at once, not the previous game's until the next tick.
+    showClock();
 }

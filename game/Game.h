@@ -96,6 +96,9 @@ public:
     QString ElapsedText() const;
     static QString elapsedText(qint32 seconds);
     void StopWatchTimer();
+    // Pauses as the menu's Pause does, when the game is running: at once while
+    // the dice are at rest, else as soon as the rolling dice have been evaluated.
+    void pauseWhenIdle();
     void setStopWatch(bool enabled);
 
     // The first state after start-up: a game prepared behind the cover, clock stopped.
@@ -142,6 +145,7 @@ private:
     void setChoiceVisible(ChoiceList &list, bool visible);
     int choiceValue(const ChoiceList &list, const qint32 *table) const;
     void changed() { emit stateChanged(); }
+    void showClock();
 
     TimerService &m_timers;
     GameUi &m_ui;
@@ -157,4 +161,5 @@ private:
     bool m_coverVisible = false;
     bool m_contVisible = true;
     int m_stopWatch = 0;
+    bool m_pauseAfterRoll = false;
 };

@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QPixmap>
 #include <QScreen>
 
@@ -223,6 +224,9 @@ QImage TfrmTopten::rowPicture(int row)
 
 void TfrmTopten::FormCreate()
 {
+    // Escape closes the window as Close does, once the player has clicked into it.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TfrmTopten::btCloseClick);
     FillTopTen();
 }
 

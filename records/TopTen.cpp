@@ -76,7 +76,7 @@ QByteArray timePart(const QByteArray &stamp)
     return stamp.mid(8, 6);
 }
 
-QByteArray nameBytes(const QString &typed)
+QString fitName(const QString &typed)
 {
     // Count characters, not UTF-16 units, so a pair is never cut in half.
     qsizetype cut = 0;
@@ -88,7 +88,12 @@ QByteArray nameBytes(const QString &typed)
         ++cut;
         ++chars;
     }
-    return toCp1252(typed.left(cut));
+    return typed.left(cut);
+}
+
+QByteArray nameBytes(const QString &typed)
+{
+    return toCp1252(fitName(typed));
 }
 
 QString fileName(int type)

@@ -39,6 +39,9 @@ QByteArray timePart(const QByteArray &stamp);
 
 // A typed name as stored: its first 20 characters in Windows-1252.
 QByteArray nameBytes(const QString &typed);
+// The part of a typed name that the table keeps: its first NameCapacity
+// characters (a surrogate pair is one character, stored as one "?").
+QString fitName(const QString &typed);
 
 // ProgramDir + "KVXScr" + P|T + ".ini"; anything but type 2 uses P.
 QString fileName(int type);

@@ -4,6 +4,10 @@
 
 #include "settings/TRegAuto.h"
 
+#include <QtGlobal>
+
+#include <algorithm>
+
 namespace {
 const QString kGame = QStringLiteral("Game");
 const QString kWinner = QStringLiteral("Winner");
@@ -28,4 +32,11 @@ void writeConfig(TRegAuto &ini, int winner, bool valid)
 {
     ini.WriteInteger(kGame, kWinner, winner);
     ini.WriteBool(kGame, kValid, valid);
+}
+
+int snapWinner(int typed)
+{
+    const qint64 clamped = std::clamp<qint64>(typed, kMinWinner, kMaxWinner);
+    const qint64 steps = (clamped + kWinnerStep / 2) / kWinnerStep;
+    return int(std::clamp<qint64>(steps * kWinnerStep, kMinWinner, kMaxWinner));
 }

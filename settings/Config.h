@@ -11,6 +11,16 @@ struct Config
     int Type = 1;      // 1 Normal, 2 Time
 };
 
+// The winning totals the settings dialog offers: whole thousands in these limits.
+constexpr int kMinWinner = 1000;
+constexpr int kMaxWinner = 10000;
+constexpr int kWinnerStep = 1000;
+
+// A typed winning total brought to the nearest whole thousand within the limits
+// (a half goes up). A total off the thousands could be unwinnable under the band
+// rule: a bank to 1500 lies inside 1400 to 1500.
+int snapWinner(int typed);
+
 // Section "Game": Winner, Valid, Type. Never fails; a missing file stays missing.
 // A Winner below 1 could never be reached and counts as 1000; a Type other
 // than 1 or 2 has no labels or table and counts as 1.

@@ -224,7 +224,7 @@ int TfrmSetup::winnerFromField() const
     int value = MinWinner;
     if (!TRegAuto::parseInteger(iWin->cleanText().trimmed(), &value))
         value = MinWinner;
-    return std::clamp(value, MinWinner, MaxWinner);
+    return snapWinner(value);
 }
 
 bool TfrmSetup::Save()

@@ -3,6 +3,7 @@
 // rules text, and every text of the language file.
 #pragma once
 
+#include "settings/Config.h"
 #include "settings/LanguageTable.h"
 
 #include <QDialog>
@@ -27,8 +28,8 @@ class TfrmSetup : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int MinWinner = 1000;
-    static constexpr int MaxWinner = 10000;
+    static constexpr int MinWinner = kMinWinner;
+    static constexpr int MaxWinner = kMaxWinner;
 
     // Reads its own six captions from the language file at once, so the
     // editor shows the stored texts from the first opening on.

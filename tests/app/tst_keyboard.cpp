@@ -14,6 +14,10 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -334,6 +338,146 @@ private slots:
         QKeyEvent repeatRoll(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
         QApplication::sendEvent(&w, &repeatRoll);
         QCOMPARE(w.game().RollingDice, 0);
+    }
+
+    void standardKeysInEveryPhase_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<QString>("phase"); // cover, playing or rolling
+        QTest::addColumn<QString>("effect");
+        const struct { const char *name; int key; int mods; const char *effect; } keys[] = {
+            {"Ctrl+N", Qt::Key_N, Qt::ControlModifier, "new"},
+            {"Ctrl+O", Qt::Key_O, Qt::ControlModifier, "open"},
+            {"Ctrl+S", Qt::Key_S, Qt::ControlModifier, "save"},
+            {"Ctrl+Q", Qt::Key_Q, Qt::ControlModifier, "exit"},
+            {"F1", Qt::Key_F1, Qt::NoModifier, "rules"},
+            {"P", Qt::Key_P, Qt::NoModifier, "pause"},
+            {"Pause", Qt::Key_Pause, Qt::NoModifier, "pause"},
+        };
+        for (const auto &k : keys) {
+            QTest::addRow("%s playing", k.name) << k.key << k.mods << "playing" << k.effect;
+            // While the dice roll the menu is off, and every shortcut with it.
+            QTest::addRow("%s rolling", k.name) << k.key << k.mods << "rolling" << "none";
+        }
+        QTest::addRow("Ctrl+N cover") << int(Qt::Key_N) << int(Qt::ControlModifier) << "cover" << "new";
+        QTest::addRow("P cover") << int(Qt::Key_P) << int(Qt::NoModifier) << "cover" << "cover";
+    }
+    void standardKeysInEveryPhase()
+    {
+        // Each standard key does what its menu command does, and nothing while the dice roll.
+        QFETCH(int, key);
+        QFETCH(int, mods);
+        QFETCH(QString, phase);
+        QFETCH(QString, effect);
+        TfrmMain w(m_prompts, m_timers, {});
+        w.createTopten();
+        w.createSetup();
+        Game &g = w.game();
+        QSignalSpy exits(&w, &TfrmMain::exitRequested);
+        showActive(w);
+        if (phase != QLatin1String("cover")) {
+            type(Qt::Key_Return);
+            m_timers.advance(3000);
+            QCOMPARE(g.ElapsedSeconds, 3);
+        }
+        if (phase == QLatin1String("rolling")) {
+            type(Qt::Key_R);
+            QVERIFY(g.RollingDice > 0);
+        }
+        int answered = -1;
+        m_prompts.onModal = [&answered](QDialog &dlg) {
+            answered = dlg.findChild<QTabWidget *>() ? dlg.findChild<QTabWidget *>()->currentIndex() : -2;
+            return int(QDialog::Rejected);
+        };
+        type(Qt::Key(key), Qt::KeyboardModifiers(mods));
+        if (phase == QLatin1String("rolling")) {
+            QVERIFY(g.RollingDice > 0); // the key changed nothing in the roll
+            QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        }
+
+        QString seen = QStringLiteral("none");
+        if (exits.count() == 1)
+            seen = QStringLiteral("exit");
+        else if (!m_prompts.titles.isEmpty())
+            seen = m_prompts.titles.last() == w.aOpen->text() ? QStringLiteral("open") : QStringLiteral("save");
+        else if (answered == 0)
+            seen = QStringLiteral("rules"); // the settings dialog on its General page
+        else if (w.pCover->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
+            seen = QStringLiteral("new");
+        else if (!w.pCover->isHidden() && phase != QLatin1String("cover"))
+            seen = QStringLiteral("pause");
+        else if (!w.pCover->isHidden())
+            seen = w.btCont->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
+        QCOMPARE(seen, effect);
+        if (phase == QLatin1String("rolling")) {
+            QVERIFY(g.stopWatchEnabled()); // the clock ran on through the roll
+            QVERIFY(g.ElapsedSeconds >= 3);
+        } else if (effect != QLatin1String("new") && phase != QLatin1String("cover")) {
+            QCOMPARE(g.ElapsedSeconds, 3);
+        }
+        if (effect == QLatin1String("pause") || effect == QLatin1String("open") || effect == QLatin1String("save")
+            || effect == QLatin1String("rules"))
+            QVERIFY(!g.stopWatchEnabled());
+    }
+
+    void shortcutsShowBesideTheirCommands()
+    {
+        // The menus show each command's keys, and the Help menu follows Tools.
+        TfrmMain w(m_prompts, m_timers, {});
+        const QList<QPair<QAction *, QString>> expected{
+            {w.aNew, QStringLiteral("Ctrl+N")},  {w.aOpen, QStringLiteral("Ctrl+O")},
+            {w.aSave, QStringLiteral("Ctrl+S")}, {w.aRules, QStringLiteral("F1")},
+            {w.aExit, QStringLiteral("Alt+X")},  {w.aPause, QStringLiteral("P")},
+        };
+        for (const auto &[action, keys] : expected)
+            QCOMPARE(action->shortcut().toString(), keys);
+        QVERIFY(w.aExit->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+        QVERIFY(w.aPause->shortcuts().contains(QKeySequence(Qt::Key_Pause)));
+        const QList<QAction *> bar = w.menuBar()->actions();
+        QCOMPARE(bar.size(), 3);
+        QCOMPARE(bar.at(2)->menu(), w.mHelp);
+        QCOMPARE(w.mHelp->title(), QStringLiteral("Help"));
+        QVERIFY(w.mHelp->actions().contains(w.aRules));
+        QVERIFY(w.mHelp->actions().contains(w.aKeys));
+        QVERIFY(w.mHelp->actions().contains(w.aAbout));
+    }
+
+    void helpDialogsPauseAndTellEveryKey()
+    {
+        // Keyboard Shortcuts lists every key with its command; About names the
+        // version and the licence. Both pause the game first, as every dialog does.
+        TfrmMain w(m_prompts, m_timers, {});
+        Game &g = w.game();
+        showActive(w);
+        type(Qt::Key_Return);
+        QStringList keysShown, doesShown;
+        QString about;
+        m_prompts.onModal = [&](QDialog &dlg) {
+            if (auto *table = dlg.findChild<QTableWidget *>()) {
+                for (int r = 0; r < table->rowCount(); ++r) {
+                    keysShown << table->item(r, 0)->text();
+                    doesShown << table->item(r, 1)->text();
+                }
+            } else if (auto *box = qobject_cast<QMessageBox *>(&dlg)) {
+                about = box->windowTitle() + QLatin1Char('|') + box->text();
+            }
+            return int(QDialog::Rejected);
+        };
+        w.aKeys->trigger();
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!g.stopWatchEnabled());
+        for (const char *k : {"1 to 6", "R", "D, Enter", "Enter", "Arrow keys", "P, Pause", "Ctrl+N", "Ctrl+O",
+                              "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc"})
+            QVERIFY2(keysShown.contains(QString::fromLatin1(k)), k);
+        QCOMPARE(keysShown.size(), doesShown.size());
+        QVERIFY(doesShown.contains(QStringLiteral("Open Game")));
+        QVERIFY(!doesShown.contains(QString()));
+
+        w.aAbout->trigger();
+        QVERIFY(about.startsWith(QStringLiteral("About Korvex|")));
+        QVERIFY(about.contains(QStringLiteral("Korvex " KORVEX_VERSION)));
+        QVERIFY(about.contains(QStringLiteral("GPL-3.0-or-later")));
     }
 
     void modifiedKeysAreNotGameKeys()

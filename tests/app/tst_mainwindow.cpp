@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player meets it: start-up, phases, staged rolls to a win.
 #include "app/ProgramDir.h"
+#include "app/Prompts.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
@@ -16,6 +17,8 @@
 #include <QTabWidget>
 #include <QFile>
 #include <QGroupBox>
+#include <QInputDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -405,6 +408,143 @@ private slots:
         QVERIFY(w.game().stopWatchEnabled());
         QVERIFY(w.pCover->isHidden());
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
+    }
+
+    void minimisingPausesARunningGame_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::newRow("playing") << QStringLiteral("playing");
+        QTest::newRow("rolling") << QStringLiteral("rolling");
+        QTest::newRow("covered") << QStringLiteral("covered");
+    }
+    void minimisingPausesARunningGame()
+    {
+        // The clock does not count while the window is minimised: a running game
+        // pauses (a roll under way first ends), and restoring leaves it paused.
+        QFETCH(QString, phase);
+        TfrmMain w(m_prompts, m_timers, {});
+        Game &g = w.game();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        if (phase != QLatin1String("covered")) {
+            QTest::mouseClick(w.btStart, Qt::LeftButton);
+            m_timers.advance(2000);
+        }
+        if (phase == QLatin1String("rolling"))
+            QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        w.setWindowState(Qt::WindowMinimized);
+        if (phase == QLatin1String("rolling")) {
+            QVERIFY(g.RollingDice > 0);
+            QVERIFY(w.pCover->isHidden());
+            QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        }
+        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!g.stopWatchEnabled());
+        // Continue only where there is a game to continue: not before the first Start.
+        QCOMPARE(w.btCont->isHidden(), phase == QLatin1String("covered"));
+        const int elapsed = g.ElapsedSeconds;
+        m_timers.advance(7000);
+        w.setWindowState(Qt::WindowNoState);
+        m_timers.advance(3000);
+        QCOMPARE(g.ElapsedSeconds, elapsed);
+        QVERIFY(!w.pCover->isHidden());
+        if (phase != QLatin1String("covered")) {
+            QTest::mouseClick(w.btCont, Qt::LeftButton);
+            m_timers.advance(1000);
+            QCOMPARE(g.ElapsedSeconds, elapsed + 1);
+        }
+    }
+
+    void openedGameShowsItsOwnTime()
+    {
+        // Right after Open Game the clock shows the opened game's time, not the previous one's.
+        TfrmMain w(m_prompts, m_timers, {});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(4000);
+        const QString path = ProgramDir::file(QStringLiteral("four.KVX"));
+        m_prompts.fileAnswers.enqueue(path);
+        w.aSave->trigger();
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(9000);
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:09"));
+        m_prompts.fileAnswers.enqueue(path);
+        w.aOpen->trigger();
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
+        m_timers.advance(1000);
+        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:05"));
+    }
+
+    void escapeClosesTheTopTenAndCancelsTheSettings()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        TfrmTopten *top = w.createTopten();
+        TfrmSetup *setup = w.createSetup();
+        w.show();
+        top->show();
+        top->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(top));
+        QTest::keyClick(top, Qt::Key_Escape);
+        QVERIFY(!top->isVisible());
+
+        bool cancelled = false;
+        m_prompts.onModal = [&](QDialog &dlg) {
+            QTimer::singleShot(0, &dlg, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); });
+            dlg.exec();
+            cancelled = dlg.result() == QDialog::Rejected;
+            return dlg.result();
+        };
+        w.game().settings.Winner = 3000;
+        w.aSettings->trigger();
+        QVERIFY(cancelled);
+        QVERIFY(!setup->isVisible());
+        QCOMPARE(w.game().settings.Winner, 3000);
+        QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
+    }
+
+    void nameFieldTakesWhatTheTableKeeps_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        const QString twenty = QStringLiteral("abcdefghijklmnopqrst");
+        QTest::newRow("ascii") << twenty + QStringLiteral("uvw") << twenty;
+        // Accented letters and the euro sign are one byte each in the table.
+        QTest::newRow("cp1252") << QStringLiteral("Jos\u00e9 \u20ac\u00e9\u00e8\u00ea\u00eb\u00e0\u00e2\u00e4\u00f4\u00f6\u00fc\u00fb\u00e7xyz")
+                                << QStringLiteral("Jos\u00e9 \u20ac\u00e9\u00e8\u00ea\u00eb\u00e0\u00e2\u00e4\u00f4\u00f6\u00fc\u00fb\u00e7xy");
+        // Without a form there a character is one "?", a pair included.
+        QTest::newRow("pairs") << QString(12, QChar(0x0151)) + QStringLiteral("\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2")
+                               << QString(12, QChar(0x0151)) + QStringLiteral("\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2\U0001F3B2");
+    }
+    void nameFieldTakesWhatTheTableKeeps()
+    {
+        // The name query stops at the 20 characters a top-ten entry keeps, typed or pasted.
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        DialogPrompts prompts;
+        QString pasted;
+        int typedLength = -1;
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            auto *field = dlg ? dlg->findChild<QLineEdit *>() : nullptr;
+            if (field) {
+                field->insert(typed); // a paste
+                pasted = field->text();
+                field->clear();
+                for (const QChar c : typed)
+                    QTest::keyClick(field, c.unicode() < 128 ? c.toLatin1() : 'x');
+                typedLength = int(field->text().size());
+                field->clear();
+                field->insert(typed);
+            }
+            if (QWidget *modal = QApplication::activeModalWidget())
+                static_cast<QDialog *>(modal)->accept();
+        });
+        QString text;
+        QVERIFY(prompts.askName(QStringLiteral("HiScore"), QStringLiteral("Type Your name: "), text));
+        QCOMPARE(pasted, kept);
+        QCOMPARE(typedLength, 20);
+        QCOMPARE(text, kept);
     }
 
     void displaysHandTheFocusToTheFirstDie()

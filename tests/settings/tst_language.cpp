@@ -3,6 +3,7 @@
 #include "game/GameTexts.h"
 #include "settings/LanguageTable.h"
 #include "settings/TRegAuto.h"
+#include "settings/UiTexts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -216,6 +217,46 @@ private Q_SLOTS:
     }
 
     // --- labels built from the texts ---
+
+    // --- the added texts ---
+
+    void addedTextsHaveSectionsOfTheirOwn()
+    {
+        // Every added key is unique over both tables and stays out of the
+        // original four sections, so an older file reads as it did.
+        QSet<QString> keys;
+        for (int i = 0; i < kLanguageCount; ++i)
+            keys.insert(QString::fromLatin1(kLanguageTable[i].key).toLower());
+        const QSet<QString> original{"Button", "Label", "Menu", "Message"};
+        for (int i = 0; i < kUiTextCount; ++i) {
+            const UiTextEntry &e = kUiTexts[i];
+            QVERIFY2(!original.contains(QLatin1String(e.section)), e.key);
+            QVERIFY2(!keys.contains(QString::fromLatin1(e.key).toLower()), e.key);
+            keys.insert(QString::fromLatin1(e.key).toLower());
+            QVERIFY2(*e.englishDefault, e.key);
+            QCOMPARE(uiTextIndex(QString::fromLatin1(e.key).toUpper()), i);
+        }
+        QCOMPARE(uiTextIndex(QStringLiteral("btRoll")), -1);
+    }
+
+    void addedTextsReadFromTheFile()
+    {
+        // A file sets what it names; the rest keep their English defaults; an
+        // older file without the new sections gives the defaults throughout.
+        resetUiTexts();
+        QCOMPARE(uiText("mHelp"), QStringLiteral("Help"));
+        put("[Menu]\nmFile=Datei\n[Help]\nmHelp=Hilfe\naKeys=\n");
+        loadUiTexts(m_lng);
+        QCOMPARE(uiText("mHelp"), QStringLiteral("Hilfe"));
+        QCOMPARE(uiText("aKeys"), QString()); // an empty value is a value
+        QCOMPARE(uiText("aAbout"), QStringLiteral("About Korvex"));
+        put("[Menu]\nmFile=Datei\n");
+        loadUiTexts(m_lng);
+        for (int i = 0; i < kUiTextCount; ++i)
+            QCOMPARE(uiText(kUiTexts[i].key), QString::fromUtf8(kUiTexts[i].englishDefault));
+        QCOMPARE(uiText("noSuchKey"), QStringLiteral("noSuchKey"));
+        resetUiTexts();
+    }
 
     void gameTypeLabel()
     {

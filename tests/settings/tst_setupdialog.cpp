@@ -510,7 +510,10 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << 1000;
         QTest::newRow("text") << QStringLiteral("abc") << 1000;
         QTest::newRow("inside") << QStringLiteral("7000") << 7000;
-        QTest::newRow("off step") << QStringLiteral("2500") << 2500;
+        // Whole thousands only: 1500 could never be won under the band rule.
+        QTest::newRow("off step, half") << QStringLiteral("3500") << 4000;
+        QTest::newRow("off step, below half") << QStringLiteral("1499") << 1000;
+        QTest::newRow("off step, above half") << QStringLiteral("9501") << 10000;
     }
     void typedWinnerIsBroughtWithinTheLimits()
     {
