@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A player at a real X server: start the game, press Start with the mouse,
-# roll with R, leave with Alt+X, and the program must end by itself.
+# roll with R, pause with P, open the rules with F1 and close them with
+# Escape, leave with Ctrl+Q, and the program must end by itself.
 # Usage: gui_smoke.sh path/to/korvex
 # Exit status 77 means skipped: no Xvfb or xdotool here.
 set -u
@@ -78,23 +79,39 @@ first=$(picture)
 sleep 0.15
 [ "$(picture)" != "$first" ] || fail "R did not set the dice rolling"
 
-# Every die has stopped after about 2.1 s; Alt+X is ignored while dice roll
-# (the menu is unavailable), so on a slow machine it is pressed again until
-# the roll is over and the program ends.
+# Every die has stopped after about 2.1 s. P pauses: the cover comes back.
 sleep 2.5
-kill -0 "$game_pid" 2>/dev/null || fail "the game ended before Alt+X"
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended before the keys"
+playing=$(picture)
+xdotool key p
+sleep 0.5
+[ "$(picture)" != "$playing" ] || fail "P did not pause the game"
+
+# F1 opens the rules in the settings dialog; Escape closes it again.
+xdotool key F1
+setup=$(timeout 10 xdotool search --sync --onlyvisible --name '^Setup$' | head -n1)
+[ -n "$setup" ] || fail "F1 did not open the rules"
+xdotool key --window "$setup" Escape
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Setup$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Setup$' >/dev/null 2>&1 && fail "Escape left the settings open"
+
+# Ctrl+Q ends the program as Alt+X does (both are ignored while dice roll,
+# so on a slow machine it is pressed again until the program ends).
+xdotool windowfocus --sync "$wid" 2>/dev/null
 for _ in $(seq 30); do
-  xdotool key alt+x
+  xdotool key ctrl+q
   for _ in $(seq 5); do
     kill -0 "$game_pid" 2>/dev/null || break 2
     sleep 0.1
   done
 done
 if kill -0 "$game_pid" 2>/dev/null; then
-  fail "the game was still running 15 s after the first Alt+X"
+  fail "the game was still running 15 s after the first Ctrl+Q"
 fi
 wait "$game_pid"
 status=$?
 game_pid=
 [ "$status" -eq 0 ] || fail "the game ended with status $status: $(cat "$work/game.log")"
-echo "PASS: started, rolled and left with Alt+X"
