@@ -181,10 +181,10 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
         }
     }
     QStringList parts{uiText("advKeep").arg(joined(positions), joined(faces)).arg(action.keep.points)};
-    // Where a choice list decides the points, the entry to pick in it.
-    if (action.keep.onesEntry >= 0)
+    // Where a choice list should not keep its first entry, the entry to pick.
+    if (action.keep.onesEntry > 0)
         parts << uiText("advOnesAs").arg(choiceEntries(1, action.keep.count[1]).value(action.keep.onesEntry).text);
-    if (action.keep.fivesEntry >= 0)
+    if (action.keep.fivesEntry > 0)
         parts << uiText("advFivesAs").arg(choiceEntries(5, action.keep.count[5]).value(action.keep.fivesEntry).text);
     if (action.bank)
         parts << uiText(action.refused ? "advThenBankRefused" : "advThenBank");

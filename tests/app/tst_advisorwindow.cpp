@@ -8,6 +8,7 @@
 #include "app/THemisphereButton.h"
 #include "game/TRxDice.h"
 #include "game/EngineRig.h"
+#include "game/Scoring.h"
 #include "game/TimerService.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
@@ -64,8 +65,10 @@ class TestAdvisorWindow : public QObject
     }
     // Every play that keeps dice names them by position, each with the face
     // that die shows, in one order; returns how many plays kept dice.
-    static int checkPlaysNameTheirDice(const AdvisorWindow *a, const Game &g)
+    static int checkPlaysNameTheirDice(const AdvisorWindow *a, const Game &g, int *choicePicks = nullptr)
     {
+        int dummy = 0;
+        int &picks = choicePicks ? *choicePicks : dummy;
         static const QRegularExpression keep(QStringLiteral("Keep dice ([1-6](?:, [1-6])*) \\(([1-6](?:, [1-6])*)\\) for \\d+ points"));
         QStringList plays{a->lBest->text()};
         for (int k = 0; k < a->lvActions->count(); ++k)
@@ -85,6 +88,20 @@ class TestAdvisorWindow : public QObject
                 if ((i > 0 && n <= dice[i - 1].toInt()) || g.die(n).color == DieKept
                     || g.die(n).value != faces[i].toInt())
                     return -1;
+            }
+            // An entry to pick is one of its list's, never the first (kept anyway).
+            for (const int face : {1, 5}) {
+                const QString as = face == 1 ? QStringLiteral(", ones as ") : QStringLiteral(", fives as ");
+                const int at = play.indexOf(as);
+                if (at < 0)
+                    continue;
+                const QVector<ChoiceEntry> entries = choiceEntries(face, int(faces.count(QString::number(face))));
+                bool listed = false;
+                for (int k = 1; k < entries.size(); ++k)
+                    listed = listed || play.mid(at + as.size()).startsWith(entries[k].text + QLatin1Char(','));
+                if (!listed)
+                    return -1;
+                ++picks;
             }
         }
         return keeping;
@@ -176,6 +193,18 @@ private slots:
         w.placeBeside(&other);
         QVERIFY(other.x() + other.width() <= w.frameGeometry().left());
         QVERIFY(avail.contains(QRect(other.pos(), other.size())));
+        // Opened from the menu it lands whole on the screen, and so again when
+        // opened after the main window has moved.
+        w.move(avail.topLeft());
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(avail.contains(a->frameGeometry()));
+        const QPoint first = a->pos();
+        a->close();
+        w.move(avail.right() + 1 - w.frameGeometry().width(), avail.bottom() + 1 - w.frameGeometry().height());
+        w.aAdvisor->trigger();
+        QVERIFY(avail.contains(a->frameGeometry()));
+        QVERIFY(a->pos() != first);
     }
 
     void bothBandRulesShareASolutionWhereTheyAgree()
@@ -280,7 +309,9 @@ private slots:
         // Hot dice: three ones and three fives, all six taken.
         rollTo(w, true);
         QTest::mouseClick(w.Button4, Qt::LeftButton);
-        QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
+        int picks = 0;
+        QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
+        QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
         QVERIFY(a->lBust->text().endsWith(QStringLiteral(" Select dice first.")));
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
