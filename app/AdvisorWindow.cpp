@@ -311,7 +311,7 @@ void AdvisorWindow::refresh()
         // A bust: its message is up and the round ends; there is nothing to choose.
         const bool penalty = kept == 0;
         lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
-        const qint32 after = penalty ? bankOutcome(gs.Total, -100, key.first, key.second).total : gs.Total;
+        const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.settings.Winner, m_game.settings.Valid).total : gs.Total;
         lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
         return;
     }
