@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AdvisorWindow.h"
 #include "game/Game.h"
+#include "game/Scoring.h"
+#include "settings/UiTexts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -16,12 +19,17 @@ namespace {
 
 QString percent(double p)
 {
-    return QLocale().toString(100.0 * p, 'f', 2) + QStringLiteral(" %");
+    return QLocale().toString(100.0 * p, 'f', 2);
 }
 
 QString rounds(double r)
 {
     return QLocale().toString(r, 'f', 3);
+}
+
+QString joined(const QStringList &parts)
+{
+    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -30,7 +38,6 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     : QWidget(parent, Qt::Window), m_game(game)
 {
     setObjectName(QStringLiteral("frmAdvisor"));
-    setWindowTitle(QStringLiteral("Advisor"));
     auto *box = new QVBoxLayout(this);
     const auto label = [this, box](const char *name) {
         auto *l = new QLabel(this);
@@ -39,19 +46,20 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
         box->addWidget(l);
         return l;
     };
+    lAssisted = label("lAssisted");
     lStatus = label("lStatus");
     pbSolve = new QProgressBar(this);
     pbSolve->setObjectName(QStringLiteral("pbSolve"));
     pbSolve->setRange(0, 1000);
-    pbSolve->setAccessibleName(QStringLiteral("Working out the best play"));
     pbSolve->hide();
     box->addWidget(pbSolve);
     lBust = label("lBust");
     lRounds = label("lRounds");
     lBest = label("lBest");
+    lRanking = label("lRanking");
     lvActions = new QListWidget(this);
     lvActions->setObjectName(QStringLiteral("lvActions"));
-    lvActions->setAccessibleName(QStringLiteral("Every play, best first, with its expected rounds"));
+    lRanking->setBuddy(lvActions);
     box->addWidget(lvActions, 1);
     resize(560, 380);
 
@@ -63,12 +71,23 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     m_pollTimer->setInterval(50);
     connect(m_pollTimer, &QTimer::timeout, this, [this] {
         pbSolve->setValue(m_progress.load());
+        pbSolve->setFormat(uiText("advProgress").arg(pbSolve->value() / 10));
         if (m_finished.load())
             finishSolve();
     });
 
+    // A new game begun inside the winning sequence follows a win: the cover
+    // that comes next belongs to the game just won.
+    connect(&m_game, &Game::newGameStarted, this, [this] {
+        if (!m_game.coverVisible() && m_game.gs.Total == m_game.settings.Winner) {
+            m_afterWin = true;
+            m_wonTotal = m_game.gs.Total;
+            m_wonRound = m_game.gs.RoundNo;
+        }
+    });
     connect(&m_game, &Game::stateChanged, this, &AdvisorWindow::refresh);
     connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refresh);
+    m_coverWasUp = m_game.coverVisible();
     refresh();
 }
 
@@ -109,6 +128,8 @@ void AdvisorWindow::startSolve(Key key)
     m_finished = false;
     m_progress = 0;
     m_result.reset();
+    pbSolve->setValue(0);
+    pbSolve->setFormat(uiText("advProgress").arg(0));
     m_slowTimer->start();
     m_pollTimer->start();
     // The worker sees only its arguments and the atomics; it never touches a widget.
@@ -142,20 +163,34 @@ void AdvisorWindow::showProgress()
         pbSolve->show();
 }
 
-QString AdvisorWindow::whichDice(const KeepOption &keep) const
+QString AdvisorWindow::play(const AdvisorAction &action) const
 {
-    // The dice the engine itself would take: the first free ones showing each face.
-    QStringList dice;
+    if (action.keep.empty())
+        return uiText(action.refused ? "advBankOnlyRefused" : "advBankOnly");
+    // The dice the engine itself would take: the first not kept showing each
+    // face. Positions and their faces in one order, so each names the other.
+    QStringList positions, faces;
     int left[7];
-    std::copy(keep.count, keep.count + 7, left);
+    std::copy(action.keep.count, action.keep.count + 7, left);
     for (int n = 1; n <= 6; ++n) {
         const DieModel &d = m_game.die(n);
         if (d.color != DieKept && d.value >= 1 && d.value <= 6 && left[d.value] > 0) {
             left[d.value] -= 1;
-            dice << QString::number(n);
+            positions << QString::number(n);
+            faces << QString::number(d.value);
         }
     }
-    return dice.join(QStringLiteral(", "));
+    QStringList parts{uiText("advKeep").arg(joined(positions), joined(faces)).arg(action.keep.points)};
+    // Where a choice list should not keep its first entry, the entry to pick.
+    if (action.keep.onesEntry > 0)
+        parts << uiText("advOnesAs").arg(choiceEntries(1, action.keep.count[1]).value(action.keep.onesEntry).text);
+    if (action.keep.fivesEntry > 0)
+        parts << uiText("advFivesAs").arg(choiceEntries(5, action.keep.count[5]).value(action.keep.fivesEntry).text);
+    if (action.bank)
+        parts << uiText(action.refused ? "advThenBankRefused" : "advThenBank");
+    else
+        parts << uiText("advThenRoll").arg(action.diceNext);
+    return joined(parts);
 }
 
 AdvisorWindow::Key AdvisorWindow::key() const
@@ -169,87 +204,129 @@ AdvisorWindow::Key AdvisorWindow::key() const
     return Key(winner, m_game.settings.Valid && m_rulesDiffer);
 }
 
+void AdvisorWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void AdvisorWindow::applyTexts()
+{
+    setWindowTitle(uiText("advTitle"));
+    lAssisted->setText(uiText("advAssisted"));
+    lRanking->setText(uiText("advRanking"));
+    // Set only on a change: each sends a notice to assistive technology.
+    const QString listName = uiText("advRanking");
+    if (lvActions->accessibleName() != listName)
+        lvActions->setAccessibleName(listName);
+    const QString barName = uiText("advProgressName");
+    if (pbSolve->accessibleName() != barName)
+        pbSolve->setAccessibleName(barName);
+}
+
+void AdvisorWindow::clearAdvice()
+{
+    lBust->clear();
+    lRounds->clear();
+    lBest->clear();
+    lvActions->clear();
+}
+
+void AdvisorWindow::followPhase()
+{
+    // The cover lifted by Continue, Start or New Game ends what a win left.
+    const bool coverUp = m_game.coverVisible();
+    if (m_coverWasUp && !coverUp)
+        m_afterWin = false;
+    m_coverWasUp = coverUp;
+}
+
 void AdvisorWindow::refresh()
 {
+    applyTexts();
+    followPhase();
     const Key key = this->key();
     const auto sol = solution();
     if (!sol) {
         if (!solving())
             startSolve(key);
-        lStatus->setText(QStringLiteral("Working out the best play for %1 points%2...")
-                                 .arg(key.first)
-                                 .arg(m_game.settings.Valid ? QStringLiteral(", 400-500 in every thousand")
-                                                 : QString()));
-        lBust->clear();
-        lRounds->clear();
-        lBest->clear();
-        lvActions->clear();
+        lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));
+        clearAdvice();
         return;
     }
-    lvActions->clear();
-    lBest->clear();
+    clearAdvice();
     if (!sol->winnable()) {
-        lStatus->setText(key.first > Advisor::maxWinner
-                                 ? QStringLiteral("The advisor works out winning totals of up to %1 points.")
-                                           .arg(Advisor::maxWinner)
-                                 : QStringLiteral("A winning total of %1 can never be reached exactly.")
-                                           .arg(key.first));
-        lBust->clear();
-        lRounds->clear();
+        lStatus->setText(key.first > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
+                                                         : uiText("advNeverReached").arg(key.first));
         return;
     }
     const GameState &gs = m_game.gs;
-    if (m_game.coverVisible() || !m_game.rollDoneEnabled()) {
-        lStatus->setText(QStringLiteral("No game running."));
-        lBust->clear();
-        lRounds->clear();
+    // The selection's points count once they are scored; right after a roll
+    // SelScore still holds the selection that went into SubScore.
+    int selected = 0, free = 0, kept = 0;
+    for (int n = 1; n <= 6; ++n) {
+        const int c = m_game.die(n).color;
+        selected += c == DieSelected ? 1 : 0;
+        free += c == DieFree ? 1 : 0;
+        kept += c == DieKept ? 1 : 0;
+    }
+    const qint64 roundPoints = qint64(gs.SubScore) + (selected > 0 ? gs.SelScore : 0);
+    if (m_game.coverVisible()) {
+        // Under the cover the dice stay hidden, and so does the advice.
+        const bool freshGame = gs.Total == 0 && gs.SubScore == 0 && gs.RoundNo == 1 && gs.NewRound;
+        if (m_afterWin && freshGame) {
+            lStatus->setText(uiText("advWon").arg(m_wonTotal).arg(m_wonRound));
+            lBust->setText(uiText("advWonNext"));
+        } else if (m_game.contVisible()) {
+            lStatus->setText(uiText("advPaused").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
+            lBust->setText(uiText("advOnContinue"));
+        } else {
+            lStatus->setText(uiText("advNoGame"));
+            lBust->setText(uiText("advOnStart"));
+        }
+        return;
+    }
+    if (gs.Total == m_game.settings.Winner || !m_game.rollDoneEnabled()) {
+        // The winning sequence: its message and the top-ten check.
+        lStatus->setText(uiText("advWon").arg(gs.Total).arg(gs.RoundNo));
         return;
     }
     if (m_game.RollingDice != 0) {
-        lStatus->setText(QStringLiteral("Rolling..."));
+        lStatus->setText(uiText("advRolling"));
         return;
     }
-    lStatus->setText(QStringLiteral("Total %1, round %2, points this round %3.")
-                             .arg(gs.Total)
-                             .arg(gs.RoundNo)
-                             .arg(qint64(gs.SubScore) + gs.SelScore));
+    lStatus->setText(uiText("advPosition").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
     if (gs.NewRound) {
-        lBust->setText(QStringLiteral("Next roll: 6 dice, bust chance %1 (costs 100 points).")
-                               .arg(percent(AdvisorSolution::bustChance(6))));
-        lRounds->setText(QStringLiteral("Expected rounds to the win, this one included: %1")
-                                 .arg(rounds(sol->roundsFromTotal(gs.Total))));
+        lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
+        lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol->roundsFromTotal(gs.Total))));
         return;
     }
-    // After a roll: the dice the present selection leaves, and every choice ranked.
-    int free = 0, selected = 0;
-    for (int n = 1; n <= 6; ++n) {
-        free += m_game.die(n).color == DieFree ? 1 : 0;
-        selected += m_game.die(n).color == DieSelected ? 1 : 0;
-    }
-    const int next = free == 0 ? 6 : free;
-    lBust->setText(QStringLiteral("Rolling on with this selection: %1 dice, bust chance %2%3.")
-                           .arg(next)
-                           .arg(percent(AdvisorSolution::bustChance(next)))
-                           .arg(selected == 0 ? QStringLiteral(" (select dice first)") : QString()));
     int rolled[7] = {};
     for (int f = 1; f <= 6; ++f)
         rolled[f] = gs.RollCount[f];
-    const QVector<AdvisorAction> actions = sol->rankActions(gs.Total, gs.SubScore, rolled);
-    if (actions.isEmpty()) {
-        lRounds->clear();
+    if (legalKeeps(rolled).isEmpty()) {
+        // A bust: its message is up and the round ends; there is nothing to choose.
+        const bool penalty = kept == 0;
+        lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
+        const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.settings.Winner, m_game.settings.Valid).total : gs.Total;
+        lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
         return;
     }
-    lRounds->setText(QStringLiteral("Expected rounds to the win with the best play, this one included: %1")
-                             .arg(rounds(actions.first().rounds)));
-    const auto play = [this](const AdvisorAction &a) {
-        QString text = a.describe();
-        if (!a.keep.empty())
-            text += QStringLiteral(" [dice %1]").arg(whichDice(a.keep));
-        return text;
-    };
-    lBest->setText(QStringLiteral("Best: ") + play(actions.first())
-                   + QStringLiteral(": %1 rounds").arg(rounds(actions.first().rounds)));
+    // After a roll: the dice the present selection leaves, and every choice ranked.
+    const int next = free == 0 ? 6 : free;
+    QString rollOn = uiText("advRollOn").arg(next).arg(percent(AdvisorSolution::bustChance(next)));
+    if (selected == 0)
+        rollOn += QLatin1Char(' ') + uiText("advSelectFirst");
+    lBust->setText(rollOn);
+    const QVector<AdvisorAction> actions = sol->rankActions(gs.Total, gs.SubScore, rolled);
+    if (actions.isEmpty())
+        return;
+    lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));
+    lBest->setText(uiText("advBest").arg(rounds(actions.first().rounds), play(actions.first())));
     // The rounds first, so the ranking reads down one column however long the play.
     for (int k = 0; k < actions.size() && k < 12; ++k)
-        lvActions->addItem(rounds(actions[k].rounds) + QStringLiteral("   ") + play(actions[k]));
+        lvActions->addItem(uiText("advRankItem").arg(rounds(actions[k].rounds), play(actions[k])));
 }

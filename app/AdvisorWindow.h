@@ -16,6 +16,7 @@
 class Game;
 class QLabel;
 class QListWidget;
+class QKeyEvent;
 class QProgressBar;
 class QTimer;
 
@@ -27,7 +28,7 @@ public:
     explicit AdvisorWindow(Game &game, QWidget *parent = nullptr);
     ~AdvisorWindow() override;
 
-    QLabel *lStatus, *lBust, *lRounds, *lBest;
+    QLabel *lAssisted, *lStatus, *lBust, *lRounds, *lBest, *lRanking;
     QListWidget *lvActions;
     QProgressBar *pbSolve;
 
@@ -43,6 +44,9 @@ public slots:
 signals:
     void solved();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     using Key = std::pair<qint32, bool>;
     // The rules in force, with the every-thousand rule left out where it
@@ -53,7 +57,12 @@ private:
     void startSolve(Key key);
     void finishSolve();
     void showProgress();
-    QString whichDice(const KeepOption &keep) const;
+    // The texts that do not follow the table (title, captions, names).
+    void applyTexts();
+    void clearAdvice();
+    void followPhase();
+    // One play in words: which dice to keep, by position and face, and what then.
+    QString play(const AdvisorAction &action) const;
 
     Game &m_game;
     std::map<Key, std::shared_ptr<const AdvisorSolution>> m_cache;
@@ -64,4 +73,9 @@ private:
     std::atomic<bool> m_finished{false};
     std::atomic<int> m_progress{0}; // per mille
     QTimer *m_slowTimer, *m_pollTimer;
+    // The game just won, remembered for the cover that follows the win until
+    // the cover is lifted again.
+    bool m_afterWin = false;
+    qint32 m_wonTotal = 0, m_wonRound = 0;
+    bool m_coverWasUp = false;
 };

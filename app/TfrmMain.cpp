@@ -4,6 +4,7 @@
 #include "app/Prompts.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
+#include "app/Placement.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/Typeface.h"
@@ -748,28 +749,30 @@ void TfrmMain::aAdvisorExecute()
         m_advisor = new AdvisorWindow(m_game, this);
         connect(&m_game, &Game::newGameStarted, this,
                 [this] { assisted = m_advisor && m_advisor->isVisible(); });
-        placeBeside(m_advisor);
     }
     assisted = true;
+    // Each opening finds it beside this window, whole on this window's screen,
+    // wherever it was left or whatever screens came and went since.
+    if (!m_advisor->isVisible())
+        placeBeside(m_advisor);
     m_advisor->show();
     m_advisor->raise();
 }
 
 void TfrmMain::placeBeside(QWidget *window) const
 {
-    // To the right of this window where the screen has room, else to its
-    // left, else as far right as it fits; level with this window's top.
-    const QRect frame = frameGeometry();
     const QScreen *screen = this->screen();
-    const QRect avail = screen ? screen->availableGeometry() : QRect(frame.topLeft(), window->size());
-    const QSize size = window->size();
-    const int gap = 8;
-    int x = frame.right() + 1 + gap;
-    if (x + size.width() > avail.right() + 1 && frame.left() - gap - size.width() >= avail.left())
-        x = frame.left() - gap - size.width();
-    x = std::max(avail.left(), std::min(x, avail.right() + 1 - size.width()));
-    const int y = std::max(avail.top(), std::min(frame.top(), avail.bottom() + 1 - size.height()));
-    window->move(x, y);
+    if (!screen)
+        return;
+    // Before its first showing a window has no decoration yet; it gets the
+    // same as this one.
+    const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
+                                                 : frameGeometry().size() - size();
+    const QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration,
+                                         screen->availableGeometry());
+    if (frame.size() != window->size() + decoration)
+        window->resize(frame.size() - decoration);
+    window->move(frame.topLeft());
 }
 
 bool TfrmMain::runTopTenCheck()

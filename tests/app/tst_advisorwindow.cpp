@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The advisor window: it follows the table, and a game it was open during is
-// kept out of the top-ten tables.
+// The advisor window: it follows the table, says what each phase of the game
+// is, and a game it was open during is kept out of the top-ten tables.
 #include "app/AdvisorWindow.h"
+#include "app/Placement.h"
 #include "app/ProgramDir.h"
 #include "app/TfrmMain.h"
 #include "app/THemisphereButton.h"
 #include "game/TRxDice.h"
+#include "game/EngineRig.h"
+#include "game/Scoring.h"
 #include "game/TimerService.h"
+#include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QFile>
@@ -31,6 +35,76 @@ class TestAdvisorWindow : public QObject
     {
         QTest::mouseClick(w.btRoll, Qt::LeftButton);
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+    }
+    // A roll at a time of day at which the dice come to rest scoring, or bust;
+    // the window says "Rolling..." while they turn.
+    void rollTo(TfrmMain &w, bool scores)
+    {
+        const qint64 m = midnightFor(w.game(), scores);
+        QVERIFY(m >= 0);
+        m_timers.setMsecsSinceMidnightUtc(m);
+        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QVERIFY(w.game().RollingDice > 0);
+        QCOMPARE(w.advisorWindow()->lStatus->text(), uiText("advRolling"));
+        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QCOMPARE(w.game().gs.NewRound, !scores);
+    }
+    static QString position(qint32 total, qint32 round, qint64 points)
+    {
+        return QStringLiteral("Total %1, round %2, points this round %3.").arg(total).arg(round).arg(points);
+    }
+    // What the window shows, line by line, when a message comes up.
+    struct Seen
+    {
+        QString status, bust, rounds, best;
+        int plays = -1;
+    };
+    static Seen seen(const AdvisorWindow *a)
+    {
+        return {a->lStatus->text(), a->lBust->text(), a->lRounds->text(), a->lBest->text(), a->lvActions->count()};
+    }
+    // Every play that keeps dice names them by position, each with the face
+    // that die shows, in one order; returns how many plays kept dice.
+    static int checkPlaysNameTheirDice(const AdvisorWindow *a, const Game &g, int *choicePicks = nullptr)
+    {
+        int dummy = 0;
+        int &picks = choicePicks ? *choicePicks : dummy;
+        static const QRegularExpression keep(QStringLiteral("Keep dice ([1-6](?:, [1-6])*) \\(([1-6](?:, [1-6])*)\\) for \\d+ points"));
+        QStringList plays{a->lBest->text()};
+        for (int k = 0; k < a->lvActions->count(); ++k)
+            plays << a->lvActions->item(k)->text();
+        int keeping = 0;
+        for (const QString &play : plays) {
+            const QRegularExpressionMatch m = keep.match(play);
+            if (!m.hasMatch())
+                continue;
+            ++keeping;
+            const QStringList dice = m.captured(1).split(QStringLiteral(", "));
+            const QStringList faces = m.captured(2).split(QStringLiteral(", "));
+            if (dice.size() != faces.size())
+                return -1;
+            for (int i = 0; i < dice.size(); ++i) {
+                const int n = dice[i].toInt();
+                if ((i > 0 && n <= dice[i - 1].toInt()) || g.die(n).color == DieKept
+                    || g.die(n).value != faces[i].toInt())
+                    return -1;
+            }
+            // An entry to pick is one of its list's, never the first (kept anyway).
+            for (const int face : {1, 5}) {
+                const QString as = face == 1 ? QStringLiteral(", ones as ") : QStringLiteral(", fives as ");
+                const int at = play.indexOf(as);
+                if (at < 0)
+                    continue;
+                const QVector<ChoiceEntry> entries = choiceEntries(face, int(faces.count(QString::number(face))));
+                bool listed = false;
+                for (int k = 1; k < entries.size(); ++k)
+                    listed = listed || play.mid(at + as.size()).startsWith(entries[k].text + QLatin1Char(','));
+                if (!listed)
+                    return -1;
+                ++picks;
+            }
+        }
+        return keeping;
     }
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
@@ -93,7 +167,8 @@ private slots:
             roll(w);
         // Six ones on the table: the best play is on show, and a click moves it.
         QTest::mouseClick(w.Button1, Qt::LeftButton);
-        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best: Take 1 1 1 1 1 1")));
+        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
+        QVERIFY(a->lBest->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
         QVERIFY(a->lvActions->count() > 1);
         QVERIFY(!a->lvActions->accessibleName().isEmpty());
         QVERIFY(!a->pbSolve->accessibleName().isEmpty());
@@ -118,6 +193,18 @@ private slots:
         w.placeBeside(&other);
         QVERIFY(other.x() + other.width() <= w.frameGeometry().left());
         QVERIFY(avail.contains(QRect(other.pos(), other.size())));
+        // Opened from the menu it lands whole on the screen, and so again when
+        // opened after the main window has moved.
+        w.move(avail.topLeft());
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(avail.contains(a->frameGeometry()));
+        const QPoint first = a->pos();
+        a->close();
+        w.move(avail.right() + 1 - w.frameGeometry().width(), avail.bottom() + 1 - w.frameGeometry().height());
+        w.aAdvisor->trigger();
+        QVERIFY(avail.contains(a->frameGeometry()));
+        QVERIFY(a->pos() != first);
     }
 
     void bothBandRulesShareASolutionWhereTheyAgree()
@@ -192,6 +279,219 @@ private slots:
         w.advisorWindow()->hide();
         w.aNew->trigger();
         QVERIFY(!w.assisted);
+    }
+
+    // A game through the engine, phase by phase: the lines the window shows.
+    void statusLinesThroughTheRounds()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(a->waitForSolution(60000));
+        const Game &g = w.game();
+        const auto expected = [a](qint32 total) {
+            return QStringLiteral("Expected rounds to the win, this one included: %1")
+                    .arg(QLocale().toString(1.0 + a->solution()->roundsFromTotal(total), 'f', 3));
+        };
+        // From its first opening it says the game stays out of the tables.
+        QCOMPARE(a->windowTitle(), QStringLiteral("Advisor"));
+        QVERIFY(!a->lAssisted->isHidden());
+        QCOMPARE(a->lAssisted->text(),
+                 QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
+        // Before Start.
+        QCOMPARE(a->lStatus->text(), QStringLiteral("No game running."));
+        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
+        QCOMPARE(a->lBust->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
+                                           .arg(QLocale().toString(100 * AdvisorSolution::bustChance(6), 'f', 2)));
+
+        // Hot dice: three ones and three fives, all six taken.
+        rollTo(w, true);
+        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        int picks = 0;
+        QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
+        QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
+        QVERIFY(a->lBust->text().endsWith(QStringLiteral(" Select dice first.")));
+        for (int n = 1; n <= 6; ++n)
+            QTest::mouseClick(w.dice(n), Qt::LeftButton);
+        const qint32 hot = g.gs.SelScore;
+        QVERIFY(hot > 0);
+        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
+        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
+        // Right after the roll that follows, the selection counts once, as in Subtotal.
+        rollTo(w, true);
+        QCOMPARE(g.eSubScore(), hot);
+        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
+        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
+        QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
+
+        // One die taken, then a roll that scores nothing: while its message is
+        // up the window says so and advises nothing.
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.dice(1), Qt::LeftButton);
+        const qint32 before = g.eSubScore();
+        QCOMPARE(before, hot + 10);
+        QCOMPARE(a->lStatus->text(), position(0, 1, before));
+        QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
+        Seen atMessage;
+        m_prompts.onMessage = [&](const QString &) { atMessage = seen(a); };
+        rollTo(w, false);
+        QCOMPARE(m_prompts.messages.last(), g.texts.msgFail);
+        QCOMPARE(atMessage.status, position(0, 1, before));
+        QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
+                                                "The round ends and its points are lost."));
+        QCOMPARE(atMessage.rounds, expected(0));
+        QCOMPARE(atMessage.best, QString());
+        QCOMPARE(atMessage.plays, 0);
+        // A first roll that scores nothing costs 100 points.
+        QCOMPARE(a->lStatus->text(), position(0, 2, 0));
+        rollTo(w, false);
+        QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
+        QCOMPARE(atMessage.status, position(0, 2, 0));
+        QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
+                                                "The round ends and 100 points are taken off the total."));
+        QCOMPARE(atMessage.rounds, expected(-100));
+        QCOMPARE(atMessage.plays, 0);
+        m_prompts.onMessage = nullptr;
+
+        // Paused with a five taken: the position, and the advice kept for Continue.
+        rollTo(w, true);
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.dice(2), Qt::LeftButton);
+        w.aPause->trigger();
+        QVERIFY(g.coverVisible());
+        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
+        QCOMPARE(a->lBust->text(), QStringLiteral("The advice comes back on Continue."));
+        QCOMPARE(a->lBest->text(), QString());
+        QCOMPARE(a->lvActions->count(), 0);
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QCOMPARE(a->lStatus->text(), position(-100, 3, 5));
+        QVERIFY(a->lvActions->count() > 0);
+    }
+
+    void statusLinesAroundAWin()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(a->waitForSolution(60000));
+        const Game &g = w.game();
+        to800(w);
+        // Five fives banked as 200 in the next roll that scores.
+        rollTo(w, true);
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        for (int n = 1; n <= 5; ++n)
+            QTest::mouseClick(w.dice(n), Qt::LeftButton);
+        const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.gs.RoundNo);
+        QMap<QString, Seen> atMessage;
+        m_prompts.onMessage = [&](const QString &text) { atMessage[text] = seen(a); };
+        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        m_prompts.onMessage = nullptr;
+        // The win, and the notice that it stays out of the tables: no next roll.
+        for (const QString &message : {g.texts.msgWin, uiText("msgAssisted")}) {
+            QVERIFY2(atMessage.contains(message), qPrintable(message));
+            const Seen s = atMessage.value(message);
+            QCOMPARE(s.status, won);
+            QCOMPARE(s.bust, QString());
+            QCOMPARE(s.rounds, QString());
+            QCOMPARE(s.plays, 0);
+        }
+        // The cover after the win, until the next game is taken up.
+        QVERIFY(g.coverVisible() && g.contVisible());
+        QCOMPARE(a->lStatus->text(), won);
+        QCOMPARE(a->lBust->text(), QStringLiteral("Continue or Start begins the next game."));
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
+        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Next roll: 6 dice")));
+        w.aPause->trigger();
+        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
+    }
+
+    void escapeClosesIt()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        w.show();
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(a->isVisible());
+        QTest::keyClick(a, Qt::Key_Escape);
+        QVERIFY(!a->isVisible());
+        // Also from the list of plays, where the focus usually is.
+        w.aAdvisor->trigger();
+        QVERIFY(a->isVisible());
+        QTest::keyClick(a->lvActions, Qt::Key_Escape);
+        QVERIFY(!a->isVisible());
+        // Other keys leave it open; the game stays an assisted one.
+        w.aAdvisor->trigger();
+        QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
+        QTest::keyClick(a->lvActions, Qt::Key_Down);
+        QVERIFY(a->isVisible());
+        QVERIFY(w.assisted);
+    }
+
+    void itsTextsComeFromTheLanguageFile()
+    {
+        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
+        QVERIFY(lng.open(QIODevice::WriteOnly));
+        lng.write("[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
+                  "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
+        lng.close();
+        TfrmMain w(m_prompts, m_timers, {});
+        w.game().settings.Winner = 1500;
+        w.aAdvisor->trigger();
+        AdvisorWindow *a = w.advisorWindow();
+        QCOMPARE(a->lStatus->text(), QStringLiteral("Rechnet fuer 1500..."));
+        QCOMPARE(a->pbSolve->format(), QStringLiteral("0 Prozent"));
+        QCOMPARE(a->pbSolve->accessibleName(), QStringLiteral("Rechnet"));
+        QVERIFY(a->waitForSolution(60000));
+        QCOMPARE(a->windowTitle(), QStringLiteral("Ratgeber"));
+        QCOMPARE(a->lStatus->text(), QStringLiteral("Kein Spiel."));
+        QCOMPARE(a->lRanking->text(), QStringLiteral("Alle Zuege:"));
+        QCOMPARE(a->lvActions->accessibleName(), QStringLiteral("Alle Zuege:"));
+        // What the file leaves out keeps its English default.
+        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        resetUiTexts();
+    }
+
+    void placesWholeOnTheScreen_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("placed");
+        const QRect hd(0, 0, 1920, 1080);
+        QTest::newRow("room on the right") << QRect(100, 50, 640, 480) << QSize(560, 380) << hd
+                                           << QRect(748, 50, 560, 380);
+        QTest::newRow("room on the left only") << QRect(1200, 50, 640, 480) << QSize(560, 380) << hd
+                                               << QRect(632, 50, 560, 380);
+        QTest::newRow("no room beside: over it") << QRect(100, 0, 800, 600) << QSize(560, 380)
+                                                 << QRect(0, 0, 1024, 768) << QRect(220, 0, 560, 380);
+        QTest::newRow("low on the screen: lifted") << QRect(100, 900, 640, 480) << QSize(560, 380) << hd
+                                                   << QRect(748, 700, 560, 380);
+        QTest::newRow("a panel at the top") << QRect(0, 0, 640, 480) << QSize(560, 380) << QRect(0, 32, 1920, 1048)
+                                            << QRect(648, 32, 560, 380);
+        QTest::newRow("main window partly off the screen") << QRect(-300, -40, 640, 480) << QSize(560, 380) << hd
+                                                           << QRect(348, 0, 560, 380);
+        QTest::newRow("second screen, right of the first") << QRect(2000, 100, 800, 600) << QSize(560, 380)
+                                                           << QRect(1920, 0, 1280, 1024)
+                                                           << QRect(2120, 100, 560, 380);
+        QTest::newRow("second screen, left of the first") << QRect(-700, 100, 640, 480) << QSize(560, 380)
+                                                          << QRect(-1280, 0, 1280, 1024)
+                                                          << QRect(-1268, 100, 560, 380);
+        QTest::newRow("larger than the screen: shrunk") << QRect(0, 0, 640, 480) << QSize(1400, 900)
+                                                        << QRect(0, 0, 1024, 768) << QRect(0, 0, 1024, 768);
+    }
+
+    void placesWholeOnTheScreen()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QSize, size);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, placed);
+        const QRect r = placeBesideFrame(main, size, screen);
+        QCOMPARE(r, placed);
+        QVERIFY(screen.contains(r));
     }
 };
 

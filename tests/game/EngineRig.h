@@ -80,6 +80,41 @@ inline bool modelScores(const Faces &faces, const std::array<bool, 7> &rolled)
             || count[6] >= 3;
 }
 
+// The dice that a Roll now would set rotating (hot dice free all six).
+inline std::array<bool, 7> diceToRoll(const Game &game)
+{
+    std::array<bool, 7> r{};
+    int kept = 0;
+    for (int n = 1; n <= 6; ++n) {
+        r[n] = game.die(n).color == DieFree;
+        kept += game.die(n).color != DieFree ? 1 : 0;
+    }
+    if (kept == 6)
+        r.fill(true);
+    return r;
+}
+
+// The time of day at which the next Roll of `game` ends as the predicate
+// wants; for any game, also one shown by the main window.
+inline qint64 findMidnight(const Game &game, const std::function<bool(const Faces &)> &want, qint64 from = 1000)
+{
+    Faces start{};
+    for (int n = 1; n <= 6; ++n)
+        start[n] = game.die(n).value;
+    const auto rolls = diceToRoll(game);
+    for (qint64 m = from; m < from + 200000; ++m)
+        if (want(modelRoll(m, start, rolls).faces))
+            return m;
+    return -1;
+}
+
+// A time of day at which the next Roll scores (or goes bust).
+inline qint64 midnightFor(const Game &game, bool scores, qint64 from = 1000)
+{
+    const auto rolls = diceToRoll(game);
+    return findMidnight(game, [&](const Faces &f) { return modelScores(f, rolls) == scores; }, from);
+}
+
 struct EngineRig
 {
     ManualTimerService timers;
@@ -100,19 +135,7 @@ struct EngineRig
             r[n] = game.DiceState(n) != DieKept;
         return r;
     }
-    // The dice that a Roll now would set rotating (hot dice free all six).
-    std::array<bool, 7> diceToRoll()
-    {
-        std::array<bool, 7> r{};
-        int kept = 0;
-        for (int n = 1; n <= 6; ++n) {
-            r[n] = game.DiceState(n) == DieFree;
-            kept += game.DiceState(n) != DieFree ? 1 : 0;
-        }
-        if (kept == 6)
-            r.fill(true);
-        return r;
-    }
+    std::array<bool, 7> diceToRoll() { return ::diceToRoll(game); }
 
     // The cover lifted and a fresh game on the table, as after Start.
     void startPlaying()
@@ -123,15 +146,9 @@ struct EngineRig
 
     bool settle() { return timers.runUntil([this] { return game.RollingDice == 0; }); }
 
-    // Picks the time of day at which the next Roll ends as the predicate wants.
     qint64 findMidnight(const std::function<bool(const Faces &)> &want, qint64 from = 1000)
     {
-        const Faces start = faces();
-        const auto rolls = diceToRoll();
-        for (qint64 m = from; m < from + 200000; ++m)
-            if (want(modelRoll(m, start, rolls).faces))
-                return m;
-        return -1;
+        return ::findMidnight(game, want, from);
     }
 
     // Rolls at the time of day given and lets the dice come to rest.
@@ -142,12 +159,7 @@ struct EngineRig
         return settle();
     }
 
-    // A time of day at which the next Roll scores (or goes bust).
-    qint64 midnightFor(bool scores, qint64 from = 1000)
-    {
-        const auto rolls = diceToRoll();
-        return findMidnight([&](const Faces &f) { return modelScores(f, rolls) == scores; }, from);
-    }
+    qint64 midnightFor(bool scores, qint64 from = 1000) { return ::midnightFor(game, scores, from); }
 
     // A roll that scores, so the round goes on and dice can be clicked.
     bool scoringRoll()
