@@ -4,11 +4,13 @@
 #include "app/Prompts.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
+#include "app/Announcer.h"
 #include "app/Placement.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/Typeface.h"
 #include "game/KvxError.h"
+#include "game/Scoring.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
@@ -62,34 +64,6 @@ QFont windowFont(int px, bool bold = false)
     return f;
 }
 
-// Tells assistive tools about a change nobody has the focus on: the text
-// becomes the playing surface's description, so a listener that hears the
-// event can read it back. The same text again is announced again.
-void announce(QWidget *surface, const QString &text, bool alert)
-{
-    if (surface->accessibleDescription() != text) {
-        surface->setAccessibleDescription(text);
-    } else {
-        QAccessibleEvent again(surface, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&again);
-    }
-    if (alert) {
-        QAccessibleEvent event(surface, QAccessible::Alert);
-        QAccessible::updateAccessibility(&event);
-    }
-}
-
-// The dice that were just rolled, by number, so a player knows which key
-// selects which face.
-QString rollText(const Game &game)
-{
-    QStringList faces;
-    for (int n = 1; n <= 6; ++n)
-        if (game.die(n).color != DieKept)
-            faces << QStringLiteral("die %1: %2").arg(n).arg(game.die(n).value);
-    return QStringLiteral("Roll: ") + faces.join(QStringLiteral(", "));
-}
-
 void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
 {
     QPalette pal = w->palette();
@@ -137,15 +111,16 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(&m_game, &Game::stateChanged, this, &TfrmMain::syncState);
     connect(&m_game, &Game::dieChanged, this, &TfrmMain::syncDie);
     connect(&m_game, &Game::clockChanged, this, &TfrmMain::syncClock);
-    connect(&m_game, &Game::messageShown, this, [this](const QString &text) { announce(m_client, text, true); });
-    // A roll is over when the last die stops; its faces are announced before
+    // A roll is over when the last die stops; its faces are spoken before
     // anything the evaluation may show.
-    connect(&m_game, &Game::stateChanged, this, [this, rolling = false]() mutable {
+    connect(&m_game, &Game::stateChanged, this, [this] {
         const bool now = m_game.RollingDice != 0;
-        if (rolling && !now)
-            announce(m_client, rollText(m_game), false);
-        rolling = now;
+        if (m_rolling && !now)
+            m_announcer->say(rollSpoken());
+        m_rolling = now;
     });
+    connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
+    connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
     m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
     FormCreate(args);
 }
@@ -269,7 +244,7 @@ void TfrmMain::buildClient()
         d->setTag(n);
         d->setGeometry(16 + 72 * (n - 1), 40, 66, 66);
         d->setFocusPolicy(Qt::ClickFocus);
-        connect(d, &TRxDice::clicked, this, [this, n] { m_game.RxDice1Click(n); });
+        connect(d, &TRxDice::clicked, this, [this, n] { clickDie(n); });
         m_dice[n] = d;
     }
 
@@ -283,8 +258,18 @@ void TfrmMain::buildClient()
     };
     btRoll = round(m_client, "btRoll", "Roll", QRect(129, 112, 97, 33));
     btDone = round(m_client, "btDone", "Done", QRect(233, 112, 97, 33));
-    connect(btRoll, &QAbstractButton::clicked, this, [this] { m_game.btRollClick(); });
-    connect(btDone, &QAbstractButton::clicked, this, [this] { m_game.btDoneClick(); });
+    connect(btRoll, &QAbstractButton::clicked, this, [this] {
+        m_lastBank = false;
+        int held = 0;
+        for (int n = 1; n <= 6; ++n)
+            held += m_game.DiceState(n) != DieFree ? 1 : 0;
+        m_hotDice = held == 6 && !m_game.gs.NewRound && m_game.RollingDice == 0;
+        m_game.btRollClick();
+    });
+    connect(btDone, &QAbstractButton::clicked, this, [this] {
+        m_lastBank = true;
+        m_game.btDoneClick();
+    });
 
     auto label = [this](const char *name, const char *caption, QRect geo, Qt::Alignment align) {
         auto *l = new QLabel(QString::fromLatin1(caption), m_client);
@@ -358,13 +343,13 @@ void TfrmMain::buildClient()
             if (m_game.RollingDice != 0)
                 return;
             m_game.Button1Click(b->property("Tag").toInt());
-            announce(m_client, rollText(m_game), false);
+            m_announcer->say(rollSpoken());
         });
     connect(Button4, &QPushButton::clicked, this, [this] {
         if (m_game.RollingDice != 0)
             return;
         m_game.Button4Click();
-        announce(m_client, rollText(m_game), false);
+        m_announcer->say(rollSpoken());
     });
 
     pCover = new QWidget(m_client);
@@ -377,6 +362,22 @@ void TfrmMain::buildClient()
     connect(btExit, &QAbstractButton::clicked, aExit, &QAction::trigger);
     connect(btCont, &QAbstractButton::clicked, this, [this] { m_game.btContClick(); });
     pCover->hide();
+    m_announcer = new Announcer(m_client);
+
+    // Tab goes dice, Roll, Done, then the choice lists and the test buttons
+    // while they are in sight; the cover keeps it among its own buttons.
+    QList<QWidget *> chain;
+    for (int n = 1; n <= 6; ++n)
+        chain << m_dice[n];
+    chain << btRoll << btDone;
+    for (auto &row : m_choices)
+        for (QRadioButton *r : row)
+            chain << r;
+    chain << Button1 << Button2 << Button3 << Button4;
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    setTabOrder(btStart, btCont);
+    setTabOrder(btCont, btExit);
     layoutClient();
 }
 
@@ -399,7 +400,11 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
         group->addButton(r, k);
         m_choices[row][k] = r;
     }
-    connect(group, &QButtonGroup::idClicked, this, [this, face](int id) { m_game.chooseEntry(face, id); });
+    connect(group, &QButtonGroup::idClicked, this, [this, face, row](int id) {
+        m_game.chooseEntry(face, id);
+        m_announcer->say(uiText("sayChoice").arg(m_choices[row][id]->accessibleName(),
+                                                  QLocale().toString(m_game.eSubScore())));
+    });
     box->hide();
 }
 
@@ -428,8 +433,13 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
         for (int k = 0; k < 5; ++k) {
             QRadioButton *r = m_choices[row][k];
             const bool used = k < list.items.size();
-            if (used)
+            if (used) {
                 r->setText(list.items.at(k));
+                const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
+                const QString name = uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
+                if (r->accessibleName() != name)
+                    r->setAccessibleName(name);
+            }
             r->setVisible(used);
         }
         QButtonGroup *group = m_choices[row][0]->group();
@@ -452,9 +462,7 @@ void TfrmMain::syncState()
     eScore->setText(locale.toString(m_game.eScore()));
     eRnd->setText(locale.toString(m_game.eRnd()));
     eValue->setText(m_game.eValue());
-    // A display is named by its caption, so its number goes out as its description.
-    for (QLabel *e : {eSubScore, eScore, eRnd, eValue})
-        e->setAccessibleDescription(e->text());
+    nameDisplays();
     lType->setText(m_game.lTypeCaption());
     syncChoice(rg10, m_game.rg10);
     syncChoice(rg5, m_game.rg5);
@@ -471,6 +479,185 @@ void TfrmMain::syncState()
         if (m_game.coverVisible())
             pCover->raise();
     }
+    // A choice list that has just come up is news.
+    for (auto [box, list] : {std::pair{rg10, &m_game.rg10}, std::pair{rg5, &m_game.rg5}}) {
+        const bool shown = list->visible && !m_game.coverVisible();
+        bool &was = box == rg10 ? m_rg10Shown : m_rg5Shown;
+        if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size()) {
+            const int row = box == rg10 ? 0 : 1;
+            m_pendingNews = uiText("sayChoiceShown").arg(list->caption,
+                                                         m_choices[row][list->itemIndex]->accessibleName());
+        }
+        was = shown;
+    }
+    updateFocus();
+}
+
+// ---------------------------------------------------------------- focus and speech
+
+void TfrmMain::nameDisplays()
+{
+    // A display is named by its caption and its value, as flat review reads it;
+    // an unchanged name sends nothing.
+    const std::pair<QLabel *, QLabel *> named[] = {
+        {eSubScore, lSubTotal}, {eScore, lTotal}, {eRnd, lRound}, {eValue, lYour}};
+    for (const auto &[display, caption] : named) {
+        const QString name = spokenCaption(caption) + QLatin1Char(' ') + display->text();
+        if (display->accessibleName() != name)
+            display->setAccessibleName(name);
+    }
+}
+
+bool TfrmMain::cheatRowShown() const
+{
+    return Button1->geometry().bottom() < m_client->height();
+}
+
+void TfrmMain::updateFocus()
+{
+    // Only what the player can see takes the focus: behind the cover nothing
+    // of the table, and the test buttons only where the window shows them.
+    const bool cover = m_game.coverVisible();
+    const auto allow = [](QWidget *w, bool on) {
+        const Qt::FocusPolicy want = on ? Qt::StrongFocus : Qt::NoFocus;
+        if (w->focusPolicy() != want)
+            w->setFocusPolicy(want);
+    };
+    for (int n = 1; n <= 6; ++n)
+        allow(m_dice[n], !cover);
+    allow(btRoll, !cover);
+    allow(btDone, !cover);
+    for (auto &row : m_choices)
+        for (QRadioButton *r : row)
+            allow(r, !cover);
+    for (QPushButton *b : {Button1, Button2, Button3, Button4})
+        allow(b, !cover && cheatRowShown());
+    QWidget *f = focusWidget();
+    const bool lost = !f || !f->isVisible() || f->focusPolicy() == Qt::NoFocus
+            || (cover && !pCover->isAncestorOf(f)) || (!cover && pCover->isAncestorOf(f));
+    if (lost) {
+        QWidget *to = cover ? (btCont->isVisible() ? static_cast<QWidget *>(btCont) : btStart) : btRoll;
+        to->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QString TfrmMain::spokenCaption(const QLabel *caption)
+{
+    // A caption ends in a colon of its own ("Subtotal:"); a value follows it.
+    return caption->text().trimmed();
+}
+
+QString TfrmMain::spokenTime(qint32 seconds)
+{
+    const qint32 h = seconds / 3600, m = (seconds % 3600) / 60, sec = seconds % 60;
+    QStringList parts;
+    if (h > 0)
+        parts << uiText(h == 1 ? "sayHour" : "sayHours").arg(h);
+    if (h > 0 || m > 0)
+        parts << uiText(m == 1 ? "sayMinute" : "sayMinutes").arg(m);
+    parts << uiText(sec == 1 ? "saySecond" : "saySeconds").arg(sec);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString TfrmMain::rollSpoken()
+{
+    QStringList dice, faces;
+    for (int n = 1; n <= 6; ++n) {
+        if (m_game.die(n).color == DieKept)
+            continue;
+        dice << QString::number(n);
+        faces << QString::number(m_game.die(n).value);
+    }
+    QString text = dice.size() == 6 ? uiText("sayRolled").arg(faces.join(QStringLiteral(", ")))
+                                    : uiText("sayRolledSome").arg(dice.join(QStringLiteral(", ")),
+                                                                  faces.join(QStringLiteral(", ")));
+    if (m_hotDice)
+        text = uiText("sayHotDice") + QLatin1Char(' ') + text;
+    m_hotDice = false;
+    return text;
+}
+
+QString TfrmMain::stateSpoken() const
+{
+    const QLocale locale;
+    return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
+                                  locale.toString(m_game.eSubScore()),
+                                  spokenCaption(lYour) + QLatin1Char(' ') + m_game.eValue(),
+                                  spokenTime(m_game.ElapsedSeconds));
+}
+
+QString TfrmMain::wonSpoken() const
+{
+    const QLocale locale;
+    return uiText("sayWon").arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
+                                spokenTime(m_game.ElapsedSeconds),
+                                spokenCaption(lYour) + QLatin1Char(' ') + m_game.eValue());
+}
+
+void TfrmMain::narrateRoundEnd(qint32 points, int verdict)
+{
+    const QLocale locale;
+    const QString total = locale.toString(m_game.gs.Total);
+    const QString round = locale.toString(m_game.gs.RoundNo);
+    if (!m_lastBank)
+        m_announcer->say(uiText("sayLost").arg(total, round));
+    else if (verdict == int(BankVerdict::Banked))
+        m_announcer->say(uiText("sayBanked").arg(locale.toString(points), total, round));
+    else
+        m_announcer->say(uiText("sayRefused").arg(total, round));
+}
+
+void TfrmMain::clickDie(int n)
+{
+    if (n < 1 || n > 6)
+        return;
+    int before[7];
+    for (int k = 1; k <= 6; ++k)
+        before[k] = m_game.DiceState(k);
+    m_pendingNews.clear();
+    m_game.RxDice1Click(n);
+    if (m_game.RollingDice != 0)
+        return; // the dice are turning: a click means nothing yet
+    QStringList changedDice, faces;
+    bool selected = false;
+    for (int k = 1; k <= 6; ++k) {
+        if (m_game.DiceState(k) == before[k])
+            continue;
+        changedDice << QString::number(k);
+        faces << QString::number(m_game.die(k).value);
+        selected = m_game.DiceState(k) == DieSelected;
+    }
+    const QString face = QString::number(m_game.die(n).value);
+    QString text;
+    if (changedDice.isEmpty()) {
+        if (m_game.gs.NewRound)
+            text = uiText("sayRollFirst");
+        else if (before[n] == DieKept)
+            text = uiText("sayKept").arg(QString::number(n), face);
+        else
+            text = uiText("sayCannotTake").arg(QString::number(n), face);
+    } else {
+        const QString which = changedDice.size() == 1
+                ? uiText("sayDie").arg(changedDice.constFirst(), faces.constFirst())
+                : uiText("sayDice").arg(changedDice.join(QStringLiteral(", ")), faces.join(QStringLiteral(", ")));
+        text = uiText(selected ? "saySelected" : "sayReleased")
+                       .arg(which, QLocale().toString(m_game.eSubScore()));
+    }
+    if (!m_pendingNews.isEmpty())
+        text += QLatin1Char(' ') + m_pendingNews;
+    m_pendingNews.clear();
+    m_announcer->say(text);
+}
+
+void TfrmMain::focusDie(int step)
+{
+    int at = 0;
+    for (int n = 1; n <= 6; ++n)
+        if (m_dice[n]->hasFocus())
+            at = n;
+    if (at == 0)
+        return;
+    m_dice[(at - 1 + step + 6) % 6 + 1]->setFocus(Qt::TabFocusReason);
 }
 
 void TfrmMain::syncClock()
@@ -494,12 +681,9 @@ void TfrmMain::loadLanguage()
     lSubTotal->setText(text("lSubTotal"));
     lTotal->setText(text("lTotal"));
     lRound->setText(text("lRound"));
-    eSubScore->setAccessibleName(lSubTotal->text());
-    eScore->setAccessibleName(lTotal->text());
-    eRnd->setAccessibleName(lRound->text());
     if (m_game.settings.Type == 1 || m_game.settings.Type == 2)
         lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
-    eValue->setAccessibleName(lYour->text());
+    nameDisplays();
     m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
     mFile->setTitle(text("mFile"));
     aNew->setText(text("aNew"));
@@ -515,6 +699,67 @@ void TfrmMain::loadLanguage()
     mHelp->setTitle(uiText("mHelp"));
     aKeys->setText(uiText("aKeys"));
     aAbout->setText(uiText("aAbout"));
+    applyMnemonics();
+}
+
+QString TfrmMain::plainText(const QObject *item)
+{
+    const QVariant plain = item->property("plainText");
+    if (plain.isValid())
+        return plain.toString();
+    if (const auto *a = qobject_cast<const QAction *>(item))
+        return a->text();
+    if (const auto *m = qobject_cast<const QMenu *>(item))
+        return m->title();
+    return QString();
+}
+
+void TfrmMain::applyMnemonics()
+{
+    // Alt and a letter open a menu, and a letter picks an item in it. The
+    // letters are added to what is shown only: the texts in force, which the
+    // language editor reads and saves, stay as the file has them.
+    const auto mark = [](const QString &plain, QSet<QChar> &used) {
+        QString escaped = plain;
+        escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        for (int i = 0; i < escaped.size(); ++i) {
+            const QChar c = escaped.at(i).toLower();
+            if (escaped.at(i) == QLatin1Char('&')) {
+                ++i;
+                continue;
+            }
+            if (c.isLetterOrNumber() && !used.contains(c)) {
+                used.insert(c);
+                return escaped.left(i) + QLatin1Char('&') + escaped.mid(i);
+            }
+        }
+        return escaped;
+    };
+    QSet<QChar> bar;
+    for (QMenu *menu : {mFile, mTools, mHelp}) {
+        const QString plain = menu->title() == menu->property("shownText").toString()
+                ? menu->property("plainText").toString() : menu->title();
+        menu->setProperty("plainText", plain);
+        menu->setTitle(mark(plain, bar));
+        menu->setProperty("shownText", menu->title());
+        QSet<QChar> items;
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            // An action in two menus keeps the letter its first menu gave it.
+            if (a->property("markedIn").value<QObject *>() && a->property("markedIn").value<QObject *>() != menu) {
+                const int at = a->text().indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+                if (at >= 0)
+                    items.insert(a->text().at(at + 1).toLower());
+                continue;
+            }
+            const QString text = a->text() == a->property("shownText").toString() ? plainText(a) : a->text();
+            a->setProperty("plainText", text);
+            a->setProperty("markedIn", QVariant::fromValue<QObject *>(menu));
+            a->setText(mark(text, items));
+            a->setProperty("shownText", a->text());
+        }
+    }
 }
 
 // ---------------------------------------------------------------- handlers
@@ -552,7 +797,7 @@ void TfrmMain::aLanguageExecute()
 void TfrmMain::aSaveExecute()
 {
     m_game.aPauseExecute();
-    const QString path = m_prompts.saveFileName(this, aSave->text(), ProgramDir::get(), m_lastSaveName);
+    const QString path = m_prompts.saveFileName(this, plainText(aSave), ProgramDir::get(), m_lastSaveName);
     if (!path.isEmpty()) {
         m_lastSaveName = path;
         try {
@@ -567,7 +812,7 @@ void TfrmMain::aSaveExecute()
 void TfrmMain::aOpenExecute()
 {
     m_game.aPauseExecute();
-    const QString path = m_prompts.openFileName(this, aOpen->text(), ProgramDir::get());
+    const QString path = m_prompts.openFileName(this, plainText(aOpen), ProgramDir::get());
     if (path.isEmpty())
         return;
     try {
@@ -590,8 +835,7 @@ QList<QPair<QString, QString>> TfrmMain::keyTable() const
     };
     // A command as its menu names it, without the dots of a dialog.
     const auto command = [](const QAction *a) {
-        QString t = a->text();
-        t.remove(QLatin1Char('&'));
+        QString t = plainText(a);
         while (t.endsWith(QLatin1Char('.')))
             t.chop(1);
         return t.trimmed();
@@ -619,12 +863,12 @@ void TfrmMain::aKeysExecute()
     m_game.aPauseExecute();
     QDialog dlg(this);
     dlg.setObjectName(QStringLiteral("dlgKeys"));
-    dlg.setWindowTitle(aKeys->text());
+    dlg.setWindowTitle(plainText(aKeys));
     auto *box = new QVBoxLayout(&dlg);
     const QList<QPair<QString, QString>> rows = keyTable();
     auto *table = new QTableWidget(int(rows.size()), 2, &dlg);
     table->setObjectName(QStringLiteral("tblKeys"));
-    table->setAccessibleName(aKeys->text());
+    table->setAccessibleName(plainText(aKeys));
     table->setHorizontalHeaderLabels({uiText("keyColumnKey"), uiText("keyColumnDoes")});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -658,7 +902,7 @@ void TfrmMain::aAboutExecute()
                                 uiText("aboutLicence").toHtmlEscaped());
     if (Typeface::registeredFontId() >= 0)
         text += QStringLiteral("<p>%1</p>").arg(uiText("aboutTypeface").toHtmlEscaped());
-    QMessageBox box(QMessageBox::NoIcon, aAbout->text(), text, QMessageBox::Close, this);
+    QMessageBox box(QMessageBox::NoIcon, plainText(aAbout), text, QMessageBox::Close, this);
     box.setObjectName(QStringLiteral("dlgAbout"));
     box.setTextFormat(Qt::RichText);
     if (!windowIcon().isNull())
@@ -702,14 +946,32 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
     if (event->isAutoRepeat()
         && (enter || (key >= Qt::Key_1 && key <= Qt::Key_6) || key == Qt::Key_R || key == Qt::Key_D))
         return;
+    if (key == Qt::Key_S && !event->isAutoRepeat()) {
+        m_announcer->say(stateSpoken());
+        return;
+    }
     if (m_game.coverVisible()) {
         if (enter) {
             (m_game.contVisible() ? btCont : btStart)->click();
             return;
         }
     } else if (key >= Qt::Key_1 && key <= Qt::Key_6) {
-        m_game.RxDice1Click(key - Qt::Key_1 + 1);
+        clickDie(key - Qt::Key_1 + 1);
         return;
+    } else if (key == Qt::Key_Space || key == Qt::Key_Left || key == Qt::Key_Right
+               || key == Qt::Key_Up || key == Qt::Key_Down) {
+        // On a die: Space takes or releases it, the arrows go to its neighbours.
+        for (int n = 1; n <= 6; ++n) {
+            if (!m_dice[n]->hasFocus())
+                continue;
+            if (key == Qt::Key_Space) {
+                if (!event->isAutoRepeat())
+                    clickDie(n);
+            } else {
+                focusDie(key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1);
+            }
+            return;
+        }
     } else if (key == Qt::Key_R) {
         if (btRoll->isEnabled())
             btRoll->click();
@@ -897,9 +1159,9 @@ QString TfrmMain::textInForce(const QString &key) const
     if (const auto *label = findChild<QLabel *>(key))
         return label->text();
     if (const auto *menu = findChild<QMenu *>(key))
-        return menu->title();
+        return plainText(menu);
     if (const auto *action = findChild<QAction *>(key))
-        return action->text();
+        return plainText(action);
     const int index = languageIndex(key);
     return index >= 0 ? QString::fromUtf8(kLanguageTable[index].englishDefault) : QString();
 }
@@ -908,7 +1170,7 @@ void TfrmMain::typeTextsChanged()
 {
     if (m_game.settings.Type == 1 || m_game.settings.Type == 2)
         lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
-    eValue->setAccessibleName(lYour->text());
+    nameDisplays();
 }
 
 void TfrmMain::gameTypeTextChanged()

@@ -21,6 +21,7 @@ class TEffectLabel;
 class TfrmTopten;
 class TfrmSetup;
 class AdvisorWindow;
+class Announcer;
 class QAction;
 class QButtonGroup;
 class QGroupBox;
@@ -72,6 +73,9 @@ public:
     QMenu *mHelp;
     void aKeysExecute();
     void aAboutExecute();
+    // An action's or menu's text as the language file has it, without the
+    // letter marked for Alt.
+    static QString plainText(const QObject *item);
     // Every key of the game and what it does, in the texts in force.
     QList<QPair<QString, QString>> keyTable() const;
     void aExitExecute();
@@ -98,6 +102,12 @@ public:
     QPushButton *Button1, *Button2, *Button3, *Button4;
     QWidget *pCover;
     QWidget *client() const { return m_client; }
+    // Where spoken news goes out; tests read what it said.
+    Announcer *announcer() const { return m_announcer; }
+    // What S speaks: total, round, subtotal, score and the clock.
+    QString stateSpoken() const;
+    // Seconds as a player would say them ("4 minutes 12 seconds").
+    static QString spokenTime(qint32 seconds);
 
     // What the settings dialog reads and changes.
     QString textInForce(const QString &key) const override;
@@ -132,6 +142,16 @@ private:
     bool runTopTenCheck();
     void showToptenAfterCheck();
     void layoutClient();
+    void applyMnemonics();
+    bool cheatRowShown() const;
+    void updateFocus();
+    void nameDisplays();
+    void clickDie(int n);
+    void focusDie(int step);
+    QString rollSpoken();
+    QString wonSpoken() const;
+    void narrateRoundEnd(qint32 points, int verdict);
+    static QString spokenCaption(const QLabel *caption);
 
     Prompts &m_prompts;
     Game m_game;
@@ -143,4 +163,10 @@ private:
     TfrmTopten *m_topten = nullptr;
     TfrmSetup *m_setup = nullptr;
     QString m_lastSaveName;
+    Announcer *m_announcer = nullptr;
+    bool m_rolling = false;
+    bool m_hotDice = false;
+    bool m_lastBank = false;
+    bool m_rg10Shown = false, m_rg5Shown = false;
+    QString m_pendingNews;
 };

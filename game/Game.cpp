@@ -435,6 +435,8 @@ void Game::EndRound(qint32 points)
             ShowMsg(texts.msgExact, settings.Winner);
         gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
         setERnd(gs.RoundNo);
+        if (!m_openingRound)
+            emit roundEnded(points, int(bank.verdict));
         return;
     }
     gs.Total = bank.total;
@@ -445,6 +447,7 @@ void Game::EndRound(qint32 points)
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
         changed();
+        emit gameWon();
         if (onCheckTopTen && !onCheckTopTen())
             return;
         NewGame();
@@ -453,6 +456,8 @@ void Game::EndRound(qint32 points)
     }
     gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
     setERnd(gs.RoundNo);
+    if (!m_openingRound)
+        emit roundEnded(points, int(bank.verdict));
 }
 
 void Game::NewGame()
@@ -469,7 +474,9 @@ void Game::NewGame()
     ElapsedSeconds = 0;
     setStopWatch(true);
     changed();
+    m_openingRound = true;
     EndRound(0);
+    m_openingRound = false;
 }
 
 void Game::ShowMsg(const QString &text, qint64 number)
@@ -592,7 +599,11 @@ void Game::btStartClick()
 
 void Game::setESubScore(int v)
 {
+    // Shown at once, so a message that follows (a bust) stands beside its value.
+    if (m_eSubScore == v)
+        return;
     m_eSubScore = v;
+    changed();
 }
 
 void Game::setEScore(int v)

@@ -134,6 +134,12 @@ signals:
     void clockChanged();
     void messageShown(const QString &text);
     void newGameStarted();
+    // A round of the game in progress has ended: banked, refused or lost
+    // (points 0 or -100 after a bust); verdict is a BankVerdict. Not for the
+    // round a new game opens with, nor for the winning bank (gameWon).
+    void roundEnded(qint32 points, int verdict);
+    // The winning message has been shown; the top-ten check comes next.
+    void gameWon();
 
 private:
     // Sets the faces of the dice that are not Kept and evaluates them as a roll.
@@ -162,4 +168,5 @@ private:
     bool m_contVisible = true;
     int m_stopWatch = 0;
     bool m_pauseAfterRoll = false;
+    bool m_openingRound = false;
 };

@@ -150,7 +150,7 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         QVERIFY(w.aAdvisor);
-        QCOMPARE(w.aAdvisor->text(), QStringLiteral("Advisor..."));
+        QCOMPARE(TfrmMain::plainText(w.aAdvisor), QStringLiteral("Advisor..."));
         QVERIFY(w.mTools->actions().contains(w.aAdvisor));
         QVERIFY(!w.assisted);
         w.aAdvisor->trigger();
@@ -335,10 +335,16 @@ private slots:
         QCOMPARE(a->lStatus->text(), position(0, 1, before));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
         Seen atMessage;
-        m_prompts.onMessage = [&](const QString &) { atMessage = seen(a); };
+        QString subtotalAtMessage;
+        m_prompts.onMessage = [&](const QString &) {
+            atMessage = seen(a);
+            subtotalAtMessage = w.eSubScore->text();
+        };
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgFail);
-        QCOMPARE(atMessage.status, position(0, 1, before));
+        // The points are gone before the message, in Subtotal and here alike.
+        QCOMPARE(atMessage.status, position(0, 1, 0));
+        QCOMPARE(subtotalAtMessage, QStringLiteral("0"));
         QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
                                                 "The round ends and its points are lost."));
         QCOMPARE(atMessage.rounds, expected(0));
@@ -348,7 +354,7 @@ private slots:
         QCOMPARE(a->lStatus->text(), position(0, 2, 0));
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
-        QCOMPARE(atMessage.status, position(0, 2, 0));
+        QCOMPARE(atMessage.status, position(0, 2, -100));
         QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
                                                 "The round ends and 100 points are taken off the total."));
         QCOMPARE(atMessage.rounds, expected(-100));

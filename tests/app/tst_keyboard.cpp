@@ -400,7 +400,7 @@ private slots:
         if (exits.count() == 1)
             seen = QStringLiteral("exit");
         else if (!m_prompts.titles.isEmpty())
-            seen = m_prompts.titles.last() == w.aOpen->text() ? QStringLiteral("open") : QStringLiteral("save");
+            seen = m_prompts.titles.last() == TfrmMain::plainText(w.aOpen) ? QStringLiteral("open") : QStringLiteral("save");
         else if (answered == 0)
             seen = QStringLiteral("rules"); // the settings dialog on its General page
         else if (w.pCover->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
@@ -437,7 +437,7 @@ private slots:
         const QList<QAction *> bar = w.menuBar()->actions();
         QCOMPARE(bar.size(), 3);
         QCOMPARE(bar.at(2)->menu(), w.mHelp);
-        QCOMPARE(w.mHelp->title(), QStringLiteral("Help"));
+        QCOMPARE(TfrmMain::plainText(w.mHelp), QStringLiteral("Help"));
         QVERIFY(w.mHelp->actions().contains(w.aRules));
         QVERIFY(w.mHelp->actions().contains(w.aKeys));
         QVERIFY(w.mHelp->actions().contains(w.aAbout));

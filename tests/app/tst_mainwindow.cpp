@@ -115,7 +115,8 @@ private slots:
         writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
         writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n");
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(w.aExit->text(), QStringLiteral("Quit now"));
+        QCOMPARE(TfrmMain::plainText(w.aExit), QStringLiteral("Quit now"));
+        QCOMPARE(w.aExit->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
         QCOMPARE(w.btExit->text(), QStringLiteral("Quit now"));
         QCOMPARE(w.lYour->text(), QStringLiteral("Your time:"));
         QCOMPARE(w.lType->text(), QStringLiteral("Game type:  Time / 3000"));
@@ -138,7 +139,7 @@ private slots:
         QCOMPARE(w.btCont->geometry(), QRect(100, 144, 124, 41));
         QCOMPARE(w.Button3->geometry(), QRect(168, 288, 75, 25));
         QCOMPARE(w.pCover->geometry().top(), 33);
-        QCOMPARE(w.eScore->accessibleName(), QStringLiteral("Total:"));
+        QCOMPARE(w.eScore->accessibleName(), QStringLiteral("Total: 0"));
     }
 
     void phasesThroughAWholeGame()

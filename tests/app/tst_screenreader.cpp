@@ -2,6 +2,7 @@
 // What a screen reader learns from the main window: the dice by number, face
 // and state; the displays by caption and value; every roll and every message
 // as an event.
+#include "app/Announcer.h"
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
@@ -13,6 +14,8 @@
 #include <QAccessible>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -120,30 +123,35 @@ private slots:
         QCOMPARE(names.mid(0, 2), QStringList({"Die 2: 1, selected", "Die 2: 1, free"}));
     }
 
-    void displaysAreNamedByTheirCaptionsAndTellTheirValues()
+    void displaysAreNamedByTheirCaptionsAndTheirValues()
     {
+        // Flat review reads each display as "caption value"; an action that
+        // leaves a display unchanged sends nothing for it.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QCOMPARE(said(w.eScore), QStringLiteral("Total:"));
-        QCOMPARE(said(w.eSubScore), QStringLiteral("Subtotal:"));
-        QCOMPARE(said(w.eRnd), QStringLiteral("Round:"));
-        QCOMPARE(said(w.eValue), QStringLiteral("Your score:"));
-        QCOMPARE(said(w.eRnd, QAccessible::Description), QStringLiteral("1"));
+        QCOMPARE(said(w.eScore), QStringLiteral("Total: 0"));
+        QCOMPARE(said(w.eSubScore), QStringLiteral("Subtotal: 0"));
+        QCOMPARE(said(w.eRnd), QStringLiteral("Round: 1"));
+        QCOMPARE(said(w.eValue), QStringLiteral("Your score: 0"));
 
         QTest::mouseClick(w.btStart, Qt::LeftButton);
         rollScoring(w);
         QTest::mouseClick(w.Button1, Qt::LeftButton);
+        AccessibilityRecorder::clear();
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QCOMPARE(said(w.eSubScore, QAccessible::Description), QLocale().toString(800));
-        AccessibilityRecorder::clear();
+        QCOMPARE(said(w.eSubScore), QStringLiteral("Subtotal: ") + QLocale().toString(800));
         QTest::mouseClick(w.btDone, Qt::LeftButton);
-        QCOMPARE(said(w.eScore, QAccessible::Description), QLocale().toString(800));
-        QCOMPARE(said(w.eRnd, QAccessible::Description), QStringLiteral("2"));
-        QCOMPARE(said(w.eValue, QAccessible::Description), QStringLiteral("80000"));
+        QCOMPARE(said(w.eScore), QStringLiteral("Total: ") + QLocale().toString(800));
+        QCOMPARE(said(w.eRnd), QStringLiteral("Round: 2"));
+        QCOMPARE(said(w.eValue), QStringLiteral("Your score: 80000"));
         if (m_listening) {
-            const auto changes = AccessibilityRecorder::of(QAccessible::DescriptionChanged, w.eScore);
-            QVERIFY(!changes.isEmpty());
-            QCOMPARE(changes.last().description, QLocale().toString(800));
+            for (QLabel *display : {w.eScore, w.eSubScore, w.eRnd, w.eValue}) {
+                QVERIFY(AccessibilityRecorder::of(QAccessible::DescriptionChanged, display).isEmpty());
+                QStringList names;
+                for (const auto &e : AccessibilityRecorder::of(QAccessible::NameChanged, display))
+                    names << e.name;
+                QCOMPARE(names.size(), QSet<QString>(names.cbegin(), names.cend()).size()); // each value once
+            }
         }
 
         // A new language renames the displays with their captions.
@@ -152,74 +160,217 @@ private slots:
         lng.write("[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
         lng.close();
         w.loadLanguage();
-        QCOMPARE(said(w.eScore), QStringLiteral("Summe:"));
-        QCOMPARE(said(w.eRnd), QStringLiteral("Runde:"));
-        QCOMPARE(said(w.eSubScore), QStringLiteral("Zwischensumme:"));
-        QCOMPARE(said(w.eScore, QAccessible::Description), QLocale().toString(800));
+        w.aPause->trigger();
+        QCOMPARE(said(w.eScore), QStringLiteral("Summe: ") + QLocale().toString(800));
+        QCOMPARE(said(w.eRnd), QStringLiteral("Runde: 2"));
     }
 
-    void everyRollIsAnnouncedBeforeWhatFollows()
+    void everyResultIsSpokenInItsOrder()
     {
-        needListening();
+        // What a listener hears, the game's messages in brackets: the faces
+        // of every roll before anything the roll brings, a selection with its
+        // subtotal, a bank with the total and round.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QStringList heard;
+        w.show(); // news appears only in a window on the screen
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        connect(w.announcer(), &Announcer::said, &w, [&heard](const QString &t) { heard << t; });
+        m_prompts.onMessage = [&heard](const QString &t) { heard << QLatin1Char('[') + t + QLatin1Char(']'); };
         QTest::mouseClick(w.btStart, Qt::LeftButton);
-        AccessibilityRecorder::clear();
         roll(w);
         QStringList faces;
         for (int n = 1; n <= 6; ++n)
-            faces << QStringLiteral("die %1: %2").arg(n).arg(w.dice(n)->value());
-        QStringList heard = heardOn(w);
+            faces << QString::number(w.dice(n)->value());
         QVERIFY(!heard.isEmpty());
-        QCOMPARE(heard.first(), QStringLiteral("Roll: ") + faces.join(QStringLiteral(", ")));
-        if (w.game().gs.NewRound) { // a bust: its message comes after the faces
-            QCOMPARE(heard, QStringList({heard.first(), QStringLiteral("Ooops ! This is -100 point!")}));
-            QCOMPARE(heardOn(w, QAccessible::Alert), QStringList{heard.last()});
-        } else {
+        QCOMPARE(heard.first(), QStringLiteral("Rolled %1.").arg(faces.join(QStringLiteral(", "))));
+        if (w.game().gs.NewRound) // a bust: its message and the loss follow the faces
+            QCOMPARE(heard.mid(1), QStringList({"[Ooops ! This is -100 point!]", "Round lost; total -100, round 2."}));
+        else
             QCOMPARE(heard.size(), 1);
-            QVERIFY(heardOn(w, QAccessible::Alert).isEmpty()); // a roll is news, not an alert
-        }
 
-        // A staged roll is a roll too; a roll after keeping dice names only the rolled ones.
+        rollScoring(w);
+        heard.clear();
+        QTest::mouseClick(w.Button4, Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        for (Qt::Key k : {Qt::Key_5, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_5})
+            QTest::keyClick(&w, k);
+        QCOMPARE(heard, QStringList({"Rolled 1, 1, 1, 5, 5, 5.",
+                                     "Die 5 (5) selected, subtotal 5.",
+                                     "Die 1 (1) selected, subtotal 15.",
+                                     "Die 2 (1) selected, subtotal 25.",
+                                     "Die 3 (1) selected, subtotal 105. "
+                                     "10 Points: choose with Tab and the arrow keys; now Full : 100: 100.",
+                                     "Die 5 (5) released, subtotal 100."}));
+        heard.clear();
+        QTest::keyClick(&w, Qt::Key_D);
+        const qint32 total = w.game().gs.Total;
+        QCOMPARE(heard, QStringList{QStringLiteral("Banked 100; total %1, round %2.")
+                                            .arg(QLocale().toString(total))
+                                            .arg(w.game().gs.RoundNo)});
+
+        // Rolling on names only the dice rolled; a bust then speaks its message and the loss.
         rollScoring(w);
         QTest::mouseClick(w.Button4, Qt::LeftButton);
-        heard = heardOn(w);
-        QCOMPARE(heard.last(), QStringLiteral("Roll: die 1: 1, die 2: 1, die 3: 1, die 4: 5, die 5: 5, die 6: 5"));
-        QTest::mouseClick(w.dice(1), Qt::LeftButton);
-        QTest::mouseClick(w.dice(6), Qt::LeftButton);
-        AccessibilityRecorder::clear();
+        QTest::keyClick(&w, Qt::Key_4);
+        heard.clear();
         roll(w);
-        heard = heardOn(w);
-        QVERIFY(!heard.isEmpty());
-        QVERIFY2(heard.first().startsWith(QStringLiteral("Roll: die 2: ")), qPrintable(heard.first()));
-        QVERIFY(!heard.first().contains(QStringLiteral("die 1:")));
-        QVERIFY(!heard.first().contains(QStringLiteral("die 6:")));
+        QVERIFY2(heard.value(0).startsWith(QStringLiteral("Rolled dice 1, 2, 3, 5, 6: ")), qPrintable(heard.value(0)));
+        if (w.game().gs.NewRound) {
+            QCOMPARE(heard.mid(1), QStringList({"[You failed this round...]",
+                                                QStringLiteral("Round lost; total %1, round %2.")
+                                                        .arg(QLocale().toString(total))
+                                                        .arg(w.game().gs.RoundNo)}));
+        }
+        if (!m_listening)
+            return;
+        // Each piece of news reaches the listeners as a notification appearing.
+        const auto shown = AccessibilityRecorder::of(QAccessible::ObjectShow, w.announcer());
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.last().name, w.announcer()->text());
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.announcer())->role(), QAccessible::Notification);
     }
 
-    void everyMessageIsAnAlertCarryingItsText()
+    void whatADieKeyCannotDoIsSaid_data()
     {
-        needListening();
+        QTest::addColumn<QString>("stage");
+        QTest::addColumn<int>("die");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("before the first roll") << QString() << 1 << QStringLiteral("Roll first.");
+        QTest::newRow("kept") << QStringLiteral("kept") << 4
+                              << QStringLiteral("Die 4 (5) is kept from an earlier roll.");
+    }
+    void whatADieKeyCannotDoIsSaid()
+    {
+        QFETCH(QString, stage);
+        QFETCH(int, die);
+        QFETCH(QString, spoken);
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        if (stage == QLatin1String("kept")) {
+            rollScoring(w);
+            QTest::mouseClick(w.Button4, Qt::LeftButton);
+            QTest::keyClick(&w, Qt::Key_4);
+            roll(w);
+            if (w.game().gs.NewRound)
+                return; // the roll on was a bust: nothing is kept any more
+        }
+        QTest::keyClick(&w, Qt::Key(Qt::Key_0 + die));
+        QCOMPARE(w.announcer()->text(), spoken);
+    }
+
+    void aFaceThatScoresOnlyInASetSaysSo()
+    {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         QTest::mouseClick(w.btStart, Qt::LeftButton);
         rollScoring(w);
-        AccessibilityRecorder::clear();
-        // Roll with nothing selected, twice: the same message is heard twice.
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
-        const QString noSel = QStringLiteral("You did'n selected any dice !");
-        QCOMPARE(heardOn(w, QAccessible::Alert), QStringList({noSel, noSel}));
-        QCOMPARE(heardOn(w), QStringList({noSel, noSel}));
-        QCOMPARE(m_prompts.messages.size(), 2);
+        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        w.game().setDieValue(4, 3); // one three among ones and fives
+        w.game().EvaluateRoll();
+        QTest::keyClick(&w, Qt::Key_4);
+        QCOMPARE(w.announcer()->text(),
+                 QStringLiteral("Die 4 (3) cannot be taken: it scores only in a set of three or more."));
+        QCOMPARE(w.dice(4)->dieState(), int(TRxDice::Free));
+    }
 
-        // A bank past the winning total: the message with its number put in.
-        w.game().gs.Total = 990;
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
-        QTest::mouseClick(w.dice(1), Qt::LeftButton);
-        QTest::mouseClick(w.dice(2), Qt::LeftButton);
-        AccessibilityRecorder::clear();
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
-        QCOMPARE(m_prompts.messages.size(), 3);
-        QCOMPARE(heardOn(w, QAccessible::Alert), QStringList{m_prompts.messages.last()});
-        QVERIFY(m_prompts.messages.last().contains(QStringLiteral("1000")));
+    void choiceEntriesTellTheirPointsAndSpeakTheSubtotal()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        rollScoring(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton); // six ones
+        for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4})
+            QTest::keyClick(&w, k);
+        auto *second = w.findChild<QRadioButton *>(QStringLiteral("rg10_1"));
+        QVERIFY(second);
+        QCOMPARE(said(second), QStringLiteral("100 + (1 * 10): 110"));
+        QTest::mouseClick(second, Qt::LeftButton);
+        QCOMPARE(w.announcer()->text(), QStringLiteral("100 + (1 * 10): 110, subtotal 110."));
+    }
+
+    void stateOnDemand()
+    {
+        // S speaks the whole state, the clock as words.
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        m_timers.advance(252000);
+        QTest::keyClick(&w, Qt::Key_S);
+        QCOMPARE(w.announcer()->text(),
+                 QStringLiteral("Total 0, round 1, subtotal 0, Your score: 0, time 4 minutes 12 seconds."));
+        QCOMPARE(TfrmMain::spokenTime(1), QStringLiteral("1 second"));
+        QCOMPARE(TfrmMain::spokenTime(3661), QStringLiteral("1 hour 1 minute 1 second"));
+        QCOMPARE(TfrmMain::spokenTime(7200), QStringLiteral("2 hours 0 minutes 0 seconds"));
+    }
+
+    void focusStaysOnWhatCanBeSeen_data()
+    {
+        QTest::addColumn<bool>("cheat");
+        QTest::newRow("normal height") << false;
+        QTest::newRow("/CHEAT") << true;
+    }
+    void focusStaysOnWhatCanBeSeen()
+    {
+        // The cover keeps Tab among its buttons; in play Tab goes dice, Roll,
+        // Done, and reaches the test buttons only where the window shows them.
+        QFETCH(bool, cheat);
+        TfrmMain w(m_prompts, m_timers, cheat ? QStringList{QStringLiteral("/CHEAT")} : QStringList{});
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btStart));
+        QSet<QString> visited;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, QSet<QString>({"btStart", "btExit"}));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        const QStringList game{"RxDice1", "RxDice2", "RxDice3", "RxDice4", "RxDice5", "RxDice6", "btRoll", "btDone"};
+        if (cheat) {
+            QVERIFY(order.contains(QStringLiteral("Button1")));
+        } else {
+            for (const QString &name : order)
+                QVERIFY2(game.contains(name), qPrintable(name));
+        }
+        // The arrows go from die to die, Space takes a die as its number does.
+        w.dice(6)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.dice(6), Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(1)));
+        QTest::keyClick(w.dice(1), Qt::Key_Left);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(6)));
+
+        // A pause puts the focus on Continue; nothing under the cover keeps it.
+        w.aPause->trigger();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btCont));
+        QVERIFY(!w.Button1->focusPolicy());
+    }
+
+    void menusOpenByAltAndALetter()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        QCOMPARE(w.mFile->title(), QStringLiteral("&File"));
+        QCOMPARE(w.mTools->title(), QStringLiteral("&Tools"));
+        QCOMPARE(w.mHelp->title(), QStringLiteral("&Help"));
+        // Every item of a menu has a letter of its own.
+        for (QMenu *menu : {w.mFile, w.mTools, w.mHelp}) {
+            QSet<QChar> letters;
+            for (QAction *a : menu->actions()) {
+                if (a->isSeparator())
+                    continue;
+                const int at = a->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0, qPrintable(a->text()));
+                letters << a->text().at(at + 1).toLower();
+            }
+            QCOMPARE(letters.size(), int(menu->actions().size()) - int(std::count_if(
+                    menu->actions().cbegin(), menu->actions().cend(), [](QAction *a) { return a->isSeparator(); })));
+        }
+        // What the language editor reads stays the text of the file.
+        QCOMPARE(w.textInForce(QStringLiteral("aNew")), QStringLiteral("New Game"));
+        QCOMPARE(w.textInForce(QStringLiteral("mFile")), QStringLiteral("File"));
     }
 };
 

@@ -65,7 +65,8 @@ private:
         // Only changes of what is said are read back: other events may come
         // from objects half made or half destroyed.
         const bool said = e.type == QAccessible::NameChanged || e.type == QAccessible::DescriptionChanged
-                || e.type == QAccessible::Alert || e.type == QAccessible::ValueChanged;
+                || e.type == QAccessible::Alert || e.type == QAccessible::ValueChanged
+                || (e.type == QAccessible::ObjectShow && e.object && e.object->inherits("Announcer"));
         if (QAccessibleInterface *iface = said ? event->accessibleInterface() : nullptr) {
             e.name = iface->text(QAccessible::Name);
             e.description = iface->text(QAccessible::Description);
