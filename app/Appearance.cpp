@@ -171,3 +171,16 @@ int Appearance::groupCaptionRoom(const QWidget *box)
 {
     return box->width() - 13;
 }
+
+void Appearance::condenseToFit(QWidget *control, const QString &text, int room)
+{
+    QFont f = control->font();
+    f.setStretch(QFont::Unstretched);
+    for (int stretch = 100; stretch >= 80; stretch -= 2) {
+        f.setStretch(stretch);
+        if (QFontMetrics(f).horizontalAdvance(text) <= room)
+            break;
+    }
+    if (f != control->font())
+        control->setFont(f);
+}

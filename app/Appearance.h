@@ -44,6 +44,10 @@ int buttonTextRoom(const QAbstractButton *button);
 // The room of a choice list's caption beside the frame's corners.
 int groupCaptionRoom(const QWidget *box);
 
+// A fixed text a little too wide for its box (the score display's "Not done
+// yet...") is set narrower, down to 80 % of its width, never smaller.
+void condenseToFit(QWidget *control, const QString &text, int room);
+
 // Sets a check box's or radio button's text, cut to its room when needed.
 void setFittedText(QAbstractButton *button, const QString &text);
 

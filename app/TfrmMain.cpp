@@ -396,7 +396,7 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
         r->setObjectName(box->objectName() + QStringLiteral("_") + QString::number(k));
         r->setFont(windowFont(11));
         // As wide as the frame allows: the longest valuation needs it.
-        r->setGeometry(3, 16 + 17 * k, 100, 17);
+        r->setGeometry(2, 16 + 17 * k, 102, 17);
         r->hide();
         group->addButton(r, k);
         m_choices[row][k] = r;
@@ -457,6 +457,7 @@ void TfrmMain::syncState()
     eScore->setText(locale.toString(m_game.eScore()));
     eRnd->setText(locale.toString(m_game.eRnd()));
     eValue->setText(m_game.eValue());
+    Appearance::condenseToFit(eValue, eValue->text(), eValue->contentsRect().width());
     // A display is named by its caption, so its number goes out as its description.
     for (QLabel *e : {eSubScore, eScore, eRnd, eValue})
         e->setAccessibleDescription(e->text());

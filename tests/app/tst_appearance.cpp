@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -220,6 +221,102 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
     return spots;
 }
 
+
+// One text in the room its control gives it.
+struct Room
+{
+    QString what;
+    QString text;
+    QFont font;
+    int room;
+};
+
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+// Whether a round button's caption lies inside its face, within the bevel.
+bool captionInsideFace(const THemisphereButton *b, QString &why)
+{
+    const QFontMetrics fm(b->font());
+    const QString text = b->text();
+    const QSize t = fm.size(Qt::TextSingleLine, text);
+    const QPoint at(qRound((b->width() - t.width() - 2) / 2.0), qRound((b->height() - t.height() - 2) / 2.0));
+    const QRectF ink = QRectF(fm.tightBoundingRect(text)).translated(at + QPoint(0, fm.ascent()));
+    const double a = b->width() / 2.0, bb = b->height() / 2.0, i = b->bevelInset();
+    const auto inside = [&](QPointF p) {
+        const double u = (p.x() - a) / (a - i), v = (p.y() - bb) / (bb - i);
+        return u * u + v * v <= 1.0;
+    };
+    const QPointF mids[4] = {{ink.left(), ink.center().y()}, {ink.right(), ink.center().y()},
+                             {ink.center().x(), ink.top()}, {ink.center().x(), ink.bottom()}};
+    for (QPointF m : mids) {
+        if (!inside(m)) {
+            why = QStringLiteral("ink %1,%2 %3x%4 leaves the face").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every text of a window with the room it has; round buttons are checked
+// against their face at once (badCaptions).
+QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
+{
+    QList<Room> rooms;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisibleTo(window))
+            continue;
+        const QString name = nameOf(w);
+        QStyle *style = w->style();
+        if (auto *e = qobject_cast<TEffectLabel *>(w)) {
+            rooms << Room{name, e->text(), e->font(), e->textRoom()};
+        } else if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (!l->text().isEmpty() && !l->wordWrap())
+                rooms << Room{name, plain(l->text()), l->font(), l->contentsRect().width() - 2 * l->margin()};
+        } else if (auto *b = qobject_cast<THemisphereButton *>(w)) {
+            QString why;
+            if (!captionInsideFace(b, why))
+                badCaptions << name + QStringLiteral(" \"") + b->text() + QStringLiteral("\": ") + why;
+        } else if (qobject_cast<QRadioButton *>(w) || qobject_cast<QCheckBox *>(w)) {
+            auto *button = static_cast<QAbstractButton *>(w);
+            const QString whole = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+            rooms << Room{name, plain(whole), button->font(), Appearance::buttonTextRoom(button)};
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            rooms << Room{name, g->title(), g->font(), Appearance::groupCaptionRoom(g)};
+        } else if (auto *pb = qobject_cast<QPushButton *>(w)) {
+            const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, pb)
+                + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pb);
+            rooms << Room{name, plain(pb->text()), pb->font(), pb->width() - 2 * margin};
+        } else if (auto *tabs = qobject_cast<QTabBar *>(w)) {
+            const int pad = style->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
+            for (int i = 0; i < tabs->count(); ++i)
+                rooms << Room{name + QStringLiteral(" tab %1").arg(i), plain(tabs->tabText(i)), tabs->font(),
+                              tabs->tabRect(i).width() - pad};
+        } else if (auto *bar = qobject_cast<QMenuBar *>(w)) {
+            for (QAction *a : bar->actions()) {
+                if (a->isSeparator() || !a->isVisible())
+                    continue;
+                const QRect r = bar->actionGeometry(a);
+                // Off the bar's end, a title would hide behind the overflow button.
+                const int room = r.right() < bar->width() ? r.width() : 0;
+                rooms << Room{name + QStringLiteral(" ") + plain(a->text()), plain(a->text()), bar->font(), room};
+            }
+        } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
+            const QLineEdit *field = spin->findChild<QLineEdit *>();
+            for (int value : {spin->minimum(), spin->maximum()})
+                rooms << Room{name, spin->locale().toString(value), spin->font(), field->width() - 4};
+        } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+            for (int i = 0; i < list->count(); ++i)
+                rooms << Room{name + QStringLiteral(" item %1").arg(i), list->item(i)->text(), list->font(),
+                              list->viewport()->width() - 8};
+        }
+    }
+    return rooms;
+}
+
 } // namespace
 
 class TestAppearance : public QObject
@@ -340,6 +437,72 @@ private slots:
         QVERIFY2(unclassified.isEmpty(), qPrintable(QStringLiteral("texts not checked: ") + unclassified.join(", ")));
         QVERIFY2(count > 80, "the walk missed the windows' texts");
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // The texts of every language shipped, English first; a translation is a
+    // language file under resources/lang.
+    void everyTextIsWhole_data()
+    {
+        QTest::addColumn<QString>("languageFile");
+        QTest::newRow("English") << QString();
+        const QDir lang(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/lang")));
+        for (const QFileInfo &f : lang.entryInfoList({QStringLiteral("*.lng")}, QDir::Files))
+            QTest::newRow(qPrintable(f.baseName())) << f.filePath();
+    }
+    void everyTextIsWhole()
+    {
+        QFETCH(QString, languageFile);
+        if (!languageFile.isEmpty())
+            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        Windows win;
+        open(win);
+        QStringList cut, badCaptions;
+        QList<Room> rooms;
+        for (QWidget *window : win.all())
+            rooms << roomsOf(window, badCaptions);
+        // Texts a control shows at other times than the staged one.
+        TfrmMain &w = *win.main;
+        for (int face : {1, 5}) {
+            QGroupBox *box = face == 1 ? w.rg10 : w.rg5;
+            auto *item = box->findChild<QRadioButton *>();
+            QVERIFY(item);
+            for (int count = 3; count <= 6; ++count)
+                for (const ChoiceEntry &entry : choiceEntries(face, count))
+                    rooms << Room{nameOf(item), entry.text, item->font(), Appearance::buttonTextRoom(item)};
+        }
+        // The score display's texts, fitted as the window fits them.
+        for (const QString &text : {QStringLiteral("Not done yet..."), QStringLiteral("-10000"), QStringLiteral("28333")}) {
+            QFont f = w.eValue->font();
+            QLabel probe;
+            probe.setFont(f);
+            Appearance::condenseToFit(&probe, text, w.eValue->contentsRect().width());
+            QVERIFY(probe.font().stretch() == QFont::Unstretched || probe.font().stretch() >= 80);
+            QCOMPARE(probe.font().pixelSize(), 16);
+            rooms << Room{nameOf(w.eValue), text, probe.font(), w.eValue->contentsRect().width()};
+        }
+        for (QLabel *e : {w.eSubScore, w.eScore})
+            rooms << Room{nameOf(e), QLocale().toString(-10000), e->font(), e->contentsRect().width()};
+        rooms << Room{nameOf(w.eRnd), QLocale().toString(9999), w.eRnd->font(), w.eRnd->contentsRect().width()};
+        for (const QString &text : {QStringLiteral("00:00:00"), QStringLiteral("99999")})
+            rooms << Room{QStringLiteral("frmTopten/ls"), text, win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->font(),
+                          win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->contentsRect().width()};
+        for (const QString &text : {QStringLiteral("2026.12.31 - 23:59:59"), QStringLiteral("99999 - 2026.12.31")})
+            rooms << Room{QStringLiteral("frmTopten/lda"), text, win.topten->findChild<QLabel *>(QStringLiteral("lda4"))->font(),
+                          win.topten->findChild<QLabel *>(QStringLiteral("lda4"))->contentsRect().width()};
+        for (QMenu *menu : w.menuBar()->findChildren<QMenu *>()) {
+            for (QAction *a : menu->actions())
+                if (!a->isSeparator())
+                    rooms << Room{nameOf(menu) + QLatin1Char(' ') + plain(a->text()), plain(a->text()), menu->font(),
+                                  menu->actionGeometry(a).width()};
+        }
+        for (const Room &r : std::as_const(rooms)) {
+            const int width = QFontMetrics(r.font).horizontalAdvance(r.text);
+            if (width > r.room)
+                cut << QStringLiteral("%1 \"%2\": %3 px in %4").arg(r.what, r.text).arg(width).arg(r.room);
+        }
+        QVERIFY2(rooms.size() > 100, "the walk missed the windows' texts");
+        QVERIFY2(badCaptions.isEmpty(), qPrintable(badCaptions.join(QLatin1Char('\n'))));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 };
 
