@@ -12,6 +12,7 @@
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
+#include "support/Contrast.h"
 #include "support/FakePrompts.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -131,6 +133,10 @@ int main(int argc, char *argv[])
     for (int n = 1; n <= 6; ++n)
         emit w.dice(n)->clicked();
     ok = ok && save(&w, out, QStringLiteral("main-choices"));
+    // The same under a dark desktop theme: only the menu bar follows it.
+    QApplication::setPalette(TestPalettes::dark());
+    ok = ok && save(&w, out, QStringLiteral("main-choices-dark"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
 
     // Paused with a game to continue.
     w.aPause->trigger();
@@ -142,6 +148,9 @@ int main(int argc, char *argv[])
     w.btDone->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));
+    QApplication::setPalette(TestPalettes::dark());
+    ok = ok && save(topten, out, QStringLiteral("topten-dark"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
 
     setup->Fill();
     setup->showPage(false);
