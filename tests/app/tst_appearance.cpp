@@ -439,6 +439,47 @@ private slots:
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     }
 
+    // A text from the language editor too long for its control: cut with an
+    // ellipsis, whole in the tooltip and the accessible name; a shorter one
+    // afterwards takes both back.
+    void overlongTextIsCutAndShownWhole()
+    {
+        const QString whole = QStringLiteral("Eine sehr lange Bewertung, die nicht passt");
+        QRadioButton radio;
+        radio.setGeometry(0, 0, 100, 17);
+        Appearance::setFittedText(&radio, whole);
+        QVERIFY(radio.text().endsWith(QChar(0x2026)));
+        QVERIFY(radio.fontMetrics().horizontalAdvance(radio.text()) <= Appearance::buttonTextRoom(&radio));
+        QCOMPARE(radio.toolTip(), whole);
+        QCOMPARE(radio.accessibleName(), whole);
+        Appearance::setFittedText(&radio, QStringLiteral("3 * 5"));
+        QCOMPARE(radio.text(), QStringLiteral("3 * 5"));
+        QVERIFY(radio.toolTip().isEmpty());
+        QVERIFY(radio.accessibleName().isEmpty());
+
+        TEffectLabel label;
+        label.setGeometry(0, 0, 127, 22);
+        label.setText(whole);
+        label.grab();
+        QCOMPARE(label.toolTip(), whole);
+        QCOMPARE(label.text(), whole); // the language editor reads it back whole
+        label.setText(QStringLiteral("Total:"));
+        label.grab();
+        QVERIFY(label.toolTip().isEmpty());
+
+        // A choice list's caption in the main window.
+        Windows win;
+        open(win);
+        win.main->game().texts.s10 = whole;
+        win.main->btRoll->click();
+        QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
+        win.main->Button1->click(); // six ones
+        for (int n = 1; n <= 6; ++n)
+            emit win.main->dice(n)->clicked();
+        QVERIFY(win.main->rg10->isVisible());
+        QCOMPARE(win.main->rg10->toolTip(), whole);
+    }
+
     // The texts of every language shipped, English first; a translation is a
     // language file under resources/lang.
     void everyTextIsWhole_data()
