@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AdvisorWindow.h"
+#include "app/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "settings/UiTexts.h"
@@ -38,6 +39,8 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     : QWidget(parent, Qt::Window), m_game(game)
 {
     setObjectName(QStringLiteral("frmAdvisor"));
+    // The desktop's colours, with a selection its text reads on.
+    Appearance::keepHighlightReadable(this);
     auto *box = new QVBoxLayout(this);
     const auto label = [this, box](const char *name) {
         auto *l = new QLabel(this);

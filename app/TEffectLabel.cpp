@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sunken-shadow text.
 #include "app/TEffectLabel.h"
+#include "app/Appearance.h"
 
 #include <QPainter>
 
 TEffectLabel::TEffectLabel(QWidget *parent) : QLabel(parent) {}
+
+int TEffectLabel::textRoom() const
+{
+    return contentsRect().width() - qMax(m_lightDepth, m_shadowDepth) - 2;
+}
 
 void TEffectLabel::paintEvent(QPaintEvent *)
 {
@@ -13,8 +19,9 @@ void TEffectLabel::paintEvent(QPaintEvent *)
         p.fillRect(rect(), palette().color(backgroundRole()));
     p.setFont(font());
     const QRect r = contentsRect();
-    const int room = r.width() - qMax(m_lightDepth, m_shadowDepth) - 2;
-    const QString shown = m_elide ? p.fontMetrics().elidedText(text(), Qt::ElideRight, room) : text();
+    const QString shown = m_elide ? Appearance::fitted(p.fontMetrics(), text(), textRoom()) : text();
+    if (m_elide)
+        Appearance::markCut(this, text(), shown != text());
     const Qt::Alignment align = alignment();
     if (m_lightDepth > 0) {
         p.setPen(m_light);

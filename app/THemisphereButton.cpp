@@ -73,7 +73,8 @@ QImage faceLayer(const QSize &size, const QRectF &rect, const QColor &face, bool
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     const double cx = rect.center().x(), cy = rect.center().y();
     const double ra = std::max(rect.width() / 2.0, 1e-3), rb = std::max(rect.height() / 2.0, 1e-3);
-    double lx = pressed ? 0.55 : -0.55, ly = pressed ? 0.6 : -0.6, lz = 0.6;
+    // A light high in front: the face under the caption stays bright.
+    double lx = pressed ? 0.55 : -0.55, ly = pressed ? 0.6 : -0.6, lz = 1.0;
     const double ll = std::sqrt(lx * lx + ly * ly + lz * lz);
     lx /= ll; ly /= ll; lz /= ll;
     for (int y = 0; y < size.height(); ++y) {
@@ -94,7 +95,8 @@ QImage faceLayer(const QSize &size, const QRectF &rect, const QColor &face, bool
             const double diffuse = std::max(0.0, nl);
             const double rv = 2.0 * nl * nz - lz; // reflected light towards the viewer
             const double specular = rv > 0 ? std::pow(rv, 18.0) * 0.55 : 0.0;
-            const double k = 0.45 + 0.7 * diffuse;
+            // Never so dark under the caption that the maroon stops reading.
+            const double k = 0.88 + 0.32 * diffuse;
             line[x] = premul(face.red() * k + 255 * specular,
                              face.green() * k + 255 * specular,
                              face.blue() * k + 255 * specular);

@@ -2,6 +2,7 @@
 // The main window: layout, menu, actions, and the mirror of the engine's state.
 #include "app/TfrmMain.h"
 #include "app/Prompts.h"
+#include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
 #include "app/Announcer.h"
@@ -76,26 +77,37 @@ void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
     w->setPalette(pal);
 }
 
-// A choice list: an inset frame whose caption carries a navy shadow.
+// A choice list: an inset frame whose caption, in a gap of the frame's top
+// line, carries a navy shadow. A caption too long for the box is cut.
 class ChoiceGroup : public QGroupBox
 {
 public:
     using QGroupBox::QGroupBox;
 
+    static constexpr int kCaptionLeft = 6;
+    int captionRoom() const { return Appearance::groupCaptionRoom(this); }
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QStylePainter p(this);
-        QStyleOptionGroupBox opt;
-        initStyleOption(&opt);
-        const QRect textRect = style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, this);
-        opt.text.clear();
-        p.drawComplexControl(QStyle::CC_GroupBox, opt);
+        const QFontMetrics fm(font());
+        const QString caption = Appearance::fitted(fm, title(), captionRoom());
+        const QRect textRect(kCaptionLeft, 0, fm.horizontalAdvance(caption) + 1, fm.height());
+        QStyleOptionFrame frame;
+        frame.initFrom(this);
+        frame.rect = rect().adjusted(0, fm.height() / 2, 0, 0);
+        frame.lineWidth = 1;
+        frame.state |= QStyle::State_Sunken;
+        if (!caption.isEmpty())
+            p.setClipRegion(QRegion(rect()) - QRegion(textRect.adjusted(-2, 0, 2, 0)));
+        p.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
+        p.setClipping(false);
         p.setFont(font());
         p.setPen(QColor(0, 0, 128));
-        p.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, title());
+        p.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, caption);
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, title());
+        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, caption);
     }
 };
 
@@ -227,6 +239,12 @@ void TfrmMain::buildClient()
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
+    // The playing surface keeps its light colours under any desktop theme;
+    // the menu bar and the dialogs follow the desktop.
+    Appearance::applySurface(m_client);
+    Appearance::keepHighlightReadable(menuBar());
+    for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+        Appearance::keepHighlightReadable(menu);
     setFont(windowFont(11));
     m_client->installEventFilter(this);
 
@@ -272,7 +290,11 @@ void TfrmMain::buildClient()
     });
 
     auto label = [this](const char *name, const char *caption, QRect geo, Qt::Alignment align) {
-        auto *l = new QLabel(QString::fromLatin1(caption), m_client);
+        // A plain label that cuts a text too long for it (a translation) visibly.
+        auto *l = new TEffectLabel(m_client);
+        l->setText(QString::fromLatin1(caption));
+        l->setLightDepth(0);
+        l->setShadowDepth(0);
         l->setObjectName(QString::fromLatin1(name));
         l->setFont(Typeface::font(16));
         l->setAlignment(align | Qt::AlignVCenter);
@@ -297,7 +319,7 @@ void TfrmMain::buildClient()
         e->setFocusPolicy(Qt::ClickFocus);
         e->setTextInteractionFlags(Qt::NoTextInteraction);
         e->setAccessibleName(caption->text());
-        setColors(e, QApplication::palette().color(QPalette::WindowText), bg);
+        setColors(e, Appearance::surfacePalette().color(QPalette::WindowText), bg);
         e->installEventFilter(this);
         return e;
     };
@@ -395,7 +417,8 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
         auto *r = new QRadioButton(box);
         r->setObjectName(box->objectName() + QStringLiteral("_") + QString::number(k));
         r->setFont(windowFont(11));
-        r->setGeometry(6, 16 + 17 * k, 97, 17);
+        // As wide as the frame allows: the longest valuation needs it.
+        r->setGeometry(2, 16 + 17 * k, 102, 17);
         r->hide();
         group->addButton(r, k);
         m_choices[row][k] = r;
@@ -430,11 +453,15 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
     const int row = box == rg10 ? 0 : 1;
     if (list.visible) {
         box->setTitle(list.caption);
+        Appearance::markCut(box, list.caption,
+                            box->fontMetrics().horizontalAdvance(list.caption)
+                                > Appearance::groupCaptionRoom(box));
         for (int k = 0; k < 5; ++k) {
             QRadioButton *r = m_choices[row][k];
             const bool used = k < list.items.size();
             if (used) {
-                r->setText(list.items.at(k));
+                Appearance::setFittedText(r, list.items.at(k));
+                // Named whole, with its points, whether or not it is shown cut.
                 const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
                 const QString name = uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
                 if (r->accessibleName() != name)
@@ -462,6 +489,7 @@ void TfrmMain::syncState()
     eScore->setText(locale.toString(m_game.eScore()));
     eRnd->setText(locale.toString(m_game.eRnd()));
     eValue->setText(m_game.eValue());
+    Appearance::condenseToFit(eValue, eValue->text(), eValue->contentsRect().width());
     nameDisplays();
     lType->setText(m_game.lTypeCaption());
     syncChoice(rg10, m_game.rg10);

@@ -19,20 +19,21 @@ namespace {
 // Pip centres on a unit square, per face.
 const std::vector<QPointF> &pipLayout(int face)
 {
+    constexpr qreal a = 0.22, m = 0.5, b = 0.78;
     static const std::vector<QPointF> layouts[7] = {
         {},
-        {{0.5, 0.5}},
-        {{0.25, 0.25}, {0.75, 0.75}},
-        {{0.25, 0.25}, {0.5, 0.5}, {0.75, 0.75}},
-        {{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}},
-        {{0.25, 0.25}, {0.75, 0.25}, {0.5, 0.5}, {0.25, 0.75}, {0.75, 0.75}},
-        {{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.5}, {0.75, 0.5}, {0.25, 0.75}, {0.75, 0.75}},
+        {{m, m}},
+        {{a, a}, {b, b}},
+        {{a, a}, {m, m}, {b, b}},
+        {{a, a}, {b, a}, {a, b}, {b, b}},
+        {{a, a}, {b, a}, {m, m}, {a, b}, {b, b}},
+        {{a, a}, {b, a}, {a, m}, {b, m}, {a, b}, {b, b}},
     };
     return layouts[face];
 }
 
-// The faces seen on the left and right sides when a face is on top; each pair
-// avoids the top and its opposite (opposite faces add up to seven).
+// The faces seen on the front and right sides when a face is on top; each
+// pair avoids the top and its opposite (opposite faces add up to seven).
 const int kSideFaces[7][2] = {{0, 0}, {2, 3}, {1, 3}, {2, 1}, {5, 1}, {1, 4}, {4, 5}};
 
 // Maps the unit square onto a parallelogram given by a corner and two edges.
@@ -41,55 +42,51 @@ QTransform faceTransform(QPointF origin, QPointF u, QPointF v)
     return QTransform(u.x(), u.y(), v.x(), v.y(), origin.x(), origin.y());
 }
 
-void drawPips(QPainter &p, const QTransform &toFace, int face, qreal radius, qreal inset, const QColor &colour)
+void drawPips(QPainter &p, const QTransform &toFace, int face, qreal radius, const QColor &colour)
 {
     p.save();
     p.setTransform(toFace, true);
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
-    for (QPointF c : pipLayout(face)) {
-        // Pull the pattern towards the centre so pips clear the edges.
-        const QPointF at(0.5 + (c.x() - 0.5) * inset, 0.5 + (c.y() - 0.5) * inset);
-        p.drawEllipse(at, radius, radius);
-    }
+    for (QPointF c : pipLayout(face))
+        p.drawEllipse(c, radius, radius);
     p.restore();
 }
 
-// A die seen from above one corner: a large top face showing the value and
-// two narrower side faces below it.
+// The top face, square and unforeshortened, so its pips read at a glance.
+const QRectF kTop(2.5, 2.5, 46, 46);
+// How far the two visible sides reach down and to the right of it.
+const QPointF kDepth(12, 12);
+
+// A die seen from above one corner: the counting top face large and square,
+// the front and right sides as narrow slanted strips beyond it.
 QPixmap drawFace(int face, qreal dpr)
 {
     QPixmap pm(QSize(qRound(64 * dpr), qRound(64 * dpr)));
     pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
 
-    const QPointF left(3, 21), back(32, 3), right(61, 21), front(32, 39);
-    const QPointF down(0, 21);
+    const QPointF tl = kTop.topLeft(), tr = kTop.topRight(), bl = kTop.bottomLeft(), br = kTop.bottomRight();
 
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor outline(48, 40, 36);
-    QPen pen(outline, 1.6);
+    QPen pen(QColor(48, 40, 36), 1.5);
     pen.setJoinStyle(Qt::RoundJoin);
-
-    const QPolygonF top({left, back, right, front});
-    const QPolygonF leftSide({left, front, front + down, left + down});
-    const QPolygonF rightSide({front, right, right + down, front + down});
-
     p.setPen(pen);
-    p.setBrush(QColor(255, 253, 240));
-    p.drawPolygon(top);
-    p.setBrush(QColor(228, 224, 208));
-    p.drawPolygon(leftSide);
-    p.setBrush(QColor(198, 193, 176));
-    p.drawPolygon(rightSide);
 
-    drawPips(p, faceTransform(left, back - left, front - left), face, face == 1 ? 0.14 : 0.1, 1.0,
-             QColor(24, 22, 20));
-    drawPips(p, faceTransform(left, front - left, down), kSideFaces[face][0], 0.085, 0.9,
-             QColor(70, 64, 58));
-    drawPips(p, faceTransform(front, right - front, down), kSideFaces[face][1], 0.085, 0.9,
-             QColor(60, 55, 50));
+    const QPolygonF front({bl, br, br + kDepth, bl + kDepth});
+    const QPolygonF right({tr, tr + kDepth, br + kDepth, br});
+    p.setBrush(QColor(214, 209, 190));
+    p.drawPolygon(front);
+    p.setBrush(QColor(190, 184, 165));
+    p.drawPolygon(right);
+    p.setBrush(QColor(255, 253, 240));
+    p.drawRoundedRect(kTop, 5, 5);
+
+    drawPips(p, faceTransform(tl, tr - tl, bl - tl), face, face == 1 ? 0.13 : 0.1, QColor(20, 18, 16));
+    // The sides' pips are small and pale: they only give the die its body.
+    drawPips(p, faceTransform(bl, br - bl, kDepth), kSideFaces[face][0], 0.07, QColor(150, 143, 125));
+    drawPips(p, faceTransform(tr, kDepth, br - tr), kSideFaces[face][1], 0.07, QColor(135, 128, 112));
     p.end();
     return pm;
 }
@@ -119,6 +116,11 @@ TRxDice::TRxDice(QWidget *parent)
     static const bool factoryInstalled = (QAccessible::installFactory(dieAccessible), true);
     Q_UNUSED(factoryInstalled);
     updateAccessibleName();
+}
+
+QRectF TRxDice::topFaceRect()
+{
+    return kTop;
 }
 
 QPixmap TRxDice::facePixmap(int face, qreal dpr)

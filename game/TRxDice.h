@@ -47,6 +47,8 @@ public:
     // The picture of a face (64 x 64 logical pixels, transparent around the
     // die) at a device pixel ratio; drawn once per ratio and shared.
     static QPixmap facePixmap(int face, qreal dpr);
+    // Where the counting top face lies in that picture.
+    static QRectF topFaceRect();
 
     // While rolling, the die is announced once as rolling instead of at every face.
     void setRolling(bool on);

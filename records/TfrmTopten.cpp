@@ -2,6 +2,7 @@
 // The hall-of-fame window.
 #include "records/TfrmTopten.h"
 
+#include "app/Appearance.h"
 #include "app/THemisphereButton.h"
 #include "app/TEffectLabel.h"
 #include "app/Typeface.h"
@@ -80,7 +81,8 @@ TfrmTopten::TfrmTopten(Hooks hooks, QWidget *parent)
     // Shown beside the game, which keeps the keyboard.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    QPalette pal = palette();
+    // The light look it was designed with, under any desktop theme.
+    QPalette pal = Appearance::surfacePalette();
     pal.setColor(QPalette::Window, kBackground);
     setPalette(pal);
     setAutoFillBackground(true);
@@ -102,7 +104,8 @@ TfrmTopten::TfrmTopten(Hooks hooks, QWidget *parent)
     LMDLabel1->setAlignment(Qt::AlignCenter);
     LMDLabel1->setLightDepth(3);
     LMDLabel1->setShadowDepth(0);
-    setTextColor(LMDLabel1, Qt::red);
+    // A deep red: pure red on the pale green is hard to read.
+    setTextColor(LMDLabel1, QColor(180, 0, 0));
 
     lType = new TEffectLabel(this);
     lType->setObjectName(QStringLiteral("lType"));

@@ -2,6 +2,7 @@
 // The settings and language editor dialog.
 #include "settings/TfrmSetup.h"
 
+#include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
 #include "game/Game.h"
@@ -109,6 +110,9 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     dialogFont.setStyleHint(QFont::SansSerif);
     dialogFont.setPixelSize(11);
     setFont(dialogFont);
+    // The rules page and the round buttons were drawn for light colours: the
+    // dialog keeps them under any desktop theme.
+    setPalette(Appearance::surfacePalette());
     setFixedSize(kClientWidth, kClientHeight);
 
     pcMain = new QTabWidget(this);

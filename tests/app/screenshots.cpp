@@ -3,6 +3,7 @@
 // as PNG files, with staged rolls on virtual time. Not a test: run it through
 // scripts/screenshots.sh.
 // Usage: korvex_screenshots OUTPUT_FOLDER
+//        korvex_screenshots --faces FILE   (the six dice in each state, zoomed)
 #include "app/AdvisorWindow.h"
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
@@ -11,13 +12,16 @@
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
+#include "support/Contrast.h"
 #include "support/FakePrompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -50,11 +54,38 @@ bool rollScoring(TfrmMain &w, ManualTimerService &timers)
     return false;
 }
 
+// The six faces on the Free, Selected and Kept colours at scale factor 1,
+// zoomed four times without smoothing, so single pixels can be judged.
+bool saveFaces(const QString &path)
+{
+    const int zoom = 4;
+    QImage sheet(6 * 72 + 6, 3 * 72 + 6, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    for (int state = 0; state < 3; ++state) {
+        for (int face = 1; face <= 6; ++face) {
+            TRxDice die;
+            die.setValue(face);
+            die.setDieState(state);
+            p.drawImage(QPoint(6 + 72 * (face - 1), 6 + 72 * state), die.grab().toImage());
+        }
+    }
+    p.end();
+    if (!sheet.scaled(sheet.size() * zoom).save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--faces")
+        return saveFaces(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;
@@ -102,6 +133,10 @@ int main(int argc, char *argv[])
     for (int n = 1; n <= 6; ++n)
         emit w.dice(n)->clicked();
     ok = ok && save(&w, out, QStringLiteral("main-choices"));
+    // The same under a dark desktop theme: only the menu bar follows it.
+    QApplication::setPalette(TestPalettes::dark());
+    ok = ok && save(&w, out, QStringLiteral("main-choices-dark"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
 
     // Paused with a game to continue.
     w.aPause->trigger();
@@ -113,6 +148,9 @@ int main(int argc, char *argv[])
     w.btDone->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));
+    QApplication::setPalette(TestPalettes::dark());
+    ok = ok && save(topten, out, QStringLiteral("topten-dark"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
 
     setup->Fill();
     setup->showPage(false);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/TRxDice.h"
+#include "support/Contrast.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,6 +20,8 @@ private slots:
     void facesAreSharedAndTransparentAround();
     void paintsColourAroundTheFace();
     void paintsSharplyAtRatioTwo();
+    void topFaceReadsAtAGlance_data();
+    void topFaceReadsAtAGlance();
 
     // value and state
     void defaults();
@@ -70,6 +73,63 @@ void RxDiceTest::facesDifferAndHaveLogicalSize()
             QVERIFY2(faces[i] != faces[j], qPrintable(QStringLiteral("faces %1 and %2").arg(i + 1).arg(j + 1)));
     QVERIFY(TRxDice::facePixmap(0, dpr).isNull());
     QVERIFY(TRxDice::facePixmap(7, dpr).isNull());
+}
+
+void RxDiceTest::topFaceReadsAtAGlance_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("1") << qreal(1.0);
+    QTest::newRow("1.5") << qreal(1.5);
+    QTest::newRow("2") << qreal(2.0);
+}
+
+// The pips of the top face, counted as separate dark blobs: as many as the
+// face, each at least 7 logical pixels across, each standing out from the face.
+void RxDiceTest::topFaceReadsAtAGlance()
+{
+    QFETCH(qreal, dpr);
+    const QRectF top = TRxDice::topFaceRect();
+    QVERIFY2(top.width() >= 40 && top.height() >= 40, "the top face is the larger part of the picture");
+    // Inside the outline and its rounded corners.
+    const QRect inner = QRectF(top.topLeft() * dpr, top.size() * dpr).toAlignedRect().adjusted(
+        qCeil(3 * dpr), qCeil(3 * dpr), -qCeil(3 * dpr), -qCeil(3 * dpr));
+    for (int face = 1; face <= 6; ++face) {
+        const QImage img = TRxDice::facePixmap(face, dpr).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QColor ground = img.pixelColor(inner.center().x(), inner.top());
+        QVector<bool> seen(img.width() * img.height(), false);
+        const auto dark = [&](int x, int y) { return Contrast::ratio(img.pixelColor(x, y), ground) >= 3; };
+        QList<int> sizes;
+        double weakest = 21;
+        for (int y = inner.top(); y <= inner.bottom(); ++y) {
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                if (seen[y * img.width() + x] || !dark(x, y))
+                    continue;
+                int area = 0;
+                QRect box(x, y, 1, 1);
+                QList<QPoint> todo{QPoint(x, y)};
+                seen[y * img.width() + x] = true;
+                while (!todo.isEmpty()) {
+                    const QPoint p = todo.takeLast();
+                    ++area;
+                    box |= QRect(p, QSize(1, 1));
+                    for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                        const QPoint q = p + d;
+                        if (inner.contains(q) && !seen[q.y() * img.width() + q.x()] && dark(q.x(), q.y())) {
+                            seen[q.y() * img.width() + q.x()] = true;
+                            todo << q;
+                        }
+                    }
+                }
+                sizes << qMin(box.width(), box.height());
+                weakest = qMin(weakest, Contrast::ratio(img.pixelColor(box.center()), ground));
+            }
+        }
+        QVERIFY2(sizes.size() == face,
+                 qPrintable(QStringLiteral("face %1 shows %2 pips").arg(face).arg(sizes.size())));
+        for (int size : std::as_const(sizes))
+            QVERIFY2(size >= 7 * dpr, qPrintable(QStringLiteral("face %1: a pip %2 px across").arg(face).arg(size)));
+        QVERIFY2(weakest >= Contrast::kMinimum, qPrintable(QStringLiteral("face %1: pips at %2:1").arg(face).arg(weakest)));
+    }
 }
 
 void RxDiceTest::facesAreSharedAndTransparentAround()

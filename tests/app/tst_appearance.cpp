@@ -1,0 +1,551 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every text of the four windows: readable against what lies behind it under
+// a light, a dark and a high-contrast desktop palette, and whole in the room
+// its control gives it.
+#include "app/AdvisorWindow.h"
+#include "app/Appearance.h"
+#include "app/ProgramDir.h"
+#include "app/TEffectLabel.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
+#include "game/Scoring.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+#include "records/TfrmTopten.h"
+#include "settings/TfrmSetup.h"
+#include "support/Contrast.h"
+#include "support/FakePrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// One text as drawn: its colour and every colour that lies behind some of it.
+struct TextSpot
+{
+    QString what;
+    QColor colour;
+    QList<QColor> behind;
+};
+
+QString nameOf(const QWidget *w)
+{
+    const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                    : w->objectName();
+    const QWidget *top = w->window();
+    return top == w ? name : top->objectName() + QLatin1Char('/') + name;
+}
+
+// What a widget without a background of its own stands on.
+QColor backgroundOf(const QWidget *w)
+{
+    for (const QWidget *x = w; x; x = x->parentWidget())
+        if (x->autoFillBackground() || x->isWindow())
+            return x->palette().color(x->backgroundRole());
+    return QColor();
+}
+
+QRect labelTextRect(const QLabel *l)
+{
+    const QFontMetrics fm(l->font());
+    const QSize size(fm.horizontalAdvance(l->text()), fm.height());
+    return QStyle::alignedRect(l->layoutDirection(), QStyle::visualAlignment(l->layoutDirection(), l->alignment()),
+                               size, l->contentsRect());
+}
+
+// Pictures on sibling labels below the text (the top ten's row marks).
+void addPicturesBehind(const QLabel *l, const QColor &ground, QList<QColor> &behind)
+{
+    const QWidget *parent = l->parentWidget();
+    if (!parent)
+        return;
+    const QRect text = labelTextRect(l).translated(l->pos());
+    for (const QLabel *sibling : parent->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (sibling == l || sibling->pixmap().isNull() || !sibling->isVisibleTo(l->window()))
+            continue;
+        const QRect overlap = text & sibling->geometry();
+        if (overlap.isEmpty())
+            continue;
+        QImage img(sibling->size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(ground);
+        {
+            QPainter p(&img);
+            p.drawPixmap(0, 0, sibling->pixmap());
+        }
+        const QRect local = overlap.translated(-sibling->pos());
+        for (int y = local.top(); y <= local.bottom(); ++y)
+            for (int x = local.left(); x <= local.right(); ++x)
+                behind << img.pixelColor(x, y);
+    }
+}
+
+// The face of a round button wherever its caption leaves ink, raised and pressed.
+QList<QColor> faceBehindCaption(const THemisphereButton *b)
+{
+    THemisphereButton bare;
+    bare.resize(b->size());
+    bare.setFaceColor(b->faceColor());
+    bare.setFaceShaded(b->faceShaded());
+    bare.setBevelOuter(b->bevelOuter());
+    bare.setBevelInner(b->bevelInner());
+    bare.setBevelWidth(b->bevelWidth());
+    QList<QColor> colours;
+    for (bool pressed : {false, true}) {
+        const QImage face = bare.faceImage(pressed, 1.0);
+        const QImage captioned = b->faceImage(pressed, 1.0);
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                if (face.pixel(x, y) != captioned.pixel(x, y))
+                    colours << face.pixelColor(x, y);
+    }
+    return colours;
+}
+
+bool hasText(const QWidget *w)
+{
+    for (const char *property : {"text", "title", "plainText"}) {
+        const QVariant v = w->property(property);
+        if (v.isValid() && !v.toString().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// Every visible text of a window, each with its colours as drawn.
+QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
+{
+    QList<TextSpot> spots;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisibleTo(window) && w != window)
+            continue;
+        const QPalette pal = w->palette();
+        const QString name = nameOf(w);
+        if (auto *e = qobject_cast<TEffectLabel *>(w)) {
+            if (e->text().isEmpty())
+                continue;
+            QList<QColor> behind{backgroundOf(e)};
+            if (e->lightDepth() > 0)
+                behind << e->lightColor();
+            if (e->shadowDepth() > 0)
+                behind << e->shadowColor();
+            spots << TextSpot{name, pal.color(QPalette::WindowText), behind};
+        } else if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (l->text().isEmpty())
+                continue;
+            QList<QColor> behind{backgroundOf(l)};
+            addPicturesBehind(l, behind.first(), behind);
+            spots << TextSpot{name, pal.color(QPalette::WindowText), behind};
+        } else if (auto *b = qobject_cast<THemisphereButton *>(w)) {
+            spots << TextSpot{name, b->textColor(), faceBehindCaption(b)};
+        } else if (qobject_cast<QRadioButton *>(w) || qobject_cast<QCheckBox *>(w) || qobject_cast<QGroupBox *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::WindowText), {backgroundOf(w)}};
+        } else if (qobject_cast<QPushButton *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::ButtonText), {pal.color(QPalette::Button)}};
+        } else if (qobject_cast<QLineEdit *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
+            spots << TextSpot{name + QStringLiteral(" (selected)"), pal.color(QPalette::HighlightedText),
+                              {pal.color(QPalette::Highlight)}};
+        } else if (qobject_cast<QTabBar *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::WindowText),
+                              {pal.color(QPalette::Window), pal.color(QPalette::Button)}};
+        } else if (qobject_cast<QMenuBar *>(w) || qobject_cast<QMenu *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::WindowText), {pal.color(QPalette::Window)}};
+            spots << TextSpot{name + QStringLiteral(" (button text)"), pal.color(QPalette::ButtonText),
+                              {pal.color(QPalette::Button)}};
+            spots << TextSpot{name + QStringLiteral(" (chosen)"), pal.color(QPalette::HighlightedText),
+                              {pal.color(QPalette::Highlight)}};
+        } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+            spots << TextSpot{name + QStringLiteral(" (selected)"), pal.color(QPalette::HighlightedText),
+                              {pal.color(QPalette::Highlight)}};
+            for (int i = 0; i < list->count(); ++i) {
+                const QListWidgetItem *item = list->item(i);
+                const QBrush fg = item->foreground(), bg = item->background();
+                spots << TextSpot{name + QStringLiteral(" item %1").arg(i),
+                                  fg.style() == Qt::NoBrush ? pal.color(QPalette::Text) : fg.color(),
+                                  {bg.style() == Qt::NoBrush ? pal.color(QPalette::Base) : bg.color()}};
+            }
+        } else if (auto *edit = qobject_cast<QTextEdit *>(w)) {
+            // Every run of the document in its own colours.
+            const QColor base = edit->viewport()->palette().color(edit->viewport()->backgroundRole());
+            for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    const QTextFragment f = it.fragment();
+                    if (f.text().trimmed().isEmpty())
+                        continue;
+                    const QTextCharFormat fmt = f.charFormat();
+                    const QColor fg = fmt.hasProperty(QTextFormat::ForegroundBrush) ? fmt.foreground().color()
+                                                                                     : pal.color(QPalette::Text);
+                    const QColor bg = fmt.hasProperty(QTextFormat::BackgroundBrush) ? fmt.background().color()
+                        : block.blockFormat().hasProperty(QTextFormat::BackgroundBrush)
+                        ? block.blockFormat().background().color()
+                        : base;
+                    spots << TextSpot{name + QStringLiteral(": \"%1\"").arg(f.text().left(24)), fg, {bg}};
+                }
+            }
+        } else if (qobject_cast<QSpinBox *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
+        } else if (qobject_cast<QProgressBar *>(w)) {
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
+            spots << TextSpot{name + QStringLiteral(" (done part)"), pal.color(QPalette::HighlightedText),
+                              {pal.color(QPalette::Highlight)}};
+        } else if (hasText(w) && w != window) {
+            unclassified << name;
+        }
+    }
+    return spots;
+}
+
+
+// One text in the room its control gives it.
+struct Room
+{
+    QString what;
+    QString text;
+    QFont font;
+    int room;
+};
+
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
+// Whether a round button's caption lies inside its face, within the bevel.
+bool captionInsideFace(const THemisphereButton *b, QString &why)
+{
+    const QFontMetrics fm(b->font());
+    const QString text = b->text();
+    const QSize t = fm.size(Qt::TextSingleLine, text);
+    const QPoint at(qRound((b->width() - t.width() - 2) / 2.0), qRound((b->height() - t.height() - 2) / 2.0));
+    const QRectF ink = QRectF(fm.tightBoundingRect(text)).translated(at + QPoint(0, fm.ascent()));
+    const double a = b->width() / 2.0, bb = b->height() / 2.0, i = b->bevelInset();
+    const auto inside = [&](QPointF p) {
+        const double u = (p.x() - a) / (a - i), v = (p.y() - bb) / (bb - i);
+        return u * u + v * v <= 1.0;
+    };
+    const QPointF mids[4] = {{ink.left(), ink.center().y()}, {ink.right(), ink.center().y()},
+                             {ink.center().x(), ink.top()}, {ink.center().x(), ink.bottom()}};
+    for (QPointF m : mids) {
+        if (!inside(m)) {
+            why = QStringLiteral("ink %1,%2 %3x%4 leaves the face").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every text of a window with the room it has; round buttons are checked
+// against their face at once (badCaptions).
+QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
+{
+    QList<Room> rooms;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    for (QWidget *w : std::as_const(widgets)) {
+        if (!w->isVisibleTo(window))
+            continue;
+        const QString name = nameOf(w);
+        QStyle *style = w->style();
+        if (auto *e = qobject_cast<TEffectLabel *>(w)) {
+            rooms << Room{name, e->text(), e->font(), e->textRoom()};
+        } else if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (!l->text().isEmpty() && !l->wordWrap())
+                rooms << Room{name, plain(l->text()), l->font(), l->contentsRect().width() - 2 * l->margin()};
+        } else if (auto *b = qobject_cast<THemisphereButton *>(w)) {
+            QString why;
+            if (!captionInsideFace(b, why))
+                badCaptions << name + QStringLiteral(" \"") + b->text() + QStringLiteral("\": ") + why;
+        } else if (qobject_cast<QRadioButton *>(w) || qobject_cast<QCheckBox *>(w)) {
+            auto *button = static_cast<QAbstractButton *>(w);
+            const QString whole = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+            rooms << Room{name, plain(whole), button->font(), Appearance::buttonTextRoom(button)};
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            rooms << Room{name, g->title(), g->font(), Appearance::groupCaptionRoom(g)};
+        } else if (auto *pb = qobject_cast<QPushButton *>(w)) {
+            const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, pb)
+                + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pb);
+            rooms << Room{name, plain(pb->text()), pb->font(), pb->width() - 2 * margin};
+        } else if (auto *tabs = qobject_cast<QTabBar *>(w)) {
+            const int pad = style->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, tabs);
+            for (int i = 0; i < tabs->count(); ++i)
+                rooms << Room{name + QStringLiteral(" tab %1").arg(i), plain(tabs->tabText(i)), tabs->font(),
+                              tabs->tabRect(i).width() - pad};
+        } else if (auto *bar = qobject_cast<QMenuBar *>(w)) {
+            for (QAction *a : bar->actions()) {
+                if (a->isSeparator() || !a->isVisible())
+                    continue;
+                const QRect r = bar->actionGeometry(a);
+                // Off the bar's end, a title would hide behind the overflow button.
+                const int room = r.right() < bar->width() ? r.width() : 0;
+                rooms << Room{name + QStringLiteral(" ") + plain(a->text()), plain(a->text()), bar->font(), room};
+            }
+        } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
+            const QLineEdit *field = spin->findChild<QLineEdit *>();
+            for (int value : {spin->minimum(), spin->maximum()})
+                rooms << Room{name, spin->locale().toString(value), spin->font(), field->width() - 4};
+        } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+            for (int i = 0; i < list->count(); ++i)
+                rooms << Room{name + QStringLiteral(" item %1").arg(i), list->item(i)->text(), list->font(),
+                              list->viewport()->width() - 8};
+        }
+    }
+    return rooms;
+}
+
+} // namespace
+
+class TestAppearance : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    ManualTimerService m_timers;
+    FakePrompts m_prompts;
+
+    // The four windows, staged mid-round with both choice lists offered.
+    struct Windows
+    {
+        std::unique_ptr<TfrmMain> main;
+        TfrmTopten *topten = nullptr;
+        TfrmSetup *setup = nullptr;
+        AdvisorWindow *advisor = nullptr;
+        QList<QWidget *> all() const { return {main.get(), topten, setup, advisor}; }
+    };
+
+    void roll(TfrmMain &w)
+    {
+        w.btRoll->click();
+        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+    }
+
+    void open(Windows &win)
+    {
+        win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
+        win.topten = win.main->createTopten();
+        win.setup = win.main->createSetup();
+        win.main->show();
+        win.main->btStart->click();
+        roll(*win.main);
+        if (win.main->game().gs.NewRound)
+            roll(*win.main);
+        QVERIFY(!win.main->game().gs.NewRound);
+        win.main->Button4->click(); // 1, 1, 1, 5, 5, 5
+        for (int n = 1; n <= 6; ++n)
+            emit win.main->dice(n)->clicked();
+        QVERIFY(win.main->rg10->isVisible() && win.main->rg5->isVisible());
+        win.main->aAdvisor->trigger();
+        win.advisor = win.main->advisorWindow();
+        QVERIFY(win.advisor);
+        win.setup->Fill();
+        win.setup->show();
+        win.topten->show();
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QFile::copy(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/KVXRules.rtf")),
+                    ProgramDir::file(QStringLiteral("KVXRules.rtf")));
+        m_prompts = FakePrompts();
+    }
+    void cleanup()
+    {
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void contrastOfEveryText_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("changedLater");
+        const QPalette light = QApplication::style()->standardPalette();
+        QTest::newRow("light") << light << false;
+        QTest::newRow("dark") << TestPalettes::dark() << false;
+        QTest::newRow("high contrast") << TestPalettes::highContrast() << false;
+        QTest::newRow("dark, chosen while running") << TestPalettes::dark() << true;
+    }
+    void contrastOfEveryText()
+    {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, changedLater);
+        if (!changedLater)
+            QApplication::setPalette(palette);
+        Windows win;
+        open(win);
+        if (changedLater) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents();
+        }
+        // The playing surface keeps its own colours; the menus follow the desktop.
+        QCOMPARE(win.main->client()->palette().color(QPalette::Window),
+                 Appearance::surfacePalette().color(QPalette::Window));
+        QCOMPARE(win.main->menuBar()->palette().color(QPalette::Window), palette.color(QPalette::Window));
+        QCOMPARE(win.advisor->palette().color(QPalette::Base), palette.color(QPalette::Base));
+        double lowest = 21;
+        QString lowestAt;
+        QStringList failures, unclassified;
+        int count = 0;
+        for (QWidget *window : win.all()) {
+            for (const TextSpot &spot : textsOf(window, unclassified)) {
+                ++count;
+                for (const QColor &bg : spot.behind) {
+                    QVERIFY2(bg.isValid(), qPrintable(spot.what));
+                    const double r = Contrast::ratio(spot.colour, bg);
+                    if (r < lowest) {
+                        lowest = r;
+                        lowestAt = spot.what;
+                    }
+                    if (r < Contrast::kMinimum) {
+                        failures << QStringLiteral("%1: %2 on %3 is %4:1")
+                                        .arg(spot.what, spot.colour.name(), bg.name())
+                                        .arg(r, 0, 'f', 2);
+                        break;
+                    }
+                }
+            }
+        }
+        qInfo("%d texts; lowest contrast %.2f:1 (%s)", count, lowest, qPrintable(lowestAt));
+        QVERIFY2(unclassified.isEmpty(), qPrintable(QStringLiteral("texts not checked: ") + unclassified.join(", ")));
+        QVERIFY2(count > 80, "the walk missed the windows' texts");
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // A text from the language editor too long for its control: cut with an
+    // ellipsis, whole in the tooltip and the accessible name; a shorter one
+    // afterwards takes both back.
+    void overlongTextIsCutAndShownWhole()
+    {
+        const QString whole = QStringLiteral("Eine sehr lange Bewertung, die nicht passt");
+        QRadioButton radio;
+        radio.setGeometry(0, 0, 100, 17);
+        Appearance::setFittedText(&radio, whole);
+        QVERIFY(radio.text().endsWith(QChar(0x2026)));
+        QVERIFY(radio.fontMetrics().horizontalAdvance(radio.text()) <= Appearance::buttonTextRoom(&radio));
+        QCOMPARE(radio.toolTip(), whole);
+        QCOMPARE(radio.accessibleName(), whole);
+        Appearance::setFittedText(&radio, QStringLiteral("3 * 5"));
+        QCOMPARE(radio.text(), QStringLiteral("3 * 5"));
+        QVERIFY(radio.toolTip().isEmpty());
+        QVERIFY(radio.accessibleName().isEmpty());
+
+        TEffectLabel label;
+        label.setGeometry(0, 0, 127, 22);
+        label.setText(whole);
+        label.grab();
+        QCOMPARE(label.toolTip(), whole);
+        QCOMPARE(label.text(), whole); // the language editor reads it back whole
+        label.setText(QStringLiteral("Total:"));
+        label.grab();
+        QVERIFY(label.toolTip().isEmpty());
+
+        // A choice list's caption in the main window.
+        Windows win;
+        open(win);
+        win.main->game().texts.s10 = whole;
+        win.main->btRoll->click();
+        QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
+        win.main->Button1->click(); // six ones
+        for (int n = 1; n <= 6; ++n)
+            emit win.main->dice(n)->clicked();
+        QVERIFY(win.main->rg10->isVisible());
+        QCOMPARE(win.main->rg10->toolTip(), whole);
+    }
+
+    // The texts of every language shipped, English first; a translation is a
+    // language file under resources/lang.
+    void everyTextIsWhole_data()
+    {
+        QTest::addColumn<QString>("languageFile");
+        QTest::newRow("English") << QString();
+        const QDir lang(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/lang")));
+        for (const QFileInfo &f : lang.entryInfoList({QStringLiteral("*.lng")}, QDir::Files))
+            QTest::newRow(qPrintable(f.baseName())) << f.filePath();
+    }
+    void everyTextIsWhole()
+    {
+        QFETCH(QString, languageFile);
+        if (!languageFile.isEmpty())
+            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        Windows win;
+        open(win);
+        QStringList cut, badCaptions;
+        QList<Room> rooms;
+        for (QWidget *window : win.all())
+            rooms << roomsOf(window, badCaptions);
+        // Texts a control shows at other times than the staged one.
+        TfrmMain &w = *win.main;
+        for (int face : {1, 5}) {
+            QGroupBox *box = face == 1 ? w.rg10 : w.rg5;
+            auto *item = box->findChild<QRadioButton *>();
+            QVERIFY(item);
+            for (int count = 3; count <= 6; ++count)
+                for (const ChoiceEntry &entry : choiceEntries(face, count))
+                    rooms << Room{nameOf(item), entry.text, item->font(), Appearance::buttonTextRoom(item)};
+        }
+        // The score display's texts, fitted as the window fits them.
+        for (const QString &text : {QStringLiteral("Not done yet..."), QStringLiteral("-10000"), QStringLiteral("28333")}) {
+            QFont f = w.eValue->font();
+            QLabel probe;
+            probe.setFont(f);
+            Appearance::condenseToFit(&probe, text, w.eValue->contentsRect().width());
+            QVERIFY(probe.font().stretch() == QFont::Unstretched || probe.font().stretch() >= 80);
+            QCOMPARE(probe.font().pixelSize(), 16);
+            rooms << Room{nameOf(w.eValue), text, probe.font(), w.eValue->contentsRect().width()};
+        }
+        for (QLabel *e : {w.eSubScore, w.eScore})
+            rooms << Room{nameOf(e), QLocale().toString(-10000), e->font(), e->contentsRect().width()};
+        rooms << Room{nameOf(w.eRnd), QLocale().toString(9999), w.eRnd->font(), w.eRnd->contentsRect().width()};
+        for (const QString &text : {QStringLiteral("00:00:00"), QStringLiteral("99999")})
+            rooms << Room{QStringLiteral("frmTopten/ls"), text, win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->font(),
+                          win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->contentsRect().width()};
+        for (const QString &text : {QStringLiteral("2026.12.31 - 23:59:59"), QStringLiteral("99999 - 2026.12.31")})
+            rooms << Room{QStringLiteral("frmTopten/lda"), text, win.topten->findChild<QLabel *>(QStringLiteral("lda4"))->font(),
+                          win.topten->findChild<QLabel *>(QStringLiteral("lda4"))->contentsRect().width()};
+        for (QMenu *menu : w.menuBar()->findChildren<QMenu *>()) {
+            for (QAction *a : menu->actions())
+                if (!a->isSeparator())
+                    rooms << Room{nameOf(menu) + QLatin1Char(' ') + plain(a->text()), plain(a->text()), menu->font(),
+                                  menu->actionGeometry(a).width()};
+        }
+        for (const Room &r : std::as_const(rooms)) {
+            const int width = QFontMetrics(r.font).horizontalAdvance(r.text);
+            if (width > r.room)
+                cut << QStringLiteral("%1 \"%2\": %3 px in %4").arg(r.what, r.text).arg(width).arg(r.room);
+        }
+        QVERIFY2(rooms.size() > 100, "the walk missed the windows' texts");
+        QVERIFY2(badCaptions.isEmpty(), qPrintable(badCaptions.join(QLatin1Char('\n'))));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(TestAppearance)
+#include "tst_appearance.moc"
