@@ -4,6 +4,7 @@
 
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
+#include "app/WindowSystem.h"
 #include "game/Game.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"
@@ -109,7 +110,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     dialogFont.setStyleHint(QFont::SansSerif);
     dialogFont.setPixelSize(11);
     setFont(dialogFont);
-    setFixedSize(kClientWidth, kClientHeight);
+    WindowSystem::setFixedWindowSize(this, QSize(kClientWidth, kClientHeight));
 
     pcMain = new QTabWidget(this);
     pcMain->setObjectName(QStringLiteral("pcMain"));
