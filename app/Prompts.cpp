@@ -12,7 +12,8 @@ namespace {
 const QString kFilter = QStringLiteral("Korvex saved game (*.KVX)");
 
 // Qt's message box and input dialog fix their size again whenever they lay
-// themselves out; on Wayland the size is let free once they have set it.
+// themselves out; on Wayland the size is let free once they have set it, and
+// a maximised box keeps the size the compositor ordered.
 template <class Dialog>
 class Sized : public Dialog
 {
@@ -22,6 +23,8 @@ public:
 protected:
     bool event(QEvent *event) override
     {
+        if (event->type() == QEvent::LayoutRequest && WindowSystem::sizedByCompositor(this))
+            return QDialog::event(event);
         const bool done = Dialog::event(event);
         if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
             WindowSystem::freeSize(this);

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstring>
 
@@ -67,6 +68,14 @@ void WindowSystem::freeSize(QWidget *window, bool wayland)
     const int room = titleRoom(window->windowTitle());
     if (window->minimumWidth() < room)
         window->setMinimumWidth(room);
+}
+
+bool WindowSystem::sizedByCompositor(const QWidget *window)
+{
+    constexpr Qt::WindowStates kGiven = Qt::WindowMaximized | Qt::WindowFullScreen;
+    // The window handle knows at once what was asked; the widget once it is done.
+    const QWindow *handle = window->windowHandle();
+    return (window->windowState() & kGiven) || (handle && (handle->windowStates() & kGiven));
 }
 
 int WindowSystem::titleRoom(const QString &title)

@@ -33,6 +33,8 @@ void setFixedWindowSize(QWidget *window, const QSize &size, bool wayland = isWay
 // For a dialog whose own layout fixed its size: on Wayland no largest size,
 // and wide enough that Qt's title bar shows the whole title.
 void freeSize(QWidget *window, bool wayland = isWayland());
+// Maximised or full screen, or asked to be: the window system gives the size.
+bool sizedByCompositor(const QWidget *window);
 // The width Qt's Wayland title bar needs to show a title whole.
 int titleRoom(const QString &title);
 
