@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes, the file dialogs for saved games and the name query.
 #include "app/Prompts.h"
+#include "app/WindowSystem.h"
 
 #include "records/TopTen.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <algorithm>
 #include <QInputDialog>
@@ -30,6 +32,27 @@ public:
         return Acceptable;
     }
 };
+
+// Qt's message box and input dialog fix their size again whenever they lay
+// themselves out; on Wayland the size is let free once they have set it, and
+// a maximised box keeps the size the compositor ordered.
+template <class Dialog>
+class Sized : public Dialog
+{
+public:
+    using Dialog::Dialog;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest && WindowSystem::sizedByCompositor(this))
+            return QDialog::event(event);
+        const bool done = Dialog::event(event);
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
+            WindowSystem::freeSize(this);
+        return done;
+    }
+};
 } // namespace
 
 int Prompts::runModal(QDialog &dialog)
@@ -39,14 +62,14 @@ int Prompts::runModal(QDialog &dialog)
 
 void DialogPrompts::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    Sized<QMessageBox> box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("msgBox"));
     box.exec();
 }
 
 void DialogPrompts::showError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    Sized<QMessageBox> box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("errorBox"));
     box.exec();
 }
@@ -82,7 +105,7 @@ QString DialogPrompts::openFileName(QWidget *parent, const QString &title, const
 
 bool DialogPrompts::askName(const QString &caption, const QString &prompt, QString &text)
 {
-    QInputDialog dlg(m_parent);
+    Sized<QInputDialog> dlg(m_parent);
     dlg.setObjectName(QStringLiteral("HiScore"));
     dlg.setWindowTitle(caption);
     dlg.setLabelText(prompt);

@@ -137,7 +137,12 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     FormCreate(args);
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // Windows of their own, not children: gone before the game they show.
+    delete m_advisor;
+    delete m_topten;
+}
 
 bool TfrmMain::cheatRequested(const QStringList &args)
 {
@@ -1036,7 +1041,9 @@ private:
 void TfrmMain::aAdvisorExecute()
 {
     if (!m_advisor) {
-        m_advisor = new AdvisorWindow(m_game, this);
+        // A window of its own: a Wayland compositor keeps the keyboard on a
+        // child window while it is open, even when the player clicks the game.
+        m_advisor = new AdvisorWindow(m_game);
         connect(&m_game, &Game::newGameStarted, this,
                 [this] { assisted = m_advisor && m_advisor->isVisible(); });
     }
@@ -1092,7 +1099,8 @@ TfrmTopten *TfrmMain::createTopten()
         return iniLng.ReadString(QStringLiteral("Button"), key, def);
     };
     hooks.showError = [this](const QString &message) { m_prompts.showError(message); };
-    m_topten = new TfrmTopten(hooks, this);
+    // A window of its own, like the advisor.
+    m_topten = new TfrmTopten(hooks);
     return m_topten;
 }
 

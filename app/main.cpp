@@ -3,13 +3,19 @@
 #include "app/ProgramDir.h"
 #include "app/Prompts.h"
 #include "app/TfrmMain.h"
+#include "app/WindowSystem.h"
 #include "game/TimerService.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // On a Wayland desktop that offers X11 too, the game runs on XWayland:
+    // there its windows keep their places and sizes (app/WindowSystem.h).
+    const bool chosePlatform = WindowSystem::choosePlatform(argc, argv);
     QApplication app(argc, argv);
+    if (chosePlatform)
+        WindowSystem::forgetPlatformChoice();
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     // No display name: it would be added to every dialog's title ("Setup").
     QGuiApplication::setDesktopFileName(QStringLiteral("korvex"));

@@ -8,6 +8,7 @@ packages=(build-essential cmake qt6-base-dev libgl-dev fonts-leckerli-one librsv
 if [ "${1:-run}" = test ]; then
   packages+=(xvfb xauth xdotool x11-utils qt6-base-private-dev clang libclang-rt-14-dev
     dpkg-dev file desktop-file-utils appstream)
+  packages+=(weston qt6-wayland xwayland)
 fi
 
 missing=()

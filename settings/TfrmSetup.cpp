@@ -5,6 +5,7 @@
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/THemisphereButton.h"
+#include "app/WindowSystem.h"
 #include "game/Game.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"
@@ -113,7 +114,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     // The rules page and the round buttons were drawn for light colours: the
     // dialog keeps them under any desktop theme.
     setPalette(Appearance::surfacePalette());
-    setFixedSize(kClientWidth, kClientHeight);
+    WindowSystem::setFixedWindowSize(this, QSize(kClientWidth, kClientHeight));
 
     pcMain = new QTabWidget(this);
     pcMain->setObjectName(QStringLiteral("pcMain"));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player meets it: start-up, phases, staged rolls to a win.
+#include "app/AdvisorWindow.h"
 #include "app/ProgramDir.h"
 #include "app/Prompts.h"
 #include "app/TEffectLabel.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -546,6 +548,32 @@ private slots:
         QCOMPARE(pasted, kept);
         QCOMPARE(typedLength, 20);
         QCOMPARE(text, kept);
+    }
+
+    void topTenAndAdvisorAreWindowsOfTheirOwn()
+    {
+        // Not children of the game (a Wayland compositor would keep the
+        // keyboard on them), yet gone with it; the top ten leaves it the keyboard.
+        QPointer<QWidget> topten, advisor;
+        {
+            TfrmMain w(m_prompts, m_timers, {});
+            topten = w.createTopten();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            w.aTopTen->trigger();
+            w.aAdvisor->trigger();
+            advisor = w.advisorWindow();
+            for (QWidget *own : {topten.data(), advisor.data()}) {
+                QVERIFY(own && own->isVisible() && own->isWindow());
+                QVERIFY(!own->parentWidget());
+                QVERIFY(!own->windowHandle()->transientParent());
+            }
+            QVERIFY(topten->testAttribute(Qt::WA_ShowWithoutActivating));
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+        }
+        QVERIFY(!topten);
+        QVERIFY(!advisor);
     }
 
     void displaysHandTheFocusToTheFirstDie()
