@@ -182,6 +182,9 @@ smoke() {
 smoke "$prefix/games/korvex" "$prefix/share/games/korvex/KVXRules.rtf" prefix
 smoke "$debroot/usr/games/korvex" "$debroot/usr/share/games/korvex/KVXRules.rtf" deb
 if [ $system_installed -eq 1 ]; then
+  # On a player's search path as Debian sets it, korvex is the installed game.
+  found=$(as_player env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games sh -c 'command -v korvex')
+  [ "$found" = /usr/games/korvex ] || fail "korvex on the search path is ${found:-nothing}, not /usr/games/korvex"
   smoke /usr/games/korvex /usr/share/games/korvex/KVXRules.rtf system
 fi
 
