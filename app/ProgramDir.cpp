@@ -10,7 +10,7 @@
 #include <QTemporaryFile>
 
 #ifndef KORVEX_REL_DATADIR
-#define KORVEX_REL_DATADIR "../share/korvex"
+#define KORVEX_REL_DATADIR "../share/games/korvex"
 #endif
 
 namespace ProgramDir {

@@ -871,22 +871,34 @@ inline __attribute__((always_inline)) void beforeQuadBody(const Quad *row, const
     }
 }
 
-// Only worth it with wide registers; without them rounds are solved one by one.
-__attribute__((target("avx2"))) void beforeQuad(const Quad *row, const Quad &none, const Quad &F,
-                                                const Quad &P, Quad w[7])
+// Only worth it with wide registers: AVX2 on x86-64, chosen at run time. Other
+// processors, and builds without KORVEX_WIDE_VECTORS, solve rounds one by one.
+#if defined(KORVEX_WIDE_VECTORS) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define KORVEX_AVX2 1
+#define KORVEX_WIDE_TARGET __attribute__((target("avx2")))
+#else
+#define KORVEX_AVX2 0
+#define KORVEX_WIDE_TARGET
+#endif
+
+KORVEX_WIDE_TARGET void beforeQuad(const Quad *row, const Quad &none, const Quad &F, const Quad &P, Quad w[7])
 {
     beforeQuadBody<false>(row, none, F, P, w, nullptr);
 }
-__attribute__((target("avx2"))) void beforeQuadPicking(const Quad *row, const Quad &none, const Quad &F,
-                                                       const Quad &P, Quad w[7], Pick *picks)
+KORVEX_WIDE_TARGET void beforeQuadPicking(const Quad *row, const Quad &none, const Quad &F, const Quad &P,
+                                          Quad w[7], Pick *picks)
 {
     beforeQuadBody<true>(row, none, F, P, w, picks);
 }
 
 bool quadsPay()
 {
+#if KORVEX_AVX2
     static const bool wide = __builtin_cpu_supports("avx2");
     return wide;
+#else
+    return false;
+#endif
 }
 
 struct QuadRound

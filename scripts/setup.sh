@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(build-essential cmake qt6-base-dev libgl-dev fonts-leckerli-one librsvg2-bin)
 if [ "${1:-run}" = test ]; then
   packages+=(xvfb xauth xdotool x11-utils qt6-base-private-dev clang libclang-rt-14-dev
-    dpkg-dev file desktop-file-utils appstream)
+    dpkg-dev file desktop-file-utils appstream lintian man-db
+    libc6-dev-arm64-cross libstdc++-12-dev-arm64-cross)
   packages+=(weston qt6-wayland xwayland)
 fi
 

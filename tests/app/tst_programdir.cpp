@@ -25,13 +25,16 @@ private:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    // A folder laid out like an installed copy: bin/korvex and share/korvex/KVXRules.rtf.
-    static QString makeInstalled(const QString &prefix)
+    // A folder laid out like an installed copy, by default as Debian installs
+    // games: games/korvex and share/games/korvex/KVXRules.rtf.
+    static QString makeInstalled(const QString &prefix, const QString &exe = "games/korvex",
+                                 const QString &data = "share/games/korvex")
     {
-        writeFile(prefix + "/bin/korvex", "#!/bin/true\n");
-        writeFile(prefix + "/share/korvex/KVXRules.rtf", "{\\rtf1 installed rules}");
-        return prefix + "/bin/korvex";
+        writeFile(prefix + "/" + exe, "#!/bin/true\n");
+        writeFile(prefix + "/" + data + "/KVXRules.rtf", "{\\rtf1 installed rules}");
+        return prefix + "/" + exe;
     }
+    static inline const QString kGamesData = QStringLiteral("../share/games/korvex");
 
 private slots:
     // ---------------------------------------------------------- directory part
@@ -88,10 +91,10 @@ private slots:
         QTest::newRow("portable, read-only")
             << false << "" << "/h/.local/share" << "/h/.local/share/Korvex/";
         QTest::newRow("installed, read-only")
-            << false << "/usr/share/korvex/KVXRules.rtf" << "/h/.local/share" << "/h/.local/share/Korvex/";
-        // root may write /usr/bin, but an installed copy never litters it
+            << false << "/usr/share/games/korvex/KVXRules.rtf" << "/h/.local/share" << "/h/.local/share/Korvex/";
+        // root may write /usr/games, but an installed copy never litters it
         QTest::newRow("installed, writable")
-            << true << "/usr/share/korvex/KVXRules.rtf" << "/root/.local/share" << "/root/.local/share/Korvex/";
+            << true << "/usr/share/games/korvex/KVXRules.rtf" << "/root/.local/share" << "/root/.local/share/Korvex/";
         QTest::newRow("no home at all") << false << "" << "" << exe;
     }
     void choose()
@@ -136,8 +139,7 @@ private slots:
         QTemporaryDir tmp;
         const QString exe = makeInstalled(tmp.path());
         const QString exeDir = ProgramDir::fromExecutable(exe);
-        QCOMPARE(ProgramDir::installedRulesOf(exeDir, "../share/korvex"),
-                 tmp.path() + "/share/korvex/KVXRules.rtf");
+        QCOMPARE(ProgramDir::installedRulesOf(exeDir, kGamesData), tmp.path() + "/share/games/korvex/KVXRules.rtf");
         QCOMPARE(ProgramDir::installedRulesOf(exeDir, "../share/elsewhere"), QString());
         // A folder of that name is not a document.
         QVERIFY(QDir().mkpath(tmp.path() + "/share/dir/KVXRules.rtf"));
@@ -192,7 +194,7 @@ private slots:
         writeFile(tmp.path() + "/bin/korvex", "x");
         writeFile(tmp.path() + "/bin/KVXRules.rtf", "{\\rtf1}");
         const QString dir = ProgramDir::resolve(tmp.path() + "/bin/korvex", tmp.path() + "/data",
-                                                tmp.path() + "/home", "../share/korvex");
+                                                tmp.path() + "/home", kGamesData);
         QCOMPARE(dir, tmp.path() + "/bin/");
         QVERIFY(!QFile::exists(tmp.path() + "/data"));
     }
@@ -201,15 +203,42 @@ private slots:
     {
         QTemporaryDir tmp;
         const QString exe = makeInstalled(tmp.path() + "/prefix");
-        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", "../share/korvex");
+        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", kGamesData);
         QCOMPARE(dir, tmp.path() + "/home/.local/share/Korvex/");
         QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 installed rules}"));
         // Nothing was written beside the executable, writable or not.
-        QCOMPARE(QDir(tmp.path() + "/prefix/bin").entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(QDir(tmp.path() + "/prefix/games").entryList(QDir::Files | QDir::Hidden).size(), 1);
         // XDG_DATA_HOME moves it.
-        const QString moved = ProgramDir::resolve(exe, tmp.path() + "/xdg", tmp.path() + "/home", "../share/korvex");
+        const QString moved = ProgramDir::resolve(exe, tmp.path() + "/xdg", tmp.path() + "/home", kGamesData);
         QCOMPARE(moved, tmp.path() + "/xdg/Korvex/");
         QVERIFY(QFile::exists(moved + "KVXRules.rtf"));
+    }
+
+    // An installed copy is told by where its rules lie from its executable,
+    // whatever the layout; the build's own layout is Debian's for games.
+    void installedLayouts_data()
+    {
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("relDataDir");
+        QTest::newRow("this build") << "games/korvex" << "share/games/korvex" << ProgramDir::relDataDir();
+        QTest::newRow("bin and share") << "bin/korvex" << "share/korvex" << "../share/korvex";
+        QTest::newRow("one folder") << "opt/korvex/korvex" << "opt/korvex/data" << "data";
+        QTest::newRow("deeper program") << "lib/korvex/bin/korvex" << "share/games/korvex" << "../../../share/games/korvex";
+    }
+    void installedLayouts()
+    {
+        QFETCH(QString, exe);
+        QFETCH(QString, data);
+        QFETCH(QString, relDataDir);
+        QTemporaryDir tmp;
+        const QString path = makeInstalled(tmp.path() + "/moved/prefix", exe, data);
+        const QString dir = ProgramDir::resolve(path, QString(), tmp.path() + "/home", relDataDir);
+        QCOMPARE(dir, tmp.path() + "/home/.local/share/Korvex/");
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 installed rules}"));
+        // Another layout's path finds no rules: a portable copy in a writable folder.
+        const QString other = relDataDir == kGamesData ? QStringLiteral("../share/korvex") : kGamesData;
+        QCOMPARE(ProgramDir::resolve(path, QString(), tmp.path() + "/home", other), ProgramDir::fromExecutable(path));
     }
 
     void userFolderThatCannotBeMadeFallsBack()
@@ -217,8 +246,8 @@ private slots:
         QTemporaryDir tmp;
         const QString exe = makeInstalled(tmp.path() + "/prefix");
         writeFile(tmp.path() + "/home", "not a folder");
-        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", "../share/korvex");
-        QCOMPARE(dir, tmp.path() + "/prefix/bin/");
+        const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", kGamesData);
+        QCOMPARE(dir, tmp.path() + "/prefix/games/");
     }
 
     void startUpKeepsAFolderAlreadySet()
