@@ -16,6 +16,7 @@
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
 #include "records/TfrmTopten.h"
+#include "records/TopTen.h"
 #include "records/TopTenCheck.h"
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
@@ -194,7 +195,10 @@ void TfrmMain::buildActions()
         return a;
     };
     aNew = make("aNew", "New Game", nullptr);
-    connect(aNew, &QAction::triggered, this, [this] { m_game.aNewExecute(); });
+    connect(aNew, &QAction::triggered, this, [this] {
+        m_game.aNewExecute();
+        m_announcer->say(uiText("sayNewGame"));
+    });
     aPause = make("aPause", "Pause", nullptr);
     connect(aPause, &QAction::triggered, this, [this] { m_game.aPauseExecute(); });
     aOpen = make("aOpen", "Open Game...", &TfrmMain::aOpenExecute);
@@ -548,6 +552,8 @@ bool TfrmMain::cheatRowShown() const
 
 void TfrmMain::updateFocus()
 {
+    if (!m_announcer)
+        return; // still being built
     // Only what the player can see takes the focus: behind the cover nothing
     // of the table, and the test buttons only where the window shows them.
     const bool cover = m_game.coverVisible();
@@ -957,6 +963,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize) {
         layoutClient();
+        updateFocus(); // the test buttons come into sight, or go
     } else if (watched == eScore || watched == eSubScore || watched == eRnd) {
         // The displays never keep the focus: it goes to the first die (eRndEnter).
         if (event->type() == QEvent::FocusIn) {
@@ -1110,6 +1117,17 @@ void TfrmMain::showToptenAfterCheck()
         return;
     m_topten->FillTopTen();
     m_topten->show();
+    // The window opens beside the game without the focus: its news is spoken.
+    const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
+    const TopTenTable &table = topTenTable();
+    for (int n = 1; n <= TopTen::Slots; ++n) {
+        if (table.slot(n).Stamp == stamp) {
+            const int type = m_game.settings.Type == 2 ? 2 : 1;
+            m_announcer->say(uiText("sayTopTen").arg(type == 2 ? m_game.texts.lType2 : m_game.texts.lType1)
+                                     .arg(n));
+            break;
+        }
+    }
 }
 
 void TfrmMain::aTopTenExecute()

@@ -10,6 +10,7 @@ if [ "${1:-run}" = test ]; then
     dpkg-dev file desktop-file-utils appstream lintian man-db
     libc6-dev-arm64-cross libstdc++-12-dev-arm64-cross)
   packages+=(weston qt6-wayland xwayland)
+  packages+=(orca speech-dispatcher openbox dbus-daemon at-spi2-core)
 fi
 
 missing=()

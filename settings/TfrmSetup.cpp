@@ -144,6 +144,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     lRules = new QLabel(QStringLiteral("Rules:"), tsGen);
     lRules->setObjectName(QStringLiteral("lRules"));
     lRules->setGeometry(5, 59, 306, 18);
+    m_rulesCaption = lRules->text();
 
     mRules = new QTextEdit(tsGen);
     mRules->setObjectName(QStringLiteral("mRules"));
@@ -153,6 +154,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     // A click may still select and copy; Tab passes it by.
     mRules->setFocusPolicy(Qt::ClickFocus);
     mRules->setTabChangesFocus(true);
+    lRules->setBuddy(mRules);
     mRules->viewport()->setCursor(Qt::IBeamCursor);
     QPalette rulesPalette = mRules->palette();
     rulesPalette.setColor(QPalette::Base, QColor(192, 220, 192));
@@ -290,7 +292,18 @@ void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &
     pcMain->setTabText(pcMain->indexOf(tsGen), text(QStringLiteral("tsGen")));
     pcMain->setTabText(pcMain->indexOf(tsLang), text(QStringLiteral("tsLang")));
     lWinnerTotal->setText(text(QStringLiteral("lWinnerTotal")));
-    lRules->setText(text(QStringLiteral("lRules")));
+    // Alt and the caption's first letter take the keyboard into the rules,
+    // which Tab passes by; the caption in force stays as the file has it.
+    m_rulesCaption = text(QStringLiteral("lRules"));
+    QString shown = m_rulesCaption;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    for (int i = 0; i < shown.size(); ++i) {
+        if (shown.at(i).isLetterOrNumber()) {
+            shown.insert(i, QLatin1Char('&'));
+            break;
+        }
+    }
+    lRules->setText(shown);
 }
 
 void TfrmSetup::applyLanguage(const LanguageTexts &texts)
@@ -315,7 +328,7 @@ QString TfrmSetup::caption(const QString &key) const
     if (is("lWinnerTotal"))
         return lWinnerTotal->text();
     if (is("lRules"))
-        return lRules->text();
+        return m_rulesCaption;
     return QString();
 }
 

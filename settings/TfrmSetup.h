@@ -84,4 +84,5 @@ private:
     THemisphereButton *btSave = nullptr;
     THemisphereButton *btCancel = nullptr;
     std::array<QLineEdit *, kLanguageCount> m_edits{};
+    QString m_rulesCaption;
 };

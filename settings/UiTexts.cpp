@@ -79,6 +79,7 @@ const UiTextEntry kUiTexts[] = {
     {"Speech", "sayEntry", "%1: %2"},
     {"Speech", "sayChoice", "%1, subtotal %2."},
     {"Speech", "sayChoiceShown", "%1: choose with Tab and the arrow keys; now %2."},
+    {"Speech", "sayNewGame", "New game: total 0, round 1."},
     {"Speech", "sayBanked", "Banked %1; total %2, round %3."},
     {"Speech", "sayRefused", "Nothing banked; total %1, round %2."},
     {"Speech", "sayLost", "Round lost; total %1, round %2."},

@@ -263,6 +263,21 @@ private Q_SLOTS:
         }
     }
 
+    void altAndTheCaptionsLetterReachTheRules()
+    {
+        // Tab passes the rules by; Alt and the marked letter put the caret into
+        // them, where the arrow keys read on.
+        open();
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        iWin()->setFocus();
+        QTest::keyClick(m_dlg.get(), Qt::Key_R, Qt::AltModifier);
+        auto *rules = child<QTextEdit>("mRules");
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(rules));
+        QVERIFY(rules->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QVERIFY(rules->isReadOnly());
+    }
+
     void showPageChoosesThePage()
     {
         open();
@@ -294,7 +309,8 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->caption(QStringLiteral("btSave")), QStringLiteral("Mentes"));
         QCOMPARE(child<QAbstractButton>("btSave")->text(), QStringLiteral("Mentes"));
         QCOMPARE(child<QTabWidget>("pcMain")->tabText(1), QStringLiteral("Nyelv"));
-        QCOMPARE(child<QLabel>("lRules")->text(), QStringLiteral("Szabalyok"));
+        QCOMPARE(m_dlg->caption(QStringLiteral("lRules")), QStringLiteral("Szabalyok"));
+        QCOMPARE(child<QLabel>("lRules")->text(), QStringLiteral("&Szabalyok")); // Alt+S reads the rules
         QCOMPARE(m_dlg->edit(languageIndex(QStringLiteral("btSave")))->text(), QStringLiteral("Mentes"));
         QCOMPARE(m_dlg->edit(languageIndex(QStringLiteral("btCancel")))->text(), QStringLiteral("Cancel"));
     }
@@ -308,7 +324,8 @@ private Q_SLOTS:
         QCOMPARE(child<QTabWidget>("pcMain")->tabText(0), QStringLiteral("<tsGen>"));
         QCOMPARE(child<QTabWidget>("pcMain")->tabText(1), QStringLiteral("<tsLang>"));
         QCOMPARE(child<QLabel>("lWinnerTotal")->text(), QStringLiteral("<lWinnerTotal>"));
-        QCOMPARE(child<QLabel>("lRules")->text(), QStringLiteral("<lRules>"));
+        QCOMPARE(m_dlg->caption(QStringLiteral("lRules")), QStringLiteral("<lRules>"));
+        QCOMPARE(child<QLabel>("lRules")->text(), QStringLiteral("<&lRules>"));
         QCOMPARE(m_dlg->caption(QStringLiteral("TSLANG")), QStringLiteral("<tsLang>"));
         // The title and the check box are not translated.
         QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Setup"));
