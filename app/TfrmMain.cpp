@@ -887,6 +887,8 @@ QList<QPair<QString, QString>> TfrmMain::keyTable() const
          uiText("keyDoneDoes")},
         {enter, uiText("keyCoverDoes")},
         {uiText("keyArrows"), uiText("keyArrowsDoes")},
+        {uiText("keyDieMoves"), uiText("keyDieMovesDoes")},
+        {QKeySequence(Qt::Key_S).toString(QKeySequence::NativeText), uiText("keyStateDoes")},
         {keys(aPause), command(aPause)},
         {keys(aNew), command(aNew)},
         {keys(aOpen), command(aOpen)},

@@ -468,7 +468,7 @@ private slots:
         QVERIFY(!w.pCover->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         for (const char *k : {"1 to 6", "R", "D, Enter", "Enter", "Arrow keys", "P, Pause", "Ctrl+N", "Ctrl+O",
-                              "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc"})
+                              "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc", "S", "Arrow keys, Space on a die"})
             QVERIFY2(keysShown.contains(QString::fromLatin1(k)), k);
         QCOMPARE(keysShown.size(), doesShown.size());
         QVERIFY(doesShown.contains(QStringLiteral("Open Game")));
