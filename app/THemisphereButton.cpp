@@ -246,7 +246,7 @@ QImage THemisphereButton::renderFace(bool pressed, qreal dpr) const
     }
     img.setDevicePixelRatio(dpr);
 
-    const QString caption = text();
+    const QString caption = shownCaption();
     if (!caption.isEmpty()) {
         QPainter p(&img);
         p.setFont(font());
@@ -270,8 +270,36 @@ QImage THemisphereButton::faceImage(bool pressed, qreal dpr) const
     return pressed ? m_pressed : m_raised;
 }
 
+int THemisphereButton::captionRoom() const
+{
+    // The width of the face ellipse across the band the caption occupies.
+    const QFontMetrics fm(font());
+    const double i = bevelInset();
+    const double a = width() / 2.0 - i, b = height() / 2.0 - i;
+    if (a <= 0 || b <= 0)
+        return 0;
+    const double dy = std::min(b, fm.height() / 2.0);
+    return int(2.0 * a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)))) - 2;
+}
+
+QString THemisphereButton::shownCaption() const
+{
+    // A caption wider than the face (a long text from the language editor)
+    // is cut with an ellipsis; its whole text is the tooltip.
+    const QFontMetrics fm(font());
+    const QString caption = text();
+    if (fm.horizontalAdvance(caption) <= captionRoom())
+        return caption;
+    return fm.elidedText(caption, Qt::ElideRight, std::max(0, captionRoom()), Qt::TextShowMnemonic);
+}
+
 void THemisphereButton::paintEvent(QPaintEvent *)
 {
+    const bool cut = shownCaption() != text();
+    if (cut != m_captionCut) {
+        m_captionCut = cut;
+        setToolTip(cut ? text() : QString());
+    }
     QPainter p(this);
     // The target decides the resolution (a backing store, or an image that
     // the widget is rendered into).

@@ -39,6 +39,9 @@ public:
 
     // Sum of the widths of the bevels that are present.
     int bevelInset() const;
+    // The room the caption has across the face, and the caption as it fits there.
+    int captionRoom() const;
+    QString shownCaption() const;
 
     // The face as painted for the given state at the widget's current size,
     // for a device pixel ratio (0: the widget's own). Rebuilt only when
@@ -75,6 +78,7 @@ private:
     bool m_firing = false;
 
     // Cached faces and what they were built from.
+    bool m_captionCut = false;
     mutable QImage m_raised;
     mutable QImage m_pressed;
     mutable QString m_builtKey;

@@ -285,7 +285,14 @@ bool TfrmTopten::FillTopTen()
     for (int n = 1; n <= TopTen::Slots; ++n) {
         const TopTenRowText text = topTenRowText(table.slot(n), type);
         rowLabel(QStringLiteral("ls"), n)->setText(text.ls);
-        rowLabel(QStringLiteral("lna"), n)->setText(text.lna);
+        {
+            // Twenty wide letters do not fit the name column: cut, whole in the tooltip.
+            QLabel *name = rowLabel(QStringLiteral("lna"), n);
+            const int room = name->contentsRect().width();
+            const QString shown = Appearance::fitted(name->fontMetrics(), text.lna, room);
+            name->setText(shown);
+            Appearance::markCut(name, text.lna, shown != text.lna);
+        }
         rowLabel(QStringLiteral("lda"), n)->setText(text.lda);
     }
     return true;

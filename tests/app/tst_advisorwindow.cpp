@@ -355,6 +355,7 @@ private slots:
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
         QCOMPARE(atMessage.status, position(0, 2, -100));
+        QCOMPARE(subtotalAtMessage, QStringLiteral("-100")); // the penalty shows before its message
         QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
                                                 "The round ends and 100 points are taken off the total."));
         QCOMPARE(atMessage.rounds, expected(-100));

@@ -221,6 +221,18 @@ void HemisphereButtonTest::accessibleNameIsCaption()
     QCOMPARE(iface->role(), QAccessible::Button);
     m_button->setText(QStringLiteral("Done"));
     QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Done"));
+
+    // A caption too wide for the face is drawn cut, and stays whole in the
+    // tooltip and the accessible name; a caption that fits has no tooltip.
+    const QString longCaption = QStringLiteral("Weiterw\u00fcrfeln und Punkte sammeln");
+    m_button->setText(longCaption);
+    const QImage cut = m_button->grab().toImage();
+    QCOMPARE(m_button->toolTip(), longCaption);
+    QCOMPARE(iface->text(QAccessible::Name), longCaption);
+    m_button->setText(QStringLiteral("Roll"));
+    const QImage whole = m_button->grab().toImage();
+    QVERIFY(m_button->toolTip().isEmpty());
+    QVERIFY(cut != whole);
 }
 
 void HemisphereButtonTest::facesAreTransparentOutsideTheEllipse()

@@ -170,6 +170,20 @@ private slots:
         QCOMPARE(row(*d, 10), (QStringList{"  :  :  ", " ", "0 -     .  .  "}));
     }
 
+    void aNameTooWideIsCutAndWholeInItsTooltip()
+    {
+        // Twenty wide letters are more than the name column holds.
+        writeTable(1, {entry(500, "WWWWWWWWWWWWWWWWWWWW", "20261206010205"), entry(400, "Bo", "20261207000312")});
+        auto d = makeDialog();
+        const QLabel *cut = d->findChild<QLabel *>(QStringLiteral("lna1"));
+        QVERIFY(cut->text().endsWith(QChar(0x2026)));
+        QVERIFY(cut->fontMetrics().horizontalAdvance(cut->text()) <= cut->contentsRect().width());
+        QCOMPARE(cut->toolTip(), QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+        QCOMPARE(cut->accessibleName(), QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+        QCOMPARE(text(*d, QStringLiteral("lna2")), QStringLiteral("Bo"));
+        QVERIFY(d->findChild<QLabel *>(QStringLiteral("lna2"))->toolTip().isEmpty());
+    }
+
     void otherTypeLeavesRows()
     {
         writeBoth();
