@@ -107,17 +107,16 @@ QString installedRulesOf(const QString &exeDir, const QString &relDataDir)
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-bool provide(const QString &dir, const QString &rulesSource)
+namespace {
+// Copies a regular file (a pipe or a device would block or never end) to a
+// target that does not exist yet, atomically.
+bool copyNew(const QString &source, const QString &target)
 {
-    if (!QDir().mkpath(dir))
-        return false;
-    const QString target = withSlash(dir) + kRules;
-    if (rulesSource.isEmpty() || QFileInfo::exists(target))
+    if (QFileInfo::exists(target))
         return true;
-    // Only a regular file: a pipe or a device would block or never end.
-    if (!QFileInfo(rulesSource).isFile())
+    if (!QFileInfo(source).isFile())
         return false;
-    QFile in(rulesSource);
+    QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
     QSaveFile out(target);
@@ -138,6 +137,24 @@ bool provide(const QString &dir, const QString &rulesSource)
         }
     }
     return out.commit();
+}
+} // namespace
+
+bool provide(const QString &dir, const QString &rulesSource)
+{
+    if (!QDir().mkpath(dir))
+        return false;
+    if (rulesSource.isEmpty())
+        return true;
+    if (!copyNew(rulesSource, withSlash(dir) + kRules))
+        return false;
+    // The rules in the other languages lie beside the English ones.
+    const QFileInfo source(rulesSource);
+    const QStringList translated = source.dir().entryList({QStringLiteral("KVXRules.*.rtf")}, QDir::Files);
+    bool all = true;
+    for (const QString &name : translated)
+        all = copyNew(source.dir().filePath(name), withSlash(dir) + name) && all;
+    return all;
 }
 
 QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,

@@ -42,8 +42,9 @@ bool isWritableDir(const QString &dir);
 QString installedRulesOf(const QString &exeDir, const QString &relDataDir);
 
 // Creates dir when needed and copies rulesSource into it as KVXRules.rtf when
-// that file is missing there. False when the folder cannot be made or the copy
-// fails; an existing copy is never replaced (the player may have edited it).
+// that file is missing there, and so each translated KVXRules.<code>.rtf
+// beside rulesSource. False when the folder cannot be made or a copy fails;
+// an existing copy is never replaced (the player may have edited it).
 bool provide(const QString &dir, const QString &rulesSource);
 
 // The whole start-up rule for an executable path and an environment; the

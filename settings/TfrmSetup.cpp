@@ -13,8 +13,11 @@
 #include "settings/RtfReader.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
+#include "settings/Translations.h"
+#include "settings/UiTexts.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -181,11 +184,54 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         field->setAccessibleName(label->text());
         m_edits[size_t(n)] = field;
     }
-    rows->resize(168 + 273 + 8, 8 + kRowPitch * kLanguageCount + 8);
+    // After the 41, the texts added since, under a heading for each section;
+    // each row is labelled with its English text.
+    int y = 8 + kRowPitch * kLanguageCount;
+    QString section;
+    for (int i = 0; i < kUiTextCount; ++i) {
+        const UiTextEntry &e = kUiTexts[i];
+        if (section != QLatin1String(e.section)) {
+            section = QLatin1String(e.section);
+            auto *heading = new QLabel(section, rows);
+            QFont bold = heading->font();
+            bold.setBold(true);
+            heading->setFont(bold);
+            heading->setGeometry(8, y + 8, 433, 16);
+            y += kRowPitch;
+        }
+        auto *label = new QLabel(rows);
+        label->setGeometry(8, y + 3, 153, 16);
+        const QString english = QString::fromUtf8(e.englishDefault);
+        label->setText(Appearance::fitted(label->fontMetrics(), english, 153));
+        label->setToolTip(english);
+        auto *field = new QLineEdit(rows);
+        field->setObjectName(QStringLiteral("e") + QLatin1String(e.key));
+        field->setGeometry(168, y, 273, 24);
+        field->setAccessibleName(english);
+        m_added.push_back(field);
+        y += kRowPitch;
+    }
+    rows->resize(168 + 273 + 8, y + 8);
     sbLang->setWidget(rows);
-    // The scroll box fills the page whatever size the style gives the page.
+
+    // Above the texts, the language they are filled from.
+    lLanguage = new QLabel(tsLang);
+    lLanguage->setObjectName(QStringLiteral("lLanguage"));
+    cbLanguage = new QComboBox(tsLang);
+    cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
+    lLanguage->setBuddy(cbLanguage);
+    connect(cbLanguage, &QComboBox::activated, this, [this](int index) {
+        pickLanguage(cbLanguage->itemData(index).toString());
+    });
+    auto *picker = new QHBoxLayout;
+    picker->setContentsMargins(8, 6, 8, 2);
+    picker->addWidget(lLanguage);
+    picker->addWidget(cbLanguage, 1);
+    // The scroll box fills the rest of the page whatever size the style gives it.
     auto *pageLayout = new QVBoxLayout(tsLang);
     pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addLayout(picker);
     pageLayout->addWidget(sbLang);
 
     // ---- bottom panel
@@ -203,9 +249,15 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     connect(btSave, &QAbstractButton::clicked, this, &TfrmSetup::btSaveClick);
     connect(btCancel, &QAbstractButton::clicked, this, &QDialog::reject);
 
-    // Tab walks the editor's rows top to bottom.
+    // Tab walks the editor's rows top to bottom, the added texts after the 41.
+    setTabOrder(cbLanguage, m_edits[0]);
     for (int n = 1; n < kLanguageCount; ++n)
         setTabOrder(m_edits[size_t(n - 1)], m_edits[size_t(n)]);
+    QWidget *previous = m_edits[size_t(kLanguageCount - 1)];
+    for (QLineEdit *field : m_added) {
+        setTabOrder(previous, field);
+        previous = field;
+    }
 
     applyLanguage(readLanguage(m_host.languageStore(), false, true));
 
@@ -219,11 +271,43 @@ void TfrmSetup::Fill()
 {
     for (int n = 0; n < kLanguageCount; ++n)
         m_edits[size_t(n)]->setText(m_host.textInForce(keyOf(n)));
+    for (int i = 0; i < kUiTextCount; ++i)
+        m_added[size_t(i)]->setText(uiText(kUiTexts[i].key));
     const GameSettings &live = m_host.liveSettings();
     iWin->setValue(live.Winner); // the spin box keeps it within its limits
     eValid->setChecked(live.Valid);
-    RtfReader::loadRulesInto(mRules->document(), ProgramDir::file(QStringLiteral("KVXRules.rtf")));
+
+    // The picker shows the language the file names; the translations are
+    // listed only now, when the dialog is opened, not at start.
+    lLanguage->setText(uiText("lLanguagePick"));
+    const QString code = languageCode(m_host.languageStore());
+    cbLanguage->clear();
+    cbLanguage->addItem(QStringLiteral("English"), QLatin1String(kEnglishCode));
+    for (const Translation &t : shippedTranslations())
+        cbLanguage->addItem(t.name, t.code);
+    const int at = cbLanguage->findData(code);
+    cbLanguage->setCurrentIndex(at >= 0 ? at : 0);
+    m_pickedCode = at >= 0 ? code : QString();
+
+    RtfReader::loadRulesInto(mRules->document(), rulesFileFor(ProgramDir::get(), code));
     mRules->moveCursor(QTextCursor::Start); // the rules open at their beginning
+}
+
+void TfrmSetup::pickLanguage(const QString &code)
+{
+    // Every field from the translation; what it lacks stays English.
+    const QHash<QString, QString> texts = translationTexts(code);
+    const auto value = [&texts](const char *key, const char *english) {
+        return texts.value(QString::fromLatin1(key).toLower(), QString::fromUtf8(english));
+    };
+    for (int n = 0; n < kLanguageCount; ++n)
+        m_edits[size_t(n)]->setText(value(kLanguageTable[n].key, kLanguageTable[n].englishDefault));
+    for (int i = 0; i < kUiTextCount; ++i)
+        m_added[size_t(i)]->setText(value(kUiTexts[i].key, kUiTexts[i].englishDefault));
+    m_pickedCode = code;
+    const int at = cbLanguage->findData(code);
+    if (at >= 0)
+        cbLanguage->setCurrentIndex(at);
 }
 
 int TfrmSetup::winnerFromField() const
@@ -258,6 +342,13 @@ bool TfrmSetup::Save()
                 m_host.gameTypeTextChanged();
             }
         }
+        // The added texts, in their own sections, as the 41.
+        for (int i = 0; i < kUiTextCount; ++i) {
+            const UiTextEntry &e = kUiTexts[i];
+            lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text());
+        }
+        if (!m_pickedCode.isEmpty())
+            lng.WriteString(QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode);
         saved = true;
 
         const int winner = winnerFromField();

@@ -11,8 +11,10 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
@@ -65,6 +67,12 @@ public:
     int winnerFromField() const;
 
     QLineEdit *edit(int row) const { return m_edits[size_t(row)]; }
+    // The field of an added text, by its index in kUiTexts.
+    QLineEdit *addedEdit(int index) const { return m_added[size_t(index)]; }
+    // Fills every text field from a shipped translation (English for
+    // kEnglishCode); Save then writes them with the code.
+    void pickLanguage(const QString &code);
+    QComboBox *languagePicker() const { return cbLanguage; }
 
 private:
     void btSaveClick();
@@ -85,4 +93,8 @@ private:
     THemisphereButton *btCancel = nullptr;
     std::array<QLineEdit *, kLanguageCount> m_edits{};
     QString m_rulesCaption;
+    std::vector<QLineEdit *> m_added;
+    QLabel *lLanguage = nullptr;
+    QComboBox *cbLanguage = nullptr;
+    QString m_pickedCode; // the language the fields were filled from; empty when none
 };

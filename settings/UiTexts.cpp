@@ -95,6 +95,8 @@ const UiTextEntry kUiTexts[] = {
     {"Speech", "sayMinutes", "%1 minutes"},
     {"Speech", "saySecond", "%1 second"},
     {"Speech", "saySeconds", "%1 seconds"},
+    // --- the settings dialog's language page
+    {"Setup", "lLanguagePick", "Fill the texts from:"},
     // --- the game's own notices beyond the original messages
     {"Notice", "msgAssisted", "The advisor was open during this game, so it is not entered in the top-ten tables."},
 };

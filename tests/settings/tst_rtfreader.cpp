@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -190,6 +191,7 @@ private slots:
     void plainTextFallsBackToWindows1252();
     void unreadableFileFails();
     void pipeOrDeviceFailsWithoutBlocking();
+    void shippedRulesDocument_data();
     void shippedRulesDocument();
 };
 
@@ -877,21 +879,45 @@ void TestRtfReader::pipeOrDeviceFailsWithoutBlocking()
     QVERIFY_THROWS_EXCEPTION(KvxError, RtfReader::loadRulesInto(&doc, endless));
 }
 
+void TestRtfReader::shippedRulesDocument_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("en") << QStringLiteral(KORVEX_TEST_SOURCE_DIR "/resources/KVXRules.rtf");
+    const QDir translated(QStringLiteral(KORVEX_TEST_SOURCE_DIR "/resources/rules"));
+    for (const QString &name : translated.entryList({QStringLiteral("KVXRules.*.rtf")}, QDir::Files, QDir::Name))
+        QTest::newRow(name.section(QLatin1Char('.'), 1, 1).toUtf8().constData()) << translated.filePath(name);
+}
+
 void TestRtfReader::shippedRulesDocument()
 {
-    const QString path = QStringLiteral(KORVEX_TEST_SOURCE_DIR "/resources/KVXRules.rtf");
+    // Every language's rules read whole: the same paragraphs as the English
+    // document, the same scoring tables, no markup or lost characters left.
+    QFETCH(QString, path);
     QVERIFY(RtfReader::looksLikeRtf(fileBytes(path)));
     QTextDocument doc;
     RtfReader::loadRulesInto(&doc, path);
     const QString text = blocks(doc);
     QVERIFY(text.size() > 2000);
-    for (const char *word : {"Korvex", "ones", "fives", "100", "-100", "400", "500", "hot dice", "exactly",
-                             "clock", "Continue", "top-ten", "rounds", "Alt+X", "Enter", "saved game",
-                             "language editor", "800", "480"})
+    for (const char *word : {"Korvex", "100", "-100", "400", "500", "Alt+X", "800", "480"})
         QVERIFY2(text.contains(QLatin1String(word), Qt::CaseInsensitive), word);
+    const bool english = QFileInfo(path).fileName() == QLatin1String("KVXRules.rtf");
+    if (english) {
+        for (const char *word : {"ones", "fives", "hot dice", "exactly", "clock", "Continue", "top-ten",
+                                 "rounds", "Enter", "saved game", "language editor"})
+            QVERIFY2(text.contains(QLatin1String(word), Qt::CaseInsensitive), word);
+    }
+    // The table of points by face and count, and the choice lists' entries.
+    for (const char *row : {"\t10\t20\t100\t200\t400\t800", "\t-\t-\t20\t40\t80\t160",
+                            "\t-\t-\t30\t60\t120\t240", "\t-\t-\t40\t80\t160\t320",
+                            "\t5\t10\t50\t100\t200\t400", "\t-\t-\t60\t120\t240\t480",
+                            "Full : 800 = 800", "400 + (1 * 10) = 410", "100 + (3 * 10) = 130", "6 * 10 = 60"})
+        QVERIFY2(text.contains(QLatin1String(row)), row);
     QVERIFY(!text.contains(QLatin1Char('\\')));
     QVERIFY(!text.contains(QLatin1Char('{')));
     QVERIFY(!text.contains(QChar(0xFFFD)));
+    QTextDocument englishDoc;
+    RtfReader::loadRulesInto(&englishDoc, QStringLiteral(KORVEX_TEST_SOURCE_DIR "/resources/KVXRules.rtf"));
+    QCOMPARE(doc.blockCount(), englishDoc.blockCount());
     // The headings stand out.
     bool anyBold = false;
     for (QTextBlock b = doc.begin(); b.isValid() && !anyBold; b = b.next())

@@ -8,10 +8,13 @@
 #include "settings/LanguageTable.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
+#include "settings/Translations.h"
+#include "settings/UiTexts.h"
 #include "settings/TfrmSetup.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -398,6 +401,61 @@ private Q_SLOTS:
         spin->setValue(1000);
         spin->stepDown();
         QCOMPARE(spin->value(), 1000);
+    }
+
+    void rulesInTheLanguageOfTheFile()
+    {
+        // The rules document of the language the file names, where it exists.
+        QVERIFY(putFile(path("KVXRules.rtf"), "{\\rtf1 Roll the dice}"));
+        QVERIFY(putFile(path("KVXRules.de.rtf"), "{\\rtf1 W\\u252?rfeln}"));
+        QVERIFY(putFile(path("Korvex.lng"), "[Language]\nCode=de\n"));
+        open();
+        QCOMPARE(mRules()->toPlainText(), QStringLiteral("W\u00fcrfeln"));
+        QVERIFY(putFile(path("Korvex.lng"), "[Language]\nCode=nl\n"));
+        open();
+        QCOMPARE(mRules()->toPlainText(), QStringLiteral("Roll the dice"));
+    }
+
+    void pickingALanguageFillsEveryTextAndSaveWritesIt()
+    {
+        const QList<Translation> shipped = shippedTranslations();
+        if (shipped.isEmpty())
+            QSKIP("no translation is shipped");
+        const Translation t = shipped.constFirst();
+        const QHash<QString, QString> texts = translationTexts(t.code);
+        // A file of an older version: read as it was, nothing picked for the player.
+        QVERIFY(putFile(path("Korvex.lng"), "[Button]\nbtRoll=Werfen\n"));
+        open();
+        QComboBox *picker = m_dlg->languagePicker();
+        QCOMPARE(picker->currentText(), QStringLiteral("English"));
+        QCOMPARE(picker->count(), int(shipped.size()) + 1);
+        QVERIFY(picker->findText(t.name) > 0);
+        QCOMPARE(m_dlg->edit(languageIndex(QStringLiteral("btRoll")))->text(), QStringLiteral("Werfen"));
+        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_host->lng.ReadString(QStringLiteral("Language"), QStringLiteral("Code"), QStringLiteral("<none>")),
+                 QStringLiteral("<none>"));
+
+        // Picking fills every field; a field can still be changed; Save writes all with the code.
+        open();
+        m_dlg->pickLanguage(t.code);
+        QCOMPARE(picker->currentText(), t.name);
+        for (int n = 0; n < kLanguageCount; ++n)
+            QCOMPARE(m_dlg->edit(n)->text(), texts.value(QString::fromLatin1(kLanguageTable[n].key).toLower()));
+        for (int i = 0; i < kUiTextCount; ++i)
+            QCOMPARE(m_dlg->addedEdit(i)->text(), texts.value(QString::fromLatin1(kUiTexts[i].key).toLower()));
+        m_dlg->edit(languageIndex(QStringLiteral("btDone")))->setText(QStringLiteral("Mine"));
+        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_host->lng.ReadString(QStringLiteral("Language"), QStringLiteral("Code"), QString()), t.code);
+        QCOMPARE(lngValue(languageIndex(QStringLiteral("btDone"))), QStringLiteral("Mine"));
+        QCOMPARE(lngValue(languageIndex(QStringLiteral("msgWin"))), texts.value(QStringLiteral("msgwin")));
+        QCOMPARE(m_host->lng.ReadString(QStringLiteral("Help"), QStringLiteral("aAbout"), QString()),
+                 texts.value(QStringLiteral("aabout")));
+        // Opened again, the picker shows the language saved.
+        open();
+        QCOMPARE(picker->currentText(), t.name);
+        // Back to English: the defaults again.
+        m_dlg->pickLanguage(QStringLiteral("en"));
+        QCOMPARE(m_dlg->edit(languageIndex(QStringLiteral("msgWin")))->text(), QStringLiteral("Congratulation !"));
     }
 
     void rulesViewerShowsTheRulesFile()
