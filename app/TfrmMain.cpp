@@ -739,6 +739,8 @@ void TfrmMain::loadLanguage()
     aKeys->setText(uiText("aKeys"));
     aAbout->setText(uiText("aAbout"));
     applyMnemonics();
+    if (m_advisor)
+        m_advisor->refresh(); // its texts too
 }
 
 QString TfrmMain::plainText(const QObject *item)
