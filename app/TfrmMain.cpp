@@ -169,10 +169,7 @@ void TfrmMain::FormCreate(const QStringList &args)
         ProgramDir::set(ProgramDir::fromExecutable(QCoreApplication::applicationFilePath()));
     iniCfg.setIniFile(ProgramDir::file(QStringLiteral("Korvex.cnf")));
     iniLng.setIniFile(ProgramDir::file(QStringLiteral("Korvex.lng")));
-    const Config cfg = readConfig(iniCfg);
-    m_game.settings.Winner = cfg.Winner;
-    m_game.settings.Valid = cfg.Valid;
-    m_game.settings.Type = cfg.Type;
+    m_game.settings = readConfig(iniCfg);
     loadLanguage();
     m_game.prepareFirstGame();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -720,7 +717,7 @@ void TfrmMain::loadLanguage()
     lSubTotal->setText(text("lSubTotal"));
     lTotal->setText(text("lTotal"));
     lRound->setText(text("lRound"));
-    if (m_game.settings.Type == 1 || m_game.settings.Type == 2)
+    if (GameTexts::knownType(m_game.settings.Type))
         lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
     nameDisplays();
     m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
@@ -1226,7 +1223,7 @@ QString TfrmMain::textInForce(const QString &key) const
 
 void TfrmMain::typeTextsChanged()
 {
-    if (m_game.settings.Type == 1 || m_game.settings.Type == 2)
+    if (GameTexts::knownType(m_game.settings.Type))
         lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
     nameDisplays();
 }

@@ -19,14 +19,6 @@ qint32 saturate(qint64 v)
     return qint32(v);
 }
 
-// Halves go to the even neighbour (the default rounding mode).
-qint64 roundHalfEven(double v)
-{
-    if (!std::isfinite(v))
-        return 0;
-    return std::llrint(v);
-}
-
 } // namespace
 
 Game::Game(TimerService &timers, GameUi &ui, QObject *parent)
@@ -627,7 +619,7 @@ void Game::eScoreChange()
     if (settings.Type == 1) {
         m_eValue = gs.RoundNo == 0
                 ? QStringLiteral("0")
-                : QString::number(roundHalfEven(double(gs.Total) / gs.RoundNo * 100.0));
+                : QString::number(rating(gs.Total, gs.RoundNo));
     } else if (settings.Type == 2) {
         m_eValue = QStringLiteral("Not done yet...");
     }
@@ -639,7 +631,7 @@ void Game::eRndChange()
     if (settings.Type == 1) {
         m_eValue = gs.RoundNo == 1
                 ? QStringLiteral("0")
-                : QString::number(roundHalfEven(double(gs.Total) / (qint64(gs.RoundNo) - 1) * 100.0));
+                : QString::number(rating(gs.Total, qint64(gs.RoundNo) - 1));
     } else if (settings.Type == 2) {
         m_eValue = QStringLiteral("Not done yet...");
     }

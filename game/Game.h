@@ -4,6 +4,7 @@
 // state and forwards the player's clicks to the handlers below.
 #pragma once
 
+#include "game/GameSettings.h"
 #include "game/GameState.h"
 #include "game/GameTexts.h"
 
@@ -22,12 +23,6 @@ public:
     virtual void showMessage(const QString &text) = 0;
 };
 
-struct GameSettings
-{
-    qint32 Winner = 1000; // at least 1
-    bool Valid = false;
-    qint32 Type = 1;
-};
 
 class Game : public QObject
 {

@@ -22,6 +22,8 @@ struct GameTexts
     QString msgNewHi = QStringLiteral("You have a new high score!");
     QString msgNoSel = QStringLiteral("You did'n selected any dice !");
 
+    // The game types that have labels and a table: 1 Normal, 2 Time.
+    static bool knownType(int type) { return type == 1 || type == 2; }
     // The game-type line: "<lType> <type name> / <winner>".
     QString gameTypeLabel(int type, int winner) const
     {

@@ -65,3 +65,12 @@ BankOutcome bankOutcome(qint32 total, qint32 points, qint32 winner, bool valid)
     r.won = r.total == winner;
     return r;
 }
+
+qint64 rating(qint64 total, qint64 rounds)
+{
+    if (rounds == 0)
+        return 0;
+    const double v = double(total) / double(rounds) * 100.0;
+    // llrint in the default rounding mode sends halves to the even neighbour.
+    return std::isfinite(v) ? std::llrint(v) : 0;
+}

@@ -18,6 +18,10 @@ struct ChoiceEntry
 // or more otherwise, nothing for fewer than three of faces 2, 3, 4 and 6.
 qint32 setPoints(int face, int count);
 
+// The rating of a game: total / rounds * 100, halves to the even neighbour;
+// 0 for no rounds (and for a result that is not a number).
+qint64 rating(qint64 total, qint64 rounds);
+
 // The entries of the choice list for `count` (3..6) selected ones (face 1)
 // or fives (face 5), in list order; empty for anything else.
 QVector<ChoiceEntry> choiceEntries(int face, int count);

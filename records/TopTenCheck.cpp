@@ -5,6 +5,9 @@
 #include "settings/Cp1252.h"
 #include "records/TopTen.h"
 
+#include "game/Scoring.h"
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -12,13 +15,8 @@ qint32 topTenScore(qint32 total, qint32 roundNo)
 {
     if (roundNo <= 0)
         return 0; // no round played: nothing to rate
-    // nearbyint in the default rounding mode sends halves to the even neighbour.
-    const double rating = std::nearbyint(double(total) / double(roundNo) * 100.0);
-    if (rating >= double(std::numeric_limits<qint32>::max()))
-        return std::numeric_limits<qint32>::max();
-    if (rating <= double(std::numeric_limits<qint32>::min()))
-        return std::numeric_limits<qint32>::min();
-    return static_cast<qint32>(rating);
+    const qint64 r = rating(total, roundNo);
+    return qint32(std::clamp<qint64>(r, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 QByteArray topTenStamp(const QDate &today, const QString &elapsedText)

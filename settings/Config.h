@@ -2,14 +2,12 @@
 // The three settings of "Korvex.cnf" and how they are read and saved.
 #pragma once
 
+#include "game/GameSettings.h"
+
 class TRegAuto;
 
-struct Config
-{
-    int Winner = 1000; // the total to reach exactly
-    bool Valid = false; // the 400-500 band in every thousand, not only the first
-    int Type = 1;      // 1 Normal, 2 Time
-};
+// The configuration is the game's settings, read and saved here.
+using Config = GameSettings;
 
 // The winning totals the settings dialog offers: whole thousands in these limits.
 constexpr int kMinWinner = 1000;
