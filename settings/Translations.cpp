@@ -16,14 +16,22 @@ const char *const kLanguageSection = "Language";
 const char *const kLanguageCodeKey = "Code";
 const char *const kEnglishCode = "en";
 
+#ifdef KORVEX_HAS_TRANSLATIONS
+// A static library's resources are linked in only when referenced (and the
+// reference must be made outside any namespace).
+static void initLanguageResource()
+{
+    Q_INIT_RESOURCE(korvex_lang);
+}
+#endif
+
 namespace {
 
 void initResources()
 {
-    // A static library's resources are linked in only when referenced.
     static const bool done = [] {
 #ifdef KORVEX_HAS_TRANSLATIONS
-        Q_INIT_RESOURCE(korvex_lang);
+        initLanguageResource();
 #endif
         return true;
     }();
