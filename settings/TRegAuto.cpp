@@ -276,29 +276,13 @@ QString TRegAuto::ReadString(const QString &section, const QString &key, const Q
 
 void TRegAuto::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    const QString path = fullPath();
-    const KvxError failure(QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(path));
+    WriteStrings({{section, key, value}});
+}
 
-    // Read what is there now; a file that exists but cannot be read must not be
-    // replaced by one holding only this key, and a read-only file stays as it is
-    // (a rename over it would succeed on a writable folder).
-    QByteArray bytes;
-    const QFileInfo info(path);
-    if (info.exists()) {
-        // no write bit at all counts as read-only even where the platform
-        // would let this user write (as an administrator may)
-        const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
-            throw failure;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw failure;
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw failure;
-    }
-    IniDoc doc = parseDoc(bytes);
-
+namespace {
+// Sets one key in the document, as a write of that key alone would.
+void setKey(IniDoc &doc, const QString &section, const QString &key, const QString &value)
+{
     const QString sec = trimBlanks(oneLine(section)).toString();
     const QString k = trimBlanks(oneLine(key)).toString();
     const QString v = quoteForWrite(oneLine(value));
@@ -337,6 +321,36 @@ void TRegAuto::WriteString(const QString &section, const QString &key, const QSt
         insertLine(doc, int(doc.lines.size()), QLatin1Char('[') + sec + QLatin1Char(']'));
         insertLine(doc, int(doc.lines.size()), k + QLatin1Char('=') + v);
     }
+
+}
+} // namespace
+
+void TRegAuto::WriteStrings(const QList<Entry> &entries)
+{
+    const QString path = fullPath();
+    const KvxError failure(QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(path));
+
+    // Read what is there now; a file that exists but cannot be read must not be
+    // replaced by one holding only this key, and a read-only file stays as it is
+    // (a rename over it would succeed on a writable folder).
+    QByteArray bytes;
+    const QFileInfo info(path);
+    if (info.exists()) {
+        // no write bit at all counts as read-only even where the platform
+        // would let this user write (as an administrator may)
+        const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
+            throw failure;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw failure;
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw failure;
+    }
+    IniDoc doc = parseDoc(bytes);
+    for (const Entry &e : entries)
+        setKey(doc, e.section, e.key, e.value);
 
     QString text;
     for (const IniLine &line : doc.lines)

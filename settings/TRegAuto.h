@@ -2,6 +2,7 @@
 // The INI store behind "Korvex.cnf" and "Korvex.lng": one file, no cache.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Every operation opens the file, does its one access and lets go again, so
@@ -31,6 +32,13 @@ public:
 
     QString ReadString(const QString &section, const QString &key, const QString &def) const;
     void WriteString(const QString &section, const QString &key, const QString &value);
+    // Several keys in one reading and one writing of the file, each set as
+    // WriteString would set it; all or (on a refused write) none.
+    struct Entry
+    {
+        QString section, key, value;
+    };
+    void WriteStrings(const QList<Entry> &entries);
     int ReadInteger(const QString &section, const QString &key, int def) const;
     void WriteInteger(const QString &section, const QString &key, int value);
     bool ReadBool(const QString &section, const QString &key, bool def) const;

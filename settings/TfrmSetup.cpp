@@ -342,13 +342,16 @@ bool TfrmSetup::Save()
                 m_host.gameTypeTextChanged();
             }
         }
-        // The added texts, in their own sections, as the 41.
+        // The added texts in their own sections, and the language they came
+        // from, in one writing of the file.
+        QList<TRegAuto::Entry> added;
         for (int i = 0; i < kUiTextCount; ++i) {
             const UiTextEntry &e = kUiTexts[i];
-            lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text());
+            added.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
         }
         if (!m_pickedCode.isEmpty())
-            lng.WriteString(QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode);
+            added.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
+        lng.WriteStrings(added);
         saved = true;
 
         const int winner = winnerFromField();

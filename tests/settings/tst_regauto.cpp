@@ -51,6 +51,34 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
+    // --- several keys at once ---
+
+    void severalKeysAtOnceAsOneByOne()
+    {
+        // One writing of several keys leaves the bytes that one write per key leaves,
+        // and a refused writing changes nothing.
+        const QByteArray start("; kept\r\n[Help]\r\nmHelp=Hilfe\r\n\r\n[Button]\r\nbtRoll=Roll\r\n");
+        const QList<TRegAuto::Entry> entries{{"Help", "mHelp", "Aide"},
+                                             {"Help", "aKeys", ""},
+                                             {"Speech", "sayRolled", " Rolled %1. "},
+                                             {"Language", "Code", "fr"}};
+        put(start, QStringLiteral("one.ini"));
+        put(start, QStringLiteral("all.ini"));
+        TRegAuto one = ini(QStringLiteral("one.ini"));
+        for (const TRegAuto::Entry &e : entries)
+            one.WriteString(e.section, e.key, e.value);
+        ini(QStringLiteral("all.ini")).WriteStrings(entries);
+        QCOMPARE(get(QStringLiteral("all.ini")), get(QStringLiteral("one.ini")));
+        QCOMPARE(ini(QStringLiteral("all.ini")).ReadString(QStringLiteral("Speech"), QStringLiteral("sayRolled"), {}),
+                 QStringLiteral(" Rolled %1. "));
+
+        QVERIFY(QFile::setPermissions(path(QStringLiteral("all.ini")), QFile::ReadOwner));
+        const QByteArray before = get(QStringLiteral("all.ini"));
+        QVERIFY_THROWS_EXCEPTION(KvxError, ini(QStringLiteral("all.ini")).WriteStrings({{"Help", "mHelp", "x"}}));
+        QCOMPARE(get(QStringLiteral("all.ini")), before);
+        QFile::setPermissions(path(QStringLiteral("all.ini")), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
     // --- numbers and switches ---
 
     void parseInteger_data()

@@ -438,6 +438,7 @@ private Q_SLOTS:
 
         // Picking fills every field; a field can still be changed; Save writes all with the code.
         open();
+        picker = m_dlg->languagePicker();
         m_dlg->pickLanguage(t.code);
         QCOMPARE(picker->currentText(), t.name);
         for (int n = 0; n < kLanguageCount; ++n)
@@ -453,6 +454,7 @@ private Q_SLOTS:
                  texts.value(QStringLiteral("aabout")));
         // Opened again, the picker shows the language saved.
         open();
+        picker = m_dlg->languagePicker();
         QCOMPARE(picker->currentText(), t.name);
         // Back to English: the defaults again.
         m_dlg->pickLanguage(QStringLiteral("en"));
