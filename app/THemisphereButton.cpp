@@ -272,13 +272,17 @@ QImage THemisphereButton::faceImage(bool pressed, qreal dpr) const
 
 int THemisphereButton::captionRoom() const
 {
-    // The width of the face ellipse across the band the caption occupies.
+    // The width of the face ellipse across the band the caption's letters
+    // take: from the capitals' top to the baseline, the caption being
+    // centred by its full line height.
     const QFontMetrics fm(font());
     const double i = bevelInset();
     const double a = width() / 2.0 - i, b = height() / 2.0 - i;
     if (a <= 0 || b <= 0)
         return 0;
-    const double dy = std::min(b, fm.height() / 2.0);
+    const double half = fm.height() / 2.0;
+    const double dy = std::min(b, std::max(std::abs(fm.ascent() - half),
+                                           std::abs(fm.ascent() - fm.capHeight() - half)) + 1.0);
     return int(2.0 * a * std::sqrt(std::max(0.0, 1.0 - (dy / b) * (dy / b)))) - 2;
 }
 

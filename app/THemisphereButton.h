@@ -42,6 +42,8 @@ public:
     // The room the caption has across the face, and the caption as it fits there.
     int captionRoom() const;
     QString shownCaption() const;
+    // The caption is too wide for the face and is shown cut.
+    bool captionCut() const { return shownCaption() != text(); }
 
     // The face as painted for the given state at the widget's current size,
     // for a device pixel ratio (0: the widget's own). Rebuilt only when

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -169,6 +170,31 @@ int main(int argc, char *argv[])
     ok = ok && rollScoring(w, timers);
     w.Button4->click(); // 1, 1, 1, 5, 5, 5
     ok = ok && advisor && save(advisor, out, QStringLiteral("advisor"));
+
+    // Two translations, picked in the language editor as a player would:
+    // both choice lists, and the rules in that language.
+    advisor->hide();
+    const QDir rulesDir = QFileInfo(QStringLiteral(KORVEX_RULES_FILE)).dir();
+    for (const char *code : {"de", "hu"}) {
+        const QString name = QStringLiteral("KVXRules.%1.rtf").arg(QLatin1String(code));
+        QFile::copy(rulesDir.filePath(QStringLiteral("rules/") + name), ProgramDir::file(name));
+        setup->Fill();
+        setup->pickLanguage(QLatin1String(code));
+        ok = ok && setup->Save();
+        w.loadLanguage();
+        w.aNew->trigger();
+        ok = ok && rollScoring(w, timers);
+        w.Button4->click(); // 1, 1, 1, 5, 5, 5
+        for (int n = 1; n <= 6; ++n)
+            emit w.dice(n)->clicked();
+        timers.advance(125000);
+        ok = ok && save(&w, out, QStringLiteral("main-choices-%1").arg(QLatin1String(code)));
+        setup->Fill();
+        setup->showPage(false);
+        setup->show();
+        ok = ok && save(setup, out, QStringLiteral("settings-general-%1").arg(QLatin1String(code)));
+        setup->hide();
+    }
 
     if (!ok) {
         std::fprintf(stderr, "a step did not come out as staged\n");

@@ -280,6 +280,8 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
             QString why;
             if (!captionInsideFace(b, why))
                 badCaptions << name + QStringLiteral(" \"") + b->text() + QStringLiteral("\": ") + why;
+            else if (b->captionCut())
+                badCaptions << name + QStringLiteral(" \"") + b->text() + QStringLiteral("\": cut with an ellipsis");
         } else if (qobject_cast<QRadioButton *>(w) || qobject_cast<QCheckBox *>(w)) {
             auto *button = static_cast<QAbstractButton *>(w);
             const QString whole = button->toolTip().isEmpty() ? button->text() : button->toolTip();
