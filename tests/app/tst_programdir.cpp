@@ -151,9 +151,12 @@ private slots:
         QTemporaryDir tmp;
         const QString source = tmp.path() + "/src/KVXRules.rtf";
         writeFile(source, "{\\rtf1 first}");
+        writeFile(tmp.path() + "/src/KVXRules.de.rtf", "{\\rtf1 erste}");
         const QString dir = tmp.path() + "/deep/er/Korvex/";
         QVERIFY(ProgramDir::provide(dir, source));
         QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 first}"));
+        // The rules in the other languages come along.
+        QCOMPARE(readFile(dir + "KVXRules.de.rtf"), QByteArray("{\\rtf1 erste}"));
         // The player's copy stays, even when the installed one changes.
         writeFile(dir + "KVXRules.rtf", "{\\rtf1 mine}");
         writeFile(source, "{\\rtf1 second}");
