@@ -173,7 +173,8 @@ int main(int argc, char *argv[])
 
     // Two translations, picked in the language editor as a player would:
     // both choice lists, and the rules in that language.
-    advisor->hide();
+    if (advisor)
+        advisor->hide();
     const QDir rulesDir = QFileInfo(QStringLiteral(KORVEX_RULES_FILE)).dir();
     for (const char *code : {"de", "hu"}) {
         const QString name = QStringLiteral("KVXRules.%1.rtf").arg(QLatin1String(code));
