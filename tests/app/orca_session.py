@@ -231,14 +231,18 @@ class Session:
         bust = 1 not in counts and 5 not in counts and max(counts.values()) < 3
         return faces, bust
 
-    def scoring_roll(self):
-        """Rolls a new round until a roll scores; a bust on the way is heard out."""
+    def scoring_roll(self, new_game_on_bust=False):
+        """Rolls a new round until a roll scores; a bust on the way is heard
+        out, and then, when asked, the game is begun again so its total stays 0."""
         for _ in range(20):
             faces, bust = self.roll()
             if not bust:
                 return faces
             self.close_message("Ooops ! This is -100 point!")
             self.expect(r"^notification Round lost; total -?\d+, round \d+\.")
+            if new_game_on_bust:
+                self.key("ctrl+n")
+                self.expect(r"^notification New game: total 0, round 1\.")
         raise Failure("twenty busts in a row")
 
     def close_message(self, text):
@@ -343,20 +347,36 @@ def main():
         s.key("Down")
         s.expect(r"subtotal 30\.$")
 
-        # To the win: six ones as 800, then five fives as 200.
-        for k in ("4", "5", "6"):
-            s.key(k)
-        s.expect(r"^notification Die 6 \(1\) selected, subtotal 800\.")
-        s.key("d")
-        s.expect(r"^notification Banked 800; total 800, round 2\.")
-        s.scoring_roll()
-        s.tab_to(r"^Cheat 5 push button", 16)
-        s.key("space")
-        s.expect(r"^notification Rolled 5, 5, 5, 5, 5, 5\.")
-        for k in ("1", "2", "3", "4", "5"):
-            s.key(k)
-        s.expect(r"^notification Die 5 \(5\) selected, subtotal 200\.")
-        s.key("d")
+        # To the win: six ones as 800, then five fives as 200. A bust on the
+        # way changes the total, and the game is begun again.
+        for _ in range(5):
+            s.quiet()
+            s.key("ctrl+n")
+            s.expect(r"^notification New game: total 0, round 1\.")
+            s.scoring_roll(new_game_on_bust=True)
+            s.tab_to(r"^Cheat 1 push button", 16)
+            s.key("space")
+            s.expect(r"^notification Rolled 1, 1, 1, 1, 1, 1\.")
+            for k in ("1", "2", "3", "4", "5", "6"):
+                s.key(k)
+            s.expect(r"^notification Die 6 \(1\) selected, subtotal 800\.")
+            s.key("d")
+            s.expect(r"^notification Banked 800; total 800, round 2\.")
+            faces, bust = s.roll()
+            if bust:
+                s.close_message("Ooops ! This is -100 point!")
+                s.expect(r"^notification Round lost;")
+                continue
+            s.tab_to(r"^Cheat 5 push button", 16)
+            s.key("space")
+            s.expect(r"^notification Rolled 5, 5, 5, 5, 5, 5\.")
+            for k in ("1", "2", "3", "4", "5"):
+                s.key(k)
+            s.expect(r"^notification Die 5 \(5\) selected, subtotal 200\.")
+            s.key("d")
+            break
+        else:
+            raise Failure("five games in a row lost their first roll after 800")
         s.close_message("Congratulation !")
         s.expect(r"^notification Won with 1,?000 points in 2 rounds, time .*, Your score: 50000\.")
         s.close_message("You have a new high score!")
