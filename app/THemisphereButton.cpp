@@ -299,11 +299,6 @@ QString THemisphereButton::shownCaption() const
 
 void THemisphereButton::paintEvent(QPaintEvent *)
 {
-    const bool cut = shownCaption() != text();
-    if (cut != m_captionCut) {
-        m_captionCut = cut;
-        setToolTip(cut ? text() : QString());
-    }
     QPainter p(this);
     // The target decides the resolution (a backing store, or an image that
     // the widget is rendered into).
@@ -311,6 +306,15 @@ void THemisphereButton::paintEvent(QPaintEvent *)
     // Outside the ellipse the image is transparent, so the parent shows.
     // Enabled or not, the face looks the same.
     p.drawImage(QPoint(0, 0), faceImage(isDown(), target ? target->devicePixelRatioF() : devicePixelRatioF()));
+    // Whether the caption is shown cut changes only when the face is rebuilt.
+    if (m_cutCheckedFor != m_builtKey) {
+        m_cutCheckedFor = m_builtKey;
+        const bool cut = captionCut();
+        if (cut != m_captionCut) {
+            m_captionCut = cut;
+            setToolTip(cut ? text() : QString());
+        }
+    }
 }
 
 void THemisphereButton::mousePressEvent(QMouseEvent *event)

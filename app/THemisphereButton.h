@@ -81,6 +81,7 @@ private:
 
     // Cached faces and what they were built from.
     bool m_captionCut = false;
+    QString m_cutCheckedFor; // the face key the cut was last worked out for
     mutable QImage m_raised;
     mutable QImage m_pressed;
     mutable QString m_builtKey;
