@@ -6,6 +6,7 @@
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/Cp1252.h"
+#include "settings/FileLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,6 +222,8 @@ int TopTenTable::QualifyTopTen(const TopTenEntry &entry)
 
 void TopTenTable::InsertTopTen(const TopTenEntry &entry, int type)
 {
+    // Another copy of the game may be adding its own win to the same file.
+    const SharedFileLock lock(TopTen::fileName(type));
     LoadTopTen(type);
     SortTopTen(type);
     slot(TopTen::Slots) = entry;

@@ -362,6 +362,36 @@ void TRegAuto::WriteStrings(const QList<Entry> &entries)
         throw failure;
 }
 
+QList<TRegAuto::Section> TRegAuto::parseSections(const QByteArray &bytes)
+{
+    QList<Section> out;
+    const IniDoc doc = parseDoc(bytes);
+    for (const IniLine &line : doc.lines) {
+        const LineInfo info = classify(line.text);
+        if (info.kind == LineKind::Section) {
+            out.append(Section{info.name.toString(), {}});
+        } else if (info.kind == LineKind::Key && !out.isEmpty()) {
+            // a key without "=" has no value, as for ReadString
+            if (info.eq >= 0)
+                out.back().keys.append({info.name.toString(),
+                                        cutValue(unquote(QStringView(line.text).mid(info.eq + 1)))});
+        }
+    }
+    return out;
+}
+
+QByteArray TRegAuto::formatSections(const QList<Section> &sections)
+{
+    const QString eol = QStringLiteral("\r\n");
+    QString text;
+    for (const Section &s : sections) {
+        text += QLatin1Char('[') + trimBlanks(oneLine(s.name)).toString() + QLatin1Char(']') + eol;
+        for (const auto &[key, value] : s.keys)
+            text += trimBlanks(oneLine(key)).toString() + QLatin1Char('=') + quoteForWrite(oneLine(value)) + eol;
+    }
+    return text.toUtf8();
+}
+
 bool TRegAuto::parseInteger(const QString &text, int *out)
 {
     QStringView s(text);

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 // Every operation opens the file, does its one access and lets go again, so
 // a read always sees the file as it is now and a write is on disk when the
 // call returns. Reads never fail and never create the file; a write that
@@ -47,6 +49,20 @@ public:
     // The integer text forms the store accepts; false (and *out untouched)
     // when the text is not a 32-bit number as a whole.
     static bool parseInteger(const QString &text, int *out);
+
+    // A whole file in one pass, for files of many entries (the statistics),
+    // where a read per key would go over the file once per key. Sections in
+    // file order, each with all its key lines in order, named and valued as
+    // ReadString reads them; lines before the first section are dropped.
+    struct Section
+    {
+        QString name;
+        QList<std::pair<QString, QString>> keys;
+    };
+    static QList<Section> parseSections(const QByteArray &bytes);
+    // The text of a whole file holding these sections, as the writes here
+    // write it (UTF-8, values quoted where a read would change them).
+    static QByteArray formatSections(const QList<Section> &sections);
 
 private:
     QString m_iniFile;

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics file "KVXStats.ini": one line per won game and running
+// totals per rule set. Widget-free.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <map>
+#include <optional>
+#include <utility>
+
+// One won game.
+struct StatsGame
+{
+    QDateTime when;
+    qint32 winner = 1000;
+    bool band = false;   // the 400-500 band in every thousand
+    qint32 type = 1;     // 1 Normal, 2 Time
+    qint32 rounds = 0;
+    qint32 seconds = 0;
+    qint32 rating = 0;   // the top-ten score
+    bool assisted = false;
+    bool testButtons = false;
+    // From the game's review; unknown when the game was not reviewed.
+    std::optional<double> decisionsLost, luck;
+
+    // Assisted games and games played with the test buttons are set apart
+    // from every figure, as they are from the top ten.
+    bool counted() const { return !assisted && !testButtons; }
+};
+
+// A winning total and band rule.
+struct StatsRules
+{
+    qint32 winner = 1000;
+    bool band = false;
+    bool operator<(const StatsRules &o) const { return std::pair(winner, band) < std::pair(o.winner, o.band); }
+    bool operator==(const StatsRules &o) const { return winner == o.winner && band == o.band; }
+};
+
+// The running totals of every game ever won under one rule set, also those
+// no longer kept one by one.
+struct StatsTotals
+{
+    qint64 games = 0;     // counted games
+    qint64 setAside = 0;  // assisted or with test buttons
+    qint64 roundsSum = 0, secondsSum = 0, ratingSum = 0;
+    qint32 bestRounds = 0, bestSeconds = 0; // 0 while no counted game
+
+    void add(const StatsGame &g);
+    // Component-wise the larger: what both a stored line and the kept games vouch for.
+    void widen(const StatsTotals &o);
+};
+
+// The file as read. Everything it held is kept for the next write, also
+// what this version does not understand, so that no write loses any of it.
+struct StatsData
+{
+    enum Status {
+        Absent,   // no file (or an empty one)
+        Ok,
+        Partial,  // some lines could not be read; they are kept as they are
+        Future,   // written by a newer version: what is understood is used
+        Damaged   // nothing usable: kept aside before the next write
+    };
+    Status status = Absent;
+    QString problem;     // why it is Damaged, in the system's words
+    int skipped = 0;     // lines of games that could not be read
+    int version = 1;
+
+    QList<StatsGame> games; // oldest first
+    std::map<StatsRules, StatsTotals> totals;
+
+    // Rule sets with at least one game, counted or set apart.
+    QList<StatsRules> ruleSets() const;
+    StatsTotals totalsFor(const StatsRules &r) const;
+    QList<StatsGame> gamesFor(const StatsRules &r) const;
+
+    // --- what the file held, for writing it back ---
+    QList<std::pair<QString, QString>> gameLines; // every line of [Games], unread ones too
+    QList<std::pair<QString, QString>> otherStats; // keys of [Statistics] besides Version
+    std::map<StatsRules, QString> totalsExtra;     // fields after ours in a totals line
+    QList<std::pair<QString, QString>> otherTotals; // totals lines not understood
+    QList<std::pair<QString, QList<std::pair<QString, QString>>>> otherSections;
+};
+
+// The figures of one rule set, from the totals and the games kept.
+struct StatsFigures
+{
+    StatsTotals totals;
+    double averageRounds = 0, medianRounds = 0, averageSeconds = 0, averageRating = 0;
+    std::map<int, int> roundsCount; // counted games kept, per rounds to the win
+    int keptGames = 0;              // counted games kept one by one
+    QList<StatsGame> reviewed;      // counted games with their rounds lost to decisions, oldest first
+};
+StatsFigures statsFigures(const StatsData &data, const StatsRules &rules);
+
+namespace Statistics {
+
+constexpr int kVersion = 1;
+// At least this many games are kept one by one; older ones live on in the totals.
+constexpr int kKeep = 10000;
+// A file larger than this was not written by the game (10,000 games take
+// under a megabyte): it is not read, so that it cannot hold the game up.
+constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+constexpr int kMaxLines = 40000;
+
+// ProgramDir + "KVXStats.ini".
+QString fileName();
+// Where a damaged file is kept: path + ".damaged", numbered when taken.
+QString damagedName(const QString &path);
+
+// Reads the file; never creates it, never throws.
+StatsData load(const QString &path);
+StatsData parse(const QByteArray &bytes);
+QByteArray format(const StatsData &data);
+
+// The line of one game and back; false when the text is not a game.
+QString gameLine(const StatsGame &g);
+bool parseGame(const QString &text, StatsGame *g);
+
+// Adds a won game under the file's lock. A damaged file is first kept as
+// damagedName(path); its new name is returned then (else empty). Throws
+// KvxError naming the file when it cannot be locked or written.
+QString addGame(const QString &path, const StatsGame &game);
+// Forgets the games and totals of one rule set, under the lock.
+void reset(const QString &path, const StatsRules &rules);
+
+} // namespace Statistics

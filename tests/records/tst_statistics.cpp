@@ -1,0 +1,282 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics file: a win in, every kind of bad file, the kept history and
+// two copies of the game winning at the same moment.
+#include "app/ProgramDir.h"
+#include "game/KvxError.h"
+#include "records/Statistics.h"
+#include "records/TopTen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestStatistics : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString path() const { return Statistics::fileName(); }
+
+    static StatsGame game(int rounds, int seconds, bool band = false, qint32 winner = 1000)
+    {
+        StatsGame g;
+        g.when = QDateTime(QDate(2026, 12, 7), QTime(17, 0, rounds % 60));
+        g.winner = winner;
+        g.band = band;
+        g.rounds = rounds;
+        g.seconds = seconds;
+        g.rating = rounds > 0 ? winner * 100 / rounds : 0;
+        return g;
+    }
+
+    QByteArray read(const QString &name) const
+    {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), qint64(bytes.size()));
+    }
+
+    // A file as this version writes it, holding these games.
+    static QByteArray fileOf(const QList<StatsGame> &games)
+    {
+        StatsData d;
+        for (int i = 0; i < games.size(); ++i) {
+            d.gameLines.append({QString::number(i + 1), Statistics::gameLine(games[i])});
+            d.totals[{games[i].winner, games[i].band}].add(games[i]);
+        }
+        return Statistics::format(d);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+    }
+
+    void aWinGoesInAndComesBack()
+    {
+        // Reading never makes the file.
+        QCOMPARE(Statistics::load(path()).status, StatsData::Absent);
+        QVERIFY(!QFile::exists(path()));
+
+        StatsGame a = game(12, 345);
+        a.decisionsLost = 1.25;
+        a.luck = -0.5;
+        a.type = 2;
+        StatsGame b = game(9, 200, true);
+        b.assisted = true;
+        StatsGame c = game(7, 400);
+        c.testButtons = true;
+        StatsGame d = game(20, 150);
+        for (const StatsGame &g : {a, b, c, d})
+            QVERIFY(Statistics::addGame(path(), g).isEmpty());
+
+        const StatsData data = Statistics::load(path());
+        QCOMPARE(data.status, StatsData::Ok);
+        QCOMPARE(data.games.size(), 4);
+        const StatsGame &r = data.games.first();
+        QCOMPARE(r.when, a.when);
+        QCOMPARE(r.rounds, 12);
+        QCOMPARE(r.seconds, 345);
+        QCOMPARE(r.rating, a.rating);
+        QCOMPARE(r.type, 2);
+        QVERIFY(r.decisionsLost && *r.decisionsLost == 1.25 && r.luck && *r.luck == -0.5);
+        QVERIFY(!data.games[3].decisionsLost && !data.games[3].luck);
+        QVERIFY(data.games[1].band && data.games[1].assisted && !data.games[1].counted());
+        QVERIFY(data.games[2].testButtons && !data.games[2].counted());
+
+        // Set-apart games count apart, and into no figure.
+        const StatsTotals t = data.totalsFor({1000, false});
+        QCOMPARE(t.games, qint64(2));
+        QCOMPARE(t.setAside, qint64(1));
+        QCOMPARE(t.roundsSum, qint64(32));
+        QCOMPARE(t.secondsSum, qint64(495));
+        QCOMPARE(t.bestRounds, 12);
+        QCOMPARE(t.bestSeconds, 150);
+        QCOMPARE(data.totalsFor({1000, true}).setAside, qint64(1));
+        QCOMPARE(data.totalsFor({1000, true}).games, qint64(0));
+        QCOMPARE(data.ruleSets().size(), 2);
+        QCOMPARE(data.gamesFor({1000, true}).size(), 1);
+    }
+
+    void badFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("games");   // games it can use
+        QTest::addColumn<int>("skipped");
+
+        const QByteArray good = fileOf({game(10, 100), game(11, 110), game(12, 120)});
+        QTest::newRow("as written") << good << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("truncated in a line") << good.left(good.size() - 25) << int(StatsData::Partial) << 2 << 1;
+        QTest::newRow("truncated in the header") << good.left(40) << int(StatsData::Damaged) << 0 << 0;
+        QByteArray edited = good;
+        edited.replace(",11,110,", ",eleven,110,");
+        QTest::newRow("a line edited by hand") << edited << int(StatsData::Partial) << 2 << 1;
+        QByteArray future = good;
+        future.replace("Version=1", "Version=3\r\nColour=blue");
+        future.replace(",12,120,", ",12,120,").append("[Trophies]\r\nfirst=2026\r\n");
+        future.replace("\r\n[Games]", "\r\n2000 band=1,0,9,90,2222,9,90,17,extra\r\n[Games]");
+        QTest::newRow("a newer version") << future << int(StatsData::Future) << 3 << 0;
+        QTest::newRow("not text") << QByteArray("[Statistics]\0\1\2Version=1", 25) << int(StatsData::Damaged) << 0 << 0;
+        QTest::newRow("no version") << QByteArray("[Games]\n1=2026-12-07T17:00:00,1000,0,1,10,100,10000,0,0,,\n")
+                                    << int(StatsData::Damaged) << 0 << 0;
+        QTest::newRow("a million lines") << QByteArray(1000000, '\n').prepend("[Statistics]\nVersion=1\n")
+                                         << int(StatsData::Damaged) << 0 << 0;
+        QTest::newRow("empty") << QByteArray("\r\n") << int(StatsData::Absent) << 0 << 0;
+    }
+
+    void badFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, status);
+        QFETCH(int, games);
+        QFETCH(int, skipped);
+        write(path(), bytes);
+
+        QElapsedTimer clock;
+        clock.start();
+        const StatsData data = Statistics::load(path());
+        QVERIFY2(clock.elapsed() < 1000, "reading held the game up");
+        QCOMPARE(int(data.status), status);
+        QCOMPARE(data.games.size(), games);
+        QCOMPARE(data.skipped, skipped);
+        if (status == StatsData::Damaged)
+            QVERIFY(!data.problem.isEmpty());
+
+        // A win: a damaged file goes aside whole; any other keeps every line it held.
+        const QString aside = Statistics::addGame(path(), game(8, 80));
+        const StatsData after = Statistics::load(path());
+        QCOMPARE(after.status == StatsData::Damaged, false);
+        if (status == StatsData::Damaged) {
+            QCOMPARE(aside, path() + QStringLiteral(".damaged"));
+            QCOMPARE(read(aside), bytes);
+            QCOMPARE(after.games.size(), 1);
+            // A second damaged file does not replace the first.
+            write(path(), QByteArray("\x01\x00", 2));
+            QCOMPARE(Statistics::addGame(path(), game(8, 80)), path() + QStringLiteral(".damaged2"));
+            QCOMPARE(read(aside), bytes);
+            return;
+        }
+        QVERIFY(aside.isEmpty());
+        QCOMPARE(after.games.size(), games + 1);
+        QCOMPARE(after.skipped, skipped);
+        QCOMPARE(after.version, data.version);
+        QCOMPARE(after.gameLines.mid(0, data.gameLines.size()), data.gameLines);
+        QCOMPARE(after.otherSections, data.otherSections);
+        QCOMPARE(after.otherStats, data.otherStats);
+        QCOMPARE(after.totalsExtra, data.totalsExtra);
+        QCOMPARE(after.totalsFor({1000, false}).games, qint64(data.totalsFor({1000, false}).games + 1));
+        if (status == StatsData::Future) {
+            QCOMPARE(after.totalsFor({2000, true}).games, qint64(1));
+            QVERIFY(read(path()).contains("Colour=blue"));
+            QVERIFY(read(path()).contains("first=2026"));
+            QVERIFY(read(path()).contains(",17,extra"));
+        }
+    }
+
+    void totalsOutliveTheKeptGames()
+    {
+        // Totals say 50 games, 20 are kept: the totals stand. A hand-edited
+        // totals line counting fewer than the kept games gives way to them.
+        QList<StatsGame> kept;
+        for (int i = 0; i < 20; ++i)
+            kept.append(game(10 + i, 100));
+        QByteArray bytes = fileOf(kept);
+        QVERIFY(bytes.contains("1000=20,0,390,2000,"));
+        const QByteArray many = QByteArray(bytes).replace("1000=20,0,390,2000,", "1000=50,0,900,4000,");
+        write(path(), many);
+        StatsTotals t = Statistics::load(path()).totalsFor({1000, false});
+        QCOMPARE(t.games, qint64(50));
+        QCOMPARE(t.roundsSum, qint64(900));
+        QCOMPARE(t.bestRounds, 10);
+
+        write(path(), QByteArray(bytes).replace("1000=20,0,390,2000,", "1000=3,0,30,300,"));
+        t = Statistics::load(path()).totalsFor({1000, false});
+        QCOMPARE(t.games, qint64(20));
+        QCOMPARE(t.roundsSum, qint64(390));
+    }
+
+    void keepsTheLastTenThousand()
+    {
+        QList<StatsGame> games;
+        for (int i = 0; i < Statistics::kKeep; ++i)
+            games.append(game(5 + i % 30, 60 + i));
+        write(path(), fileOf(games));
+        Statistics::addGame(path(), game(3, 30));
+        const StatsData d = Statistics::load(path());
+        QCOMPARE(d.games.size(), Statistics::kKeep);
+        QCOMPARE(d.games.first().seconds, 61); // the oldest went
+        QCOMPARE(d.games.last().rounds, 3);
+        QCOMPARE(d.totalsFor({1000, false}).games, qint64(Statistics::kKeep + 1));
+        QCOMPARE(d.totalsFor({1000, false}).bestRounds, 3);
+        QCOMPARE(d.gameLines.last().first, QString::number(Statistics::kKeep + 1));
+    }
+
+    void resetForgetsOneRuleSet()
+    {
+        for (const StatsGame &g : {game(10, 100), game(11, 100, true), game(12, 100), game(9, 90, false, 2000)})
+            Statistics::addGame(path(), g);
+        Statistics::reset(path(), {1000, false});
+        const StatsData d = Statistics::load(path());
+        QCOMPARE(d.games.size(), 2);
+        QCOMPARE(d.totalsFor({1000, false}).games, qint64(0));
+        QCOMPARE(d.totalsFor({1000, true}).games, qint64(1));
+        QCOMPARE(d.totalsFor({2000, false}).games, qint64(1));
+        QCOMPARE(d.ruleSets(), (QList<StatsRules>{{1000, true}, {2000, false}}));
+    }
+
+    void aFileThatCannotBeWrittenIsReported()
+    {
+        ProgramDir::set(m_dir->path() + QStringLiteral("/nowhere/"));
+        try {
+            Statistics::addGame(path(), game(10, 100));
+            QFAIL("no error");
+        } catch (const KvxError &e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(m_dir->path() + QStringLiteral("/nowhere/"))),
+                     qPrintable(e.message()));
+        }
+    }
+
+    void twoCopiesWinningAtOnceLoseNothing()
+    {
+        // Each copy adds 40 wins and five entries of the score table.
+        QProcess one, two;
+        one.start(QStringLiteral(KORVEX_STATS_ADDWIN), {m_dir->path(), QStringLiteral("40"), QStringLiteral("1000")});
+        two.start(QStringLiteral(KORVEX_STATS_ADDWIN), {m_dir->path(), QStringLiteral("40"), QStringLiteral("2000")});
+        QVERIFY(one.waitForFinished(60000) && two.waitForFinished(60000));
+        QCOMPARE(one.exitCode(), 0);
+        QCOMPARE(two.exitCode(), 0);
+
+        const StatsData d = Statistics::load(path());
+        QCOMPARE(d.status, StatsData::Ok);
+        QCOMPARE(d.games.size(), 80);
+        QCOMPARE(d.totalsFor({1000, false}).games, qint64(80));
+        QSet<int> ratings;
+        for (const StatsGame &g : d.games)
+            ratings.insert(g.rating);
+        QCOMPARE(ratings.size(), 80);
+
+        TopTenTable table;
+        table.LoadTopTen(1);
+        QSet<int> scores;
+        for (int n = 1; n <= TopTen::Slots; ++n)
+            scores.insert(table.slot(n).Score);
+        QCOMPARE(scores, (QSet<int>{1000, 1001, 1002, 1003, 1004, 2000, 2001, 2002, 2003, 2004}));
+        QVERIFY(!QFile::exists(path() + QStringLiteral(".lock")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStatistics)
+#include "tst_statistics.moc"
