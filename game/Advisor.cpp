@@ -141,6 +141,35 @@ double AdvisorSolution::roundsFromTotal(qint32 total) const
     return valueAt(total);
 }
 
+double AdvisorSolution::chanceWithin(int n) const
+{
+    double sum = 0;
+    for (int k = 0; k < n && k < int(m_dist.size()); ++k)
+        sum += m_dist[size_t(k)];
+    return std::min(1.0, sum);
+}
+
+double AdvisorSolution::distributionMean() const
+{
+    if (!m_winnable)
+        return std::numeric_limits<double>::infinity();
+    double mean = m_tailRounds;
+    for (size_t k = 0; k < m_dist.size(); ++k)
+        mean += double(k + 1) * m_dist[k];
+    return mean;
+}
+
+int AdvisorSolution::roundsForChance(double chance) const
+{
+    double sum = 0;
+    for (size_t k = 0; k < m_dist.size(); ++k) {
+        sum += m_dist[k];
+        if (sum >= chance)
+            return int(k + 1);
+    }
+    return int(m_dist.size()) + 1;
+}
+
 std::shared_ptr<const AdvisorSolution::Round> AdvisorSolution::roundAt(qint32 total) const
 {
     {
@@ -235,6 +264,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     s->m_sweeps = policy.improve();
     if (s->m_sweeps == 0)
         return nullptr;
+    policy.winDistribution(int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds);
     s->m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (progress)
         progress(1.0);

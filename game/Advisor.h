@@ -61,6 +61,17 @@ public:
     // points of the earlier rolls of the round.
     QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
 
+    // The best play from a total of 0: entry n - 1 is the chance that it wins
+    // in exactly n rounds, for n = 1, 2, ... until less than 1e-9 is left.
+    const std::vector<double> &roundsDistribution() const { return m_dist; }
+    // The chance that the best play wins within n rounds.
+    double chanceWithin(int n) const;
+    // The mean of the whole distribution, the rounds of what is left after
+    // its last entry included; equal to roundsFromTotal(0).
+    double distributionMean() const;
+    // The fewest rounds within which the best play wins with at least this chance.
+    int roundsForChance(double chance) const;
+
     // Chance that a roll of n dice scores nothing.
     static double bustChance(int dice);
 
@@ -75,6 +86,8 @@ private:
     bool m_winnable = false;
     qint32 m_floor = 0;
     std::vector<double> m_v; // expected rounds from the start of a round, per total step of 5
+    std::vector<double> m_dist;
+    double m_tailRounds = 0;
     double m_seconds = 0;
     int m_sweeps = 0;
     mutable std::mutex m_cacheLock;

@@ -259,4 +259,53 @@ void Policy::evaluate()
             break;
     }
 }
+
+// Each round moves the chance of being at each total by the round's recorded
+// outcomes: a failure stays, the penalty goes 100 down, a bank goes up or wins.
+void Policy::winDistribution(int start, double tail, std::vector<double> &dist, double &tailRounds) const
+{
+    const int N = m_c.N;
+    dist.clear();
+    std::vector<double> p(size_t(N), 0.0), next(size_t(N), 0.0);
+    p[size_t(start)] = 1;
+    int lo = start, hi = start; // the totals that may hold any chance
+    double left = 1;
+    // A game this long has a chance far below any tail asked for.
+    while (left >= tail && dist.size() < 1000000) {
+        std::fill(next.begin(), next.end(), 0.0);
+        double win = 0;
+        int nlo = N, nhi = 0;
+        for (int i = lo; i <= hi; ++i) {
+            const double m = p[size_t(i)];
+            if (m == 0)
+                continue;
+            next[size_t(i)] += m * m_pf[size_t(i)];
+            // Below the floor the chance lies at the floor: it weighs less than 1e-12.
+            const int down = std::max(0, i - 20);
+            next[size_t(down)] += m * m_pp[size_t(i)];
+            const std::vector<double> &qi = m_q[size_t(i)];
+            const int top = int(qi.size()) - 1;
+            for (int j = 1; j <= top; ++j) {
+                if (i + j >= N)
+                    win += m * qi[size_t(j)];
+                else
+                    next[size_t(i + j)] += m * qi[size_t(j)];
+            }
+            nlo = std::min(nlo, down);
+            nhi = std::max(nhi, std::min(N - 1, i + top));
+        }
+        dist.push_back(win);
+        p.swap(next);
+        lo = nlo;
+        hi = nhi;
+        left = 0;
+        for (int i = lo; i <= hi; ++i)
+            left += p[size_t(i)];
+    }
+    const double n = double(dist.size());
+    tailRounds = 0;
+    for (int i = lo; i <= hi; ++i)
+        tailRounds += p[size_t(i)] * (n + V[size_t(i)]);
+}
+
 } // namespace advisor

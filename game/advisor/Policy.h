@@ -37,6 +37,12 @@ public:
     // (the first one included), or 0 when cancelled.
     int improve();
 
+    // How the recorded policy's game goes on from the start of a round at
+    // index `start`: the chance of winning in exactly n rounds (entry n - 1),
+    // for n = 1, 2, ... until less than `tail` is left, and the expected
+    // rounds of what is left (the rounds already played included).
+    void winDistribution(int start, double tail, std::vector<double> &dist, double &tailRounds) const;
+
 private:
     struct Pass;
 

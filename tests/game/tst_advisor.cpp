@@ -8,6 +8,7 @@
 #include "game/Scoring.h"
 
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 class TestAdvisor : public QObject
@@ -18,8 +19,10 @@ class TestAdvisor : public QObject
 
     static const AdvisorAction &best(const QVector<AdvisorAction> &a) { return a.first(); }
 
-    // Mean and standard error of the rounds of `games` seeded games under the best play.
-    static void selfPlay(const std::shared_ptr<const AdvisorSolution> &s, int games, double &mean, double &se)
+    // Mean and standard error of the rounds of `games` seeded games under the
+    // best play; `rounds` receives each game's rounds.
+    static void selfPlay(const std::shared_ptr<const AdvisorSolution> &s, int games, double &mean, double &se,
+                         QList<int> *rounds = nullptr)
     {
         EngineRig rig;
         rig.game.settings.Winner = s->winner();
@@ -31,6 +34,8 @@ class TestAdvisor : public QObject
             QVERIFY2(r > 0, "a game did not reach its end");
             sum += r;
             sum2 += double(r) * r;
+            if (rounds)
+                rounds->append(r);
         }
         mean = sum / games;
         se = std::sqrt((sum2 - games * mean * mean) / (games - 1) / games);
@@ -251,7 +256,7 @@ private slots:
         QTest::addColumn<int>("games");
         QTest::newRow("1000") << 1000 << false << 150;
         QTest::newRow("1000, every thousand") << 1000 << true << 150;
-        QTest::newRow("2000") << 2000 << false << 100;
+        QTest::newRow("2000") << 2000 << false << 400;
         QTest::newRow("2000, every thousand") << 2000 << true << 100;
     }
 
@@ -262,10 +267,74 @@ private slots:
         QFETCH(int, games);
         const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve(winner, valid);
         double mean = 0, se = 0;
-        selfPlay(s, games, mean, se);
+        QList<int> rounds;
+        selfPlay(s, games, mean, se, &rounds);
         const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(mean - v) < 3 * se,
                  qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+
+        // The games' rounds follow the best play's distribution: the largest gap
+        // between the two cumulative chances stays within the 1 % bound of a
+        // Kolmogorov-Smirnov test (conservative for whole numbers of rounds).
+        std::sort(rounds.begin(), rounds.end());
+        double gap = 0;
+        int worst = 0;
+        for (int n = 1; n <= rounds.last(); ++n) {
+            const double seen = double(std::upper_bound(rounds.begin(), rounds.end(), n) - rounds.begin()) / games;
+            if (std::fabs(seen - s->chanceWithin(n)) > gap) {
+                gap = std::fabs(seen - s->chanceWithin(n));
+                worst = n;
+            }
+        }
+        QVERIFY2(gap < 1.63 / std::sqrt(double(games)),
+                 qPrintable(QStringLiteral("within %1 rounds: played %2, best play %3").arg(worst).arg(gap)
+                                    .arg(s->chanceWithin(worst))));
+    }
+
+    // --- the best play's rounds to the win ---
+
+    void distributionMatchesTheMean_data()
+    {
+        QTest::addColumn<int>("winner");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("1000") << 1000 << false;
+        QTest::newRow("1000, every thousand") << 1000 << true;
+        QTest::newRow("3000, every thousand") << 3000 << true;
+        QTest::newRow("355, a short game") << 355 << false;
+    }
+
+    void distributionMatchesTheMean()
+    {
+        QFETCH(int, winner);
+        QFETCH(bool, valid);
+        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve(winner, valid);
+        QVERIFY(s && s->winnable());
+        const std::vector<double> &d = s->roundsDistribution();
+        QVERIFY(d.size() > 2);
+        double sum = 0, head = 0;
+        for (size_t k = 0; k < d.size(); ++k) {
+            QVERIFY2(d[k] >= 0 && d[k] <= 1, qPrintable(QString::number(k + 1)));
+            sum += d[k];
+            head += double(k + 1) * d[k];
+        }
+        // It stops at the first round after which less than 1e-9 is left.
+        QVERIFY2(1 - sum < 1e-9 && 1 - sum > -1e-12, qPrintable(QString::number(1 - sum, 'g', 17)));
+        QVERIFY(1 - (sum - d.back()) >= 1e-9 - 1e-15);
+        QCOMPARE(s->chanceWithin(int(d.size())), std::min(1.0, sum));
+        QVERIFY(s->chanceWithin(0) == 0 && s->chanceWithin(1) == d[0]);
+        // The mean is the solver's expected rounds; the listed part alone
+        // misses only what the last 1e-9 adds.
+        const double v = s->roundsFromTotal(0);
+        QVERIFY2(std::fabs(s->distributionMean() - v) < 1e-9,
+                 qPrintable(QStringLiteral("mean %1 solver %2").arg(s->distributionMean(), 0, 'g', 15).arg(v, 0, 'g', 15)));
+        QVERIFY(std::fabs(head - v) < 1e-9 * (10 * double(d.size()) + v) && head <= v);
+        // Median and the 90th percentile, as the statistics window shows them.
+        const int median = s->roundsForChance(0.5), p90 = s->roundsForChance(0.9);
+        QVERIFY(s->chanceWithin(median) >= 0.5 && s->chanceWithin(median - 1) < 0.5);
+        QVERIFY(s->chanceWithin(p90) >= 0.9 && s->chanceWithin(p90 - 1) < 0.9);
+        QVERIFY(median <= p90);
+        qInfo("Winner %d%s: mean %.6f, median %d, 90th percentile %d, %d rounds listed", winner,
+              valid ? " every thousand" : "", v, median, p90, int(d.size()));
     }
 };
 
