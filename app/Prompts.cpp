@@ -74,6 +74,14 @@ void DialogPrompts::showError(const QString &text)
     box.exec();
 }
 
+bool DialogPrompts::confirm(const QString &title, const QString &text)
+{
+    Sized<QMessageBox> box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setObjectName(QStringLiteral("confirmBox"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const QString &dir,
                                     const QString &suggested)
 {

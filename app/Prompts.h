@@ -21,6 +21,8 @@ public:
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &dir) = 0;
     // False when cancelled; text holds what was typed.
     virtual bool askName(const QString &caption, const QString &prompt, QString &text) = 0;
+    // A question answered Yes or No; true for Yes. No is the default answer.
+    virtual bool confirm(const QString &title, const QString &text) = 0;
     // Shows a dialog modally and returns its result.
     virtual int runModal(QDialog &dialog);
 };
@@ -38,6 +40,7 @@ public:
                          const QString &suggested) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &dir) override;
     bool askName(const QString &caption, const QString &prompt, QString &text) override;
+    bool confirm(const QString &title, const QString &text) override;
 
 private:
     QWidget *m_parent;

@@ -5,6 +5,7 @@
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
+#include "app/StatisticsWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
 #include "app/TEffectLabel.h"
@@ -15,6 +16,7 @@
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
+#include "records/Statistics.h"
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
@@ -43,6 +45,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QDateTime>
+#include <QDir>
 
 #include <algorithm>
 
@@ -201,6 +205,7 @@ void TfrmMain::buildActions()
     aOpen = make("aOpen", "Open Game...", &TfrmMain::aOpenExecute);
     aSave = make("aSave", "Save Game...", &TfrmMain::aSaveExecute);
     aTopTen = make("aTopTen", "Top Ten...", &TfrmMain::aTopTenExecute);
+    aStatistics = make("aStatistics", "Statistics...", &TfrmMain::aStatisticsExecute);
     aExit = make("aExit", "Exit", &TfrmMain::aExitExecute);
     aExit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
     aExit->setShortcutContext(Qt::ApplicationShortcut);
@@ -227,7 +232,7 @@ void TfrmMain::buildActions()
     mFile->addSeparator()->setObjectName(QStringLiteral("N2"));
     mFile->addActions({aOpen, aSave});
     mFile->addSeparator()->setObjectName(QStringLiteral("N3"));
-    mFile->addAction(aTopTen);
+    mFile->addActions({aTopTen, aStatistics});
     mFile->addSeparator()->setObjectName(QStringLiteral("N1"));
     mFile->addAction(aExit);
     mTools = eMenu->addMenu(QStringLiteral("Tools"));
@@ -735,6 +740,7 @@ void TfrmMain::loadLanguage()
     mHelp->setTitle(uiText("mHelp"));
     aKeys->setText(uiText("aKeys"));
     aAbout->setText(uiText("aAbout"));
+    aStatistics->setText(uiText("aStatistics"));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too
@@ -1082,6 +1088,7 @@ void TfrmMain::placeBeside(QWidget *window) const
 
 bool TfrmMain::runTopTenCheck()
 {
+    recordWin();
     if (assisted) {
         m_prompts.showMessage(uiText("msgAssisted"));
         return true;
@@ -1095,6 +1102,40 @@ bool TfrmMain::runTopTenCheck()
         return false;
     }
     return true;
+}
+
+void TfrmMain::recordWin()
+{
+    StatsGame g;
+    g.when = QDateTime::currentDateTime();
+    g.winner = m_game.settings.Winner;
+    g.band = m_game.settings.Valid;
+    g.type = m_game.settings.Type;
+    g.rounds = m_game.gs.RoundNo;
+    g.seconds = m_game.ElapsedSeconds;
+    g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
+    g.assisted = assisted;
+    g.testButtons = m_game.testButtonsUsed;
+    try {
+        const QString aside = Statistics::addGame(Statistics::fileName(), g);
+        if (!aside.isEmpty())
+            m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
+    } catch (const KvxError &e) {
+        m_prompts.showError(e.message());
+    }
+    if (m_statistics && m_statistics->isVisible())
+        m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+}
+
+void TfrmMain::aStatisticsExecute()
+{
+    if (!m_statistics)
+        m_statistics = new StatisticsWindow(m_prompts, [](qint32, bool) { return nullptr; });
+    m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+    if (!m_statistics->isVisible())
+        placeBeside(m_statistics);
+    m_statistics->show();
+    m_statistics->raise();
 }
 
 TfrmTopten *TfrmMain::createTopten()

@@ -21,6 +21,7 @@ class TEffectLabel;
 class TfrmTopten;
 class TfrmSetup;
 class AdvisorWindow;
+class StatisticsWindow;
 class Announcer;
 class QAction;
 class QButtonGroup;
@@ -90,6 +91,10 @@ public:
     void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     bool assisted = false;
+    // Every won game goes into the statistics, assisted or not.
+    QAction *aStatistics = nullptr;
+    void aStatisticsExecute();
+    StatisticsWindow *statisticsWindow() const { return m_statistics; }
     void aSaveExecute();
     void aOpenExecute();
 
@@ -156,6 +161,8 @@ private:
     Prompts &m_prompts;
     Game m_game;
     AdvisorWindow *m_advisor = nullptr;
+    StatisticsWindow *m_statistics = nullptr;
+    void recordWin();
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};
     QRadioButton *m_choices[2][5] = {};

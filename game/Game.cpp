@@ -387,6 +387,7 @@ void Game::stageRoll(const std::function<int(int)> &faceOfDie)
     // Ignored while dice roll, as clicks on the dice are.
     if (RollingDice != 0)
         return;
+    testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
             setDieValue(n, faceOfDie(n));
@@ -455,6 +456,7 @@ void Game::EndRound(qint32 points)
 void Game::NewGame()
 {
     emit newGameStarted();
+    testButtonsUsed = false;
     gs.KeptCount = 0;
     gs.Total = 0;
     setEScore(0);

@@ -38,6 +38,8 @@ public:
     qint32 ElapsedSeconds = 0;
     GameSettings settings;
     GameTexts texts;
+    // A test button has set the dice in this game: it counts apart in the statistics.
+    bool testButtonsUsed = false;
     ChoiceList rg10, rg5;
 
     const DieModel &die(int n) const { return m_dice[n]; }

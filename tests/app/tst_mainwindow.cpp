@@ -28,6 +28,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/StatisticsWindow.h"
+#include "records/Statistics.h"
+#include "records/TopTenCheck.h"
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -202,6 +206,14 @@ private slots:
         QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrT.ini"))));
+        // The win is in the statistics, set apart: the test buttons made it.
+        const StatsData stats = Statistics::load(Statistics::fileName());
+        QCOMPARE(stats.games.size(), 1);
+        QCOMPARE(stats.games[0].rounds, 2);
+        QCOMPARE(stats.games[0].seconds, 42);
+        QCOMPARE(stats.games[0].rating, topTenScore(1000, 2));
+        QVERIFY(stats.games[0].testButtons && !stats.games[0].assisted);
+        QVERIFY(!g.testButtonsUsed); // the next game starts clean
         // A fresh game waits behind the cover, and Continue leads into it.
         QVERIFY(!w.pCover->isHidden());
         QVERIFY(!w.btCont->isHidden());
@@ -397,6 +409,23 @@ private slots:
         // A second window over the same folder reads the same texts.
         TfrmMain again(m_prompts, m_timers, {});
         QCOMPARE(again.btRoll->text(), QStringLiteral("Würfeln"));
+    }
+
+    void statisticsFromTheMenu()
+    {
+        // Nothing of the statistics is made before the player asks for it.
+        TfrmMain w(m_prompts, m_timers, {});
+        QVERIFY(!w.statisticsWindow());
+        QVERIFY(!QFile::exists(Statistics::fileName()));
+        QVERIFY(w.mFile->actions().contains(w.aStatistics));
+        QCOMPARE(w.aStatistics->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
+        w.game().settings.Winner = 3000;
+        w.game().settings.Valid = true;
+        w.aStatistics->trigger();
+        QVERIFY(w.statisticsWindow() && w.statisticsWindow()->isVisible());
+        QVERIFY(w.statisticsWindow()->shownRules() == (StatsRules{3000, true}));
+        QVERIFY(!QFile::exists(Statistics::fileName())); // opening reads, never writes
+        w.statisticsWindow()->close();
     }
 
     void topTenFromTheMenu()

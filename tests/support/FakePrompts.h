@@ -17,6 +17,8 @@ public:
     QQueue<QString> fileAnswers; // empty string = Cancel
     QQueue<QString> nameAnswers; // a null QString = Cancel
     QStringList nameFieldStarts; // what the name field showed each time
+    QStringList questions;       // the texts of the Yes/No questions asked
+    QQueue<bool> confirmAnswers; // none left = No
     QString lastSuggested;
     std::function<void(const QString &)> onMessage;
     // Plays the part of the player in a modal dialog; without it the dialog is cancelled.
@@ -46,6 +48,11 @@ public:
     {
         titles << title;
         return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
+    bool confirm(const QString &, const QString &text) override
+    {
+        questions << text;
+        return !confirmAnswers.isEmpty() && confirmAnswers.dequeue();
     }
     bool askName(const QString &, const QString &, QString &text) override
     {

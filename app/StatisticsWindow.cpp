@@ -1,0 +1,540 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics window and its two charts.
+#include "app/StatisticsWindow.h"
+
+#include "app/Appearance.h"
+#include "app/Prompts.h"
+#include "game/KvxError.h"
+#include "settings/UiTexts.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Rows of the figures table, in order: key of the row's name in the language table.
+const char *const kFigureRows[] = {"statGames",        "statSetAside",    "statAverageRounds", "statMedianRounds",
+                                   "statBestRounds",   "statAverageTime", "statBestTime",      "statAverageRating",
+                                   "statBestMean",     "statBestMedian",  "statBestNinety"};
+
+QString timeText(double seconds)
+{
+    const qint64 s = qint64(std::llround(seconds));
+    const QString ms = QStringLiteral("%1:%2").arg(s / 60 % 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    return s >= 3600 ? QStringLiteral("%1:%2").arg(s / 3600).arg(ms.rightJustified(5, QLatin1Char('0'))) : ms;
+}
+
+QString number(double v, int decimals)
+{
+    return QLocale().toString(v, 'f', decimals);
+}
+
+QTableWidgetItem *cell(const QString &text, bool right = false)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    if (right)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+QTableWidget *table(QWidget *parent, const char *name, const QStringList &headers)
+{
+    auto *t = new QTableWidget(0, int(headers.size()), parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setHorizontalHeaderLabels(headers);
+    t->verticalHeader()->hide();
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setTabKeyNavigation(false);
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->horizontalHeader()->setStretchLastSection(true);
+    return t;
+}
+
+// A round number of units for an axis running to `top`, about `ticks` of them.
+double tickStep(double top, int ticks)
+{
+    if (top <= 0)
+        return 1;
+    const double raw = top / ticks;
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (raw <= m * mag)
+            return m * mag;
+    return 10 * mag;
+}
+
+// The colours of a chart: the palette's own, so light, dark and high-contrast
+// themes read alike; the best play's line is the text colour, the player's
+// bars the highlight.
+struct ChartColours
+{
+    QColor back, text, grid, bars, barEdge, line;
+    explicit ChartColours(const QPalette &p)
+        : back(p.color(QPalette::Base)), text(p.color(QPalette::Text)), grid(p.color(QPalette::Mid)),
+          bars(p.color(QPalette::Highlight)), barEdge(p.color(QPalette::Text)), line(p.color(QPalette::Text))
+    {
+        grid.setAlphaF(0.5);
+        bars.setAlphaF(0.75);
+    }
+};
+
+struct Plot
+{
+    QRectF area;
+    double xMin, xMax, yMax;
+    double x(double v) const { return area.left() + (v - xMin) / (xMax - xMin) * area.width(); }
+    double y(double v) const { return area.bottom() - v / yMax * area.height(); }
+};
+
+// Frame, grid and tick labels; returns the plotting area.
+Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, double xMax, double yMax,
+              bool percent, const QString &xTitle)
+{
+    const QFontMetricsF fm(p.font());
+    const double yStep = tickStep(yMax, 4);
+    yMax = std::max(yStep, std::ceil(yMax / yStep - 1e-9) * yStep);
+    const auto yLabel = [&](double v) {
+        return percent ? QStringLiteral("%1 %").arg(number(100 * v, yStep * 100 < 1 ? 1 : 0)) : number(v, yStep < 1 ? 1 : 0);
+    };
+    const double left = fm.horizontalAdvance(yLabel(yMax)) + fm.height() * 0.6;
+    Plot plot{QRectF(r.left() + left, r.top() + fm.height() * 2.4, r.width() - left - fm.height() * 0.8,
+                     r.height() - fm.height() * 4.4),
+              xMin, xMax, yMax};
+    p.setPen(QPen(c.grid, 0));
+    for (double v = 0; v <= yMax + 1e-9; v += yStep) {
+        const double y = plot.y(v);
+        p.drawLine(QPointF(plot.area.left(), y), QPointF(plot.area.right(), y));
+        p.setPen(c.text);
+        p.drawText(QRectF(r.left(), y - fm.height() / 2, left - fm.height() * 0.3, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, yLabel(v));
+        p.setPen(QPen(c.grid, 0));
+    }
+    const double xStep = std::max(1.0, tickStep(xMax - xMin, 8));
+    p.setPen(c.text);
+    for (double v = std::ceil(xMin / xStep) * xStep; v <= xMax + 1e-9; v += xStep) {
+        const double x = plot.x(v);
+        p.drawLine(QPointF(x, plot.area.bottom()), QPointF(x, plot.area.bottom() + fm.height() * 0.25));
+        p.drawText(QRectF(x - 40, plot.area.bottom() + fm.height() * 0.3, 80, fm.height()), Qt::AlignHCenter,
+                   number(v, 0));
+    }
+    p.drawLine(plot.area.bottomLeft(), plot.area.bottomRight());
+    p.drawLine(plot.area.bottomLeft(), plot.area.topLeft());
+    p.drawText(QRectF(plot.area.left(), r.bottom() - fm.height() * 1.2, plot.area.width(), fm.height() * 1.2),
+               Qt::AlignHCenter | Qt::AlignBottom, xTitle);
+    return plot;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ charts
+
+RoundsChart::RoundsChart(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(320, 200);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize RoundsChart::sizeHint() const
+{
+    return QSize(480, 260);
+}
+
+void RoundsChart::setData(const std::map<int, int> &player, const std::vector<double> &best, double playerMean,
+                          double bestMean, int lastRounds)
+{
+    int games = 0;
+    for (const auto &[n, count] : player)
+        games += count;
+    m_player.assign(size_t(lastRounds) + 1, 0.0);
+    m_best.assign(size_t(lastRounds) + 1, 0.0);
+    for (const auto &[n, count] : player)
+        if (n >= 1 && n <= lastRounds)
+            m_player[size_t(n)] = double(count) / games;
+    for (int n = 1; n <= lastRounds && n <= int(best.size()); ++n)
+        m_best[size_t(n)] = best[size_t(n) - 1];
+    m_playerMean = playerMean;
+    m_bestMean = bestMean;
+    update();
+}
+
+void RoundsChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const ChartColours c(palette());
+    p.fillRect(rect(), c.back);
+    const int last = int(m_player.size()) - 1;
+    if (last < 1)
+        return;
+    double yMax = 0;
+    for (int n = 1; n <= last; ++n)
+        yMax = std::max({yMax, m_player[size_t(n)], m_best[size_t(n)]});
+    const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, last + 0.5, std::max(yMax, 0.01),
+                               true, uiText("statRoundsAxis"));
+    const double w = plot.area.width() / last;
+    // the player's bars
+    p.setPen(QPen(c.barEdge, 0));
+    p.setBrush(c.bars);
+    for (int n = 1; n <= last; ++n)
+        if (m_player[size_t(n)] > 0)
+            p.drawRect(QRectF(plot.x(n) - w * 0.4, plot.y(m_player[size_t(n)]), w * 0.8,
+                              plot.area.bottom() - plot.y(m_player[size_t(n)])));
+    // the best play's line, with a dot at each whole number of rounds
+    QPainterPath line;
+    for (int n = 1; n <= last; ++n) {
+        const QPointF pt(plot.x(n), plot.y(m_best[size_t(n)]));
+        n == 1 ? line.moveTo(pt) : line.lineTo(pt);
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(c.line, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(line);
+    // the two means: the player's dashed, the best play's dotted
+    const QFontMetricsF fm(p.font());
+    const auto mark = [&](double mean, Qt::PenStyle style, const QString &label, int row) {
+        if (!(mean > 0.5 && mean < last + 0.5))
+            return;
+        const double x = plot.x(mean);
+        p.setPen(QPen(c.text, 1.5, style));
+        p.drawLine(QPointF(x, plot.area.top() - fm.height() * 0.2), QPointF(x, plot.area.bottom()));
+        const double tw = fm.horizontalAdvance(label);
+        const double lx = std::clamp(x - tw / 2, 0.0, width() - tw);
+        p.drawText(QPointF(lx, plot.area.top() - fm.descent() - fm.height() * (0.3 + row)), label);
+    };
+    mark(m_bestMean, Qt::DotLine, uiText("statBestMeanMark").arg(number(m_bestMean, 1)), 0);
+    mark(m_playerMean, Qt::DashLine, uiText("statYourMeanMark").arg(number(m_playerMean, 1)),
+         std::fabs(plot.x(m_playerMean) - plot.x(m_bestMean)) < fm.horizontalAdvance(QStringLiteral("0000000000000")) ? 1 : 0);
+}
+
+TrendChart::TrendChart(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(320, 160);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize TrendChart::sizeHint() const
+{
+    return QSize(480, 200);
+}
+
+void TrendChart::setData(const std::vector<double> &values)
+{
+    m_values = values;
+    update();
+}
+
+void TrendChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const ChartColours c(palette());
+    p.fillRect(rect(), c.back);
+    if (m_values.empty()) {
+        p.setPen(c.text);
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, uiText("statNoReviews"));
+        return;
+    }
+    const double top = std::max(0.5, *std::max_element(m_values.begin(), m_values.end()));
+    const int n = int(m_values.size());
+    const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, std::max(n, 2) + 0.5, top, false,
+                               uiText("statGameAxis"));
+    QPainterPath line;
+    for (int i = 0; i < n; ++i) {
+        const QPointF pt(plot.x(i + 1), plot.y(std::max(0.0, m_values[size_t(i)])));
+        i == 0 ? line.moveTo(pt) : line.lineTo(pt);
+    }
+    QColor solid = c.bars;
+    solid.setAlphaF(1);
+    p.setPen(QPen(solid, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(line);
+    p.setBrush(solid);
+    p.setPen(QPen(c.text, 0));
+    if (n <= 60)
+        for (int i = 0; i < n; ++i)
+            p.drawEllipse(QPointF(plot.x(i + 1), plot.y(std::max(0.0, m_values[size_t(i)]))), 2.5, 2.5);
+}
+
+// ------------------------------------------------------------------ the window
+
+StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_prompts(prompts), m_solutionFor(std::move(solutionFor))
+{
+    setObjectName(QStringLiteral("frmStatistics"));
+    setWindowTitle(uiText("statTitle"));
+    Appearance::keepHighlightReadable(this);
+
+    lNotice = new QLabel(this);
+    lNotice->setObjectName(QStringLiteral("lNotice"));
+    lNotice->setWordWrap(true);
+    lNotice->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    lNotice->setFocusPolicy(Qt::StrongFocus);
+    lNotice->hide();
+
+    lRules = new QLabel(uiText("statRules"), this);
+    lRules->setObjectName(QStringLiteral("lRules"));
+    cbRules = new QComboBox(this);
+    cbRules->setObjectName(QStringLiteral("cbRules"));
+    cbRules->setAccessibleName(uiText("statRulesName"));
+    lRules->setBuddy(cbRules);
+    lBest = new QLabel(this);
+    lBest->setObjectName(QStringLiteral("lBest"));
+    lBest->setWordWrap(true);
+
+    tbFigures = table(this, "tbFigures", {uiText("statFigure"), uiText("statValue")});
+    tbFigures->setAccessibleName(uiText("statFiguresName"));
+    tbFigures->setRowCount(int(std::size(kFigureRows)));
+    for (int i = 0; i < int(std::size(kFigureRows)); ++i) {
+        tbFigures->setItem(i, 0, cell(uiText(kFigureRows[i])));
+        tbFigures->setItem(i, 1, cell(QString(), true));
+    }
+
+    lRoundsCaption = new QLabel(uiText("statRoundsCaption"), this);
+    lRoundsCaption->setObjectName(QStringLiteral("lRoundsCaption"));
+    lRoundsCaption->setWordWrap(true);
+    chRounds = new RoundsChart(this);
+    chRounds->setObjectName(QStringLiteral("chRounds"));
+    chRounds->setAccessibleName(uiText("statRoundsCaption"));
+    chRounds->setAccessibleDescription(uiText("statChartTable"));
+    tbRounds = table(this, "tbRounds", {uiText("statRoundsColumn"), uiText("statYourGames"), uiText("statYourShare"),
+                                        uiText("statBestShare")});
+    tbRounds->setAccessibleName(uiText("statRoundsTableName"));
+
+    lTrendCaption = new QLabel(uiText("statTrendCaption"), this);
+    lTrendCaption->setObjectName(QStringLiteral("lTrendCaption"));
+    lTrendCaption->setWordWrap(true);
+    chTrend = new TrendChart(this);
+    chTrend->setObjectName(QStringLiteral("chTrend"));
+    chTrend->setAccessibleName(uiText("statTrendCaption"));
+    chTrend->setAccessibleDescription(uiText("statChartTable"));
+    tbTrend = table(this, "tbTrend", {uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
+                                      uiText("statLostColumn"), uiText("statLuckColumn")});
+    tbTrend->setAccessibleName(uiText("statTrendTableName"));
+
+    btReset = new QPushButton(uiText("statReset"), this);
+    btReset->setObjectName(QStringLiteral("btReset"));
+    btReset->setAccessibleName(uiText("statResetName"));
+    btClose = new QPushButton(uiText("statClose"), this);
+    btClose->setObjectName(QStringLiteral("btClose"));
+    btClose->setAccessibleName(uiText("statClose"));
+    connect(btReset, &QPushButton::clicked, this, &StatisticsWindow::reset);
+    connect(btClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cbRules, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0 && i < m_choices.size()) {
+            m_shown = m_choices[i];
+            showChosen();
+        }
+    });
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(tbFigures, 0, 0, 2, 1);
+    grid->addWidget(lRoundsCaption, 0, 1);
+    auto *rounds = new QHBoxLayout;
+    rounds->addWidget(chRounds, 3);
+    rounds->addWidget(tbRounds, 2);
+    grid->addLayout(rounds, 1, 1);
+    grid->addWidget(lTrendCaption, 2, 1);
+    auto *trend = new QHBoxLayout;
+    trend->addWidget(chTrend, 3);
+    trend->addWidget(tbTrend, 2);
+    grid->addLayout(trend, 3, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 3);
+    grid->setRowStretch(3, 2);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(lRules);
+    top->addWidget(cbRules);
+    top->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(btReset);
+    buttons->addStretch();
+    buttons->addWidget(btClose);
+
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(lNotice);
+    main->addLayout(top);
+    main->addWidget(lBest);
+    main->addLayout(grid, 1);
+    main->addLayout(buttons);
+
+    const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(1000, 640);
+}
+
+void StatisticsWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QString StatisticsWindow::rulesName(const StatsRules &r) const
+{
+    return uiText(r.band ? "statRulesBand" : "statRulesPlain").arg(r.winner);
+}
+
+void StatisticsWindow::showRules(const StatsRules &inForce)
+{
+    m_inForce = inForce;
+    m_shown = inForce;
+    reload();
+}
+
+void StatisticsWindow::reload()
+{
+    m_path = Statistics::fileName();
+    m_data = Statistics::load(m_path);
+    const QString file = QDir::toNativeSeparators(m_path);
+    QString notice;
+    switch (m_data.status) {
+    case StatsData::Damaged:
+        notice = uiText("statDamaged").arg(file, m_data.problem);
+        break;
+    case StatsData::Partial:
+        notice = uiText("statPartial").arg(file).arg(m_data.skipped + int(m_data.otherTotals.size()));
+        break;
+    case StatsData::Future:
+        notice = uiText("statFuture").arg(file);
+        break;
+    default:
+        break;
+    }
+    lNotice->setText(notice);
+    lNotice->setAccessibleName(notice);
+    lNotice->setVisible(!notice.isEmpty());
+    fillRuleChoice();
+    showChosen();
+}
+
+void StatisticsWindow::fillRuleChoice()
+{
+    m_choices = m_data.ruleSets();
+    if (!m_choices.contains(m_inForce))
+        m_choices.prepend(m_inForce);
+    if (!m_choices.contains(m_shown))
+        m_shown = m_inForce;
+    cbRules->clear();
+    for (const StatsRules &r : m_choices)
+        cbRules->addItem(r == m_inForce ? uiText("statInForce").arg(rulesName(r)) : rulesName(r));
+    cbRules->setCurrentIndex(int(m_choices.indexOf(m_shown)));
+    cbRules->setEnabled(m_choices.size() > 1);
+}
+
+void StatisticsWindow::setFigure(const char *key, const QString &value)
+{
+    for (int i = 0; i < int(std::size(kFigureRows)); ++i)
+        if (qstrcmp(kFigureRows[i], key) == 0)
+            tbFigures->item(i, 1)->setText(value);
+}
+
+QString StatisticsWindow::figure(const char *key) const
+{
+    for (int i = 0; i < int(std::size(kFigureRows)); ++i)
+        if (qstrcmp(kFigureRows[i], key) == 0)
+            return tbFigures->item(i, 1)->text();
+    return QString();
+}
+
+void StatisticsWindow::solutionReady()
+{
+    if (isVisible() || !m_data.games.isEmpty() || m_data.status != StatsData::Absent)
+        showChosen();
+}
+
+void StatisticsWindow::showChosen()
+{
+    const StatsFigures f = statsFigures(m_data, m_shown);
+    const StatsTotals &t = f.totals;
+    const QString none = uiText("statNone");
+    const bool any = t.games > 0;
+    setFigure("statGames", QLocale().toString(t.games));
+    setFigure("statSetAside", QLocale().toString(t.setAside));
+    setFigure("statAverageRounds", any ? number(f.averageRounds, 2) : none);
+    setFigure("statMedianRounds", f.keptGames > 0 ? number(f.medianRounds, f.medianRounds == std::floor(f.medianRounds) ? 0 : 1) : none);
+    setFigure("statBestRounds", any && t.bestRounds > 0 ? QString::number(t.bestRounds) : none);
+    setFigure("statAverageTime", any ? timeText(f.averageSeconds) : none);
+    setFigure("statBestTime", any && t.bestSeconds > 0 ? timeText(t.bestSeconds) : none);
+    setFigure("statAverageRating", any ? number(f.averageRating, 0) : none);
+
+    const std::shared_ptr<const AdvisorSolution> best =
+            m_solutionFor ? m_solutionFor(m_shown.winner, m_shown.band) : nullptr;
+    const bool solved = best && best->winnable();
+    const QString waiting = best ? uiText("statUnwinnable") : uiText("statSolving");
+    setFigure("statBestMean", solved ? number(best->distributionMean(), 2) : waiting);
+    setFigure("statBestMedian", solved ? QString::number(best->roundsForChance(0.5)) : waiting);
+    setFigure("statBestNinety", solved ? QString::number(best->roundsForChance(0.9)) : waiting);
+    lBest->setText(solved ? uiText("statBestLine").arg(rulesName(m_shown), number(best->distributionMean(), 2))
+                          : !any ? uiText("statNoGames").arg(rulesName(m_shown)) : waiting);
+
+    // The histogram: as far as the player's longest game and the best play's 99th percentile.
+    int last = f.roundsCount.empty() ? 0 : f.roundsCount.rbegin()->first;
+    if (solved)
+        last = std::max(last, best->roundsForChance(0.99));
+    last = std::max(last, 1);
+    static const std::vector<double> noBest;
+    const std::vector<double> &dist = solved ? best->roundsDistribution() : noBest;
+    chRounds->setData(f.roundsCount, dist, f.keptGames > 0 ? f.averageRounds : 0,
+                      solved ? best->distributionMean() : 0, last);
+    tbRounds->setRowCount(0);
+    tbRounds->setRowCount(last);
+    for (int n = 1; n <= last; ++n) {
+        const auto it = f.roundsCount.find(n);
+        const int count = it == f.roundsCount.end() ? 0 : it->second;
+        tbRounds->setItem(n - 1, 0, cell(QString::number(n), true));
+        tbRounds->setItem(n - 1, 1, cell(QString::number(count), true));
+        tbRounds->setItem(n - 1, 2, cell(f.keptGames > 0 ? number(100.0 * count / f.keptGames, 1) + QStringLiteral(" %") : none, true));
+        tbRounds->setItem(n - 1, 3, cell(solved && n <= int(dist.size()) ? number(100.0 * dist[size_t(n) - 1], 1) + QStringLiteral(" %")
+                                                                           : solved ? number(0, 1) + QStringLiteral(" %") : waiting,
+                                         true));
+    }
+
+    std::vector<double> lost;
+    tbTrend->setRowCount(0);
+    tbTrend->setRowCount(int(f.reviewed.size()));
+    for (int i = 0; i < f.reviewed.size(); ++i) {
+        const StatsGame &g = f.reviewed[i];
+        lost.push_back(*g.decisionsLost);
+        tbTrend->setItem(i, 0, cell(QString::number(i + 1), true));
+        tbTrend->setItem(i, 1, cell(QLocale().toString(g.when, QLocale::ShortFormat)));
+        tbTrend->setItem(i, 2, cell(QString::number(g.rounds), true));
+        tbTrend->setItem(i, 3, cell(number(*g.decisionsLost, 2), true));
+        tbTrend->setItem(i, 4, cell(g.luck ? number(*g.luck, 2) : uiText("statUnknown"), true));
+    }
+    chTrend->setData(lost);
+    btReset->setEnabled(t.games + t.setAside > 0 || !f.roundsCount.empty());
+}
+
+void StatisticsWindow::reset()
+{
+    const StatsTotals t = m_data.totalsFor(m_shown);
+    const QString question = uiText("statResetQuestion")
+                                     .arg(rulesName(m_shown))
+                                     .arg(t.games)
+                                     .arg(t.setAside);
+    if (!m_prompts.confirm(uiText("statResetTitle"), question))
+        return;
+    try {
+        Statistics::reset(Statistics::fileName(), m_shown);
+    } catch (const KvxError &e) {
+        m_prompts.showError(e.message());
+    }
+    reload();
+}

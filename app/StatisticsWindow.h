@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics of won games, set beside the rounds the best play needs.
+// Every chart has a table beside it that tells the same to the keyboard and
+// a screen reader.
+#pragma once
+
+#include "game/Advisor.h"
+#include "records/Statistics.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Prompts;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// The player's rounds to the win as bars (share of games per rounds) and the
+// best play's chance per rounds as a line, on the same axes, both means marked.
+class RoundsChart : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RoundsChart(QWidget *parent = nullptr);
+    void setData(const std::map<int, int> &player, const std::vector<double> &best, double playerMean,
+                 double bestMean, int lastRounds);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    std::vector<double> m_player, m_best; // per rounds, index 0 unused
+    double m_playerMean = 0, m_bestMean = 0;
+};
+
+// The rounds lost to decisions per reviewed game, oldest first, as a line.
+class TrendChart : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TrendChart(QWidget *parent = nullptr);
+    void setData(const std::vector<double> &values);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    std::vector<double> m_values;
+};
+
+class StatisticsWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The best play's solution for a rule set: at hand, or null while it is
+    // being worked out (then solutionReady() follows).
+    using SolutionFor = std::function<std::shared_ptr<const AdvisorSolution>(qint32 winner, bool band)>;
+
+    StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QWidget *parent = nullptr);
+
+    // Reads the file again and shows the rules in force.
+    void showRules(const StatsRules &inForce);
+    StatsRules shownRules() const { return m_shown; }
+    const StatsData &data() const { return m_data; }
+
+    QLabel *lNotice, *lRules, *lBest, *lRoundsCaption, *lTrendCaption;
+    QComboBox *cbRules;
+    QTableWidget *tbFigures, *tbRounds, *tbTrend;
+    RoundsChart *chRounds;
+    TrendChart *chTrend;
+    QPushButton *btReset, *btClose;
+
+    // The text of a figure in the figures table, by its key (tests).
+    QString figure(const char *key) const;
+
+public slots:
+    // A solve finished somewhere: the best play is asked for again.
+    void solutionReady();
+    void reset();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void reload();
+    void fillRuleChoice();
+    void showChosen();
+    void setFigure(const char *key, const QString &value);
+    QString rulesName(const StatsRules &r) const;
+
+    Prompts &m_prompts;
+    SolutionFor m_solutionFor;
+    QString m_path;
+    StatsData m_data;
+    StatsRules m_inForce, m_shown;
+    QList<StatsRules> m_choices;
+};

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics window over a known file: its figures, the best play beside
+// them, the other rule sets, bad files and Reset.
+#include "app/ProgramDir.h"
+#include "app/StatisticsWindow.h"
+#include "support/FakePrompts.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestStatisticsWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakePrompts m_prompts;
+    std::shared_ptr<const AdvisorSolution> m_thousand;
+    int m_asked = 0;
+
+    static StatsGame game(int rounds, int seconds, qint32 winner = 1000, bool band = false)
+    {
+        StatsGame g;
+        g.when = QDateTime(QDate(2026, 11, 1 + rounds % 28), QTime(20, 15));
+        g.winner = winner;
+        g.band = band;
+        g.rounds = rounds;
+        g.seconds = seconds;
+        g.rating = winner * 100 / rounds;
+        return g;
+    }
+
+    // Four counted games at 1000, one assisted, one with the test buttons,
+    // two at 2000 with the band; three of the 1000 games reviewed.
+    void writeKnownFile()
+    {
+        QList<StatsGame> games{game(10, 100), game(12, 200), game(12, 300), game(20, 400)};
+        games[0].decisionsLost = 2.5;
+        games[0].luck = 1.0;
+        games[1].decisionsLost = 1.25;
+        games[3].decisionsLost = 0.5;
+        StatsGame assisted = game(5, 50);
+        assisted.assisted = true;
+        StatsGame cheated = game(3, 30);
+        cheated.testButtons = true;
+        games << assisted << cheated << game(40, 900, 2000, true) << game(44, 1000, 2000, true);
+        for (const StatsGame &g : games)
+            Statistics::addGame(Statistics::fileName(), g);
+    }
+
+    StatisticsWindow::SolutionFor solutions()
+    {
+        return [this](qint32 winner, bool band) -> std::shared_ptr<const AdvisorSolution> {
+            ++m_asked;
+            return winner == 1000 && !band ? m_thousand : nullptr;
+        };
+    }
+
+private slots:
+    void initTestCase() { m_thousand = Advisor::solve(1000, false); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        m_prompts = FakePrompts();
+        m_asked = 0;
+    }
+
+    void figuresOfAKnownFile_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("games") << QByteArray("statGames") << QStringLiteral("4");
+        QTest::newRow("set apart") << QByteArray("statSetAside") << QStringLiteral("2");
+        QTest::newRow("average rounds") << QByteArray("statAverageRounds") << QLocale().toString(13.5, 'f', 2);
+        QTest::newRow("median rounds") << QByteArray("statMedianRounds") << QStringLiteral("12");
+        QTest::newRow("fewest rounds") << QByteArray("statBestRounds") << QStringLiteral("10");
+        QTest::newRow("average time") << QByteArray("statAverageTime") << QStringLiteral("4:10");
+        QTest::newRow("best time") << QByteArray("statBestTime") << QStringLiteral("1:40");
+        // (10000 + 8333 + 8333 + 5000) / 4
+        QTest::newRow("average rating") << QByteArray("statAverageRating") << QLocale().toString(7917.0, 'f', 0);
+        QTest::newRow("best play median") << QByteArray("statBestMedian") << QStringLiteral("25");
+        QTest::newRow("best play 90 %") << QByteArray("statBestNinety") << QStringLiteral("35");
+    }
+
+    void figuresOfAKnownFile()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QString, value);
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        QCOMPARE(w.figure(key.constData()), value);
+        QVERIFY(w.lNotice->isHidden());
+    }
+
+    void chartsAndTheirTables()
+    {
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        QCOMPARE(w.figure("statBestMean"), QLocale().toString(m_thousand->distributionMean(), 'f', 2));
+        // One row per rounds, as far as the best play's 99th percentile.
+        const int last = m_thousand->roundsForChance(0.99);
+        QVERIFY(last > 20);
+        QCOMPARE(w.tbRounds->rowCount(), last);
+        QCOMPARE(w.tbRounds->item(11, 0)->text(), QStringLiteral("12"));
+        QCOMPARE(w.tbRounds->item(11, 1)->text(), QStringLiteral("2"));
+        QCOMPARE(w.tbRounds->item(11, 2)->text(), QLocale().toString(50.0, 'f', 1) + QStringLiteral(" %"));
+        QCOMPARE(w.tbRounds->item(2, 1)->text(), QStringLiteral("0")); // the test-button game is not there
+        QCOMPARE(w.tbRounds->item(24, 3)->text(),
+                 QLocale().toString(100 * m_thousand->roundsDistribution()[24], 'f', 1) + QStringLiteral(" %"));
+        // The reviewed games, oldest first.
+        QCOMPARE(w.tbTrend->rowCount(), 3);
+        QCOMPARE(w.tbTrend->item(0, 3)->text(), QLocale().toString(2.5, 'f', 2));
+        QCOMPARE(w.tbTrend->item(2, 3)->text(), QLocale().toString(0.5, 'f', 2));
+        QCOMPARE(w.tbTrend->item(1, 4)->text(), QStringLiteral("unknown"));
+        // Every control is named for a screen reader and reached by Tab.
+        for (QWidget *c : std::initializer_list<QWidget *>{w.cbRules, w.tbFigures, w.tbRounds, w.tbTrend, w.chRounds,
+                                                            w.chTrend, w.btReset, w.btClose}) {
+            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
+        }
+        for (QWidget *c : std::initializer_list<QWidget *>{w.cbRules, w.tbFigures, w.tbRounds, w.tbTrend, w.btReset})
+            QVERIFY2(c->focusPolicy() & Qt::TabFocus, qPrintable(c->objectName()));
+    }
+
+    void otherRuleSetsAndTheBestPlayLater()
+    {
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, solutions());
+        // Rules in force without games of their own: they come first, the others follow.
+        w.showRules({5000, false});
+        QCOMPARE(w.cbRules->count(), 3);
+        QVERIFY(w.cbRules->itemText(0).contains(QStringLiteral("5000")));
+        QCOMPARE(w.figure("statGames"), QStringLiteral("0"));
+        QCOMPARE(w.figure("statAverageRounds"), QStringLiteral("-"));
+        QCOMPARE(w.figure("statBestMean"), QStringLiteral("working out the best play..."));
+        const int band = w.cbRules->findText(QStringLiteral("2000 points, 400-500 in every thousand"));
+        QVERIFY(band > 0);
+        w.cbRules->setCurrentIndex(band);
+        emit w.cbRules->activated(band);
+        QVERIFY(w.shownRules() == (StatsRules{2000, true}));
+        QCOMPARE(w.figure("statGames"), QStringLiteral("2"));
+        QCOMPARE(w.figure("statMedianRounds"), QStringLiteral("42"));
+        QCOMPARE(w.tbRounds->rowCount(), 44);
+        // A solve that finishes while the window is open is asked for again.
+        const int asked = m_asked;
+        w.solutionReady();
+        QVERIFY(m_asked > asked);
+    }
+
+    void badFilesAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("damaged") << QByteArray("\x7f" "ELF\0\0garbage", 12) << QStringLiteral("could not be read");
+        QTest::newRow("newer") << QByteArray("[Statistics]\nVersion=9\n[Games]\n1=2026-12-07T17:00:00,1000,0,1,10,100,10000,0,0,,,x\n")
+                               << QStringLiteral("newer version");
+        QTest::newRow("hand-edited") << QByteArray("[Statistics]\nVersion=1\n[Games]\n1=2026-12-07T17:00:00,1000,0,1,ten,100\n"
+                                                   "2=2026-12-07T17:00:00,1000,0,1,10,100,10000,0,0,,\n")
+                                     << QStringLiteral("could not be read (1)");
+    }
+
+    void badFilesAreNamed()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, says);
+        QFile f(Statistics::fileName());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        QVERIFY(!w.lNotice->isHidden());
+        QVERIFY2(w.lNotice->text().contains(says), qPrintable(w.lNotice->text()));
+        QVERIFY(w.lNotice->text().contains(QStringLiteral("KVXStats.ini")));
+        QCOMPARE(w.lNotice->accessibleName(), w.lNotice->text());
+        // The window reads; it never touches the file.
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytes);
+    }
+
+    void resetAsksAndForgetsOneRuleSet()
+    {
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        QVERIFY(w.btReset->isEnabled());
+        const QByteArray before = [] {
+            QFile f(Statistics::fileName());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+
+        m_prompts.confirmAnswers.enqueue(false);
+        QTest::mouseClick(w.btReset, Qt::LeftButton);
+        QCOMPARE(m_prompts.questions.size(), 1);
+        // The question names the rules and what goes with them.
+        const QString q = m_prompts.questions.first();
+        QVERIFY2(q.contains(QStringLiteral("1000 points")) && q.contains(QStringLiteral("4 counted games"))
+                         && q.contains(QStringLiteral("2 set apart")),
+                 qPrintable(q));
+        QFile f(Statistics::fileName());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        f.close();
+        QCOMPARE(w.figure("statGames"), QStringLiteral("4"));
+
+        m_prompts.confirmAnswers.enqueue(true);
+        QTest::mouseClick(w.btReset, Qt::LeftButton);
+        QCOMPARE(w.figure("statGames"), QStringLiteral("0"));
+        QCOMPARE(w.figure("statSetAside"), QStringLiteral("0"));
+        QVERIFY(!w.btReset->isEnabled());
+        const StatsData d = Statistics::load(Statistics::fileName());
+        QCOMPARE(d.games.size(), 2);
+        QCOMPARE(d.totalsFor({2000, true}).games, qint64(2));
+        QVERIFY(m_prompts.errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStatisticsWindow)
+#include "tst_statisticswindow.moc"
