@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QAbstractTableModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -51,18 +53,18 @@ QTableWidgetItem *cell(const QString &text, bool right = false)
     return item;
 }
 
-QTableWidget *table(QWidget *parent, const char *name, const QStringList &headers)
+template<class View>
+void setUpTable(View *t, const char *name)
 {
-    auto *t = new QTableWidget(0, int(headers.size()), parent);
     t->setObjectName(QString::fromLatin1(name));
-    t->setHorizontalHeaderLabels(headers);
     t->verticalHeader()->hide();
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setTabKeyNavigation(false);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setStretchLastSection(true);
-    return t;
+    // Column widths from the first rows only: a table of thousands opens at once.
+    t->horizontalHeader()->setResizeContentsPrecision(64);
 }
 
 // A round number of units for an axis running to `top`, about `ticks` of them.
@@ -140,6 +142,48 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
 }
 
 } // namespace
+
+// A table whose cells are worked out when shown.
+class TextTable : public QAbstractTableModel
+{
+public:
+    using Text = std::function<QString(int row, int column)>;
+    TextTable(const QStringList &headers, QObject *parent) : QAbstractTableModel(parent), m_headers(headers) {}
+
+    void reset(int rows, Text text)
+    {
+        beginResetModel();
+        m_rows = rows;
+        m_text = std::move(text);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_rows; }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_headers.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || !m_text)
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return m_text(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole && index.column() != 1)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override
+    {
+        if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
+            return m_headers[section];
+        return QAbstractTableModel::headerData(section, o, role);
+    }
+
+private:
+    QStringList m_headers;
+    int m_rows = 0;
+    Text m_text;
+};
 
 // ------------------------------------------------------------------ charts
 
@@ -294,7 +338,9 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     lBest->setObjectName(QStringLiteral("lBest"));
     lBest->setWordWrap(true);
 
-    tbFigures = table(this, "tbFigures", {uiText("statFigure"), uiText("statValue")});
+    tbFigures = new QTableWidget(0, 2, this);
+    tbFigures->setHorizontalHeaderLabels({uiText("statFigure"), uiText("statValue")});
+    setUpTable(tbFigures, "tbFigures");
     tbFigures->setAccessibleName(uiText("statFiguresName"));
     tbFigures->setRowCount(int(std::size(kFigureRows)));
     for (int i = 0; i < int(std::size(kFigureRows)); ++i) {
@@ -309,8 +355,12 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     chRounds->setObjectName(QStringLiteral("chRounds"));
     chRounds->setAccessibleName(uiText("statRoundsCaption"));
     chRounds->setAccessibleDescription(uiText("statChartTable"));
-    tbRounds = table(this, "tbRounds", {uiText("statRoundsColumn"), uiText("statYourGames"), uiText("statYourShare"),
-                                        uiText("statBestShare")});
+    m_rounds = new TextTable({uiText("statRoundsColumn"), uiText("statYourGames"), uiText("statYourShare"),
+                              uiText("statBestShare")},
+                             this);
+    tbRounds = new QTableView(this);
+    tbRounds->setModel(m_rounds);
+    setUpTable(tbRounds, "tbRounds");
     tbRounds->setAccessibleName(uiText("statRoundsTableName"));
 
     lTrendCaption = new QLabel(uiText("statTrendCaption"), this);
@@ -320,8 +370,12 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     chTrend->setObjectName(QStringLiteral("chTrend"));
     chTrend->setAccessibleName(uiText("statTrendCaption"));
     chTrend->setAccessibleDescription(uiText("statChartTable"));
-    tbTrend = table(this, "tbTrend", {uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
-                                      uiText("statLostColumn"), uiText("statLuckColumn")});
+    m_trend = new TextTable({uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
+                             uiText("statLostColumn"), uiText("statLuckColumn")},
+                            this);
+    tbTrend = new QTableView(this);
+    tbTrend->setModel(m_trend);
+    setUpTable(tbTrend, "tbTrend");
     tbTrend->setAccessibleName(uiText("statTrendTableName"));
 
     btReset = new QPushButton(uiText("statReset"), this);
@@ -489,35 +543,50 @@ void StatisticsWindow::showChosen()
     if (solved)
         last = std::max(last, best->roundsForChance(0.99));
     last = std::max(last, 1);
-    static const std::vector<double> noBest;
-    const std::vector<double> &dist = solved ? best->roundsDistribution() : noBest;
+    const std::vector<double> dist = solved ? best->roundsDistribution() : std::vector<double>();
     chRounds->setData(f.roundsCount, dist, f.keptGames > 0 ? f.averageRounds : 0,
                       solved ? best->distributionMean() : 0, last);
-    tbRounds->setRowCount(0);
-    tbRounds->setRowCount(last);
-    for (int n = 1; n <= last; ++n) {
-        const auto it = f.roundsCount.find(n);
-        const int count = it == f.roundsCount.end() ? 0 : it->second;
-        tbRounds->setItem(n - 1, 0, cell(QString::number(n), true));
-        tbRounds->setItem(n - 1, 1, cell(QString::number(count), true));
-        tbRounds->setItem(n - 1, 2, cell(f.keptGames > 0 ? number(100.0 * count / f.keptGames, 1) + QStringLiteral(" %") : none, true));
-        tbRounds->setItem(n - 1, 3, cell(solved && n <= int(dist.size()) ? number(100.0 * dist[size_t(n) - 1], 1) + QStringLiteral(" %")
-                                                                           : solved ? number(0, 1) + QStringLiteral(" %") : waiting,
-                                         true));
-    }
+    const std::map<int, int> counts = f.roundsCount;
+    const int kept = f.keptGames;
+    const std::vector<double> bestShare = dist;
+    m_rounds->reset(last, [counts, kept, bestShare, solved, none, waiting](int row, int column) {
+        const int n = row + 1;
+        const auto it = counts.find(n);
+        const int count = it == counts.end() ? 0 : it->second;
+        switch (column) {
+        case 0:
+            return QString::number(n);
+        case 1:
+            return QString::number(count);
+        case 2:
+            return kept > 0 ? number(100.0 * count / kept, 1) + QStringLiteral(" %") : none;
+        default:
+            if (!solved)
+                return waiting;
+            return number(100.0 * (n <= int(bestShare.size()) ? bestShare[size_t(n) - 1] : 0.0), 1) + QStringLiteral(" %");
+        }
+    });
 
     std::vector<double> lost;
-    tbTrend->setRowCount(0);
-    tbTrend->setRowCount(int(f.reviewed.size()));
-    for (int i = 0; i < f.reviewed.size(); ++i) {
-        const StatsGame &g = f.reviewed[i];
+    for (const StatsGame &g : f.reviewed)
         lost.push_back(*g.decisionsLost);
-        tbTrend->setItem(i, 0, cell(QString::number(i + 1), true));
-        tbTrend->setItem(i, 1, cell(QLocale().toString(g.when, QLocale::ShortFormat)));
-        tbTrend->setItem(i, 2, cell(QString::number(g.rounds), true));
-        tbTrend->setItem(i, 3, cell(number(*g.decisionsLost, 2), true));
-        tbTrend->setItem(i, 4, cell(g.luck ? number(*g.luck, 2) : uiText("statUnknown"), true));
-    }
+    const QList<StatsGame> reviewed = f.reviewed;
+    const QString unknown = uiText("statUnknown");
+    m_trend->reset(int(reviewed.size()), [reviewed, unknown](int row, int column) {
+        const StatsGame &g = reviewed[row];
+        switch (column) {
+        case 0:
+            return QString::number(row + 1);
+        case 1:
+            return QLocale().toString(g.when, QLocale::ShortFormat);
+        case 2:
+            return QString::number(g.rounds);
+        case 3:
+            return number(*g.decisionsLost, 2);
+        default:
+            return g.luck ? number(*g.luck, 2) : unknown;
+        }
+    });
     chTrend->setData(lost);
     btReset->setEnabled(t.games + t.setAside > 0 || !f.roundsCount.empty());
 }

@@ -17,7 +17,9 @@ class Prompts;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTableView;
 class QTableWidget;
+class TextTable;
 
 // The player's rounds to the win as bars (share of games per rounds) and the
 // best play's chance per rounds as a line, on the same axes, both means marked.
@@ -72,7 +74,8 @@ public:
 
     QLabel *lNotice, *lRules, *lBest, *lRoundsCaption, *lTrendCaption;
     QComboBox *cbRules;
-    QTableWidget *tbFigures, *tbRounds, *tbTrend;
+    QTableWidget *tbFigures;
+    QTableView *tbRounds, *tbTrend; // filled on demand: thousands of games stay quick
     RoundsChart *chRounds;
     TrendChart *chTrend;
     QPushButton *btReset, *btClose;
@@ -101,4 +104,5 @@ private:
     StatsData m_data;
     StatsRules m_inForce, m_shown;
     QList<StatsRules> m_choices;
+    TextTable *m_rounds, *m_trend;
 };

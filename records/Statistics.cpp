@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <charconv>
 #include <limits>
 #include <vector>
 
@@ -21,7 +22,6 @@ namespace {
 
 const QString kStatistics = QStringLiteral("Statistics");
 const QString kTotals = QStringLiteral("Totals");
-const QString kGames = QStringLiteral("Games");
 const QString kVersionKey = QStringLiteral("Version");
 const QString kStamp = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 
@@ -46,47 +46,160 @@ bool parseRulesKey(const QString &key, StatsRules *r)
     return true;
 }
 
-bool field(const QStringList &f, int i, qint64 *out)
+QByteArrayView trimmed(QByteArrayView v)
 {
-    if (i >= f.size())
-        return false;
-    bool ok = false;
-    *out = f[i].trimmed().toLongLong(&ok);
-    return ok && *out >= 0;
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t'))
+        v = v.sliced(1);
+    while (!v.isEmpty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\r' || v.back() == '\n'))
+        v.chop(1);
+    return v;
 }
 
-bool field32(const QStringList &f, int i, qint32 *out)
+// Fields of a line of numbers, taken one by one without copying.
+class Fields
+{
+public:
+    explicit Fields(QByteArrayView text) : m_rest(text) {}
+    bool atEnd() const { return m_done; }
+    QByteArrayView next()
+    {
+        if (m_done)
+            return {};
+        const qsizetype comma = m_rest.indexOf(',');
+        QByteArrayView f = comma < 0 ? m_rest : m_rest.first(comma);
+        if (comma < 0)
+            m_done = true;
+        else
+            m_rest = m_rest.sliced(comma + 1);
+        return trimmed(f);
+    }
+
+private:
+    QByteArrayView m_rest;
+    bool m_done = false;
+};
+
+bool whole(QByteArrayView f, qint64 *out)
+{
+    if (f.isEmpty() || f.size() > 18)
+        return false;
+    qint64 v = 0;
+    for (const char c : f) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    *out = v;
+    return true;
+}
+
+bool whole32(QByteArrayView f, qint32 *out)
 {
     qint64 v = 0;
-    if (!field(f, i, &v) || v > std::numeric_limits<qint32>::max())
+    if (!whole(f, &v) || v > std::numeric_limits<qint32>::max())
         return false;
     *out = qint32(v);
     return true;
 }
 
-bool flag(const QStringList &f, int i, bool *out)
+bool flag(QByteArrayView f, bool *out)
 {
-    if (i >= f.size())
+    if (f.size() != 1 || (f[0] != '0' && f[0] != '1'))
         return false;
-    const QString s = f[i].trimmed();
-    if (s != QLatin1String("0") && s != QLatin1String("1"))
-        return false;
-    *out = s == QLatin1String("1");
+    *out = f[0] == '1';
     return true;
 }
 
-bool figure(const QStringList &f, int i, std::optional<double> *out)
+bool figure(QByteArrayView f, std::optional<double> *out)
 {
-    if (i >= f.size() || f[i].trimmed().isEmpty()) {
+    if (f.isEmpty()) {
         out->reset();
         return true;
     }
-    bool ok = false;
-    const double v = f[i].trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v))
+    double v = 0;
+    const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), v);
+    if (ec != std::errc() || end != f.data() + f.size() || !std::isfinite(v))
         return false;
     *out = v;
     return true;
+}
+
+// "yyyy-MM-ddTHH:mm:ss", local time.
+bool stamp(QByteArrayView f, QDateTime *out)
+{
+    if (f.size() != 19 || f[4] != '-' || f[7] != '-' || f[10] != 'T' || f[13] != ':' || f[16] != ':')
+        return false;
+    int n[6];
+    const int at[6] = {0, 5, 8, 11, 14, 17};
+    for (int k = 0; k < 6; ++k) {
+        qint64 v = 0;
+        if (!whole(f.sliced(at[k], k == 0 ? 4 : 2), &v))
+            return false;
+        n[k] = int(v);
+    }
+    const QDate date(n[0], n[1], n[2]);
+    const QTime time(n[3], n[4], n[5]);
+    if (!date.isValid() || !time.isValid())
+        return false;
+    *out = QDateTime(date, time);
+    return true;
+}
+
+// A game from its value. Fields after the eleventh come from a newer version
+// and are passed over.
+bool readGame(QByteArrayView text, StatsGame *out)
+{
+    Fields f(text);
+    StatsGame g;
+    if (!stamp(f.next(), &g.when) || !whole32(f.next(), &g.winner) || g.winner < 1 || !flag(f.next(), &g.band)
+        || !whole32(f.next(), &g.type) || !whole32(f.next(), &g.rounds) || g.rounds < 1
+        || !whole32(f.next(), &g.seconds) || !whole32(f.next(), &g.rating) || f.atEnd()
+        || !flag(f.next(), &g.assisted))
+        return false;
+    if (f.atEnd() || !flag(f.next(), &g.testButtons))
+        return false;
+    if (!figure(f.next(), &g.decisionsLost) || !figure(f.next(), &g.luck))
+        return false;
+    *out = g;
+    return true;
+}
+
+// One line of the [Games] block: its key and value, as the INI store reads them.
+struct GameLine
+{
+    bool entry = false; // holds a key (not blank, not a comment)
+    QByteArrayView key, value;
+};
+
+GameLine splitLine(QByteArrayView line)
+{
+    GameLine l;
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty() || t.front() == ';')
+        return l;
+    l.entry = true;
+    const qsizetype eq = t.indexOf('=');
+    l.key = trimmed(eq < 0 ? t : t.first(eq));
+    if (eq >= 0) {
+        QByteArrayView v = trimmed(t.sliced(eq + 1));
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.sliced(1, v.size() - 2);
+        l.value = v;
+    }
+    return l;
+}
+
+// Calls f(line) for every line of a block, the line break included in the view.
+template<typename F>
+void eachLine(const QByteArray &block, F &&f)
+{
+    qsizetype at = 0;
+    while (at < block.size()) {
+        qsizetype nl = block.indexOf('\n', at);
+        nl = nl < 0 ? block.size() : nl + 1;
+        f(QByteArrayView(block.constData() + at, nl - at));
+        at = nl;
+    }
 }
 
 QString figureText(const std::optional<double> &v)
@@ -111,9 +224,12 @@ bool parseTotals(const QString &text, StatsTotals *t, QString *extra)
     const QStringList f = text.split(QLatin1Char(','));
     if (f.size() < kTotalsFields)
         return false;
-    if (!field(f, 0, &t->games) || !field(f, 1, &t->setAside) || !field(f, 2, &t->roundsSum)
-        || !field(f, 3, &t->secondsSum) || !field(f, 4, &t->ratingSum) || !field32(f, 5, &t->bestRounds)
-        || !field32(f, 6, &t->bestSeconds))
+    qint64 *sums[5] = {&t->games, &t->setAside, &t->roundsSum, &t->secondsSum, &t->ratingSum};
+    for (int i = 0; i < 5; ++i)
+        if (!whole(trimmed(QByteArrayView(f[i].toLatin1())), sums[i]))
+            return false;
+    if (!whole32(trimmed(QByteArrayView(f[5].toLatin1())), &t->bestRounds)
+        || !whole32(trimmed(QByteArrayView(f[6].toLatin1())), &t->bestSeconds))
         return false;
     *extra = f.mid(kTotalsFields).join(QLatin1Char(','));
     return true;
@@ -161,6 +277,32 @@ void StatsTotals::widen(const StatsTotals &o)
     const auto better = [](qint32 a, qint32 b) { return a == 0 ? b : b == 0 ? a : std::min(a, b); };
     bestRounds = better(bestRounds, o.bestRounds);
     bestSeconds = better(bestSeconds, o.bestSeconds);
+}
+
+void StatsData::addGame(const StatsGame &g)
+{
+    ++lastKey;
+    ++lineCount;
+    gameBlock += QByteArray::number(lastKey) + '=' + Statistics::gameLine(g).toLatin1() + "\r\n";
+    games.append(g);
+    totals[{g.winner, g.band}].add(g);
+}
+
+void StatsData::keepLast(int n)
+{
+    if (lineCount <= n)
+        return;
+    int drop = lineCount - n;
+    qsizetype cut = 0;
+    eachLine(gameBlock, [&](QByteArrayView line) {
+        if (drop == 0)
+            return;
+        cut += line.size();
+        if (splitLine(line).entry)
+            --drop;
+    });
+    gameBlock.remove(0, cut);
+    lineCount = n;
 }
 
 QList<StatsRules> StatsData::ruleSets() const
@@ -251,36 +393,64 @@ QString gameLine(const StatsGame &g)
 
 bool parseGame(const QString &text, StatsGame *out)
 {
-    // Fields after the eleventh come from a newer version and are passed over.
-    const QStringList f = text.split(QLatin1Char(','));
-    if (f.size() < 9)
-        return false;
-    StatsGame g;
-    g.when = QDateTime::fromString(f[0].trimmed(), kStamp);
-    if (!g.when.isValid())
-        return false;
-    if (!field32(f, 1, &g.winner) || g.winner < 1 || !flag(f, 2, &g.band) || !field32(f, 3, &g.type)
-        || !field32(f, 4, &g.rounds) || g.rounds < 1 || !field32(f, 5, &g.seconds) || !field32(f, 6, &g.rating)
-        || !flag(f, 7, &g.assisted) || !flag(f, 8, &g.testButtons) || !figure(f, 9, &g.decisionsLost)
-        || !figure(f, 10, &g.luck))
-        return false;
-    *out = g;
-    return true;
+    return readGame(QByteArrayView(text.toUtf8()), out);
 }
 
-StatsData parse(const QByteArray &bytes)
+namespace {
+const QByteArray kGamesHeader("[Games]\r\n");
+
+// The section named in a line "[name]", or empty.
+QByteArrayView sectionOf(QByteArrayView line)
+{
+    const QByteArrayView t = trimmed(line);
+    if (t.isEmpty() || t.front() != '[')
+        return {};
+    const qsizetype close = t.indexOf(']');
+    return close > 0 ? trimmed(t.sliced(1, close - 1)) : QByteArrayView();
+}
+} // namespace
+
+StatsData parse(const QByteArray &bytes, bool games)
 {
     if (bytes.contains('\0'))
         return damaged(QStringLiteral("not a text file"));
     if (bytes.count('\n') > kMaxLines)
         return damaged(QStringLiteral("too many lines"));
-    const QList<TRegAuto::Section> sections = TRegAuto::parseSections(bytes);
 
+    // The lines of the first [Games] section are carried as they are and read
+    // here; everything around them goes through the INI store.
+    QByteArray around;
+    qsizetype at = 0, blockBegin = -1, blockEnd = -1;
+    while (at < bytes.size()) {
+        qsizetype nl = bytes.indexOf('\n', at);
+        nl = nl < 0 ? bytes.size() : nl + 1;
+        const QByteArrayView name = sectionOf(QByteArrayView(bytes.constData() + at, nl - at));
+        if (!name.isEmpty()) {
+            if (blockBegin >= 0 && blockEnd < 0)
+                blockEnd = at;
+            if (blockBegin < 0 && name.compare("Games", Qt::CaseInsensitive) == 0) {
+                around = bytes.left(at);
+                blockBegin = nl;
+            }
+        }
+        at = nl;
+    }
     StatsData d;
+    if (blockBegin >= 0) {
+        if (blockEnd < 0)
+            blockEnd = bytes.size();
+        d.gameBlock = bytes.mid(blockBegin, blockEnd - blockBegin);
+        if (!d.gameBlock.isEmpty() && !d.gameBlock.endsWith('\n'))
+            d.gameBlock += "\r\n"; // a file cut short: its last line stays whole
+        around += bytes.mid(blockEnd);
+    } else {
+        around = bytes;
+    }
+
     bool versionSeen = false;
-    bool statsSeen = false, totalsSeen = false, gamesSeen = false;
+    bool statsSeen = false, totalsSeen = false;
     std::map<StatsRules, StatsTotals> stored;
-    for (const TRegAuto::Section &s : sections) {
+    for (const TRegAuto::Section &s : TRegAuto::parseSections(around)) {
         // The first of two equal sections wins, as everywhere in these files.
         if (same(s.name, kStatistics) && !statsSeen) {
             statsSeen = true;
@@ -307,9 +477,6 @@ StatsData parse(const QByteArray &bytes)
                     d.otherTotals.append(kv);
                 }
             }
-        } else if (same(s.name, kGames) && !gamesSeen) {
-            gamesSeen = true;
-            d.gameLines = s.keys;
         } else {
             d.otherSections.append({s.name, s.keys});
         }
@@ -318,16 +485,24 @@ StatsData parse(const QByteArray &bytes)
         return damaged(QStringLiteral("no version"));
 
     std::map<StatsRules, StatsTotals> kept;
-    d.games.reserve(d.gameLines.size());
-    for (const auto &kv : d.gameLines) {
+    eachLine(d.gameBlock, [&](QByteArrayView line) {
+        const GameLine l = splitLine(line);
+        if (!l.entry)
+            return;
+        ++d.lineCount;
+        qint64 key = 0;
+        if (whole(l.key, &key))
+            d.lastKey = std::max(d.lastKey, key);
+        if (!games)
+            return;
         StatsGame g;
-        if (!parseGame(kv.second, &g)) {
+        if (!readGame(l.value, &g)) {
             ++d.skipped;
-            continue;
+            return;
         }
         d.games.append(g);
         kept[{g.winner, g.band}].add(g);
-    }
+    });
     d.totals = stored;
     for (const auto &[r, t] : kept)
         d.totals[r].widen(t);
@@ -338,7 +513,7 @@ StatsData parse(const QByteArray &bytes)
     return d;
 }
 
-StatsData load(const QString &path)
+StatsData load(const QString &path, bool games)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -355,15 +530,15 @@ StatsData load(const QString &path)
         return damaged(file.errorString());
     if (bytes.trimmed().isEmpty())
         return StatsData();
-    return parse(bytes);
+    return parse(bytes, games);
 }
 
 QByteArray format(const StatsData &d)
 {
-    QList<TRegAuto::Section> out;
+    QList<TRegAuto::Section> head;
     TRegAuto::Section stats{kStatistics, {{kVersionKey, QString::number(std::max(d.version, kVersion))}}};
     stats.keys += d.otherStats;
-    out.append(stats);
+    head.append(stats);
 
     TRegAuto::Section totals{kTotals, {}};
     for (const auto &[r, t] : d.totals) {
@@ -371,13 +546,13 @@ QByteArray format(const StatsData &d)
         totals.keys.append({rulesKey(r), totalsLine(t, extra == d.totalsExtra.end() ? QString() : extra->second)});
     }
     totals.keys += d.otherTotals;
-    out.append(totals);
+    head.append(totals);
 
-    out.append(TRegAuto::Section{kGames, d.gameLines});
+    QList<TRegAuto::Section> tail;
     for (const auto &[name, keys] : d.otherSections)
-        out.append(TRegAuto::Section{name, keys});
+        tail.append(TRegAuto::Section{name, keys});
     return QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n")
-            + TRegAuto::formatSections(out);
+            + TRegAuto::formatSections(head) + kGamesHeader + d.gameBlock + TRegAuto::formatSections(tail);
 }
 
 namespace {
@@ -404,23 +579,14 @@ QString keepDamaged(const QString &path)
 QString addGame(const QString &path, const StatsGame &game)
 {
     const SharedFileLock lock(path);
-    StatsData d = load(path);
+    StatsData d = load(path, false);
     QString aside;
     if (d.status == StatsData::Damaged) {
         aside = keepDamaged(path);
         d = StatsData();
     }
-    int next = 1;
-    for (const auto &kv : d.gameLines) {
-        bool ok = false;
-        const int n = kv.first.toInt(&ok);
-        if (ok)
-            next = std::max(next, n + 1);
-    }
-    d.gameLines.append({QString::number(next), gameLine(game)});
-    if (d.gameLines.size() > kKeep)
-        d.gameLines.erase(d.gameLines.begin(), d.gameLines.begin() + (d.gameLines.size() - kKeep));
-    d.totals[{game.winner, game.band}].add(game);
+    d.addGame(game);
+    d.keepLast(kKeep);
     save(path, d);
     return aside;
 }
@@ -428,21 +594,21 @@ QString addGame(const QString &path, const StatsGame &game)
 void reset(const QString &path, const StatsRules &rules)
 {
     const SharedFileLock lock(path);
-    StatsData d = load(path);
+    StatsData d = load(path, false);
     if (d.status == StatsData::Absent)
         return;
     if (d.status == StatsData::Damaged) {
         keepDamaged(path);
         return;
     }
-    QList<std::pair<QString, QString>> lines;
-    for (const auto &kv : d.gameLines) {
+    QByteArray block;
+    eachLine(d.gameBlock, [&](QByteArrayView line) {
         StatsGame g;
-        if (parseGame(kv.second, &g) && g.winner == rules.winner && g.band == rules.band)
-            continue;
-        lines.append(kv);
-    }
-    d.gameLines = lines;
+        if (readGame(splitLine(line).value, &g) && g.winner == rules.winner && g.band == rules.band)
+            return;
+        block += line;
+    });
+    d.gameBlock = block;
     d.totals.erase(rules);
     d.totalsExtra.erase(rules);
     save(path, d);

@@ -79,8 +79,16 @@ struct StatsData
     StatsTotals totalsFor(const StatsRules &r) const;
     QList<StatsGame> gamesFor(const StatsRules &r) const;
 
+    // Appends a game as the newest line and counts it in the totals.
+    void addGame(const StatsGame &g);
+    // Drops the oldest lines of games beyond the last n.
+    void keepLast(int n);
+
     // --- what the file held, for writing it back ---
-    QList<std::pair<QString, QString>> gameLines; // every line of [Games], unread ones too
+    // The lines of [Games] byte for byte, unread ones too, each ending in a line break.
+    QByteArray gameBlock;
+    int lineCount = 0;  // lines of gameBlock that hold a key
+    qint64 lastKey = 0; // the largest number among their keys
     QList<std::pair<QString, QString>> otherStats; // keys of [Statistics] besides Version
     std::map<StatsRules, QString> totalsExtra;     // fields after ours in a totals line
     QList<std::pair<QString, QString>> otherTotals; // totals lines not understood
@@ -113,9 +121,10 @@ QString fileName();
 // Where a damaged file is kept: path + ".damaged", numbered when taken.
 QString damagedName(const QString &path);
 
-// Reads the file; never creates it, never throws.
-StatsData load(const QString &path);
-StatsData parse(const QByteArray &bytes);
+// Reads the file; never creates it, never throws. Without `games` the
+// lines of games are only carried, not read (enough to add one).
+StatsData load(const QString &path, bool games = true);
+StatsData parse(const QByteArray &bytes, bool games = true);
 QByteArray format(const StatsData &data);
 
 // The line of one game and back; false when the text is not a game.

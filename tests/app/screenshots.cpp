@@ -6,6 +6,7 @@
 //        korvex_screenshots --faces FILE   (the six dice in each state, zoomed)
 #include "app/AdvisorWindow.h"
 #include "app/ProgramDir.h"
+#include "app/StatisticsWindow.h"
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
@@ -170,6 +171,37 @@ int main(int argc, char *argv[])
     ok = ok && rollScoring(w, timers);
     w.Button4->click(); // 1, 1, 1, 5, 5, 5
     ok = ok && advisor && save(advisor, out, QStringLiteral("advisor"));
+
+    // The statistics of a known file of 60 games at 1000 beside the best play,
+    // the rounds lost to decisions falling as the player learns.
+    {
+        StatsData known;
+        for (int i = 0; i < 60; ++i) {
+            StatsGame g;
+            g.when = QDateTime(QDate(2026, 10, 1), QTime(19, 30)).addSecs(qint64(i) * 86400);
+            g.rounds = 17 + (i * 37) % 19 + (i * 11) % 5;
+            g.seconds = 240 + (i * 53) % 400;
+            g.rating = 100000 / g.rounds;
+            g.decisionsLost = std::max(0.1, 4.5 - 0.06 * i + 0.3 * ((i * 13) % 7) - 0.9);
+            g.luck = 0.25 * ((i * 29) % 13) - 1.5;
+            g.assisted = i % 17 == 5;
+            known.addGame(g);
+        }
+        QFile file(Statistics::fileName());
+        ok = ok && file.open(QIODevice::WriteOnly) && file.write(Statistics::format(known)) > 0;
+        file.close();
+        const auto best = advisor ? advisor->solution() : nullptr;
+        StatisticsWindow stats(prompts, [best](qint32 winner, bool band) {
+            return best && best->winner() == winner && best->valid() == band ? best : nullptr;
+        });
+        stats.showRules({1000, false});
+        stats.resize(1100, 680);
+        stats.show();
+        ok = ok && save(&stats, out, QStringLiteral("statistics"));
+        QApplication::setPalette(TestPalettes::dark());
+        ok = ok && save(&stats, out, QStringLiteral("statistics-dark"));
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
 
     // Two translations, picked in the language editor as a player would:
     // both choice lists, and the rules in that language.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -110,18 +111,18 @@ private slots:
         // One row per rounds, as far as the best play's 99th percentile.
         const int last = m_thousand->roundsForChance(0.99);
         QVERIFY(last > 20);
-        QCOMPARE(w.tbRounds->rowCount(), last);
-        QCOMPARE(w.tbRounds->item(11, 0)->text(), QStringLiteral("12"));
-        QCOMPARE(w.tbRounds->item(11, 1)->text(), QStringLiteral("2"));
-        QCOMPARE(w.tbRounds->item(11, 2)->text(), QLocale().toString(50.0, 'f', 1) + QStringLiteral(" %"));
-        QCOMPARE(w.tbRounds->item(2, 1)->text(), QStringLiteral("0")); // the test-button game is not there
-        QCOMPARE(w.tbRounds->item(24, 3)->text(),
+        QCOMPARE(w.tbRounds->model()->rowCount(), last);
+        QCOMPARE(w.tbRounds->model()->index(11, 0).data().toString(), QStringLiteral("12"));
+        QCOMPARE(w.tbRounds->model()->index(11, 1).data().toString(), QStringLiteral("2"));
+        QCOMPARE(w.tbRounds->model()->index(11, 2).data().toString(), QLocale().toString(50.0, 'f', 1) + QStringLiteral(" %"));
+        QCOMPARE(w.tbRounds->model()->index(2, 1).data().toString(), QStringLiteral("0")); // the test-button game is not there
+        QCOMPARE(w.tbRounds->model()->index(24, 3).data().toString(),
                  QLocale().toString(100 * m_thousand->roundsDistribution()[24], 'f', 1) + QStringLiteral(" %"));
         // The reviewed games, oldest first.
-        QCOMPARE(w.tbTrend->rowCount(), 3);
-        QCOMPARE(w.tbTrend->item(0, 3)->text(), QLocale().toString(2.5, 'f', 2));
-        QCOMPARE(w.tbTrend->item(2, 3)->text(), QLocale().toString(0.5, 'f', 2));
-        QCOMPARE(w.tbTrend->item(1, 4)->text(), QStringLiteral("unknown"));
+        QCOMPARE(w.tbTrend->model()->rowCount(), 3);
+        QCOMPARE(w.tbTrend->model()->index(0, 3).data().toString(), QLocale().toString(2.5, 'f', 2));
+        QCOMPARE(w.tbTrend->model()->index(2, 3).data().toString(), QLocale().toString(0.5, 'f', 2));
+        QCOMPARE(w.tbTrend->model()->index(1, 4).data().toString(), QStringLiteral("unknown"));
         // Every control is named for a screen reader and reached by Tab.
         for (QWidget *c : std::initializer_list<QWidget *>{w.cbRules, w.tbFigures, w.tbRounds, w.tbTrend, w.chRounds,
                                                             w.chTrend, w.btReset, w.btClose}) {
@@ -149,7 +150,7 @@ private slots:
         QVERIFY(w.shownRules() == (StatsRules{2000, true}));
         QCOMPARE(w.figure("statGames"), QStringLiteral("2"));
         QCOMPARE(w.figure("statMedianRounds"), QStringLiteral("42"));
-        QCOMPARE(w.tbRounds->rowCount(), 44);
+        QCOMPARE(w.tbRounds->model()->rowCount(), 44);
         // A solve that finishes while the window is open is asked for again.
         const int asked = m_asked;
         w.solutionReady();

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics: loading a file of 10,000 games, adding a game to it, and
+// opening the window once the best play is solved.
+//
+//   korvex_bench_statistics [runs]
+//
+// Exits 1 when a figure is over its budget: load 50 ms, add 5 ms, open 100 ms.
+#include "BenchSupport.h"
+
+#include "app/ProgramDir.h"
+#include "app/StatisticsWindow.h"
+#include "game/Advisor.h"
+#include "records/Statistics.h"
+#include "support/FakePrompts.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <map>
+
+namespace {
+
+StatsGame someGame(int i, qint32 winner)
+{
+    StatsGame g;
+    g.when = QDateTime(QDate(2026, 1, 1), QTime(12, 0)).addSecs(qint64(i) * 3600);
+    g.winner = winner;
+    g.rounds = 12 + (i * 7919) % 30;
+    g.seconds = 200 + (i * 104729) % 900;
+    g.rating = winner * 100 / g.rounds;
+    if (i % 3 == 0) {
+        g.decisionsLost = 0.25 * (i % 11);
+        g.luck = 0.5 * (i % 7) - 1.5;
+    }
+    g.assisted = i % 50 == 0;
+    return g;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    bench::defaultToOffscreen();
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 20;
+    QTemporaryDir dir;
+    ProgramDir::set(dir.path() + QLatin1Char('/'));
+    const QString path = Statistics::fileName();
+
+    StatsData d;
+    for (int i = 0; i < Statistics::kKeep; ++i) {
+        const StatsGame g = someGame(i, i % 4 == 0 ? 2000 : 1000);
+        d.addGame(g);
+    }
+    const QByteArray file = Statistics::format(d);
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
+            return 2;
+    }
+    bench::note(QStringLiteral("a file of %1 games, %2 KiB").arg(Statistics::kKeep).arg(file.size() / 1024));
+
+    std::vector<double> load, add, open;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        const StatsData loaded = Statistics::load(path);
+        load.push_back(bench::msSince(t));
+        if (loaded.games.size() != Statistics::kKeep)
+            return 2;
+    }
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        Statistics::addGame(path, someGame(Statistics::kKeep + r, 1000));
+        add.push_back(bench::msSince(t));
+    }
+
+    // The window, with the best play at hand as the shared solve leaves it.
+    std::map<std::pair<qint32, bool>, std::shared_ptr<const AdvisorSolution>> solved;
+    for (const qint32 w : {1000, 10000}) {
+        QElapsedTimer t;
+        t.start();
+        solved[{w, false}] = Advisor::solve(w, false);
+        bench::report(w == 1000 ? "stats.solve_1000" : "stats.solve_10000", bench::msSince(t), "ms");
+    }
+    FakePrompts prompts;
+    const auto solutionFor = [&solved](qint32 w, bool band) {
+        const auto it = solved.find({w, band});
+        return it == solved.end() ? nullptr : it->second;
+    };
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        StatisticsWindow w(prompts, solutionFor);
+        w.showRules({1000, false});
+        w.show();
+        w.grab(); // the first complete render
+        open.push_back(bench::msSince(t));
+    }
+
+    const bench::Stats l = bench::stats(load), a = bench::stats(add), o = bench::stats(open);
+    bench::report("stats.load_10000_games", l, "ms");
+    bench::report("stats.add_game", a, "ms");
+    bench::report("stats.window_open", o, "ms");
+    for (const bool band : {false, true}) {
+        const auto s = Advisor::solve(1000, band);
+        bench::note(QStringLiteral("best play at 1000%1: mean %2 rounds, median %3, 90th percentile %4")
+                            .arg(band ? QStringLiteral(", 400-500 in every thousand") : QString())
+                            .arg(s->distributionMean(), 0, 'f', 4)
+                            .arg(s->roundsForChance(0.5))
+                            .arg(s->roundsForChance(0.9)));
+    }
+    const bool ok = l.median <= 50 && a.median <= 5 && o.median <= 100;
+    if (!ok)
+        bench::note(QStringLiteral("OVER BUDGET (load 50 ms, add 5 ms, open 100 ms)"));
+    return ok ? 0 : 1;
+}
