@@ -292,14 +292,28 @@ void TrendChart::paintEvent(QPaintEvent *)
         p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, uiText("statNoReviews"));
         return;
     }
-    const double top = std::max(0.5, *std::max_element(m_values.begin(), m_values.end()));
+    // More games than a few pixels each: each point is the mean of a run of
+    // games, which also shows the trend through the scatter of single games.
     const int n = int(m_values.size());
+    const int points = std::max(1, std::min(n, width() / 4));
+    std::vector<std::pair<double, double>> means; // game (x), rounds lost (y)
+    double top = 0.5;
+    for (int k = 0; k < points; ++k) {
+        const int from = int(qint64(n) * k / points), to = int(qint64(n) * (k + 1) / points);
+        double sum = 0;
+        for (int i = from; i < to; ++i)
+            sum += std::max(0.0, m_values[size_t(i)]);
+        means.emplace_back((from + to + 1) / 2.0, sum / std::max(1, to - from));
+        top = std::max(top, means.back().second);
+    }
     const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, std::max(n, 2) + 0.5, top, false,
                                uiText("statGameAxis"));
     QPainterPath line;
-    for (int i = 0; i < n; ++i) {
-        const QPointF pt(plot.x(i + 1), plot.y(std::max(0.0, m_values[size_t(i)])));
-        i == 0 ? line.moveTo(pt) : line.lineTo(pt);
+    std::vector<QPointF> dots;
+    for (const auto &[x, y] : means) {
+        const QPointF pt(plot.x(x), plot.y(y));
+        dots.empty() ? line.moveTo(pt) : line.lineTo(pt);
+        dots.push_back(pt);
     }
     QColor solid = c.bars;
     solid.setAlphaF(1);
@@ -307,9 +321,9 @@ void TrendChart::paintEvent(QPaintEvent *)
     p.drawPath(line);
     p.setBrush(solid);
     p.setPen(QPen(c.text, 0));
-    if (n <= 60)
-        for (int i = 0; i < n; ++i)
-            p.drawEllipse(QPointF(plot.x(i + 1), plot.y(std::max(0.0, m_values[size_t(i)]))), 2.5, 2.5);
+    if (points <= 60)
+        for (const QPointF &pt : dots)
+            p.drawEllipse(pt, 2.5, 2.5);
 }
 
 // ------------------------------------------------------------------ the window

@@ -270,6 +270,13 @@ void Policy::winDistribution(int start, double tail, std::vector<double> &dist, 
     p[size_t(start)] = 1;
     int lo = start, hi = start; // the totals that may hold any chance
     double left = 1;
+    // A round banks only once it holds some points: its outcomes start late.
+    std::vector<int> first(size_t(N), 1);
+    for (int i = 0; i < N; ++i) {
+        const std::vector<double> &qi = m_q[size_t(i)];
+        while (first[size_t(i)] < int(qi.size()) && qi[size_t(first[size_t(i)])] == 0)
+            ++first[size_t(i)];
+    }
     // A game this long has a chance far below any tail asked for.
     while (left >= tail && dist.size() < 1000000) {
         std::fill(next.begin(), next.end(), 0.0);
@@ -285,12 +292,13 @@ void Policy::winDistribution(int start, double tail, std::vector<double> &dist, 
             next[size_t(down)] += m * m_pp[size_t(i)];
             const std::vector<double> &qi = m_q[size_t(i)];
             const int top = int(qi.size()) - 1;
-            for (int j = 1; j <= top; ++j) {
-                if (i + j >= N)
-                    win += m * qi[size_t(j)];
-                else
-                    next[size_t(i + j)] += m * qi[size_t(j)];
-            }
+            const int inside = std::min(top, N - 1 - i); // banks short of the winner
+            const double *q = qi.data();
+            double *to = next.data() + i;
+            for (int j = first[size_t(i)]; j <= inside; ++j)
+                to[j] += m * q[j];
+            for (int j = std::max(first[size_t(i)], inside + 1); j <= top; ++j)
+                win += m * q[j];
             nlo = std::min(nlo, down);
             nhi = std::max(nhi, std::min(N - 1, i + top));
         }
