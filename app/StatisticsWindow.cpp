@@ -20,6 +20,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <QTableWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -63,6 +64,7 @@ void setUpTable(View *t, const char *name)
     t->setTabKeyNavigation(false);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setStretchLastSection(true);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     // Column widths from the first rows only: a table of thousands opens at once.
     t->horizontalHeader()->setResizeContentsPrecision(64);
 }
@@ -148,7 +150,11 @@ class TextTable : public QAbstractTableModel
 {
 public:
     using Text = std::function<QString(int row, int column)>;
-    TextTable(const QStringList &headers, QObject *parent) : QAbstractTableModel(parent), m_headers(headers) {}
+    // Columns of numbers are set right; `textColumn` (if any) left.
+    TextTable(const QStringList &headers, int textColumn, QObject *parent)
+        : QAbstractTableModel(parent), m_headers(headers), m_textColumn(textColumn)
+    {
+    }
 
     void reset(int rows, Text text)
     {
@@ -168,7 +174,7 @@ public:
             return {};
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return m_text(index.row(), index.column());
-        if (role == Qt::TextAlignmentRole && index.column() != 1)
+        if (role == Qt::TextAlignmentRole && index.column() != m_textColumn)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
@@ -181,6 +187,7 @@ public:
 
 private:
     QStringList m_headers;
+    int m_textColumn = -1;
     int m_rows = 0;
     Text m_text;
 };
@@ -315,10 +322,11 @@ void TrendChart::paintEvent(QPaintEvent *)
         dots.empty() ? line.moveTo(pt) : line.lineTo(pt);
         dots.push_back(pt);
     }
+    // The line in the text colour reads on any theme; the dots carry the highlight.
+    p.setPen(QPen(c.line, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(line);
     QColor solid = c.bars;
     solid.setAlphaF(1);
-    p.setPen(QPen(solid, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(line);
     p.setBrush(solid);
     p.setPen(QPen(c.text, 0));
     if (points <= 60)
@@ -362,6 +370,16 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
         tbFigures->setItem(i, 1, cell(QString(), true));
     }
 
+    // The figures table shows its two columns whole.
+    tbFigures->horizontalHeader()->setStretchLastSection(false);
+    tbFigures->resizeColumnsToContents();
+    tbFigures->resizeRowsToContents();
+    tbFigures->setColumnWidth(1, tbFigures->fontMetrics().horizontalAdvance(QStringLiteral("0000:00:00")) + 16);
+    tbFigures->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tbFigures->setMinimumWidth(tbFigures->horizontalHeader()->length() + 2 * tbFigures->frameWidth()
+                               + tbFigures->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    tbFigures->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+
     lRoundsCaption = new QLabel(uiText("statRoundsCaption"), this);
     lRoundsCaption->setObjectName(QStringLiteral("lRoundsCaption"));
     lRoundsCaption->setWordWrap(true);
@@ -371,7 +389,7 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     chRounds->setAccessibleDescription(uiText("statChartTable"));
     m_rounds = new TextTable({uiText("statRoundsColumn"), uiText("statYourGames"), uiText("statYourShare"),
                               uiText("statBestShare")},
-                             this);
+                             -1, this);
     tbRounds = new QTableView(this);
     tbRounds->setModel(m_rounds);
     setUpTable(tbRounds, "tbRounds");
@@ -386,7 +404,7 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     chTrend->setAccessibleDescription(uiText("statChartTable"));
     m_trend = new TextTable({uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
                              uiText("statLostColumn"), uiText("statLuckColumn")},
-                            this);
+                            1, this);
     tbTrend = new QTableView(this);
     tbTrend->setModel(m_trend);
     setUpTable(tbTrend, "tbTrend");
@@ -411,13 +429,13 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     grid->addWidget(tbFigures, 0, 0, 2, 1);
     grid->addWidget(lRoundsCaption, 0, 1);
     auto *rounds = new QHBoxLayout;
-    rounds->addWidget(chRounds, 3);
-    rounds->addWidget(tbRounds, 2);
+    rounds->addWidget(chRounds, 4);
+    rounds->addWidget(tbRounds, 3);
     grid->addLayout(rounds, 1, 1);
     grid->addWidget(lTrendCaption, 2, 1);
     auto *trend = new QHBoxLayout;
-    trend->addWidget(chTrend, 3);
-    trend->addWidget(tbTrend, 2);
+    trend->addWidget(chTrend, 4);
+    trend->addWidget(tbTrend, 3);
     grid->addLayout(trend, 3, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 3);
@@ -592,7 +610,7 @@ void StatisticsWindow::showChosen()
         case 0:
             return QString::number(row + 1);
         case 1:
-            return QLocale().toString(g.when, QLocale::ShortFormat);
+            return QLocale().toString(g.when.date(), QLocale::ShortFormat);
         case 2:
             return QString::number(g.rounds);
         case 3:

@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -182,7 +183,7 @@ int main(int argc, char *argv[])
             g.rounds = 17 + (i * 37) % 19 + (i * 11) % 5;
             g.seconds = 240 + (i * 53) % 400;
             g.rating = 100000 / g.rounds;
-            g.decisionsLost = std::max(0.1, 4.5 - 0.06 * i + 0.3 * ((i * 13) % 7) - 0.9);
+            g.decisionsLost = std::max(0.1, 3.6 - 0.05 * i + 0.7 * std::sin(i * 2.3) + 0.3 * std::cos(i * 0.7));
             g.luck = 0.25 * ((i * 29) % 13) - 1.5;
             g.assisted = i % 17 == 5;
             known.addGame(g);
