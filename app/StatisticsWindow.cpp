@@ -620,12 +620,17 @@ void StatisticsWindow::showChosen()
         }
     });
     chTrend->setData(lost);
-    btReset->setEnabled(t.games + t.setAside > 0 || !f.roundsCount.empty());
 }
 
 void StatisticsWindow::reset()
 {
     const StatsTotals t = m_data.totalsFor(m_shown);
+    // Kept enabled (a disabled button's text is too faint to read): with
+    // nothing to forget it says so.
+    if (t.games + t.setAside == 0 && m_data.gamesFor(m_shown).isEmpty()) {
+        m_prompts.showMessage(uiText("statNothingToReset").arg(rulesName(m_shown)));
+        return;
+    }
     const QString question = uiText("statResetQuestion")
                                      .arg(rulesName(m_shown))
                                      .arg(t.games)

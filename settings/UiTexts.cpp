@@ -118,6 +118,7 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statResetName", "Reset the statistics of the rules shown"},
     {"Statistics", "statClose", "Close"},
     {"Statistics", "statResetTitle", "Reset statistics"},
+    {"Statistics", "statNothingToReset", "No games won under %1 are kept: there is nothing to reset."},
     {"Statistics", "statResetQuestion", "Forget every game won under %1? The %2 counted games and %3 set apart, their totals and their history will be lost for good. The other rules keep theirs."},
     {"Statistics", "statDamaged", "The statistics file %1 could not be read (%2). Nothing of it is shown; it stays as it is until the next win, which keeps it aside as a \"damaged\" copy and starts a new file."},
     {"Statistics", "statPartial", "Some lines of the statistics file %1 could not be read (%2): they are kept in the file but left out here. Everything else is shown."},

@@ -3,6 +3,7 @@
 // a light, a dark and a high-contrast desktop palette, and whole in the room
 // its control gives it.
 #include "app/AdvisorWindow.h"
+#include "app/StatisticsWindow.h"
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"
@@ -208,6 +209,12 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
                     spots << TextSpot{name + QStringLiteral(": \"%1\"").arg(f.text().left(24)), fg, {bg}};
                 }
             }
+        } else if (qobject_cast<QAbstractItemView *>(w) || qobject_cast<RoundsChart *>(w)
+                   || qobject_cast<TrendChart *>(w)) {
+            // Tables and the charts' axes, marks and notes: text on the base colour.
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
+            spots << TextSpot{name + QStringLiteral(" (selected)"), pal.color(QPalette::HighlightedText),
+                              {pal.color(QPalette::Highlight)}};
         } else if (qobject_cast<QSpinBox *>(w)) {
             spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
         } else if (qobject_cast<QProgressBar *>(w)) {
@@ -336,7 +343,8 @@ class TestAppearance : public QObject
         TfrmTopten *topten = nullptr;
         TfrmSetup *setup = nullptr;
         AdvisorWindow *advisor = nullptr;
-        QList<QWidget *> all() const { return {main.get(), topten, setup, advisor}; }
+        StatisticsWindow *statistics = nullptr;
+        QList<QWidget *> all() const { return {main.get(), topten, setup, advisor, statistics}; }
     };
 
     void roll(TfrmMain &w)
@@ -363,6 +371,9 @@ class TestAppearance : public QObject
         win.main->aAdvisor->trigger();
         win.advisor = win.main->advisorWindow();
         QVERIFY(win.advisor);
+        win.main->aStatistics->trigger();
+        win.statistics = win.main->statisticsWindow();
+        QVERIFY(win.statistics);
         win.setup->Fill();
         win.setup->show();
         win.topten->show();
