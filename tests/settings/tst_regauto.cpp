@@ -414,6 +414,30 @@ private Q_SLOTS:
         s.WriteString(QStringLiteral("S"), QStringLiteral("K"), value); // replacing, too
         QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>")), value);
         QCOMPARE(get().count('\n'), 2);
+        // A whole file written at once is the same bytes, and reads back whole the same.
+        const QList<TRegAuto::Section> one{{QStringLiteral("S"), {{QStringLiteral("K"), value}}}};
+        QCOMPARE(TRegAuto::formatSections(one), get());
+        const QList<TRegAuto::Section> back = TRegAuto::parseSections(get());
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(back[0].keys, one[0].keys);
+    }
+
+    void wholeFileReadsAsKeyByKey()
+    {
+        // One pass gives every key as ReadString gives it, in file order: lines
+        // before the first section, comments and keyless lines left out,
+        // Windows-1252 converted.
+        put("stray=1\r\n[A]\r\n; note\r\n k1 = 'one' \r\nnokey\r\nk2=caf\xe9\r\n[ B ]\r\nk3=x=y\r\n[A]\r\nk1=later");
+        const QList<TRegAuto::Section> all = TRegAuto::parseSections(get());
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(all[0].name, QStringLiteral("A"));
+        QCOMPARE(all[1].name, QStringLiteral("B"));
+        QCOMPARE(all[0].keys.size(), 2);
+        for (const auto &[key, value] : all[0].keys)
+            QCOMPARE(value, ini().ReadString(QStringLiteral("A"), key, QStringLiteral("<def>")));
+        QCOMPARE(all[0].keys[1].second, QStringLiteral("caf\u00e9"));
+        QCOMPARE(all[1].keys[0], (std::pair<QString, QString>{QStringLiteral("k3"), QStringLiteral("x=y")}));
+        QCOMPARE(all[2].keys[0].second, QStringLiteral("later")); // a second [A] is there for who wants it
     }
 
     void lineBreaksCannotAddLines()

@@ -24,6 +24,7 @@ const QSet<QString> kSameOnPurpose{
     QStringLiteral("pt_BR:lTotal"),   QStringLiteral("pt_BR:sayChoice"), QStringLiteral("it:mFile"),
     QStringLiteral("nl:mHelp"),       QStringLiteral("pt_BR:keyEnter"), QStringLiteral("pl:keyEnter"),
     QStringLiteral("cs:keyEnter"),    QStringLiteral("hu:keyEnter"),    QStringLiteral("nl:keyEnter"),
+    QStringLiteral("fr:statRulesPlain"),
 };
 
 // Placeholders and punctuation only ("%1: %2"): nothing to translate.
