@@ -30,6 +30,7 @@
 
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
+#include "settings/UiTexts.h"
 #include "records/TopTenCheck.h"
 
 class TestMainWindow : public QObject
@@ -252,6 +253,35 @@ private slots:
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.gs.Total, 0);
         QCOMPARE(g.gs.RoundNo, 1);
+    }
+
+    void damagedStatisticsAreKeptAsideAtTheWin()
+    {
+        // The game starts and plays over a damaged statistics file; the win
+        // keeps it whole beside a new one and tells the player so.
+        const QByteArray damaged("\x00\x01 not statistics", 18);
+        writeFile(QStringLiteral("KVXStats.ini"), damaged);
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        g.settings.Winner = 800;
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        roll(w);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        for (int n = 1; n <= 6; ++n)
+            clickDie(w, n);
+        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
+        QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
+                 qPrintable(m_prompts.messages.join(QLatin1Char('|'))));
+        QFile kept(aside);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+        const StatsData now = Statistics::load(Statistics::fileName());
+        QCOMPARE(now.status, StatsData::Ok);
+        QCOMPARE(now.games.size(), 1);
+        QCOMPARE(now.games[0].winner, 800);
+        QVERIFY(m_prompts.errors.isEmpty());
     }
 
     void saveAndOpenFromTheMenu()
