@@ -1051,7 +1051,7 @@ void TfrmMain::aAdvisorExecute()
     if (!m_advisor) {
         // A window of its own: a Wayland compositor keeps the keyboard on a
         // child window while it is open, even when the player clicks the game.
-        m_advisor = new AdvisorWindow(m_game);
+        m_advisor = new AdvisorWindow(m_game, m_solver);
         connect(&m_game, &Game::newGameStarted, this,
                 [this] { assisted = m_advisor && m_advisor->isVisible(); });
     }

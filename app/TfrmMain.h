@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "game/SolveService.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
 
@@ -89,6 +90,8 @@ public:
     // Moves a window of our own next to this one, on the same screen.
     void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
+    // The best play's solutions, shared by every window that shows them.
+    SolveService &solver() { return m_solver; }
     bool assisted = false;
     void aSaveExecute();
     void aOpenExecute();
@@ -155,6 +158,7 @@ private:
 
     Prompts &m_prompts;
     Game m_game;
+    SolveService m_solver;
     AdvisorWindow *m_advisor = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};

@@ -45,7 +45,7 @@ class TestAdvisorWindow : public QObject
         m_timers.setMsecsSinceMidnightUtc(m);
         QTest::mouseClick(w.btRoll, Qt::LeftButton);
         QVERIFY(w.game().RollingDice > 0);
-        QCOMPARE(w.advisorWindow()->lStatus->text(), uiText("advRolling"));
+        QCOMPARE(w.advisorWindow()->lStatus()->text(), uiText("advRolling"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         QCOMPARE(w.game().gs.NewRound, !scores);
     }
@@ -61,7 +61,7 @@ class TestAdvisorWindow : public QObject
     };
     static Seen seen(const AdvisorWindow *a)
     {
-        return {a->lStatus->text(), a->lBust->text(), a->lRounds->text(), a->lBest->text(), a->lvActions->count()};
+        return {a->lStatus()->text(), a->lBust()->text(), a->lRounds()->text(), a->lBest()->text(), a->lvActions()->count()};
     }
     // Every play that keeps dice names them by position, each with the face
     // that die shows, in one order; returns how many plays kept dice.
@@ -70,9 +70,9 @@ class TestAdvisorWindow : public QObject
         int dummy = 0;
         int &picks = choicePicks ? *choicePicks : dummy;
         static const QRegularExpression keep(QStringLiteral("Keep dice ([1-6](?:, [1-6])*) \\(([1-6](?:, [1-6])*)\\) for \\d+ points"));
-        QStringList plays{a->lBest->text()};
-        for (int k = 0; k < a->lvActions->count(); ++k)
-            plays << a->lvActions->item(k)->text();
+        QStringList plays{a->lBest()->text()};
+        for (int k = 0; k < a->lvActions()->count(); ++k)
+            plays << a->lvActions()->item(k)->text();
         int keeping = 0;
         for (const QString &play : plays) {
             const QRegularExpressionMatch m = keep.match(play);
@@ -160,20 +160,20 @@ private slots:
         QVERIFY(w.assisted);
         QVERIFY(a->waitForSolution(60000));
         QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QVERIFY(a->lBust->text().contains(QStringLiteral("3.09")));
-        QVERIFY(a->lRounds->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
+        QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
+        QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
         roll(w);
         if (w.game().gs.NewRound)
             roll(w);
         // Six ones on the table: the best play is on show, and a click moves it.
         QTest::mouseClick(w.Button1, Qt::LeftButton);
-        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
-        QVERIFY(a->lBest->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
-        QVERIFY(a->lvActions->count() > 1);
-        QVERIFY(!a->lvActions->accessibleName().isEmpty());
-        QVERIFY(!a->pbSolve->accessibleName().isEmpty());
+        QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
+        QVERIFY(a->lBest()->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
+        QVERIFY(a->lvActions()->count() > 1);
+        QVERIFY(!a->lvActions()->accessibleName().isEmpty());
+        QVERIFY(!a->pbSolve()->accessibleName().isEmpty());
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
-        QVERIFY(a->lBust->text().contains(QStringLiteral("5 dice")));
+        QVERIFY(a->lBust()->text().contains(QStringLiteral("5 dice")));
     }
 
     void opensBesideTheMainWindow()
@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(a->solution(), single);
         a->refresh();
         QVERIFY(!a->solving());
-        QVERIFY(!a->lStatus->text().startsWith(QStringLiteral("Working out")));
+        QVERIFY(!a->lStatus()->text().startsWith(QStringLiteral("Working out")));
         // At 2000 the rules differ, and each has its own solution.
         w.game().settings.Winner = 2000;
         QVERIFY(!a->solution());
@@ -238,11 +238,11 @@ private slots:
         w.aAdvisor->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
-        QVERIFY(a->lStatus->text().contains(QStringLiteral("can never be reached")));
+        QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
         // A total from a hand-made settings file, beyond what is worked out.
         w.game().settings.Winner = 250000;
         QVERIFY(a->waitForSolution(60000));
-        QVERIFY(a->lStatus->text().contains(QStringLiteral("up to 100000 points")));
+        QVERIFY(a->lStatus()->text().contains(QStringLiteral("up to 100000 points")));
     }
 
     void anAssistedWinStaysOutOfTheTopTen()
@@ -295,15 +295,15 @@ private slots:
         };
         // From its first opening it says the game stays out of the tables.
         QCOMPARE(a->windowTitle(), QStringLiteral("Advisor"));
-        QVERIFY(!a->lAssisted->isHidden());
-        QCOMPARE(a->lAssisted->text(),
+        QVERIFY(!a->lAssisted()->isHidden());
+        QCOMPARE(a->lAssisted()->text(),
                  QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
         // Before Start.
-        QCOMPARE(a->lStatus->text(), QStringLiteral("No game running."));
-        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("No game running."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
-        QCOMPARE(a->lBust->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
+        QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
                                            .arg(QLocale().toString(100 * AdvisorSolution::bustChance(6), 'f', 2)));
 
         // Hot dice: three ones and three fives, all six taken.
@@ -312,18 +312,18 @@ private slots:
         int picks = 0;
         QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
-        QVERIFY(a->lBust->text().endsWith(QStringLiteral(" Select dice first.")));
+        QVERIFY(a->lBust()->text().endsWith(QStringLiteral(" Select dice first.")));
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
         const qint32 hot = g.gs.SelScore;
         QVERIFY(hot > 0);
-        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
-        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
+        QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
         // Right after the roll that follows, the selection counts once, as in Subtotal.
         rollTo(w, true);
         QCOMPARE(g.eSubScore(), hot);
-        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
-        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
+        QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
 
         // One die taken, then a roll that scores nothing: while its message is
@@ -332,7 +332,7 @@ private slots:
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
         const qint32 before = g.eSubScore();
         QCOMPARE(before, hot + 10);
-        QCOMPARE(a->lStatus->text(), position(0, 1, before));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, before));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
         Seen atMessage;
         QString subtotalAtMessage;
@@ -351,7 +351,7 @@ private slots:
         QCOMPARE(atMessage.best, QString());
         QCOMPARE(atMessage.plays, 0);
         // A first roll that scores nothing costs 100 points.
-        QCOMPARE(a->lStatus->text(), position(0, 2, 0));
+        QCOMPARE(a->lStatus()->text(), position(0, 2, 0));
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
         QCOMPARE(atMessage.status, position(0, 2, -100));
@@ -368,13 +368,13 @@ private slots:
         QTest::mouseClick(w.dice(2), Qt::LeftButton);
         w.aPause->trigger();
         QVERIFY(g.coverVisible());
-        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
-        QCOMPARE(a->lBust->text(), QStringLiteral("The advice comes back on Continue."));
-        QCOMPARE(a->lBest->text(), QString());
-        QCOMPARE(a->lvActions->count(), 0);
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("The advice comes back on Continue."));
+        QCOMPARE(a->lBest()->text(), QString());
+        QCOMPARE(a->lvActions()->count(), 0);
         QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(-100, 3, 5));
-        QVERIFY(a->lvActions->count() > 0);
+        QCOMPARE(a->lStatus()->text(), position(-100, 3, 5));
+        QVERIFY(a->lvActions()->count() > 0);
     }
 
     void statusLinesAroundAWin()
@@ -406,13 +406,13 @@ private slots:
         }
         // The cover after the win, until the next game is taken up.
         QVERIFY(g.coverVisible() && g.contVisible());
-        QCOMPARE(a->lStatus->text(), won);
-        QCOMPARE(a->lBust->text(), QStringLiteral("Continue or Start begins the next game."));
+        QCOMPARE(a->lStatus()->text(), won);
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Continue or Start begins the next game."));
         QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
-        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Next roll: 6 dice")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
+        QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Next roll: 6 dice")));
         w.aPause->trigger();
-        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
     }
 
     void escapeClosesIt()
@@ -427,12 +427,12 @@ private slots:
         // Also from the list of plays, where the focus usually is.
         w.aAdvisor->trigger();
         QVERIFY(a->isVisible());
-        QTest::keyClick(a->lvActions, Qt::Key_Escape);
+        QTest::keyClick(a->lvActions(), Qt::Key_Escape);
         QVERIFY(!a->isVisible());
         // Other keys leave it open; the game stays an assisted one.
         w.aAdvisor->trigger();
         QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
-        QTest::keyClick(a->lvActions, Qt::Key_Down);
+        QTest::keyClick(a->lvActions(), Qt::Key_Down);
         QVERIFY(a->isVisible());
         QVERIFY(w.assisted);
     }
@@ -448,16 +448,16 @@ private slots:
         w.game().settings.Winner = 1500;
         w.aAdvisor->trigger();
         AdvisorWindow *a = w.advisorWindow();
-        QCOMPARE(a->lStatus->text(), QStringLiteral("Rechnet fuer 1500..."));
-        QCOMPARE(a->pbSolve->format(), QStringLiteral("0 Prozent"));
-        QCOMPARE(a->pbSolve->accessibleName(), QStringLiteral("Rechnet"));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
+        QCOMPARE(a->pbSolve()->format(), QStringLiteral("0 Prozent"));
+        QCOMPARE(a->pbSolve()->accessibleName(), QStringLiteral("Rechnet"));
         QVERIFY(a->waitForSolution(60000));
         QCOMPARE(a->windowTitle(), QStringLiteral("Ratgeber"));
-        QCOMPARE(a->lStatus->text(), QStringLiteral("Kein Spiel."));
-        QCOMPARE(a->lRanking->text(), QStringLiteral("Alle Zuege:"));
-        QCOMPARE(a->lvActions->accessibleName(), QStringLiteral("Alle Zuege:"));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("Kein Spiel."));
+        QCOMPARE(a->lRanking()->text(), QStringLiteral("Alle Zuege:"));
+        QCOMPARE(a->lvActions()->accessibleName(), QStringLiteral("Alle Zuege:"));
         // What the file leaves out keeps its English default.
-        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         resetUiTexts();
     }
 
