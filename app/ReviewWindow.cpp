@@ -50,7 +50,7 @@ QColor classColor(DecisionClass c)
     case DecisionClass::Best:
         break;
     }
-    return QColor();
+    return {};
 }
 
 void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &outline)
@@ -407,7 +407,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     box->addWidget(split, 4);
-    resize(820, 620);
+    resize(700, 560);
 
     m_soon = new QTimer(this);
     m_soon->setSingleShot(true);
@@ -580,7 +580,16 @@ QString ReviewWindow::decisionSentence(int i) const
         return uiText("revItemUnvalued").arg(d.round).arg(made);
     if (d.rank == 1)
         return uiText("revItemBest").arg(d.round).arg(made);
-    const QString best = playText(d.best, d.roundPoints, false);
+    // Where the best play takes the same dice, it differs only in what follows.
+    const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
+            && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
+    QString best = playText(d.best, d.roundPoints, false);
+    if (sameDice && !d.best.keep.empty()) {
+        best = d.best.bank ? uiText("revBank").arg(qint64(d.roundPoints) + d.best.keep.points)
+                           : uiText("revRoll").arg(d.best.diceNext);
+        if (d.best.bank && d.best.refused)
+            best += QLatin1Char(' ') + uiText("revRefused");
+    }
     if (d.cls == DecisionClass::Best)
         return uiText("revItemSmall").arg(d.round).arg(made, best, number(d.cost));
     return uiText("revItem").arg(d.round).arg(made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));

@@ -5,6 +5,7 @@
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
 #include "app/TEffectLabel.h"
@@ -134,6 +135,9 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
     connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
+    // Each game starts unassisted unless the advisor stays open for it; a
+    // review window left open marks it once it shows the new game.
+    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
     m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
     FormCreate(args);
 }
@@ -141,6 +145,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
 TfrmMain::~TfrmMain()
 {
     // Windows of their own, not children: gone before the game they show.
+    delete m_review;
     delete m_advisor;
     delete m_topten;
 }
@@ -208,6 +213,7 @@ void TfrmMain::buildActions()
     aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
     aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
     aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
+    aReview = make("aReview", "Review Game...", &TfrmMain::aReviewExecute);
     aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
     aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
     // The keys players try first. An action is disabled with the menu while
@@ -232,7 +238,7 @@ void TfrmMain::buildActions()
     mFile->addAction(aExit);
     mTools = eMenu->addMenu(QStringLiteral("Tools"));
     mTools->setObjectName(QStringLiteral("mTools"));
-    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor});
+    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor, aReview});
     mHelp = eMenu->addMenu(QStringLiteral("Help"));
     mHelp->setObjectName(QStringLiteral("mHelp"));
     mHelp->addActions({aRules, aKeys});
@@ -735,9 +741,12 @@ void TfrmMain::loadLanguage()
     mHelp->setTitle(uiText("mHelp"));
     aKeys->setText(uiText("aKeys"));
     aAbout->setText(uiText("aAbout"));
+    aReview->setText(uiText("aReview"));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too
+    if (m_review)
+        m_review->refreshSoon();
 }
 
 QString TfrmMain::plainText(const QObject *item)
@@ -1052,8 +1061,6 @@ void TfrmMain::aAdvisorExecute()
         // A window of its own: a Wayland compositor keeps the keyboard on a
         // child window while it is open, even when the player clicks the game.
         m_advisor = new AdvisorWindow(m_game, m_solver);
-        connect(&m_game, &Game::newGameStarted, this,
-                [this] { assisted = m_advisor && m_advisor->isVisible(); });
     }
     assisted = true;
     // Each opening finds it beside this window, whole on this window's screen,
@@ -1062,6 +1069,20 @@ void TfrmMain::aAdvisorExecute()
         placeBeside(m_advisor);
     m_advisor->show();
     m_advisor->raise();
+}
+
+void TfrmMain::aReviewExecute()
+{
+    if (!m_review) {
+        // A window of its own, as the advisor is.
+        m_review = new ReviewWindow(m_game, m_solver);
+        // The best plays of a game still being played assist it; a game won stays as it was.
+        m_review->onShowsGameInProgress = [this] { assisted = true; };
+    }
+    if (!m_review->isVisible())
+        placeBeside(m_review);
+    m_review->show();
+    m_review->raise();
 }
 
 void TfrmMain::placeBeside(QWidget *window) const

@@ -22,6 +22,7 @@ class TEffectLabel;
 class TfrmTopten;
 class TfrmSetup;
 class AdvisorWindow;
+class ReviewWindow;
 class Announcer;
 class QAction;
 class QButtonGroup;
@@ -90,6 +91,10 @@ public:
     // Moves a window of our own next to this one, on the same screen.
     void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
+    // The review of the game in progress or of the game just won.
+    QAction *aReview = nullptr;
+    void aReviewExecute();
+    ReviewWindow *reviewWindow() const { return m_review; }
     // The best play's solutions, shared by every window that shows them.
     SolveService &solver() { return m_solver; }
     bool assisted = false;
@@ -160,6 +165,7 @@ private:
     Game m_game;
     SolveService m_solver;
     AdvisorWindow *m_advisor = nullptr;
+    ReviewWindow *m_review = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};
     QRadioButton *m_choices[2][5] = {};

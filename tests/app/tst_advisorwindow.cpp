@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The advisor window: it follows the table, says what each phase of the game
-// is, and a game it was open during is kept out of the top-ten tables.
+// is, and a game it was open during is kept out of the top-ten tables. The
+// review window beside it: its list and chart in step with the game played,
+// and the same rule for a game it shows in progress.
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Placement.h"
 #include "app/ProgramDir.h"
 #include "app/TfrmMain.h"
@@ -131,6 +134,53 @@ class TestAdvisorWindow : public QObject
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
         QTest::mouseClick(w.btDone, Qt::LeftButton);
+    }
+
+    // The review window open and up to date with the game on the table.
+    ReviewWindow *review(TfrmMain &w)
+    {
+        if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
+            w.aReview->trigger();
+        ReviewWindow *r = w.reviewWindow();
+        if (!w.solver().waitFor(w.game().settings.Winner, w.game().settings.Valid, 60000))
+            return nullptr;
+        QCoreApplication::processEvents();
+        return r;
+    }
+    // A real roll that scores, then the first one or five taken and a roll on,
+    // or a bank once the round holds 300.
+    void playAStep(TfrmMain &w)
+    {
+        const auto rollScoring = [&] {
+            const qint64 m = midnightFor(w.game(), true);
+            QVERIFY(m >= 0);
+            m_timers.setMsecsSinceMidnightUtc(m);
+            QTest::mouseClick(w.btRoll, Qt::LeftButton);
+            QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        };
+        if (w.game().gs.NewRound) {
+            rollScoring();
+            return;
+        }
+        for (int n = 1; n <= 6; ++n) {
+            const DieModel &d = w.game().die(n);
+            if (d.color == DieFree && (d.value == 1 || d.value == 5)) {
+                QTest::mouseClick(w.dice(n), Qt::LeftButton);
+                break;
+            }
+        }
+        if (w.game().gs.SelCount[1] + w.game().gs.SelCount[5] == 0 || w.game().gs.SubScore >= 300) {
+            QTest::mouseClick(w.btDone, Qt::LeftButton);
+            return;
+        }
+        rollScoring();
+    }
+    static int keeps(const GameRecord &r)
+    {
+        int n = 0;
+        for (const RecordStep &s : r.steps())
+            n += s.kind == RecordStep::Keep ? 1 : 0;
+        return n;
     }
 
 private slots:
@@ -459,6 +509,161 @@ private slots:
         // What the file leaves out keeps its English default.
         QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         resetUiTexts();
+    }
+
+    // --- the review window ---
+
+    void reviewOpensFromTheToolsMenuAndFollowsTheGame()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        w.show();
+        w.move(w.screen()->availableGeometry().topLeft());
+        QVERIFY(w.aReview && w.mTools->actions().contains(w.aReview));
+        QCOMPARE(TfrmMain::plainText(w.aReview), QStringLiteral("Review Game..."));
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        ReviewWindow *r = review(w);
+        QVERIFY(r && r->isVisible() && r->isWindow());
+        QCOMPARE(r->windowTitle(), QStringLiteral("Game Review"));
+        QVERIFY(w.screen()->availableGeometry().contains(r->frameGeometry()));
+        for (QWidget *c : std::initializer_list<QWidget *>{r->chart, r->lvDecisions, r->lvRanking, r->pbSolve})
+            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
+        QCOMPARE(r->lStatus->text(), uiText("revNothingYet"));
+        QCOMPARE(r->lvDecisions->count(), 0);
+        // Step by step through a known game: the list and the chart keep up with the record.
+        for (int k = 0; k < 24; ++k) {
+            playAStep(w);
+            QCoreApplication::processEvents();
+            const GameRecord &rec = w.game().record();
+            QCOMPARE(int(r->record().steps().size()), int(rec.steps().size()));
+            QCOMPARE(r->lvDecisions->count(), keeps(rec));
+            QCOMPARE(int(r->review().chart.size()), int(rec.steps().size()) + 1);
+            QVERIFY(r->review().complete);
+        }
+        const GameReview &v = r->review();
+        QVERIFY(v.decisions.size() >= 4);
+        QVERIFY(r->lSummary->text().startsWith(QStringLiteral("Rounds played so far: %1.").arg(v.roundsPlayed)));
+        QVERIFY(r->lSummary->text().contains(QLocale().toString(v.decisionsLost, 'f', 2)));
+        QCOMPARE(r->lCounts->text(), uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+        static const QRegularExpression sentence(QStringLiteral(
+                "^Round \\d+: (kept [1-6]( [1-6])* and (banked \\d+|rolled [1-6] dice)|banked \\d+)"
+                "(; the best play|; best was to .+; cost \\d+\\.\\d\\d rounds(, (an inaccuracy|a mistake|a blunder))?)$"));
+        for (int i = 0; i < r->lvDecisions->count(); ++i) {
+            const QListWidgetItem *item = r->lvDecisions->item(i);
+            QVERIFY2(sentence.match(item->text()).hasMatch(), qPrintable(item->text()));
+            QCOMPARE(item->data(Qt::AccessibleTextRole).toString(), item->text());
+            QVERIFY(item->text().startsWith(QStringLiteral("Round %1:").arg(v.decisions[size_t(i)].round)));
+            // Selecting a decision selects its step on the chart, its dice and its ranking.
+            r->lvDecisions->setCurrentRow(i);
+            QCOMPARE(r->chart->selectedStep(), v.decisions[size_t(i)].step);
+            QVERIFY(r->lvRanking->count() >= 2);
+            QVERIFY(r->lvRanking->item(0)->text().startsWith(QLocale().toString(v.decisions[size_t(i)].best.rounds, 'f', 3)));
+            int shown = 0, taken = 0;
+            for (int n = 1; n <= 6; ++n) {
+                shown += r->dice[n]->isVisibleTo(r) ? 1 : 0;
+                taken += r->dice[n]->isVisibleTo(r) && r->dice[n]->dieState() == TRxDice::Selected ? 1 : 0;
+            }
+            QCOMPARE(shown, 6);
+            QCOMPARE(taken, v.decisions[size_t(i)].made.keep.kept);
+        }
+        // The chart by keys: Home to the start, Ctrl+Right from decision to decision.
+        r->chart->setFocus();
+        QTest::keyClick(r->chart, Qt::Key_Home);
+        QCOMPARE(r->chart->selectedStep(), -1);
+        for (int i = 0; i < int(v.decisions.size()); ++i) {
+            QTest::keyClick(r->chart, Qt::Key_Right, Qt::ControlModifier);
+            QCOMPARE(r->chart->selectedStep(), v.decisions[size_t(i)].step);
+            QCOMPARE(r->lvDecisions->currentRow(), i);
+            QCOMPARE(r->chart->accessibleDescription().left(20), r->decisionSentence(i).left(20));
+        }
+        // A step that is no decision keeps the one before it in the list.
+        QTest::keyClick(r->chart, Qt::Key_Right);
+        QCOMPARE(r->lvDecisions->currentRow(), int(v.decisions.size()) - 1);
+        // The mouse: a press over a decision's point selects it.
+        const int pick = int(v.decisions.size()) / 2;
+        const int x = int(std::lround(r->chart->xOf(v.decisions[size_t(pick)].step)));
+        QCOMPARE(r->chart->stepAt(x), v.decisions[size_t(pick)].step);
+        QTest::mouseClick(r->chart, Qt::LeftButton, {}, QPoint(x, r->chart->height() / 2));
+        QCOMPARE(r->lvDecisions->currentRow(), pick);
+        // Escape closes it.
+        QTest::keyClick(r, Qt::Key_Escape);
+        QVERIFY(!r->isVisible());
+    }
+
+    void reviewingAGameInProgressAssistsIt()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        to800(w);
+        QVERIFY(!w.assisted);
+        ReviewWindow *r = review(w);
+        QVERIFY(r);
+        QVERIFY(w.assisted);
+        // The test button's six ones are no luck of the dice, and the window says so.
+        QVERIFY(r->review().testSteps);
+        QVERIFY(r->lNote->text().contains(uiText("revTestSteps")));
+        r->close();
+        win(w);
+        QVERIFY(m_prompts.messages.last().contains(QStringLiteral("not entered in the top-ten tables")));
+        QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
+    }
+
+    void reviewingAGameWonChangesNothing()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        to800(w);
+        win(w);
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
+        const QString table = ProgramDir::file(QStringLiteral("KVXScrP.ini"));
+        QFile before(table);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray stored = before.readAll();
+        before.close();
+        const int messages = m_prompts.messages.size();
+        QVERIFY(!w.assisted);
+        // Behind the cover the game just won is the one reviewed.
+        ReviewWindow *r = review(w);
+        QVERIFY(r && r->review().finished);
+        QCOMPARE(r->lStatus->text(), uiText("revWon").arg(1000).arg(2));
+        QCOMPARE(r->review().roundsPlayed, 2);
+        QVERIFY(r->lSummary->text().startsWith(QStringLiteral("Rounds played: 2.")));
+        QVERIFY(!w.assisted);
+        QFile after(table);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), stored);
+        QCOMPARE(m_prompts.messages.size(), messages);
+        // Continue begins the next game, which the open window now shows: assisted.
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(!r->review().finished);
+        QVERIFY(w.assisted);
+        // Closed, the game after is a fair one again.
+        r->close();
+        w.aNew->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!w.assisted);
+    }
+
+    void reviewSaysWhatItCanOfAnOddGame()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        Game::Snapshot s = w.game().snapshot();
+        s.total = 1003; // past the winning total, no multiple of 5
+        w.game().restore(s);
+        for (int k = 0; k < 6; ++k)
+            playAStep(w);
+        ReviewWindow *r = review(w);
+        QVERIFY(r);
+        QVERIFY(!r->review().complete);
+        QVERIFY(r->lNote->text().contains(uiText("revOpened").arg(1)));
+        QVERIFY(r->lNote->text().contains(uiText("revPartial")));
+        for (int i = 0; i < r->lvDecisions->count(); ++i)
+            QVERIFY(r->lvDecisions->item(i)->text().endsWith(QStringLiteral("; not valued")));
+        // The chart draws with nothing valued, and keys move over it.
+        QVERIFY(!r->chart->grab().isNull());
+        QTest::keyClick(r->chart, Qt::Key_End);
+        QCOMPARE(r->chart->selectedStep(), int(w.game().record().steps().size()) - 1);
     }
 
     void placesWholeOnTheScreen_data()
