@@ -71,12 +71,12 @@ void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &
     }
 }
 
-const char *const kClassKeys[4] = {"revClassBest", "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
+const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
 const char *const kLegendKeys[4] = {"revLegendGame", "revLegendInaccuracy", "revLegendMistake", "revLegendBlunder"};
 
 } // namespace
 
-// ---------------------------------------------------------------- chart
+// ---------------------------------------------------------------- m_chart
 
 ReviewChart::ReviewChart(QWidget *parent) : QWidget(parent)
 {
@@ -352,56 +352,56 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         l->setWordWrap(true);
         return l;
     };
-    lStatus = label("lStatus");
-    box->addWidget(lStatus);
-    pbSolve = new QProgressBar(this);
-    pbSolve->setObjectName(QStringLiteral("pbSolve"));
-    pbSolve->setRange(0, 1000);
-    pbSolve->hide();
-    box->addWidget(pbSolve);
-    lSummary = label("lSummary");
-    lCounts = label("lCounts");
-    lNote = label("lNote");
-    box->addWidget(lSummary);
-    box->addWidget(lCounts);
-    box->addWidget(lNote);
-    chart = new ReviewChart(this);
-    box->addWidget(chart, 3);
+    m_lStatus = label("m_lStatus");
+    box->addWidget(m_lStatus);
+    m_pbSolve = new QProgressBar(this);
+    m_pbSolve->setObjectName(QStringLiteral("m_pbSolve"));
+    m_pbSolve->setRange(0, 1000);
+    m_pbSolve->hide();
+    box->addWidget(m_pbSolve);
+    m_lSummary = label("m_lSummary");
+    m_lCounts = label("m_lCounts");
+    m_lNote = label("m_lNote");
+    box->addWidget(m_lSummary);
+    box->addWidget(m_lCounts);
+    box->addWidget(m_lNote);
+    m_chart = new ReviewChart(this);
+    box->addWidget(m_chart, 3);
 
     auto *split = new QSplitter(Qt::Horizontal, this);
     auto *left = new QWidget(split);
     auto *leftBox = new QVBoxLayout(left);
     leftBox->setContentsMargins(0, 0, 0, 0);
-    lDecisions = label("lDecisions");
-    lvDecisions = new QListWidget(left);
-    lvDecisions->setObjectName(QStringLiteral("lvDecisions"));
-    lvDecisions->setWordWrap(true);
-    lDecisions->setBuddy(lvDecisions);
-    leftBox->addWidget(lDecisions);
-    leftBox->addWidget(lvDecisions, 1);
+    m_lDecisions = label("m_lDecisions");
+    m_lvDecisions = new QListWidget(left);
+    m_lvDecisions->setObjectName(QStringLiteral("m_lvDecisions"));
+    m_lvDecisions->setWordWrap(true);
+    m_lDecisions->setBuddy(m_lvDecisions);
+    leftBox->addWidget(m_lDecisions);
+    leftBox->addWidget(m_lvDecisions, 1);
     auto *right = new QWidget(split);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->setContentsMargins(0, 0, 0, 0);
-    lMoment = label("lMoment");
-    rightBox->addWidget(lMoment);
+    m_lMoment = label("m_lMoment");
+    rightBox->addWidget(m_lMoment);
     auto *diceRow = new QHBoxLayout;
     for (int n = 1; n <= 6; ++n) {
-        dice[n] = new TRxDice(right);
-        dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
-        dice[n]->setFixedSize(44, 44);
+        m_dice[n] = new TRxDice(right);
+        m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
+        m_dice[n]->setFixedSize(44, 44);
         // Shown, not played: clicks and the keyboard pass them by.
-        dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
-        dice[n]->setFocusPolicy(Qt::NoFocus);
-        diceRow->addWidget(dice[n]);
+        m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dice[n]->setFocusPolicy(Qt::NoFocus);
+        diceRow->addWidget(m_dice[n]);
     }
     diceRow->addStretch(1);
     rightBox->addLayout(diceRow);
-    lRanking = label("lRanking");
-    lvRanking = new QListWidget(right);
-    lvRanking->setObjectName(QStringLiteral("lvRanking"));
-    lRanking->setBuddy(lvRanking);
-    rightBox->addWidget(lRanking);
-    rightBox->addWidget(lvRanking, 1);
+    m_lRanking = label("m_lRanking");
+    m_lvRanking = new QListWidget(right);
+    m_lvRanking->setObjectName(QStringLiteral("m_lvRanking"));
+    m_lRanking->setBuddy(m_lvRanking);
+    rightBox->addWidget(m_lRanking);
+    rightBox->addWidget(m_lvRanking, 1);
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
@@ -416,14 +416,14 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     connect(&m_game, &Game::stateChanged, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::progressChanged, this, [this](double f) {
-        pbSolve->setValue(int(f * 1000));
-        pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
+        m_pbSolve->setValue(int(f * 1000));
+        m_pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
     });
-    connect(chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
-    connect(lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
+    connect(m_lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0 || row >= int(m_review.decisions.size()))
             return;
-        chart->selectStep(m_review.decisions[size_t(row)].step);
+        m_chart->selectStep(m_review.decisions[size_t(row)].step);
         showMoment(row);
     });
     applyTexts();
@@ -434,19 +434,19 @@ ReviewWindow::~ReviewWindow() = default;
 void ReviewWindow::applyTexts()
 {
     setWindowTitle(uiText("revTitle"));
-    lDecisions->setText(uiText("revDecisions"));
-    lRanking->setText(uiText("revRanking"));
+    m_lDecisions->setText(uiText("revDecisions"));
+    m_lRanking->setText(uiText("revRanking"));
     // Set only on a change: each sends a notice to assistive technology.
     const auto name = [](QWidget *w, const QString &text) {
         if (w->accessibleName() != text)
             w->setAccessibleName(text);
     };
-    name(lvDecisions, uiText("revDecisionsName"));
-    name(lvRanking, uiText("revRankingName"));
-    name(chart, uiText("revChartName"));
-    name(pbSolve, uiText("revProgressName"));
+    name(m_lvDecisions, uiText("revDecisionsName"));
+    name(m_lvRanking, uiText("revRankingName"));
+    name(m_chart, uiText("revChartName"));
+    name(m_pbSolve, uiText("revProgressName"));
     for (int n = 1; n <= 6; ++n)
-        name(dice[n], uiText("revDieName").arg(n).arg(dice[n]->value()));
+        name(m_dice[n], uiText("revDieName").arg(n).arg(m_dice[n]->value()));
 }
 
 void ReviewWindow::refreshSoon()
@@ -471,34 +471,34 @@ void ReviewWindow::refresh()
         onShowsGameInProgress();
     const auto sol = m_solver.request(rec.start().winner, rec.start().valid);
     if (!sol) {
-        lStatus->setText(uiText(rec.start().valid ? "revWorkingBand" : "revWorking").arg(rec.start().winner));
-        pbSolve->setValue(int(m_solver.progress() * 1000));
-        pbSolve->show();
+        m_lStatus->setText(uiText(rec.start().valid ? "revWorkingBand" : "revWorking").arg(rec.start().winner));
+        m_pbSolve->setValue(int(m_solver.progress() * 1000));
+        m_pbSolve->show();
         return;
     }
-    pbSolve->hide();
+    m_pbSolve->hide();
     showReview(rec, sol);
 }
 
 void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution)
 {
-    const int row = lvDecisions->currentRow();
-    const bool atEnd = row < 0 || row == lvDecisions->count() - 1;
+    const int row = m_lvDecisions->currentRow();
+    const bool atEnd = row < 0 || row == m_lvDecisions->count() - 1;
     m_record = record;
     m_solution = std::move(solution);
     m_review = reviewGame(m_record, *m_solution);
-    chart->setReview(&m_review, &m_record);
+    m_chart->setReview(&m_review, &m_record);
     showSummary();
     fillDecisions();
     // The selection stays where it was, or follows the game at its end.
     const int count = int(m_review.decisions.size());
     const int to = count == 0 ? -1 : atEnd ? count - 1 : std::min(row, count - 1);
     if (to >= 0) {
-        lvDecisions->setCurrentRow(to);
-        chart->selectStep(m_review.decisions[size_t(to)].step);
+        m_lvDecisions->setCurrentRow(to);
+        m_chart->selectStep(m_review.decisions[size_t(to)].step);
         showMoment(to);
     } else {
-        chart->selectStep(int(m_review.chart.size()) - 2);
+        m_chart->selectStep(int(m_review.chart.size()) - 2);
         showMoment(-1);
     }
 }
@@ -508,25 +508,25 @@ void ReviewWindow::showSummary()
     const GameReview &v = m_review;
     const RecordStart &start = m_record.start();
     if (!m_solution->winnable()) {
-        lStatus->setText(start.winner > Advisor::maxWinner ? uiText("revTooLarge").arg(Advisor::maxWinner)
+        m_lStatus->setText(start.winner > Advisor::maxWinner ? uiText("revTooLarge").arg(Advisor::maxWinner)
                                                            : uiText("revNeverReached").arg(start.winner));
     } else if (v.finished) {
-        lStatus->setText(uiText("revWon").arg(m_record.steps().empty() ? start.total : m_record.steps().back().total)
+        m_lStatus->setText(uiText("revWon").arg(m_record.steps().empty() ? start.total : m_record.steps().back().total)
                                  .arg(m_record.steps().empty() ? start.roundNo : m_record.steps().back().roundNo));
     } else if (m_record.steps().empty()) {
-        lStatus->setText(uiText("revNothingYet"));
+        m_lStatus->setText(uiText("revNothingYet"));
     } else {
-        lStatus->setText(uiText("revInProgress"));
+        m_lStatus->setText(uiText("revInProgress"));
     }
     const QString luck = signedNumber(v.luck) + QLatin1Char(' ')
             + uiText(v.luck >= 0 ? "revLuckHelped" : "revLuckHurt");
     if (v.finished)
-        lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
+        m_lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
                                   .arg(number(v.decisionsLost)).arg(luck));
     else
-        lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
+        m_lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
                                   .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck));
-    lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+    m_lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
     QStringList notes;
     if (start.opened)
         notes << uiText("revOpened").arg(start.roundNo);
@@ -536,8 +536,8 @@ void ReviewWindow::showSummary()
         notes << uiText("revPartial");
     if (v.testSteps)
         notes << uiText("revTestSteps");
-    lNote->setText(notes.join(QLatin1Char(' ')));
-    lNote->setVisible(!notes.isEmpty());
+    m_lNote->setText(notes.join(QLatin1Char(' ')));
+    m_lNote->setVisible(!notes.isEmpty());
 }
 
 QString ReviewWindow::diceText(const KeepOption &keep)
@@ -580,7 +580,7 @@ QString ReviewWindow::decisionSentence(int i) const
         return uiText("revItemUnvalued").arg(d.round).arg(made);
     if (d.rank == 1)
         return uiText("revItemBest").arg(d.round).arg(made);
-    // Where the best play takes the same dice, it differs only in what follows.
+    // Where the best play takes the same m_dice, it differs only in what follows.
     const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
             && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
     QString best = playText(d.best, d.roundPoints, false);
@@ -597,14 +597,14 @@ QString ReviewWindow::decisionSentence(int i) const
 
 void ReviewWindow::fillDecisions()
 {
-    const QSignalBlocker block(lvDecisions);
-    lvDecisions->clear();
+    const QSignalBlocker block(m_lvDecisions);
+    m_lvDecisions->clear();
     for (int i = 0; i < int(m_review.decisions.size()); ++i) {
-        auto *item = new QListWidgetItem(decisionSentence(i), lvDecisions);
+        auto *item = new QListWidgetItem(decisionSentence(i), m_lvDecisions);
         const ReviewDecision &d = m_review.decisions[size_t(i)];
         item->setData(Qt::AccessibleTextRole, item->text());
         if (d.valued && d.cls != DecisionClass::Best) {
-            // The class's mark beside its sentence, as on the chart.
+            // The class's mark beside its sentence, as on the m_chart.
             QPixmap mark(QSize(14, 14) * devicePixelRatioF());
             mark.setDevicePixelRatio(devicePixelRatioF());
             mark.fill(Qt::transparent);
@@ -624,11 +624,11 @@ void ReviewWindow::followChart(int step)
     for (int i = 0; i < int(m_review.decisions.size()) && m_review.decisions[size_t(i)].step <= step; ++i)
         row = i;
     {
-        const QSignalBlocker block(lvDecisions);
-        lvDecisions->setCurrentRow(row);
+        const QSignalBlocker block(m_lvDecisions);
+        m_lvDecisions->setCurrentRow(row);
     }
     showMoment(row);
-    // What the chart shows at the step, for a screen reader.
+    // What the m_chart shows at the step, for a screen reader.
     QString said;
     if (step < 0) {
         said = uiText("revChartStart").arg(number(m_review.chart.front()));
@@ -650,23 +650,23 @@ void ReviewWindow::followChart(int step)
         if (std::isfinite(v))
             said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
     }
-    chart->setAccessibleDescription(said);
-    QAccessibleEvent e(chart, QAccessible::DescriptionChanged);
+    m_chart->setAccessibleDescription(said);
+    QAccessibleEvent e(m_chart, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&e);
 }
 
 void ReviewWindow::showMoment(int i)
 {
-    lvRanking->clear();
+    m_lvRanking->clear();
     if (i < 0 || i >= int(m_review.decisions.size())) {
-        lMoment->setText(m_review.decisions.empty() ? uiText("revNoDecisions") : QString());
+        m_lMoment->setText(m_review.decisions.empty() ? uiText("revNoDecisions") : QString());
         for (int n = 1; n <= 6; ++n)
-            dice[n]->setVisible(false);
+            m_dice[n]->setVisible(false);
         return;
     }
     const ReviewDecision &d = m_review.decisions[size_t(i)];
     const auto &steps = m_record.steps();
-    // The dice as they lay: the roll's faces, the dice kept back showing what
+    // The m_dice as they lay: the roll's faces, the m_dice kept back showing what
     // they showed when they were last rolled this round.
     int face[7] = {}, state[7] = {};
     if (d.rollStep >= 0) {
@@ -679,7 +679,7 @@ void ReviewWindow::showMoment(int i)
             for (int n = 1; n <= 6; ++n)
                 if (!face[n] && steps[size_t(k)].kind == RecordStep::Roll && steps[size_t(k)].faces[n])
                     face[n] = steps[size_t(k)].faces[n];
-        // The dice taken: the first free ones showing each face, as the game takes them.
+        // The m_dice taken: the first free ones showing each face, as the game takes them.
         int left[7];
         std::copy(d.made.keep.count, d.made.keep.count + 7, left);
         for (int n = 1; n <= 6; ++n) {
@@ -690,15 +690,15 @@ void ReviewWindow::showMoment(int i)
         }
     }
     for (int n = 1; n <= 6; ++n) {
-        dice[n]->setVisible(face[n] >= 1 && face[n] <= 6);
-        dice[n]->setValue(face[n]);
-        dice[n]->setDieState(state[n]);
+        m_dice[n]->setVisible(face[n] >= 1 && face[n] <= 6);
+        m_dice[n]->setValue(face[n]);
+        m_dice[n]->setDieState(state[n]);
     }
     QStringList rolled;
     for (int f = 1; f <= 6; ++f)
         for (int k = 0; k < d.rolled[f]; ++k)
             rolled << QString::number(f);
-    lMoment->setText(uiText("revMoment").arg(d.round).arg(d.total).arg(d.roundPoints)
+    m_lMoment->setText(uiText("revMoment").arg(d.round).arg(d.total).arg(d.roundPoints)
                              .arg(rolled.isEmpty() ? QStringLiteral("-") : rolled.join(QLatin1Char(' '))));
     applyTexts();
     if (!d.valued || !m_solution)
@@ -714,7 +714,7 @@ void ReviewWindow::showMoment(int i)
         QString t = uiText("revRankItem").arg(number(a.rounds, 3), playText(a, d.roundPoints, false));
         if (played)
             t += QLatin1Char(' ') + uiText("revYourPlay");
-        auto *item = new QListWidgetItem(t, lvRanking);
+        auto *item = new QListWidgetItem(t, m_lvRanking);
         if (played) {
             QFont f = item->font();
             f.setBold(true);

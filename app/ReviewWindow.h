@@ -69,11 +69,17 @@ public:
     ReviewWindow(Game &game, SolveService &solver, QWidget *parent = nullptr);
     ~ReviewWindow() override;
 
-    QLabel *lSummary, *lCounts, *lNote, *lStatus, *lMoment, *lDecisions, *lRanking;
-    QProgressBar *pbSolve;
-    ReviewChart *chart;
-    QListWidget *lvDecisions, *lvRanking;
-    TRxDice *dice[7] = {};
+    QLabel *lSummary() const { return m_lSummary; }
+    QLabel *lCounts() const { return m_lCounts; }
+    QLabel *lNote() const { return m_lNote; }
+    QLabel *lStatus() const { return m_lStatus; }
+    QLabel *lMoment() const { return m_lMoment; }
+    QProgressBar *pbSolve() const { return m_pbSolve; }
+    ReviewChart *chart() const { return m_chart; }
+    QListWidget *lvDecisions() const { return m_lvDecisions; }
+    QListWidget *lvRanking() const { return m_lvRanking; }
+    // The dice of the selected moment, 1..6.
+    TRxDice *die(int n) const { return m_dice[n]; }
 
     // Called whenever the window shows best plays of a game not yet won.
     std::function<void()> onShowsGameInProgress;
@@ -105,6 +111,11 @@ private:
     static QString diceText(const KeepOption &keep);
     QString playText(const AdvisorAction &a, qint32 roundPoints, bool past) const;
 
+    QLabel *m_lSummary, *m_lCounts, *m_lNote, *m_lStatus, *m_lMoment, *m_lDecisions, *m_lRanking;
+    QProgressBar *m_pbSolve;
+    ReviewChart *m_chart;
+    QListWidget *m_lvDecisions, *m_lvRanking;
+    TRxDice *m_dice[7] = {};
     Game &m_game;
     SolveService &m_solver;
     GameRecord m_record;

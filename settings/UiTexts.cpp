@@ -120,7 +120,6 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revBank", "bank %1"},
     {"Review", "revRoll", "roll %1 dice"},
     {"Review", "revRefused", "(refused)"},
-    {"Review", "revClassBest", "the best play"},
     {"Review", "revClassInaccuracy", "an inaccuracy"},
     {"Review", "revClassMistake", "a mistake"},
     {"Review", "revClassBlunder", "a blunder"},

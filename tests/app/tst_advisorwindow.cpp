@@ -525,65 +525,65 @@ private slots:
         QVERIFY(r && r->isVisible() && r->isWindow());
         QCOMPARE(r->windowTitle(), QStringLiteral("Game Review"));
         QVERIFY(w.screen()->availableGeometry().contains(r->frameGeometry()));
-        for (QWidget *c : std::initializer_list<QWidget *>{r->chart, r->lvDecisions, r->lvRanking, r->pbSolve})
+        for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking(), r->pbSolve()})
             QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
-        QCOMPARE(r->lStatus->text(), uiText("revNothingYet"));
-        QCOMPARE(r->lvDecisions->count(), 0);
+        QCOMPARE(r->lStatus()->text(), uiText("revNothingYet"));
+        QCOMPARE(r->lvDecisions()->count(), 0);
         // Step by step through a known game: the list and the chart keep up with the record.
         for (int k = 0; k < 24; ++k) {
             playAStep(w);
             QCoreApplication::processEvents();
             const GameRecord &rec = w.game().record();
             QCOMPARE(int(r->record().steps().size()), int(rec.steps().size()));
-            QCOMPARE(r->lvDecisions->count(), keeps(rec));
+            QCOMPARE(r->lvDecisions()->count(), keeps(rec));
             QCOMPARE(int(r->review().chart.size()), int(rec.steps().size()) + 1);
             QVERIFY(r->review().complete);
         }
         const GameReview &v = r->review();
         QVERIFY(v.decisions.size() >= 4);
-        QVERIFY(r->lSummary->text().startsWith(QStringLiteral("Rounds played so far: %1.").arg(v.roundsPlayed)));
-        QVERIFY(r->lSummary->text().contains(QLocale().toString(v.decisionsLost, 'f', 2)));
-        QCOMPARE(r->lCounts->text(), uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+        QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played so far: %1.").arg(v.roundsPlayed)));
+        QVERIFY(r->lSummary()->text().contains(QLocale().toString(v.decisionsLost, 'f', 2)));
+        QCOMPARE(r->lCounts()->text(), uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
         static const QRegularExpression sentence(QStringLiteral(
                 "^Round \\d+: (kept [1-6]( [1-6])* and (banked \\d+|rolled [1-6] dice)|banked \\d+)"
                 "(; the best play|; best was to .+; cost \\d+\\.\\d\\d rounds(, (an inaccuracy|a mistake|a blunder))?)$"));
-        for (int i = 0; i < r->lvDecisions->count(); ++i) {
-            const QListWidgetItem *item = r->lvDecisions->item(i);
+        for (int i = 0; i < r->lvDecisions()->count(); ++i) {
+            const QListWidgetItem *item = r->lvDecisions()->item(i);
             QVERIFY2(sentence.match(item->text()).hasMatch(), qPrintable(item->text()));
             QCOMPARE(item->data(Qt::AccessibleTextRole).toString(), item->text());
             QVERIFY(item->text().startsWith(QStringLiteral("Round %1:").arg(v.decisions[size_t(i)].round)));
             // Selecting a decision selects its step on the chart, its dice and its ranking.
-            r->lvDecisions->setCurrentRow(i);
-            QCOMPARE(r->chart->selectedStep(), v.decisions[size_t(i)].step);
-            QVERIFY(r->lvRanking->count() >= 2);
-            QVERIFY(r->lvRanking->item(0)->text().startsWith(QLocale().toString(v.decisions[size_t(i)].best.rounds, 'f', 3)));
+            r->lvDecisions()->setCurrentRow(i);
+            QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
+            QVERIFY(r->lvRanking()->count() >= 2);
+            QVERIFY(r->lvRanking()->item(0)->text().startsWith(QLocale().toString(v.decisions[size_t(i)].best.rounds, 'f', 3)));
             int shown = 0, taken = 0;
             for (int n = 1; n <= 6; ++n) {
-                shown += r->dice[n]->isVisibleTo(r) ? 1 : 0;
-                taken += r->dice[n]->isVisibleTo(r) && r->dice[n]->dieState() == TRxDice::Selected ? 1 : 0;
+                shown += r->die(n)->isVisibleTo(r) ? 1 : 0;
+                taken += r->die(n)->isVisibleTo(r) && r->die(n)->dieState() == TRxDice::Selected ? 1 : 0;
             }
             QCOMPARE(shown, 6);
             QCOMPARE(taken, v.decisions[size_t(i)].made.keep.kept);
         }
         // The chart by keys: Home to the start, Ctrl+Right from decision to decision.
-        r->chart->setFocus();
-        QTest::keyClick(r->chart, Qt::Key_Home);
-        QCOMPARE(r->chart->selectedStep(), -1);
+        r->chart()->setFocus();
+        QTest::keyClick(r->chart(), Qt::Key_Home);
+        QCOMPARE(r->chart()->selectedStep(), -1);
         for (int i = 0; i < int(v.decisions.size()); ++i) {
-            QTest::keyClick(r->chart, Qt::Key_Right, Qt::ControlModifier);
-            QCOMPARE(r->chart->selectedStep(), v.decisions[size_t(i)].step);
-            QCOMPARE(r->lvDecisions->currentRow(), i);
-            QCOMPARE(r->chart->accessibleDescription().left(20), r->decisionSentence(i).left(20));
+            QTest::keyClick(r->chart(), Qt::Key_Right, Qt::ControlModifier);
+            QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
+            QCOMPARE(r->lvDecisions()->currentRow(), i);
+            QCOMPARE(r->chart()->accessibleDescription().left(20), r->decisionSentence(i).left(20));
         }
         // A step that is no decision keeps the one before it in the list.
-        QTest::keyClick(r->chart, Qt::Key_Right);
-        QCOMPARE(r->lvDecisions->currentRow(), int(v.decisions.size()) - 1);
+        QTest::keyClick(r->chart(), Qt::Key_Right);
+        QCOMPARE(r->lvDecisions()->currentRow(), int(v.decisions.size()) - 1);
         // The mouse: a press over a decision's point selects it.
         const int pick = int(v.decisions.size()) / 2;
-        const int x = int(std::lround(r->chart->xOf(v.decisions[size_t(pick)].step)));
-        QCOMPARE(r->chart->stepAt(x), v.decisions[size_t(pick)].step);
-        QTest::mouseClick(r->chart, Qt::LeftButton, {}, QPoint(x, r->chart->height() / 2));
-        QCOMPARE(r->lvDecisions->currentRow(), pick);
+        const int x = int(std::lround(r->chart()->xOf(v.decisions[size_t(pick)].step)));
+        QCOMPARE(r->chart()->stepAt(x), v.decisions[size_t(pick)].step);
+        QTest::mouseClick(r->chart(), Qt::LeftButton, {}, QPoint(x, r->chart()->height() / 2));
+        QCOMPARE(r->lvDecisions()->currentRow(), pick);
         // Escape closes it.
         QTest::keyClick(r, Qt::Key_Escape);
         QVERIFY(!r->isVisible());
@@ -600,7 +600,7 @@ private slots:
         QVERIFY(w.assisted);
         // The test button's six ones are no luck of the dice, and the window says so.
         QVERIFY(r->review().testSteps);
-        QVERIFY(r->lNote->text().contains(uiText("revTestSteps")));
+        QVERIFY(r->lNote()->text().contains(uiText("revTestSteps")));
         r->close();
         win(w);
         QVERIFY(m_prompts.messages.last().contains(QStringLiteral("not entered in the top-ten tables")));
@@ -624,9 +624,9 @@ private slots:
         // Behind the cover the game just won is the one reviewed.
         ReviewWindow *r = review(w);
         QVERIFY(r && r->review().finished);
-        QCOMPARE(r->lStatus->text(), uiText("revWon").arg(1000).arg(2));
+        QCOMPARE(r->lStatus()->text(), uiText("revWon").arg(1000).arg(2));
         QCOMPARE(r->review().roundsPlayed, 2);
-        QVERIFY(r->lSummary->text().startsWith(QStringLiteral("Rounds played: 2.")));
+        QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played: 2.")));
         QVERIFY(!w.assisted);
         QFile after(table);
         QVERIFY(after.open(QIODevice::ReadOnly));
@@ -656,14 +656,14 @@ private slots:
         ReviewWindow *r = review(w);
         QVERIFY(r);
         QVERIFY(!r->review().complete);
-        QVERIFY(r->lNote->text().contains(uiText("revOpened").arg(1)));
-        QVERIFY(r->lNote->text().contains(uiText("revPartial")));
-        for (int i = 0; i < r->lvDecisions->count(); ++i)
-            QVERIFY(r->lvDecisions->item(i)->text().endsWith(QStringLiteral("; not valued")));
+        QVERIFY(r->lNote()->text().contains(uiText("revOpened").arg(1)));
+        QVERIFY(r->lNote()->text().contains(uiText("revPartial")));
+        for (int i = 0; i < r->lvDecisions()->count(); ++i)
+            QVERIFY(r->lvDecisions()->item(i)->text().endsWith(QStringLiteral("; not valued")));
         // The chart draws with nothing valued, and keys move over it.
-        QVERIFY(!r->chart->grab().isNull());
-        QTest::keyClick(r->chart, Qt::Key_End);
-        QCOMPARE(r->chart->selectedStep(), int(w.game().record().steps().size()) - 1);
+        QVERIFY(!r->chart()->grab().isNull());
+        QTest::keyClick(r->chart(), Qt::Key_End);
+        QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
     }
 
     void placesWholeOnTheScreen_data()
