@@ -3,16 +3,14 @@
 #include "app/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
+#include "game/SolveService.h"
 #include "settings/UiTexts.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -35,8 +33,8 @@ QString joined(const QStringList &parts)
 
 } // namespace
 
-AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_game(game)
+AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_game(game), m_solver(solver)
 {
     setObjectName(QStringLiteral("frmAdvisor"));
     // The desktop's colours, with a selection its text reads on.
@@ -49,34 +47,38 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
         box->addWidget(l);
         return l;
     };
-    lAssisted = label("lAssisted");
-    lStatus = label("lStatus");
-    pbSolve = new QProgressBar(this);
-    pbSolve->setObjectName(QStringLiteral("pbSolve"));
-    pbSolve->setRange(0, 1000);
-    pbSolve->hide();
-    box->addWidget(pbSolve);
-    lBust = label("lBust");
-    lRounds = label("lRounds");
-    lBest = label("lBest");
-    lRanking = label("lRanking");
-    lvActions = new QListWidget(this);
-    lvActions->setObjectName(QStringLiteral("lvActions"));
-    lRanking->setBuddy(lvActions);
-    box->addWidget(lvActions, 1);
+    m_lAssisted = label("lAssisted");
+    m_lStatus = label("lStatus");
+    m_pbSolve = new QProgressBar(this);
+    m_pbSolve->setObjectName(QStringLiteral("pbSolve"));
+    m_pbSolve->setRange(0, 1000);
+    m_pbSolve->hide();
+    box->addWidget(m_pbSolve);
+    m_lBust = label("lBust");
+    m_lRounds = label("lRounds");
+    m_lBest = label("lBest");
+    m_lRanking = label("lRanking");
+    m_lvActions = new QListWidget(this);
+    m_lvActions->setObjectName(QStringLiteral("lvActions"));
+    m_lRanking->setBuddy(m_lvActions);
+    box->addWidget(m_lvActions, 1);
     resize(560, 380);
 
     m_slowTimer = new QTimer(this);
     m_slowTimer->setSingleShot(true);
     m_slowTimer->setInterval(500);
     connect(m_slowTimer, &QTimer::timeout, this, &AdvisorWindow::showProgress);
-    m_pollTimer = new QTimer(this);
-    m_pollTimer->setInterval(50);
-    connect(m_pollTimer, &QTimer::timeout, this, [this] {
-        pbSolve->setValue(m_progress.load());
-        pbSolve->setFormat(uiText("advProgress").arg(pbSolve->value() / 10));
-        if (m_finished.load())
-            finishSolve();
+    connect(&m_solver, &SolveService::progressChanged, this, [this](double fraction) {
+        m_pbSolve->setValue(int(fraction * 1000));
+        m_pbSolve->setFormat(uiText("advProgress").arg(m_pbSolve->value() / 10));
+    });
+    connect(&m_solver, &SolveService::solved, this, [this] {
+        if (!solving()) {
+            m_slowTimer->stop();
+            m_pbSolve->hide();
+        }
+        refresh();
+        emit solved();
     });
 
     // A new game begun inside the winning sequence follows a win: the cover
@@ -94,76 +96,25 @@ AdvisorWindow::AdvisorWindow(Game &game, QWidget *parent)
     refresh();
 }
 
-AdvisorWindow::~AdvisorWindow()
+bool AdvisorWindow::solving() const
 {
-    m_cancel = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    return m_solver.solving();
 }
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    const auto it = m_cache.find(key());
-    return it == m_cache.end() ? nullptr : it->second;
+    return m_solver.solution(m_game.settings.Winner, m_game.settings.Valid);
 }
 
 bool AdvisorWindow::waitForSolution(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!solution()) {
-        if (!solving())
-            refresh();
-        if (m_finished.load())
-            finishSolve();
-        else
-            QThread::msleep(5);
-        if (clock.elapsed() > timeoutMs)
-            return false;
-    }
-    return true;
-}
-
-void AdvisorWindow::startSolve(Key key)
-{
-    m_solving = key;
-    m_cancel = false;
-    m_finished = false;
-    m_progress = 0;
-    m_result.reset();
-    pbSolve->setValue(0);
-    pbSolve->setFormat(uiText("advProgress").arg(0));
-    m_slowTimer->start();
-    m_pollTimer->start();
-    // The worker sees only its arguments and the atomics; it never touches a widget.
-    m_worker = std::thread([this, key] {
-        m_result = Advisor::solve(key.first, key.second, [this](double p) {
-            m_progress = int(p * 1000);
-            return !m_cancel.load();
-        });
-        m_finished = true;
-    });
-}
-
-void AdvisorWindow::finishSolve()
-{
-    if (!m_worker.joinable())
-        return;
-    m_worker.join();
-    m_slowTimer->stop();
-    m_pollTimer->stop();
-    pbSolve->hide();
-    if (m_result)
-        m_cache[m_solving] = m_result;
-    m_result.reset();
-    refresh();
-    emit solved();
+    return m_solver.waitFor(m_game.settings.Winner, m_game.settings.Valid, timeoutMs);
 }
 
 void AdvisorWindow::showProgress()
 {
     if (solving())
-        pbSolve->show();
+        m_pbSolve->show();
 }
 
 QString AdvisorWindow::play(const AdvisorAction &action) const
@@ -196,17 +147,6 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
     return joined(parts);
 }
 
-AdvisorWindow::Key AdvisorWindow::key() const
-{
-    // Looked up once per winning total: every click refreshes the window.
-    const qint32 winner = m_game.settings.Winner;
-    if (winner != m_rulesWinner) {
-        m_rulesWinner = winner;
-        m_rulesDiffer = Advisor::everyThousandMatters(winner);
-    }
-    return Key(winner, m_game.settings.Valid && m_rulesDiffer);
-}
-
 void AdvisorWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -219,23 +159,23 @@ void AdvisorWindow::keyPressEvent(QKeyEvent *event)
 void AdvisorWindow::applyTexts()
 {
     setWindowTitle(uiText("advTitle"));
-    lAssisted->setText(uiText("advAssisted"));
-    lRanking->setText(uiText("advRanking"));
+    m_lAssisted->setText(uiText("advAssisted"));
+    m_lRanking->setText(uiText("advRanking"));
     // Set only on a change: each sends a notice to assistive technology.
     const QString listName = uiText("advRanking");
-    if (lvActions->accessibleName() != listName)
-        lvActions->setAccessibleName(listName);
+    if (m_lvActions->accessibleName() != listName)
+        m_lvActions->setAccessibleName(listName);
     const QString barName = uiText("advProgressName");
-    if (pbSolve->accessibleName() != barName)
-        pbSolve->setAccessibleName(barName);
+    if (m_pbSolve->accessibleName() != barName)
+        m_pbSolve->setAccessibleName(barName);
 }
 
 void AdvisorWindow::clearAdvice()
 {
-    lBust->clear();
-    lRounds->clear();
-    lBest->clear();
-    lvActions->clear();
+    m_lBust->clear();
+    m_lRounds->clear();
+    m_lBest->clear();
+    m_lvActions->clear();
 }
 
 void AdvisorWindow::followPhase()
@@ -251,18 +191,22 @@ void AdvisorWindow::refresh()
 {
     applyTexts();
     followPhase();
-    const Key key = this->key();
-    const auto sol = solution();
+    const auto key = m_solver.keyFor(m_game.settings.Winner, m_game.settings.Valid);
+    const auto sol = m_solver.request(key.first, key.second);
     if (!sol) {
-        if (!solving())
-            startSolve(key);
-        lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));
+        // The bar shows only when the solve takes a while.
+        if (!m_slowTimer->isActive() && m_pbSolve->isHidden()) {
+            m_pbSolve->setValue(0);
+            m_pbSolve->setFormat(uiText("advProgress").arg(0));
+            m_slowTimer->start();
+        }
+        m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));
         clearAdvice();
         return;
     }
     clearAdvice();
     if (!sol->winnable()) {
-        lStatus->setText(key.first > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
+        m_lStatus->setText(key.first > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
                                                          : uiText("advNeverReached").arg(key.first));
         return;
     }
@@ -281,30 +225,30 @@ void AdvisorWindow::refresh()
         // Under the cover the dice stay hidden, and so does the advice.
         const bool freshGame = gs.Total == 0 && gs.SubScore == 0 && gs.RoundNo == 1 && gs.NewRound;
         if (m_afterWin && freshGame) {
-            lStatus->setText(uiText("advWon").arg(m_wonTotal).arg(m_wonRound));
-            lBust->setText(uiText("advWonNext"));
+            m_lStatus->setText(uiText("advWon").arg(m_wonTotal).arg(m_wonRound));
+            m_lBust->setText(uiText("advWonNext"));
         } else if (m_game.contVisible()) {
-            lStatus->setText(uiText("advPaused").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
-            lBust->setText(uiText("advOnContinue"));
+            m_lStatus->setText(uiText("advPaused").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
+            m_lBust->setText(uiText("advOnContinue"));
         } else {
-            lStatus->setText(uiText("advNoGame"));
-            lBust->setText(uiText("advOnStart"));
+            m_lStatus->setText(uiText("advNoGame"));
+            m_lBust->setText(uiText("advOnStart"));
         }
         return;
     }
     if (gs.Total == m_game.settings.Winner || !m_game.rollDoneEnabled()) {
         // The winning sequence: its message and the top-ten check.
-        lStatus->setText(uiText("advWon").arg(gs.Total).arg(gs.RoundNo));
+        m_lStatus->setText(uiText("advWon").arg(gs.Total).arg(gs.RoundNo));
         return;
     }
     if (m_game.RollingDice != 0) {
-        lStatus->setText(uiText("advRolling"));
+        m_lStatus->setText(uiText("advRolling"));
         return;
     }
-    lStatus->setText(uiText("advPosition").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
+    m_lStatus->setText(uiText("advPosition").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
     if (gs.NewRound) {
-        lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
-        lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol->roundsFromTotal(gs.Total))));
+        m_lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
+        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol->roundsFromTotal(gs.Total))));
         return;
     }
     int rolled[7] = {};
@@ -313,9 +257,9 @@ void AdvisorWindow::refresh()
     if (legalKeeps(rolled).isEmpty()) {
         // A bust: its message is up and the round ends; there is nothing to choose.
         const bool penalty = kept == 0;
-        lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
+        m_lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
         const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.settings.Winner, m_game.settings.Valid).total : gs.Total;
-        lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
+        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
         return;
     }
     // After a roll: the dice the present selection leaves, and every choice ranked.
@@ -323,13 +267,13 @@ void AdvisorWindow::refresh()
     QString rollOn = uiText("advRollOn").arg(next).arg(percent(AdvisorSolution::bustChance(next)));
     if (selected == 0)
         rollOn += QLatin1Char(' ') + uiText("advSelectFirst");
-    lBust->setText(rollOn);
+    m_lBust->setText(rollOn);
     const QVector<AdvisorAction> actions = sol->rankActions(gs.Total, gs.SubScore, rolled);
     if (actions.isEmpty())
         return;
-    lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));
-    lBest->setText(uiText("advBest").arg(rounds(actions.first().rounds), play(actions.first())));
+    m_lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));
+    m_lBest->setText(uiText("advBest").arg(rounds(actions.first().rounds), play(actions.first())));
     // The rounds first, so the ranking reads down one column however long the play.
     for (int k = 0; k < actions.size() && k < 12; ++k)
-        lvActions->addItem(uiText("advRankItem").arg(rounds(actions[k].rounds), play(actions[k])));
+        m_lvActions->addItem(uiText("advRankItem").arg(rounds(actions[k].rounds), play(actions[k])));
 }

@@ -7,13 +7,10 @@
 
 #include <QWidget>
 
-#include <atomic>
-#include <map>
 #include <memory>
-#include <thread>
-#include <utility>
 
 class Game;
+class SolveService;
 class QLabel;
 class QListWidget;
 class QKeyEvent;
@@ -25,17 +22,21 @@ class AdvisorWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit AdvisorWindow(Game &game, QWidget *parent = nullptr);
-    ~AdvisorWindow() override;
+    AdvisorWindow(Game &game, SolveService &solver, QWidget *parent = nullptr);
 
-    QLabel *lAssisted, *lStatus, *lBust, *lRounds, *lBest, *lRanking;
-    QListWidget *lvActions;
-    QProgressBar *pbSolve;
+    QLabel *lAssisted() const { return m_lAssisted; }
+    QLabel *lStatus() const { return m_lStatus; }
+    QLabel *lBust() const { return m_lBust; }
+    QLabel *lRounds() const { return m_lRounds; }
+    QLabel *lBest() const { return m_lBest; }
+    QLabel *lRanking() const { return m_lRanking; }
+    QListWidget *lvActions() const { return m_lvActions; }
+    QProgressBar *pbSolve() const { return m_pbSolve; }
 
-    bool solving() const { return m_worker.joinable(); }
+    bool solving() const;
     // The solution for the rules in force, or null while it is being solved.
     std::shared_ptr<const AdvisorSolution> solution() const;
-    // Lets tests and tools wait until the worker has delivered.
+    // Lets tests and tools wait until the solution is at hand.
     bool waitForSolution(int timeoutMs);
 
 public slots:
@@ -48,14 +49,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    using Key = std::pair<qint32, bool>;
-    // The rules in force, with the every-thousand rule left out where it
-    // changes nothing, so that both settings share one solution.
-    Key key() const;
-    mutable qint32 m_rulesWinner = 0;  // the winning total m_rulesDiffer was found for
-    mutable bool m_rulesDiffer = false;
-    void startSolve(Key key);
-    void finishSolve();
     void showProgress();
     // The texts that do not follow the table (title, captions, names).
     void applyTexts();
@@ -64,15 +57,12 @@ private:
     // One play in words: which dice to keep, by position and face, and what then.
     QString play(const AdvisorAction &action) const;
 
+    QLabel *m_lAssisted, *m_lStatus, *m_lBust, *m_lRounds, *m_lBest, *m_lRanking;
+    QListWidget *m_lvActions;
+    QProgressBar *m_pbSolve;
     Game &m_game;
-    std::map<Key, std::shared_ptr<const AdvisorSolution>> m_cache;
-    std::thread m_worker;
-    Key m_solving{0, false};
-    std::shared_ptr<const AdvisorSolution> m_result; // handed over by the worker
-    std::atomic<bool> m_cancel{false};
-    std::atomic<bool> m_finished{false};
-    std::atomic<int> m_progress{0}; // per mille
-    QTimer *m_slowTimer, *m_pollTimer;
+    SolveService &m_solver;
+    QTimer *m_slowTimer;
     // The game just won, remembered for the cover that follows the win until
     // the cover is lifted again.
     bool m_afterWin = false;

@@ -6,6 +6,7 @@
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
 #include "app/StatisticsWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
 #include "app/TEffectLabel.h"
@@ -17,6 +18,7 @@
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
 #include "records/Statistics.h"
+#include "game/Review.h"
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
@@ -138,13 +140,18 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
     connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
+    // Each game starts unassisted unless the advisor stays open for it; a
+    // review window left open marks it once it shows the new game.
+    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
     m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
+    connect(&m_solver, &SolveService::solved, this, &TfrmMain::reviewPending);
     FormCreate(args);
 }
 
 TfrmMain::~TfrmMain()
 {
     // Windows of their own, not children: gone before the game they show.
+    delete m_review;
     delete m_advisor;
     delete m_topten;
 }
@@ -213,6 +220,7 @@ void TfrmMain::buildActions()
     aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
     aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
     aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
+    aReview = make("aReview", "Review Game...", &TfrmMain::aReviewExecute);
     aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
     aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
     // The keys players try first. An action is disabled with the menu while
@@ -237,7 +245,7 @@ void TfrmMain::buildActions()
     mFile->addAction(aExit);
     mTools = eMenu->addMenu(QStringLiteral("Tools"));
     mTools->setObjectName(QStringLiteral("mTools"));
-    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor});
+    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor, aReview});
     mHelp = eMenu->addMenu(QStringLiteral("Help"));
     mHelp->setObjectName(QStringLiteral("mHelp"));
     mHelp->addActions({aRules, aKeys});
@@ -741,9 +749,12 @@ void TfrmMain::loadLanguage()
     aKeys->setText(uiText("aKeys"));
     aAbout->setText(uiText("aAbout"));
     aStatistics->setText(uiText("aStatistics"));
+    aReview->setText(uiText("aReview"));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too
+    if (m_review)
+        m_review->refreshSoon();
 }
 
 QString TfrmMain::plainText(const QObject *item)
@@ -1057,9 +1068,7 @@ void TfrmMain::aAdvisorExecute()
     if (!m_advisor) {
         // A window of its own: a Wayland compositor keeps the keyboard on a
         // child window while it is open, even when the player clicks the game.
-        m_advisor = new AdvisorWindow(m_game);
-        connect(&m_game, &Game::newGameStarted, this,
-                [this] { assisted = m_advisor && m_advisor->isVisible(); });
+        m_advisor = new AdvisorWindow(m_game, m_solver);
     }
     assisted = true;
     // Each opening finds it beside this window, whole on this window's screen,
@@ -1068,6 +1077,20 @@ void TfrmMain::aAdvisorExecute()
         placeBeside(m_advisor);
     m_advisor->show();
     m_advisor->raise();
+}
+
+void TfrmMain::aReviewExecute()
+{
+    if (!m_review) {
+        // A window of its own, as the advisor is.
+        m_review = new ReviewWindow(m_game, m_solver);
+        // The best plays of a game still being played assist it; a game won stays as it was.
+        m_review->onShowsGameInProgress = [this] { assisted = true; };
+    }
+    if (!m_review->isVisible())
+        placeBeside(m_review);
+    m_review->show();
+    m_review->raise();
 }
 
 void TfrmMain::placeBeside(QWidget *window) const
@@ -1116,10 +1139,23 @@ void TfrmMain::recordWin()
     g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
     g.assisted = assisted;
     g.testButtons = m_game.testButtonsUsed;
+    // The review's figures when the best play is at hand; else the solve is
+    // asked for and the figures follow when it lands.
+    const auto solution = m_solver.request(g.winner, g.band);
+    if (solution && solution->winnable()) {
+        const GameReview review = reviewGame(m_game.record(), *solution);
+        if (review.finished) {
+            g.decisionsLost = review.decisionsLost;
+            g.luck = review.luck;
+        }
+    }
     try {
-        const QString aside = Statistics::addGame(Statistics::fileName(), g);
+        qint64 key = 0;
+        const QString aside = Statistics::addGame(Statistics::fileName(), g, &key);
         if (!aside.isEmpty())
             m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
+        if (!solution)
+            m_pendingReview = PendingReview{m_game.record(), g.winner, g.band, key};
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }
@@ -1127,10 +1163,38 @@ void TfrmMain::recordWin()
         m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
 }
 
+void TfrmMain::reviewPending()
+{
+    if (!m_pendingReview)
+        return;
+    const auto solution = m_solver.solution(m_pendingReview->winner, m_pendingReview->band);
+    if (!solution)
+        return; // another rule set was solved
+    const PendingReview pending = std::move(*m_pendingReview);
+    m_pendingReview.reset();
+    if (!solution->winnable())
+        return;
+    const GameReview review = reviewGame(pending.record, *solution);
+    if (!review.finished)
+        return;
+    try {
+        Statistics::setReview(Statistics::fileName(), pending.key, review.decisionsLost, review.luck);
+    } catch (const KvxError &) {
+        // The game stays in the statistics without its review, as one not reviewed.
+    }
+    if (m_statistics && m_statistics->isVisible())
+        m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+}
+
 void TfrmMain::aStatisticsExecute()
 {
-    if (!m_statistics)
-        m_statistics = new StatisticsWindow(m_prompts, [](qint32, bool) { return nullptr; });
+    if (!m_statistics) {
+        // The best play of the rules shown: solved once for every window.
+        m_statistics = new StatisticsWindow(m_prompts, [this](qint32 winner, bool band) {
+            return m_solver.request(winner, band);
+        });
+        connect(&m_solver, &SolveService::solved, m_statistics, &StatisticsWindow::solutionReady);
+    }
     m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
     if (!m_statistics->isVisible())
         placeBeside(m_statistics);

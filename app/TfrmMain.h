@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "game/SolveService.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
 
@@ -22,6 +23,7 @@ class TfrmTopten;
 class TfrmSetup;
 class AdvisorWindow;
 class StatisticsWindow;
+class ReviewWindow;
 class Announcer;
 class QAction;
 class QButtonGroup;
@@ -90,6 +92,12 @@ public:
     // Moves a window of our own next to this one, on the same screen.
     void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
+    // The review of the game in progress or of the game just won.
+    QAction *aReview = nullptr;
+    void aReviewExecute();
+    ReviewWindow *reviewWindow() const { return m_review; }
+    // The best play's solutions, shared by every window that shows them.
+    SolveService &solver() { return m_solver; }
     bool assisted = false;
     // Every won game goes into the statistics, assisted or not.
     QAction *aStatistics = nullptr;
@@ -160,9 +168,21 @@ private:
 
     Prompts &m_prompts;
     Game m_game;
+    SolveService m_solver;
     AdvisorWindow *m_advisor = nullptr;
     StatisticsWindow *m_statistics = nullptr;
     void recordWin();
+    // A won game whose review waits for the solve of its rules.
+    struct PendingReview
+    {
+        GameRecord record;
+        qint32 winner = 0;
+        bool band = false;
+        qint64 key = 0;
+    };
+    std::optional<PendingReview> m_pendingReview;
+    void reviewPending();
+    ReviewWindow *m_review = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};
     QRadioButton *m_choices[2][5] = {};

@@ -83,15 +83,14 @@ if ((BUILD)); then
   head1 "build"
   cmake -S "$ROOT" -B "$REL" -DCMAKE_BUILD_TYPE=Release -DKORVEX_BUILD_TESTS=OFF -DKORVEX_BUILD_BENCH=ON \
     >"$WORK/cmake.log" 2>&1 || { cat "$WORK/cmake.log"; exit 1; }
-  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics advisor_selfplay -j2 >"$WORK/build.log" 2>&1 ||
+  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics advisor_selfplay review_bench -j2 >"$WORK/build.log" 2>&1 ||
     { tail -n 30 "$WORK/build.log"; exit 1; }
   cmake -S "$PERF/floor" -B "$REL/perf-floor" -DCMAKE_BUILD_TYPE=Release >"$WORK/floor.log" 2>&1 &&
     cmake --build "$REL/perf-floor" -j2 >>"$WORK/floor.log" 2>&1 || { tail -n 30 "$WORK/floor.log"; exit 1; }
   say "release build in $REL, floor in $REL/perf-floor"
 fi
 for f in "$GAME" "$REL/bench/korvex_bench_startup" "$REL/bench/korvex_bench_ops" "$REL/bench/korvex_bench_statistics" \
-  "$REL/bench/advisor_selfplay" \
-  "$FLOOR"; do
+  "$REL/bench/advisor_selfplay" "$REL/bench/review_bench" "$FLOOR"; do
   [[ -x $f ]] || { echo "run.sh: missing $f (run without --no-build)" >&2; exit 1; }
 done
 
@@ -128,6 +127,9 @@ if ((INPROC)); then
 
   head1 "advisor: self-play (Winner 1000, $((RUNS * 200)) games a strategy) and solve times"
   "$REL/bench/advisor_selfplay" $((RUNS * 200)) 1000 0 | tee "$WORK/advisor.txt"
+
+  head1 "game review: rounds lost to decisions per strategy ($((RUNS * 60)) games each), time and memory"
+  "$REL/bench/review_bench" $((RUNS * 60)) | tee "$WORK/review.txt"
 fi
 
 ((GUI)) || exit 0

@@ -144,6 +144,10 @@ void Game::btRollClick()
         ShowMsg(texts.msgNoSel, -1);
         return;
     }
+    if (m_freshRecordDue)
+        startRecord(false);
+    if (!gs.NewRound)
+        recordKeep(false);
     gs.SubScore = saturate(qint64(gs.SubScore) + gs.SelScore);
     setESubScore(gs.SubScore);
     setMenuEnabled(false);
@@ -190,6 +194,17 @@ void Game::EvaluateRoll()
         else
             gs.RollCount[v] += 1;
     }
+    if (m_freshRecordDue)
+        startRecord(false);
+    RecordStep roll;
+    roll.kind = RecordStep::Roll;
+    roll.test = m_staging;
+    for (int n = 1; n <= 6; ++n)
+        roll.faces[n] = DiceState(n) == DieKept ? 0 : quint8(m_dice[n].value);
+    roll.total = gs.Total;
+    roll.roundNo = gs.RoundNo;
+    roll.roundPoints = gs.SubScore;
+    m_record.add(roll);
     const bool bust = gs.RollCount[1] == 0 && gs.RollCount[5] == 0 && gs.RollCount[2] < 3
             && gs.RollCount[3] < 3 && gs.RollCount[4] < 3 && gs.RollCount[6] < 3;
     changed();
@@ -364,8 +379,10 @@ void Game::btDoneClick()
         return;
     ScoreSelection(1);
     const qint64 p = qint64(gs.SubScore) + gs.SelScore;
-    if (p > 0)
+    if (p > 0) {
+        recordKeep(true);
         EndRound(saturate(p));
+    }
 }
 
 // ---------------------------------------------------------------- cheat buttons
@@ -398,7 +415,9 @@ void Game::stageRoll(const std::function<int(int)> &faceOfDie)
         gs.RollCount[f] = 0;
         gs.SelCount[f] = 0;
     }
+    m_staging = true;
     EvaluateRoll();
+    m_staging = false;
     ScoreSelection(1);
 }
 
@@ -428,6 +447,7 @@ void Game::EndRound(qint32 points)
             ShowMsg(texts.msgExact, settings.Winner);
         gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
         setERnd(gs.RoundNo);
+        recordRoundEnd(points, int(bank.verdict));
         if (!m_openingRound)
             emit roundEnded(points, int(bank.verdict));
         return;
@@ -436,6 +456,8 @@ void Game::EndRound(qint32 points)
     setEScore(gs.Total);
     if (bank.won) {
         setStopWatch(false);
+        recordRoundEnd(points, int(bank.verdict));
+        m_record.setWon();
         // ShowWin
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
@@ -443,12 +465,16 @@ void Game::EndRound(qint32 points)
         emit gameWon();
         if (onCheckTopTen && !onCheckTopTen())
             return;
+        // The game won stays on record behind the cover.
+        m_winning = true;
         NewGame();
+        m_winning = false;
         aPauseExecute();
         return;
     }
     gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
     setERnd(gs.RoundNo);
+    recordRoundEnd(points, int(bank.verdict));
     if (!m_openingRound)
         emit roundEnded(points, int(bank.verdict));
 }
@@ -471,6 +497,10 @@ void Game::NewGame()
     m_openingRound = true;
     EndRound(0);
     m_openingRound = false;
+    if (m_winning)
+        m_freshRecordDue = true;
+    else
+        startRecord(false);
 }
 
 void Game::ShowMsg(const QString &text, qint64 number)
@@ -577,6 +607,8 @@ void Game::aPauseExecute()
 
 void Game::btContClick()
 {
+    if (m_freshRecordDue)
+        startRecord(false);
     m_coverVisible = false;
     setStopWatch(true);
     changed();
@@ -698,4 +730,63 @@ void Game::restore(const Snapshot &s)
     eRndChange();
     // The opened game's time shows at once, not the previous game's until the next tick.
     showClock();
+    startRecord(true);
+}
+
+// ---------------------------------------------------------------- the record
+
+void Game::startRecord(bool opened)
+{
+    m_freshRecordDue = false;
+    RecordStart s;
+    s.total = gs.Total;
+    s.roundNo = gs.RoundNo;
+    s.roundPoints = gs.SubScore;
+    s.winner = settings.Winner;
+    s.valid = settings.Valid;
+    s.opened = opened;
+    s.newRound = gs.NewRound;
+    for (int f = 1; f <= 6; ++f)
+        s.rolled[f] = gs.RollCount[f];
+    for (int n = 1; n <= 6; ++n)
+        s.keptDice += m_dice[n].color == DieKept ? 1 : 0;
+    m_record.begin(s);
+}
+
+void Game::recordKeep(bool bank)
+{
+    RecordStep k;
+    k.kind = RecordStep::Keep;
+    k.bank = bank;
+    for (int f = 1; f <= 6; ++f)
+        k.faces[f] = quint8(qBound(0, gs.SelCount[f], 6));
+    // A list without a valid entry counts as its first, as choiceValue reads it.
+    const auto entry = [](const ChoiceList &list) {
+        return qint8(list.itemIndex < 0 || list.itemIndex > 4 ? 0 : list.itemIndex);
+    };
+    k.onesEntry = gs.SelCount[1] >= 3 ? entry(rg10) : qint8(-1);
+    k.fivesEntry = gs.SelCount[5] >= 3 ? entry(rg5) : qint8(-1);
+    k.points = gs.SelScore;
+    k.total = gs.Total;
+    k.roundNo = gs.RoundNo;
+    k.roundPoints = gs.SubScore;
+    m_record.add(k);
+}
+
+void Game::recordRoundEnd(qint32 points, int verdict)
+{
+    if (m_openingRound)
+        return;
+    RecordStep e;
+    e.kind = RecordStep::RoundEnd;
+    e.test = m_staging;
+    e.end = points < 0 ? RecordStep::Penalty
+          : points == 0 ? RecordStep::Bust
+          : verdict == int(BankVerdict::Band) ? RecordStep::RefusedBand
+          : verdict == int(BankVerdict::Exact) ? RecordStep::RefusedExact
+                                                : RecordStep::Banked;
+    e.total = gs.Total;
+    e.roundNo = gs.RoundNo;
+    e.roundPoints = points;
+    m_record.add(e);
 }

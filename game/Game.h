@@ -4,6 +4,7 @@
 // state and forwards the player's clicks to the handlers below.
 #pragma once
 
+#include "game/GameRecord.h"
 #include "game/GameSettings.h"
 #include "game/GameState.h"
 #include "game/GameTexts.h"
@@ -54,6 +55,9 @@ public:
     bool coverVisible() const { return m_coverVisible; }
     bool contVisible() const { return m_contVisible; }
     bool stopWatchEnabled() const { return m_stopWatch != 0; }
+    // The game in progress step by step; after a win, the game won until the
+    // next one begins (Continue, Start, New Game or its first roll).
+    const GameRecord &record() const { return m_record; }
 
     // Called after a win with the clock stopped; returns false when the check
     // failed, which ends the winning sequence there.
@@ -149,6 +153,9 @@ private:
     int choiceValue(const ChoiceList &list, const qint32 *table) const;
     void changed() { emit stateChanged(); }
     void showClock();
+    void startRecord(bool opened);
+    void recordKeep(bool bank);
+    void recordRoundEnd(qint32 points, int verdict);
 
     TimerService &m_timers;
     GameUi &m_ui;
@@ -166,4 +173,8 @@ private:
     int m_stopWatch = 0;
     bool m_pauseAfterRoll = false;
     bool m_openingRound = false;
+    GameRecord m_record;
+    bool m_freshRecordDue = false; // the record holds a game won; the next game's starts on its first step
+    bool m_staging = false;        // a test button is setting the dice
+    bool m_winning = false;
 };

@@ -576,7 +576,7 @@ QString keepDamaged(const QString &path)
 
 } // namespace
 
-QString addGame(const QString &path, const StatsGame &game)
+QString addGame(const QString &path, const StatsGame &game, qint64 *key)
 {
     const SharedFileLock lock(path);
     StatsData d = load(path, false);
@@ -588,7 +588,37 @@ QString addGame(const QString &path, const StatsGame &game)
     d.addGame(game);
     d.keepLast(kKeep);
     save(path, d);
+    if (key)
+        *key = d.lastKey;
     return aside;
+}
+
+bool setReview(const QString &path, qint64 key, double decisionsLost, double luck)
+{
+    const SharedFileLock lock(path);
+    StatsData d = load(path, false);
+    if (d.status == StatsData::Absent || d.status == StatsData::Damaged)
+        return false;
+    QByteArray block;
+    bool found = false;
+    eachLine(d.gameBlock, [&](QByteArrayView line) {
+        const GameLine l = splitLine(line);
+        qint64 k = 0;
+        StatsGame g;
+        if (!found && l.entry && whole(l.key, &k) && k == key && readGame(l.value, &g)) {
+            found = true;
+            g.decisionsLost = decisionsLost;
+            g.luck = luck;
+            block += QByteArray::number(k) + '=' + gameLine(g).toLatin1() + "\r\n";
+            return;
+        }
+        block += line;
+    });
+    if (!found)
+        return false;
+    d.gameBlock = block;
+    save(path, d);
+    return true;
 }
 
 void reset(const QString &path, const StatsRules &rules)

@@ -132,9 +132,13 @@ QString gameLine(const StatsGame &g);
 bool parseGame(const QString &text, StatsGame *g);
 
 // Adds a won game under the file's lock. A damaged file is first kept as
-// damagedName(path); its new name is returned then (else empty). Throws
-// KvxError naming the file when it cannot be locked or written.
-QString addGame(const QString &path, const StatsGame &game);
+// damagedName(path); its new name is returned then (else empty). `key`
+// receives the game's key in the file. Throws KvxError naming the file when
+// it cannot be locked or written.
+QString addGame(const QString &path, const StatsGame &game, qint64 *key = nullptr);
+// Gives the game of that key its review's figures (a review that finished
+// after the game was added); false when the game is no longer there.
+bool setReview(const QString &path, qint64 key, double decisionsLost, double luck);
 // Forgets the games and totals of one rule set, under the lock.
 void reset(const QString &path, const StatsRules &rules);
 

@@ -8,27 +8,18 @@
 set -u
 
 exe=${1:?usage: gui_smoke.sh path/to/korvex}
+. "$(dirname "$0")/session_lib.sh"
 for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/setup.sh test)"
-    exit 77
-  fi
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-gui.XXXXXX")
 xvfb_pid=
 game_pid=
-finish() {
+stop_processes() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
 }
-trap finish EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+session_start gui
 
 # The game writes its settings beside itself: give it a folder of its own,
 # and a home of its own for anything else.
@@ -41,11 +32,7 @@ rules="$(dirname "$exe")/KVXRules.rtf"
 # The screen's memory is a file (-fbdir), so the test can see what changed.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+wait_for 50 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
 
 env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \

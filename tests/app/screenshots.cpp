@@ -7,8 +7,10 @@
 #include "app/AdvisorWindow.h"
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
+#include "game/AutoPlay.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -208,6 +211,27 @@ int main(int argc, char *argv[])
     // both choice lists, and the rules in that language.
     if (advisor)
         advisor->hide();
+
+    // The review of a game won by banking at 30 points, a blunder selected.
+    playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), 9001);
+    w.aReview->trigger();
+    ReviewWindow *review = w.reviewWindow();
+    ok = ok && review && w.solver().waitFor(1000, false, 60000);
+    QCoreApplication::processEvents();
+    if (review) {
+        for (int i = int(review->review().decisions.size()) - 1; i >= 0; --i) {
+            if (review->review().decisions[size_t(i)].cls == DecisionClass::Blunder) {
+                review->lvDecisions()->setCurrentRow(i);
+                break;
+            }
+        }
+    }
+    ok = ok && review && review->review().finished && save(review, out, QStringLiteral("review"));
+    QApplication::setPalette(TestPalettes::dark());
+    ok = ok && review && save(review, out, QStringLiteral("review-dark"));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    if (review)
+        review->hide();
     const QDir rulesDir = QFileInfo(QStringLiteral(KORVEX_RULES_FILE)).dir();
     for (const char *code : {"de", "hu"}) {
         const QString name = QStringLiteral("KVXRules.%1.rtf").arg(QLatin1String(code));

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The advisor window: it follows the table, says what each phase of the game
-// is, and a game it was open during is kept out of the top-ten tables.
+// is, and a game it was open during is kept out of the top-ten tables. The
+// review window beside it: its list and chart in step with the game played,
+// and the same rule for a game it shows in progress.
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Placement.h"
 #include "app/ProgramDir.h"
 #include "app/TfrmMain.h"
@@ -45,7 +48,7 @@ class TestAdvisorWindow : public QObject
         m_timers.setMsecsSinceMidnightUtc(m);
         QTest::mouseClick(w.btRoll, Qt::LeftButton);
         QVERIFY(w.game().RollingDice > 0);
-        QCOMPARE(w.advisorWindow()->lStatus->text(), uiText("advRolling"));
+        QCOMPARE(w.advisorWindow()->lStatus()->text(), uiText("advRolling"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         QCOMPARE(w.game().gs.NewRound, !scores);
     }
@@ -61,7 +64,7 @@ class TestAdvisorWindow : public QObject
     };
     static Seen seen(const AdvisorWindow *a)
     {
-        return {a->lStatus->text(), a->lBust->text(), a->lRounds->text(), a->lBest->text(), a->lvActions->count()};
+        return {a->lStatus()->text(), a->lBust()->text(), a->lRounds()->text(), a->lBest()->text(), a->lvActions()->count()};
     }
     // Every play that keeps dice names them by position, each with the face
     // that die shows, in one order; returns how many plays kept dice.
@@ -70,9 +73,9 @@ class TestAdvisorWindow : public QObject
         int dummy = 0;
         int &picks = choicePicks ? *choicePicks : dummy;
         static const QRegularExpression keep(QStringLiteral("Keep dice ([1-6](?:, [1-6])*) \\(([1-6](?:, [1-6])*)\\) for \\d+ points"));
-        QStringList plays{a->lBest->text()};
-        for (int k = 0; k < a->lvActions->count(); ++k)
-            plays << a->lvActions->item(k)->text();
+        QStringList plays{a->lBest()->text()};
+        for (int k = 0; k < a->lvActions()->count(); ++k)
+            plays << a->lvActions()->item(k)->text();
         int keeping = 0;
         for (const QString &play : plays) {
             const QRegularExpressionMatch m = keep.match(play);
@@ -133,6 +136,53 @@ class TestAdvisorWindow : public QObject
         QTest::mouseClick(w.btDone, Qt::LeftButton);
     }
 
+    // The review window open and up to date with the game on the table.
+    ReviewWindow *review(TfrmMain &w)
+    {
+        if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
+            w.aReview->trigger();
+        ReviewWindow *r = w.reviewWindow();
+        if (!w.solver().waitFor(w.game().settings.Winner, w.game().settings.Valid, 60000))
+            return nullptr;
+        QCoreApplication::processEvents();
+        return r;
+    }
+    // A real roll that scores, then the first one or five taken and a roll on,
+    // or a bank once the round holds 300.
+    void playAStep(TfrmMain &w)
+    {
+        const auto rollScoring = [&] {
+            const qint64 m = midnightFor(w.game(), true);
+            QVERIFY(m >= 0);
+            m_timers.setMsecsSinceMidnightUtc(m);
+            QTest::mouseClick(w.btRoll, Qt::LeftButton);
+            QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        };
+        if (w.game().gs.NewRound) {
+            rollScoring();
+            return;
+        }
+        for (int n = 1; n <= 6; ++n) {
+            const DieModel &d = w.game().die(n);
+            if (d.color == DieFree && (d.value == 1 || d.value == 5)) {
+                QTest::mouseClick(w.dice(n), Qt::LeftButton);
+                break;
+            }
+        }
+        if (w.game().gs.SelCount[1] + w.game().gs.SelCount[5] == 0 || w.game().gs.SubScore >= 300) {
+            QTest::mouseClick(w.btDone, Qt::LeftButton);
+            return;
+        }
+        rollScoring();
+    }
+    static int keeps(const GameRecord &r)
+    {
+        int n = 0;
+        for (const RecordStep &s : r.steps())
+            n += s.kind == RecordStep::Keep ? 1 : 0;
+        return n;
+    }
+
 private slots:
     void init()
     {
@@ -160,20 +210,20 @@ private slots:
         QVERIFY(w.assisted);
         QVERIFY(a->waitForSolution(60000));
         QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QVERIFY(a->lBust->text().contains(QStringLiteral("3.09")));
-        QVERIFY(a->lRounds->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
+        QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
+        QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
         roll(w);
         if (w.game().gs.NewRound)
             roll(w);
         // Six ones on the table: the best play is on show, and a click moves it.
         QTest::mouseClick(w.Button1, Qt::LeftButton);
-        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
-        QVERIFY(a->lBest->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
-        QVERIFY(a->lvActions->count() > 1);
-        QVERIFY(!a->lvActions->accessibleName().isEmpty());
-        QVERIFY(!a->pbSolve->accessibleName().isEmpty());
+        QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
+        QVERIFY(a->lBest()->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
+        QVERIFY(a->lvActions()->count() > 1);
+        QVERIFY(!a->lvActions()->accessibleName().isEmpty());
+        QVERIFY(!a->pbSolve()->accessibleName().isEmpty());
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
-        QVERIFY(a->lBust->text().contains(QStringLiteral("5 dice")));
+        QVERIFY(a->lBust()->text().contains(QStringLiteral("5 dice")));
     }
 
     void opensBesideTheMainWindow()
@@ -221,7 +271,7 @@ private slots:
         QCOMPARE(a->solution(), single);
         a->refresh();
         QVERIFY(!a->solving());
-        QVERIFY(!a->lStatus->text().startsWith(QStringLiteral("Working out")));
+        QVERIFY(!a->lStatus()->text().startsWith(QStringLiteral("Working out")));
         // At 2000 the rules differ, and each has its own solution.
         w.game().settings.Winner = 2000;
         QVERIFY(!a->solution());
@@ -238,11 +288,11 @@ private slots:
         w.aAdvisor->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
-        QVERIFY(a->lStatus->text().contains(QStringLiteral("can never be reached")));
+        QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
         // A total from a hand-made settings file, beyond what is worked out.
         w.game().settings.Winner = 250000;
         QVERIFY(a->waitForSolution(60000));
-        QVERIFY(a->lStatus->text().contains(QStringLiteral("up to 100000 points")));
+        QVERIFY(a->lStatus()->text().contains(QStringLiteral("up to 100000 points")));
     }
 
     void anAssistedWinStaysOutOfTheTopTen()
@@ -295,15 +345,15 @@ private slots:
         };
         // From its first opening it says the game stays out of the tables.
         QCOMPARE(a->windowTitle(), QStringLiteral("Advisor"));
-        QVERIFY(!a->lAssisted->isHidden());
-        QCOMPARE(a->lAssisted->text(),
+        QVERIFY(!a->lAssisted()->isHidden());
+        QCOMPARE(a->lAssisted()->text(),
                  QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
         // Before Start.
-        QCOMPARE(a->lStatus->text(), QStringLiteral("No game running."));
-        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("No game running."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
-        QCOMPARE(a->lBust->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
+        QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
                                            .arg(QLocale().toString(100 * AdvisorSolution::bustChance(6), 'f', 2)));
 
         // Hot dice: three ones and three fives, all six taken.
@@ -312,18 +362,18 @@ private slots:
         int picks = 0;
         QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
-        QVERIFY(a->lBust->text().endsWith(QStringLiteral(" Select dice first.")));
+        QVERIFY(a->lBust()->text().endsWith(QStringLiteral(" Select dice first.")));
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
         const qint32 hot = g.gs.SelScore;
         QVERIFY(hot > 0);
-        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
-        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
+        QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
         // Right after the roll that follows, the selection counts once, as in Subtotal.
         rollTo(w, true);
         QCOMPARE(g.eSubScore(), hot);
-        QCOMPARE(a->lStatus->text(), position(0, 1, hot));
-        QVERIFY(a->lBest->text().startsWith(QStringLiteral("Best play (")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
+        QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
 
         // One die taken, then a roll that scores nothing: while its message is
@@ -332,7 +382,7 @@ private slots:
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
         const qint32 before = g.eSubScore();
         QCOMPARE(before, hot + 10);
-        QCOMPARE(a->lStatus->text(), position(0, 1, before));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, before));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
         Seen atMessage;
         QString subtotalAtMessage;
@@ -351,7 +401,7 @@ private slots:
         QCOMPARE(atMessage.best, QString());
         QCOMPARE(atMessage.plays, 0);
         // A first roll that scores nothing costs 100 points.
-        QCOMPARE(a->lStatus->text(), position(0, 2, 0));
+        QCOMPARE(a->lStatus()->text(), position(0, 2, 0));
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
         QCOMPARE(atMessage.status, position(0, 2, -100));
@@ -368,13 +418,13 @@ private slots:
         QTest::mouseClick(w.dice(2), Qt::LeftButton);
         w.aPause->trigger();
         QVERIFY(g.coverVisible());
-        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
-        QCOMPARE(a->lBust->text(), QStringLiteral("The advice comes back on Continue."));
-        QCOMPARE(a->lBest->text(), QString());
-        QCOMPARE(a->lvActions->count(), 0);
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("The advice comes back on Continue."));
+        QCOMPARE(a->lBest()->text(), QString());
+        QCOMPARE(a->lvActions()->count(), 0);
         QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(-100, 3, 5));
-        QVERIFY(a->lvActions->count() > 0);
+        QCOMPARE(a->lStatus()->text(), position(-100, 3, 5));
+        QVERIFY(a->lvActions()->count() > 0);
     }
 
     void statusLinesAroundAWin()
@@ -406,13 +456,13 @@ private slots:
         }
         // The cover after the win, until the next game is taken up.
         QVERIFY(g.coverVisible() && g.contVisible());
-        QCOMPARE(a->lStatus->text(), won);
-        QCOMPARE(a->lBust->text(), QStringLiteral("Continue or Start begins the next game."));
+        QCOMPARE(a->lStatus()->text(), won);
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Continue or Start begins the next game."));
         QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QCOMPARE(a->lStatus->text(), position(0, 1, 0));
-        QVERIFY(a->lBust->text().startsWith(QStringLiteral("Next roll: 6 dice")));
+        QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
+        QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Next roll: 6 dice")));
         w.aPause->trigger();
-        QCOMPARE(a->lStatus->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
     }
 
     void escapeClosesIt()
@@ -427,12 +477,12 @@ private slots:
         // Also from the list of plays, where the focus usually is.
         w.aAdvisor->trigger();
         QVERIFY(a->isVisible());
-        QTest::keyClick(a->lvActions, Qt::Key_Escape);
+        QTest::keyClick(a->lvActions(), Qt::Key_Escape);
         QVERIFY(!a->isVisible());
         // Other keys leave it open; the game stays an assisted one.
         w.aAdvisor->trigger();
         QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
-        QTest::keyClick(a->lvActions, Qt::Key_Down);
+        QTest::keyClick(a->lvActions(), Qt::Key_Down);
         QVERIFY(a->isVisible());
         QVERIFY(w.assisted);
     }
@@ -448,17 +498,172 @@ private slots:
         w.game().settings.Winner = 1500;
         w.aAdvisor->trigger();
         AdvisorWindow *a = w.advisorWindow();
-        QCOMPARE(a->lStatus->text(), QStringLiteral("Rechnet fuer 1500..."));
-        QCOMPARE(a->pbSolve->format(), QStringLiteral("0 Prozent"));
-        QCOMPARE(a->pbSolve->accessibleName(), QStringLiteral("Rechnet"));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
+        QCOMPARE(a->pbSolve()->format(), QStringLiteral("0 Prozent"));
+        QCOMPARE(a->pbSolve()->accessibleName(), QStringLiteral("Rechnet"));
         QVERIFY(a->waitForSolution(60000));
         QCOMPARE(a->windowTitle(), QStringLiteral("Ratgeber"));
-        QCOMPARE(a->lStatus->text(), QStringLiteral("Kein Spiel."));
-        QCOMPARE(a->lRanking->text(), QStringLiteral("Alle Zuege:"));
-        QCOMPARE(a->lvActions->accessibleName(), QStringLiteral("Alle Zuege:"));
+        QCOMPARE(a->lStatus()->text(), QStringLiteral("Kein Spiel."));
+        QCOMPARE(a->lRanking()->text(), QStringLiteral("Alle Zuege:"));
+        QCOMPARE(a->lvActions()->accessibleName(), QStringLiteral("Alle Zuege:"));
         // What the file leaves out keeps its English default.
-        QCOMPARE(a->lBust->text(), QStringLiteral("Start a game and the advice follows."));
+        QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         resetUiTexts();
+    }
+
+    // --- the review window ---
+
+    void reviewOpensFromTheToolsMenuAndFollowsTheGame()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        w.show();
+        w.move(w.screen()->availableGeometry().topLeft());
+        QVERIFY(w.aReview && w.mTools->actions().contains(w.aReview));
+        QCOMPARE(TfrmMain::plainText(w.aReview), QStringLiteral("Review Game..."));
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        ReviewWindow *r = review(w);
+        QVERIFY(r && r->isVisible() && r->isWindow());
+        QCOMPARE(r->windowTitle(), QStringLiteral("Game Review"));
+        QVERIFY(w.screen()->availableGeometry().contains(r->frameGeometry()));
+        for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking(), r->pbSolve()})
+            QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
+        QCOMPARE(r->lStatus()->text(), uiText("revNothingYet"));
+        QCOMPARE(r->lvDecisions()->count(), 0);
+        // Step by step through a known game: the list and the chart keep up with the record.
+        for (int k = 0; k < 24; ++k) {
+            playAStep(w);
+            QCoreApplication::processEvents();
+            const GameRecord &rec = w.game().record();
+            QCOMPARE(int(r->record().steps().size()), int(rec.steps().size()));
+            QCOMPARE(r->lvDecisions()->count(), keeps(rec));
+            QCOMPARE(int(r->review().chart.size()), int(rec.steps().size()) + 1);
+            QVERIFY(r->review().complete);
+        }
+        const GameReview &v = r->review();
+        QVERIFY(v.decisions.size() >= 4);
+        QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played so far: %1.").arg(v.roundsPlayed)));
+        QVERIFY(r->lSummary()->text().contains(QLocale().toString(v.decisionsLost, 'f', 2)));
+        QCOMPARE(r->lCounts()->text(), uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+        static const QRegularExpression sentence(QStringLiteral(
+                "^Round \\d+: (kept [1-6]( [1-6])* and (banked \\d+|rolled [1-6] dice)|banked \\d+)"
+                "(; the best play|; best was to .+; cost \\d+\\.\\d\\d rounds(, (an inaccuracy|a mistake|a blunder))?)$"));
+        for (int i = 0; i < r->lvDecisions()->count(); ++i) {
+            const QListWidgetItem *item = r->lvDecisions()->item(i);
+            QVERIFY2(sentence.match(item->text()).hasMatch(), qPrintable(item->text()));
+            QCOMPARE(item->data(Qt::AccessibleTextRole).toString(), item->text());
+            QVERIFY(item->text().startsWith(QStringLiteral("Round %1:").arg(v.decisions[size_t(i)].round)));
+            // Selecting a decision selects its step on the chart, its dice and its ranking.
+            r->lvDecisions()->setCurrentRow(i);
+            QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
+            QVERIFY(r->lvRanking()->count() >= 2);
+            QVERIFY(r->lvRanking()->item(0)->text().startsWith(QLocale().toString(v.decisions[size_t(i)].best.rounds, 'f', 3)));
+            int shown = 0, taken = 0;
+            for (int n = 1; n <= 6; ++n) {
+                shown += r->die(n)->isVisibleTo(r) ? 1 : 0;
+                taken += r->die(n)->isVisibleTo(r) && r->die(n)->dieState() == TRxDice::Selected ? 1 : 0;
+            }
+            QCOMPARE(shown, 6);
+            QCOMPARE(taken, v.decisions[size_t(i)].made.keep.kept);
+        }
+        // The chart by keys: Home to the start, Ctrl+Right from decision to decision.
+        r->chart()->setFocus();
+        QTest::keyClick(r->chart(), Qt::Key_Home);
+        QCOMPARE(r->chart()->selectedStep(), -1);
+        for (int i = 0; i < int(v.decisions.size()); ++i) {
+            QTest::keyClick(r->chart(), Qt::Key_Right, Qt::ControlModifier);
+            QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
+            QCOMPARE(r->lvDecisions()->currentRow(), i);
+            QCOMPARE(r->chart()->accessibleDescription().left(20), r->decisionSentence(i).left(20));
+        }
+        // A step that is no decision keeps the one before it in the list.
+        QTest::keyClick(r->chart(), Qt::Key_Right);
+        QCOMPARE(r->lvDecisions()->currentRow(), int(v.decisions.size()) - 1);
+        // The mouse: a press over a decision's point selects it.
+        const int pick = int(v.decisions.size()) / 2;
+        const int x = int(std::lround(r->chart()->xOf(v.decisions[size_t(pick)].step)));
+        QCOMPARE(r->chart()->stepAt(x), v.decisions[size_t(pick)].step);
+        QTest::mouseClick(r->chart(), Qt::LeftButton, {}, QPoint(x, r->chart()->height() / 2));
+        QCOMPARE(r->lvDecisions()->currentRow(), pick);
+        // Escape closes it.
+        QTest::keyClick(r, Qt::Key_Escape);
+        QVERIFY(!r->isVisible());
+    }
+
+    void reviewingAGameInProgressAssistsIt()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        to800(w);
+        QVERIFY(!w.assisted);
+        ReviewWindow *r = review(w);
+        QVERIFY(r);
+        QVERIFY(w.assisted);
+        // The test button's six ones are no luck of the dice, and the window says so.
+        QVERIFY(r->review().testSteps);
+        QVERIFY(r->lNote()->text().contains(uiText("revTestSteps")));
+        r->close();
+        win(w);
+        QVERIFY(m_prompts.messages.last().contains(QStringLiteral("not entered in the top-ten tables")));
+        QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
+    }
+
+    void reviewingAGameWonChangesNothing()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
+        to800(w);
+        win(w);
+        QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
+        const QString table = ProgramDir::file(QStringLiteral("KVXScrP.ini"));
+        QFile before(table);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray stored = before.readAll();
+        before.close();
+        const int messages = m_prompts.messages.size();
+        QVERIFY(!w.assisted);
+        // Behind the cover the game just won is the one reviewed.
+        ReviewWindow *r = review(w);
+        QVERIFY(r && r->review().finished);
+        QCOMPARE(r->lStatus()->text(), uiText("revWon").arg(1000).arg(2));
+        QCOMPARE(r->review().roundsPlayed, 2);
+        QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played: 2.")));
+        QVERIFY(!w.assisted);
+        QFile after(table);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), stored);
+        QCOMPARE(m_prompts.messages.size(), messages);
+        // Continue begins the next game, which the open window now shows: assisted.
+        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(!r->review().finished);
+        QVERIFY(w.assisted);
+        // Closed, the game after is a fair one again.
+        r->close();
+        w.aNew->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(!w.assisted);
+    }
+
+    void reviewSaysWhatItCanOfAnOddGame()
+    {
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        Game::Snapshot s = w.game().snapshot();
+        s.total = 1003; // past the winning total, no multiple of 5
+        w.game().restore(s);
+        for (int k = 0; k < 6; ++k)
+            playAStep(w);
+        ReviewWindow *r = review(w);
+        QVERIFY(r);
+        QVERIFY(!r->review().complete);
+        QVERIFY(r->lNote()->text().contains(uiText("revOpened").arg(1)));
+        QVERIFY(r->lNote()->text().contains(uiText("revPartial")));
+        for (int i = 0; i < r->lvDecisions()->count(); ++i)
+            QVERIFY(r->lvDecisions()->item(i)->text().endsWith(QStringLiteral("; not valued")));
+        // The chart draws with nothing valued, and keys move over it.
+        QVERIFY(!r->chart()->grab().isNull());
+        QTest::keyClick(r->chart(), Qt::Key_End);
+        QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
     }
 
     void placesWholeOnTheScreen_data()

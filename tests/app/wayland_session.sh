@@ -11,10 +11,7 @@ set -u
 exe=${1:?usage: wayland_session.sh korvex probe plugin-dir}
 probe=${2:?usage: wayland_session.sh korvex probe plugin-dir}
 plugins=${3:?usage: wayland_session.sh korvex probe plugin-dir}
-skip() {
-  echo "SKIP: $* (scripts/setup.sh test)"
-  exit 77
-}
+. "$(dirname "$0")/session_lib.sh"
 command -v weston >/dev/null 2>&1 || skip "weston is not installed"
 [ -e "$plugins/platforms/libqwayland-generic.so" ] || skip "Qt's Wayland plugin is not installed"
 command -v Xwayland >/dev/null 2>&1 || skip "Xwayland is not installed"
@@ -24,34 +21,17 @@ if [ ! -d /tmp/.X11-unix ]; then
   mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix || skip "cannot make /tmp/.X11-unix"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-wayland.XXXXXX")
-chmod 700 "$work"
 weston_pid=
 game_pid=
-finish() {
+stop_processes() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
   # weston leads a session of its own: its shell clients and Xwayland go with it.
   [ -n "$weston_pid" ] && kill -- "-$weston_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
 }
-trap finish EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+session_start wayland
 # Nothing fatal on the error output: no protocol error, no lost connection, no crash.
 fatal_in() {
   grep -iE 'fatal|protocol error|connection (broke|experienced)|segmentation|abort' "$1"
-}
-wait_for() { # tenths of a second, condition...
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  "$@"
 }
 
 mkdir -p "$work/runtime" "$work/home" "$work/game"

@@ -6,6 +6,7 @@
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
 #include "game/Scoring.h"
+#include "game/SolveService.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -155,6 +156,30 @@ private slots:
         int calls = 0;
         QVERIFY(!Advisor::solve(2000, true, [&calls](double) { return ++calls < 5; }));
         QCOMPARE(calls, 5);
+    }
+
+    // The shared service: one solve per set of rules, queued in turn, and
+    // both band settings folded where the band changes nothing.
+    void theServiceSolvesEachRuleSetOnce()
+    {
+        SolveService service;
+        QSignalSpy solved(&service, &SolveService::solved);
+        QVERIFY(!service.solution(1000, false));
+        QVERIFY(!service.request(1000, false));
+        QVERIFY(!service.request(1000, true)); // the same rules below 1400
+        QVERIFY(!service.request(2000, true)); // queued behind the first
+        QVERIFY(!service.request(2000, true));
+        QCOMPARE(service.keyFor(1000, true), SolveService::Key(1000, false));
+        QCOMPARE(service.keyFor(2000, true), SolveService::Key(2000, true));
+        QVERIFY(service.waitFor(2000, true, 60000));
+        QVERIFY(service.waitFor(1000, true, 60000));
+        QCOMPARE(solved.size(), 2);
+        QCOMPARE(service.solution(1000, true), service.solution(1000, false));
+        QCOMPARE(service.solution(2000, true)->valid(), true);
+        QVERIFY(!service.solution(2000, false));
+        QCOMPARE(service.request(1000, false)->roundsFromTotal(0), m_off->roundsFromTotal(0));
+        QVERIFY(!service.solving());
+        QCOMPARE(solved.size(), 2);
     }
 
     void unreachableWinnersAreNoticed()

@@ -1,0 +1,733 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ReviewWindow.h"
+#include "app/Appearance.h"
+#include "game/Game.h"
+#include "game/Scoring.h"
+#include "game/SolveService.h"
+#include "game/TRxDice.h"
+#include "settings/UiTexts.h"
+
+#include <QAccessible>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QString number(double v, int decimals = 2)
+{
+    return QLocale().toString(v, 'f', decimals);
+}
+
+QString signedNumber(double v)
+{
+    const QString s = number(v);
+    return v > 0 && s != number(0.0) ? QStringLiteral("+") + s : s;
+}
+
+// The marks of the classes: a hue each and a shape each, so they tell apart
+// without colour too; drawn with an outline in the text colour.
+QColor classColor(DecisionClass c)
+{
+    switch (c) {
+    case DecisionClass::Inaccuracy:
+        return QColor(0xe8, 0xc0, 0x20);
+    case DecisionClass::Mistake:
+        return QColor(0xf0, 0x80, 0x10);
+    case DecisionClass::Blunder:
+        return QColor(0xe0, 0x20, 0x20);
+    case DecisionClass::Best:
+        break;
+    }
+    return {};
+}
+
+void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &outline)
+{
+    p.setPen(QPen(outline, 1.2));
+    p.setBrush(classColor(c));
+    if (c == DecisionClass::Inaccuracy) {
+        p.drawEllipse(at, r * 0.8, r * 0.8);
+    } else if (c == DecisionClass::Mistake) {
+        p.drawRect(QRectF(at.x() - r * 0.75, at.y() - r * 0.75, r * 1.5, r * 1.5));
+    } else if (c == DecisionClass::Blunder) {
+        QPainterPath t;
+        t.moveTo(at.x(), at.y() - r * 1.1);
+        t.lineTo(at.x() + r, at.y() + r * 0.7);
+        t.lineTo(at.x() - r, at.y() + r * 0.7);
+        t.closeSubpath();
+        p.drawPath(t);
+    }
+}
+
+const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
+const char *const kLegendKeys[4] = {"revLegendGame", "revLegendInaccuracy", "revLegendMistake", "revLegendBlunder"};
+
+} // namespace
+
+// ---------------------------------------------------------------- m_chart
+
+ReviewChart::ReviewChart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("chReview"));
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void ReviewChart::setReview(const GameReview *review, const GameRecord *record)
+{
+    m_review = review;
+    m_record = record;
+    const int last = review ? int(review->chart.size()) - 2 : -1;
+    m_step = std::min(m_step, last);
+    update();
+}
+
+void ReviewChart::selectStep(int step)
+{
+    if (!m_review)
+        return;
+    step = std::clamp(step, -1, int(m_review->chart.size()) - 2);
+    if (step == m_step)
+        return;
+    m_step = step;
+    update();
+}
+
+QRectF ReviewChart::plotRect() const
+{
+    const QFontMetrics fm(font());
+    const double left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
+    const double top = fm.height() + 8;    // the legend
+    const double bottom = fm.height() + 6; // the rounds
+    return QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
+}
+
+double ReviewChart::xOf(int step) const
+{
+    const QRectF r = plotRect();
+    const int n = m_review ? int(m_review->chart.size()) - 1 : 0;
+    return n <= 0 ? r.left() : r.left() + r.width() * double(step + 1) / n;
+}
+
+int ReviewChart::stepAt(double x) const
+{
+    const QRectF r = plotRect();
+    const int n = m_review ? int(m_review->chart.size()) - 1 : 0;
+    if (n <= 0)
+        return -1;
+    return std::clamp(int(std::lround((x - r.left()) / r.width() * n)) - 1, -1, n - 1);
+}
+
+void ReviewChart::range(double &lo, double &hi) const
+{
+    lo = std::numeric_limits<double>::infinity();
+    hi = -lo;
+    if (m_review) {
+        for (double v : m_review->chart) {
+            if (std::isfinite(v)) {
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+        }
+    }
+    if (!std::isfinite(lo)) {
+        lo = 0;
+        hi = 1;
+    }
+    if (m_review && std::isfinite(m_review->bestFromStart)) {
+        lo = std::min(lo, m_review->bestFromStart);
+        hi = std::max(hi, m_review->bestFromStart);
+    }
+    lo = std::floor(std::max(0.0, lo - 1));
+    hi = std::ceil(hi + 1);
+}
+
+double ReviewChart::yOf(double value) const
+{
+    double lo, hi;
+    range(lo, hi);
+    const QRectF r = plotRect();
+    return r.bottom() - (value - lo) / (hi - lo) * r.height();
+}
+
+void ReviewChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPalette pal = palette();
+    const QColor text = pal.color(QPalette::Text);
+    QColor faint = text;
+    faint.setAlphaF(0.25);
+    p.fillRect(rect(), pal.color(QPalette::Base));
+    const QRectF r = plotRect();
+    const QFontMetrics fm(font());
+
+    // The legend: the game's line, the best play's, and the three marks.
+    double x = r.left();
+    const double ly = fm.ascent() / 2.0 + 4;
+    const auto legendText = [&](const QString &t) {
+        p.setPen(text);
+        p.drawText(QPointF(x, fm.ascent() + 2), t);
+        x += fm.horizontalAdvance(t) + 12;
+    };
+    p.setPen(QPen(text, 2));
+    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+    x += 20;
+    legendText(uiText("revLegendGame"));
+    p.setPen(QPen(text, 1.2, Qt::DashLine));
+    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+    x += 20;
+    legendText(uiText("revLegendBest"));
+    for (int c = 1; c <= 3; ++c) {
+        drawMark(p, DecisionClass(c), QPointF(x + 5, ly), 5, text);
+        x += 14;
+        legendText(uiText(kLegendKeys[c]));
+    }
+
+    double lo, hi;
+    range(lo, hi);
+    // Whole rounds across, a few labelled.
+    const int span = int(hi - lo);
+    const int every = span <= 8 ? 1 : span <= 20 ? 2 : span <= 50 ? 5 : span <= 200 ? 20 : 100;
+    for (int v = int(lo); v <= int(hi); ++v) {
+        if (v % every)
+            continue;
+        const double y = yOf(v);
+        p.setPen(QPen(faint, 1));
+        p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+        p.setPen(text);
+        p.drawText(QRectF(0, y - fm.height() / 2.0, r.left() - 5, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(v));
+    }
+    if (!m_review || !m_record)
+        return;
+    const auto &steps = m_record->steps();
+    // Round ends down the plot, the rounds counted below.
+    int lastLabel = -1000;
+    for (int i = 0; i < int(steps.size()); ++i) {
+        if (steps[size_t(i)].kind != RecordStep::RoundEnd)
+            continue;
+        const double xe = xOf(i);
+        p.setPen(QPen(faint, 1, Qt::DotLine));
+        p.drawLine(QPointF(xe, r.top()), QPointF(xe, r.bottom()));
+        const QString label = QString::number(steps[size_t(i)].roundNo);
+        if (xe - lastLabel > fm.horizontalAdvance(label) + 8 && xe + fm.horizontalAdvance(label) / 2.0 < width()) {
+            p.setPen(text);
+            p.drawText(QPointF(xe - fm.horizontalAdvance(label) / 2.0, r.bottom() + fm.ascent() + 3), label);
+            lastLabel = int(xe);
+        }
+    }
+    // The best play's line from where the game was first valued.
+    const double yb = yOf(m_review->bestFromStart);
+    p.setPen(QPen(text, 1.2, Qt::DashLine));
+    p.drawLine(QPointF(r.left(), yb), QPointF(r.right(), yb));
+    // The game's line, broken where a stretch could not be valued.
+    QPainterPath line;
+    bool open = false;
+    for (int k = 0; k < int(m_review->chart.size()); ++k) {
+        const double v = m_review->chart[size_t(k)];
+        if (!std::isfinite(v)) {
+            open = false;
+            continue;
+        }
+        const QPointF pt(xOf(k - 1), yOf(v));
+        if (open)
+            line.lineTo(pt);
+        else
+            line.moveTo(pt);
+        open = true;
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(text, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(line);
+    for (const ReviewDecision &d : m_review->decisions) {
+        const double v = m_review->chart[size_t(d.step) + 1];
+        if (d.valued && d.cls != DecisionClass::Best && std::isfinite(v))
+            drawMark(p, d.cls, QPointF(xOf(d.step), yOf(v)), 5, text);
+    }
+    // The selected step.
+    const QColor mark = pal.color(QPalette::Highlight);
+    const double xs = xOf(m_step);
+    p.setPen(QPen(mark, 2));
+    p.drawLine(QPointF(xs, r.top()), QPointF(xs, r.bottom()));
+    const double vs = m_review->chart[size_t(m_step) + 1];
+    if (std::isfinite(vs)) {
+        p.setBrush(mark);
+        p.setPen(QPen(text, 1));
+        p.drawEllipse(QPointF(xs, yOf(vs)), 4, 4);
+    }
+    if (hasFocus()) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(text, 1, Qt::DotLine));
+        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+}
+
+void ReviewChart::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_review) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int last = int(m_review->chart.size()) - 2;
+    int to = m_step;
+    // Ctrl with an arrow goes from decision to decision.
+    const bool byDecision = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        to = m_step - 1;
+        if (byDecision)
+            while (to >= 0 && m_review->decisionAt[size_t(to)] < 0)
+                --to;
+        break;
+    case Qt::Key_Right:
+        to = m_step + 1;
+        if (byDecision)
+            while (to <= last && m_review->decisionAt[size_t(to)] < 0)
+                ++to;
+        break;
+    case Qt::Key_Home:
+        to = -1;
+        break;
+    case Qt::Key_End:
+        to = last;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    to = std::clamp(to, -1, last);
+    if (to != m_step) {
+        selectStep(to);
+        emit stepSelected(to);
+    }
+}
+
+void ReviewChart::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const int to = stepAt(event->position().x());
+    selectStep(to);
+    emit stepSelected(to);
+}
+
+void ReviewChart::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const int to = stepAt(event->position().x());
+    if (to != m_step) {
+        selectStep(to);
+        emit stepSelected(to);
+    }
+}
+
+// ---------------------------------------------------------------- window
+
+ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_game(game), m_solver(solver)
+{
+    setObjectName(QStringLiteral("frmReview"));
+    Appearance::keepHighlightReadable(this);
+    auto *box = new QVBoxLayout(this);
+    const auto label = [this](const char *name) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setWordWrap(true);
+        return l;
+    };
+    m_lStatus = label("m_lStatus");
+    box->addWidget(m_lStatus);
+    m_pbSolve = new QProgressBar(this);
+    m_pbSolve->setObjectName(QStringLiteral("m_pbSolve"));
+    m_pbSolve->setRange(0, 1000);
+    m_pbSolve->hide();
+    box->addWidget(m_pbSolve);
+    m_lSummary = label("m_lSummary");
+    m_lCounts = label("m_lCounts");
+    m_lNote = label("m_lNote");
+    box->addWidget(m_lSummary);
+    box->addWidget(m_lCounts);
+    box->addWidget(m_lNote);
+    m_chart = new ReviewChart(this);
+    box->addWidget(m_chart, 3);
+
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    auto *left = new QWidget(split);
+    auto *leftBox = new QVBoxLayout(left);
+    leftBox->setContentsMargins(0, 0, 0, 0);
+    m_lDecisions = label("m_lDecisions");
+    m_lvDecisions = new QListWidget(left);
+    m_lvDecisions->setObjectName(QStringLiteral("m_lvDecisions"));
+    m_lvDecisions->setWordWrap(true);
+    m_lDecisions->setBuddy(m_lvDecisions);
+    leftBox->addWidget(m_lDecisions);
+    leftBox->addWidget(m_lvDecisions, 1);
+    auto *right = new QWidget(split);
+    auto *rightBox = new QVBoxLayout(right);
+    rightBox->setContentsMargins(0, 0, 0, 0);
+    m_lMoment = label("m_lMoment");
+    rightBox->addWidget(m_lMoment);
+    auto *diceRow = new QHBoxLayout;
+    for (int n = 1; n <= 6; ++n) {
+        m_dice[n] = new TRxDice(right);
+        m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
+        m_dice[n]->setFixedSize(44, 44);
+        // Shown, not played: clicks and the keyboard pass them by.
+        m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dice[n]->setFocusPolicy(Qt::NoFocus);
+        diceRow->addWidget(m_dice[n]);
+    }
+    diceRow->addStretch(1);
+    rightBox->addLayout(diceRow);
+    m_lRanking = label("m_lRanking");
+    m_lvRanking = new QListWidget(right);
+    m_lvRanking->setObjectName(QStringLiteral("m_lvRanking"));
+    m_lRanking->setBuddy(m_lvRanking);
+    rightBox->addWidget(m_lRanking);
+    rightBox->addWidget(m_lvRanking, 1);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    box->addWidget(split, 4);
+    resize(700, 560);
+
+    m_soon = new QTimer(this);
+    m_soon->setSingleShot(true);
+    m_soon->setInterval(0);
+    connect(m_soon, &QTimer::timeout, this, &ReviewWindow::refresh);
+    connect(&m_game, &Game::stateChanged, this, &ReviewWindow::refreshSoon);
+    connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
+    connect(&m_solver, &SolveService::progressChanged, this, [this](double f) {
+        m_pbSolve->setValue(int(f * 1000));
+        m_pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
+    });
+    connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
+    connect(m_lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row < 0 || row >= int(m_review.decisions.size()))
+            return;
+        m_chart->selectStep(m_review.decisions[size_t(row)].step);
+        showMoment(row);
+    });
+    applyTexts();
+}
+
+ReviewWindow::~ReviewWindow() = default;
+
+void ReviewWindow::applyTexts()
+{
+    setWindowTitle(uiText("revTitle"));
+    m_lDecisions->setText(uiText("revDecisions"));
+    m_lRanking->setText(uiText("revRanking"));
+    // Set only on a change: each sends a notice to assistive technology.
+    const auto name = [](QWidget *w, const QString &text) {
+        if (w->accessibleName() != text)
+            w->setAccessibleName(text);
+    };
+    name(m_lvDecisions, uiText("revDecisionsName"));
+    name(m_lvRanking, uiText("revRankingName"));
+    name(m_chart, uiText("revChartName"));
+    name(m_pbSolve, uiText("revProgressName"));
+    for (int n = 1; n <= 6; ++n)
+        name(m_dice[n], uiText("revDieName").arg(n).arg(m_dice[n]->value()));
+}
+
+void ReviewWindow::refreshSoon()
+{
+    // A hidden window does no work; it looks again when shown.
+    if (isVisible() && !m_soon->isActive())
+        m_soon->start();
+}
+
+void ReviewWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void ReviewWindow::refresh()
+{
+    applyTexts();
+    const GameRecord &rec = m_game.record();
+    // The window shows best plays: a game still being played is assisted by it.
+    if (!rec.won() && onShowsGameInProgress)
+        onShowsGameInProgress();
+    const auto sol = m_solver.request(rec.start().winner, rec.start().valid);
+    if (!sol) {
+        m_lStatus->setText(uiText(rec.start().valid ? "revWorkingBand" : "revWorking").arg(rec.start().winner));
+        m_pbSolve->setValue(int(m_solver.progress() * 1000));
+        m_pbSolve->show();
+        return;
+    }
+    m_pbSolve->hide();
+    showReview(rec, sol);
+}
+
+void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution)
+{
+    const int row = m_lvDecisions->currentRow();
+    const bool atEnd = row < 0 || row == m_lvDecisions->count() - 1;
+    m_record = record;
+    m_solution = std::move(solution);
+    m_review = reviewGame(m_record, *m_solution);
+    m_chart->setReview(&m_review, &m_record);
+    showSummary();
+    fillDecisions();
+    // The selection stays where it was, or follows the game at its end.
+    const int count = int(m_review.decisions.size());
+    const int to = count == 0 ? -1 : atEnd ? count - 1 : std::min(row, count - 1);
+    if (to >= 0) {
+        m_lvDecisions->setCurrentRow(to);
+        m_chart->selectStep(m_review.decisions[size_t(to)].step);
+        showMoment(to);
+    } else {
+        m_chart->selectStep(int(m_review.chart.size()) - 2);
+        showMoment(-1);
+    }
+}
+
+void ReviewWindow::showSummary()
+{
+    const GameReview &v = m_review;
+    const RecordStart &start = m_record.start();
+    if (!m_solution->winnable()) {
+        m_lStatus->setText(start.winner > Advisor::maxWinner ? uiText("revTooLarge").arg(Advisor::maxWinner)
+                                                           : uiText("revNeverReached").arg(start.winner));
+    } else if (v.finished) {
+        m_lStatus->setText(uiText("revWon").arg(m_record.steps().empty() ? start.total : m_record.steps().back().total)
+                                 .arg(m_record.steps().empty() ? start.roundNo : m_record.steps().back().roundNo));
+    } else if (m_record.steps().empty()) {
+        m_lStatus->setText(uiText("revNothingYet"));
+    } else {
+        m_lStatus->setText(uiText("revInProgress"));
+    }
+    const QString luck = signedNumber(v.luck) + QLatin1Char(' ')
+            + uiText(v.luck >= 0 ? "revLuckHelped" : "revLuckHurt");
+    if (v.finished)
+        m_lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
+                                  .arg(number(v.decisionsLost)).arg(luck));
+    else
+        m_lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
+                                  .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck));
+    m_lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+    QStringList notes;
+    if (start.opened)
+        notes << uiText("revOpened").arg(start.roundNo);
+    if (!v.rulesMatch)
+        notes << uiText("revOtherRules");
+    else if (!v.complete && m_solution->winnable())
+        notes << uiText("revPartial");
+    if (v.testSteps)
+        notes << uiText("revTestSteps");
+    m_lNote->setText(notes.join(QLatin1Char(' ')));
+    m_lNote->setVisible(!notes.isEmpty());
+}
+
+QString ReviewWindow::diceText(const KeepOption &keep)
+{
+    QStringList faces;
+    for (int f = 1; f <= 6; ++f)
+        for (int k = 0; k < keep.count[f]; ++k)
+            faces << QString::number(f);
+    QString text = faces.join(QLatin1Char(' '));
+    // A choice list taken at another entry than its first says which.
+    if (keep.onesEntry > 0)
+        text += QStringLiteral(" (") + choiceEntries(1, keep.count[1]).value(keep.onesEntry).text + QLatin1Char(')');
+    if (keep.fivesEntry > 0)
+        text += QStringLiteral(" (") + choiceEntries(5, keep.count[5]).value(keep.fivesEntry).text + QLatin1Char(')');
+    return text;
+}
+
+QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool past) const
+{
+    const qint64 banked = qint64(roundPoints) + a.keep.points;
+    QString t;
+    if (a.keep.empty())
+        t = uiText(past ? "revBanked" : "revBank").arg(banked);
+    else if (a.bank)
+        t = uiText(past ? "revKeptBanked" : "revKeepBank").arg(diceText(a.keep)).arg(banked);
+    else
+        t = uiText(past ? "revKeptRolled" : "revKeepRoll").arg(diceText(a.keep)).arg(a.diceNext);
+    if (a.bank && a.refused)
+        t += QLatin1Char(' ') + uiText("revRefused");
+    return t;
+}
+
+QString ReviewWindow::decisionSentence(int i) const
+{
+    if (i < 0 || i >= int(m_review.decisions.size()))
+        return QString();
+    const ReviewDecision &d = m_review.decisions[size_t(i)];
+    const QString made = playText(d.made, d.roundPoints, true);
+    if (!d.valued)
+        return uiText("revItemUnvalued").arg(d.round).arg(made);
+    if (d.rank == 1)
+        return uiText("revItemBest").arg(d.round).arg(made);
+    // Where the best play takes the same m_dice, it differs only in what follows.
+    const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
+            && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
+    QString best = playText(d.best, d.roundPoints, false);
+    if (sameDice && !d.best.keep.empty()) {
+        best = d.best.bank ? uiText("revBank").arg(qint64(d.roundPoints) + d.best.keep.points)
+                           : uiText("revRoll").arg(d.best.diceNext);
+        if (d.best.bank && d.best.refused)
+            best += QLatin1Char(' ') + uiText("revRefused");
+    }
+    if (d.cls == DecisionClass::Best)
+        return uiText("revItemSmall").arg(d.round).arg(made, best, number(d.cost));
+    return uiText("revItem").arg(d.round).arg(made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));
+}
+
+void ReviewWindow::fillDecisions()
+{
+    const QSignalBlocker block(m_lvDecisions);
+    m_lvDecisions->clear();
+    for (int i = 0; i < int(m_review.decisions.size()); ++i) {
+        auto *item = new QListWidgetItem(decisionSentence(i), m_lvDecisions);
+        const ReviewDecision &d = m_review.decisions[size_t(i)];
+        item->setData(Qt::AccessibleTextRole, item->text());
+        if (d.valued && d.cls != DecisionClass::Best) {
+            // The class's mark beside its sentence, as on the m_chart.
+            QPixmap mark(QSize(14, 14) * devicePixelRatioF());
+            mark.setDevicePixelRatio(devicePixelRatioF());
+            mark.fill(Qt::transparent);
+            QPainter p(&mark);
+            p.setRenderHint(QPainter::Antialiasing);
+            drawMark(p, d.cls, QPointF(7, 7.5), 5.5, palette().color(QPalette::Text));
+            p.end();
+            item->setIcon(QIcon(mark));
+        }
+    }
+}
+
+void ReviewWindow::followChart(int step)
+{
+    // The decision at the step, else the last one before it.
+    int row = -1;
+    for (int i = 0; i < int(m_review.decisions.size()) && m_review.decisions[size_t(i)].step <= step; ++i)
+        row = i;
+    {
+        const QSignalBlocker block(m_lvDecisions);
+        m_lvDecisions->setCurrentRow(row);
+    }
+    showMoment(row);
+    // What the m_chart shows at the step, for a screen reader.
+    QString said;
+    if (step < 0) {
+        said = uiText("revChartStart").arg(number(m_review.chart.front()));
+    } else {
+        const RecordStep &s = m_record.steps()[size_t(step)];
+        const double v = m_review.chart[size_t(step) + 1];
+        if (s.kind == RecordStep::Keep) {
+            said = decisionSentence(m_review.decisionAt[size_t(step)]);
+        } else if (s.kind == RecordStep::Roll) {
+            QStringList faces;
+            for (int n = 1; n <= 6; ++n)
+                if (s.faces[n])
+                    faces << QString::number(s.faces[n]);
+            said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
+        } else {
+            said = uiText("revChartRoundEnd").arg(s.roundNo - (m_review.finished && step + 1 == int(m_record.steps().size()) ? 0 : 1))
+                           .arg(s.total);
+        }
+        if (std::isfinite(v))
+            said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
+    }
+    m_chart->setAccessibleDescription(said);
+    QAccessibleEvent e(m_chart, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&e);
+}
+
+void ReviewWindow::showMoment(int i)
+{
+    m_lvRanking->clear();
+    if (i < 0 || i >= int(m_review.decisions.size())) {
+        m_lMoment->setText(m_review.decisions.empty() ? uiText("revNoDecisions") : QString());
+        for (int n = 1; n <= 6; ++n)
+            m_dice[n]->setVisible(false);
+        return;
+    }
+    const ReviewDecision &d = m_review.decisions[size_t(i)];
+    const auto &steps = m_record.steps();
+    // The m_dice as they lay: the roll's faces, the m_dice kept back showing what
+    // they showed when they were last rolled this round.
+    int face[7] = {}, state[7] = {};
+    if (d.rollStep >= 0) {
+        const RecordStep &roll = steps[size_t(d.rollStep)];
+        for (int n = 1; n <= 6; ++n) {
+            face[n] = roll.faces[n];
+            state[n] = roll.faces[n] ? TRxDice::Free : TRxDice::Kept;
+        }
+        for (int k = d.rollStep - 1; k >= 0 && steps[size_t(k)].kind != RecordStep::RoundEnd; --k)
+            for (int n = 1; n <= 6; ++n)
+                if (!face[n] && steps[size_t(k)].kind == RecordStep::Roll && steps[size_t(k)].faces[n])
+                    face[n] = steps[size_t(k)].faces[n];
+        // The m_dice taken: the first free ones showing each face, as the game takes them.
+        int left[7];
+        std::copy(d.made.keep.count, d.made.keep.count + 7, left);
+        for (int n = 1; n <= 6; ++n) {
+            if (state[n] == TRxDice::Free && face[n] >= 1 && face[n] <= 6 && left[face[n]] > 0) {
+                left[face[n]] -= 1;
+                state[n] = TRxDice::Selected;
+            }
+        }
+    }
+    for (int n = 1; n <= 6; ++n) {
+        m_dice[n]->setVisible(face[n] >= 1 && face[n] <= 6);
+        m_dice[n]->setValue(face[n]);
+        m_dice[n]->setDieState(state[n]);
+    }
+    QStringList rolled;
+    for (int f = 1; f <= 6; ++f)
+        for (int k = 0; k < d.rolled[f]; ++k)
+            rolled << QString::number(f);
+    m_lMoment->setText(uiText("revMoment").arg(d.round).arg(d.total).arg(d.roundPoints)
+                             .arg(rolled.isEmpty() ? QStringLiteral("-") : rolled.join(QLatin1Char(' '))));
+    applyTexts();
+    if (!d.valued || !m_solution)
+        return;
+    const QVector<AdvisorAction> ranked = m_solution->rankActions(d.total, d.roundPoints, d.rolled);
+    for (int k = 0; k < ranked.size(); ++k) {
+        const AdvisorAction &a = ranked[k];
+        const bool played = a.bank == d.made.bank && a.keep.points == d.made.keep.points
+                && std::equal(a.keep.count, a.keep.count + 7, d.made.keep.count)
+                && a.keep.onesEntry == d.made.keep.onesEntry && a.keep.fivesEntry == d.made.keep.fivesEntry;
+        if (k >= 12 && !played)
+            continue;
+        QString t = uiText("revRankItem").arg(number(a.rounds, 3), playText(a, d.roundPoints, false));
+        if (played)
+            t += QLatin1Char(' ') + uiText("revYourPlay");
+        auto *item = new QListWidgetItem(t, m_lvRanking);
+        if (played) {
+            QFont f = item->font();
+            f.setBold(true);
+            item->setFont(f);
+        }
+    }
+}
+
+void ReviewWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

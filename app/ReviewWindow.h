@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A window beside the game that looks back on the game in progress or the
+// game just won: a summary, a chart of the game, the decisions with what
+// each cost, and for the one selected its dice and the advisor's ranking.
+// The analysis is the core's (game/Review.h); the window only shows it.
+#pragma once
+
+#include "game/Advisor.h"
+#include "game/GameRecord.h"
+#include "game/Review.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class Game;
+class SolveService;
+class TRxDice;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QTimer;
+
+// The game as a line: after each step the rounds played plus the rounds still
+// expected, the best play's line from the start, and the decisions of each
+// class marked by colour and shape. Keys and the mouse move a selected step.
+class ReviewChart : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ReviewChart(QWidget *parent = nullptr);
+
+    void setReview(const GameReview *review, const GameRecord *record);
+    int selectedStep() const { return m_step; } // -1 for the start, else the step
+    void selectStep(int step);
+    // Where step's point lies (x) and the step nearest an x, for the mouse.
+    double xOf(int step) const;
+    int stepAt(double x) const;
+
+    QSize sizeHint() const override { return {520, 190}; }
+    QSize minimumSizeHint() const override { return {200, 120}; }
+
+signals:
+    void stepSelected(int step);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QRectF plotRect() const;
+    double yOf(double value) const;
+    void range(double &lo, double &hi) const;
+
+    const GameReview *m_review = nullptr;
+    const GameRecord *m_record = nullptr;
+    int m_step = -1;
+};
+
+class ReviewWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ReviewWindow(Game &game, SolveService &solver, QWidget *parent = nullptr);
+    ~ReviewWindow() override;
+
+    QLabel *lSummary() const { return m_lSummary; }
+    QLabel *lCounts() const { return m_lCounts; }
+    QLabel *lNote() const { return m_lNote; }
+    QLabel *lStatus() const { return m_lStatus; }
+    QLabel *lMoment() const { return m_lMoment; }
+    QProgressBar *pbSolve() const { return m_pbSolve; }
+    ReviewChart *chart() const { return m_chart; }
+    QListWidget *lvDecisions() const { return m_lvDecisions; }
+    QListWidget *lvRanking() const { return m_lvRanking; }
+    // The dice of the selected moment, 1..6.
+    TRxDice *die(int n) const { return m_dice[n]; }
+
+    // Called whenever the window shows best plays of a game not yet won.
+    std::function<void()> onShowsGameInProgress;
+
+    const GameReview &review() const { return m_review; }
+    const GameRecord &record() const { return m_record; }
+    // Analyses a record against a solution and shows it (the window's own
+    // refresh does this with the game's record and the shared solution).
+    void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution);
+    // The sentence a screen reader reads for decision i.
+    QString decisionSentence(int i) const;
+
+public slots:
+    // Looks at the game again (coalesced: at most once per pass of the event loop).
+    void refreshSoon();
+    void refresh();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void applyTexts();
+    void showSummary();
+    void fillDecisions();
+    void showMoment(int decision);
+    void followChart(int step);
+    // The dice text of a keep ("1 1 5", with a choice list's entry when not its first).
+    static QString diceText(const KeepOption &keep);
+    QString playText(const AdvisorAction &a, qint32 roundPoints, bool past) const;
+
+    QLabel *m_lSummary, *m_lCounts, *m_lNote, *m_lStatus, *m_lMoment, *m_lDecisions, *m_lRanking;
+    QProgressBar *m_pbSolve;
+    ReviewChart *m_chart;
+    QListWidget *m_lvDecisions, *m_lvRanking;
+    TRxDice *m_dice[7] = {};
+    Game &m_game;
+    SolveService &m_solver;
+    GameRecord m_record;
+    GameReview m_review;
+    std::shared_ptr<const AdvisorSolution> m_solution;
+    QTimer *m_soon;
+};

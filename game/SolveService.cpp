@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/SolveService.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+SolveService::SolveService(QObject *parent) : QObject(parent)
+{
+    // The worker only sets atomics; this timer, on the owner's thread, picks
+    // up its progress and its result.
+    m_poll = new QTimer(this);
+    m_poll->setInterval(50);
+    connect(m_poll, &QTimer::timeout, this, &SolveService::poll);
+}
+
+SolveService::~SolveService()
+{
+    m_cancel = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+SolveService::Key SolveService::keyFor(qint32 winner, bool valid) const
+{
+    // Looked up once per winning total: windows ask on every click.
+    if (winner != m_rulesWinner) {
+        m_rulesWinner = winner;
+        m_rulesDiffer = Advisor::everyThousandMatters(winner);
+    }
+    return Key(winner, valid && m_rulesDiffer);
+}
+
+std::shared_ptr<const AdvisorSolution> SolveService::solution(qint32 winner, bool valid) const
+{
+    const auto it = m_cache.find(keyFor(winner, valid));
+    return it == m_cache.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<const AdvisorSolution> SolveService::request(qint32 winner, bool valid)
+{
+    const Key key = keyFor(winner, valid);
+    if (auto found = solution(winner, valid))
+        return found;
+    const bool busy = solving() && m_solving == key;
+    if (!busy && std::find(m_queue.begin(), m_queue.end(), key) == m_queue.end())
+        m_queue.push_back(key);
+    startNext();
+    return nullptr;
+}
+
+void SolveService::startNext()
+{
+    if (solving() || m_queue.empty())
+        return;
+    const Key key = m_queue.front();
+    m_queue.pop_front();
+    m_solving = key;
+    m_cancel = false;
+    m_finished = false;
+    m_progress = 0;
+    m_result.reset();
+    m_poll->start();
+    // The worker sees only its arguments and the atomics.
+    m_worker = std::thread([this, key] {
+        m_result = Advisor::solve(key.first, key.second, [this](double p) {
+            m_progress = int(p * 1000);
+            return !m_cancel.load();
+        });
+        m_finished = true;
+    });
+    emit progressChanged(0.0);
+}
+
+void SolveService::poll()
+{
+    if (!m_finished.load()) {
+        emit progressChanged(progress());
+        return;
+    }
+    m_worker.join();
+    m_poll->stop();
+    const Key key = m_solving;
+    if (m_result)
+        m_cache[key] = m_result;
+    m_result.reset();
+    startNext();
+    emit solved(key.first, key.second);
+}
+
+bool SolveService::waitFor(qint32 winner, bool valid, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!request(winner, valid)) {
+        if (m_finished.load())
+            poll();
+        else
+            QThread::msleep(5);
+        QCoreApplication::processEvents();
+        if (clock.elapsed() > timeoutMs)
+            return false;
+    }
+    return true;
+}

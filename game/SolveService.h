@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One place that solves the best play and keeps the solutions, so every
+// window that needs them (the advisor, the review, the statistics) shares a
+// single solve per set of rules. Solving runs on a worker thread; requests,
+// results and signals stay on the thread that owns the service.
+#pragma once
+
+#include "game/Advisor.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <deque>
+#include <map>
+#include <memory>
+#include <thread>
+#include <utility>
+
+class QTimer;
+
+class SolveService : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SolveService(QObject *parent = nullptr);
+    ~SolveService() override;
+
+    using Key = std::pair<qint32, bool>; // winning total, the every-thousand rule
+    // The rules as solved: the every-thousand rule dropped where it refuses
+    // nothing the single band accepts, so both settings share one solution.
+    Key keyFor(qint32 winner, bool valid) const;
+    // The solution for these rules when already solved, else null. Starts nothing.
+    std::shared_ptr<const AdvisorSolution> solution(qint32 winner, bool valid) const;
+    // Queues these rules for solving unless solved or already queued; returns
+    // the solution when it is at hand, else null.
+    std::shared_ptr<const AdvisorSolution> request(qint32 winner, bool valid);
+    bool solving() const { return m_worker.joinable(); }
+    Key solvingKey() const { return m_solving; }
+    // Of the solve under way, 0 to 1.
+    double progress() const { return m_progress.load() / 1000.0; }
+    // Requests these rules and waits, handling events, until they are solved.
+    // For tests and tools; the game itself waits for solved().
+    bool waitFor(qint32 winner, bool valid, int timeoutMs);
+
+signals:
+    void solved(qint32 winner, bool valid);
+    void progressChanged(double fraction);
+
+private:
+    void startNext();
+    void poll();
+
+    mutable qint32 m_rulesWinner = 0; // the winning total m_rulesDiffer was found for
+    mutable bool m_rulesDiffer = false;
+    std::map<Key, std::shared_ptr<const AdvisorSolution>> m_cache;
+    std::deque<Key> m_queue;
+    std::thread m_worker;
+    Key m_solving{0, false};
+    std::shared_ptr<const AdvisorSolution> m_result; // handed over by the worker
+    std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_finished{false};
+    std::atomic<int> m_progress{0}; // per mille
+    QTimer *m_poll;
+};
