@@ -255,6 +255,40 @@ private slots:
         QCOMPARE(g.gs.RoundNo, 1);
     }
 
+    void aWinKeepsItsReview()
+    {
+        // Won before the best play is solved: the game goes in at once and its
+        // review's figures follow when the solve lands; the next win, with the
+        // solution at hand, has them at once.
+        m_prompts.nameAnswers << QStringLiteral("Tester") << QStringLiteral("Tester");
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        g.settings.Winner = 800;
+        for (int game = 0; game < 2; ++game) {
+            if (game == 0)
+                QTest::mouseClick(w.btStart, Qt::LeftButton);
+            else
+                QTest::mouseClick(w.btCont, Qt::LeftButton);
+            roll(w);
+            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            for (int n = 1; n <= 6; ++n)
+                clickDie(w, n);
+            QTest::mouseClick(w.btDone, Qt::LeftButton);
+            StatsData d = Statistics::load(Statistics::fileName());
+            QCOMPARE(d.games.size(), game + 1);
+            if (game == 0) {
+                QVERIFY(!d.games[0].decisionsLost);
+                QVERIFY(w.solver().waitFor(800, false, 120000));
+                QCoreApplication::processEvents();
+                d = Statistics::load(Statistics::fileName());
+            }
+            const StatsGame &won = d.games[game];
+            QVERIFY2(won.decisionsLost && won.luck, qPrintable(QString::number(game)));
+            QVERIFY(*won.decisionsLost >= 0);
+            QVERIFY(won.testButtons);
+        }
+    }
+
     void damagedStatisticsAreKeptAsideAtTheWin()
     {
         // The game starts and plays over a damaged statistics file; the win

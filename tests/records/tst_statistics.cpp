@@ -225,6 +225,29 @@ private slots:
         QVERIFY(d.gameBlock.contains("\r\n10001=2026-12-07T17:00:03,1000,0,1,3,30,"));
     }
 
+    void aReviewArrivesLater()
+    {
+        // The review of a won game lands after the game: it fills that game's
+        // figures and touches no other line.
+        qint64 first = 0, second = 0;
+        Statistics::addGame(path(), game(10, 100), &first);
+        Statistics::addGame(path(), game(11, 110), &second);
+        QCOMPARE(second, first + 1);
+        QVERIFY(Statistics::setReview(path(), first, 2.75, -0.5));
+        QVERIFY(!Statistics::setReview(path(), second + 5, 1, 1));
+        const StatsData d = Statistics::load(path());
+        QCOMPARE(d.status, StatsData::Ok);
+        QCOMPARE(d.games.size(), 2);
+        QVERIFY(d.games[0].decisionsLost && *d.games[0].decisionsLost == 2.75 && *d.games[0].luck == -0.5);
+        QVERIFY(!d.games[1].decisionsLost && !d.games[1].luck);
+        QCOMPARE(d.games[0].rounds, 10);
+        QCOMPARE(d.totalsFor({1000, false}).games, qint64(2));
+        // Nothing to fill in a file that is gone.
+        QFile::remove(path());
+        QVERIFY(!Statistics::setReview(path(), first, 1, 1));
+        QVERIFY(!QFile::exists(path()));
+    }
+
     void resetForgetsOneRuleSet()
     {
         for (const StatsGame &g : {game(10, 100), game(11, 100, true), game(12, 100), game(9, 90, false, 2000)})
