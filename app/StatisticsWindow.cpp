@@ -156,6 +156,11 @@ public:
     {
     }
 
+    void setHeaders(const QStringList &headers)
+    {
+        m_headers = headers;
+        emit headerDataChanged(Qt::Horizontal, 0, int(headers.size()) - 1);
+    }
     void reset(int rows, Text text)
     {
         beginResetModel();
@@ -477,8 +482,46 @@ QString StatisticsWindow::rulesName(const StatsRules &r) const
     return uiText(r.band ? "statRulesBand" : "statRulesPlain").arg(r.winner);
 }
 
+void StatisticsWindow::applyTexts()
+{
+    setWindowTitle(uiText("statTitle"));
+    lRules->setText(uiText("statRules"));
+    cbRules->setAccessibleName(uiText("statRulesName"));
+    tbFigures->setHorizontalHeaderLabels({uiText("statFigure"), uiText("statValue")});
+    tbFigures->setAccessibleName(uiText("statFiguresName"));
+    for (int i = 0; i < int(std::size(kFigureRows)); ++i)
+        tbFigures->item(i, 0)->setText(uiText(kFigureRows[i]));
+    lRoundsCaption->setText(uiText("statRoundsCaption"));
+    chRounds->setAccessibleName(uiText("statRoundsCaption"));
+    chRounds->setAccessibleDescription(uiText("statChartTable"));
+    m_rounds->setHeaders({uiText("statRoundsColumn"), uiText("statYourGames"), uiText("statYourShare"),
+                          uiText("statBestShare")});
+    tbRounds->setAccessibleName(uiText("statRoundsTableName"));
+    lTrendCaption->setText(uiText("statTrendCaption"));
+    chTrend->setAccessibleName(uiText("statTrendCaption"));
+    chTrend->setAccessibleDescription(uiText("statChartTable"));
+    m_trend->setHeaders({uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
+                         uiText("statLostColumn"), uiText("statLuckColumn")});
+    tbTrend->setAccessibleName(uiText("statTrendTableName"));
+    btReset->setText(uiText("statReset"));
+    btReset->setAccessibleName(uiText("statResetName"));
+    btClose->setText(uiText("statClose"));
+    btClose->setAccessibleName(uiText("statClose"));
+    // Room for the whole caption in any language, the style's margins beside it.
+    for (QPushButton *b : {btReset, btClose}) {
+        const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b)
+                + b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
+        b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 2 * margin + 4);
+    }
+    tbFigures->resizeColumnToContents(0);
+    tbFigures->setMinimumWidth(tbFigures->horizontalHeader()->length() + 2 * tbFigures->frameWidth()
+                               + tbFigures->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
 void StatisticsWindow::showRules(const StatsRules &inForce)
 {
+    // The texts of the language in force, which may have changed since the last opening.
+    applyTexts();
     m_inForce = inForce;
     m_shown = inForce;
     reload();

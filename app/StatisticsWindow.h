@@ -92,6 +92,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void applyTexts();
     void reload();
     void fillRuleChoice();
     void showChosen();

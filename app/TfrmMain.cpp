@@ -153,6 +153,7 @@ TfrmMain::~TfrmMain()
     // Windows of their own, not children: gone before the game they show.
     delete m_review;
     delete m_advisor;
+    delete m_statistics;
     delete m_topten;
 }
 

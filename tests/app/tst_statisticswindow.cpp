@@ -3,6 +3,8 @@
 // them, the other rule sets, bad files and Reset.
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
+#include "settings/TRegAuto.h"
+#include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QComboBox>
@@ -186,6 +188,24 @@ private slots:
         // The window reads; it never touches the file.
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
+    }
+
+    void textsFollowTheLanguageAtEachOpening()
+    {
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        QCOMPARE(w.btReset->text(), QStringLiteral("Reset..."));
+        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
+        QVERIFY(lng.open(QIODevice::WriteOnly));
+        lng.write("[Statistics]\nstatReset=Zur\xc3\xbccksetzen...\nstatGames=Gewonnene Spiele\nstatRoundsColumn=Runden\n");
+        lng.close();
+        loadUiTexts(TRegAuto(lng.fileName()));
+        w.showRules({1000, false});
+        resetUiTexts();
+        QCOMPARE(w.btReset->text(), QString::fromUtf8("Zur\xc3\xbccksetzen..."));
+        QVERIFY(w.btReset->minimumWidth() > w.btReset->fontMetrics().horizontalAdvance(w.btReset->text()));
+        QCOMPARE(w.tbFigures->item(0, 0)->text(), QStringLiteral("Gewonnene Spiele"));
+        QCOMPARE(w.tbRounds->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Runden"));
     }
 
     void resetAsksAndForgetsOneRuleSet()
