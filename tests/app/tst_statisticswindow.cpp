@@ -197,12 +197,12 @@ private slots:
         QCOMPARE(w.btReset->text(), QStringLiteral("Reset..."));
         QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
         QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("[Statistics]\nstatReset=Zur\xc3\xbccksetzen...\nstatGames=Gewonnene Spiele\nstatRoundsColumn=Runden\n");
+        lng.write("[Statistics]\nstatReset=Zur\xc3\xbc" "cksetzen...\nstatGames=Gewonnene Spiele\nstatRoundsColumn=Runden\n");
         lng.close();
         loadUiTexts(TRegAuto(lng.fileName()));
         w.showRules({1000, false});
         resetUiTexts();
-        QCOMPARE(w.btReset->text(), QString::fromUtf8("Zur\xc3\xbccksetzen..."));
+        QCOMPARE(w.btReset->text(), QString::fromUtf8("Zur\xc3\xbc" "cksetzen..."));
         QVERIFY(w.btReset->minimumWidth() > w.btReset->fontMetrics().horizontalAdvance(w.btReset->text()));
         QCOMPARE(w.tbFigures->item(0, 0)->text(), QStringLiteral("Gewonnene Spiele"));
         QCOMPARE(w.tbRounds->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Runden"));
