@@ -551,7 +551,11 @@ QByteArray format(const StatsData &d)
     QList<TRegAuto::Section> tail;
     for (const auto &[name, keys] : d.otherSections)
         tail.append(TRegAuto::Section{name, keys});
-    return QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n")
+    // For whoever opens the file: what the fields are.
+    return QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n"
+                      "; Totals: games counted, set apart, rounds, seconds, rating, fewest rounds, best seconds\r\n"
+                      "; Games: won on, winning total, band in every thousand, game type, rounds, seconds, rating,\r\n"
+                      ";   assisted, test buttons, rounds lost to decisions, luck (empty when not reviewed)\r\n")
             + TRegAuto::formatSections(head) + kGamesHeader + d.gameBlock + TRegAuto::formatSections(tail);
 }
 
