@@ -5,6 +5,7 @@
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/AdvisorWindow.h"
+#include "app/StatisticsRecorder.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/Announcer.h"
@@ -17,8 +18,6 @@
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
-#include "records/Statistics.h"
-#include "game/Review.h"
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
@@ -47,8 +46,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QDateTime>
-#include <QDir>
 
 #include <algorithm>
 
@@ -144,7 +141,11 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     // review window left open marks it once it shows the new game.
     connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
     m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
-    connect(&m_solver, &SolveService::solved, this, &TfrmMain::reviewPending);
+    m_recorder = new StatisticsRecorder(m_game, m_solver, m_prompts, this);
+    connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
+        if (m_statistics && m_statistics->isVisible())
+            m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+    });
     FormCreate(args);
 }
 
@@ -154,6 +155,7 @@ TfrmMain::~TfrmMain()
     delete m_review;
     delete m_advisor;
     delete m_statistics;
+    delete m_recorder;
     delete m_topten;
 }
 
@@ -1112,7 +1114,7 @@ void TfrmMain::placeBeside(QWidget *window) const
 
 bool TfrmMain::runTopTenCheck()
 {
-    recordWin();
+    m_recorder->recordWin(assisted);
     if (assisted) {
         m_prompts.showMessage(uiText("msgAssisted"));
         return true;
@@ -1126,65 +1128,6 @@ bool TfrmMain::runTopTenCheck()
         return false;
     }
     return true;
-}
-
-void TfrmMain::recordWin()
-{
-    StatsGame g;
-    g.when = QDateTime::currentDateTime();
-    g.winner = m_game.settings.Winner;
-    g.band = m_game.settings.Valid;
-    g.type = m_game.settings.Type;
-    g.rounds = m_game.gs.RoundNo;
-    g.seconds = m_game.ElapsedSeconds;
-    g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
-    g.assisted = assisted;
-    g.testButtons = m_game.testButtonsUsed;
-    // The review's figures when the best play is at hand; else the solve is
-    // asked for and the figures follow when it lands.
-    const auto solution = m_solver.request(g.winner, g.band);
-    if (solution && solution->winnable()) {
-        const GameReview review = reviewGame(m_game.record(), *solution);
-        if (review.finished) {
-            g.decisionsLost = review.decisionsLost;
-            g.luck = review.luck;
-        }
-    }
-    try {
-        qint64 key = 0;
-        const QString aside = Statistics::addGame(Statistics::fileName(), g, &key);
-        if (!aside.isEmpty())
-            m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
-        if (!solution)
-            m_pendingReview = PendingReview{m_game.record(), g.winner, g.band, key};
-    } catch (const KvxError &e) {
-        m_prompts.showError(e.message());
-    }
-    if (m_statistics && m_statistics->isVisible())
-        m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
-}
-
-void TfrmMain::reviewPending()
-{
-    if (!m_pendingReview)
-        return;
-    const auto solution = m_solver.solution(m_pendingReview->winner, m_pendingReview->band);
-    if (!solution)
-        return; // another rule set was solved
-    const PendingReview pending = std::move(*m_pendingReview);
-    m_pendingReview.reset();
-    if (!solution->winnable())
-        return;
-    const GameReview review = reviewGame(pending.record, *solution);
-    if (!review.finished)
-        return;
-    try {
-        Statistics::setReview(Statistics::fileName(), pending.key, review.decisionsLost, review.luck);
-    } catch (const KvxError &) {
-        // The game stays in the statistics without its review, as one not reviewed.
-    }
-    if (m_statistics && m_statistics->isVisible())
-        m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
 }
 
 void TfrmMain::aStatisticsExecute()

@@ -22,6 +22,7 @@ class TEffectLabel;
 class TfrmTopten;
 class TfrmSetup;
 class AdvisorWindow;
+class StatisticsRecorder;
 class StatisticsWindow;
 class ReviewWindow;
 class Announcer;
@@ -171,17 +172,7 @@ private:
     SolveService m_solver;
     AdvisorWindow *m_advisor = nullptr;
     StatisticsWindow *m_statistics = nullptr;
-    void recordWin();
-    // A won game whose review waits for the solve of its rules.
-    struct PendingReview
-    {
-        GameRecord record;
-        qint32 winner = 0;
-        bool band = false;
-        qint64 key = 0;
-    };
-    std::optional<PendingReview> m_pendingReview;
-    void reviewPending();
+    StatisticsRecorder *m_recorder = nullptr;
     ReviewWindow *m_review = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};

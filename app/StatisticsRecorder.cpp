@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/StatisticsRecorder.h"
+
+#include "app/Prompts.h"
+#include "game/Game.h"
+#include "game/KvxError.h"
+#include "game/Review.h"
+#include "game/SolveService.h"
+#include "records/Statistics.h"
+#include "records/TopTenCheck.h"
+#include "settings/UiTexts.h"
+
+#include <QDir>
+
+StatisticsRecorder::StatisticsRecorder(Game &game, SolveService &solver, Prompts &prompts, QObject *parent)
+    : QObject(parent), m_game(game), m_solver(solver), m_prompts(prompts)
+{
+    connect(&m_solver, &SolveService::solved, this, &StatisticsRecorder::solved);
+}
+
+void StatisticsRecorder::recordWin(bool assisted)
+{
+    StatsGame g;
+    g.when = QDateTime::currentDateTime();
+    g.winner = m_game.settings.Winner;
+    g.band = m_game.settings.Valid;
+    g.type = m_game.settings.Type;
+    g.rounds = m_game.gs.RoundNo;
+    g.seconds = m_game.ElapsedSeconds;
+    g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
+    g.assisted = assisted;
+    g.testButtons = m_game.testButtonsUsed;
+    const auto solution = m_solver.request(g.winner, g.band);
+    if (solution && solution->winnable()) {
+        const GameReview review = reviewGame(m_game.record(), *solution);
+        if (review.finished) {
+            g.decisionsLost = review.decisionsLost;
+            g.luck = review.luck;
+        }
+    }
+    try {
+        qint64 key = 0;
+        const QString aside = Statistics::addGame(Statistics::fileName(), g, &key);
+        if (!aside.isEmpty())
+            m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
+        if (!solution)
+            m_pending = Pending{m_game.record(), g.winner, g.band, key};
+    } catch (const KvxError &e) {
+        m_prompts.showError(e.message());
+    }
+    emit recorded();
+}
+
+void StatisticsRecorder::solved()
+{
+    if (!m_pending)
+        return;
+    const auto solution = m_solver.solution(m_pending->winner, m_pending->band);
+    if (!solution)
+        return; // another rule set was solved
+    const Pending pending = std::move(*m_pending);
+    m_pending.reset();
+    if (!solution->winnable())
+        return;
+    const GameReview review = reviewGame(pending.record, *solution);
+    if (!review.finished)
+        return;
+    try {
+        if (Statistics::setReview(Statistics::fileName(), pending.key, review.decisionsLost, review.luck))
+            emit recorded();
+    } catch (const KvxError &) {
+        // The game stays in the statistics as one not reviewed.
+    }
+}
