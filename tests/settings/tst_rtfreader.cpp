@@ -137,7 +137,6 @@ private slots:
     void hexInCodePages();
     void fontCharsetChoosesCodePage();
     void rawEightBitText();
-    void codePageTables();
     void unicodeWithFallbackSkip();
     void unicodeSkipCountIsScopedToGroups();
     void unicodeSkipEndsAtBraces();
@@ -312,30 +311,6 @@ void TestRtfReader::rawEightBitText()
 {
     QCOMPARE(readText("{\\rtf1\\ansi\\ansicpg1251 \xcf\xf0\xe8}"), QStringLiteral("\u041f\u0440\u0438"));
     QCOMPARE(readText("{\\rtf1 caf\xe9}"), QStringLiteral("caf\u00e9"));
-}
-
-void TestRtfReader::codePageTables()
-{
-    // Bytes below 0x80 are ASCII in every code page.
-    for (int cp : {1250, 1251, 1252, 437})
-        for (int b = 0; b < 0x80; ++b)
-            QCOMPARE(int(RtfReader::decodeByte(cp, uchar(b))), b);
-    // Latin-1 half of 1252.
-    for (int b = 0xA0; b <= 0xFF; ++b)
-        QCOMPARE(int(RtfReader::decodeByte(1252, uchar(b))), b);
-    // Cyrillic block of 1251.
-    for (int b = 0xC0; b <= 0xFF; ++b)
-        QCOMPARE(int(RtfReader::decodeByte(1251, uchar(b))), 0x410 + b - 0xC0);
-    QCOMPARE(int(RtfReader::decodeByte(1252, 0x80)), 0x20AC);
-    QCOMPARE(int(RtfReader::decodeByte(1252, 0x99)), 0x2122);
-    QCOMPARE(int(RtfReader::decodeByte(1252, 0x8D)), 0x8D);  // undefined: the C1 control
-    QCOMPARE(int(RtfReader::decodeByte(1251, 0x80)), 0x0402);
-    QCOMPARE(int(RtfReader::decodeByte(1251, 0x98)), 0x98);
-    QCOMPARE(int(RtfReader::decodeByte(1250, 0xA5)), 0x0104);
-    QCOMPARE(int(RtfReader::decodeByte(1250, 0xFF)), 0x02D9);
-    QCOMPARE(int(RtfReader::decodeByte(1250, 0xDE)), 0x0162);
-    QCOMPARE(int(RtfReader::decodeByte(1250, 0x81)), 0x81);
-    QCOMPARE(int(RtfReader::decodeByte(437, 0xE9)), 0xE9);  // unknown pages read as 1252
 }
 
 void TestRtfReader::unicodeWithFallbackSkip()
