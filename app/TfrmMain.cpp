@@ -1097,8 +1097,16 @@ bool TfrmMain::runTopTenCheck()
     return true;
 }
 
-TfrmTopten *TfrmMain::createTopten()
+void TfrmMain::buildDialogs()
 {
+    topten();
+    setup();
+}
+
+TfrmTopten &TfrmMain::topten()
+{
+    if (m_topten)
+        return *m_topten;
     TfrmTopten::Hooks hooks;
     hooks.type = [this] { return m_game.settings.Type; };
     hooks.setType = [this](int type) { m_game.settings.Type = type; };
@@ -1109,15 +1117,13 @@ TfrmTopten *TfrmMain::createTopten()
     hooks.showError = [this](const QString &message) { m_prompts.showError(message); };
     // A window of its own, like the advisor.
     m_topten = new TfrmTopten(hooks);
-    return m_topten;
+    return *m_topten;
 }
 
 void TfrmMain::showToptenAfterCheck()
 {
-    if (!m_topten)
-        return;
-    m_topten->FillTopTen();
-    m_topten->show();
+    topten().FillTopTen();
+    topten().show();
     // The window opens beside the game without the focus: its news is spoken.
     const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
     const TopTenTable &table = topTenTable();
@@ -1133,11 +1139,9 @@ void TfrmMain::showToptenAfterCheck()
 
 void TfrmMain::aTopTenExecute()
 {
-    if (!m_topten)
-        return;
     // Shown as it was last filled, without taking the focus from the game.
-    m_topten->show();
-    m_topten->raise();
+    topten().show();
+    topten().raise();
     activateWindow();
 }
 
@@ -1160,41 +1164,28 @@ void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 void TfrmMain::runSetup(bool languagePage)
 {
     m_game.aPauseExecute();
-    if (!m_setup)
-        return;
-    m_setup->changed = false;
-    m_setup->saved = false;
+    TfrmSetup &dialog = setup();
     try {
-        m_setup->Fill();
+        dialog.Fill();
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
         return;
     }
     loadLanguage();
-    m_setup->showPage(languagePage);
-    if (m_prompts.runModal(*m_setup) != QDialog::Accepted)
+    dialog.showPage(languagePage);
+    const int outcome = m_prompts.runModal(dialog);
+    if (outcome != TfrmSetup::Saved && outcome != TfrmSetup::SavedNewSettings)
         return;
-    if (m_setup->saved)
-        loadLanguage();
-    if (m_setup->changed)
+    loadLanguage();
+    if (outcome == TfrmSetup::SavedNewSettings)
         aNew->trigger();
 }
 
 QString TfrmMain::textInForce(const QString &key) const
 {
-    const GameTexts &t = m_game.texts;
-    const QHash<QString, QString> variables{
-        {QStringLiteral("s10"), t.s10},           {QStringLiteral("s5"), t.s5},
-        {QStringLiteral("lType1"), t.lType1},     {QStringLiteral("lType2"), t.lType2},
-        {QStringLiteral("sLGT1"), t.sLGT1},       {QStringLiteral("sLGT2"), t.sLGT2},
-        {QStringLiteral("lType"), t.lType},       {QStringLiteral("lTime"), t.lTime},
-        {QStringLiteral("msgCrash"), t.msgCrash}, {QStringLiteral("msgFail"), t.msgFail},
-        {QStringLiteral("msgBadIn"), t.msgBadIn}, {QStringLiteral("msgExact"), t.msgExact},
-        {QStringLiteral("msgWin"), t.msgWin},     {QStringLiteral("msgNewHi"), t.msgNewHi},
-        {QStringLiteral("msgNoSel"), t.msgNoSel},
-    };
-    if (variables.contains(key))
-        return variables.value(key);
+    const int index = languageIndex(key);
+    if (index >= 0 && kLanguageTable[index].variable)
+        return m_game.texts.*kLanguageTable[index].variable;
     if (m_setup) {
         const QString caption = m_setup->caption(key);
         if (!caption.isNull())
@@ -1217,7 +1208,6 @@ QString TfrmMain::textInForce(const QString &key) const
         return plainText(menu);
     if (const auto *action = findChild<QAction *>(key))
         return plainText(action);
-    const int index = languageIndex(key);
     return index >= 0 ? QString::fromUtf8(kLanguageTable[index].englishDefault) : QString();
 }
 
@@ -1238,8 +1228,12 @@ void TfrmMain::showError(const QString &text)
     m_prompts.showError(text);
 }
 
-TfrmSetup *TfrmMain::createSetup()
+TfrmSetup &TfrmMain::setup()
 {
-    m_setup = new TfrmSetup(*this, this);
-    return m_setup;
+    if (!m_setup) {
+        m_setup = new TfrmSetup(*this, this);
+        connect(m_setup, &TfrmSetup::typeTextsChanged, this, &TfrmMain::typeTextsChanged);
+        connect(m_setup, &TfrmSetup::gameTypeTextChanged, this, &TfrmMain::gameTypeTextChanged);
+    }
+    return *m_setup;
 }

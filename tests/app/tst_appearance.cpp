@@ -348,8 +348,8 @@ class TestAppearance : public QObject
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
-        win.topten = win.main->createTopten();
-        win.setup = win.main->createSetup();
+        win.topten = &win.main->topten();
+        win.setup = &win.main->setup();
         win.main->show();
         win.main->btStart->click();
         roll(*win.main);

@@ -98,8 +98,7 @@ private slots:
         // Enter, R, digits, arrows in a choice list, D and Enter carry a game
         // from the cover to the win and into the next game.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.createTopten();
-        w.createSetup();
+        w.buildDialogs();
         m_prompts.nameAnswers.enqueue(QStringLiteral("Keys"));
         Game &g = w.game();
         showActive(w);
@@ -371,8 +370,7 @@ private slots:
         QFETCH(QString, phase);
         QFETCH(QString, effect);
         TfrmMain w(m_prompts, m_timers, {});
-        w.createTopten();
-        w.createSetup();
+        w.buildDialogs();
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
         showActive(w);

@@ -68,7 +68,7 @@ public:
     }
     GameSettings &liveSettings() override { return settings; }
     GameTexts &liveTexts() override { return texts; }
-    void typeTextsChanged() override
+    void typeTextsChanged()
     {
         calls << QStringLiteral("type");
         textsAtTypeNotice = texts;
@@ -76,7 +76,7 @@ public:
         lTypeInFileAtTypeNotice = lng.ReadString(QStringLiteral("Label"), QStringLiteral("lType"), QStringLiteral("<none>"));
         lTypeLiveAtTypeNotice = texts.lType;
     }
-    void gameTypeTextChanged() override
+    void gameTypeTextChanged()
     {
         calls << QStringLiteral("gameType");
         winnerAtGameTypeNotice = settings.Winner;
@@ -116,8 +116,8 @@ private:
     {
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
         m_host->dialog = m_dlg.get();
-        m_dlg->changed = false;
-        m_dlg->saved = false;
+        connect(m_dlg.get(), &TfrmSetup::typeTextsChanged, this, [this] { m_host->typeTextsChanged(); });
+        connect(m_dlg.get(), &TfrmSetup::gameTypeTextChanged, this, [this] { m_host->gameTypeTextChanged(); });
         m_dlg->Fill();
     }
     template <typename T>
@@ -490,6 +490,8 @@ private Q_SLOTS:
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("KVXRules.rtf")));
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
         m_host->dialog = m_dlg.get();
+        connect(m_dlg.get(), &TfrmSetup::typeTextsChanged, this, [this] { m_host->typeTextsChanged(); });
+        connect(m_dlg.get(), &TfrmSetup::gameTypeTextChanged, this, [this] { m_host->gameTypeTextChanged(); });
         try {
             m_dlg->Fill();
             QFAIL("Fill went through");
@@ -507,9 +509,7 @@ private Q_SLOTS:
         QVERIFY(putFile(path("Korvex.lng"), "[Message]\nmsgWin=Old\n"));
         m_host->inForce.insert(QStringLiteral("msgWin"), QStringLiteral("In force"));
         open();
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::Saved);
         QVERIFY(m_host->errors.isEmpty());
         for (int n = 0; n < kLanguageCount; ++n) {
             const QString expected = n == languageIndex(QStringLiteral("msgWin"))
@@ -531,7 +531,7 @@ private Q_SLOTS:
         for (const char *k : keys)
             m_dlg->edit(languageIndex(QLatin1String(k)))->setText(QStringLiteral("new ") + QLatin1String(k));
         iWin()->setValue(6000);
-        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
 
         // After row 21, before row 22: all four type texts live, sLGT2 written, lType neither.
         QCOMPARE(m_host->textsAtTypeNotice.lType1, QStringLiteral("new lType1"));
@@ -549,7 +549,6 @@ private Q_SLOTS:
         // The other texts reach the program only through the loader afterwards.
         QCOMPARE(m_host->texts.lTime, QStringLiteral("Your time:"));
 
-        QVERIFY(m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 6000);
         QCOMPARE(cfgValue("Winner"), QStringLiteral("6000"));
     }
@@ -560,8 +559,7 @@ private Q_SLOTS:
         m_host->settings.Valid = false;
         open();
         eValid()->setChecked(true);
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QVERIFY(m_host->settings.Valid);
         QCOMPARE(m_host->settings.Winner, 1000);
         QCOMPARE(cfgValue("Valid"), QStringLiteral("1"));
@@ -573,8 +571,7 @@ private Q_SLOTS:
         QVERIFY(putFile(path("Korvex.cnf"), "[Game]\nWinner=500\n"));
         m_host->settings.Winner = 500;
         open();
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QCOMPARE(m_host->settings.Winner, 1000);
         QCOMPARE(cfgValue("Winner"), QStringLiteral("1000"));
     }
@@ -603,10 +600,9 @@ private Q_SLOTS:
         QVERIFY(line);
         line->setText(typed); // straight into the editor, as before a focus change
         QCOMPARE(m_dlg->winnerFromField(), saved);
-        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QCOMPARE(m_host->settings.Winner, saved);
         QCOMPARE(cfgValue("Winner"), QString::number(saved));
-        QVERIFY(m_dlg->changed);
     }
 
     void emptiedFieldWritesAnEmptyValue()
@@ -649,9 +645,7 @@ private Q_SLOTS:
         QCOMPARE(m_host->errors, QStringList(QStringLiteral("Unable to write to ")
                                              + QDir::toNativeSeparators(path("Korvex.lng"))));
         QVERIFY(m_dlg->isVisible());
-        QVERIFY(m_dlg->result() != QDialog::Accepted);
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
+        QCOMPARE(m_dlg->result(), int(TfrmSetup::NotSaved));
         QCOMPARE(m_host->settings.Winner, 2000);
         QVERIFY(!m_host->settings.Valid);
         QVERIFY(m_host->calls.isEmpty()); // stopped at the first key
@@ -672,11 +666,9 @@ private Q_SLOTS:
         open();
         iWin()->setValue(8000);
         eValid()->setChecked(false);
-        QVERIFY(!m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::NotSaved);
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY(m_host->errors.first().startsWith(QStringLiteral("Unable to write to ")));
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 2000);
         QVERIFY(m_host->settings.Valid);
         // Keys written before the failure stay written.
@@ -691,8 +683,7 @@ private Q_SLOTS:
         m_dlg->show();
         QTest::mouseClick(child<QAbstractButton>("btSave"), Qt::LeftButton);
         QVERIFY(!m_dlg->isVisible());
-        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
-        QVERIFY(m_dlg->saved);
+        QCOMPARE(m_dlg->result(), int(TfrmSetup::Saved));
         QVERIFY(QFile::exists(path("Korvex.lng")));
     }
 
@@ -723,8 +714,6 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
         QCOMPARE(bytesOf(path("Korvex.lng")), lng);
         QCOMPARE(bytesOf(path("Korvex.cnf")), cfg);
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 3000);
         QVERIFY(!m_host->settings.Valid);
         QVERIFY(m_host->calls.isEmpty());
