@@ -1107,16 +1107,8 @@ TfrmTopten &TfrmMain::topten()
 {
     if (m_topten)
         return *m_topten;
-    TfrmTopten::Hooks hooks;
-    hooks.type = [this] { return m_game.settings.Type; };
-    hooks.setType = [this](int type) { m_game.settings.Type = type; };
-    hooks.typeLine = [this](int type) { return m_game.texts.gameTypeLabel(type, m_game.settings.Winner); };
-    hooks.buttonText = [this](const QString &key, const QString &def) {
-        return iniLng.ReadString(QStringLiteral("Button"), key, def);
-    };
-    hooks.showError = [this](const QString &message) { m_prompts.showError(message); };
     // A window of its own, like the advisor.
-    m_topten = new TfrmTopten(hooks);
+    m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
     return *m_topten;
 }
 
@@ -1147,16 +1139,8 @@ void TfrmMain::aTopTenExecute()
 
 void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 {
-    auto apply = [&t](QAbstractButton *button, const char *key) {
-        const auto &value = t[size_t(languageIndex(QString::fromLatin1(key)))];
-        if (value)
-            button->setText(*value);
-    };
-    if (m_topten) {
-        apply(m_topten->btClose, "btClose");
-        apply(m_topten->btClear, "btClear");
-        apply(m_topten->btChange, "btChange");
-    }
+    if (m_topten)
+        m_topten->applyLanguage(t);
     if (m_setup)
         m_setup->applyLanguage(t);
 }
@@ -1186,19 +1170,11 @@ QString TfrmMain::textInForce(const QString &key) const
     const int index = languageIndex(key);
     if (index >= 0 && kLanguageTable[index].variable)
         return m_game.texts.*kLanguageTable[index].variable;
-    if (m_setup) {
-        const QString caption = m_setup->caption(key);
-        if (!caption.isNull())
-            return caption;
-    }
-    if (m_topten) {
-        if (key == QLatin1String("btClose"))
-            return m_topten->btClose->text();
-        if (key == QLatin1String("btClear"))
-            return m_topten->btClear->text();
-        if (key == QLatin1String("btChange"))
-            return m_topten->btChange->text();
-    }
+    // The dialogs' own captions, once they are built.
+    if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
+        return caption;
+    if (const QString caption = m_topten ? m_topten->caption(key) : QString(); !caption.isNull())
+        return caption;
     // Captions of this window: its controls, menus and actions carry the key as their name.
     if (const auto *button = findChild<QAbstractButton *>(key))
         return button->text();
