@@ -73,6 +73,10 @@ public:
     void chooseEntry(int face, int index);
     void Button1Click(int face); // the cheat buttons 1, 5 and 3
     void Button4Click();         // the 1+5 cheat button
+    // Sets the faces of the dice that are not Kept and evaluates them as a
+    // roll, as the cheat buttons do; tests and tools stage rolls with it.
+    // Ignored while dice roll.
+    void stageRoll(const std::function<int(int)> &faceOfDie);
     void aNewExecute() { NewGame(); }
     void aPauseExecute();
     void btStartClick();
@@ -137,8 +141,6 @@ signals:
     void gameWon();
 
 private:
-    // Sets the faces of the dice that are not Kept and evaluates them as a roll.
-    void stageRoll(const std::function<int(int)> &faceOfDie);
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);

@@ -5,6 +5,67 @@
 
 #include <QtTest>
 
+namespace {
+
+// An independent model of the generator and of a roll, worked out apart from
+// the engine, that the engine's rolls are checked against.
+
+// The generator worked out with plain 64-bit arithmetic: multiply, add one,
+// keep the remainder by 2^32; the result is the quotient of n x seed by 2^32.
+inline int modelDraw(quint64 &seed, int n)
+{
+    seed = (seed * 134775813ULL + 1ULL) % 4294967296ULL;
+    return int((quint64(n) * seed) / 4294967296ULL);
+}
+
+struct ModelRoll
+{
+    Faces faces{};
+    std::array<int, 7> stopMs{}; // the picked stop time of each rolled die
+    std::array<int, 7> restMs{}; // when each rolled die came to rest
+    int lastRestMs = 0;
+};
+
+// Six dice started together, 60 ms apart ticks, handled in die order at
+// equal times; a die notices its stop time at a tick and rests one tick later.
+inline ModelRoll modelRoll(qint64 midnightMs, const Faces &start, const std::array<bool, 7> &rolls)
+{
+    ModelRoll r;
+    r.faces = start;
+    quint64 seed = quint64(midnightMs) % 4294967296ULL;
+    std::array<bool, 7> moving{}, spinning{};
+    for (int n = 1; n <= 6; ++n) {
+        if (!rolls[n])
+            continue;
+        r.stopMs[n] = (modelDraw(seed, 20) + 1) * 100;
+        moving[n] = spinning[n] = true;
+    }
+    for (int t = 60;; t += 60) {
+        bool any = false;
+        for (int n = 1; n <= 6; ++n) {
+            if (!moving[n])
+                continue;
+            any = true;
+            int v = modelDraw(seed, 6) + 1;
+            if (v == r.faces[n])
+                v = r.faces[n] == 1 ? 2 : r.faces[n] - 1;
+            r.faces[n] = v;
+            if (!spinning[n]) {
+                moving[n] = false;
+                r.restMs[n] = t;
+                r.lastRestMs = t;
+            } else if (t >= r.stopMs[n]) {
+                spinning[n] = false;
+            }
+        }
+        if (!any)
+            break;
+    }
+    return r;
+}
+
+} // namespace
+
 class TestRolling : public QObject
 {
     Q_OBJECT
