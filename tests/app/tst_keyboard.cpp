@@ -9,6 +9,7 @@
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestKeyboard : public QObject
@@ -29,7 +29,7 @@ class TestKeyboard : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -83,15 +83,10 @@ private:
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_prompts = FakePrompts();
     }
-    void cleanup()
-    {
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_folder.remove(); }
 
     void wholeGameToTheWinByKeys()
     {

@@ -11,6 +11,7 @@
 #include "settings/TfrmSetup.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestMainWindow : public QObject
@@ -33,7 +33,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -53,15 +53,10 @@ private:
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_prompts = FakePrompts();
     }
-    void cleanup()
-    {
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_folder.remove(); }
 
     void startsCoveredWithTheClockStopped()
     {

@@ -7,11 +7,11 @@
 #include "records/TopTen.h"
 #include "settings/TRegAuto.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -48,7 +48,7 @@ class TestTfrmTopten : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     GameSettings m_settings;
     GameTexts m_texts;
     TRegAuto m_lng;
@@ -90,16 +90,14 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_settings = GameSettings();
         m_settings.Winner = 3000;
         m_texts.lType = QStringLiteral("line");
-        m_lng.setIniFile(m_dir->filePath(QStringLiteral("Korvex.lng")));
+        m_lng.setIniFile(m_folder.filePath(QStringLiteral("Korvex.lng")));
         m_prompts.errors.clear();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { m_folder.remove(); }
 
     // --- layout ---
 

@@ -4,21 +4,19 @@
 #include "settings/LanguageTable.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 class TestLanguage : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     TRegAuto m_lng;
 
     void put(const QByteArray &bytes)
@@ -38,11 +36,10 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_lng.setIniFile(m_dir->filePath(QStringLiteral("Korvex.lng")));
+        QVERIFY(m_folder.make());
+        m_lng.setIniFile(m_folder.filePath(QStringLiteral("Korvex.lng")));
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { m_folder.remove(); }
 
     // --- the table ---
 

@@ -11,6 +11,7 @@
 #include "settings/Translations.h"
 #include "settings/UiTexts.h"
 #include "settings/TfrmSetup.h"
+#include "support/ProgramFolder.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -23,7 +24,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -107,11 +107,11 @@ class TestSetupDialog : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     std::unique_ptr<FakeHost> m_host;
     std::unique_ptr<TfrmSetup> m_dlg;
 
-    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
+    QString path(const char *name) const { return m_folder.filePath(QLatin1String(name)); }
     void open()
     {
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
@@ -143,9 +143,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_host = std::make_unique<FakeHost>();
         m_host->lng.setIniFile(path("Korvex.lng"));
         m_host->cfg.setIniFile(path("Korvex.cnf"));
@@ -154,11 +152,9 @@ private Q_SLOTS:
     {
         m_dlg.reset();
         m_host.reset();
-        if (m_dir) {
-            for (const char *name : {"Korvex.lng", "Korvex.cnf"})
-                QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
-        }
-        m_dir.reset();
+        for (const char *name : {"Korvex.lng", "Korvex.cnf"})
+            QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
+        m_folder.remove();
     }
 
     // ---------------------------------------------------------------- layout
@@ -487,7 +483,7 @@ private Q_SLOTS:
 
     void unreadableRulesFileFailsTheFill()
     {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("KVXRules.rtf")));
+        QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("KVXRules.rtf")));
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
         m_host->dialog = m_dlg.get();
         connect(m_dlg.get(), &TfrmSetup::typeTextsChanged, this, [this] { m_host->typeTextsChanged(); });
@@ -660,7 +656,7 @@ private Q_SLOTS:
 
     void refusedConfigWriteRestoresTheSettings()
     {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Korvex.cnf")));
+        QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("Korvex.cnf")));
         m_host->settings.Winner = 2000;
         m_host->settings.Valid = true;
         open();
