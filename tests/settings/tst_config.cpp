@@ -29,7 +29,7 @@ private:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
         QVERIFY(m_folder.make());

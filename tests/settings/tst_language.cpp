@@ -33,7 +33,7 @@ private:
         return i;
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
         QVERIFY(m_folder.make());

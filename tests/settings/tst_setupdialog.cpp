@@ -140,7 +140,7 @@ private:
         return m_host->lng.ReadString(sectionOf(row), keyOf(row), QStringLiteral("<none>"));
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
         QVERIFY(m_folder.make());
