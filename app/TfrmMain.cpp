@@ -134,7 +134,10 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
     connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
-    m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
+    connect(&m_game, &Game::gameWon, this, [this] {
+        if (!runTopTenCheck())
+            m_game.stopAfterWin();
+    });
     FormCreate(args);
 }
 

@@ -439,8 +439,9 @@ void Game::EndRound(qint32 points)
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
         changed();
+        m_stopAfterWin = false;
         emit gameWon();
-        if (onCheckTopTen && !onCheckTopTen())
+        if (m_stopAfterWin)
             return;
         NewGame();
         aPauseExecute();

@@ -53,10 +53,6 @@ public:
     bool contVisible() const { return m_contVisible; }
     bool stopWatchEnabled() const { return m_stopWatch != 0; }
 
-    // Called after a win with the clock stopped; returns false when the check
-    // failed, which ends the winning sequence there.
-    std::function<bool()> onCheckTopTen;
-
     // --- die states ---
     // Mode -1 reads (0, 1, 2, or -1 for none of them); 0, 1, 2 set; others do nothing.
     int DiceState(int index, int mode = -1);
@@ -103,6 +99,9 @@ public:
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
     void setLTypeCaption(const QString &text);
+    // Only while gameWon is handled (a failed top-ten check): the winning
+    // sequence ends there and the won game stays as it is.
+    void stopAfterWin() { m_stopAfterWin = true; }
 
     // --- displays ---
     void setESubScore(int v);
@@ -137,7 +136,9 @@ signals:
     // (points 0 or -100 after a bust); verdict is a BankVerdict. Not for the
     // round a new game opens with, nor for the winning bank (gameWon).
     void roundEnded(qint32 points, int verdict);
-    // The winning message has been shown; the top-ten check comes next.
+    // The winning message has been shown and the clock stopped: the top-ten
+    // check is made by the receivers. Then a new game is prepared, paused,
+    // unless a receiver called stopAfterWin.
     void gameWon();
 
 private:
@@ -166,4 +167,5 @@ private:
     int m_stopWatch = 0;
     bool m_pauseAfterRoll = false;
     bool m_openingRound = false;
+    bool m_stopAfterWin = false;
 };

@@ -189,10 +189,9 @@ private slots:
             quint32 tick;
         };
         QVector<Win> wins;
-        g.onCheckTopTen = [&] {
+        QObject::connect(&g, &Game::gameWon, [&] {
             wins << Win{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, rig.timers.tickCount()};
-            return true;
-        };
+        });
         int penalties = 0, busts = 0, refused = 0, hotDice = 0, banked = 0;
         rig.ui.onMessage = [&](const QString &text) {
             if (text == g.texts.msgCrash)

@@ -138,11 +138,10 @@ private slots:
             QStringList messages;
         };
         QVector<Seen> checks;
-        g.onCheckTopTen = [&] {
+        QObject::connect(&g, &Game::gameWon, [&] {
             checks << Seen{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, g.stopWatchEnabled(),
                            g.rollDoneEnabled(), g.coverVisible(), rig.ui.messages};
-            return true;
-        };
+        });
         g.btDoneClick();
         QCOMPARE(checks.size(), 1);
         QCOMPARE(checks[0].total, 1000);
@@ -183,7 +182,7 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         g.gs.Total = 900;
-        g.onCheckTopTen = [] { return false; };
+        QObject::connect(&g, &Game::gameWon, [&g] { g.stopAfterWin(); });
         g.EndRound(100);
         QCOMPARE(g.gs.Total, 1000);
         QVERIFY(!g.coverVisible());
