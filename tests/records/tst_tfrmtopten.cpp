@@ -212,6 +212,16 @@ private slots:
         d->FillTopTen();
         QCOMPARE(button(*d, "btChange")->text(), QString("Wechsel"));
         QCOMPARE(button(*d, "btClear")->text(), QString("Leeren"));
+
+        // A loader run sets the captions it read and leaves the others; the
+        // captions in force are told by key, for this window's keys only.
+        LanguageTexts read;
+        read[size_t(languageIndex(QStringLiteral("btClose")))] = QStringLiteral("Fermer");
+        d->applyLanguage(read);
+        QCOMPARE(d->caption(QStringLiteral("btClose")), QString("Fermer"));
+        QCOMPARE(d->caption(QStringLiteral("btClear")), QString("Leeren"));
+        QCOMPARE(button(*d, "btClose")->text(), QString("Fermer"));
+        QVERIFY(d->caption(QStringLiteral("btSave")).isNull());
     }
 
     void loadErrorKeepsRows()

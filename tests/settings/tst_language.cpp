@@ -107,6 +107,22 @@ private slots:
         QCOMPARE(t.msgNoSel, builtIn.msgNoSel);
     }
 
+    void eachKeyFeedsTheTextOfItsName()
+    {
+        // A key that sets an engine text sets the one of its name and no other.
+        for (const LangEntry &e : kLanguageTable) {
+            if (e.variable)
+                m_lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), QLatin1String(e.key));
+        }
+        GameTexts t;
+        applyToTexts(readLanguage(m_lng, false, false), t);
+        const QStringList got{t.s10,     t.s5,      t.lType1,   t.lType2,   t.sLGT1,
+                              t.sLGT2,   t.lType,   t.lTime,    t.msgCrash, t.msgFail,
+                              t.msgBadIn, t.msgExact, t.msgWin, t.msgNewHi, t.msgNoSel};
+        QCOMPARE(got, QStringList({"s10", "s5", "lType1", "lType2", "sLGT1", "sLGT2", "lType", "lTime",
+                                   "msgCrash", "msgFail", "msgBadIn", "msgExact", "msgWin", "msgNewHi", "msgNoSel"}));
+    }
+
     void indexLookup()
     {
         // Keys are found in any case; names outside the table are not.
