@@ -97,8 +97,7 @@ void benchWindows()
         t.start();
         {
             TfrmMain w(prompts, timers, {});
-            w.createTopten();
-            w.createSetup();
+            w.buildDialogs();
             build.push_back(bench::msSince(t));
             t.restart();
             const QPixmap shot = w.grab();
@@ -115,8 +114,7 @@ bool benchDieStep()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     w.game().btStartClick();
     w.game().btRollClick();
@@ -172,8 +170,7 @@ void benchRoll()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     w.game().btStartClick();
 
@@ -245,8 +242,7 @@ bool benchTimers()
     QtTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     const int window = 2100;
     bool ok = true;
@@ -283,8 +279,8 @@ void benchSettingsSave()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    TfrmSetup *setup = w.createSetup();
+    w.topten();
+    TfrmSetup *setup = &w.setup();
     setup->Fill();
     std::vector<double> saves;
     for (int i = 0; i < scaled(20); ++i) {

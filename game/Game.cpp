@@ -461,8 +461,9 @@ void Game::EndRound(qint32 points)
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
         changed();
+        m_stopAfterWin = false;
         emit gameWon();
-        if (onCheckTopTen && !onCheckTopTen())
+        if (m_stopAfterWin)
             return;
         // The game won stays on record behind the cover.
         m_winning = true;

@@ -15,6 +15,7 @@
 #include "settings/TfrmSetup.h"
 #include "support/Contrast.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +36,6 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
@@ -221,7 +221,6 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
     return spots;
 }
 
-
 // One text in the room its control gives it.
 struct Room
 {
@@ -325,7 +324,7 @@ class TestAppearance : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -348,8 +347,8 @@ class TestAppearance : public QObject
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
-        win.topten = win.main->createTopten();
-        win.setup = win.main->createSetup();
+        win.topten = &win.main->topten();
+        win.setup = &win.main->setup();
         win.main->show();
         win.main->btStart->click();
         roll(*win.main);
@@ -372,8 +371,7 @@ class TestAppearance : public QObject
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         QFile::copy(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/KVXRules.rtf")),
                     ProgramDir::file(QStringLiteral("KVXRules.rtf")));
         m_prompts = FakePrompts();
@@ -381,8 +379,7 @@ private slots:
     void cleanup()
     {
         QApplication::setPalette(QApplication::style()->standardPalette());
-        delete m_dir;
-        m_dir = nullptr;
+        m_folder.remove();
     }
 
     void contrastOfEveryText_data()
