@@ -72,7 +72,6 @@ void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &
 }
 
 const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
-const char *const kLegendKeys[4] = {"revLegendGame", "revLegendInaccuracy", "revLegendMistake", "revLegendBlunder"};
 
 } // namespace
 
@@ -105,11 +104,31 @@ void ReviewChart::selectStep(int step)
     update();
 }
 
+QVector<ReviewChart::LegendItem> ReviewChart::legend() const
+{
+    const QFontMetrics fm(font());
+    const char *const keys[5] = {"revLegendGame", "revLegendBest", "revLegendInaccuracy", "revLegendMistake",
+                                 "revLegendBlunder"};
+    QVector<LegendItem> items;
+    double x = 4, y = 2;
+    for (int k = 0; k < 5; ++k) {
+        const QString t = uiText(keys[k]);
+        const double w = 20 + fm.horizontalAdvance(t) + 12;
+        if (x > 4 && x + w > width()) {
+            x = 4;
+            y += fm.height() + 2;
+        }
+        items.append({k, QPointF(x, y), t});
+        x += w;
+    }
+    return items;
+}
+
 QRectF ReviewChart::plotRect() const
 {
     const QFontMetrics fm(font());
     const double left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
-    const double top = fm.height() + 8;    // the legend
+    const double top = legend().constLast().at.y() + fm.height() + 8; // below the legend
     const double bottom = fm.height() + 6; // the rounds
     return QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
 }
@@ -174,26 +193,22 @@ void ReviewChart::paintEvent(QPaintEvent *)
     const QRectF r = plotRect();
     const QFontMetrics fm(font());
 
-    // The legend: the game's line, the best play's, and the three marks.
-    double x = r.left();
-    const double ly = fm.ascent() / 2.0 + 4;
-    const auto legendText = [&](const QString &t) {
+    // The legend: the game's line, the best play's, and the three marks,
+    // flowing onto a second row where the chart is narrow.
+    for (const LegendItem &item : legend()) {
+        const double ly = item.at.y() + fm.height() / 2.0;
+        const double x = item.at.x();
+        if (item.kind == 0) {
+            p.setPen(QPen(text, 2));
+            p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+        } else if (item.kind == 1) {
+            p.setPen(QPen(text, 1.2, Qt::DashLine));
+            p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+        } else {
+            drawMark(p, DecisionClass(item.kind - 1), QPointF(x + 8, ly), 5, text);
+        }
         p.setPen(text);
-        p.drawText(QPointF(x, fm.ascent() + 2), t);
-        x += fm.horizontalAdvance(t) + 12;
-    };
-    p.setPen(QPen(text, 2));
-    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
-    x += 20;
-    legendText(uiText("revLegendGame"));
-    p.setPen(QPen(text, 1.2, Qt::DashLine));
-    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
-    x += 20;
-    legendText(uiText("revLegendBest"));
-    for (int c = 1; c <= 3; ++c) {
-        drawMark(p, DecisionClass(c), QPointF(x + 5, ly), 5, text);
-        x += 14;
-        legendText(uiText(kLegendKeys[c]));
+        p.drawText(QPointF(x + 20, item.at.y() + fm.ascent()), item.text);
     }
 
     double lo, hi;
@@ -388,7 +403,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     for (int n = 1; n <= 6; ++n) {
         m_dice[n] = new TRxDice(right);
         m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
-        m_dice[n]->setFixedSize(44, 44);
+        m_dice[n]->setFixedSize(40, 40);
         // Shown, not played: clicks and the keyboard pass them by.
         m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_dice[n]->setFocusPolicy(Qt::NoFocus);
@@ -404,6 +419,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     rightBox->addWidget(m_lvRanking, 1);
     split->addWidget(left);
     split->addWidget(right);
+    split->setChildrenCollapsible(false);
+    left->setMinimumWidth(180);
+    right->setMinimumWidth(6 * 40 + 40); // the six dice side by side
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     box->addWidget(split, 4);
@@ -518,14 +536,16 @@ void ReviewWindow::showSummary()
     } else {
         m_lStatus->setText(uiText("revInProgress"));
     }
-    const QString luck = signedNumber(v.luck) + QLatin1Char(' ')
-            + uiText(v.luck >= 0 ? "revLuckHelped" : "revLuckHurt");
+    // The luck's sign says which way the dice went; the sentence after it says it in words.
+    const QString luck = signedNumber(v.luck);
+    const QString way = std::fabs(v.luck) < 0.005 ? QString()
+            : QLatin1Char(' ') + uiText(v.luck > 0 ? "revLuckHelped" : "revLuckHurt");
     if (v.finished)
         m_lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                  .arg(number(v.decisionsLost)).arg(luck));
+                                    .arg(number(v.decisionsLost)).arg(luck) + way);
     else
         m_lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                  .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck));
+                                    .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck) + way);
     m_lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
     QStringList notes;
     if (start.opened)

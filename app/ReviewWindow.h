@@ -9,6 +9,7 @@
 #include "game/GameRecord.h"
 #include "game/Review.h"
 
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
@@ -52,6 +53,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    struct LegendItem
+    {
+        int kind; // 0 the game's line, 1 the best play's, 2.. the classes' marks
+        QPointF at;
+        QString text;
+    };
+    QVector<LegendItem> legend() const;
     QRectF plotRect() const;
     double yOf(double value) const;
     void range(double &lo, double &hi) const;
