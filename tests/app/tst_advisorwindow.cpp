@@ -528,6 +528,9 @@ private slots:
         for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking(), r->pbSolve()})
             QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
         QCOMPARE(r->lStatus()->text(), uiText("revNothingYet"));
+        // The chart and both lists are reached by Tab.
+        for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking()})
+            QVERIFY2(c->focusPolicy() & Qt::TabFocus, qPrintable(c->objectName()));
         QCOMPARE(r->lvDecisions()->count(), 0);
         // Step by step through a known game: the list and the chart keep up with the record.
         for (int k = 0; k < 24; ++k) {
@@ -664,6 +667,18 @@ private slots:
         QVERIFY(!r->chart()->grab().isNull());
         QTest::keyClick(r->chart(), Qt::Key_End);
         QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
+        // A winning total no play can reach: it says so, and lists the plays unvalued.
+        r->close();
+        w.game().settings.Winner = 1003;
+        w.aNew->trigger();
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        for (int k = 0; k < 3; ++k)
+            playAStep(w);
+        r = review(w);
+        QVERIFY(r);
+        QCOMPARE(r->lStatus()->text(), uiText("revNeverReached").arg(1003));
+        QCOMPARE(r->lvDecisions()->count(), keeps(w.game().record()));
+        QCOMPARE(r->review().decisionsLost, 0.0);
     }
 
     void placesWholeOnTheScreen_data()
