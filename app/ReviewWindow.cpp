@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -75,12 +76,13 @@ const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMista
 
 } // namespace
 
-// ---------------------------------------------------------------- m_chart
+// ---------------------------------------------------------------- chart
 
 ReviewChart::ReviewChart(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("chReview"));
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -344,8 +346,11 @@ void ReviewChart::mousePressEvent(QMouseEvent *event)
 
 void ReviewChart::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!(event->buttons() & Qt::LeftButton))
+    if (!(event->buttons() & Qt::LeftButton)) {
+        // Pointing at a step says what happened there.
+        emit stepPointed(stepAt(event->position().x()), event->globalPosition().toPoint());
         return;
+    }
     const int to = stepAt(event->position().x());
     if (to != m_step) {
         selectStep(to);
@@ -438,6 +443,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         m_pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
     });
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
+    connect(m_chart, &ReviewChart::stepPointed, this, [this](int step, QPoint at) {
+        QToolTip::showText(at, stepSentence(step), m_chart);
+    });
     connect(m_lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0 || row >= int(m_review.decisions.size()))
             return;
@@ -600,7 +608,7 @@ QString ReviewWindow::decisionSentence(int i) const
         return uiText("revItemUnvalued").arg(d.round).arg(made);
     if (d.rank == 1)
         return uiText("revItemBest").arg(d.round).arg(made);
-    // Where the best play takes the same m_dice, it differs only in what follows.
+    // Where the best play takes the same dice, it differs only in what follows.
     const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
             && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
     QString best = playText(d.best, d.roundPoints, false);
@@ -624,7 +632,7 @@ void ReviewWindow::fillDecisions()
         const ReviewDecision &d = m_review.decisions[size_t(i)];
         item->setData(Qt::AccessibleTextRole, item->text());
         if (d.valued && d.cls != DecisionClass::Best) {
-            // The class's mark beside its sentence, as on the m_chart.
+            // The class's mark beside its sentence, as on the chart.
             QPixmap mark(QSize(14, 14) * devicePixelRatioF());
             mark.setDevicePixelRatio(devicePixelRatioF());
             mark.fill(Qt::transparent);
@@ -648,31 +656,40 @@ void ReviewWindow::followChart(int step)
         m_lvDecisions->setCurrentRow(row);
     }
     showMoment(row);
-    // What the m_chart shows at the step, for a screen reader.
-    QString said;
-    if (step < 0) {
-        said = uiText("revChartStart").arg(number(m_review.chart.front()));
-    } else {
-        const RecordStep &s = m_record.steps()[size_t(step)];
-        const double v = m_review.chart[size_t(step) + 1];
-        if (s.kind == RecordStep::Keep) {
-            said = decisionSentence(m_review.decisionAt[size_t(step)]);
-        } else if (s.kind == RecordStep::Roll) {
-            QStringList faces;
-            for (int n = 1; n <= 6; ++n)
-                if (s.faces[n])
-                    faces << QString::number(s.faces[n]);
-            said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
-        } else {
-            said = uiText("revChartRoundEnd").arg(s.roundNo - (m_review.finished && step + 1 == int(m_record.steps().size()) ? 0 : 1))
-                           .arg(s.total);
-        }
-        if (std::isfinite(v))
-            said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
-    }
-    m_chart->setAccessibleDescription(said);
+    // What the chart shows at the step, for a screen reader.
+    m_chart->setAccessibleDescription(stepSentence(step));
     QAccessibleEvent e(m_chart, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&e);
+}
+
+QString ReviewWindow::stepSentence(int step) const
+{
+    if (step < 0)
+        return uiText("revChartStart").arg(number(m_review.chart.front()));
+    if (step >= int(m_record.steps().size()))
+        return QString();
+    const RecordStep &s = m_record.steps()[size_t(step)];
+    const double v = m_review.chart[size_t(step) + 1];
+    QString said;
+    if (s.kind == RecordStep::Keep) {
+        said = decisionSentence(m_review.decisionAt[size_t(step)]);
+    } else if (s.kind == RecordStep::Roll) {
+        QStringList faces;
+        for (int n = 1; n <= 6; ++n)
+            if (s.faces[n])
+                faces << QString::number(s.faces[n]);
+        said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
+        for (const ReviewRoll &roll : m_review.rolls)
+            if (roll.step == step && roll.valued && !roll.test)
+                said += QStringLiteral("; ") + uiText("revChartLuck").arg(signedNumber(roll.luck));
+    } else {
+        // A round end carries the round number after it, but for the winning one.
+        const bool last = m_review.finished && step + 1 == int(m_record.steps().size());
+        said = uiText("revChartRoundEnd").arg(s.roundNo - (last ? 0 : 1)).arg(s.total);
+    }
+    if (std::isfinite(v))
+        said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
+    return said;
 }
 
 void ReviewWindow::showMoment(int i)
@@ -686,7 +703,7 @@ void ReviewWindow::showMoment(int i)
     }
     const ReviewDecision &d = m_review.decisions[size_t(i)];
     const auto &steps = m_record.steps();
-    // The m_dice as they lay: the roll's faces, the m_dice kept back showing what
+    // The dice as they lay: the roll's faces, the dice kept back showing what
     // they showed when they were last rolled this round.
     int face[7] = {}, state[7] = {};
     if (d.rollStep >= 0) {
@@ -699,7 +716,7 @@ void ReviewWindow::showMoment(int i)
             for (int n = 1; n <= 6; ++n)
                 if (!face[n] && steps[size_t(k)].kind == RecordStep::Roll && steps[size_t(k)].faces[n])
                     face[n] = steps[size_t(k)].faces[n];
-        // The m_dice taken: the first free ones showing each face, as the game takes them.
+        // The dice taken: the first free ones showing each face, as the game takes them.
         int left[7];
         std::copy(d.made.keep.count, d.made.keep.count + 7, left);
         for (int n = 1; n <= 6; ++n) {

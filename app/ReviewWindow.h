@@ -45,6 +45,8 @@ public:
 
 signals:
     void stepSelected(int step);
+    // The mouse is over a step, without a button held.
+    void stepPointed(int step, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -99,6 +101,9 @@ public:
     void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution);
     // The sentence a screen reader reads for decision i.
     QString decisionSentence(int i) const;
+    // What the chart says of a step (-1 for the start): the decision's
+    // sentence, a roll's faces and luck, a round's end; with the line's value.
+    QString stepSentence(int step) const;
 
 public slots:
     // Looks at the game again (coalesced: at most once per pass of the event loop).

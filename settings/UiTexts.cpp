@@ -98,6 +98,7 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revChartStart", "Start: %1 rounds expected"},
     {"Review", "revChartRoll", "Round %1: rolled %2"},
     {"Review", "revChartRoundEnd", "Round %1 over: total %2"},
+    {"Review", "revChartLuck", "luck %1 rounds"},
     {"Review", "revChartValue", "rounds played plus expected: %1"},
     {"Review", "revDecisions", "Decisions, each with its cost in rounds:"},
     {"Review", "revDecisionsName", "Decisions"},

@@ -572,6 +572,17 @@ private slots:
         r->chart()->setFocus();
         QTest::keyClick(r->chart(), Qt::Key_Home);
         QCOMPARE(r->chart()->selectedStep(), -1);
+        QCOMPARE(r->chart()->accessibleDescription(),
+                 uiText("revChartStart").arg(QLocale().toString(v.bestFromStart, 'f', 2)));
+        // The first step is the first roll: its faces, its luck and the line's value.
+        QTest::keyClick(r->chart(), Qt::Key_Right);
+        QVERIFY(r->chart()->accessibleDescription().startsWith(QStringLiteral("Round 1: rolled ")));
+        const QString luck = QLocale().toString(std::fabs(v.rolls.front().luck), 'f', 2);
+        QVERIFY2(r->chart()->accessibleDescription().contains(QStringLiteral("; luck ")
+                                                              + (v.rolls.front().luck < 0 ? QStringLiteral("-") : QString())),
+                 qPrintable(r->chart()->accessibleDescription()));
+        QVERIFY(r->chart()->accessibleDescription().contains(luck + QStringLiteral(" rounds; rounds played plus expected: ")));
+        QTest::keyClick(r->chart(), Qt::Key_Home);
         for (int i = 0; i < int(v.decisions.size()); ++i) {
             QTest::keyClick(r->chart(), Qt::Key_Right, Qt::ControlModifier);
             QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
