@@ -372,16 +372,16 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         l->setWordWrap(true);
         return l;
     };
-    m_lStatus = label("m_lStatus");
+    m_lStatus = label("lStatus");
     box->addWidget(m_lStatus);
     m_pbSolve = new QProgressBar(this);
-    m_pbSolve->setObjectName(QStringLiteral("m_pbSolve"));
+    m_pbSolve->setObjectName(QStringLiteral("pbSolve"));
     m_pbSolve->setRange(0, 1000);
     m_pbSolve->hide();
     box->addWidget(m_pbSolve);
-    m_lSummary = label("m_lSummary");
-    m_lCounts = label("m_lCounts");
-    m_lNote = label("m_lNote");
+    m_lSummary = label("lSummary");
+    m_lCounts = label("lCounts");
+    m_lNote = label("lNote");
     box->addWidget(m_lSummary);
     box->addWidget(m_lCounts);
     box->addWidget(m_lNote);
@@ -392,9 +392,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     auto *left = new QWidget(split);
     auto *leftBox = new QVBoxLayout(left);
     leftBox->setContentsMargins(0, 0, 0, 0);
-    m_lDecisions = label("m_lDecisions");
+    m_lDecisions = label("lDecisions");
     m_lvDecisions = new QListWidget(left);
-    m_lvDecisions->setObjectName(QStringLiteral("m_lvDecisions"));
+    m_lvDecisions->setObjectName(QStringLiteral("lvDecisions"));
     m_lvDecisions->setWordWrap(true);
     m_lDecisions->setBuddy(m_lvDecisions);
     leftBox->addWidget(m_lDecisions);
@@ -402,7 +402,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     auto *right = new QWidget(split);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->setContentsMargins(0, 0, 0, 0);
-    m_lMoment = label("m_lMoment");
+    m_lMoment = label("lMoment");
     rightBox->addWidget(m_lMoment);
     auto *diceRow = new QHBoxLayout;
     for (int n = 1; n <= 6; ++n) {
@@ -416,9 +416,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     }
     diceRow->addStretch(1);
     rightBox->addLayout(diceRow);
-    m_lRanking = label("m_lRanking");
+    m_lRanking = label("lRanking");
     m_lvRanking = new QListWidget(right);
-    m_lvRanking->setObjectName(QStringLiteral("m_lvRanking"));
+    m_lvRanking->setObjectName(QStringLiteral("lvRanking"));
     m_lRanking->setBuddy(m_lvRanking);
     rightBox->addWidget(m_lRanking);
     rightBox->addWidget(m_lvRanking, 1);
