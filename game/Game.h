@@ -155,6 +155,7 @@ private:
     void changed() { emit stateChanged(); }
     void showClock();
     void startRecord(bool opened);
+    void recordRoll();
     void recordKeep(bool bank);
     void recordRoundEnd(qint32 points, int verdict);
 

@@ -3,6 +3,7 @@
 // a light, a dark and a high-contrast desktop palette, and whole in the room
 // its control gives it.
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"
@@ -180,6 +181,9 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
                               {pal.color(QPalette::Button)}};
             spots << TextSpot{name + QStringLiteral(" (chosen)"), pal.color(QPalette::HighlightedText),
                               {pal.color(QPalette::Highlight)}};
+        } else if (qobject_cast<ReviewChart *>(w)) {
+            // The chart draws its legend, scale, line and marks' outlines in the text colour on the base.
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
         } else if (auto *list = qobject_cast<QListWidget *>(w)) {
             spots << TextSpot{name + QStringLiteral(" (selected)"), pal.color(QPalette::HighlightedText),
                               {pal.color(QPalette::Highlight)}};
@@ -335,6 +339,7 @@ class TestAppearance : public QObject
         TfrmTopten *topten = nullptr;
         TfrmSetup *setup = nullptr;
         AdvisorWindow *advisor = nullptr;
+        ReviewWindow *review = nullptr;
         QList<QWidget *> all() const { return {main.get(), topten, setup, advisor}; }
     };
 
@@ -400,6 +405,10 @@ private slots:
             QApplication::setPalette(palette);
         Windows win;
         open(win);
+        win.main->aReview->trigger();
+        win.review = win.main->reviewWindow();
+        QVERIFY(win.review && win.main->solver().waitFor(1000, false, 60000));
+        QCoreApplication::processEvents();
         if (changedLater) {
             QApplication::setPalette(palette);
             QCoreApplication::processEvents();
@@ -413,7 +422,8 @@ private slots:
         QString lowestAt;
         QStringList failures, unclassified;
         int count = 0;
-        for (QWidget *window : win.all()) {
+        // The review's sentences wrap in its list, so it joins this walk only.
+        for (QWidget *window : win.all() + QList<QWidget *>{win.review}) {
             for (const TextSpot &spot : textsOf(window, unclassified)) {
                 ++count;
                 for (const QColor &bg : spot.behind) {
