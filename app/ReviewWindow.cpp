@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -72,16 +73,16 @@ void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &
 }
 
 const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
-const char *const kLegendKeys[4] = {"revLegendGame", "revLegendInaccuracy", "revLegendMistake", "revLegendBlunder"};
 
 } // namespace
 
-// ---------------------------------------------------------------- m_chart
+// ---------------------------------------------------------------- chart
 
 ReviewChart::ReviewChart(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("chReview"));
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -105,11 +106,31 @@ void ReviewChart::selectStep(int step)
     update();
 }
 
+QVector<ReviewChart::LegendItem> ReviewChart::legend() const
+{
+    const QFontMetrics fm(font());
+    const char *const keys[5] = {"revLegendGame", "revLegendBest", "revLegendInaccuracy", "revLegendMistake",
+                                 "revLegendBlunder"};
+    QVector<LegendItem> items;
+    double x = 4, y = 2;
+    for (int k = 0; k < 5; ++k) {
+        const QString t = uiText(keys[k]);
+        const double w = 20 + fm.horizontalAdvance(t) + 12;
+        if (x > 4 && x + w > width()) {
+            x = 4;
+            y += fm.height() + 2;
+        }
+        items.append({k, QPointF(x, y), t});
+        x += w;
+    }
+    return items;
+}
+
 QRectF ReviewChart::plotRect() const
 {
     const QFontMetrics fm(font());
     const double left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
-    const double top = fm.height() + 8;    // the legend
+    const double top = legend().constLast().at.y() + fm.height() + 8; // below the legend
     const double bottom = fm.height() + 6; // the rounds
     return QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
 }
@@ -174,26 +195,22 @@ void ReviewChart::paintEvent(QPaintEvent *)
     const QRectF r = plotRect();
     const QFontMetrics fm(font());
 
-    // The legend: the game's line, the best play's, and the three marks.
-    double x = r.left();
-    const double ly = fm.ascent() / 2.0 + 4;
-    const auto legendText = [&](const QString &t) {
+    // The legend: the game's line, the best play's, and the three marks,
+    // flowing onto a second row where the chart is narrow.
+    for (const LegendItem &item : legend()) {
+        const double ly = item.at.y() + fm.height() / 2.0;
+        const double x = item.at.x();
+        if (item.kind == 0) {
+            p.setPen(QPen(text, 2));
+            p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+        } else if (item.kind == 1) {
+            p.setPen(QPen(text, 1.2, Qt::DashLine));
+            p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
+        } else {
+            drawMark(p, DecisionClass(item.kind - 1), QPointF(x + 8, ly), 5, text);
+        }
         p.setPen(text);
-        p.drawText(QPointF(x, fm.ascent() + 2), t);
-        x += fm.horizontalAdvance(t) + 12;
-    };
-    p.setPen(QPen(text, 2));
-    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
-    x += 20;
-    legendText(uiText("revLegendGame"));
-    p.setPen(QPen(text, 1.2, Qt::DashLine));
-    p.drawLine(QPointF(x, ly), QPointF(x + 16, ly));
-    x += 20;
-    legendText(uiText("revLegendBest"));
-    for (int c = 1; c <= 3; ++c) {
-        drawMark(p, DecisionClass(c), QPointF(x + 5, ly), 5, text);
-        x += 14;
-        legendText(uiText(kLegendKeys[c]));
+        p.drawText(QPointF(x + 20, item.at.y() + fm.ascent()), item.text);
     }
 
     double lo, hi;
@@ -329,8 +346,11 @@ void ReviewChart::mousePressEvent(QMouseEvent *event)
 
 void ReviewChart::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!(event->buttons() & Qt::LeftButton))
+    if (!(event->buttons() & Qt::LeftButton)) {
+        // Pointing at a step says what happened there.
+        emit stepPointed(stepAt(event->position().x()), event->globalPosition().toPoint());
         return;
+    }
     const int to = stepAt(event->position().x());
     if (to != m_step) {
         selectStep(to);
@@ -352,16 +372,16 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         l->setWordWrap(true);
         return l;
     };
-    m_lStatus = label("m_lStatus");
+    m_lStatus = label("lStatus");
     box->addWidget(m_lStatus);
     m_pbSolve = new QProgressBar(this);
-    m_pbSolve->setObjectName(QStringLiteral("m_pbSolve"));
+    m_pbSolve->setObjectName(QStringLiteral("pbSolve"));
     m_pbSolve->setRange(0, 1000);
     m_pbSolve->hide();
     box->addWidget(m_pbSolve);
-    m_lSummary = label("m_lSummary");
-    m_lCounts = label("m_lCounts");
-    m_lNote = label("m_lNote");
+    m_lSummary = label("lSummary");
+    m_lCounts = label("lCounts");
+    m_lNote = label("lNote");
     box->addWidget(m_lSummary);
     box->addWidget(m_lCounts);
     box->addWidget(m_lNote);
@@ -372,9 +392,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     auto *left = new QWidget(split);
     auto *leftBox = new QVBoxLayout(left);
     leftBox->setContentsMargins(0, 0, 0, 0);
-    m_lDecisions = label("m_lDecisions");
+    m_lDecisions = label("lDecisions");
     m_lvDecisions = new QListWidget(left);
-    m_lvDecisions->setObjectName(QStringLiteral("m_lvDecisions"));
+    m_lvDecisions->setObjectName(QStringLiteral("lvDecisions"));
     m_lvDecisions->setWordWrap(true);
     m_lDecisions->setBuddy(m_lvDecisions);
     leftBox->addWidget(m_lDecisions);
@@ -382,13 +402,13 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     auto *right = new QWidget(split);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->setContentsMargins(0, 0, 0, 0);
-    m_lMoment = label("m_lMoment");
+    m_lMoment = label("lMoment");
     rightBox->addWidget(m_lMoment);
     auto *diceRow = new QHBoxLayout;
     for (int n = 1; n <= 6; ++n) {
         m_dice[n] = new TRxDice(right);
         m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
-        m_dice[n]->setFixedSize(44, 44);
+        m_dice[n]->setFixedSize(40, 40);
         // Shown, not played: clicks and the keyboard pass them by.
         m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_dice[n]->setFocusPolicy(Qt::NoFocus);
@@ -396,14 +416,17 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     }
     diceRow->addStretch(1);
     rightBox->addLayout(diceRow);
-    m_lRanking = label("m_lRanking");
+    m_lRanking = label("lRanking");
     m_lvRanking = new QListWidget(right);
-    m_lvRanking->setObjectName(QStringLiteral("m_lvRanking"));
+    m_lvRanking->setObjectName(QStringLiteral("lvRanking"));
     m_lRanking->setBuddy(m_lvRanking);
     rightBox->addWidget(m_lRanking);
     rightBox->addWidget(m_lvRanking, 1);
     split->addWidget(left);
     split->addWidget(right);
+    split->setChildrenCollapsible(false);
+    left->setMinimumWidth(180);
+    right->setMinimumWidth(6 * 40 + 40); // the six dice side by side
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     box->addWidget(split, 4);
@@ -420,6 +443,9 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         m_pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
     });
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
+    connect(m_chart, &ReviewChart::stepPointed, this, [this](int step, QPoint at) {
+        QToolTip::showText(at, stepSentence(step), m_chart);
+    });
     connect(m_lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0 || row >= int(m_review.decisions.size()))
             return;
@@ -518,14 +544,16 @@ void ReviewWindow::showSummary()
     } else {
         m_lStatus->setText(uiText("revInProgress"));
     }
-    const QString luck = signedNumber(v.luck) + QLatin1Char(' ')
-            + uiText(v.luck >= 0 ? "revLuckHelped" : "revLuckHurt");
+    // The luck's sign says which way the dice went; the sentence after it says it in words.
+    const QString luck = signedNumber(v.luck);
+    const QString way = std::fabs(v.luck) < 0.005 ? QString()
+            : QLatin1Char(' ') + uiText(v.luck > 0 ? "revLuckHelped" : "revLuckHurt");
     if (v.finished)
         m_lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                  .arg(number(v.decisionsLost)).arg(luck));
+                                    .arg(number(v.decisionsLost)).arg(luck) + way);
     else
         m_lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                  .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck));
+                                    .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck) + way);
     m_lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
     QStringList notes;
     if (start.opened)
@@ -580,7 +608,7 @@ QString ReviewWindow::decisionSentence(int i) const
         return uiText("revItemUnvalued").arg(d.round).arg(made);
     if (d.rank == 1)
         return uiText("revItemBest").arg(d.round).arg(made);
-    // Where the best play takes the same m_dice, it differs only in what follows.
+    // Where the best play takes the same dice, it differs only in what follows.
     const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
             && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
     QString best = playText(d.best, d.roundPoints, false);
@@ -604,7 +632,7 @@ void ReviewWindow::fillDecisions()
         const ReviewDecision &d = m_review.decisions[size_t(i)];
         item->setData(Qt::AccessibleTextRole, item->text());
         if (d.valued && d.cls != DecisionClass::Best) {
-            // The class's mark beside its sentence, as on the m_chart.
+            // The class's mark beside its sentence, as on the chart.
             QPixmap mark(QSize(14, 14) * devicePixelRatioF());
             mark.setDevicePixelRatio(devicePixelRatioF());
             mark.fill(Qt::transparent);
@@ -628,31 +656,40 @@ void ReviewWindow::followChart(int step)
         m_lvDecisions->setCurrentRow(row);
     }
     showMoment(row);
-    // What the m_chart shows at the step, for a screen reader.
-    QString said;
-    if (step < 0) {
-        said = uiText("revChartStart").arg(number(m_review.chart.front()));
-    } else {
-        const RecordStep &s = m_record.steps()[size_t(step)];
-        const double v = m_review.chart[size_t(step) + 1];
-        if (s.kind == RecordStep::Keep) {
-            said = decisionSentence(m_review.decisionAt[size_t(step)]);
-        } else if (s.kind == RecordStep::Roll) {
-            QStringList faces;
-            for (int n = 1; n <= 6; ++n)
-                if (s.faces[n])
-                    faces << QString::number(s.faces[n]);
-            said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
-        } else {
-            said = uiText("revChartRoundEnd").arg(s.roundNo - (m_review.finished && step + 1 == int(m_record.steps().size()) ? 0 : 1))
-                           .arg(s.total);
-        }
-        if (std::isfinite(v))
-            said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
-    }
-    m_chart->setAccessibleDescription(said);
+    // What the chart shows at the step, for a screen reader.
+    m_chart->setAccessibleDescription(stepSentence(step));
     QAccessibleEvent e(m_chart, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&e);
+}
+
+QString ReviewWindow::stepSentence(int step) const
+{
+    if (step < 0)
+        return uiText("revChartStart").arg(number(m_review.chart.front()));
+    if (step >= int(m_record.steps().size()))
+        return QString();
+    const RecordStep &s = m_record.steps()[size_t(step)];
+    const double v = m_review.chart[size_t(step) + 1];
+    QString said;
+    if (s.kind == RecordStep::Keep) {
+        said = decisionSentence(m_review.decisionAt[size_t(step)]);
+    } else if (s.kind == RecordStep::Roll) {
+        QStringList faces;
+        for (int n = 1; n <= 6; ++n)
+            if (s.faces[n])
+                faces << QString::number(s.faces[n]);
+        said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
+        for (const ReviewRoll &roll : m_review.rolls)
+            if (roll.step == step && roll.valued && !roll.test)
+                said += QStringLiteral("; ") + uiText("revChartLuck").arg(signedNumber(roll.luck));
+    } else {
+        // A round end carries the round number after it, but for the winning one.
+        const bool last = m_review.finished && step + 1 == int(m_record.steps().size());
+        said = uiText("revChartRoundEnd").arg(s.roundNo - (last ? 0 : 1)).arg(s.total);
+    }
+    if (std::isfinite(v))
+        said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
+    return said;
 }
 
 void ReviewWindow::showMoment(int i)
@@ -666,7 +703,7 @@ void ReviewWindow::showMoment(int i)
     }
     const ReviewDecision &d = m_review.decisions[size_t(i)];
     const auto &steps = m_record.steps();
-    // The m_dice as they lay: the roll's faces, the m_dice kept back showing what
+    // The dice as they lay: the roll's faces, the dice kept back showing what
     // they showed when they were last rolled this round.
     int face[7] = {}, state[7] = {};
     if (d.rollStep >= 0) {
@@ -679,7 +716,7 @@ void ReviewWindow::showMoment(int i)
             for (int n = 1; n <= 6; ++n)
                 if (!face[n] && steps[size_t(k)].kind == RecordStep::Roll && steps[size_t(k)].faces[n])
                     face[n] = steps[size_t(k)].faces[n];
-        // The m_dice taken: the first free ones showing each face, as the game takes them.
+        // The dice taken: the first free ones showing each face, as the game takes them.
         int left[7];
         std::copy(d.made.keep.count, d.made.keep.count + 7, left);
         for (int n = 1; n <= 6; ++n) {

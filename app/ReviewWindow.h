@@ -9,6 +9,7 @@
 #include "game/GameRecord.h"
 #include "game/Review.h"
 
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
@@ -44,6 +45,8 @@ public:
 
 signals:
     void stepSelected(int step);
+    // The mouse is over a step, without a button held.
+    void stepPointed(int step, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -52,6 +55,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    struct LegendItem
+    {
+        int kind; // 0 the game's line, 1 the best play's, 2.. the classes' marks
+        QPointF at;
+        QString text;
+    };
+    QVector<LegendItem> legend() const;
     QRectF plotRect() const;
     double yOf(double value) const;
     void range(double &lo, double &hi) const;
@@ -91,6 +101,9 @@ public:
     void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution);
     // The sentence a screen reader reads for decision i.
     QString decisionSentence(int i) const;
+    // What the chart says of a step (-1 for the start): the decision's
+    // sentence, a roll's faces and luck, a round's end; with the line's value.
+    QString stepSentence(int step) const;
 
 public slots:
     // Looks at the game again (coalesced: at most once per pass of the event loop).

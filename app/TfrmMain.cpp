@@ -140,11 +140,14 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     // Each game starts unassisted unless the advisor stays open for it; a
     // review window left open marks it once it shows the new game.
     connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
-    m_game.onCheckTopTen = [this] { return runTopTenCheck(); };
     m_recorder = new StatisticsRecorder(m_game, m_solver, m_prompts, this);
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
             m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+    });
+    connect(&m_game, &Game::gameWon, this, [this] {
+        if (!runTopTenCheck())
+            m_game.stopAfterWin();
     });
     FormCreate(args);
 }
@@ -1146,27 +1149,25 @@ void TfrmMain::aStatisticsExecute()
     m_statistics->raise();
 }
 
-TfrmTopten *TfrmMain::createTopten()
+void TfrmMain::buildDialogs()
 {
-    TfrmTopten::Hooks hooks;
-    hooks.type = [this] { return m_game.settings.Type; };
-    hooks.setType = [this](int type) { m_game.settings.Type = type; };
-    hooks.typeLine = [this](int type) { return m_game.texts.gameTypeLabel(type, m_game.settings.Winner); };
-    hooks.buttonText = [this](const QString &key, const QString &def) {
-        return iniLng.ReadString(QStringLiteral("Button"), key, def);
-    };
-    hooks.showError = [this](const QString &message) { m_prompts.showError(message); };
+    topten();
+    setup();
+}
+
+TfrmTopten &TfrmMain::topten()
+{
+    if (m_topten)
+        return *m_topten;
     // A window of its own, like the advisor.
-    m_topten = new TfrmTopten(hooks);
-    return m_topten;
+    m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
+    return *m_topten;
 }
 
 void TfrmMain::showToptenAfterCheck()
 {
-    if (!m_topten)
-        return;
-    m_topten->FillTopTen();
-    m_topten->show();
+    topten().FillTopTen();
+    topten().show();
     // The window opens beside the game without the focus: its news is spoken.
     const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
     const TopTenTable &table = topTenTable();
@@ -1182,26 +1183,16 @@ void TfrmMain::showToptenAfterCheck()
 
 void TfrmMain::aTopTenExecute()
 {
-    if (!m_topten)
-        return;
     // Shown as it was last filled, without taking the focus from the game.
-    m_topten->show();
-    m_topten->raise();
+    topten().show();
+    topten().raise();
     activateWindow();
 }
 
 void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 {
-    auto apply = [&t](QAbstractButton *button, const char *key) {
-        const auto &value = t[size_t(languageIndex(QString::fromLatin1(key)))];
-        if (value)
-            button->setText(*value);
-    };
-    if (m_topten) {
-        apply(m_topten->btClose, "btClose");
-        apply(m_topten->btClear, "btClear");
-        apply(m_topten->btChange, "btChange");
-    }
+    if (m_topten)
+        m_topten->applyLanguage(t);
     if (m_setup)
         m_setup->applyLanguage(t);
 }
@@ -1209,54 +1200,33 @@ void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 void TfrmMain::runSetup(bool languagePage)
 {
     m_game.aPauseExecute();
-    if (!m_setup)
-        return;
-    m_setup->changed = false;
-    m_setup->saved = false;
+    TfrmSetup &dialog = setup();
     try {
-        m_setup->Fill();
+        dialog.Fill();
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
         return;
     }
     loadLanguage();
-    m_setup->showPage(languagePage);
-    if (m_prompts.runModal(*m_setup) != QDialog::Accepted)
+    dialog.showPage(languagePage);
+    const int outcome = m_prompts.runModal(dialog);
+    if (outcome != TfrmSetup::Saved && outcome != TfrmSetup::SavedNewSettings)
         return;
-    if (m_setup->saved)
-        loadLanguage();
-    if (m_setup->changed)
+    loadLanguage();
+    if (outcome == TfrmSetup::SavedNewSettings)
         aNew->trigger();
 }
 
 QString TfrmMain::textInForce(const QString &key) const
 {
-    const GameTexts &t = m_game.texts;
-    const QHash<QString, QString> variables{
-        {QStringLiteral("s10"), t.s10},           {QStringLiteral("s5"), t.s5},
-        {QStringLiteral("lType1"), t.lType1},     {QStringLiteral("lType2"), t.lType2},
-        {QStringLiteral("sLGT1"), t.sLGT1},       {QStringLiteral("sLGT2"), t.sLGT2},
-        {QStringLiteral("lType"), t.lType},       {QStringLiteral("lTime"), t.lTime},
-        {QStringLiteral("msgCrash"), t.msgCrash}, {QStringLiteral("msgFail"), t.msgFail},
-        {QStringLiteral("msgBadIn"), t.msgBadIn}, {QStringLiteral("msgExact"), t.msgExact},
-        {QStringLiteral("msgWin"), t.msgWin},     {QStringLiteral("msgNewHi"), t.msgNewHi},
-        {QStringLiteral("msgNoSel"), t.msgNoSel},
-    };
-    if (variables.contains(key))
-        return variables.value(key);
-    if (m_setup) {
-        const QString caption = m_setup->caption(key);
-        if (!caption.isNull())
-            return caption;
-    }
-    if (m_topten) {
-        if (key == QLatin1String("btClose"))
-            return m_topten->btClose->text();
-        if (key == QLatin1String("btClear"))
-            return m_topten->btClear->text();
-        if (key == QLatin1String("btChange"))
-            return m_topten->btChange->text();
-    }
+    const int index = languageIndex(key);
+    if (index >= 0 && kLanguageTable[index].variable)
+        return m_game.texts.*kLanguageTable[index].variable;
+    // The dialogs' own captions, once they are built.
+    if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
+        return caption;
+    if (const QString caption = m_topten ? m_topten->caption(key) : QString(); !caption.isNull())
+        return caption;
     // Captions of this window: its controls, menus and actions carry the key as their name.
     if (const auto *button = findChild<QAbstractButton *>(key))
         return button->text();
@@ -1266,7 +1236,6 @@ QString TfrmMain::textInForce(const QString &key) const
         return plainText(menu);
     if (const auto *action = findChild<QAction *>(key))
         return plainText(action);
-    const int index = languageIndex(key);
     return index >= 0 ? QString::fromUtf8(kLanguageTable[index].englishDefault) : QString();
 }
 
@@ -1287,8 +1256,12 @@ void TfrmMain::showError(const QString &text)
     m_prompts.showError(text);
 }
 
-TfrmSetup *TfrmMain::createSetup()
+TfrmSetup &TfrmMain::setup()
 {
-    m_setup = new TfrmSetup(*this, this);
-    return m_setup;
+    if (!m_setup) {
+        m_setup = new TfrmSetup(*this, this);
+        connect(m_setup, &TfrmSetup::typeTextsChanged, this, &TfrmMain::typeTextsChanged);
+        connect(m_setup, &TfrmSetup::gameTypeTextChanged, this, &TfrmMain::gameTypeTextChanged);
+    }
+    return *m_setup;
 }

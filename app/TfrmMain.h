@@ -53,12 +53,11 @@ public:
     TRegAuto iniCfg;
     TRegAuto iniLng;
 
-    // The other two windows, once they exist.
-    // The two dialogs, made in this order after the main window; they live as long as it does.
-    TfrmTopten *createTopten();
-    TfrmSetup *createSetup();
-    TfrmTopten *topten() const { return m_topten; }
-    TfrmSetup *setup() const { return m_setup; }
+    // The two dialogs, built in this order once the main window is shown, or
+    // at their first use; they live as long as it does.
+    void buildDialogs();
+    TfrmTopten &topten();
+    TfrmSetup &setup();
 
     // "/CHEAT" as the first argument, in any case.
     static bool cheatRequested(const QStringList &args);
@@ -127,8 +126,6 @@ public:
     QString textInForce(const QString &key) const override;
     GameSettings &liveSettings() override { return m_game.settings; }
     GameTexts &liveTexts() override { return m_game.texts; }
-    void typeTextsChanged() override;
-    void gameTypeTextChanged() override;
     TRegAuto &languageStore() override { return iniLng; }
     TRegAuto &configStore() override { return iniCfg; }
     void showError(const QString &text) override;
@@ -152,6 +149,8 @@ private:
     void syncClock();
     void syncChoice(QGroupBox *box, const ChoiceList &list);
     void runSetup(bool languagePage);
+    void typeTextsChanged();
+    void gameTypeTextChanged();
     void applyLanguageToDialogs(const std::array<std::optional<QString>, 41> &texts);
     bool runTopTenCheck();
     void showToptenAfterCheck();

@@ -31,7 +31,6 @@ int main(int argc, char *argv[])
     // The window maps at show(); the two dialogs are built while the server
     // maps it, before the event loop paints anything or takes input.
     frmMain.show();
-    frmMain.createTopten();
-    frmMain.createSetup();
+    frmMain.buildDialogs();
     return QApplication::exec();
 }

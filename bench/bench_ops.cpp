@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Repeated operations with warm caches: building the windows, one die step,
-// a whole roll on virtual time, a settings save, a top-ten load and sort.
+// a whole roll on virtual time, a settings save, a top-ten load and sort, the
+// review window opened on a game just won (its solution already at hand).
 //
 //   korvex_bench_ops [--quick]
 //
@@ -9,7 +10,9 @@
 #include "BenchSupport.h"
 
 #include "app/ProgramDir.h"
+#include "app/ReviewWindow.h"
 #include "app/TfrmMain.h"
+#include "game/AutoPlay.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
@@ -97,8 +100,7 @@ void benchWindows()
         t.start();
         {
             TfrmMain w(prompts, timers, {});
-            w.createTopten();
-            w.createSetup();
+            w.buildDialogs();
             build.push_back(bench::msSince(t));
             t.restart();
             const QPixmap shot = w.grab();
@@ -115,8 +117,7 @@ bool benchDieStep()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     w.game().btStartClick();
     w.game().btRollClick();
@@ -172,8 +173,7 @@ void benchRoll()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     w.game().btStartClick();
 
@@ -245,8 +245,7 @@ bool benchTimers()
     QtTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     showAndSettle(w);
     const int window = 2100;
     bool ok = true;
@@ -283,8 +282,8 @@ void benchSettingsSave()
     ManualTimerService timers;
     FakePrompts prompts;
     TfrmMain w(prompts, timers, {});
-    w.createTopten();
-    TfrmSetup *setup = w.createSetup();
+    w.topten();
+    TfrmSetup *setup = &w.setup();
     setup->Fill();
     std::vector<double> saves;
     for (int i = 0; i < scaled(20); ++i) {
@@ -335,6 +334,34 @@ void benchTopTen()
     bench::report("warm.topten_dialog_fill", bench::stats(fills), "us");
 }
 
+// From the command to the window shown and drawn whole, on games won with
+// about 30 to 40 rounds; the solve itself is done beforehand, as a player's
+// advisor or an earlier review would have done it.
+void benchReviewWindow()
+{
+    std::vector<double> opens;
+    std::vector<double> rounds;
+    for (int i = 0; i < scaled(5); ++i) {
+        ManualTimerService timers;
+        FakePrompts prompts;
+        TfrmMain w(prompts, timers, {});
+        w.show();
+        rounds.push_back(playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), quint32(9100 + i)));
+        if (!w.solver().waitFor(1000, false, 120000)) {
+            bench::note(QStringLiteral("review: no solution"));
+            return;
+        }
+        QElapsedTimer t;
+        t.start();
+        w.aReview->trigger();
+        QCoreApplication::processEvents();
+        w.reviewWindow()->grab();
+        opens.push_back(bench::msSince(t));
+    }
+    bench::report("warm.review_window_open", bench::stats(opens), "ms");
+    bench::report("warm.review_window_game_rounds", bench::stats(rounds), "rounds");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -362,5 +389,6 @@ int main(int argc, char *argv[])
     const bool timersOk = benchTimers();
     benchSettingsSave();
     benchTopTen();
+    benchReviewWindow();
     return stepOk && timersOk ? 0 : 1;
 }

@@ -139,11 +139,11 @@ int runGame(bool withFiles)
     phase("startup.main_window", t);
 
     t.restart();
-    w.createTopten();
+    w.topten();
     phase("startup.topten_dialog", t);
 
     t.restart();
-    w.createSetup();
+    w.setup();
     phase("startup.settings_dialog", t);
 
     t.restart();

@@ -2,6 +2,7 @@
 // The rules reader against arbitrary bytes: it must neither crash nor hang,
 // and what it puts in the document stays in proportion to what it was given.
 #include "FuzzCheck.h"
+#include "settings/CodePage.h"
 #include "settings/RtfReader.h"
 
 #include <QGuiApplication>
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size >= 2) {
         const int pages[] = {1250, 1251, 1252, 437, int(data[0]) * 7};
         for (int cp : pages)
-            FUZZ_CHECK(RtfReader::decodeByte(cp, data[1]) != 0 || data[1] == 0,
+            FUZZ_CHECK(fromCodePage(cp, data[1]) != 0 || data[1] == 0,
                        QStringLiteral("byte %1 of code page %2 decodes to nothing").arg(data[1]).arg(cp));
     }
     return 0;

@@ -80,11 +80,10 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
     std::mt19937 gen(seed);
     std::uniform_int_distribution<qint64> timeOfDay(0, 86399999);
     bool won = false;
-    std::function<bool()> before = game.onCheckTopTen;
-    game.onCheckTopTen = [&won] {
+    const QMetaObject::Connection winning = QObject::connect(&game, &Game::gameWon, [&won, &game] {
         won = true;
-        return false; // stop the winning sequence: the total and rounds stay as the win left them
-    };
+        game.stopAfterWin(); // the total and rounds stay as the win left them
+    });
     game.NewGame();
     int rounds = -1;
     const auto settle = [&] { return timers.runUntil([&game] { return game.RollingDice == 0; }); };
@@ -115,6 +114,6 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
             break;
         }
     }
-    game.onCheckTopTen = before;
+    QObject::disconnect(winning);
     return rounds;
 }

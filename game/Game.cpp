@@ -194,17 +194,7 @@ void Game::EvaluateRoll()
         else
             gs.RollCount[v] += 1;
     }
-    if (m_freshRecordDue)
-        startRecord(false);
-    RecordStep roll;
-    roll.kind = RecordStep::Roll;
-    roll.test = m_staging;
-    for (int n = 1; n <= 6; ++n)
-        roll.faces[n] = DiceState(n) == DieKept ? 0 : quint8(m_dice[n].value);
-    roll.total = gs.Total;
-    roll.roundNo = gs.RoundNo;
-    roll.roundPoints = gs.SubScore;
-    m_record.add(roll);
+    recordRoll();
     const bool bust = gs.RollCount[1] == 0 && gs.RollCount[5] == 0 && gs.RollCount[2] < 3
             && gs.RollCount[3] < 3 && gs.RollCount[4] < 3 && gs.RollCount[6] < 3;
     changed();
@@ -462,8 +452,9 @@ void Game::EndRound(qint32 points)
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
         changed();
+        m_stopAfterWin = false;
         emit gameWon();
-        if (onCheckTopTen && !onCheckTopTen())
+        if (m_stopAfterWin)
             return;
         // The game won stays on record behind the cover.
         m_winning = true;
@@ -751,6 +742,21 @@ void Game::startRecord(bool opened)
     for (int n = 1; n <= 6; ++n)
         s.keptDice += m_dice[n].color == DieKept ? 1 : 0;
     m_record.begin(s);
+}
+
+void Game::recordRoll()
+{
+    if (m_freshRecordDue)
+        startRecord(false);
+    RecordStep roll;
+    roll.kind = RecordStep::Roll;
+    roll.test = m_staging;
+    for (int n = 1; n <= 6; ++n)
+        roll.faces[n] = m_dice[n].color == DieKept ? 0 : quint8(m_dice[n].value);
+    roll.total = gs.Total;
+    roll.roundNo = gs.RoundNo;
+    roll.roundPoints = gs.SubScore;
+    m_record.add(roll);
 }
 
 void Game::recordKeep(bool bank)

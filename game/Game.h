@@ -59,10 +59,6 @@ public:
     // next one begins (Continue, Start, New Game or its first roll).
     const GameRecord &record() const { return m_record; }
 
-    // Called after a win with the clock stopped; returns false when the check
-    // failed, which ends the winning sequence there.
-    std::function<bool()> onCheckTopTen;
-
     // --- die states ---
     // Mode -1 reads (0, 1, 2, or -1 for none of them); 0, 1, 2 set; others do nothing.
     int DiceState(int index, int mode = -1);
@@ -79,6 +75,10 @@ public:
     void chooseEntry(int face, int index);
     void Button1Click(int face); // the cheat buttons 1, 5 and 3
     void Button4Click();         // the 1+5 cheat button
+    // Sets the faces of the dice that are not Kept and evaluates them as a
+    // roll, as the cheat buttons do; tests and tools stage rolls with it.
+    // Ignored while dice roll.
+    void stageRoll(const std::function<int(int)> &faceOfDie);
     void aNewExecute() { NewGame(); }
     void aPauseExecute();
     void btStartClick();
@@ -105,6 +105,9 @@ public:
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
     void setLTypeCaption(const QString &text);
+    // Only while gameWon is handled (a failed top-ten check): the winning
+    // sequence ends there and the won game stays as it is.
+    void stopAfterWin() { m_stopAfterWin = true; }
 
     // --- displays ---
     void setESubScore(int v);
@@ -139,12 +142,12 @@ signals:
     // (points 0 or -100 after a bust); verdict is a BankVerdict. Not for the
     // round a new game opens with, nor for the winning bank (gameWon).
     void roundEnded(qint32 points, int verdict);
-    // The winning message has been shown; the top-ten check comes next.
+    // The winning message has been shown and the clock stopped: the top-ten
+    // check is made by the receivers. Then a new game is prepared, paused,
+    // unless a receiver called stopAfterWin.
     void gameWon();
 
 private:
-    // Sets the faces of the dice that are not Kept and evaluates them as a roll.
-    void stageRoll(const std::function<int(int)> &faceOfDie);
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);
@@ -154,6 +157,7 @@ private:
     void changed() { emit stateChanged(); }
     void showClock();
     void startRecord(bool opened);
+    void recordRoll();
     void recordKeep(bool bank);
     void recordRoundEnd(qint32 points, int verdict);
 
@@ -177,4 +181,5 @@ private:
     bool m_freshRecordDue = false; // the record holds a game won; the next game's starts on its first step
     bool m_staging = false;        // a test button is setting the dice
     bool m_winning = false;
+    bool m_stopAfterWin = false;
 };

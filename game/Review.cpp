@@ -38,7 +38,7 @@ struct Walker
 
     bool valuable(qint64 total) const
     {
-        return sol.winnable() && total % 5 == 0 && total <= winner && total >= qint64(sol.floorTotal()) - kBelowFloor;
+        return r.rulesMatch && sol.winnable() && total % 5 == 0 && total <= winner && total >= qint64(sol.floorTotal()) - kBelowFloor;
     }
     bool valuableRound(qint64 total, qint64 points) const
     {

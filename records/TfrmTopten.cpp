@@ -3,12 +3,15 @@
 #include "records/TfrmTopten.h"
 
 #include "app/Appearance.h"
+#include "app/Prompts.h"
 #include "app/THemisphereButton.h"
 #include "app/TEffectLabel.h"
 #include "app/Typeface.h"
+#include "game/GameSettings.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
+#include "settings/TRegAuto.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -73,8 +76,10 @@ void setTextColor(QWidget *w, const QColor &c)
 
 } // namespace
 
-TfrmTopten::TfrmTopten(Hooks hooks, QWidget *parent)
-    : QWidget(parent, Qt::Tool), m_hooks(std::move(hooks))
+TfrmTopten::TfrmTopten(QWidget *parent) : TfrmTopten(Shared(), parent) {}
+
+TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
+    : QWidget(parent, Qt::Tool), m_shared(shared)
 {
     setObjectName(QStringLiteral("frmTopten"));
     setWindowTitle(QString());
@@ -235,21 +240,21 @@ void TfrmTopten::FormCreate()
 
 int TfrmTopten::currentType() const
 {
-    return m_hooks.type ? m_hooks.type() : m_ownType;
+    return m_shared.settings ? m_shared.settings->Type : m_ownType;
 }
 
 void TfrmTopten::setCurrentType(int type)
 {
-    if (m_hooks.setType)
-        m_hooks.setType(type);
+    if (m_shared.settings)
+        m_shared.settings->Type = type;
     else
         m_ownType = type;
 }
 
 void TfrmTopten::reportError(const QString &message)
 {
-    if (m_hooks.showError)
-        m_hooks.showError(message);
+    if (m_shared.prompts)
+        m_shared.prompts->showError(message);
     else
         QMessageBox::critical(this, QCoreApplication::applicationName(), message);
 }
@@ -261,16 +266,19 @@ QLabel *TfrmTopten::rowLabel(const QString &prefix, int row) const
 
 bool TfrmTopten::FillTopTen()
 {
-    const auto caption = [this](const char *key, const char *def) {
-        const QString k = QLatin1String(key), d = QLatin1String(def);
-        return m_hooks.buttonText ? m_hooks.buttonText(k, d) : d;
-    };
-    btClose->setText(caption("btClose", "Close"));
-    btClear->setText(caption("btClear", "Clear"));
-    btChange->setText(caption("btChange", "Change"));
+    // The captions as the language file has them now; each button carries its key as its name.
+    for (THemisphereButton *button : {btClose, btClear, btChange}) {
+        const LangEntry &e = kLanguageTable[languageIndex(button->objectName())];
+        const QString english = QString::fromUtf8(e.englishDefault);
+        button->setText(m_shared.language
+                            ? m_shared.language->ReadString(QLatin1String(e.section), QLatin1String(e.key), english)
+                            : english);
+    }
 
     const int type = currentType();
-    lType->setText(m_hooks.typeLine ? m_hooks.typeLine(type) : GameTexts().gameTypeLabel(type, 1000));
+    const GameTexts english;
+    const GameTexts &texts = m_shared.texts ? *m_shared.texts : english;
+    lType->setText(texts.gameTypeLabel(type, m_shared.settings ? m_shared.settings->Winner : 1000));
 
     TopTenTable &table = topTenTable();
     try {
@@ -296,6 +304,23 @@ bool TfrmTopten::FillTopTen()
         rowLabel(QStringLiteral("lda"), n)->setText(text.lda);
     }
     return true;
+}
+
+void TfrmTopten::applyLanguage(const LanguageTexts &texts)
+{
+    for (THemisphereButton *button : {btClose, btClear, btChange}) {
+        if (const auto &text = texts[size_t(languageIndex(button->objectName()))])
+            button->setText(*text);
+    }
+}
+
+QString TfrmTopten::caption(const QString &key) const
+{
+    for (const THemisphereButton *button : {btClose, btClear, btChange}) {
+        if (key == button->objectName())
+            return button->text();
+    }
+    return QString();
 }
 
 void TfrmTopten::btCloseClick()

@@ -2,36 +2,41 @@
 // The hall-of-fame window: one of the two top-ten tables, switchable and clearable.
 #pragma once
 
+#include "settings/LanguageTable.h"
+
 #include <QImage>
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QFrame;
+class Prompts;
 class TEffectLabel;
 class THemisphereButton;
+class TRegAuto;
+struct GameSettings;
+struct GameTexts;
 
 class TfrmTopten : public QWidget
 {
     Q_OBJECT
 
 public:
-    // Where the window reads and writes what it shares with the rest of the
-    // game. Empty functions fall back to: its own Type starting at 1, the
-    // English type line with 1000 points, the default captions, a message box.
-    struct Hooks
+    // What the window shares with the game: the type it shows is settings'
+    // Type (Change and closing set it), its type line is built from texts and
+    // settings' Winner, its captions come from the language store, and a file
+    // it cannot read is reported through prompts. Each left out falls back
+    // to: its own type starting at 1, the English type line with 1000 points,
+    // the English captions, a message box.
+    struct Shared
     {
-        std::function<int()> type;
-        std::function<void(int)> setType;
-        // The game-type line for a type ("Game type:  Normal / 1000").
-        std::function<QString(int type)> typeLine;
-        // Section "Button" of the language file.
-        std::function<QString(const QString &key, const QString &def)> buttonText;
-        // The general error handler for files that cannot be read.
-        std::function<void(const QString &message)> showError;
+        GameSettings *settings = nullptr;
+        const GameTexts *texts = nullptr;
+        const TRegAuto *language = nullptr;
+        Prompts *prompts = nullptr;
     };
 
-    explicit TfrmTopten(Hooks hooks = {}, QWidget *parent = nullptr);
+    explicit TfrmTopten(QWidget *parent = nullptr);
+    explicit TfrmTopten(const Shared &shared, QWidget *parent = nullptr);
 
     // Reloads and shows the table of the current type; false when the file
     // could not be read (the error has been shown, the rows are unchanged).
@@ -41,14 +46,14 @@ public:
     void btChangeClick();
     void btClearClick();
 
+    // The captions of its three buttons from a loader run; entries that were
+    // not read stay as they are.
+    void applyLanguage(const LanguageTexts &texts);
+    // The caption now shown for btClose, btClear or btChange; a null string for any other key.
+    QString caption(const QString &key) const;
+
     // The row picture for rows 1 to 3, a 32 x 32 tile.
     static QImage rowPicture(int row);
-
-    THemisphereButton *btClose = nullptr;
-    THemisphereButton *btClear = nullptr;
-    THemisphereButton *btChange = nullptr;
-    TEffectLabel *LMDLabel1 = nullptr;
-    TEffectLabel *lType = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -68,7 +73,13 @@ private:
     void buildRows();
     void paintRowPictures();
 
-    Hooks m_hooks;
+    THemisphereButton *btClose = nullptr;
+    THemisphereButton *btClear = nullptr;
+    THemisphereButton *btChange = nullptr;
+    TEffectLabel *LMDLabel1 = nullptr;
+    TEffectLabel *lType = nullptr;
+
+    Shared m_shared;
     int m_ownType = 1;
     bool m_backgroundPressed = false;
 };

@@ -5,7 +5,7 @@
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
-#include "settings/Cp1252.h"
+#include "settings/CodePage.h"
 #include "settings/FileLock.h"
 
 #include <QDir>

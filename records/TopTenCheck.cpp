@@ -2,7 +2,7 @@
 // The top-ten check after a win.
 #include "records/TopTenCheck.h"
 
-#include "settings/Cp1252.h"
+#include "settings/CodePage.h"
 #include "records/TopTen.h"
 
 #include "game/Scoring.h"

@@ -6,47 +6,47 @@
 #include "settings/TRegAuto.h"
 
 const LangEntry kLanguageTable[kLanguageCount] = {
-    {"Button", "btRoll", "Roll", 0},
-    {"Button", "btDone", "Done", 0},
-    {"Button", "btStart", "Start", 0},
-    {"Button", "btCont", "Continue", 0},
-    {"Button", "btClose", "Close", 'A'},
-    {"Button", "btClear", "Clear", 'A'},
-    {"Button", "btChange", "Change", 'A'},
-    {"Button", "btSave", "Save", 'B'},
-    {"Button", "btCancel", "Cancel", 'B'},
-    {"Button", "tsGen", "General", 'B'},
-    {"Button", "tsLang", "Language", 'B'},
-    {"Label", "lWinnerTotal", "Winner Total:", 'B'},
-    {"Label", "lRules", "Rules:", 'B'},
-    {"Label", "s10", "10 Points", 0},
-    {"Label", "s5", "5 Points", 0},
-    {"Label", "lSubTotal", "Subtotal:", 0},
-    {"Label", "lTotal", "Total:", 0},
-    {"Label", "lRound", "Round:", 0},
-    {"Label", "lType1", "Normal", 0},
-    {"Label", "lType2", "Time", 0},
-    {"Label", "sLGT1", "Your score:", 0},
-    {"Label", "sLGT2", "Your time:", 0},
-    {"Label", "lType", "Game type: ", 0},
-    {"Label", "lTime", "Your time:", 0},
-    {"Menu", "mFile", "File", 0},
-    {"Menu", "aNew", "New Game", 0},
-    {"Menu", "aOpen", "Open Game...", 0},
-    {"Menu", "aSave", "Save Game...", 0},
-    {"Menu", "aTopTen", "Top Ten...", 0},
-    {"Menu", "aExit", "Exit", 0},
-    {"Menu", "mTools", "Tools", 0},
-    {"Menu", "aRules", "Rules", 0},
-    {"Menu", "aSettings", "Game settings...", 0},
-    {"Menu", "aLanguage", "Language editor...", 0},
-    {"Message", "msgCrash", "Ooops ! This is -100 point!", 0},
-    {"Message", "msgFail", "You failed this round...", 0},
-    {"Message", "msgBadIn", "Sorry ! Your total score can't be in the 400-500 point-intervallum !", 0},
-    {"Message", "msgExact", "Sorry ! You have to reach exactly the final %1 point score !", 0},
-    {"Message", "msgWin", "Congratulation !", 0},
-    {"Message", "msgNewHi", "You have a new high score!", 0},
-    {"Message", "msgNoSel", "You did'n selected any dice !", 0},
+    {"Button", "btRoll", "Roll", 0, nullptr, nullptr, "ebtRoll"},
+    {"Button", "btDone", "Done", 0, nullptr, nullptr, "ebtDone"},
+    {"Button", "btStart", "Start", 0, nullptr, nullptr, "ebtStart"},
+    {"Button", "btCont", "Continue", 0, nullptr, nullptr, "ebtCont"},
+    {"Button", "btClose", "Close", 'A', nullptr, nullptr, "ebtClose"},
+    {"Button", "btClear", "Clear", 'A', nullptr, nullptr, "ebtClear"},
+    {"Button", "btChange", "Change", 'A', nullptr, nullptr, "ebtChange"},
+    {"Button", "btSave", "Save", 'B', nullptr, nullptr, "ebtSave"},
+    {"Button", "btCancel", "Cancel", 'B', nullptr, nullptr, "ebtCancel"},
+    {"Button", "tsGen", "General", 'B', nullptr, nullptr, "etsGen"},
+    {"Button", "tsLang", "Language", 'B', nullptr, nullptr, "etsLang"},
+    {"Label", "lWinnerTotal", "Winner Total:", 'B', nullptr, nullptr, "eWinnerTotal"},
+    {"Label", "lRules", "Rules:", 'B', nullptr, nullptr, "eRules"},
+    {"Label", "s10", "10 Points", 0, &GameTexts::s10, nullptr, "es10"},
+    {"Label", "s5", "5 Points", 0, &GameTexts::s5, nullptr, "es5"},
+    {"Label", "lSubTotal", "Subtotal:", 0, nullptr, nullptr, "elSubTotal"},
+    {"Label", "lTotal", "Total:", 0, nullptr, nullptr, "elTotal"},
+    {"Label", "lRound", "Round:", 0, nullptr, nullptr, "elRound"},
+    {"Label", "lType1", "Normal", 0, &GameTexts::lType1, nullptr, "eGameType1"},
+    {"Label", "lType2", "Time", 0, &GameTexts::lType2, nullptr, "eGameType2"},
+    {"Label", "sLGT1", "Your score:", 0, &GameTexts::sLGT1, nullptr, "esLGT1"},
+    {"Label", "sLGT2", "Your time:", 0, &GameTexts::sLGT2, nullptr, "esLGT2"},
+    {"Label", "lType", "Game type: ", 0, &GameTexts::lType, "Game type:", "elType"},
+    {"Label", "lTime", "Your time:", 0, &GameTexts::lTime, nullptr, "elTimeLabel"},
+    {"Menu", "mFile", "File", 0, nullptr, nullptr, "emFile"},
+    {"Menu", "aNew", "New Game", 0, nullptr, nullptr, "eaNew"},
+    {"Menu", "aOpen", "Open Game...", 0, nullptr, nullptr, "eaOpen"},
+    {"Menu", "aSave", "Save Game...", 0, nullptr, nullptr, "eaSave"},
+    {"Menu", "aTopTen", "Top Ten...", 0, nullptr, nullptr, "eaTopTen"},
+    {"Menu", "aExit", "Exit", 0, nullptr, nullptr, "eaExit"},
+    {"Menu", "mTools", "Tools", 0, nullptr, nullptr, "emTools"},
+    {"Menu", "aRules", "Rules", 0, nullptr, nullptr, "eaRules"},
+    {"Menu", "aSettings", "Game settings...", 0, nullptr, nullptr, "eaSettings"},
+    {"Menu", "aLanguage", "Language editor...", 0, nullptr, nullptr, "eaLanguage"},
+    {"Message", "msgCrash", "Ooops ! This is -100 point!", 0, &GameTexts::msgCrash, "-100 msg.", "emsgCrash"},
+    {"Message", "msgFail", "You failed this round...", 0, &GameTexts::msgFail, "Failed round msg.", "emsgFail"},
+    {"Message", "msgBadIn", "Sorry ! Your total score can't be in the 400-500 point-intervallum !", 0, &GameTexts::msgBadIn, "400-500 msg.", "emsgBadIn"},
+    {"Message", "msgExact", "Sorry ! You have to reach exactly the final %1 point score !", 0, &GameTexts::msgExact, "Exactly msg.", "emsgExact"},
+    {"Message", "msgWin", "Congratulation !", 0, &GameTexts::msgWin, "You Win msg.", "emsgWin"},
+    {"Message", "msgNewHi", "You have a new high score!", 0, &GameTexts::msgNewHi, "New high score msg.", "emsgNewHi"},
+    {"Message", "msgNoSel", "You did'n selected any dice !", 0, &GameTexts::msgNoSel, "None selected msg.", "emsgNoSel"},
 };
 
 int languageIndex(const QString &key)
@@ -71,30 +71,10 @@ LanguageTexts readLanguage(TRegAuto &lng, bool withGroupA, bool withGroupB)
     return texts;
 }
 
-namespace {
-void take(const LanguageTexts &texts, const char *key, QString &target)
-{
-    const int i = languageIndex(QLatin1String(key));
-    if (i >= 0 && texts[i])
-        target = *texts[i];
-}
-} // namespace
-
 void applyToTexts(const LanguageTexts &texts, GameTexts &out)
 {
-    take(texts, "s10", out.s10);
-    take(texts, "s5", out.s5);
-    take(texts, "lType1", out.lType1);
-    take(texts, "lType2", out.lType2);
-    take(texts, "sLGT1", out.sLGT1);
-    take(texts, "sLGT2", out.sLGT2);
-    take(texts, "lType", out.lType);
-    take(texts, "lTime", out.lTime);
-    take(texts, "msgCrash", out.msgCrash);
-    take(texts, "msgFail", out.msgFail);
-    take(texts, "msgBadIn", out.msgBadIn);
-    take(texts, "msgExact", out.msgExact);
-    take(texts, "msgWin", out.msgWin);
-    take(texts, "msgNewHi", out.msgNewHi);
-    take(texts, "msgNoSel", out.msgNoSel);
+    for (int i = 0; i < kLanguageCount; ++i) {
+        if (kLanguageTable[i].variable && texts[size_t(i)])
+            out.*kLanguageTable[i].variable = *texts[size_t(i)];
+    }
 }

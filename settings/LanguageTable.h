@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The 41 texts of "Korvex.lng": sections, keys, English defaults, and their reader.
+// The 41 texts of "Korvex.lng": sections, keys, English defaults, what each
+// feeds, and their reader. A key is added here and nowhere else.
 #pragma once
 
 #include <QString>
@@ -16,6 +17,11 @@ struct LangEntry
     const char *key;            // also the name of the control, action or variable it feeds
     const char *englishDefault;
     char group;                 // 0; 'A' top-ten dialog; 'B' settings dialog
+    QString GameTexts::*variable; // the engine's text it sets; null for a caption
+    // The settings dialog's row: its label (never translated; null for the
+    // English default) and the name of its field.
+    const char *editorLabel;
+    const char *editorField;
 };
 
 constexpr int kLanguageCount = 41;

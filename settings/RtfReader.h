@@ -19,10 +19,6 @@ bool looksLikeRtf(const QByteArray &data);
 // and memory linear in the input, whatever it holds.
 void read(const QByteArray &rtf, QTextDocument *doc);
 
-// One byte of an 8-bit Windows code page as a character. Code pages 1250,
-// 1251 and 1252 are known; any other is read as 1252.
-char16_t decodeByte(int codePage, unsigned char byte);
-
 // Text of a file that is not rich text: UTF-8 when the bytes are valid
 // UTF-8, else Windows-1252. Line ends become '\n'.
 QString decodePlainText(const QByteArray &data);

@@ -17,10 +17,6 @@ public:
     virtual QString textInForce(const QString &key) const = 0;
     virtual GameSettings &liveSettings() = 0;
     virtual GameTexts &liveTexts() = 0;
-    // The type names and result labels changed: set the result label.
-    virtual void typeTextsChanged() = 0;
-    // The game-type text changed: rebuild the game-type line.
-    virtual void gameTypeTextChanged() = 0;
     virtual TRegAuto &languageStore() = 0;
     virtual TRegAuto &configStore() = 0;
     // A modal error box (a write that failed).

@@ -3,7 +3,7 @@
 // and case-sensitive keys do not match the files players bring along.
 #include "settings/TRegAuto.h"
 #include "settings/AtomicFile.h"
-#include "settings/Cp1252.h"
+#include "settings/CodePage.h"
 
 #include "game/KvxError.h"
 

@@ -38,64 +38,6 @@ constexpr int kClientHeight = 452;
 constexpr int kBottomHeight = 41;
 constexpr int kRowPitch = 24;
 
-// Row label (never translated) and edit field name, in language-table order.
-struct EditorRow
-{
-    const char *label;
-    const char *editName;
-};
-
-const EditorRow kRows[kLanguageCount] = {
-    {"Roll", "ebtRoll"},
-    {"Done", "ebtDone"},
-    {"Start", "ebtStart"},
-    {"Continue", "ebtCont"},
-    {"Close", "ebtClose"},
-    {"Clear", "ebtClear"},
-    {"Change", "ebtChange"},
-    {"Save", "ebtSave"},
-    {"Cancel", "ebtCancel"},
-    {"General", "etsGen"},
-    {"Language", "etsLang"},
-    {"Winner Total:", "eWinnerTotal"},
-    {"Rules:", "eRules"},
-    {"10 Points", "es10"},
-    {"5 Points", "es5"},
-    {"Subtotal:", "elSubTotal"},
-    {"Total:", "elTotal"},
-    {"Round:", "elRound"},
-    {"Normal", "eGameType1"},
-    {"Time", "eGameType2"},
-    {"Your score:", "esLGT1"},
-    {"Your time:", "esLGT2"},
-    {"Game type:", "elType"},
-    {"Your time:", "elTimeLabel"},
-    {"File", "emFile"},
-    {"New Game", "eaNew"},
-    {"Open Game...", "eaOpen"},
-    {"Save Game...", "eaSave"},
-    {"Top Ten...", "eaTopTen"},
-    {"Exit", "eaExit"},
-    {"Tools", "emTools"},
-    {"Rules", "eaRules"},
-    {"Game settings...", "eaSettings"},
-    {"Language editor...", "eaLanguage"},
-    {"-100 msg.", "emsgCrash"},
-    {"Failed round msg.", "emsgFail"},
-    {"400-500 msg.", "emsgBadIn"},
-    {"Exactly msg.", "emsgExact"},
-    {"You Win msg.", "emsgWin"},
-    {"New high score msg.", "emsgNewHi"},
-    {"None selected msg.", "emsgNoSel"},
-};
-
-// Rows whose texts go live in the middle of a save.
-constexpr int kRowType1 = 18;
-constexpr int kRowType2 = 19;
-constexpr int kRowLGT1 = 20;
-constexpr int kRowLGT2 = 21;
-constexpr int kRowLType = 22;
-
 QString keyOf(int row)
 {
     return QLatin1String(kLanguageTable[row].key);
@@ -176,10 +118,11 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     auto *rows = new QWidget;
     rows->setObjectName(QStringLiteral("sbLangRows"));
     for (int n = 0; n < kLanguageCount; ++n) {
-        auto *label = new QLabel(QString::fromUtf8(kRows[n].label), rows);
+        const LangEntry &e = kLanguageTable[n];
+        auto *label = new QLabel(QString::fromUtf8(e.editorLabel ? e.editorLabel : e.englishDefault), rows);
         label->setGeometry(8, 11 + kRowPitch * n, 153, 16);
         auto *field = new QLineEdit(rows);
-        field->setObjectName(QLatin1String(kRows[n].editName));
+        field->setObjectName(QLatin1String(e.editorField));
         field->setGeometry(168, 8 + kRowPitch * n, 273, 24);
         field->setAccessibleName(label->text());
         m_edits[size_t(n)] = field;
@@ -318,7 +261,7 @@ int TfrmSetup::winnerFromField() const
     return snapWinner(value);
 }
 
-bool TfrmSetup::Save()
+TfrmSetup::Outcome TfrmSetup::Save()
 {
     GameSettings &live = m_host.liveSettings();
     const int winnerBefore = live.Winner;
@@ -326,20 +269,27 @@ bool TfrmSetup::Save()
     try {
         TRegAuto &lng = m_host.languageStore();
         GameTexts &texts = m_host.liveTexts();
+        const auto fieldFor = [this](QString GameTexts::*variable) {
+            for (int n = 0; n < kLanguageCount; ++n) {
+                if (kLanguageTable[n].variable == variable)
+                    return m_edits[size_t(n)]->text();
+            }
+            return QString();
+        };
+        // Of the engine's texts only the type names, the result labels and
+        // the game-type text go live during the pass.
         for (int n = 0; n < kLanguageCount; ++n) {
             const LangEntry &e = kLanguageTable[n];
             const QString text = m_edits[size_t(n)]->text();
-            if (n == kRowLType)
+            if (e.variable == &GameTexts::lType)
                 texts.lType = text;
             lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), text);
-            if (n == kRowLGT2) {
-                texts.lType1 = m_edits[kRowType1]->text();
-                texts.lType2 = m_edits[kRowType2]->text();
-                texts.sLGT1 = m_edits[kRowLGT1]->text();
-                texts.sLGT2 = m_edits[kRowLGT2]->text();
-                m_host.typeTextsChanged();
-            } else if (n == kRowLType) {
-                m_host.gameTypeTextChanged();
+            if (e.variable == &GameTexts::sLGT2) {
+                for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
+                    texts.*variable = fieldFor(variable);
+                emit typeTextsChanged();
+            } else if (e.variable == &GameTexts::lType) {
+                emit gameTypeTextChanged();
             }
         }
         // The added texts in their own sections, and the language they came
@@ -352,31 +302,27 @@ bool TfrmSetup::Save()
         if (!m_pickedCode.isEmpty())
             added.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
         lng.WriteStrings(added);
-        saved = true;
 
         const int winner = winnerFromField();
         iWin->setValue(winner);
         const bool valid = eValid->isChecked();
-        if (winner != live.Winner || valid != live.Valid)
-            changed = true;
+        const bool changed = winner != live.Winner || valid != live.Valid;
         live.Winner = winner;
         live.Valid = valid;
         writeConfig(m_host.configStore(), live.Winner, live.Valid);
+        return changed ? SavedNewSettings : Saved;
     } catch (const KvxError &e) {
-        saved = false;
-        changed = false;
         live.Winner = winnerBefore;
         live.Valid = validBefore;
         m_host.showError(e.message());
-        return false;
+        return NotSaved;
     }
-    return true;
 }
 
 void TfrmSetup::btSaveClick()
 {
-    if (Save())
-        accept();
+    if (const Outcome outcome = Save())
+        done(outcome);
 }
 
 void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &text)

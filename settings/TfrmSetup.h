@@ -37,19 +37,21 @@ public:
     // editor shows the stored texts from the first opening on.
     explicit TfrmSetup(SetupHost &host, QWidget *parent = nullptr);
 
-    // Read by the opening action after the dialog has closed; it clears them
-    // before each opening.
-    bool changed = false; // the winning total or the band option differs
-    bool saved = false;   // every language text was written
+    // What a save did, and the dialog's result when it closes through Save.
+    enum Outcome {
+        NotSaved = QDialog::Rejected,
+        Saved = QDialog::Accepted,      // every text and the settings written
+        SavedNewSettings,               // the same, and the winning total or the band option differs
+    };
 
     // The texts in force, the settings and the rules file into the fields.
     // Throws KvxError when the rules file exists but cannot be read.
     void Fill();
 
     // Writes the 41 texts and the two settings. On a refused write: stops at
-    // that key, shows the message through the host, leaves both flags clear
-    // and the live settings as they were, and returns false.
-    bool Save();
+    // that key, shows the message through the host, leaves the live settings
+    // as they were, and returns NotSaved.
+    Outcome Save();
 
     // The dialog's own captions (btSave, btCancel, tsGen, tsLang,
     // lWinnerTotal, lRules); text gives the caption for a key.
@@ -73,6 +75,12 @@ public:
     // kEnglishCode); Save then writes them with the code.
     void pickLanguage(const QString &code);
     QComboBox *languagePicker() const { return cbLanguage; }
+
+signals:
+    // Within Save, as the texts go live: the type names and result labels
+    // (set the result label), then the game-type text (rebuild its line).
+    void typeTextsChanged();
+    void gameTypeTextChanged();
 
 private:
     void btSaveClick();

@@ -110,8 +110,8 @@ int main(int argc, char *argv[])
     FakePrompts prompts;
     prompts.nameAnswers.enqueue(QStringLiteral("Reviewer"));
     TfrmMain w(prompts, timers, {QStringLiteral("/CHEAT")});
-    TfrmTopten *topten = w.createTopten();
-    TfrmSetup *setup = w.createSetup();
+    TfrmTopten *topten = &w.topten();
+    TfrmSetup *setup = &w.setup();
     // The start at the normal height; then the cheat row comes into view for staging.
     w.setOuterHeight(TfrmMain::kOuterHeight);
     w.show();

@@ -528,6 +528,9 @@ private slots:
         for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking(), r->pbSolve()})
             QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
         QCOMPARE(r->lStatus()->text(), uiText("revNothingYet"));
+        // The chart and both lists are reached by Tab.
+        for (QWidget *c : std::initializer_list<QWidget *>{r->chart(), r->lvDecisions(), r->lvRanking()})
+            QVERIFY2(c->focusPolicy() & Qt::TabFocus, qPrintable(c->objectName()));
         QCOMPARE(r->lvDecisions()->count(), 0);
         // Step by step through a known game: the list and the chart keep up with the record.
         for (int k = 0; k < 24; ++k) {
@@ -569,6 +572,17 @@ private slots:
         r->chart()->setFocus();
         QTest::keyClick(r->chart(), Qt::Key_Home);
         QCOMPARE(r->chart()->selectedStep(), -1);
+        QCOMPARE(r->chart()->accessibleDescription(),
+                 uiText("revChartStart").arg(QLocale().toString(v.bestFromStart, 'f', 2)));
+        // The first step is the first roll: its faces, its luck and the line's value.
+        QTest::keyClick(r->chart(), Qt::Key_Right);
+        QVERIFY(r->chart()->accessibleDescription().startsWith(QStringLiteral("Round 1: rolled ")));
+        const QString luck = QLocale().toString(std::fabs(v.rolls.front().luck), 'f', 2);
+        QVERIFY2(r->chart()->accessibleDescription().contains(QStringLiteral("; luck ")
+                                                              + (v.rolls.front().luck < 0 ? QStringLiteral("-") : QString())),
+                 qPrintable(r->chart()->accessibleDescription()));
+        QVERIFY(r->chart()->accessibleDescription().contains(luck + QStringLiteral(" rounds; rounds played plus expected: ")));
+        QTest::keyClick(r->chart(), Qt::Key_Home);
         for (int i = 0; i < int(v.decisions.size()); ++i) {
             QTest::keyClick(r->chart(), Qt::Key_Right, Qt::ControlModifier);
             QCOMPARE(r->chart()->selectedStep(), v.decisions[size_t(i)].step);
@@ -664,6 +678,18 @@ private slots:
         QVERIFY(!r->chart()->grab().isNull());
         QTest::keyClick(r->chart(), Qt::Key_End);
         QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
+        // A winning total no play can reach: it says so, and lists the plays unvalued.
+        r->close();
+        w.game().settings.Winner = 1003;
+        w.aNew->trigger();
+        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        for (int k = 0; k < 3; ++k)
+            playAStep(w);
+        r = review(w);
+        QVERIFY(r);
+        QCOMPARE(r->lStatus()->text(), uiText("revNeverReached").arg(1003));
+        QCOMPARE(r->lvDecisions()->count(), keeps(w.game().record()));
+        QCOMPARE(r->review().decisionsLost, 0.0);
     }
 
     void placesWholeOnTheScreen_data()

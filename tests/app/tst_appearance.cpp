@@ -4,6 +4,7 @@
 // its control gives it.
 #include "app/AdvisorWindow.h"
 #include "app/StatisticsWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"
@@ -16,6 +17,7 @@
 #include "settings/TfrmSetup.h"
 #include "support/Contrast.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,7 +38,6 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
@@ -181,6 +182,9 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
                               {pal.color(QPalette::Button)}};
             spots << TextSpot{name + QStringLiteral(" (chosen)"), pal.color(QPalette::HighlightedText),
                               {pal.color(QPalette::Highlight)}};
+        } else if (qobject_cast<ReviewChart *>(w)) {
+            // The chart draws its legend, scale, line and marks' outlines in the text colour on the base.
+            spots << TextSpot{name, pal.color(QPalette::Text), {pal.color(QPalette::Base)}};
         } else if (auto *list = qobject_cast<QListWidget *>(w)) {
             spots << TextSpot{name + QStringLiteral(" (selected)"), pal.color(QPalette::HighlightedText),
                               {pal.color(QPalette::Highlight)}};
@@ -227,7 +231,6 @@ QList<TextSpot> textsOf(QWidget *window, QStringList &unclassified)
     }
     return spots;
 }
-
 
 // One text in the room its control gives it.
 struct Room
@@ -332,7 +335,7 @@ class TestAppearance : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -344,6 +347,7 @@ class TestAppearance : public QObject
         TfrmSetup *setup = nullptr;
         AdvisorWindow *advisor = nullptr;
         StatisticsWindow *statistics = nullptr;
+        ReviewWindow *review = nullptr;
         QList<QWidget *> all() const { return {main.get(), topten, setup, advisor, statistics}; }
     };
 
@@ -356,8 +360,8 @@ class TestAppearance : public QObject
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
-        win.topten = win.main->createTopten();
-        win.setup = win.main->createSetup();
+        win.topten = &win.main->topten();
+        win.setup = &win.main->setup();
         win.main->show();
         win.main->btStart->click();
         roll(*win.main);
@@ -383,8 +387,7 @@ class TestAppearance : public QObject
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         QFile::copy(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/KVXRules.rtf")),
                     ProgramDir::file(QStringLiteral("KVXRules.rtf")));
         m_prompts = FakePrompts();
@@ -392,8 +395,7 @@ private slots:
     void cleanup()
     {
         QApplication::setPalette(QApplication::style()->standardPalette());
-        delete m_dir;
-        m_dir = nullptr;
+        m_folder.remove();
     }
 
     void contrastOfEveryText_data()
@@ -414,6 +416,10 @@ private slots:
             QApplication::setPalette(palette);
         Windows win;
         open(win);
+        win.main->aReview->trigger();
+        win.review = win.main->reviewWindow();
+        QVERIFY(win.review && win.main->solver().waitFor(1000, false, 60000));
+        QCoreApplication::processEvents();
         if (changedLater) {
             QApplication::setPalette(palette);
             QCoreApplication::processEvents();
@@ -427,7 +433,8 @@ private slots:
         QString lowestAt;
         QStringList failures, unclassified;
         int count = 0;
-        for (QWidget *window : win.all()) {
+        // The review's sentences wrap in its list, so it joins this walk only.
+        for (QWidget *window : win.all() + QList<QWidget *>{win.review}) {
             for (const TextSpot &spot : textsOf(window, unclassified)) {
                 ++count;
                 for (const QColor &bg : spot.behind) {

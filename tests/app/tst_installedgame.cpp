@@ -81,8 +81,8 @@ private slots:
     {
         FolderPrompts prompts;
         TfrmMain w(prompts, m_timers, {});
-        TfrmTopten *topten = w.createTopten();
-        TfrmSetup *setup = w.createSetup();
+        TfrmTopten *topten = &w.topten();
+        TfrmSetup *setup = &w.setup();
         // The top-ten dialog made the table of its type when it was created,
         // the other one when it changes to it.
         QVERIFY(QFile::exists(m_dir + "KVXScrP.ini"));

@@ -9,6 +9,7 @@
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestKeyboard : public QObject
@@ -29,7 +29,7 @@ class TestKeyboard : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -83,23 +83,17 @@ private:
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_prompts = FakePrompts();
     }
-    void cleanup()
-    {
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_folder.remove(); }
 
     void wholeGameToTheWinByKeys()
     {
         // Enter, R, digits, arrows in a choice list, D and Enter carry a game
         // from the cover to the win and into the next game.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.createTopten();
-        w.createSetup();
+        w.buildDialogs();
         m_prompts.nameAnswers.enqueue(QStringLiteral("Keys"));
         Game &g = w.game();
         showActive(w);
@@ -371,8 +365,7 @@ private slots:
         QFETCH(QString, phase);
         QFETCH(QString, effect);
         TfrmMain w(m_prompts, m_timers, {});
-        w.createTopten();
-        w.createSetup();
+        w.buildDialogs();
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
         showActive(w);

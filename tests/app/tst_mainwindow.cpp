@@ -11,6 +11,7 @@
 #include "settings/TfrmSetup.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/StatisticsWindow.h"
@@ -38,7 +38,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
@@ -58,15 +58,10 @@ private:
 private slots:
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_prompts = FakePrompts();
     }
-    void cleanup()
-    {
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_folder.remove(); }
 
     void startsCoveredWithTheClockStopped()
     {
@@ -412,8 +407,8 @@ private slots:
         // Rules opens General even after Language; Cancel leaves the game paused;
         // Save without change starts no new game; a changed band option does.
         TfrmMain w(m_prompts, m_timers, {});
-        w.createTopten();
-        TfrmSetup *setup = w.createSetup();
+        w.topten();
+        TfrmSetup *setup = &w.setup();
         Game &g = w.game();
         QTest::mouseClick(w.btStart, Qt::LeftButton);
         m_timers.advance(2000);
@@ -459,8 +454,8 @@ private slots:
     {
         // A text changed in the editor reaches the window after Save.
         TfrmMain w(m_prompts, m_timers, {});
-        w.createTopten();
-        TfrmSetup *setup = w.createSetup();
+        w.topten();
+        TfrmSetup *setup = &w.setup();
         m_prompts.onModal = [&](QDialog &dlg) {
             setup->findChild<QLineEdit *>(QStringLiteral("ebtRoll"))->setText(QStringLiteral("Würfeln"));
             setup->findChild<QLineEdit *>(QStringLiteral("elType"))->setText(QStringLiteral("Spiel:"));
@@ -496,8 +491,8 @@ private slots:
     {
         // The top ten opens beside the game and leaves it running.
         TfrmMain w(m_prompts, m_timers, {});
-        TfrmTopten *dlg = w.createTopten();
-        w.createSetup();
+        TfrmTopten *dlg = &w.topten();
+        w.setup();
         QTest::mouseClick(w.btStart, Qt::LeftButton);
         w.aTopTen->trigger();
         QVERIFY(dlg->isVisible());
@@ -575,8 +570,8 @@ private slots:
     void escapeClosesTheTopTenAndCancelsTheSettings()
     {
         TfrmMain w(m_prompts, m_timers, {});
-        TfrmTopten *top = w.createTopten();
-        TfrmSetup *setup = w.createSetup();
+        TfrmTopten *top = &w.topten();
+        TfrmSetup *setup = &w.setup();
         w.show();
         top->show();
         top->activateWindow();
@@ -650,7 +645,7 @@ private slots:
         QPointer<QWidget> topten, advisor;
         {
             TfrmMain w(m_prompts, m_timers, {});
-            topten = w.createTopten();
+            topten = &w.topten();
             w.show();
             QVERIFY(QTest::qWaitForWindowActive(&w));
             w.aTopTen->trigger();

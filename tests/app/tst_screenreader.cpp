@@ -10,6 +10,7 @@
 #include "game/TimerService.h"
 #include "support/AccessibilityRecorder.h"
 #include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestScreenReader : public QObject
@@ -25,7 +25,7 @@ class TestScreenReader : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir *m_dir = nullptr;
+    ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
     bool m_listening = false;
@@ -75,16 +75,11 @@ private slots:
     void initTestCase() { m_listening = AccessibilityRecorder::start(); }
     void init()
     {
-        m_dir = new QTemporaryDir;
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_prompts = FakePrompts();
         AccessibilityRecorder::clear();
     }
-    void cleanup()
-    {
-        delete m_dir;
-        m_dir = nullptr;
-    }
+    void cleanup() { m_folder.remove(); }
 
     void diceNamesAfterAStagedRollAndASelection()
     {

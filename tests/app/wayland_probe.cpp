@@ -114,8 +114,7 @@ int main(int argc, char *argv[])
     TfrmMain w(prompts, timers, {});
     prompts.setParent(&w);
     w.show();
-    w.createTopten();
-    w.createSetup();
+    w.buildDialogs();
     maximiseAndRestore(&w, QStringLiteral("main window"));
 
     whenModal(QStringLiteral("settings dialog"), [](QWidget *) {});
@@ -132,8 +131,8 @@ int main(int argc, char *argv[])
     ownWindow(w.advisorWindow(), QStringLiteral("advisor"));
     maximiseAndRestore(w.advisorWindow(), QStringLiteral("advisor"));
     w.aTopTenExecute();
-    ownWindow(w.topten(), QStringLiteral("top ten"));
-    maximiseAndRestore(w.topten(), QStringLiteral("top ten"));
+    ownWindow(&w.topten(), QStringLiteral("top ten"));
+    maximiseAndRestore(&w.topten(), QStringLiteral("top ten"));
 
     // Closing the main window ends the program with the others still open.
     QTimer::singleShot(0, &w, &QWidget::close);

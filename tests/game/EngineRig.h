@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A game on a virtual clock, plus an independent model of a roll so tests can
-// know in advance where the dice will come to rest for a given time of day.
+// A game on a virtual clock, and a way to know in advance where the dice of
+// the next roll will come to rest for a given time of day.
 #pragma once
 
 #include "FakeUi.h"
@@ -14,71 +14,6 @@
 #include <functional>
 
 using Faces = std::array<int, 7>; // slot 0 unused
-
-// The generator worked out with plain 64-bit arithmetic: multiply, add one,
-// keep the remainder by 2^32; the result is the quotient of n x seed by 2^32.
-inline int modelDraw(quint64 &seed, int n)
-{
-    seed = (seed * 134775813ULL + 1ULL) % 4294967296ULL;
-    return int((quint64(n) * seed) / 4294967296ULL);
-}
-
-struct ModelRoll
-{
-    Faces faces{};
-    std::array<int, 7> stopMs{}; // the picked stop time of each rolled die
-    std::array<int, 7> restMs{}; // when each rolled die came to rest
-    int lastRestMs = 0;
-};
-
-// Six dice started together, 60 ms apart ticks, handled in die order at
-// equal times; a die notices its stop time at a tick and rests one tick later.
-inline ModelRoll modelRoll(qint64 midnightMs, const Faces &start, const std::array<bool, 7> &rolls)
-{
-    ModelRoll r;
-    r.faces = start;
-    quint64 seed = quint64(midnightMs) % 4294967296ULL;
-    std::array<bool, 7> moving{}, spinning{};
-    for (int n = 1; n <= 6; ++n) {
-        if (!rolls[n])
-            continue;
-        r.stopMs[n] = (modelDraw(seed, 20) + 1) * 100;
-        moving[n] = spinning[n] = true;
-    }
-    for (int t = 60;; t += 60) {
-        bool any = false;
-        for (int n = 1; n <= 6; ++n) {
-            if (!moving[n])
-                continue;
-            any = true;
-            int v = modelDraw(seed, 6) + 1;
-            if (v == r.faces[n])
-                v = r.faces[n] == 1 ? 2 : r.faces[n] - 1;
-            r.faces[n] = v;
-            if (!spinning[n]) {
-                moving[n] = false;
-                r.restMs[n] = t;
-                r.lastRestMs = t;
-            } else if (t >= r.stopMs[n]) {
-                spinning[n] = false;
-            }
-        }
-        if (!any)
-            break;
-    }
-    return r;
-}
-
-// Whether the rolled dice hold anything that scores.
-inline bool modelScores(const Faces &faces, const std::array<bool, 7> &rolled)
-{
-    int count[7] = {};
-    for (int n = 1; n <= 6; ++n)
-        if (rolled[n])
-            count[faces[n]] += 1;
-    return count[1] > 0 || count[5] > 0 || count[2] >= 3 || count[3] >= 3 || count[4] >= 3
-            || count[6] >= 3;
-}
 
 // The dice that a Roll now would set rotating (hot dice free all six).
 inline std::array<bool, 7> diceToRoll(const Game &game)
@@ -94,25 +29,56 @@ inline std::array<bool, 7> diceToRoll(const Game &game)
     return r;
 }
 
-// The time of day at which the next Roll of `game` ends as the predicate
-// wants; for any game, also one shown by the main window.
-inline qint64 findMidnight(const Game &game, const std::function<bool(const Faces &)> &want, qint64 from = 1000)
+inline Faces facesOf(const Game &game)
 {
-    Faces start{};
+    Faces f{};
     for (int n = 1; n <= 6; ++n)
-        start[n] = game.die(n).value;
-    const auto rolls = diceToRoll(game);
-    for (qint64 m = from; m < from + 200000; ++m)
-        if (want(modelRoll(m, start, rolls).faces))
-            return m;
-    return -1;
+        f[n] = game.die(n).value;
+    return f;
 }
 
-// A time of day at which the next Roll scores (or goes bust).
+// The next Roll of `game` at a time of day, made by the engine itself on a
+// stand-in with the same dice and a clock of its own; `seen` looks at the
+// stand-in once its dice rest. The game and the generator are left as they were.
+inline void rollStandIn(const Game &game, qint64 midnightMs, const std::function<void(const Game &)> &seen)
+{
+    const quint32 seed = gameRandom().seed();
+    {
+        ManualTimerService timers;
+        FakeUi ui;
+        Game copy(timers, ui);
+        copy.gs = game.gs;
+        for (int n = 1; n <= 6; ++n) {
+            copy.setDieValue(n, game.die(n).value);
+            copy.DiceState(n, const_cast<Game &>(game).DiceState(n));
+        }
+        timers.setMsecsSinceMidnightUtc(midnightMs);
+        copy.btRollClick();
+        timers.runUntil([&copy] { return copy.RollingDice == 0; });
+        seen(copy);
+    }
+    gameRandom().setSeed(seed);
+}
+
+// The faces the next Roll of `game` at that time of day comes to rest on.
+inline Faces facesOfRollAt(const Game &game, qint64 midnightMs)
+{
+    Faces f{};
+    rollStandIn(game, midnightMs, [&f](const Game &rolled) { f = facesOf(rolled); });
+    return f;
+}
+
+// A time of day at which the next Roll scores (or goes bust); for any game,
+// also one shown by the main window.
 inline qint64 midnightFor(const Game &game, bool scores, qint64 from = 1000)
 {
-    const auto rolls = diceToRoll(game);
-    return findMidnight(game, [&](const Faces &f) { return modelScores(f, rolls) == scores; }, from);
+    for (qint64 m = from; m < from + 200000; ++m) {
+        bool scored = false;
+        rollStandIn(game, m, [&scored](const Game &rolled) { scored = !rolled.gs.NewRound; });
+        if (scored == scores)
+            return m;
+    }
+    return -1;
 }
 
 struct EngineRig
@@ -121,13 +87,7 @@ struct EngineRig
     FakeUi ui;
     Game game{timers, ui};
 
-    Faces faces() const
-    {
-        Faces f{};
-        for (int n = 1; n <= 6; ++n)
-            f[n] = game.die(n).value;
-        return f;
-    }
+    Faces faces() const { return facesOf(game); }
     std::array<bool, 7> freeDice()
     {
         std::array<bool, 7> r{};
@@ -145,11 +105,6 @@ struct EngineRig
     }
 
     bool settle() { return timers.runUntil([this] { return game.RollingDice == 0; }); }
-
-    qint64 findMidnight(const std::function<bool(const Faces &)> &want, qint64 from = 1000)
-    {
-        return ::findMidnight(game, want, from);
-    }
 
     // Rolls at the time of day given and lets the dice come to rest.
     bool rollAt(qint64 midnightMs)
@@ -172,18 +127,7 @@ struct EngineRig
     // a finished roll, as the test buttons do.
     void stage(const QVector<int> &f)
     {
-        for (int n = 1; n <= 6; ++n) {
-            if (game.DiceState(n) != DieKept) {
-                game.setDieValue(n, f.value(n - 1, 1));
-                game.DiceState(n, DieFree);
-            }
-        }
-        for (int v = 1; v <= 6; ++v) {
-            game.gs.RollCount[v] = 0;
-            game.gs.SelCount[v] = 0;
-        }
-        game.EvaluateRoll();
-        game.ScoreSelection(1);
+        game.stageRoll([&f](int n) { return f.value(n - 1, 1); });
     }
 
     // A fresh game with a first roll behind it, showing the faces given.

@@ -9,156 +9,148 @@ class TestCheat : public QObject
     Q_OBJECT
 
 private slots:
-    void allOnes();
-    void threesOverFourKeptFail();
-    void sixThreesScore();
-    void onesAndFivesAroundKeptDice();
-    void pressDropsTheSelection();
-    void roundStartFacesAreRolledAway();
-    void ignoredWhileRolling();
-};
-
-void TestCheat::allOnes()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 3, 4, 6, 5, 2}));
-    Game &g = rig.game;
-    g.Button1Click(1);
-    for (int n = 1; n <= 6; ++n) {
-        QCOMPARE(g.die(n).value, 1);
-        QCOMPARE(g.DiceState(n), int(DieFree));
+    void allOnes()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 3, 4, 6, 5, 2}));
+        Game &g = rig.game;
+        g.Button1Click(1);
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(g.die(n).value, 1);
+            QCOMPARE(g.DiceState(n), int(DieFree));
+        }
+        QCOMPARE(g.gs.RollCount[1], 6);
+        QVERIFY(g.menuEnabled());
+        for (int n = 1; n <= 6; ++n)
+            g.RxDice1Click(n);
+        QCOMPARE(g.gs.SelScore, 800);
+        QCOMPARE(g.rg10.items.size(), 5);
+        QCOMPARE(rig.ui.messages, QStringList());
     }
-    QCOMPARE(g.gs.RollCount[1], 6);
-    QVERIFY(g.menuEnabled());
-    for (int n = 1; n <= 6; ++n)
-        g.RxDice1Click(n);
-    QCOMPARE(g.gs.SelScore, 800);
-    QCOMPARE(g.rg10.items.size(), 5);
-    QCOMPARE(rig.ui.messages, QStringList());
-}
 
-void TestCheat::threesOverFourKeptFail()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 5, 5, 2, 3}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3, 4})
-        g.RxDice1Click(n);
-    QVERIFY(rig.scoringRoll());
-    QCOMPARE(g.gs.KeptCount, 4);
-    QCOMPARE(g.gs.SubScore, 30);
-    g.Button1Click(3);
-    QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.SubScore, 0);
-    QCOMPARE(g.gs.RoundNo, 2);
-    QCOMPARE(g.gs.NewRound, true);
-    QCOMPARE(g.eSubScore(), 0);
-    QCOMPARE(rig.countIn(DieFree), 6);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void threesOverFourKeptFail()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 5, 5, 2, 3}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3, 4})
+            g.RxDice1Click(n);
+        QVERIFY(rig.scoringRoll());
+        QCOMPARE(g.gs.KeptCount, 4);
+        QCOMPARE(g.gs.SubScore, 30);
+        g.Button1Click(3);
+        QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.eSubScore(), 0);
+        QCOMPARE(rig.countIn(DieFree), 6);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestCheat::sixThreesScore()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 2, 4, 4, 6, 1}));
-    Game &g = rig.game;
-    g.Button1Click(3);
-    QCOMPARE(rig.ui.messages, QStringList());
-    QCOMPARE(g.gs.NewRound, false);
-    QCOMPARE(g.gs.RollCount[3], 6);
-    g.RxDice1Click(1);
-    for (int n = 4; n <= 6; ++n)
-        g.RxDice1Click(n);
-    QCOMPARE(g.gs.SelScore, 240);
-}
+    void sixThreesScore()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 2, 4, 4, 6, 1}));
+        Game &g = rig.game;
+        g.Button1Click(3);
+        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.gs.RollCount[3], 6);
+        g.RxDice1Click(1);
+        for (int n = 4; n <= 6; ++n)
+            g.RxDice1Click(n);
+        QCOMPARE(g.gs.SelScore, 240);
+    }
 
-void TestCheat::onesAndFivesAroundKeptDice()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({3, 5, 4, 6, 1, 2}));
-    Game &g = rig.game;
-    g.RxDice1Click(2);
-    g.RxDice1Click(5);
-    QVERIFY(rig.scoringRoll());
-    QCOMPARE(g.DiceState(2), int(DieKept));
-    QCOMPARE(g.DiceState(5), int(DieKept));
-    g.Button4Click();
-    QCOMPARE(rig.faces(), (Faces{0, 1, 5, 1, 5, 1, 5}));
-    QCOMPARE(g.DiceState(2), int(DieKept));
-    QCOMPARE(g.DiceState(5), int(DieKept));
-    for (int n : {1, 3, 4, 6})
-        QCOMPARE(g.DiceState(n), int(DieFree));
-    QCOMPARE(g.gs.RollCount[1], 2);
-    QCOMPARE(g.gs.RollCount[5], 2);
-    QCOMPARE(g.gs.KeptCount, 2);
-    QCOMPARE(g.gs.SubScore, 15);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void onesAndFivesAroundKeptDice()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({3, 5, 4, 6, 1, 2}));
+        Game &g = rig.game;
+        g.RxDice1Click(2);
+        g.RxDice1Click(5);
+        QVERIFY(rig.scoringRoll());
+        QCOMPARE(g.DiceState(2), int(DieKept));
+        QCOMPARE(g.DiceState(5), int(DieKept));
+        g.Button4Click();
+        QCOMPARE(rig.faces(), (Faces{0, 1, 5, 1, 5, 1, 5}));
+        QCOMPARE(g.DiceState(2), int(DieKept));
+        QCOMPARE(g.DiceState(5), int(DieKept));
+        for (int n : {1, 3, 4, 6})
+            QCOMPARE(g.DiceState(n), int(DieFree));
+        QCOMPARE(g.gs.RollCount[1], 2);
+        QCOMPARE(g.gs.RollCount[5], 2);
+        QCOMPARE(g.gs.KeptCount, 2);
+        QCOMPARE(g.gs.SubScore, 15);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestCheat::pressDropsTheSelection()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
-    Game &g = rig.game;
-    g.RxDice1Click(4);
-    QVERIFY(rig.scoringRoll());
-    rig.stage({1, 1, 1, 0, 2, 3});
-    for (int n : {1, 2, 3})
-        g.RxDice1Click(n);
-    QCOMPARE(g.eSubScore(), 105);
-    QVERIFY(g.rg10.visible);
-    const int total = g.gs.Total, round = g.gs.RoundNo;
-    g.Button1Click(5);
-    QCOMPARE(rig.countIn(DieSelected), 0);
-    for (int f = 1; f <= 6; ++f)
-        QCOMPARE(g.gs.SelCount[f], 0);
-    QCOMPARE(g.gs.SelScore, 0);
-    QCOMPARE(g.eSubScore(), 5);
-    QVERIFY(!g.rg10.visible);
-    QCOMPARE(g.gs.Total, total);
-    QCOMPARE(g.gs.RoundNo, round);
-    QCOMPARE(g.gs.SubScore, 5);
-    QCOMPARE(g.gs.KeptCount, 1);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void pressDropsTheSelection()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
+        Game &g = rig.game;
+        g.RxDice1Click(4);
+        QVERIFY(rig.scoringRoll());
+        rig.stage({1, 1, 1, 0, 2, 3});
+        for (int n : {1, 2, 3})
+            g.RxDice1Click(n);
+        QCOMPARE(g.eSubScore(), 105);
+        QVERIFY(g.rg10.visible);
+        const int total = g.gs.Total, round = g.gs.RoundNo;
+        g.Button1Click(5);
+        QCOMPARE(rig.countIn(DieSelected), 0);
+        for (int f = 1; f <= 6; ++f)
+            QCOMPARE(g.gs.SelCount[f], 0);
+        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(g.eSubScore(), 5);
+        QVERIFY(!g.rg10.visible);
+        QCOMPARE(g.gs.Total, total);
+        QCOMPARE(g.gs.RoundNo, round);
+        QCOMPARE(g.gs.SubScore, 5);
+        QCOMPARE(g.gs.KeptCount, 1);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestCheat::roundStartFacesAreRolledAway()
-{
-    EngineRig rig;
-    rig.startPlaying();
-    Game &g = rig.game;
-    g.Button1Click(1);
-    QCOMPARE(g.gs.RollCount[1], 6);
-    QCOMPARE(g.gs.NewRound, true);
-    g.RxDice1Click(1);
-    QCOMPARE(rig.countIn(DieSelected), 0);
-    g.btRollClick();
-    QCOMPARE(rig.ui.messages, QStringList());
-    QCOMPARE(g.RollingDice, 6);
-    QVERIFY(rig.settle());
-}
+    void roundStartFacesAreRolledAway()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        g.Button1Click(1);
+        QCOMPARE(g.gs.RollCount[1], 6);
+        QCOMPARE(g.gs.NewRound, true);
+        g.RxDice1Click(1);
+        QCOMPARE(rig.countIn(DieSelected), 0);
+        g.btRollClick();
+        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(g.RollingDice, 6);
+        QVERIFY(rig.settle());
+    }
 
-void TestCheat::ignoredWhileRolling()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    const qint64 m = 777777;
-    const ModelRoll expected = modelRoll(m, rig.faces(), {false, false, true, true, true, true, true});
-    rig.timers.setMsecsSinceMidnightUtc(m);
-    g.btRollClick();
-    const Faces during = rig.faces();
-    g.Button1Click(1);
-    g.Button1Click(3);
-    g.Button4Click();
-    QCOMPARE(rig.faces(), during);
-    QVERIFY(!g.menuEnabled());
-    QCOMPARE(g.RollingDice, 5);
-    QVERIFY(rig.settle());
-    QCOMPARE(rig.faces(), expected.faces);
-}
+    void ignoredWhileRolling()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        const qint64 m = 777777;
+        const Faces expected = facesOfRollAt(g, m);
+        rig.timers.setMsecsSinceMidnightUtc(m);
+        g.btRollClick();
+        const Faces during = rig.faces();
+        g.Button1Click(1);
+        g.Button1Click(3);
+        g.Button4Click();
+        QCOMPARE(rig.faces(), during);
+        QVERIFY(!g.menuEnabled());
+        QCOMPARE(g.RollingDice, 5);
+        QVERIFY(rig.settle());
+        QCOMPARE(rig.faces(), expected);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCheat)
 #include "tst_cheat.moc"

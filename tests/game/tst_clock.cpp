@@ -9,228 +9,214 @@ class TestClock : public QObject
     Q_OBJECT
 
 private slots:
-    void elapsedText_data();
-    void elapsedText();
-    void captionAfterTicks();
-    void captionFollowsLanguageText();
-    void waitingForStart();
-    void startCountsFromZero();
-    void pauseAndContinueKeepCount();
-    void pauseWithCoverUpOnlyDecidesContinue();
-    void pauseRightAfterStartUp();
-    void continueAfterFreshStart();
-    void newGameKeepsTheBeat();
-    void captionKeptUntilFirstTickOfNewGame();
-    void continueHiddenForWonOrEmptyGame();
+    void elapsedText_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0 << "000000";
+        QTest::newRow("59") << 59 << "000059";
+        QTest::newRow("60") << 60 << "000100";
+        QTest::newRow("3599") << 3599 << "005959";
+        QTest::newRow("3725") << 3725 << "010205";
+        QTest::newRow("90061") << 90061 << "250101";
+        QTest::newRow("359999") << 359999 << "995959";
+        QTest::newRow("360000") << 360000 << "1000000";
+    }
+
+    void elapsedText()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(Game::elapsedText(seconds), text);
+        EngineRig rig;
+        rig.game.ElapsedSeconds = seconds;
+        QCOMPARE(rig.game.ElapsedText(), text);
+    }
+
+    void captionAfterTicks()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        g.ElapsedSeconds = 3724;
+        rig.timers.advance(1000);
+        QCOMPARE(g.ElapsedSeconds, 3725);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:05"));
+        rig.timers.advance(1000);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:06"));
+    }
+
+    void captionFollowsLanguageText()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        g.texts.lTime = QStringLiteral("Elapsed:");
+        rig.timers.advance(1000);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Elapsed: 00:00:01"));
+    }
+
+    void waitingForStart()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        g.prepareFirstGame();
+        QVERIFY(g.coverVisible());
+        QVERIFY(!g.contVisible());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(rig.timers.activeCount(), 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        rig.timers.advance(10000);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time:"));
+    }
+
+    void startCountsFromZero()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        g.prepareFirstGame();
+        rig.timers.advance(400);
+        g.btStartClick();
+        QVERIFY(!g.coverVisible());
+        QVERIFY(g.stopWatchEnabled());
+        rig.timers.advance(999);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        rig.timers.advance(1);
+        QCOMPARE(g.ElapsedSeconds, 1);
+        rig.timers.advance(59000);
+        QCOMPARE(g.ElapsedSeconds, 60);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:01:00"));
+    }
+
+    void pauseAndContinueKeepCount()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        rig.timers.advance(2500);
+        QCOMPARE(g.ElapsedSeconds, 2);
+        g.aPauseExecute();
+        QVERIFY(g.coverVisible());
+        QVERIFY(g.contVisible());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(rig.timers.activeCount(), 0);
+        rig.timers.advance(60000);
+        QCOMPARE(g.ElapsedSeconds, 2);
+        g.btContClick();
+        QVERIFY(!g.coverVisible());
+        QCOMPARE(g.ElapsedSeconds, 2);
+        // The half second before the pause is not counted.
+        rig.timers.advance(999);
+        QCOMPARE(g.ElapsedSeconds, 2);
+        rig.timers.advance(1);
+        QCOMPARE(g.ElapsedSeconds, 3);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:03"));
+    }
+
+    void pauseWithCoverUpOnlyDecidesContinue()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        rig.timers.advance(1000);
+        g.aPauseExecute();
+        QVERIFY(g.contVisible());
+        // The game behind the cover changes (as a load would); pause again.
+        g.gs.Total = g.settings.Winner;
+        g.aPauseExecute();
+        QVERIFY(!g.contVisible());
+        QVERIFY(g.coverVisible());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(g.ElapsedSeconds, 1);
+    }
+
+    void pauseRightAfterStartUp()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        g.prepareFirstGame();
+        g.aPauseExecute();
+        QVERIFY(g.contVisible());
+        QVERIFY(g.coverVisible());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(rig.timers.activeCount(), 0);
+        g.btContClick();
+        QVERIFY(!g.coverVisible());
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        rig.timers.advance(1000);
+        QCOMPARE(g.ElapsedSeconds, 1);
+    }
+
+    void continueAfterFreshStart()
+    {
+        // Start, pause, Start again: a new game from 0, not the old count.
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        rig.timers.advance(5000);
+        g.aPauseExecute();
+        g.btStartClick();
+        QCOMPARE(g.ElapsedSeconds, 0);
+        QVERIFY(!g.coverVisible());
+        rig.timers.advance(1000);
+        QCOMPARE(g.ElapsedSeconds, 1);
+    }
+
+    void newGameKeepsTheBeat()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        rig.timers.advance(1500);
+        QCOMPARE(g.ElapsedSeconds, 1);
+        g.aNewExecute();
+        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(rig.timers.activeCount(), 1);
+        rig.timers.advance(500); // the running beat goes on
+        QCOMPARE(g.ElapsedSeconds, 1);
+    }
+
+    void captionKeptUntilFirstTickOfNewGame()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        rig.timers.advance(7000);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:07"));
+        g.aPauseExecute();
+        g.btStartClick();
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:07"));
+        rig.timers.advance(1000);
+        QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:01"));
+    }
+
+    void continueHiddenForWonOrEmptyGame()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        g.gs.RoundNo = 0;
+        g.gs.Total = 0;
+        g.gs.SubScore = 0;
+        g.aPauseExecute();
+        QVERIFY(!g.contVisible());
+        g.btContClick();
+        // Total + SubScore + RoundNo adding up to 0 counts as nothing to continue.
+        g.gs.Total = -100;
+        g.gs.SubScore = 0;
+        g.gs.RoundNo = 100;
+        g.aPauseExecute();
+        QVERIFY(!g.contVisible());
+        g.btContClick();
+        g.gs.RoundNo = 3;
+        g.aPauseExecute();
+        QVERIFY(g.contVisible());
+    }
 };
-
-void TestClock::elapsedText_data()
-{
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("0") << 0 << "000000";
-    QTest::newRow("59") << 59 << "000059";
-    QTest::newRow("60") << 60 << "000100";
-    QTest::newRow("3599") << 3599 << "005959";
-    QTest::newRow("3725") << 3725 << "010205";
-    QTest::newRow("90061") << 90061 << "250101";
-    QTest::newRow("359999") << 359999 << "995959";
-    QTest::newRow("360000") << 360000 << "1000000";
-}
-
-void TestClock::elapsedText()
-{
-    QFETCH(int, seconds);
-    QFETCH(QString, text);
-    QCOMPARE(Game::elapsedText(seconds), text);
-    EngineRig rig;
-    rig.game.ElapsedSeconds = seconds;
-    QCOMPARE(rig.game.ElapsedText(), text);
-}
-
-void TestClock::captionAfterTicks()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    g.ElapsedSeconds = 3724;
-    rig.timers.advance(1000);
-    QCOMPARE(g.ElapsedSeconds, 3725);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:05"));
-    rig.timers.advance(1000);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:06"));
-}
-
-void TestClock::captionFollowsLanguageText()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    g.texts.lTime = QStringLiteral("Elapsed:");
-    rig.timers.advance(1000);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Elapsed: 00:00:01"));
-}
-
-void TestClock::waitingForStart()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    g.prepareFirstGame();
-    QVERIFY(g.coverVisible());
-    QVERIFY(!g.contVisible());
-    QVERIFY(!g.stopWatchEnabled());
-    QCOMPARE(rig.timers.activeCount(), 0);
-    QCOMPARE(g.gs.RoundNo, 1);
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.ElapsedSeconds, 0);
-    rig.timers.advance(10000);
-    QCOMPARE(g.ElapsedSeconds, 0);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time:"));
-}
-
-void TestClock::startCountsFromZero()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    g.prepareFirstGame();
-    rig.timers.advance(400);
-    g.btStartClick();
-    QVERIFY(!g.coverVisible());
-    QVERIFY(g.stopWatchEnabled());
-    rig.timers.advance(999);
-    QCOMPARE(g.ElapsedSeconds, 0);
-    rig.timers.advance(1);
-    QCOMPARE(g.ElapsedSeconds, 1);
-    rig.timers.advance(59000);
-    QCOMPARE(g.ElapsedSeconds, 60);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:01:00"));
-}
-
-void TestClock::pauseAndContinueKeepCount()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    rig.timers.advance(2500);
-    QCOMPARE(g.ElapsedSeconds, 2);
-    g.aPauseExecute();
-    QVERIFY(g.coverVisible());
-    QVERIFY(g.contVisible());
-    QVERIFY(!g.stopWatchEnabled());
-    QCOMPARE(rig.timers.activeCount(), 0);
-    rig.timers.advance(60000);
-    QCOMPARE(g.ElapsedSeconds, 2);
-    g.btContClick();
-    QVERIFY(!g.coverVisible());
-    QCOMPARE(g.ElapsedSeconds, 2);
-    // The half second before the pause is not counted.
-    rig.timers.advance(999);
-    QCOMPARE(g.ElapsedSeconds, 2);
-    rig.timers.advance(1);
-    QCOMPARE(g.ElapsedSeconds, 3);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:03"));
-}
-
-void TestClock::pauseWithCoverUpOnlyDecidesContinue()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    rig.timers.advance(1000);
-    g.aPauseExecute();
-    QVERIFY(g.contVisible());
-    // The game behind the cover changes (as a load would); pause again.
-    g.gs.Total = g.settings.Winner;
-    g.aPauseExecute();
-    QVERIFY(!g.contVisible());
-    QVERIFY(g.coverVisible());
-    QVERIFY(!g.stopWatchEnabled());
-    QCOMPARE(g.ElapsedSeconds, 1);
-}
-
-void TestClock::pauseRightAfterStartUp()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    g.prepareFirstGame();
-    g.aPauseExecute();
-    QVERIFY(g.contVisible());
-    QVERIFY(g.coverVisible());
-    QVERIFY(!g.stopWatchEnabled());
-    QCOMPARE(rig.timers.activeCount(), 0);
-    g.btContClick();
-    QVERIFY(!g.coverVisible());
-    QCOMPARE(g.gs.RoundNo, 1);
-    QCOMPARE(g.ElapsedSeconds, 0);
-    rig.timers.advance(1000);
-    QCOMPARE(g.ElapsedSeconds, 1);
-}
-
-void TestClock::continueAfterFreshStart()
-{
-    // Start, pause, Start again: a new game from 0, not the old count.
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    rig.timers.advance(5000);
-    g.aPauseExecute();
-    g.btStartClick();
-    QCOMPARE(g.ElapsedSeconds, 0);
-    QVERIFY(!g.coverVisible());
-    rig.timers.advance(1000);
-    QCOMPARE(g.ElapsedSeconds, 1);
-}
-
-void TestClock::newGameKeepsTheBeat()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    rig.timers.advance(1500);
-    QCOMPARE(g.ElapsedSeconds, 1);
-    g.aNewExecute();
-    QCOMPARE(g.ElapsedSeconds, 0);
-    QCOMPARE(rig.timers.activeCount(), 1);
-    rig.timers.advance(500); // the running beat goes on
-    QCOMPARE(g.ElapsedSeconds, 1);
-}
-
-void TestClock::captionKeptUntilFirstTickOfNewGame()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    rig.timers.advance(7000);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:07"));
-    g.aPauseExecute();
-    g.btStartClick();
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:07"));
-    rig.timers.advance(1000);
-    QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:01"));
-}
-
-void TestClock::continueHiddenForWonOrEmptyGame()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    g.gs.RoundNo = 0;
-    g.gs.Total = 0;
-    g.gs.SubScore = 0;
-    g.aPauseExecute();
-    QVERIFY(!g.contVisible());
-    g.btContClick();
-    // Total + SubScore + RoundNo adding up to 0 counts as nothing to continue.
-    g.gs.Total = -100;
-    g.gs.SubScore = 0;
-    g.gs.RoundNo = 100;
-    g.aPauseExecute();
-    QVERIFY(!g.contVisible());
-    g.btContClick();
-    g.gs.RoundNo = 3;
-    g.aPauseExecute();
-    QVERIFY(g.contVisible());
-}
 
 QTEST_GUILESS_MAIN(TestClock)
 #include "tst_clock.moc"

@@ -158,137 +158,133 @@ class TestFullGame : public QObject
     Q_OBJECT
 
 private slots:
-    void playToWin_data();
-    void playToWin();
-};
-
-void TestFullGame::playToWin_data()
-{
-    QTest::addColumn<int>("winner");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<qint64>("clockStart");
-    QTest::newRow("1000") << 1000 << false << qint64(36000000);
-    QTest::newRow("1000, other morning") << 1000 << false << qint64(1234567);
-    QTest::newRow("2000, band in every thousand") << 2000 << true << qint64(50000000);
-    QTest::newRow("3000") << 3000 << false << qint64(72000123);
-}
-
-void TestFullGame::playToWin()
-{
-    QFETCH(int, winner);
-    QFETCH(bool, valid);
-    QFETCH(qint64, clockStart);
-
-    EngineRig rig;
-    Game &g = rig.game;
-    g.settings.Winner = winner;
-    g.settings.Valid = valid;
-    g.prepareFirstGame();
-    rig.timers.advance(2345);
-    g.btStartClick();
-    const quint32 startTick = rig.timers.tickCount();
-
-    struct Win {
-        int total, round, seconds;
-        quint32 tick;
-    };
-    QVector<Win> wins;
-    g.onCheckTopTen = [&] {
-        wins << Win{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, rig.timers.tickCount()};
-        return true;
-    };
-    int penalties = 0, busts = 0, refused = 0, hotDice = 0, banked = 0;
-    rig.ui.onMessage = [&](const QString &text) {
-        if (text == g.texts.msgCrash)
-            ++penalties;
-        else if (text == g.texts.msgFail)
-            ++busts;
-        else if (text == g.texts.msgBadIn || text.startsWith(QStringLiteral("Sorry ! You have")))
-            ++refused;
-    };
-
-    Player player(g);
-    int lastRound = g.gs.RoundNo;
-    int lastTotal = g.gs.Total;
-    QString broken;
-    auto settle = [&] {
-        return rig.timers.runUntil([&] {
-            int turning = 0;
-            for (int n = 1; n <= 6; ++n)
-                turning += g.die(n).timer != 0 ? 1 : 0;
-            if (turning != g.RollingDice && broken.isEmpty())
-                broken = QStringLiteral("%1 dice turning, RollingDice %2").arg(turning).arg(g.RollingDice);
-            return g.RollingDice == 0;
-        });
-    };
-
-    for (int step = 0; step < 20000 && wins.isEmpty(); ++step) {
-        // A real clock: the time of day moves with the virtual time.
-        rig.timers.setMsecsSinceMidnightUtc((clockStart + rig.timers.tickCount()) % 86400000);
-        const int keptBefore = rig.countIn(DieKept) + rig.countIn(DieSelected);
-        g.btRollClick();
-        QVERIFY(g.RollingDice > 0);
-        QVERIFY(!g.menuEnabled());
-        if (keptBefore == 6) {
-            ++hotDice;
-            QCOMPARE(g.RollingDice, 6);
-        }
-        QVERIFY(settle());
-        QCOMPARE(broken, QString());
-        QCOMPARE(rig.brokenInvariant(), QString());
-
-        if (!g.gs.NewRound) {
-            Pick pick;
-            const Player::Move move = player.decide(pick);
-            player.click(pick);
-            QCOMPARE(rig.brokenInvariant(), QString());
-            if (!pick.empty()) {
-                QCOMPARE(g.gs.SelScore, pick.value);
-                QCOMPARE(g.eSubScore(), g.gs.SubScore + pick.value);
-            } else {
-                QCOMPARE(g.eSubScore(), g.gs.SubScore);
-            }
-            if (move == Player::Done) {
-                const int expected = g.gs.SubScore + pick.value;
-                g.btDoneClick();
-                if (wins.isEmpty() && g.gs.Total == lastTotal + expected)
-                    ++banked;
-            }
-            QCOMPARE(rig.brokenInvariant(), QString());
-        }
-        if (!wins.isEmpty())
-            break;
-        if (g.gs.NewRound) {
-            // A round ended: one more round, Total moved only by what the rules allow.
-            QCOMPARE(g.gs.RoundNo, lastRound + 1);
-            QCOMPARE(g.eRnd(), g.gs.RoundNo);
-            QCOMPARE(g.eScore(), g.gs.Total);
-            QVERIFY(g.gs.Total <= winner);
-            QVERIFY(g.gs.Total == lastTotal || g.gs.Total == lastTotal - 100
-                    || (g.gs.Total > lastTotal && player.legalTotal(g.gs.Total)));
-            lastRound = g.gs.RoundNo;
-            lastTotal = g.gs.Total;
-        }
+    void playToWin_data()
+    {
+        QTest::addColumn<int>("winner");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("clockStart");
+        QTest::newRow("1000") << 1000 << false << qint64(36000000);
+        QTest::newRow("1000, other morning") << 1000 << false << qint64(1234567);
+        QTest::newRow("2000, band in every thousand") << 2000 << true << qint64(50000000);
+        QTest::newRow("3000") << 3000 << false << qint64(72000123);
     }
 
-    qInfo("rounds %d, banked %d, penalties %d, busts %d, refused %d, hot dice %d", lastRound,
-          banked, penalties, busts, refused, hotDice);
-    QCOMPARE(wins.size(), 1);
-    QCOMPARE(wins[0].total, winner);
-    QCOMPARE(wins[0].round, lastRound);
-    QCOMPARE(qint64(wins[0].seconds), qint64((wins[0].tick - startTick) / 1000));
-    QVERIFY(banked > 0);
+    void playToWin()
+    {
+        QFETCH(int, winner);
+        QFETCH(bool, valid);
+        QFETCH(qint64, clockStart);
 
-    // Afterwards a fresh game waits behind the cover with the clock stopped.
-    QVERIFY(g.coverVisible());
-    QVERIFY(g.contVisible());
-    QVERIFY(!g.stopWatchEnabled());
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.RoundNo, 1);
-    QCOMPARE(g.ElapsedSeconds, 0);
-    QCOMPARE(rig.timers.activeCount(), 0);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+        EngineRig rig;
+        Game &g = rig.game;
+        g.settings.Winner = winner;
+        g.settings.Valid = valid;
+        g.prepareFirstGame();
+        rig.timers.advance(2345);
+        g.btStartClick();
+        const quint32 startTick = rig.timers.tickCount();
+
+        struct Win {
+            int total, round, seconds;
+            quint32 tick;
+        };
+        QVector<Win> wins;
+        QObject::connect(&g, &Game::gameWon, [&] {
+            wins << Win{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, rig.timers.tickCount()};
+        });
+        int penalties = 0, busts = 0, refused = 0, hotDice = 0, banked = 0;
+        rig.ui.onMessage = [&](const QString &text) {
+            if (text == g.texts.msgCrash)
+                ++penalties;
+            else if (text == g.texts.msgFail)
+                ++busts;
+            else if (text == g.texts.msgBadIn || text.startsWith(QStringLiteral("Sorry ! You have")))
+                ++refused;
+        };
+
+        Player player(g);
+        int lastRound = g.gs.RoundNo;
+        int lastTotal = g.gs.Total;
+        QString broken;
+        auto settle = [&] {
+            return rig.timers.runUntil([&] {
+                int turning = 0;
+                for (int n = 1; n <= 6; ++n)
+                    turning += g.die(n).timer != 0 ? 1 : 0;
+                if (turning != g.RollingDice && broken.isEmpty())
+                    broken = QStringLiteral("%1 dice turning, RollingDice %2").arg(turning).arg(g.RollingDice);
+                return g.RollingDice == 0;
+            });
+        };
+
+        for (int step = 0; step < 20000 && wins.isEmpty(); ++step) {
+            // A real clock: the time of day moves with the virtual time.
+            rig.timers.setMsecsSinceMidnightUtc((clockStart + rig.timers.tickCount()) % 86400000);
+            const int keptBefore = rig.countIn(DieKept) + rig.countIn(DieSelected);
+            g.btRollClick();
+            QVERIFY(g.RollingDice > 0);
+            QVERIFY(!g.menuEnabled());
+            if (keptBefore == 6) {
+                ++hotDice;
+                QCOMPARE(g.RollingDice, 6);
+            }
+            QVERIFY(settle());
+            QCOMPARE(broken, QString());
+            QCOMPARE(rig.brokenInvariant(), QString());
+
+            if (!g.gs.NewRound) {
+                Pick pick;
+                const Player::Move move = player.decide(pick);
+                player.click(pick);
+                QCOMPARE(rig.brokenInvariant(), QString());
+                if (!pick.empty()) {
+                    QCOMPARE(g.gs.SelScore, pick.value);
+                    QCOMPARE(g.eSubScore(), g.gs.SubScore + pick.value);
+                } else {
+                    QCOMPARE(g.eSubScore(), g.gs.SubScore);
+                }
+                if (move == Player::Done) {
+                    const int expected = g.gs.SubScore + pick.value;
+                    g.btDoneClick();
+                    if (wins.isEmpty() && g.gs.Total == lastTotal + expected)
+                        ++banked;
+                }
+                QCOMPARE(rig.brokenInvariant(), QString());
+            }
+            if (!wins.isEmpty())
+                break;
+            if (g.gs.NewRound) {
+                // A round ended: one more round, Total moved only by what the rules allow.
+                QCOMPARE(g.gs.RoundNo, lastRound + 1);
+                QCOMPARE(g.eRnd(), g.gs.RoundNo);
+                QCOMPARE(g.eScore(), g.gs.Total);
+                QVERIFY(g.gs.Total <= winner);
+                QVERIFY(g.gs.Total == lastTotal || g.gs.Total == lastTotal - 100
+                        || (g.gs.Total > lastTotal && player.legalTotal(g.gs.Total)));
+                lastRound = g.gs.RoundNo;
+                lastTotal = g.gs.Total;
+            }
+        }
+
+        qInfo("rounds %d, banked %d, penalties %d, busts %d, refused %d, hot dice %d", lastRound,
+              banked, penalties, busts, refused, hotDice);
+        QCOMPARE(wins.size(), 1);
+        QCOMPARE(wins[0].total, winner);
+        QCOMPARE(wins[0].round, lastRound);
+        QCOMPARE(qint64(wins[0].seconds), qint64((wins[0].tick - startTick) / 1000));
+        QVERIFY(banked > 0);
+
+        // Afterwards a fresh game waits behind the cover with the clock stopped.
+        QVERIFY(g.coverVisible());
+        QVERIFY(g.contVisible());
+        QVERIFY(!g.stopWatchEnabled());
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(rig.timers.activeCount(), 0);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFullGame)
 #include "tst_fullgame.moc"

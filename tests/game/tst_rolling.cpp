@@ -5,460 +5,496 @@
 
 #include <QtTest>
 
+namespace {
+
+// An independent model of the generator and of a roll, worked out apart from
+// the engine, that the engine's rolls are checked against.
+
+// The generator worked out with plain 64-bit arithmetic: multiply, add one,
+// keep the remainder by 2^32; the result is the quotient of n x seed by 2^32.
+inline int modelDraw(quint64 &seed, int n)
+{
+    seed = (seed * 134775813ULL + 1ULL) % 4294967296ULL;
+    return int((quint64(n) * seed) / 4294967296ULL);
+}
+
+struct ModelRoll
+{
+    Faces faces{};
+    std::array<int, 7> stopMs{}; // the picked stop time of each rolled die
+    std::array<int, 7> restMs{}; // when each rolled die came to rest
+    int lastRestMs = 0;
+};
+
+// Six dice started together, 60 ms apart ticks, handled in die order at
+// equal times; a die notices its stop time at a tick and rests one tick later.
+inline ModelRoll modelRoll(qint64 midnightMs, const Faces &start, const std::array<bool, 7> &rolls)
+{
+    ModelRoll r;
+    r.faces = start;
+    quint64 seed = quint64(midnightMs) % 4294967296ULL;
+    std::array<bool, 7> moving{}, spinning{};
+    for (int n = 1; n <= 6; ++n) {
+        if (!rolls[n])
+            continue;
+        r.stopMs[n] = (modelDraw(seed, 20) + 1) * 100;
+        moving[n] = spinning[n] = true;
+    }
+    for (int t = 60;; t += 60) {
+        bool any = false;
+        for (int n = 1; n <= 6; ++n) {
+            if (!moving[n])
+                continue;
+            any = true;
+            int v = modelDraw(seed, 6) + 1;
+            if (v == r.faces[n])
+                v = r.faces[n] == 1 ? 2 : r.faces[n] - 1;
+            r.faces[n] = v;
+            if (!spinning[n]) {
+                moving[n] = false;
+                r.restMs[n] = t;
+                r.lastRestMs = t;
+            } else if (t >= r.stopMs[n]) {
+                spinning[n] = false;
+            }
+        }
+        if (!any)
+            break;
+    }
+    return r;
+}
+
+} // namespace
+
 class TestRolling : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void generatorFromSeedOne();
-    void generatorFromSeedZero();
-    void generatorAgreesWithModel_data();
-    void generatorAgreesWithModel();
-    void reseedTakesTimeOfDay();
-    void faceNeverRepeats_data();
-    void faceNeverRepeats();
-    void stopTimes_data();
-    void stopTimes();
-    void rollReplaysModel_data();
-    void rollReplaysModel();
-    void sameTimeOfDaySameRoll();
-    void tickWrapStopsDice();
-    void firstRollRollsAllSix();
-    void keptDiceStayPut();
-    void notBusts_data();
-    void notBusts();
-    void stagedFirstRollBust();
-    void firstRollBustFromTheDice();
-    void plainBustWithKeptDice();
-    void hotDiceThenBustCostsHundred();
-    void secondRollWithoutSelection();
-    void rollDuringRollRefused();
-    void doneIgnoredWhileRolling();
-};
-
-void TestRolling::generatorFromSeedOne()
-{
-    // Worked out by hand: 1 x 134775813 + 1 = 134775814, and 6 x 134775814
-    // is below 2^32, so the first draw is 0; and so on.
-    const quint32 seeds[] = {134775814u, 3698175007u, 870078620u, 1172187917u,
-                             2884733762u, 1368768587u, 694906232u, 1598751577u};
-    const int draws[] = {0, 5, 1, 1, 4, 1, 0, 2};
-    GameRandom r;
-    r.setSeed(1);
-    for (int i = 0; i < 8; ++i) {
-        QCOMPARE(r.random(6), draws[i]);
-        QCOMPARE(r.seed(), seeds[i]);
-    }
-}
-
-void TestRolling::generatorFromSeedZero()
-{
-    const int draws[] = {0, 0, 17, 4, 5, 13};
-    GameRandom r;
-    r.setSeed(0);
-    for (int d : draws)
-        QCOMPARE(r.random(20), d);
-}
-
-void TestRolling::generatorAgreesWithModel_data()
-{
-    QTest::addColumn<quint32>("seed");
-    QTest::addColumn<int>("n");
-    QTest::newRow("seed 1, 6") << 1u << 6;
-    QTest::newRow("seed 12345678, 20") << 12345678u << 20;
-    QTest::newRow("seed 2^32-1, 6") << 0xFFFFFFFFu << 6;
-    QTest::newRow("seed 86399999, 1000") << 86399999u << 1000;
-    QTest::newRow("seed 7, 1") << 7u << 1;
-}
-
-void TestRolling::generatorAgreesWithModel()
-{
-    QFETCH(quint32, seed);
-    QFETCH(int, n);
-    GameRandom r;
-    r.setSeed(seed);
-    quint64 model = seed;
-    for (int i = 0; i < 2000; ++i) {
-        const int got = r.random(n);
-        QCOMPARE(got, modelDraw(model, n));
-        QVERIFY(got >= 0 && got < n);
-    }
-}
-
-void TestRolling::reseedTakesTimeOfDay()
-{
-    GameRandom r;
-    r.randomize(((13 * 60 + 7) * 60 + 42) * 1000 + 815);
-    QCOMPARE(r.seed(), 47262815u);
-    EngineRig rig;
-    rig.startPlaying();
-    rig.timers.setMsecsSinceMidnightUtc(5555);
-    rig.game.btRollClick();
-    // Reseeded just before the dice start: six stop times drawn since.
-    quint64 model = 5555;
-    for (int i = 0; i < 6; ++i)
-        modelDraw(model, 20);
-    QCOMPARE(quint64(gameRandom().seed()), model);
-}
-
-void TestRolling::faceNeverRepeats_data()
-{
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<int>("draw");
-    QTest::addColumn<int>("next");
-    for (int shown = 1; shown <= 6; ++shown)
-        for (int draw = 1; draw <= 6; ++draw)
-            QTest::addRow("%d, draw %d", shown, draw)
-                    << shown << draw << (draw != shown ? draw : shown == 1 ? 2 : shown - 1);
-}
-
-void TestRolling::faceNeverRepeats()
-{
-    QFETCH(int, shown);
-    QFETCH(int, draw);
-    QFETCH(int, next);
-    EngineRig rig;
-    rig.startPlaying();
-    rig.game.btRollClick();
-    QVERIFY(rig.game.die(1).rotate);
-    rig.game.setDieValue(1, shown);
-    // A seed whose next draw of six gives the face wanted.
-    quint32 seed = 0;
-    for (;; ++seed) {
-        quint64 m = seed;
-        if (modelDraw(m, 6) + 1 == draw)
-            break;
-    }
-    gameRandom().setSeed(seed);
-    rig.game.dieStep(1);
-    QCOMPARE(rig.game.die(1).value, next);
-    QVERIFY(rig.game.die(1).rotate);
-}
-
-void TestRolling::stopTimes_data()
-{
-    QTest::addColumn<qint64>("midnight");
-    for (qint64 m : {0LL, 1LL, 999LL, 12345678LL, 43200000LL, 86399999LL})
-        QTest::addRow("%lld", m) << m;
-}
-
-void TestRolling::stopTimes()
-{
-    QFETCH(qint64, midnight);
-    EngineRig rig;
-    rig.startPlaying();
-    rig.timers.setMsecsSinceMidnightUtc(midnight);
-    rig.game.btRollClick();
-    const ModelRoll expected = modelRoll(midnight, rig.faces(), {false, true, true, true, true, true, true});
-    for (int n = 1; n <= 6; ++n) {
-        const int stop = rig.game.die(n).autoStopInterval;
-        QVERIFY2(stop >= 100 && stop <= 2000 && stop % 100 == 0, qPrintable(QString::number(stop)));
-        QCOMPARE(stop, expected.stopMs[n]);
-    }
-}
-
-void TestRolling::rollReplaysModel_data()
-{
-    QTest::addColumn<qint64>("midnight");
-    for (qint64 m : {0LL, 4711LL, 12345678LL, 50000000LL, 86399999LL})
-        QTest::addRow("%lld", m) << m;
-}
-
-void TestRolling::rollReplaysModel()
-{
-    QFETCH(qint64, midnight);
-    EngineRig rig;
-    rig.startPlaying();
-    Game &g = rig.game;
-    const ModelRoll expected = modelRoll(midnight, rig.faces(), rig.diceToRoll());
-    rig.timers.setMsecsSinceMidnightUtc(midnight);
-    g.btRollClick();
-    QCOMPARE(g.RollingDice, 6);
-    // Advance tick by tick; each die must come to rest exactly when predicted.
-    for (int t = 60; t <= expected.lastRestMs; t += 60) {
-        rig.timers.advance(60);
-        for (int n = 1; n <= 6; ++n) {
-            const bool resting = g.die(n).timer == 0;
-            QVERIFY2(resting == (t >= expected.restMs[n]),
-                     qPrintable(QStringLiteral("die %1 at %2 ms").arg(n).arg(t)));
+    void generatorFromSeedOne()
+    {
+        // Worked out by hand: 1 x 134775813 + 1 = 134775814, and 6 x 134775814
+        // is below 2^32, so the first draw is 0; and so on.
+        const quint32 seeds[] = {134775814u, 3698175007u, 870078620u, 1172187917u,
+                                 2884733762u, 1368768587u, 694906232u, 1598751577u};
+        const int draws[] = {0, 5, 1, 1, 4, 1, 0, 2};
+        GameRandom r;
+        r.setSeed(1);
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(r.random(6), draws[i]);
+            QCOMPARE(r.seed(), seeds[i]);
         }
-        if (t < expected.lastRestMs)
-            QVERIFY(g.RollingDice > 0);
     }
-    QCOMPARE(g.RollingDice, 0);
-    QCOMPARE(rig.faces(), expected.faces);
-    // A die of 100 ms rests after three ticks, one of 2000 ms after 36.
-    for (int n = 1; n <= 6; ++n)
-        QCOMPARE(expected.restMs[n], ((expected.stopMs[n] + 59) / 60 + 1) * 60);
-}
 
-void TestRolling::sameTimeOfDaySameRoll()
-{
-    Faces first{}, second{};
+    void generatorFromSeedZero()
     {
+        const int draws[] = {0, 0, 17, 4, 5, 13};
+        GameRandom r;
+        r.setSeed(0);
+        for (int d : draws)
+            QCOMPARE(r.random(20), d);
+    }
+
+    void generatorAgreesWithModel_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("n");
+        QTest::newRow("seed 1, 6") << 1u << 6;
+        QTest::newRow("seed 12345678, 20") << 12345678u << 20;
+        QTest::newRow("seed 2^32-1, 6") << 0xFFFFFFFFu << 6;
+        QTest::newRow("seed 86399999, 1000") << 86399999u << 1000;
+        QTest::newRow("seed 7, 1") << 7u << 1;
+    }
+
+    void generatorAgreesWithModel()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(int, n);
+        GameRandom r;
+        r.setSeed(seed);
+        quint64 model = seed;
+        for (int i = 0; i < 2000; ++i) {
+            const int got = r.random(n);
+            QCOMPARE(got, modelDraw(model, n));
+            QVERIFY(got >= 0 && got < n);
+        }
+    }
+
+    void reseedTakesTimeOfDay()
+    {
+        GameRandom r;
+        r.randomize(((13 * 60 + 7) * 60 + 42) * 1000 + 815);
+        QCOMPARE(r.seed(), 47262815u);
         EngineRig rig;
         rig.startPlaying();
-        QVERIFY(rig.rollAt(31415926));
-        first = rig.faces();
-    }
-    {
-        EngineRig rig;
-        rig.startPlaying();
-        rig.timers.advance(777); // the tick counter plays no part in the draws
-        QVERIFY(rig.rollAt(31415926));
-        second = rig.faces();
-    }
-    QCOMPARE(first, second);
-}
-
-void TestRolling::tickWrapStopsDice()
-{
-    EngineRig rig;
-    rig.startPlaying();
-    Game &g = rig.game;
-    // A time of day whose stop times are all long.
-    quint64 m = 1000;
-    for (;; ++m) {
-        quint64 s = m;
-        bool allLong = true;
+        rig.timers.setMsecsSinceMidnightUtc(5555);
+        rig.game.btRollClick();
+        // Reseeded just before the dice start: six stop times drawn since.
+        quint64 model = 5555;
         for (int i = 0; i < 6; ++i)
-            allLong = allLong && (modelDraw(s, 20) + 1) * 100 >= 1000;
-        if (allLong)
-            break;
+            modelDraw(model, 20);
+        QCOMPARE(quint64(gameRandom().seed()), model);
     }
-    rig.timers.setTickCount(0xFFFFFFFFu - 20);
-    rig.timers.setMsecsSinceMidnightUtc(qint64(m));
-    g.btRollClick();
-    for (int n = 1; n <= 6; ++n)
-        QVERIFY(g.die(n).autoStopInterval >= 1000);
-    rig.timers.advance(60); // the counter has wrapped: every die stops at the next tick
-    QCOMPARE(g.RollingDice, 6);
-    for (int n = 1; n <= 6; ++n)
-        QVERIFY(!g.die(n).rotate);
-    rig.timers.advance(60);
-    QCOMPARE(g.RollingDice, 0);
-    for (int n = 1; n <= 6; ++n)
-        QCOMPARE(g.die(n).timer, 0);
-}
 
-void TestRolling::firstRollRollsAllSix()
-{
-    EngineRig rig;
-    rig.startPlaying();
-    Game &g = rig.game;
-    QVERIFY(g.menuEnabled());
-    g.btRollClick();
-    QCOMPARE(rig.ui.messages, QStringList());
-    QCOMPARE(g.RollingDice, 6);
-    QCOMPARE(g.gs.NewRound, false);
-    QVERIFY(!g.menuEnabled());
-    for (int n = 1; n <= 6; ++n) {
-        QVERIFY(g.die(n).rotate);
-        QVERIFY(g.die(n).timer != 0);
-        QCOMPARE(g.die(n).interval, 60);
+    void faceNeverRepeats_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("draw");
+        QTest::addColumn<int>("next");
+        for (int shown = 1; shown <= 6; ++shown)
+            for (int draw = 1; draw <= 6; ++draw)
+                QTest::addRow("%d, draw %d", shown, draw)
+                        << shown << draw << (draw != shown ? draw : shown == 1 ? 2 : shown - 1);
     }
-    QVERIFY(rig.settle());
-    QVERIFY(g.menuEnabled() || g.gs.NewRound);
-}
 
-void TestRolling::keptDiceStayPut()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 5, 3, 1, 4, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(2);
-    g.RxDice1Click(4);
-    const qint64 m = rig.midnightFor(true);
-    QVERIFY(m >= 0);
-    rig.timers.setMsecsSinceMidnightUtc(m);
-    g.btRollClick();
-    QCOMPARE(g.RollingDice, 4);
-    QCOMPARE(g.gs.KeptCount, 2);
-    QVERIFY(!g.die(2).rotate && !g.die(4).rotate);
-    QVERIFY(rig.settle());
-    QCOMPARE(g.die(2).value, 5);
-    QCOMPARE(g.die(4).value, 1);
-    QCOMPARE(g.DiceState(2), int(DieKept));
-    // The evaluation counted only the rolled dice.
-    int counted = 0;
-    for (int f = 1; f <= 6; ++f)
-        counted += g.gs.RollCount[f];
-    QCOMPARE(counted, 4);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
-
-void TestRolling::notBusts_data()
-{
-    QTest::addColumn<QVector<int>>("faces");
-    QTest::newRow("three 2s") << QVector<int>{2, 3, 2, 4, 2, 6};
-    QTest::newRow("a single 1") << QVector<int>{2, 2, 3, 3, 4, 1};
-    QTest::newRow("a single 5") << QVector<int>{5, 2, 3, 3, 4, 6};
-    QTest::newRow("three 6s") << QVector<int>{6, 6, 6, 2, 3, 4};
-}
-
-void TestRolling::notBusts()
-{
-    QFETCH(QVector<int>, faces);
-    EngineRig rig;
-    QVERIFY(rig.playingWith(faces));
-    QCOMPARE(rig.game.gs.NewRound, false);
-    QCOMPARE(rig.game.gs.Total, 0);
-    QCOMPARE(rig.ui.messages, QStringList());
-}
-
-void TestRolling::stagedFirstRollBust()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 2, 3, 3, 4, 6}));
-    Game &g = rig.game;
-    QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-    QCOMPARE(g.gs.Total, -100);
-    QCOMPARE(g.eScore(), -100);
-    QCOMPARE(g.gs.RoundNo, 2);
-    QCOMPARE(g.gs.NewRound, true);
-    QCOMPARE(g.gs.SubScore, 0);
-    QCOMPARE(g.eSubScore(), 0);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
-
-void TestRolling::firstRollBustFromTheDice()
-{
-    EngineRig rig;
-    rig.startPlaying();
-    Game &g = rig.game;
-    int subScoreShown = 1;
-    rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
-    const qint64 m = rig.midnightFor(false);
-    QVERIFY(m >= 0);
-    QVERIFY(rig.rollAt(m));
-    QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-    QCOMPARE(subScoreShown, -100); // shown while the message is up
-    QCOMPARE(g.gs.Total, -100);
-    QCOMPARE(g.gs.RoundNo, 2);
-    QVERIFY(g.menuEnabled());
-}
-
-void TestRolling::plainBustWithKeptDice()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3})
-        g.RxDice1Click(n);
-    const qint64 m = rig.midnightFor(false);
-    QVERIFY(m >= 0);
-    int subScoreShown = 1;
-    rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
-    QVERIFY(rig.rollAt(m));
-    QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
-    QCOMPARE(subScoreShown, 0);
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.RoundNo, 2);
-    QCOMPARE(g.gs.SubScore, 0);
-    QCOMPARE(g.gs.NewRound, true);
-    QCOMPARE(rig.countIn(DieFree), 6);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
-
-void TestRolling::hotDiceThenBustCostsHundred()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 1, 2, 3}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3, 4})
-        g.RxDice1Click(n); // 200
-    QVERIFY(rig.scoringRoll());
-    // Stage the two rolled dice so that everything can be taken.
-    rig.stage({1, 1, 1, 1, 5, 5});
-    g.RxDice1Click(5);
-    g.RxDice1Click(6);
-    QCOMPARE(rig.countIn(DieSelected) + rig.countIn(DieKept), 6);
-    const qint64 m = rig.midnightFor(false);
-    QVERIFY(m >= 0);
-    rig.timers.setMsecsSinceMidnightUtc(m);
-    g.btRollClick();
-    // Hot dice: all six free again and rolling, the round's points kept.
-    QCOMPARE(g.gs.KeptCount, 0);
-    QCOMPARE(g.RollingDice, 6);
-    QCOMPARE(rig.countIn(DieFree), 6);
-    QCOMPARE(g.gs.SubScore, 210);
-    QCOMPARE(g.gs.NewRound, false);
-    QVERIFY(rig.settle());
-    QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-    QCOMPARE(g.gs.Total, -100);
-    QCOMPARE(g.gs.SubScore, 0);
-    QCOMPARE(g.gs.RoundNo, 2);
-}
-
-void TestRolling::secondRollWithoutSelection()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    QVERIFY(rig.scoringRoll());
-    QCOMPARE(g.gs.SubScore, 10);
-    const Faces before = rig.faces();
-    QVector<int> statesBefore;
-    for (int n = 1; n <= 6; ++n)
-        statesBefore << g.DiceState(n);
-    const int shown = g.eSubScore();
-    rig.ui.clear();
-    g.btRollClick();
-    QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
-    QCOMPARE(g.gs.SubScore, 10);
-    QCOMPARE(g.eSubScore(), shown);
-    QVERIFY(g.menuEnabled());
-    QCOMPARE(g.RollingDice, 0);
-    QCOMPARE(rig.faces(), before);
-    for (int n = 1; n <= 6; ++n) {
-        QCOMPARE(g.DiceState(n), statesBefore[n - 1]);
-        QVERIFY(!g.die(n).rotate);
+    void faceNeverRepeats()
+    {
+        QFETCH(int, shown);
+        QFETCH(int, draw);
+        QFETCH(int, next);
+        EngineRig rig;
+        rig.startPlaying();
+        rig.game.btRollClick();
+        QVERIFY(rig.game.die(1).rotate);
+        rig.game.setDieValue(1, shown);
+        // A seed whose next draw of six gives the face wanted.
+        quint32 seed = 0;
+        for (;; ++seed) {
+            quint64 m = seed;
+            if (modelDraw(m, 6) + 1 == draw)
+                break;
+        }
+        gameRandom().setSeed(seed);
+        rig.game.dieStep(1);
+        QCOMPARE(rig.game.die(1).value, next);
+        QVERIFY(rig.game.die(1).rotate);
     }
-    QCOMPARE(rig.timers.activeCount(), 1); // the clock alone
-}
 
-void TestRolling::rollDuringRollRefused()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    g.btRollClick();
-    QCOMPARE(g.RollingDice, 5);
-    rig.timers.advance(60);
-    g.btRollClick();
-    QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
-    QCOMPARE(g.RollingDice, 5);
-    QCOMPARE(g.gs.SubScore, 10);
-    QVERIFY(rig.settle());
-}
+    void stopTimes_data()
+    {
+        QTest::addColumn<qint64>("midnight");
+        for (qint64 m : {0LL, 1LL, 999LL, 12345678LL, 43200000LL, 86399999LL})
+            QTest::addRow("%lld", m) << m;
+    }
 
-void TestRolling::doneIgnoredWhileRolling()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3})
-        g.RxDice1Click(n);
-    const qint64 m = rig.midnightFor(false);
-    QVERIFY(m >= 0);
-    rig.timers.setMsecsSinceMidnightUtc(m);
-    g.btRollClick();
-    QCOMPARE(g.gs.SubScore, 100);
-    rig.timers.advance(120);
-    QVERIFY(g.RollingDice > 0);
-    g.btDoneClick(); // would bank 100 and dodge the coming bust
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.RoundNo, 1);
-    QCOMPARE(g.gs.NewRound, false);
-    QCOMPARE(g.gs.SubScore, 100);
-    QVERIFY(rig.settle());
-    // The roll's risk stays with the round: a plain bust, no penalty.
-    QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.RoundNo, 2);
-}
+    void stopTimes()
+    {
+        QFETCH(qint64, midnight);
+        EngineRig rig;
+        rig.startPlaying();
+        rig.timers.setMsecsSinceMidnightUtc(midnight);
+        rig.game.btRollClick();
+        const ModelRoll expected = modelRoll(midnight, rig.faces(), {false, true, true, true, true, true, true});
+        for (int n = 1; n <= 6; ++n) {
+            const int stop = rig.game.die(n).autoStopInterval;
+            QVERIFY2(stop >= 100 && stop <= 2000 && stop % 100 == 0, qPrintable(QString::number(stop)));
+            QCOMPARE(stop, expected.stopMs[n]);
+        }
+    }
+
+    void rollReplaysModel_data()
+    {
+        QTest::addColumn<qint64>("midnight");
+        for (qint64 m : {0LL, 4711LL, 12345678LL, 50000000LL, 86399999LL})
+            QTest::addRow("%lld", m) << m;
+    }
+
+    void rollReplaysModel()
+    {
+        QFETCH(qint64, midnight);
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        const ModelRoll expected = modelRoll(midnight, rig.faces(), rig.diceToRoll());
+        rig.timers.setMsecsSinceMidnightUtc(midnight);
+        g.btRollClick();
+        QCOMPARE(g.RollingDice, 6);
+        // Advance tick by tick; each die must come to rest exactly when predicted.
+        for (int t = 60; t <= expected.lastRestMs; t += 60) {
+            rig.timers.advance(60);
+            for (int n = 1; n <= 6; ++n) {
+                const bool resting = g.die(n).timer == 0;
+                QVERIFY2(resting == (t >= expected.restMs[n]),
+                         qPrintable(QStringLiteral("die %1 at %2 ms").arg(n).arg(t)));
+            }
+            if (t < expected.lastRestMs)
+                QVERIFY(g.RollingDice > 0);
+        }
+        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(rig.faces(), expected.faces);
+        // A die of 100 ms rests after three ticks, one of 2000 ms after 36.
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(expected.restMs[n], ((expected.stopMs[n] + 59) / 60 + 1) * 60);
+    }
+
+    void sameTimeOfDaySameRoll()
+    {
+        Faces first{}, second{};
+        {
+            EngineRig rig;
+            rig.startPlaying();
+            QVERIFY(rig.rollAt(31415926));
+            first = rig.faces();
+        }
+        {
+            EngineRig rig;
+            rig.startPlaying();
+            rig.timers.advance(777); // the tick counter plays no part in the draws
+            QVERIFY(rig.rollAt(31415926));
+            second = rig.faces();
+        }
+        QCOMPARE(first, second);
+    }
+
+    void tickWrapStopsDice()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        // A time of day whose stop times are all long.
+        quint64 m = 1000;
+        for (;; ++m) {
+            quint64 s = m;
+            bool allLong = true;
+            for (int i = 0; i < 6; ++i)
+                allLong = allLong && (modelDraw(s, 20) + 1) * 100 >= 1000;
+            if (allLong)
+                break;
+        }
+        rig.timers.setTickCount(0xFFFFFFFFu - 20);
+        rig.timers.setMsecsSinceMidnightUtc(qint64(m));
+        g.btRollClick();
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(g.die(n).autoStopInterval >= 1000);
+        rig.timers.advance(60); // the counter has wrapped: every die stops at the next tick
+        QCOMPARE(g.RollingDice, 6);
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(!g.die(n).rotate);
+        rig.timers.advance(60);
+        QCOMPARE(g.RollingDice, 0);
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(g.die(n).timer, 0);
+    }
+
+    void firstRollRollsAllSix()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        QVERIFY(g.menuEnabled());
+        g.btRollClick();
+        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(g.gs.NewRound, false);
+        QVERIFY(!g.menuEnabled());
+        for (int n = 1; n <= 6; ++n) {
+            QVERIFY(g.die(n).rotate);
+            QVERIFY(g.die(n).timer != 0);
+            QCOMPARE(g.die(n).interval, 60);
+        }
+        QVERIFY(rig.settle());
+        QVERIFY(g.menuEnabled() || g.gs.NewRound);
+    }
+
+    void keptDiceStayPut()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 5, 3, 1, 4, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(2);
+        g.RxDice1Click(4);
+        const qint64 m = rig.midnightFor(true);
+        QVERIFY(m >= 0);
+        rig.timers.setMsecsSinceMidnightUtc(m);
+        g.btRollClick();
+        QCOMPARE(g.RollingDice, 4);
+        QCOMPARE(g.gs.KeptCount, 2);
+        QVERIFY(!g.die(2).rotate && !g.die(4).rotate);
+        QVERIFY(rig.settle());
+        QCOMPARE(g.die(2).value, 5);
+        QCOMPARE(g.die(4).value, 1);
+        QCOMPARE(g.DiceState(2), int(DieKept));
+        // The evaluation counted only the rolled dice.
+        int counted = 0;
+        for (int f = 1; f <= 6; ++f)
+            counted += g.gs.RollCount[f];
+        QCOMPARE(counted, 4);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+
+    void notBusts_data()
+    {
+        QTest::addColumn<QVector<int>>("faces");
+        QTest::newRow("three 2s") << QVector<int>{2, 3, 2, 4, 2, 6};
+        QTest::newRow("a single 1") << QVector<int>{2, 2, 3, 3, 4, 1};
+        QTest::newRow("a single 5") << QVector<int>{5, 2, 3, 3, 4, 6};
+        QTest::newRow("three 6s") << QVector<int>{6, 6, 6, 2, 3, 4};
+    }
+
+    void notBusts()
+    {
+        QFETCH(QVector<int>, faces);
+        EngineRig rig;
+        QVERIFY(rig.playingWith(faces));
+        QCOMPARE(rig.game.gs.NewRound, false);
+        QCOMPARE(rig.game.gs.Total, 0);
+        QCOMPARE(rig.ui.messages, QStringList());
+    }
+
+    void stagedFirstRollBust()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 2, 3, 3, 4, 6}));
+        Game &g = rig.game;
+        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(g.gs.Total, -100);
+        QCOMPARE(g.eScore(), -100);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.eSubScore(), 0);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+
+    void firstRollBustFromTheDice()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        int subScoreShown = 1;
+        rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
+        const qint64 m = rig.midnightFor(false);
+        QVERIFY(m >= 0);
+        QVERIFY(rig.rollAt(m));
+        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(subScoreShown, -100); // shown while the message is up
+        QCOMPARE(g.gs.Total, -100);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QVERIFY(g.menuEnabled());
+    }
+
+    void plainBustWithKeptDice()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3})
+            g.RxDice1Click(n);
+        const qint64 m = rig.midnightFor(false);
+        QVERIFY(m >= 0);
+        int subScoreShown = 1;
+        rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
+        QVERIFY(rig.rollAt(m));
+        QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
+        QCOMPARE(subScoreShown, 0);
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(rig.countIn(DieFree), 6);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+
+    void hotDiceThenBustCostsHundred()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 1, 2, 3}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3, 4})
+            g.RxDice1Click(n); // 200
+        QVERIFY(rig.scoringRoll());
+        // Stage the two rolled dice so that everything can be taken.
+        rig.stage({1, 1, 1, 1, 5, 5});
+        g.RxDice1Click(5);
+        g.RxDice1Click(6);
+        QCOMPARE(rig.countIn(DieSelected) + rig.countIn(DieKept), 6);
+        const qint64 m = rig.midnightFor(false);
+        QVERIFY(m >= 0);
+        rig.timers.setMsecsSinceMidnightUtc(m);
+        g.btRollClick();
+        // Hot dice: all six free again and rolling, the round's points kept.
+        QCOMPARE(g.gs.KeptCount, 0);
+        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(rig.countIn(DieFree), 6);
+        QCOMPARE(g.gs.SubScore, 210);
+        QCOMPARE(g.gs.NewRound, false);
+        QVERIFY(rig.settle());
+        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(g.gs.Total, -100);
+        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.gs.RoundNo, 2);
+    }
+
+    void secondRollWithoutSelection()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        QVERIFY(rig.scoringRoll());
+        QCOMPARE(g.gs.SubScore, 10);
+        const Faces before = rig.faces();
+        QVector<int> statesBefore;
+        for (int n = 1; n <= 6; ++n)
+            statesBefore << g.DiceState(n);
+        const int shown = g.eSubScore();
+        rig.ui.clear();
+        g.btRollClick();
+        QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
+        QCOMPARE(g.gs.SubScore, 10);
+        QCOMPARE(g.eSubScore(), shown);
+        QVERIFY(g.menuEnabled());
+        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(rig.faces(), before);
+        for (int n = 1; n <= 6; ++n) {
+            QCOMPARE(g.DiceState(n), statesBefore[n - 1]);
+            QVERIFY(!g.die(n).rotate);
+        }
+        QCOMPARE(rig.timers.activeCount(), 1); // the clock alone
+    }
+
+    void rollDuringRollRefused()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        g.btRollClick();
+        QCOMPARE(g.RollingDice, 5);
+        rig.timers.advance(60);
+        g.btRollClick();
+        QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
+        QCOMPARE(g.RollingDice, 5);
+        QCOMPARE(g.gs.SubScore, 10);
+        QVERIFY(rig.settle());
+    }
+
+    void doneIgnoredWhileRolling()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3})
+            g.RxDice1Click(n);
+        const qint64 m = rig.midnightFor(false);
+        QVERIFY(m >= 0);
+        rig.timers.setMsecsSinceMidnightUtc(m);
+        g.btRollClick();
+        QCOMPARE(g.gs.SubScore, 100);
+        rig.timers.advance(120);
+        QVERIFY(g.RollingDice > 0);
+        g.btDoneClick(); // would bank 100 and dodge the coming bust
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.gs.SubScore, 100);
+        QVERIFY(rig.settle());
+        // The roll's risk stays with the round: a plain bust, no penalty.
+        QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.RoundNo, 2);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRolling)
 #include "tst_rolling.moc"

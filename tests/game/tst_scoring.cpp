@@ -39,390 +39,370 @@ class TestScoring : public QObject
     Q_OBJECT
 
 private slots:
-    void scoringTable_data();
-    void scoringTable();
-    void choiceLists_data();
-    void choiceLists();
-    void onesAndAFive();
-    void groupOfTwos();
-    void threesAndSixesAddUp();
-    void fiveFivesThenOneLess();
-    void groupTakesFirstThreeInDieOrder();
-    void selectedGroupReleasedWholeOnlyAtThree();
-    void fewerThanThreeCannotBeSelected();
-    void deselectingThirdOneHidesList();
-    void fourthOneChoosesFullAgain();
-    void choiceSurvivesOtherFaces();
-    void ignoredClicks();
-    void displayAfterClickAndAfterRoll();
-    void doneBanksEarlierRolls();
-    void doneBeforeFirstRollDoesNothing();
-    void doneWithOnlyTheSelection();
-};
-
-void TestScoring::scoringTable_data()
-{
-    QTest::addColumn<int>("face");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("points");
-    const int table[7][7] = {
-        {},
-        {0, 10, 20, 100, 200, 400, 800},
-        {0, 0, 0, 20, 40, 80, 160},
-        {0, 0, 0, 30, 60, 120, 240},
-        {0, 0, 0, 40, 80, 160, 320},
-        {0, 5, 10, 50, 100, 200, 400},
-        {0, 0, 0, 60, 120, 240, 480},
-    };
-    for (int f = 1; f <= 6; ++f)
-        for (int c = (f == 1 || f == 5) ? 1 : 3; c <= 6; ++c)
-            QTest::addRow("%d x %d", c, f) << f << c << table[f][c];
-}
-
-void TestScoring::scoringTable()
-{
-    QFETCH(int, face);
-    QFETCH(int, count);
-    QFETCH(int, points);
-    EngineRig rig;
-    QVERIFY(rig.playingWith(rollOf(face, count)));
-    Game &g = rig.game;
-    QCOMPARE(g.gs.NewRound, false);
-    selectAll(g, face);
-    QCOMPARE(g.gs.SelCount[face], count);
-    QCOMPARE(g.gs.SelScore, points);
-    QCOMPARE(g.eSubScore(), g.gs.SubScore + points);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
-
-void TestScoring::choiceLists_data()
-{
-    QTest::addColumn<int>("face");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QList<int>>("values");
-
-    QTest::newRow("3 ones") << 1 << 3 << QStringList{"Full : 100", "3 * 10"} << QList<int>{100, 30};
-    QTest::newRow("4 ones") << 1 << 4
-                            << QStringList{"Full : 200", "100 + (1 * 10)", "4 * 10"}
-                            << QList<int>{200, 110, 40};
-    QTest::newRow("5 ones") << 1 << 5
-                            << QStringList{"Full : 400", "200 + (1 * 10)", "100 + (2 * 10)", "5 * 10"}
-                            << QList<int>{400, 210, 120, 50};
-    QTest::newRow("6 ones") << 1 << 6
-                            << QStringList{"Full : 800", "400 + (1 * 10)", "200 + (2 * 10)",
-                                           "100 + (3 * 10)", "6 * 10"}
-                            << QList<int>{800, 410, 220, 130, 60};
-    QTest::newRow("3 fives") << 5 << 3 << QStringList{"Full : 50", "3 * 5"} << QList<int>{50, 15};
-    QTest::newRow("4 fives") << 5 << 4 << QStringList{"Full : 100", "50 + (1 * 5)", "4 * 5"}
-                             << QList<int>{100, 55, 20};
-    QTest::newRow("5 fives") << 5 << 5
-                             << QStringList{"Full : 200", "100 + (1 * 5)", "50 + (2 * 5)", "5 * 5"}
-                             << QList<int>{200, 105, 60, 25};
-    QTest::newRow("6 fives") << 5 << 6
-                             << QStringList{"Full : 400", "200 + (1 * 5)", "100 + (2 * 5)",
-                                            "50 + (3 * 5)", "6 * 5"}
-                             << QList<int>{400, 205, 110, 65, 30};
-}
-
-void TestScoring::choiceLists()
-{
-    QFETCH(int, face);
-    QFETCH(int, count);
-    QFETCH(QStringList, texts);
-    QFETCH(QList<int>, values);
-    EngineRig rig;
-    QVERIFY(rig.playingWith(rollOf(face, count)));
-    Game &g = rig.game;
-    selectAll(g, face);
-
-    ChoiceList &list = face == 1 ? g.rg10 : g.rg5;
-    ChoiceList &other = face == 1 ? g.rg5 : g.rg10;
-    const qint32 *table = face == 1 ? g.gs.OnesChoice : g.gs.FivesChoice;
-    QVERIFY(list.visible);
-    QVERIFY(!other.visible);
-    QCOMPARE(list.caption, face == 1 ? QStringLiteral("10 Points") : QStringLiteral("5 Points"));
-    QCOMPARE(list.items, texts);
-    QCOMPARE(list.itemIndex, 0);
-    for (int k = 0; k < values.size(); ++k)
-        QCOMPARE(table[k], values[k]);
-    QCOMPARE(g.gs.SelScore, values[0]);
-
-    for (int k = values.size() - 1; k >= 0; --k) {
-        g.chooseEntry(face, k);
-        QCOMPARE(list.itemIndex, k);
-        QCOMPARE(g.gs.SelScore, values[k]);
-        QCOMPARE(g.eSubScore(), g.gs.SubScore + values[k]);
+    void scoringTable_data()
+    {
+        QTest::addColumn<int>("face");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("points");
+        const int table[7][7] = {
+            {},
+            {0, 10, 20, 100, 200, 400, 800},
+            {0, 0, 0, 20, 40, 80, 160},
+            {0, 0, 0, 30, 60, 120, 240},
+            {0, 0, 0, 40, 80, 160, 320},
+            {0, 5, 10, 50, 100, 200, 400},
+            {0, 0, 0, 60, 120, 240, 480},
+        };
+        for (int f = 1; f <= 6; ++f)
+            for (int c = (f == 1 || f == 5) ? 1 : 3; c <= 6; ++c)
+                QTest::addRow("%d x %d", c, f) << f << c << table[f][c];
     }
-    // An entry past the end is no entry.
-    g.chooseEntry(face, values.size());
-    QCOMPARE(list.itemIndex, 0);
-}
 
-void TestScoring::onesAndAFive()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    QCOMPARE(g.gs.SelScore, 10);
-    QVERIFY(!g.rg10.visible);
-    g.RxDice1Click(2);
-    QCOMPARE(g.gs.SelScore, 20);
-    g.RxDice1Click(3);
-    QVERIFY(g.rg10.visible);
-    QCOMPARE(g.rg10.itemIndex, 0);
-    QCOMPARE(g.gs.SelScore, 100);
-    g.RxDice1Click(4);
-    QCOMPARE(g.gs.SelScore, 105);
-    QVERIFY(!g.rg5.visible);
-    g.chooseEntry(1, 1);
-    QCOMPARE(g.rg10.items.value(1), QStringLiteral("3 * 10"));
-    QCOMPARE(g.gs.SelScore, 35);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void scoringTable()
+    {
+        QFETCH(int, face);
+        QFETCH(int, count);
+        QFETCH(int, points);
+        EngineRig rig;
+        QVERIFY(rig.playingWith(rollOf(face, count)));
+        Game &g = rig.game;
+        QCOMPARE(g.gs.NewRound, false);
+        selectAll(g, face);
+        QCOMPARE(g.gs.SelCount[face], count);
+        QCOMPARE(g.gs.SelScore, points);
+        QCOMPARE(g.eSubScore(), g.gs.SubScore + points);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestScoring::groupOfTwos()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 4, 2, 2, 2, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(5);
-    QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 0, 0}));
-    QCOMPARE(g.gs.SelScore, 20);
-    g.RxDice1Click(5);
-    QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-    QCOMPARE(g.gs.SelScore, 40);
-    g.RxDice1Click(3);
-    QCOMPARE(states(g), (QVector<int>{1, 0, 0, 1, 1, 0}));
-    QCOMPARE(g.gs.SelScore, 20);
-    g.RxDice1Click(1);
-    QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-    QCOMPARE(g.gs.SelScore, 0);
-    QCOMPARE(g.gs.SelCount[2], 0);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void choiceLists_data()
+    {
+        QTest::addColumn<int>("face");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("values");
 
-void TestScoring::threesAndSixesAddUp()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({3, 6, 3, 6, 3, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    g.RxDice1Click(2);
-    QCOMPARE(rig.countIn(DieSelected), 6);
-    QCOMPARE(g.gs.SelScore, 90);
-    QCOMPARE(g.eSubScore(), g.gs.SubScore + 90);
-}
+        QTest::newRow("3 ones") << 1 << 3 << QStringList{"Full : 100", "3 * 10"} << QList<int>{100, 30};
+        QTest::newRow("4 ones") << 1 << 4
+                                << QStringList{"Full : 200", "100 + (1 * 10)", "4 * 10"}
+                                << QList<int>{200, 110, 40};
+        QTest::newRow("5 ones") << 1 << 5
+                                << QStringList{"Full : 400", "200 + (1 * 10)", "100 + (2 * 10)", "5 * 10"}
+                                << QList<int>{400, 210, 120, 50};
+        QTest::newRow("6 ones") << 1 << 6
+                                << QStringList{"Full : 800", "400 + (1 * 10)", "200 + (2 * 10)",
+                                               "100 + (3 * 10)", "6 * 10"}
+                                << QList<int>{800, 410, 220, 130, 60};
+        QTest::newRow("3 fives") << 5 << 3 << QStringList{"Full : 50", "3 * 5"} << QList<int>{50, 15};
+        QTest::newRow("4 fives") << 5 << 4 << QStringList{"Full : 100", "50 + (1 * 5)", "4 * 5"}
+                                 << QList<int>{100, 55, 20};
+        QTest::newRow("5 fives") << 5 << 5
+                                 << QStringList{"Full : 200", "100 + (1 * 5)", "50 + (2 * 5)", "5 * 5"}
+                                 << QList<int>{200, 105, 60, 25};
+        QTest::newRow("6 fives") << 5 << 6
+                                 << QStringList{"Full : 400", "200 + (1 * 5)", "100 + (2 * 5)",
+                                                "50 + (3 * 5)", "6 * 5"}
+                                 << QList<int>{400, 205, 110, 65, 30};
+    }
 
-void TestScoring::fiveFivesThenOneLess()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({5, 5, 5, 5, 5, 2}));
-    Game &g = rig.game;
-    selectAll(g, 5);
-    QCOMPARE(g.gs.SelCount[5], 5);
-    g.chooseEntry(5, 1);
-    QCOMPARE(g.rg5.items.value(1), QStringLiteral("100 + (1 * 5)"));
-    QCOMPARE(g.gs.SelScore, 105);
-    g.RxDice1Click(3);
-    QCOMPARE(g.gs.SelCount[5], 4);
-    QCOMPARE(g.rg5.items.size(), 3);
-    QCOMPARE(g.rg5.itemIndex, 0);
-    QCOMPARE(g.rg5.items.value(0), QStringLiteral("Full : 100"));
-    QCOMPARE(g.gs.SelScore, 100);
-}
+    void choiceLists()
+    {
+        QFETCH(int, face);
+        QFETCH(int, count);
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, values);
+        EngineRig rig;
+        QVERIFY(rig.playingWith(rollOf(face, count)));
+        Game &g = rig.game;
+        selectAll(g, face);
 
-void TestScoring::groupTakesFirstThreeInDieOrder()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 2, 2, 4, 2, 2}));
-    Game &g = rig.game;
-    g.RxDice1Click(6);
-    QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 0}));
-    QCOMPARE(g.gs.SelCount[2], 3);
-    QCOMPARE(g.gs.SelScore, 20);
-    // A click on a die that was not taken adds it.
-    g.RxDice1Click(6);
-    QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 1}));
-    QCOMPARE(g.gs.SelScore, 40);
-}
+        ChoiceList &list = face == 1 ? g.rg10 : g.rg5;
+        ChoiceList &other = face == 1 ? g.rg5 : g.rg10;
+        const qint32 *table = face == 1 ? g.gs.OnesChoice : g.gs.FivesChoice;
+        QVERIFY(list.visible);
+        QVERIFY(!other.visible);
+        QCOMPARE(list.caption, face == 1 ? QStringLiteral("10 Points") : QStringLiteral("5 Points"));
+        QCOMPARE(list.items, texts);
+        QCOMPARE(list.itemIndex, 0);
+        for (int k = 0; k < values.size(); ++k)
+            QCOMPARE(table[k], values[k]);
+        QCOMPARE(g.gs.SelScore, values[0]);
 
-void TestScoring::selectedGroupReleasedWholeOnlyAtThree()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({4, 4, 4, 4, 4, 1}));
-    Game &g = rig.game;
-    selectAll(g, 4);
-    QCOMPARE(g.gs.SelCount[4], 5);
-    QCOMPARE(g.gs.SelScore, 160);
-    g.RxDice1Click(2); // five selected: only this one goes
-    QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-    QCOMPARE(g.gs.SelScore, 80);
-    g.RxDice1Click(4); // four selected: only this one goes
-    QCOMPARE(states(g), (QVector<int>{1, 0, 1, 0, 1, 0}));
-    QCOMPARE(g.gs.SelScore, 40);
-    g.RxDice1Click(5); // three selected: all three go
-    QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-    QCOMPARE(g.gs.SelScore, 0);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+        for (int k = values.size() - 1; k >= 0; --k) {
+            g.chooseEntry(face, k);
+            QCOMPARE(list.itemIndex, k);
+            QCOMPARE(g.gs.SelScore, values[k]);
+            QCOMPARE(g.eSubScore(), g.gs.SubScore + values[k]);
+        }
+        // An entry past the end is no entry.
+        g.chooseEntry(face, values.size());
+        QCOMPARE(list.itemIndex, 0);
+    }
 
-void TestScoring::fewerThanThreeCannotBeSelected()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({2, 2, 1, 3, 4, 6}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 4, 5, 6})
-        g.RxDice1Click(n);
-    QCOMPARE(rig.countIn(DieSelected), 0);
-    QCOMPARE(g.gs.SelScore, 0);
-    g.RxDice1Click(3);
-    QCOMPARE(g.DiceState(3), int(DieSelected));
-    QCOMPARE(g.gs.SelScore, 10);
-}
+    void onesAndAFive()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        QCOMPARE(g.gs.SelScore, 10);
+        QVERIFY(!g.rg10.visible);
+        g.RxDice1Click(2);
+        QCOMPARE(g.gs.SelScore, 20);
+        g.RxDice1Click(3);
+        QVERIFY(g.rg10.visible);
+        QCOMPARE(g.rg10.itemIndex, 0);
+        QCOMPARE(g.gs.SelScore, 100);
+        g.RxDice1Click(4);
+        QCOMPARE(g.gs.SelScore, 105);
+        QVERIFY(!g.rg5.visible);
+        g.chooseEntry(1, 1);
+        QCOMPARE(g.rg10.items.value(1), QStringLiteral("3 * 10"));
+        QCOMPARE(g.gs.SelScore, 35);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestScoring::deselectingThirdOneHidesList()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-    Game &g = rig.game;
-    selectAll(g, 1);
-    QVERIFY(g.rg10.visible);
-    g.RxDice1Click(3);
-    QVERIFY(!g.rg10.visible);
-    QCOMPARE(g.gs.SelCount[1], 2);
-    QCOMPARE(g.gs.SelScore, 20);
-}
+    void groupOfTwos()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 4, 2, 2, 2, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(5);
+        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 0, 0}));
+        QCOMPARE(g.gs.SelScore, 20);
+        g.RxDice1Click(5);
+        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
+        QCOMPARE(g.gs.SelScore, 40);
+        g.RxDice1Click(3);
+        QCOMPARE(states(g), (QVector<int>{1, 0, 0, 1, 1, 0}));
+        QCOMPARE(g.gs.SelScore, 20);
+        g.RxDice1Click(1);
+        QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
+        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(g.gs.SelCount[2], 0);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestScoring::fourthOneChoosesFullAgain()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 1, 3, 4}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3})
-        g.RxDice1Click(n);
-    g.chooseEntry(1, 1);
-    QCOMPARE(g.gs.SelScore, 30);
-    g.RxDice1Click(4);
-    QCOMPARE(g.rg10.itemIndex, 0);
-    QCOMPARE(g.rg10.items.value(0), QStringLiteral("Full : 200"));
-    QCOMPARE(g.gs.SelScore, 200);
-}
+    void threesAndSixesAddUp()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({3, 6, 3, 6, 3, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        g.RxDice1Click(2);
+        QCOMPARE(rig.countIn(DieSelected), 6);
+        QCOMPARE(g.gs.SelScore, 90);
+        QCOMPARE(g.eSubScore(), g.gs.SubScore + 90);
+    }
 
-void TestScoring::choiceSurvivesOtherFaces()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 5, 5, 5}));
-    Game &g = rig.game;
-    for (int n : {1, 2, 3})
-        g.RxDice1Click(n);
-    g.chooseEntry(1, 1); // 3 * 10
-    for (int n : {4, 5, 6})
-        g.RxDice1Click(n);
-    QCOMPARE(g.rg10.itemIndex, 1);
-    QCOMPARE(g.gs.SelScore, 30 + 50);
-    g.chooseEntry(5, 1); // 3 * 5
-    QCOMPARE(g.gs.SelScore, 30 + 15);
-    g.RxDice1Click(6); // two fives left: the list goes, they count singly
-    QVERIFY(!g.rg5.visible);
-    QCOMPARE(g.rg10.itemIndex, 1);
-    QCOMPARE(g.gs.SelScore, 30 + 10);
-}
+    void fiveFivesThenOneLess()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({5, 5, 5, 5, 5, 2}));
+        Game &g = rig.game;
+        selectAll(g, 5);
+        QCOMPARE(g.gs.SelCount[5], 5);
+        g.chooseEntry(5, 1);
+        QCOMPARE(g.rg5.items.value(1), QStringLiteral("100 + (1 * 5)"));
+        QCOMPARE(g.gs.SelScore, 105);
+        g.RxDice1Click(3);
+        QCOMPARE(g.gs.SelCount[5], 4);
+        QCOMPARE(g.rg5.items.size(), 3);
+        QCOMPARE(g.rg5.itemIndex, 0);
+        QCOMPARE(g.rg5.items.value(0), QStringLiteral("Full : 100"));
+        QCOMPARE(g.gs.SelScore, 100);
+    }
 
-void TestScoring::ignoredClicks()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    // Before the first roll of a round.
-    g.RxDice1Click(1);
-    QCOMPARE(rig.countIn(DieSelected), 0);
+    void groupTakesFirstThreeInDieOrder()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 2, 2, 4, 2, 2}));
+        Game &g = rig.game;
+        g.RxDice1Click(6);
+        QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 0}));
+        QCOMPARE(g.gs.SelCount[2], 3);
+        QCOMPARE(g.gs.SelScore, 20);
+        // A click on a die that was not taken adds it.
+        g.RxDice1Click(6);
+        QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 1}));
+        QCOMPARE(g.gs.SelScore, 40);
+    }
 
-    QVERIFY(rig.scoringRoll());
-    rig.stage({1, 1, 2, 3, 4, 6});
-    g.RxDice1Click(1);
-    const qint64 m = rig.midnightFor(true);
-    QVERIFY(m >= 0);
-    rig.timers.setMsecsSinceMidnightUtc(m);
-    g.btRollClick(); // die 1 becomes Kept
-    QCOMPARE(g.DiceState(1), int(DieKept));
-    // While the roll is under way.
-    QCOMPARE(g.RollingDice, 5);
-    g.RxDice1Click(2);
-    QCOMPARE(rig.countIn(DieSelected), 0);
-    QVERIFY(rig.settle());
-    QCOMPARE(g.gs.NewRound, false);
-    // A Kept die.
-    g.RxDice1Click(1);
-    QCOMPARE(g.DiceState(1), int(DieKept));
-    QCOMPARE(g.gs.SelCount[1], 0);
-    g.RxDice1Click(0);
-    g.RxDice1Click(7);
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void selectedGroupReleasedWholeOnlyAtThree()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({4, 4, 4, 4, 4, 1}));
+        Game &g = rig.game;
+        selectAll(g, 4);
+        QCOMPARE(g.gs.SelCount[4], 5);
+        QCOMPARE(g.gs.SelScore, 160);
+        g.RxDice1Click(2); // five selected: only this one goes
+        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
+        QCOMPARE(g.gs.SelScore, 80);
+        g.RxDice1Click(4); // four selected: only this one goes
+        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 0, 1, 0}));
+        QCOMPARE(g.gs.SelScore, 40);
+        g.RxDice1Click(5); // three selected: all three go
+        QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
+        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
 
-void TestScoring::displayAfterClickAndAfterRoll()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-    Game &g = rig.game;
-    g.RxDice1Click(1);
-    g.RxDice1Click(2);
-    QCOMPARE(g.eSubScore(), 15);
-    g.btRollClick();
-    QCOMPARE(g.gs.SubScore, 15);
-    QCOMPARE(g.eSubScore(), 15);
-    QCOMPARE(g.gs.KeptCount, 2);
-    QCOMPARE(g.RollingDice, 4);
-}
+    void fewerThanThreeCannotBeSelected()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({2, 2, 1, 3, 4, 6}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 4, 5, 6})
+            g.RxDice1Click(n);
+        QCOMPARE(rig.countIn(DieSelected), 0);
+        QCOMPARE(g.gs.SelScore, 0);
+        g.RxDice1Click(3);
+        QCOMPARE(g.DiceState(3), int(DieSelected));
+        QCOMPARE(g.gs.SelScore, 10);
+    }
 
-void TestScoring::doneBanksEarlierRolls()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-    Game &g = rig.game;
-    selectAll(g, 1);
-    const qint64 m = rig.midnightFor(true);
-    QVERIFY(m >= 0);
-    QVERIFY(rig.rollAt(m));
-    QCOMPARE(g.gs.SubScore, 100);
-    QCOMPARE(g.gs.NewRound, false);
-    const int round = g.gs.RoundNo;
-    g.btDoneClick();
-    QCOMPARE(g.gs.Total, 100);
-    QCOMPARE(g.gs.RoundNo, round + 1);
-    QCOMPARE(g.gs.NewRound, true);
-    QCOMPARE(g.eScore(), 100);
-    QCOMPARE(g.eSubScore(), 0);
-    QCOMPARE(rig.ui.messages, QStringList());
-    QCOMPARE(rig.brokenInvariant(), QString());
-}
+    void deselectingThirdOneHidesList()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
+        Game &g = rig.game;
+        selectAll(g, 1);
+        QVERIFY(g.rg10.visible);
+        g.RxDice1Click(3);
+        QVERIFY(!g.rg10.visible);
+        QCOMPARE(g.gs.SelCount[1], 2);
+        QCOMPARE(g.gs.SelScore, 20);
+    }
 
-void TestScoring::doneBeforeFirstRollDoesNothing()
-{
-    EngineRig rig;
-    Game &g = rig.game;
-    rig.startPlaying();
-    g.btDoneClick();
-    QCOMPARE(g.gs.RoundNo, 1);
-    QCOMPARE(g.gs.Total, 0);
-    QCOMPARE(g.gs.NewRound, true);
-    QCOMPARE(rig.ui.messages, QStringList());
-}
+    void fourthOneChoosesFullAgain()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 1, 3, 4}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3})
+            g.RxDice1Click(n);
+        g.chooseEntry(1, 1);
+        QCOMPARE(g.gs.SelScore, 30);
+        g.RxDice1Click(4);
+        QCOMPARE(g.rg10.itemIndex, 0);
+        QCOMPARE(g.rg10.items.value(0), QStringLiteral("Full : 200"));
+        QCOMPARE(g.gs.SelScore, 200);
+    }
 
-void TestScoring::doneWithOnlyTheSelection()
-{
-    EngineRig rig;
-    QVERIFY(rig.playingWith({6, 6, 6, 5, 2, 3}));
-    Game &g = rig.game;
-    g.RxDice1Click(2);
-    g.RxDice1Click(4);
-    g.btDoneClick();
-    QCOMPARE(g.gs.Total, 65);
-    QCOMPARE(g.gs.RoundNo, 2);
-    QCOMPARE(rig.countIn(DieFree), 6);
-}
+    void choiceSurvivesOtherFaces()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 5, 5, 5}));
+        Game &g = rig.game;
+        for (int n : {1, 2, 3})
+            g.RxDice1Click(n);
+        g.chooseEntry(1, 1); // 3 * 10
+        for (int n : {4, 5, 6})
+            g.RxDice1Click(n);
+        QCOMPARE(g.rg10.itemIndex, 1);
+        QCOMPARE(g.gs.SelScore, 30 + 50);
+        g.chooseEntry(5, 1); // 3 * 5
+        QCOMPARE(g.gs.SelScore, 30 + 15);
+        g.RxDice1Click(6); // two fives left: the list goes, they count singly
+        QVERIFY(!g.rg5.visible);
+        QCOMPARE(g.rg10.itemIndex, 1);
+        QCOMPARE(g.gs.SelScore, 30 + 10);
+    }
+
+    void ignoredClicks()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        // Before the first roll of a round.
+        g.RxDice1Click(1);
+        QCOMPARE(rig.countIn(DieSelected), 0);
+
+        QVERIFY(rig.scoringRoll());
+        rig.stage({1, 1, 2, 3, 4, 6});
+        g.RxDice1Click(1);
+        const qint64 m = rig.midnightFor(true);
+        QVERIFY(m >= 0);
+        rig.timers.setMsecsSinceMidnightUtc(m);
+        g.btRollClick(); // die 1 becomes Kept
+        QCOMPARE(g.DiceState(1), int(DieKept));
+        // While the roll is under way.
+        QCOMPARE(g.RollingDice, 5);
+        g.RxDice1Click(2);
+        QCOMPARE(rig.countIn(DieSelected), 0);
+        QVERIFY(rig.settle());
+        QCOMPARE(g.gs.NewRound, false);
+        // A Kept die.
+        g.RxDice1Click(1);
+        QCOMPARE(g.DiceState(1), int(DieKept));
+        QCOMPARE(g.gs.SelCount[1], 0);
+        g.RxDice1Click(0);
+        g.RxDice1Click(7);
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+
+    void displayAfterClickAndAfterRoll()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
+        Game &g = rig.game;
+        g.RxDice1Click(1);
+        g.RxDice1Click(2);
+        QCOMPARE(g.eSubScore(), 15);
+        g.btRollClick();
+        QCOMPARE(g.gs.SubScore, 15);
+        QCOMPARE(g.eSubScore(), 15);
+        QCOMPARE(g.gs.KeptCount, 2);
+        QCOMPARE(g.RollingDice, 4);
+    }
+
+    void doneBanksEarlierRolls()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
+        Game &g = rig.game;
+        selectAll(g, 1);
+        const qint64 m = rig.midnightFor(true);
+        QVERIFY(m >= 0);
+        QVERIFY(rig.rollAt(m));
+        QCOMPARE(g.gs.SubScore, 100);
+        QCOMPARE(g.gs.NewRound, false);
+        const int round = g.gs.RoundNo;
+        g.btDoneClick();
+        QCOMPARE(g.gs.Total, 100);
+        QCOMPARE(g.gs.RoundNo, round + 1);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.eScore(), 100);
+        QCOMPARE(g.eSubScore(), 0);
+        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(rig.brokenInvariant(), QString());
+    }
+
+    void doneBeforeFirstRollDoesNothing()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        rig.startPlaying();
+        g.btDoneClick();
+        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(rig.ui.messages, QStringList());
+    }
+
+    void doneWithOnlyTheSelection()
+    {
+        EngineRig rig;
+        QVERIFY(rig.playingWith({6, 6, 6, 5, 2, 3}));
+        Game &g = rig.game;
+        g.RxDice1Click(2);
+        g.RxDice1Click(4);
+        g.btDoneClick();
+        QCOMPARE(g.gs.Total, 65);
+        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(rig.countIn(DieFree), 6);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestScoring)
 #include "tst_scoring.moc"

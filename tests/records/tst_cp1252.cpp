@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Windows-1252 conversion of names both ways.
-#include "settings/Cp1252.h"
+// The Windows code pages: 1252 both ways, 1250 and 1251 read.
+#include "settings/CodePage.h"
 
 #include <QTest>
 
@@ -45,6 +45,30 @@ private slots:
         QCOMPARE(toCp1252(QString::fromUtf8("a\u0080b")), QByteArray("a?b")); // a C1 control
         QCOMPARE(toCp1252(QString::fromUtf8("\U0001F600!")), QByteArray("?!"));
         QCOMPARE(toCp1252(QString(QChar(0xD800)) + "x"), QByteArray("?x")); // lone surrogate
+    }
+
+    void otherCodePages()
+    {
+        // Bytes below 0x80 are ASCII in every code page.
+        for (int cp : {1250, 1251, 1252, 437})
+            for (int b = 0; b < 0x80; ++b)
+                QCOMPARE(int(fromCodePage(cp, uchar(b))), b);
+        // Latin-1 half of 1252.
+        for (int b = 0xA0; b <= 0xFF; ++b)
+            QCOMPARE(int(fromCodePage(1252, uchar(b))), b);
+        // Cyrillic block of 1251.
+        for (int b = 0xC0; b <= 0xFF; ++b)
+            QCOMPARE(int(fromCodePage(1251, uchar(b))), 0x410 + b - 0xC0);
+        QCOMPARE(int(fromCodePage(1252, 0x80)), 0x20AC);
+        QCOMPARE(int(fromCodePage(1252, 0x99)), 0x2122);
+        QCOMPARE(int(fromCodePage(1252, 0x8D)), 0x8D);  // undefined: the C1 control
+        QCOMPARE(int(fromCodePage(1251, 0x80)), 0x0402);
+        QCOMPARE(int(fromCodePage(1251, 0x98)), 0x98);
+        QCOMPARE(int(fromCodePage(1250, 0xA5)), 0x0104);
+        QCOMPARE(int(fromCodePage(1250, 0xFF)), 0x02D9);
+        QCOMPARE(int(fromCodePage(1250, 0xDE)), 0x0162);
+        QCOMPARE(int(fromCodePage(1250, 0x81)), 0x81);
+        QCOMPARE(int(fromCodePage(437, 0xE9)), 0xE9);  // unknown pages read as 1252
     }
 };
 

@@ -5,11 +5,13 @@
 #include "app/THemisphereButton.h"
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
+#include "settings/TRegAuto.h"
+#include "support/FakePrompts.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -46,20 +48,25 @@ class TestTfrmTopten : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    int m_type = 1;
-    QStringList m_errors;
-    QHash<QString, QString> m_buttons;
+    ProgramFolder m_folder;
+    GameSettings m_settings;
+    GameTexts m_texts;
+    TRegAuto m_lng;
+    FakePrompts m_prompts;
 
     std::unique_ptr<TfrmTopten> makeDialog()
     {
-        TfrmTopten::Hooks h;
-        h.type = [this] { return m_type; };
-        h.setType = [this](int t) { m_type = t; };
-        h.typeLine = [](int t) { return QStringLiteral("line %1").arg(t); };
-        h.buttonText = [this](const QString &key, const QString &def) { return m_buttons.value(key, def); };
-        h.showError = [this](const QString &m) { m_errors << m; };
-        return std::make_unique<TfrmTopten>(h);
+        return std::make_unique<TfrmTopten>(TfrmTopten::Shared{&m_settings, &m_texts, &m_lng, &m_prompts});
+    }
+    void setCaption(const char *key, const char *text)
+    {
+        m_lng.WriteString(QStringLiteral("Button"), QLatin1String(key), QString::fromUtf8(text));
+    }
+    QString typeLine(int type) const { return m_texts.gameTypeLabel(type, m_settings.Winner); }
+
+    static THemisphereButton *button(const TfrmTopten &d, const char *name)
+    {
+        return d.findChild<THemisphereButton *>(QLatin1String(name));
     }
 
     static QString text(const TfrmTopten &d, const QString &name)
@@ -83,14 +90,14 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
-        m_type = 1;
-        m_errors.clear();
-        m_buttons.clear();
+        QVERIFY(m_folder.make());
+        m_settings = GameSettings();
+        m_settings.Winner = 3000;
+        m_texts.lType = QStringLiteral("line");
+        m_lng.setIniFile(m_folder.filePath(QStringLiteral("Korvex.lng")));
+        m_prompts.errors.clear();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { m_folder.remove(); }
 
     // --- layout ---
 
@@ -100,10 +107,10 @@ private slots:
         QCOMPARE(d->objectName(), QString("frmTopten"));
         QVERIFY(d->windowTitle().isEmpty());
         QCOMPARE(d->palette().color(QPalette::Window), QColor(192, 220, 192));
-        QCOMPARE(d->btClose->geometry(), QRect(104, 416, 97, 33));
-        QCOMPARE(d->btClear->faceColor(), QColor(133, 219, 108));
-        QCOMPARE(d->btClose->faceColor(), QColor(64, 243, 12));
-        QCOMPARE(d->LMDLabel1->text(), QString("Hall of Fame"));
+        QCOMPARE(button(*d, "btClose")->geometry(), QRect(104, 416, 97, 33));
+        QCOMPARE(button(*d, "btClear")->faceColor(), QColor(133, 219, 108));
+        QCOMPARE(button(*d, "btClose")->faceColor(), QColor(64, 243, 12));
+        QCOMPARE(text(*d, "LMDLabel1"), QString("Hall of Fame"));
 
         QLabel *ls1 = d->findChild<QLabel *>("ls1");
         QVERIFY(ls1);
@@ -119,7 +126,7 @@ private slots:
 
         d->show();
         d->resize(700, 453);
-        QCOMPARE(d->lType->width(), 700);
+        QCOMPARE(d->findChild<QLabel *>("lType")->width(), 700);
         QCOMPARE(ls1->geometry(), QRect(40, -1, 81, 26));
     }
 
@@ -145,15 +152,15 @@ private slots:
     void freshInstallationShowsBlanks()
     {
         QFETCH(int, type);
-        m_type = type;
+        m_settings.Type = type;
         auto d = makeDialog();
         for (int n = 1; n <= 10; ++n)
             QCOMPARE(row(*d, n), (QStringList{topTenRowText(TopTen::blankEntry(), type).ls, " ",
                                               topTenRowText(TopTen::blankEntry(), type).lda}));
         QCOMPARE(fileBytes(type), QByteArray());
         QCOMPARE(fileBytes(3 - type), QByteArray("<missing>"));
-        QCOMPARE(d->lType->text(), QStringLiteral("line %1").arg(type));
-        QVERIFY(m_errors.isEmpty());
+        QCOMPARE(text(*d, "lType"), typeLine(type));
+        QVERIFY(m_prompts.errors.isEmpty());
     }
 
     void rowsOfBothTypes()
@@ -163,7 +170,7 @@ private slots:
         QCOMPARE(row(*d, 1), (QStringList{"14286", "Anna", "2026.12.06 - 01:02:05"}));
         QCOMPARE(row(*d, 2), (QStringList{"6250", "Bo", "2026.12.07 - 00:03:12"}));
         QCOMPARE(row(*d, 3), (QStringList{"0", " ", "    .  .   -   :  :  "}));
-        m_type = 2;
+        m_settings.Type = 2;
         QVERIFY(d->FillTopTen());
         QCOMPARE(row(*d, 1), (QStringList{"00:03:12", "Bo", "6250 - 2026.12.07"}));
         QCOMPARE(row(*d, 2), (QStringList{"01:02:05", "Anna", "14286 - 2026.12.06"}));
@@ -188,23 +195,33 @@ private slots:
     {
         writeBoth();
         auto d = makeDialog();
-        m_type = 5;
+        m_settings.Type = 5;
         QVERIFY(d->FillTopTen());
         QCOMPARE(row(*d, 1), (QStringList{"14286", "Anna", "2026.12.06 - 01:02:05"}));
-        QCOMPARE(d->lType->text(), QString("line 5"));
+        QCOMPARE(text(*d, "lType"), typeLine(5));
     }
 
     void captionsFollowLanguageAtEveryFill()
     {
-        m_buttons.insert("btClose", "Zu");
+        setCaption("btClose", "Zu");
         auto d = makeDialog();
-        QCOMPARE(d->btClose->text(), QString("Zu"));
-        QCOMPARE(d->btChange->text(), QString("Change"));
-        m_buttons.insert("btChange", "Wechsel");
-        m_buttons.insert("btClear", "Leeren");
+        QCOMPARE(button(*d, "btClose")->text(), QString("Zu"));
+        QCOMPARE(button(*d, "btChange")->text(), QString("Change"));
+        setCaption("btChange", "Wechsel");
+        setCaption("btClear", "Leeren");
         d->FillTopTen();
-        QCOMPARE(d->btChange->text(), QString("Wechsel"));
-        QCOMPARE(d->btClear->text(), QString("Leeren"));
+        QCOMPARE(button(*d, "btChange")->text(), QString("Wechsel"));
+        QCOMPARE(button(*d, "btClear")->text(), QString("Leeren"));
+
+        // A loader run sets the captions it read and leaves the others; the
+        // captions in force are told by key, for this window's keys only.
+        LanguageTexts read;
+        read[size_t(languageIndex(QStringLiteral("btClose")))] = QStringLiteral("Fermer");
+        d->applyLanguage(read);
+        QCOMPARE(d->caption(QStringLiteral("btClose")), QString("Fermer"));
+        QCOMPARE(d->caption(QStringLiteral("btClear")), QString("Leeren"));
+        QCOMPARE(button(*d, "btClose")->text(), QString("Fermer"));
+        QVERIFY(d->caption(QStringLiteral("btSave")).isNull());
     }
 
     void loadErrorKeepsRows()
@@ -215,14 +232,14 @@ private slots:
         QVERIFY(f.open(QIODevice::Append));
         f.write("xyz");
         f.close();
-        m_buttons.insert("btClose", "Fermer");
-        m_type = 2;
+        setCaption("btClose", "Fermer");
+        m_settings.Type = 2;
         QVERIFY(!d->FillTopTen());
-        QCOMPARE(m_errors.size(), 1);
-        QVERIFY(m_errors[0].contains("KVXScrT.ini"));
-        QVERIFY(m_errors[0].contains("Read beyond end of file"));
-        QCOMPARE(d->btClose->text(), QString("Fermer"));
-        QCOMPARE(d->lType->text(), QString("line 2"));
+        QCOMPARE(m_prompts.errors.size(), 1);
+        QVERIFY(m_prompts.errors[0].contains("KVXScrT.ini"));
+        QVERIFY(m_prompts.errors[0].contains("Read beyond end of file"));
+        QCOMPARE(button(*d, "btClose")->text(), QString("Fermer"));
+        QCOMPARE(text(*d, "lType"), typeLine(2));
         QCOMPARE(row(*d, 1), (QStringList{"14286", "Anna", "2026.12.06 - 01:02:05"}));
     }
 
@@ -232,12 +249,12 @@ private slots:
     {
         writeBoth();
         auto d = makeDialog();
-        d->btChange->click();
-        QCOMPARE(m_type, 2);
+        button(*d, "btChange")->click();
+        QCOMPARE(m_settings.Type, 2);
         QCOMPARE(row(*d, 1).at(1), QString("Bo"));
         writeTable(1, {entry(99, "Cy", "20261208000001")});
-        d->btChange->click();
-        QCOMPARE(m_type, 1);
+        button(*d, "btChange")->click();
+        QCOMPARE(m_settings.Type, 1);
         QCOMPARE(row(*d, 1), (QStringList{"99", "Cy", "2026.12.08 - 00:00:01"}));
     }
 
@@ -245,64 +262,64 @@ private slots:
     {
         writeBoth();
         const QByteArray scores = fileBytes(1);
-        m_type = 2;
+        m_settings.Type = 2;
         auto d = makeDialog();
-        d->btClear->click();
+        button(*d, "btClear")->click();
         QCOMPARE(fileBytes(2), QByteArray());
         QCOMPARE(fileBytes(1), scores);
         QCOMPARE(row(*d, 1), (QStringList{"  :  :  ", " ", "0 -     .  .  "}));
-        QCOMPARE(m_type, 2);
+        QCOMPARE(m_settings.Type, 2);
 
         writeTable(2, {entry(1, "T", "20261206000005")});
         const QByteArray times = fileBytes(2);
-        m_type = 1;
-        d->btClear->click();
+        m_settings.Type = 1;
+        button(*d, "btClear")->click();
         QCOMPARE(fileBytes(1), QByteArray());
         QCOMPARE(fileBytes(2), times);
         QCOMPARE(row(*d, 1), (QStringList{"0", " ", "    .  .   -   :  :  "}));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(m_prompts.errors.isEmpty());
     }
 
     void closeSetsTypeToOne()
     {
-        m_type = 2;
+        m_settings.Type = 2;
         auto d = makeDialog();
         d->show();
-        d->btClose->click();
+        button(*d, "btClose")->click();
         QVERIFY(!d->isVisible());
-        QCOMPARE(m_type, 1);
+        QCOMPARE(m_settings.Type, 1);
 
-        m_type = 2;
+        m_settings.Type = 2;
         d->show();
         d->close(); // the frame's close box
-        QCOMPARE(m_type, 1);
+        QCOMPARE(m_settings.Type, 1);
     }
 
     void backgroundClickRefillsForCurrentType()
     {
         writeBoth();
-        m_type = 2;
+        m_settings.Type = 2;
         auto d = makeDialog();
         d->show();
         d->close();
-        QCOMPARE(m_type, 1);
+        QCOMPARE(m_settings.Type, 1);
         d->show();
         QCOMPARE(row(*d, 1).at(0), QString("00:03:12")); // still the time rows
         QTest::mouseClick(d->findChild<QLabel *>("lna5"), Qt::LeftButton);
         QCOMPARE(row(*d, 1).at(0), QString("00:03:12")); // a label is not the background
         QTest::mouseClick(d.get(), Qt::LeftButton, {}, QPoint(3, 390));
         QCOMPARE(row(*d, 1), (QStringList{"14286", "Anna", "2026.12.06 - 01:02:05"}));
-        d->btChange->click();
+        button(*d, "btChange")->click();
         QCOMPARE(row(*d, 1).at(0), QString("00:03:12"));
     }
 
-    void worksWithoutHooks()
+    void worksOnItsOwn()
     {
         writeBoth();
         TfrmTopten d;
         QCOMPARE(row(d, 1).at(1), QString("Anna"));
-        QCOMPARE(d.lType->text(), QString("Game type:  Normal / 1000"));
-        d.btChange->click();
+        QCOMPARE(text(d, "lType"), QString("Game type:  Normal / 1000"));
+        button(d, "btChange")->click();
         QCOMPARE(row(d, 1).at(1), QString("Bo"));
         d.close();
         d.FillTopTen();

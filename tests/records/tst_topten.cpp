@@ -3,13 +3,11 @@
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -47,7 +45,7 @@ class TestTopTen : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
 
     QString path(int type) const { return TopTen::fileName(type); }
 
@@ -90,13 +88,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
-    }
-    void cleanup() { m_dir.reset(); }
+    void init() { QVERIFY(m_folder.make()); }
+    void cleanup() { m_folder.remove(); }
 
     // --- the record and the file names ---
 
@@ -232,7 +225,7 @@ private slots:
 
     void missingFolderFailsOnCreateAndSave()
     {
-        ProgramDir::set(m_dir->path() + "/nowhere/");
+        ProgramDir::set(m_folder.path() + "/nowhere/");
         TopTenTable t;
         QVERIFY_THROWS_EXCEPTION(KvxError, t.LoadTopTen(1));
         QVERIFY_THROWS_EXCEPTION(KvxError, t.SaveTopTen(2));

@@ -4,13 +4,11 @@
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -67,16 +65,11 @@ class TestTopTenCheck : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
-    }
-    void cleanup() { m_dir.reset(); }
+    void init() { QVERIFY(m_folder.make()); }
+    void cleanup() { m_folder.remove(); }
 
     // --- rating and stamp ---
 

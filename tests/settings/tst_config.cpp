@@ -3,20 +3,18 @@
 #include "game/KvxError.h"
 #include "settings/Config.h"
 #include "settings/TRegAuto.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 class TestConfig : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     TRegAuto m_ini;
 
     void put(const QByteArray &bytes)
@@ -31,17 +29,16 @@ private:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_ini.setIniFile(m_dir->filePath(QStringLiteral("Korvex.cnf")));
+        QVERIFY(m_folder.make());
+        m_ini.setIniFile(m_folder.filePath(QStringLiteral("Korvex.cnf")));
     }
     void cleanup()
     {
         QFile::setPermissions(m_ini.iniFile(), QFile::ReadOwner | QFile::WriteOwner);
-        m_dir.reset();
+        m_folder.remove();
     }
 
     void missingFileGivesDefaults()
@@ -130,9 +127,9 @@ private Q_SLOTS:
     void saveIntoMissingFolderFails()
     {
         // A save into a folder that does not exist fails and creates nothing.
-        m_ini.setIniFile(m_dir->filePath(QStringLiteral("gone/Korvex.cnf")));
+        m_ini.setIniFile(m_folder.filePath(QStringLiteral("gone/Korvex.cnf")));
         QVERIFY_THROWS_EXCEPTION(KvxError, writeConfig(m_ini, 4000, true));
-        QVERIFY(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QVERIFY(QDir(m_folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     }
 };
 

@@ -4,21 +4,19 @@
 #include "settings/LanguageTable.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
+#include "support/ProgramFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 class TestLanguage : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     TRegAuto m_lng;
 
     void put(const QByteArray &bytes)
@@ -35,14 +33,13 @@ private:
         return i;
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_lng.setIniFile(m_dir->filePath(QStringLiteral("Korvex.lng")));
+        QVERIFY(m_folder.make());
+        m_lng.setIniFile(m_folder.filePath(QStringLiteral("Korvex.lng")));
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() { m_folder.remove(); }
 
     // --- the table ---
 
@@ -108,6 +105,22 @@ private Q_SLOTS:
         QCOMPARE(t.msgWin, builtIn.msgWin);
         QCOMPARE(t.msgNewHi, builtIn.msgNewHi);
         QCOMPARE(t.msgNoSel, builtIn.msgNoSel);
+    }
+
+    void eachKeyFeedsTheTextOfItsName()
+    {
+        // A key that sets an engine text sets the one of its name and no other.
+        for (const LangEntry &e : kLanguageTable) {
+            if (e.variable)
+                m_lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), QLatin1String(e.key));
+        }
+        GameTexts t;
+        applyToTexts(readLanguage(m_lng, false, false), t);
+        const QStringList got{t.s10,     t.s5,      t.lType1,   t.lType2,   t.sLGT1,
+                              t.sLGT2,   t.lType,   t.lTime,    t.msgCrash, t.msgFail,
+                              t.msgBadIn, t.msgExact, t.msgWin, t.msgNewHi, t.msgNoSel};
+        QCOMPARE(got, QStringList({"s10", "s5", "lType1", "lType2", "sLGT1", "sLGT2", "lType", "lTime",
+                                   "msgCrash", "msgFail", "msgBadIn", "msgExact", "msgWin", "msgNewHi", "msgNoSel"}));
     }
 
     void indexLookup()

@@ -38,7 +38,7 @@ private:
         return ini().ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>"));
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();

@@ -11,6 +11,7 @@
 #include "settings/Translations.h"
 #include "settings/UiTexts.h"
 #include "settings/TfrmSetup.h"
+#include "support/ProgramFolder.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -23,7 +24,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -68,7 +68,7 @@ public:
     }
     GameSettings &liveSettings() override { return settings; }
     GameTexts &liveTexts() override { return texts; }
-    void typeTextsChanged() override
+    void typeTextsChanged()
     {
         calls << QStringLiteral("type");
         textsAtTypeNotice = texts;
@@ -76,7 +76,7 @@ public:
         lTypeInFileAtTypeNotice = lng.ReadString(QStringLiteral("Label"), QStringLiteral("lType"), QStringLiteral("<none>"));
         lTypeLiveAtTypeNotice = texts.lType;
     }
-    void gameTypeTextChanged() override
+    void gameTypeTextChanged()
     {
         calls << QStringLiteral("gameType");
         winnerAtGameTypeNotice = settings.Winner;
@@ -107,17 +107,17 @@ class TestSetupDialog : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    ProgramFolder m_folder;
     std::unique_ptr<FakeHost> m_host;
     std::unique_ptr<TfrmSetup> m_dlg;
 
-    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
+    QString path(const char *name) const { return m_folder.filePath(QLatin1String(name)); }
     void open()
     {
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
         m_host->dialog = m_dlg.get();
-        m_dlg->changed = false;
-        m_dlg->saved = false;
+        connect(m_dlg.get(), &TfrmSetup::typeTextsChanged, this, [this] { m_host->typeTextsChanged(); });
+        connect(m_dlg.get(), &TfrmSetup::gameTypeTextChanged, this, [this] { m_host->gameTypeTextChanged(); });
         m_dlg->Fill();
     }
     template <typename T>
@@ -140,12 +140,10 @@ private:
         return m_host->lng.ReadString(sectionOf(row), keyOf(row), QStringLiteral("<none>"));
     }
 
-private Q_SLOTS:
+private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        ProgramDir::set(m_dir->path() + QLatin1Char('/'));
+        QVERIFY(m_folder.make());
         m_host = std::make_unique<FakeHost>();
         m_host->lng.setIniFile(path("Korvex.lng"));
         m_host->cfg.setIniFile(path("Korvex.cnf"));
@@ -154,11 +152,9 @@ private Q_SLOTS:
     {
         m_dlg.reset();
         m_host.reset();
-        if (m_dir) {
-            for (const char *name : {"Korvex.lng", "Korvex.cnf"})
-                QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
-        }
-        m_dir.reset();
+        for (const char *name : {"Korvex.lng", "Korvex.cnf"})
+            QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner);
+        m_folder.remove();
     }
 
     // ---------------------------------------------------------------- layout
@@ -487,9 +483,11 @@ private Q_SLOTS:
 
     void unreadableRulesFileFailsTheFill()
     {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("KVXRules.rtf")));
+        QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("KVXRules.rtf")));
         m_dlg = std::make_unique<TfrmSetup>(*m_host);
         m_host->dialog = m_dlg.get();
+        connect(m_dlg.get(), &TfrmSetup::typeTextsChanged, this, [this] { m_host->typeTextsChanged(); });
+        connect(m_dlg.get(), &TfrmSetup::gameTypeTextChanged, this, [this] { m_host->gameTypeTextChanged(); });
         try {
             m_dlg->Fill();
             QFAIL("Fill went through");
@@ -507,9 +505,7 @@ private Q_SLOTS:
         QVERIFY(putFile(path("Korvex.lng"), "[Message]\nmsgWin=Old\n"));
         m_host->inForce.insert(QStringLiteral("msgWin"), QStringLiteral("In force"));
         open();
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::Saved);
         QVERIFY(m_host->errors.isEmpty());
         for (int n = 0; n < kLanguageCount; ++n) {
             const QString expected = n == languageIndex(QStringLiteral("msgWin"))
@@ -531,7 +527,7 @@ private Q_SLOTS:
         for (const char *k : keys)
             m_dlg->edit(languageIndex(QLatin1String(k)))->setText(QStringLiteral("new ") + QLatin1String(k));
         iWin()->setValue(6000);
-        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
 
         // After row 21, before row 22: all four type texts live, sLGT2 written, lType neither.
         QCOMPARE(m_host->textsAtTypeNotice.lType1, QStringLiteral("new lType1"));
@@ -549,7 +545,6 @@ private Q_SLOTS:
         // The other texts reach the program only through the loader afterwards.
         QCOMPARE(m_host->texts.lTime, QStringLiteral("Your time:"));
 
-        QVERIFY(m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 6000);
         QCOMPARE(cfgValue("Winner"), QStringLiteral("6000"));
     }
@@ -560,8 +555,7 @@ private Q_SLOTS:
         m_host->settings.Valid = false;
         open();
         eValid()->setChecked(true);
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QVERIFY(m_host->settings.Valid);
         QCOMPARE(m_host->settings.Winner, 1000);
         QCOMPARE(cfgValue("Valid"), QStringLiteral("1"));
@@ -573,8 +567,7 @@ private Q_SLOTS:
         QVERIFY(putFile(path("Korvex.cnf"), "[Game]\nWinner=500\n"));
         m_host->settings.Winner = 500;
         open();
-        QVERIFY(m_dlg->Save());
-        QVERIFY(m_dlg->changed);
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QCOMPARE(m_host->settings.Winner, 1000);
         QCOMPARE(cfgValue("Winner"), QStringLiteral("1000"));
     }
@@ -603,10 +596,9 @@ private Q_SLOTS:
         QVERIFY(line);
         line->setText(typed); // straight into the editor, as before a focus change
         QCOMPARE(m_dlg->winnerFromField(), saved);
-        QVERIFY(m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
         QCOMPARE(m_host->settings.Winner, saved);
         QCOMPARE(cfgValue("Winner"), QString::number(saved));
-        QVERIFY(m_dlg->changed);
     }
 
     void emptiedFieldWritesAnEmptyValue()
@@ -649,9 +641,7 @@ private Q_SLOTS:
         QCOMPARE(m_host->errors, QStringList(QStringLiteral("Unable to write to ")
                                              + QDir::toNativeSeparators(path("Korvex.lng"))));
         QVERIFY(m_dlg->isVisible());
-        QVERIFY(m_dlg->result() != QDialog::Accepted);
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
+        QCOMPARE(m_dlg->result(), int(TfrmSetup::NotSaved));
         QCOMPARE(m_host->settings.Winner, 2000);
         QVERIFY(!m_host->settings.Valid);
         QVERIFY(m_host->calls.isEmpty()); // stopped at the first key
@@ -666,17 +656,15 @@ private Q_SLOTS:
 
     void refusedConfigWriteRestoresTheSettings()
     {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Korvex.cnf")));
+        QVERIFY(QDir(m_folder.path()).mkdir(QStringLiteral("Korvex.cnf")));
         m_host->settings.Winner = 2000;
         m_host->settings.Valid = true;
         open();
         iWin()->setValue(8000);
         eValid()->setChecked(false);
-        QVERIFY(!m_dlg->Save());
+        QCOMPARE(m_dlg->Save(), TfrmSetup::NotSaved);
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY(m_host->errors.first().startsWith(QStringLiteral("Unable to write to ")));
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 2000);
         QVERIFY(m_host->settings.Valid);
         // Keys written before the failure stay written.
@@ -691,8 +679,7 @@ private Q_SLOTS:
         m_dlg->show();
         QTest::mouseClick(child<QAbstractButton>("btSave"), Qt::LeftButton);
         QVERIFY(!m_dlg->isVisible());
-        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
-        QVERIFY(m_dlg->saved);
+        QCOMPARE(m_dlg->result(), int(TfrmSetup::Saved));
         QVERIFY(QFile::exists(path("Korvex.lng")));
     }
 
@@ -723,8 +710,6 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
         QCOMPARE(bytesOf(path("Korvex.lng")), lng);
         QCOMPARE(bytesOf(path("Korvex.cnf")), cfg);
-        QVERIFY(!m_dlg->saved);
-        QVERIFY(!m_dlg->changed);
         QCOMPARE(m_host->settings.Winner, 3000);
         QVERIFY(!m_host->settings.Valid);
         QVERIFY(m_host->calls.isEmpty());

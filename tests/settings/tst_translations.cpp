@@ -69,7 +69,7 @@ class TestTranslations : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+private slots:
     void everyTranslationIsWhole_data()
     {
         QTest::addColumn<QString>("code");

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Windows-1252, the 8-bit code page of the game's binary and text files.
+// The 8-bit Windows code pages: 1252, that of the game's binary and text
+// files, both ways; 1250 and 1251 as well for reading rules documents.
 #pragma once
 
 #include <QByteArray>
@@ -15,3 +16,7 @@ QString fromCp1252(const QByteArray &bytes);
 
 // One byte's character.
 char16_t fromCp1252(unsigned char byte);
+
+// One byte of an 8-bit Windows code page as a character. Code pages 1250,
+// 1251 and 1252 are known; any other is read as 1252.
+char16_t fromCodePage(int codePage, unsigned char byte);
