@@ -80,3 +80,16 @@ put('topten', 'time', b'\x80' + entry(300, b'Time', b'20240301000959')[1:] + ent
     + blank * 8)
 put('topten', 'long', entry(-5, b'x' * 20, b'9' * 14) * 11 + b'\xff' * 40)
 put('topten', 'empty', b'')
+
+# --- statistics ---
+stats_head = '[Statistics]\r\nVersion=1\r\n[Totals]\r\n1000=2,1,30,700,16666,12,300\r\n2000 band=1,0,40,900,5000,40,900\r\n'
+stats_games = ('[Games]\r\n1=2026-12-07T17:00:00,1000,0,1,12,300,8333,0,0,1.25,-0.5\r\n'
+               '2=2026-12-07T18:00:00,1000,0,2,18,400,5556,0,0,,\r\n'
+               '3=2026-12-07T19:00:00,1000,0,1,9,200,11111,1,0,,\r\n'
+               '4=2026-12-08T10:00:00,2000,1,1,40,900,5000,0,0,3.5,0.25\r\n')
+put('statistics', 'plain', '; Korvex statistics\r\n' + stats_head + stats_games)
+put('statistics', 'future', stats_head.replace('Version=1', 'Version=4\r\nColour=blue') + stats_games.replace(',,\r\n', ',,,new\r\n')
+    + '[Trophies]\r\nfirst=1\r\n')
+put('statistics', 'edited', stats_head + stats_games.replace(',18,400,', ',eighteen,400,') + '5=2026-12-0')
+put('statistics', 'games-first', stats_games + '\n' + stats_head.replace('\r\n', '\n'))
+

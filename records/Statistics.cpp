@@ -399,14 +399,18 @@ bool parseGame(const QString &text, StatsGame *out)
 namespace {
 const QByteArray kGamesHeader("[Games]\r\n");
 
-// The section named in a line "[name]", or empty.
-QByteArrayView sectionOf(QByteArrayView line)
+// Whether a line opens a section, as the INI store reads it ("[name]", the
+// name possibly empty), and its name.
+bool sectionOf(QByteArrayView line, QByteArrayView *name)
 {
     const QByteArrayView t = trimmed(line);
     if (t.isEmpty() || t.front() != '[')
-        return {};
+        return false;
     const qsizetype close = t.indexOf(']');
-    return close > 0 ? trimmed(t.sliced(1, close - 1)) : QByteArrayView();
+    if (close <= 0)
+        return false;
+    *name = trimmed(t.sliced(1, close - 1));
+    return true;
 }
 } // namespace
 
@@ -424,8 +428,8 @@ StatsData parse(const QByteArray &bytes, bool games)
     while (at < bytes.size()) {
         qsizetype nl = bytes.indexOf('\n', at);
         nl = nl < 0 ? bytes.size() : nl + 1;
-        const QByteArrayView name = sectionOf(QByteArrayView(bytes.constData() + at, nl - at));
-        if (!name.isEmpty()) {
+        QByteArrayView name;
+        if (sectionOf(QByteArrayView(bytes.constData() + at, nl - at), &name)) {
             if (blockBegin >= 0 && blockEnd < 0)
                 blockEnd = at;
             if (blockBegin < 0 && name.compare("Games", Qt::CaseInsensitive) == 0) {

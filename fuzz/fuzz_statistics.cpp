@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The statistics reader against arbitrary files: whatever it can use is
+// written back so that a second reading finds the same, a win added to it
+// keeps every line it held, and a file it cannot use is said to be damaged.
+#include "FuzzCheck.h"
+
+#include "records/Statistics.h"
+
+#include <cstdint>
+
+namespace {
+
+bool sameTotals(const StatsData &a, const StatsData &b)
+{
+    if (a.totals.size() != b.totals.size())
+        return false;
+    for (const auto &[r, t] : a.totals) {
+        const StatsTotals u = b.totalsFor(r);
+        if (t.games != u.games || t.setAside != u.setAside || t.roundsSum != u.roundsSum
+            || t.secondsSum != u.secondsSum || t.ratingSum != u.ratingSum || t.bestRounds != u.bestRounds
+            || t.bestSeconds != u.bestSeconds)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    const StatsData d = Statistics::parse(bytes);
+    if (d.status == StatsData::Damaged) {
+        FUZZ_CHECK(!d.problem.isEmpty(), "a damaged file without its reason");
+        FUZZ_CHECK(d.games.isEmpty(), "games used from a damaged file");
+        return 0;
+    }
+    FUZZ_CHECK(d.games.size() + d.skipped == d.lineCount, "every line of a game is used or counted as skipped");
+
+    // Written back and read again: the same games, lines and totals.
+    const StatsData again = Statistics::parse(Statistics::format(d));
+    FUZZ_CHECK(again.status != StatsData::Damaged, again.problem);
+    FUZZ_CHECK(again.gameBlock == d.gameBlock, "the lines of games changed on the way");
+    FUZZ_CHECK(again.games.size() == d.games.size() && again.skipped == d.skipped, "games lost on the way");
+    FUZZ_CHECK(again.version == std::max(d.version, Statistics::kVersion), "the version changed");
+    FUZZ_CHECK(sameTotals(d, again), "totals changed on the way");
+    FUZZ_CHECK(again.otherStats == d.otherStats && again.otherSections.size() == d.otherSections.size(),
+               "keys this version does not know were lost");
+
+    // A win added: nothing it held is lost, unless the oldest games leave the history.
+    StatsData won = d;
+    StatsGame g;
+    g.when = QDateTime(QDate(2026, 12, 7), QTime(18, 0));
+    g.rounds = 12;
+    g.seconds = 300;
+    g.rating = 8333;
+    won.addGame(g);
+    won.keepLast(Statistics::kKeep);
+    const StatsData after = Statistics::parse(Statistics::format(won));
+    FUZZ_CHECK(after.status != StatsData::Damaged, after.problem);
+    if (d.lineCount < Statistics::kKeep)
+        FUZZ_CHECK(after.gameBlock.startsWith(d.gameBlock), "a win lost lines of the file");
+    FUZZ_CHECK(!after.games.isEmpty() && after.games.last().rounds == 12, "the win is not the newest game");
+    FUZZ_CHECK(after.totalsFor({1000, false}).games == d.totalsFor({1000, false}).games + 1
+                   || after.totalsFor({1000, false}).games == qint64(after.gamesFor({1000, false}).size()),
+               "the win is not in the totals");
+    return 0;
+}
