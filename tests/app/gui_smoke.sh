@@ -45,6 +45,14 @@ wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korvex$' | head -n
 xdotool windowfocus --sync "$wid" || fail "the window cannot take the focus"
 
 picture() { md5sum <"$work/Xvfb_screen0"; }
+differs() { [ "$(picture)" != "$1" ]; }
+# The screen holds still for a moment: whatever moved has stopped.
+settled() {
+  local a
+  a=$(picture)
+  sleep 0.6
+  ! differs "$a"
+}
 
 # Start sits on the cover at (100, 96), 124 x 41, the cover at client y 33.
 # Without a window manager there is no frame: the window is the menu bar
@@ -53,26 +61,24 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 menu=$((HEIGHT - 277))
 [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected window height $HEIGHT"
 xdotool mousemove --window "$wid" $((100 + 62)) $((menu + 33 + 96 + 20))
-sleep 0.5
+wait_for 50 settled
 covered=$(picture)
 xdotool click 1
-sleep 0.5
-[ "$(picture)" != "$covered" ] || fail "the click on Start left the cover up"
+wait_for 50 differs "$covered" || fail "the click on Start left the cover up"
 
-# R rolls: the dice turn, so two pictures a moment apart differ.
+# R rolls: the dice turn, so the picture changes.
+wait_for 50 settled
+before=$(picture)
 xdotool key r
-sleep 0.15
-first=$(picture)
-sleep 0.15
-[ "$(picture)" != "$first" ] || fail "R did not set the dice rolling"
+wait_for 50 differs "$before" || fail "R did not set the dice rolling"
 
 # Every die has stopped after about 2.1 s. P pauses: the cover comes back.
 sleep 2.5
+wait_for 100 settled || fail "the dice did not come to rest"
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended before the keys"
 playing=$(picture)
 xdotool key p
-sleep 0.5
-[ "$(picture)" != "$playing" ] || fail "P did not pause the game"
+wait_for 50 differs "$playing" || fail "P did not pause the game"
 
 # F1 opens the rules in the settings dialog; Escape closes it again.
 xdotool key F1
