@@ -140,6 +140,16 @@ struct EngineRig
         return true;
     }
 
+    // As playingWith, with the three ones of 1 1 1 2 3 4 selected (100 points).
+    bool playingWithOnesSelected()
+    {
+        if (!playingWith({1, 1, 1, 2, 3, 4}))
+            return false;
+        for (int n : {1, 2, 3})
+            game.RxDice1Click(n);
+        return game.gs.SelScore == 100;
+    }
+
     int countIn(int state) const
     {
         int c = 0;
