@@ -663,6 +663,14 @@ void StatisticsWindow::showChosen()
         }
     });
     chTrend->setData(lost);
+    // Each table as wide as its columns, so no figure is cut at the side.
+    for (QTableView *t : {tbRounds, tbTrend}) {
+        // A stretched last column takes what is left, which may be too little.
+        t->horizontalHeader()->setStretchLastSection(false);
+        t->resizeColumnsToContents();
+        t->setMinimumWidth(t->horizontalHeader()->length() + 2 * t->frameWidth()
+                           + t->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    }
 }
 
 void StatisticsWindow::reset()
