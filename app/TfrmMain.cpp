@@ -208,55 +208,55 @@ void TfrmMain::buildActions()
         m_actions << a;
         return a;
     };
-    aNew = make("aNew", "New Game", nullptr);
-    connect(aNew, &QAction::triggered, this, [this] {
+    m_aNew = make("aNew", "New Game", nullptr);
+    connect(m_aNew, &QAction::triggered, this, [this] {
         m_game.aNewExecute();
         m_announcer->say(uiText("sayNewGame"));
     });
-    aPause = make("aPause", "Pause", nullptr);
-    connect(aPause, &QAction::triggered, this, [this] { m_game.aPauseExecute(); });
-    aOpen = make("aOpen", "Open Game...", &TfrmMain::aOpenExecute);
-    aSave = make("aSave", "Save Game...", &TfrmMain::aSaveExecute);
-    aTopTen = make("aTopTen", "Top Ten...", &TfrmMain::aTopTenExecute);
-    aStatistics = make("aStatistics", "Statistics...", &TfrmMain::aStatisticsExecute);
-    aExit = make("aExit", "Exit", &TfrmMain::aExitExecute);
-    aExit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
-    aExit->setShortcutContext(Qt::ApplicationShortcut);
-    aRules = make("aRules", "Rules", &TfrmMain::aRulesExecute);
-    aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
-    aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
-    aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
-    aReview = make("aReview", "Review Game...", &TfrmMain::aReviewExecute);
-    aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
-    aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
+    m_aPause = make("aPause", "Pause", nullptr);
+    connect(m_aPause, &QAction::triggered, this, [this] { m_game.aPauseExecute(); });
+    m_aOpen = make("aOpen", "Open Game...", &TfrmMain::aOpenExecute);
+    m_aSave = make("aSave", "Save Game...", &TfrmMain::aSaveExecute);
+    m_aTopTen = make("aTopTen", "Top Ten...", &TfrmMain::aTopTenExecute);
+    m_aStatistics = make("aStatistics", "Statistics...", &TfrmMain::aStatisticsExecute);
+    m_aExit = make("aExit", "Exit", &TfrmMain::aExitExecute);
+    m_aExit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    m_aExit->setShortcutContext(Qt::ApplicationShortcut);
+    m_aRules = make("aRules", "Rules", &TfrmMain::aRulesExecute);
+    m_aSettings = make("aSettings", "Game settings...", &TfrmMain::aSettingsExecute);
+    m_aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
+    m_aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
+    m_aReview = make("aReview", "Review Game...", &TfrmMain::aReviewExecute);
+    m_aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
+    m_aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
     // The keys players try first. An action is disabled with the menu while
     // the dice roll, and its shortcut with it.
-    aNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    aOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    aSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    aRules->setShortcut(QKeySequence(Qt::Key_F1));
-    aPause->setShortcuts({QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
+    m_aNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_aOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_aSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_aRules->setShortcut(QKeySequence(Qt::Key_F1));
+    m_aPause->setShortcuts({QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
 
     QMenuBar *eMenu = menuBar();
     eMenu->setObjectName(QStringLiteral("eMenu"));
-    mFile = eMenu->addMenu(QStringLiteral("File"));
-    mFile->setObjectName(QStringLiteral("mFile"));
+    m_mFile = eMenu->addMenu(QStringLiteral("File"));
+    m_mFile->setObjectName(QStringLiteral("mFile"));
     // The menu items are the actions themselves.
-    mFile->addActions({aNew, aPause});
-    mFile->addSeparator()->setObjectName(QStringLiteral("N2"));
-    mFile->addActions({aOpen, aSave});
-    mFile->addSeparator()->setObjectName(QStringLiteral("N3"));
-    mFile->addActions({aTopTen, aStatistics});
-    mFile->addSeparator()->setObjectName(QStringLiteral("N1"));
-    mFile->addAction(aExit);
-    mTools = eMenu->addMenu(QStringLiteral("Tools"));
-    mTools->setObjectName(QStringLiteral("mTools"));
-    mTools->addActions({aRules, aSettings, aLanguage, aAdvisor, aReview});
-    mHelp = eMenu->addMenu(QStringLiteral("Help"));
-    mHelp->setObjectName(QStringLiteral("mHelp"));
-    mHelp->addActions({aRules, aKeys});
-    mHelp->addSeparator();
-    mHelp->addAction(aAbout);
+    m_mFile->addActions({m_aNew, m_aPause});
+    m_mFile->addSeparator()->setObjectName(QStringLiteral("N2"));
+    m_mFile->addActions({m_aOpen, m_aSave});
+    m_mFile->addSeparator()->setObjectName(QStringLiteral("N3"));
+    m_mFile->addActions({m_aTopTen, m_aStatistics});
+    m_mFile->addSeparator()->setObjectName(QStringLiteral("N1"));
+    m_mFile->addAction(m_aExit);
+    m_mTools = eMenu->addMenu(QStringLiteral("Tools"));
+    m_mTools->setObjectName(QStringLiteral("mTools"));
+    m_mTools->addActions({m_aRules, m_aSettings, m_aLanguage, m_aAdvisor, m_aReview});
+    m_mHelp = eMenu->addMenu(QStringLiteral("Help"));
+    m_mHelp->setObjectName(QStringLiteral("mHelp"));
+    m_mHelp->addActions({m_aRules, m_aKeys});
+    m_mHelp->addSeparator();
+    m_mHelp->addAction(m_aAbout);
 }
 
 void TfrmMain::buildClient()
@@ -273,13 +273,13 @@ void TfrmMain::buildClient()
     setFont(windowFont(11));
     m_client->installEventFilter(this);
 
-    lType = new TEffectLabel(m_client);
-    lType->setObjectName(QStringLiteral("lType"));
-    lType->setFont(Typeface::font(15, true));
-    lType->setAlignment(Qt::AlignCenter);
-    lType->setLightColor(Qt::white);
-    lType->setShadowColor(QColor(192, 192, 192));
-    setColors(lType, kNavy, kPanelGreen);
+    m_lType = new TEffectLabel(m_client);
+    m_lType->setObjectName(QStringLiteral("lType"));
+    m_lType->setFont(Typeface::font(15, true));
+    m_lType->setAlignment(Qt::AlignCenter);
+    m_lType->setLightColor(Qt::white);
+    m_lType->setShadowColor(QColor(192, 192, 192));
+    setColors(m_lType, kNavy, kPanelGreen);
 
     for (int n = 1; n <= 6; ++n) {
         auto *d = new TRxDice(m_client);
@@ -299,9 +299,9 @@ void TfrmMain::buildClient()
         b->setGeometry(geo);
         return b;
     };
-    btRoll = round(m_client, "btRoll", "Roll", QRect(129, 112, 97, 33));
-    btDone = round(m_client, "btDone", "Done", QRect(233, 112, 97, 33));
-    connect(btRoll, &QAbstractButton::clicked, this, [this] {
+    m_btRoll = round(m_client, "btRoll", "Roll", QRect(129, 112, 97, 33));
+    m_btDone = round(m_client, "btDone", "Done", QRect(233, 112, 97, 33));
+    connect(m_btRoll, &QAbstractButton::clicked, this, [this] {
         m_lastBank = false;
         int held = 0;
         for (int n = 1; n <= 6; ++n)
@@ -309,7 +309,7 @@ void TfrmMain::buildClient()
         m_hotDice = held == 6 && !m_game.gs.NewRound && m_game.RollingDice == 0;
         m_game.btRollClick();
     });
-    connect(btDone, &QAbstractButton::clicked, this, [this] {
+    connect(m_btDone, &QAbstractButton::clicked, this, [this] {
         m_lastBank = true;
         m_game.btDoneClick();
     });
@@ -327,11 +327,11 @@ void TfrmMain::buildClient()
         setColors(l, kNavy);
         return l;
     };
-    lTime = label("lTime", "Your time:", QRect(0, 155, 217, 22), Qt::AlignLeft);
-    lSubTotal = label("lSubTotal", "Subtotal:", QRect(208, 155, 127, 22), Qt::AlignRight);
-    lTotal = label("lTotal", "Total:", QRect(208, 187, 127, 22), Qt::AlignRight);
-    lRound = label("lRound", "Round:", QRect(208, 219, 127, 22), Qt::AlignRight);
-    lYour = label("lYour", "Your score:", QRect(208, 251, 127, 22), Qt::AlignRight);
+    m_lTime = label("lTime", "Your time:", QRect(0, 155, 217, 22), Qt::AlignLeft);
+    m_lSubTotal = label("lSubTotal", "Subtotal:", QRect(208, 155, 127, 22), Qt::AlignRight);
+    m_lTotal = label("lTotal", "Total:", QRect(208, 187, 127, 22), Qt::AlignRight);
+    m_lRound = label("lRound", "Round:", QRect(208, 219, 127, 22), Qt::AlignRight);
+    m_lYour = label("lYour", "Your score:", QRect(208, 251, 127, 22), Qt::AlignRight);
 
     auto display = [this](const char *name, QRect geo, const QColor &bg, QLabel *caption) {
         auto *e = new QLabel(QStringLiteral("0"), m_client);
@@ -348,29 +348,29 @@ void TfrmMain::buildClient()
         e->installEventFilter(this);
         return e;
     };
-    eSubScore = display("eSubScore", QRect(336, 152, 121, 28), kPanelGreen, lSubTotal);
-    eScore = display("eScore", QRect(336, 184, 121, 28), kPanelGreen, lTotal);
-    eRnd = display("eRnd", QRect(336, 216, 57, 28), kPanelSand, lRound);
-    eRnd->setText(QStringLiteral("1"));
+    m_eSubScore = display("eSubScore", QRect(336, 152, 121, 28), kPanelGreen, m_lSubTotal);
+    m_eScore = display("eScore", QRect(336, 184, 121, 28), kPanelGreen, m_lTotal);
+    m_eRnd = display("eRnd", QRect(336, 216, 57, 28), kPanelSand, m_lRound);
+    m_eRnd->setText(QStringLiteral("1"));
 
-    eValue = new QLabel(QStringLiteral("0"), m_client);
-    eValue->setObjectName(QStringLiteral("eValue"));
-    eValue->setGeometry(336, 248, 121, 28);
-    eValue->setFont(windowFont(16, true));
-    eValue->setAlignment(Qt::AlignCenter);
-    eValue->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    eValue->setLineWidth(1);
-    eValue->setAccessibleName(lYour->text());
-    setColors(eValue, kNavy, kPanelSand);
+    m_eValue = new QLabel(QStringLiteral("0"), m_client);
+    m_eValue->setObjectName(QStringLiteral("eValue"));
+    m_eValue->setGeometry(336, 248, 121, 28);
+    m_eValue->setFont(windowFont(16, true));
+    m_eValue->setAlignment(Qt::AlignCenter);
+    m_eValue->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_eValue->setLineWidth(1);
+    m_eValue->setAccessibleName(m_lYour->text());
+    setColors(m_eValue, kNavy, kPanelSand);
 
-    rg10 = new ChoiceGroup(m_client);
-    rg10->setObjectName(QStringLiteral("rg10"));
-    rg10->setGeometry(0, 176, 105, 105);
-    buildChoiceList(rg10, 1);
-    rg5 = new ChoiceGroup(m_client);
-    rg5->setObjectName(QStringLiteral("rg5"));
-    rg5->setGeometry(104, 176, 105, 105);
-    buildChoiceList(rg5, 5);
+    m_rg10 = new ChoiceGroup(m_client);
+    m_rg10->setObjectName(QStringLiteral("rg10"));
+    m_rg10->setGeometry(0, 176, 105, 105);
+    buildChoiceList(m_rg10, 1);
+    m_rg5 = new ChoiceGroup(m_client);
+    m_rg5->setObjectName(QStringLiteral("rg5"));
+    m_rg5->setGeometry(104, 176, 105, 105);
+    buildChoiceList(m_rg5, 5);
 
     auto cheat = [this](const char *name, const char *caption, int x) {
         auto *b = new QPushButton(QString::fromLatin1(caption), m_client);
@@ -378,37 +378,37 @@ void TfrmMain::buildClient()
         b->setGeometry(x, 288, 75, 25);
         return b;
     };
-    Button1 = cheat("Button1", "Cheat 1", 8);
-    Button2 = cheat("Button2", "Cheat 5", 88);
-    Button3 = cheat("Button3", "Cheat 3", 168);
-    Button4 = cheat("Button4", "Cheat 1+5", 248);
-    Button1->setProperty("Tag", 1);
-    Button2->setProperty("Tag", 5);
-    Button3->setProperty("Tag", 3);
-    for (QPushButton *b : {Button1, Button2, Button3})
+    m_Button1 = cheat("Button1", "Cheat 1", 8);
+    m_Button2 = cheat("Button2", "Cheat 5", 88);
+    m_Button3 = cheat("Button3", "Cheat 3", 168);
+    m_Button4 = cheat("Button4", "Cheat 1+5", 248);
+    m_Button1->setProperty("Tag", 1);
+    m_Button2->setProperty("Tag", 5);
+    m_Button3->setProperty("Tag", 3);
+    for (QPushButton *b : {m_Button1, m_Button2, m_Button3})
         connect(b, &QPushButton::clicked, this, [this, b] {
             if (m_game.RollingDice != 0)
                 return;
             m_game.Button1Click(b->property("Tag").toInt());
             m_announcer->say(rollSpoken());
         });
-    connect(Button4, &QPushButton::clicked, this, [this] {
+    connect(m_Button4, &QPushButton::clicked, this, [this] {
         if (m_game.RollingDice != 0)
             return;
         m_game.Button4Click();
         m_announcer->say(rollSpoken());
     });
 
-    pCover = new QWidget(m_client);
-    pCover->setObjectName(QStringLiteral("pCover"));
-    pCover->setAutoFillBackground(true);
-    btStart = round(pCover, "btStart", "Start", QRect(100, 96, 124, 41));
-    btExit = round(pCover, "btExit", "Exit", QRect(236, 96, 124, 41));
-    btCont = round(pCover, "btCont", "Continue", QRect(100, 144, 124, 41));
-    connect(btStart, &QAbstractButton::clicked, this, [this] { m_game.btStartClick(); });
-    connect(btExit, &QAbstractButton::clicked, aExit, &QAction::trigger);
-    connect(btCont, &QAbstractButton::clicked, this, [this] { m_game.btContClick(); });
-    pCover->hide();
+    m_pCover = new QWidget(m_client);
+    m_pCover->setObjectName(QStringLiteral("pCover"));
+    m_pCover->setAutoFillBackground(true);
+    m_btStart = round(m_pCover, "btStart", "Start", QRect(100, 96, 124, 41));
+    m_btExit = round(m_pCover, "btExit", "Exit", QRect(236, 96, 124, 41));
+    m_btCont = round(m_pCover, "btCont", "Continue", QRect(100, 144, 124, 41));
+    connect(m_btStart, &QAbstractButton::clicked, this, [this] { m_game.btStartClick(); });
+    connect(m_btExit, &QAbstractButton::clicked, m_aExit, &QAction::trigger);
+    connect(m_btCont, &QAbstractButton::clicked, this, [this] { m_game.btContClick(); });
+    m_pCover->hide();
     m_announcer = new Announcer(m_client);
 
     // Tab goes dice, Roll, Done, then the choice lists and the test buttons
@@ -416,15 +416,15 @@ void TfrmMain::buildClient()
     QList<QWidget *> chain;
     for (int n = 1; n <= 6; ++n)
         chain << m_dice[n];
-    chain << btRoll << btDone;
+    chain << m_btRoll << m_btDone;
     for (auto &row : m_choices)
         for (QRadioButton *r : row)
             chain << r;
-    chain << Button1 << Button2 << Button3 << Button4;
+    chain << m_Button1 << m_Button2 << m_Button3 << m_Button4;
     for (int i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
-    setTabOrder(btStart, btCont);
-    setTabOrder(btCont, btExit);
+    setTabOrder(m_btStart, m_btCont);
+    setTabOrder(m_btCont, m_btExit);
     layoutClient();
 }
 
@@ -459,8 +459,8 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
 void TfrmMain::layoutClient()
 {
     const int w = m_client->width();
-    lType->setGeometry(0, 0, w, 33);
-    pCover->setGeometry(0, 33, w, qMax(0, m_client->height() - 33));
+    m_lType->setGeometry(0, 0, w, 33);
+    m_pCover->setGeometry(0, 33, w, qMax(0, m_client->height() - 33));
 }
 
 // ---------------------------------------------------------------- mirroring the engine
@@ -475,7 +475,7 @@ void TfrmMain::syncDie(int n)
 
 void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
 {
-    const int row = box == rg10 ? 0 : 1;
+    const int row = box == m_rg10 ? 0 : 1;
     if (list.visible) {
         box->setTitle(list.caption);
         Appearance::markCut(box, list.caption,
@@ -510,34 +510,34 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
 void TfrmMain::syncState()
 {
     const QLocale locale;
-    eSubScore->setText(locale.toString(m_game.eSubScore()));
-    eScore->setText(locale.toString(m_game.eScore()));
-    eRnd->setText(locale.toString(m_game.eRnd()));
-    eValue->setText(m_game.eValue());
-    Appearance::condenseToFit(eValue, eValue->text(), eValue->contentsRect().width());
+    m_eSubScore->setText(locale.toString(m_game.eSubScore()));
+    m_eScore->setText(locale.toString(m_game.eScore()));
+    m_eRnd->setText(locale.toString(m_game.eRnd()));
+    m_eValue->setText(m_game.eValue());
+    Appearance::condenseToFit(m_eValue, m_eValue->text(), m_eValue->contentsRect().width());
     nameDisplays();
-    lType->setText(m_game.lTypeCaption());
-    syncChoice(rg10, m_game.rg10);
-    syncChoice(rg5, m_game.rg5);
+    m_lType->setText(m_game.lTypeCaption());
+    syncChoice(m_rg10, m_game.rg10);
+    syncChoice(m_rg5, m_game.rg5);
     const bool menu = m_game.menuEnabled();
     for (QAction *a : std::as_const(m_actions))
         a->setEnabled(menu);
-    for (QMenu *m : {mFile, mTools, mHelp})
+    for (QMenu *m : {m_mFile, m_mTools, m_mHelp})
         m->menuAction()->setEnabled(menu);
-    btRoll->setEnabled(m_game.rollDoneEnabled());
-    btDone->setEnabled(m_game.rollDoneEnabled());
-    btCont->setVisible(m_game.contVisible());
-    if (pCover->isHidden() == m_game.coverVisible()) {
-        pCover->setVisible(m_game.coverVisible());
+    m_btRoll->setEnabled(m_game.rollDoneEnabled());
+    m_btDone->setEnabled(m_game.rollDoneEnabled());
+    m_btCont->setVisible(m_game.contVisible());
+    if (m_pCover->isHidden() == m_game.coverVisible()) {
+        m_pCover->setVisible(m_game.coverVisible());
         if (m_game.coverVisible())
-            pCover->raise();
+            m_pCover->raise();
     }
     // A choice list that has just come up is news.
-    for (auto [box, list] : {std::pair{rg10, &m_game.rg10}, std::pair{rg5, &m_game.rg5}}) {
+    for (auto [box, list] : {std::pair{m_rg10, &m_game.rg10}, std::pair{m_rg5, &m_game.rg5}}) {
         const bool shown = list->visible && !m_game.coverVisible();
-        bool &was = box == rg10 ? m_rg10Shown : m_rg5Shown;
+        bool &was = box == m_rg10 ? m_rg10Shown : m_rg5Shown;
         if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size()) {
-            const int row = box == rg10 ? 0 : 1;
+            const int row = box == m_rg10 ? 0 : 1;
             m_pendingNews = uiText("sayChoiceShown").arg(list->caption,
                                                          m_choices[row][list->itemIndex]->accessibleName());
         }
@@ -553,7 +553,7 @@ void TfrmMain::nameDisplays()
     // A display is named by its caption and its value, as flat review reads it;
     // an unchanged name sends nothing.
     const std::pair<QLabel *, QLabel *> named[] = {
-        {eSubScore, lSubTotal}, {eScore, lTotal}, {eRnd, lRound}, {eValue, lYour}};
+        {m_eSubScore, m_lSubTotal}, {m_eScore, m_lTotal}, {m_eRnd, m_lRound}, {m_eValue, m_lYour}};
     for (const auto &[display, caption] : named) {
         const QString name = spokenCaption(caption) + QLatin1Char(' ') + display->text();
         if (display->accessibleName() != name)
@@ -563,7 +563,7 @@ void TfrmMain::nameDisplays()
 
 bool TfrmMain::cheatRowShown() const
 {
-    return Button1->geometry().bottom() < m_client->height();
+    return m_Button1->geometry().bottom() < m_client->height();
 }
 
 void TfrmMain::updateFocus()
@@ -580,18 +580,18 @@ void TfrmMain::updateFocus()
     };
     for (int n = 1; n <= 6; ++n)
         allow(m_dice[n], !cover);
-    allow(btRoll, !cover);
-    allow(btDone, !cover);
+    allow(m_btRoll, !cover);
+    allow(m_btDone, !cover);
     for (auto &row : m_choices)
         for (QRadioButton *r : row)
             allow(r, !cover);
-    for (QPushButton *b : {Button1, Button2, Button3, Button4})
+    for (QPushButton *b : {m_Button1, m_Button2, m_Button3, m_Button4})
         allow(b, !cover && cheatRowShown());
     QWidget *f = focusWidget();
     const bool lost = !f || !f->isVisible() || f->focusPolicy() == Qt::NoFocus
-            || (cover && !pCover->isAncestorOf(f)) || (!cover && pCover->isAncestorOf(f));
+            || (cover && !m_pCover->isAncestorOf(f)) || (!cover && m_pCover->isAncestorOf(f));
     if (lost) {
-        QWidget *to = cover ? (btCont->isVisible() ? static_cast<QWidget *>(btCont) : btStart) : btRoll;
+        QWidget *to = cover ? (m_btCont->isVisible() ? static_cast<QWidget *>(m_btCont) : m_btStart) : m_btRoll;
         to->setFocus(Qt::OtherFocusReason);
     }
 }
@@ -637,7 +637,7 @@ QString TfrmMain::stateSpoken() const
     const QLocale locale;
     return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
                                   locale.toString(m_game.eSubScore()),
-                                  spokenCaption(lYour) + QLatin1Char(' ') + m_game.eValue(),
+                                  spokenCaption(m_lYour) + QLatin1Char(' ') + m_game.eValue(),
                                   spokenTime(m_game.ElapsedSeconds));
 }
 
@@ -646,7 +646,7 @@ QString TfrmMain::wonSpoken() const
     const QLocale locale;
     return uiText("sayWon").arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
                                 spokenTime(m_game.ElapsedSeconds),
-                                spokenCaption(lYour) + QLatin1Char(' ') + m_game.eValue());
+                                spokenCaption(m_lYour) + QLatin1Char(' ') + m_game.eValue());
 }
 
 void TfrmMain::narrateRoundEnd(qint32 points, int verdict)
@@ -717,7 +717,7 @@ void TfrmMain::focusDie(int step)
 
 void TfrmMain::syncClock()
 {
-    lTime->setText(m_game.lTimeCaption());
+    m_lTime->setText(m_game.lTimeCaption());
 }
 
 // ---------------------------------------------------------------- language
@@ -727,35 +727,35 @@ void TfrmMain::loadLanguage()
     const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
     loadUiTexts(iniLng);
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
-    btRoll->setText(text("btRoll"));
-    btDone->setText(text("btDone"));
-    btStart->setText(text("btStart"));
-    btCont->setText(text("btCont"));
+    m_btRoll->setText(text("btRoll"));
+    m_btDone->setText(text("btDone"));
+    m_btStart->setText(text("btStart"));
+    m_btCont->setText(text("btCont"));
     applyToTexts(t, m_game.texts);
     applyLanguageToDialogs(t);
-    lSubTotal->setText(text("lSubTotal"));
-    lTotal->setText(text("lTotal"));
-    lRound->setText(text("lRound"));
+    m_lSubTotal->setText(text("lSubTotal"));
+    m_lTotal->setText(text("lTotal"));
+    m_lRound->setText(text("lRound"));
     if (GameTexts::knownType(m_game.settings.Type))
-        lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
+        m_lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
     nameDisplays();
     m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
-    mFile->setTitle(text("mFile"));
-    aNew->setText(text("aNew"));
-    aOpen->setText(text("aOpen"));
-    aSave->setText(text("aSave"));
-    aTopTen->setText(text("aTopTen"));
-    aExit->setText(text("aExit"));
-    btExit->setText(aExit->text());
-    mTools->setTitle(text("mTools"));
-    aRules->setText(text("aRules"));
-    aSettings->setText(text("aSettings"));
-    aLanguage->setText(text("aLanguage"));
-    mHelp->setTitle(uiText("mHelp"));
-    aKeys->setText(uiText("aKeys"));
-    aAbout->setText(uiText("aAbout"));
-    aStatistics->setText(uiText("aStatistics"));
-    aReview->setText(uiText("aReview"));
+    m_mFile->setTitle(text("mFile"));
+    m_aNew->setText(text("aNew"));
+    m_aOpen->setText(text("aOpen"));
+    m_aSave->setText(text("aSave"));
+    m_aTopTen->setText(text("aTopTen"));
+    m_aExit->setText(text("aExit"));
+    m_btExit->setText(m_aExit->text());
+    m_mTools->setTitle(text("mTools"));
+    m_aRules->setText(text("aRules"));
+    m_aSettings->setText(text("aSettings"));
+    m_aLanguage->setText(text("aLanguage"));
+    m_mHelp->setTitle(uiText("mHelp"));
+    m_aKeys->setText(uiText("aKeys"));
+    m_aAbout->setText(uiText("aAbout"));
+    m_aStatistics->setText(uiText("aStatistics"));
+    m_aReview->setText(uiText("aReview"));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too
@@ -797,7 +797,7 @@ void TfrmMain::applyMnemonics()
         return escaped;
     };
     QSet<QChar> bar;
-    for (QMenu *menu : {mFile, mTools, mHelp}) {
+    for (QMenu *menu : {m_mFile, m_mTools, m_mHelp}) {
         const QString plain = menu->title() == menu->property("shownText").toString()
                 ? menu->property("plainText").toString() : menu->title();
         menu->setProperty("plainText", plain);
@@ -842,7 +842,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 
 void TfrmMain::aRulesExecute()
 {
-    aSettings->trigger();
+    m_aSettings->trigger();
 }
 
 void TfrmMain::aSettingsExecute()
@@ -858,7 +858,7 @@ void TfrmMain::aLanguageExecute()
 void TfrmMain::aSaveExecute()
 {
     m_game.aPauseExecute();
-    const QString path = m_prompts.saveFileName(this, plainText(aSave), ProgramDir::get(), m_lastSaveName);
+    const QString path = m_prompts.saveFileName(this, plainText(m_aSave), ProgramDir::get(), m_lastSaveName);
     if (!path.isEmpty()) {
         m_lastSaveName = path;
         try {
@@ -873,7 +873,7 @@ void TfrmMain::aSaveExecute()
 void TfrmMain::aOpenExecute()
 {
     m_game.aPauseExecute();
-    const QString path = m_prompts.openFileName(this, plainText(aOpen), ProgramDir::get());
+    const QString path = m_prompts.openFileName(this, plainText(m_aOpen), ProgramDir::get());
     if (path.isEmpty())
         return;
     try {
@@ -911,12 +911,12 @@ QList<QPair<QString, QString>> TfrmMain::keyTable() const
         {uiText("keyArrows"), uiText("keyArrowsDoes")},
         {uiText("keyDieMoves"), uiText("keyDieMovesDoes")},
         {QKeySequence(Qt::Key_S).toString(QKeySequence::NativeText), uiText("keyStateDoes")},
-        {keys(aPause), command(aPause)},
-        {keys(aNew), command(aNew)},
-        {keys(aOpen), command(aOpen)},
-        {keys(aSave), command(aSave)},
-        {keys(aRules), command(aRules)},
-        {keys(aExit), command(aExit)},
+        {keys(m_aPause), command(m_aPause)},
+        {keys(m_aNew), command(m_aNew)},
+        {keys(m_aOpen), command(m_aOpen)},
+        {keys(m_aSave), command(m_aSave)},
+        {keys(m_aRules), command(m_aRules)},
+        {keys(m_aExit), command(m_aExit)},
         {QKeySequence(Qt::Key_Escape).toString(QKeySequence::NativeText), uiText("keyEscapeDoes")},
     };
 }
@@ -926,12 +926,12 @@ void TfrmMain::aKeysExecute()
     m_game.aPauseExecute();
     QDialog dlg(this);
     dlg.setObjectName(QStringLiteral("dlgKeys"));
-    dlg.setWindowTitle(plainText(aKeys));
+    dlg.setWindowTitle(plainText(m_aKeys));
     auto *box = new QVBoxLayout(&dlg);
     const QList<QPair<QString, QString>> rows = keyTable();
     auto *table = new QTableWidget(int(rows.size()), 2, &dlg);
     table->setObjectName(QStringLiteral("tblKeys"));
-    table->setAccessibleName(plainText(aKeys));
+    table->setAccessibleName(plainText(m_aKeys));
     table->setHorizontalHeaderLabels({uiText("keyColumnKey"), uiText("keyColumnDoes")});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -965,7 +965,7 @@ void TfrmMain::aAboutExecute()
                                 uiText("aboutLicence").toHtmlEscaped());
     if (Typeface::registeredFontId() >= 0)
         text += QStringLiteral("<p>%1</p>").arg(uiText("aboutTypeface").toHtmlEscaped());
-    QMessageBox box(QMessageBox::NoIcon, plainText(aAbout), text, QMessageBox::Close, this);
+    QMessageBox box(QMessageBox::NoIcon, plainText(m_aAbout), text, QMessageBox::Close, this);
     box.setObjectName(QStringLiteral("dlgAbout"));
     box.setTextFormat(Qt::RichText);
     if (!windowIcon().isNull())
@@ -988,7 +988,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_client && event->type() == QEvent::Resize) {
         layoutClient();
         updateFocus(); // the test buttons come into sight, or go
-    } else if (watched == eScore || watched == eSubScore || watched == eRnd) {
+    } else if (watched == m_eScore || watched == m_eSubScore || watched == m_eRnd) {
         // The displays never keep the focus: it goes to the first die (eRndEnter).
         if (event->type() == QEvent::FocusIn) {
             m_dice[1]->setFocus(Qt::OtherFocusReason);
@@ -1016,7 +1016,7 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
     }
     if (m_game.coverVisible()) {
         if (enter) {
-            (m_game.contVisible() ? btCont : btStart)->click();
+            (m_game.contVisible() ? m_btCont : m_btStart)->click();
             return;
         }
     } else if (key >= Qt::Key_1 && key <= Qt::Key_6) {
@@ -1037,12 +1037,12 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
             return;
         }
     } else if (key == Qt::Key_R) {
-        if (btRoll->isEnabled())
-            btRoll->click();
+        if (m_btRoll->isEnabled())
+            m_btRoll->click();
         return;
     } else if (key == Qt::Key_D || enter) {
-        if (btDone->isEnabled())
-            btDone->click();
+        if (m_btDone->isEnabled())
+            m_btDone->click();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -1214,7 +1214,7 @@ void TfrmMain::runSetup(bool languagePage)
         return;
     loadLanguage();
     if (outcome == TfrmSetup::SavedNewSettings)
-        aNew->trigger();
+        m_aNew->trigger();
 }
 
 QString TfrmMain::textInForce(const QString &key) const
@@ -1242,7 +1242,7 @@ QString TfrmMain::textInForce(const QString &key) const
 void TfrmMain::typeTextsChanged()
 {
     if (GameTexts::knownType(m_game.settings.Type))
-        lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
+        m_lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
     nameDisplays();
 }
 

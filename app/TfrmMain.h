@@ -69,11 +69,7 @@ public:
     void loadLanguage();
 
     // Actions and handlers.
-    QAction *aNew, *aPause, *aOpen, *aSave, *aTopTen, *aExit, *aRules, *aSettings, *aLanguage;
-    QMenu *mFile, *mTools;
     // The Help menu: Rules again, a table of the keys, About.
-    QAction *aKeys, *aAbout;
-    QMenu *mHelp;
     void aKeysExecute();
     void aAboutExecute();
     // An action's or menu's text as the language file has it, without the
@@ -87,33 +83,63 @@ public:
     void aSettingsExecute();
     void aLanguageExecute();
     // The advisor: a game it was open during is kept out of the top-ten tables.
-    QAction *aAdvisor = nullptr;
     void aAdvisorExecute();
     // Moves a window of our own next to this one, on the same screen.
     void placeBeside(QWidget *window) const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     // The review of the game in progress or of the game just won.
-    QAction *aReview = nullptr;
     void aReviewExecute();
     ReviewWindow *reviewWindow() const { return m_review; }
     // The best play's solutions, shared by every window that shows them.
     SolveService &solver() { return m_solver; }
     bool assisted = false;
     // Every won game goes into the statistics, assisted or not.
-    QAction *aStatistics = nullptr;
     void aStatisticsExecute();
     StatisticsWindow *statisticsWindow() const { return m_statistics; }
     void aSaveExecute();
     void aOpenExecute();
 
     TRxDice *dice(int n) const { return m_dice[n]; }
-    THemisphereButton *btRoll, *btDone, *btStart, *btExit, *btCont;
-    TEffectLabel *lType;
-    QLabel *lTime, *lSubTotal, *lTotal, *lRound, *lYour;
-    QLabel *eSubScore, *eScore, *eRnd, *eValue;
-    QGroupBox *rg10, *rg5;
-    QPushButton *Button1, *Button2, *Button3, *Button4;
-    QWidget *pCover;
+    // The window's controls, for tests and tools.
+    QAction *aNew() const { return m_aNew; }
+    QAction *aPause() const { return m_aPause; }
+    QAction *aOpen() const { return m_aOpen; }
+    QAction *aSave() const { return m_aSave; }
+    QAction *aTopTen() const { return m_aTopTen; }
+    QAction *aExit() const { return m_aExit; }
+    QAction *aRules() const { return m_aRules; }
+    QAction *aSettings() const { return m_aSettings; }
+    QAction *aLanguage() const { return m_aLanguage; }
+    QMenu *mFile() const { return m_mFile; }
+    QMenu *mTools() const { return m_mTools; }
+    QAction *aKeys() const { return m_aKeys; }
+    QAction *aAbout() const { return m_aAbout; }
+    QMenu *mHelp() const { return m_mHelp; }
+    QAction *aAdvisor() const { return m_aAdvisor; }
+    QAction *aReview() const { return m_aReview; }
+    QAction *aStatistics() const { return m_aStatistics; }
+    THemisphereButton *btRoll() const { return m_btRoll; }
+    THemisphereButton *btDone() const { return m_btDone; }
+    THemisphereButton *btStart() const { return m_btStart; }
+    THemisphereButton *btExit() const { return m_btExit; }
+    THemisphereButton *btCont() const { return m_btCont; }
+    TEffectLabel *lType() const { return m_lType; }
+    QLabel *lTime() const { return m_lTime; }
+    QLabel *lSubTotal() const { return m_lSubTotal; }
+    QLabel *lTotal() const { return m_lTotal; }
+    QLabel *lRound() const { return m_lRound; }
+    QLabel *lYour() const { return m_lYour; }
+    QLabel *eSubScore() const { return m_eSubScore; }
+    QLabel *eScore() const { return m_eScore; }
+    QLabel *eRnd() const { return m_eRnd; }
+    QLabel *eValue() const { return m_eValue; }
+    QGroupBox *rg10() const { return m_rg10; }
+    QGroupBox *rg5() const { return m_rg5; }
+    QPushButton *Button1() const { return m_Button1; }
+    QPushButton *Button2() const { return m_Button2; }
+    QPushButton *Button3() const { return m_Button3; }
+    QPushButton *Button4() const { return m_Button4; }
+    QWidget *pCover() const { return m_pCover; }
     QWidget *client() const { return m_client; }
     // Where spoken news goes out; tests read what it said.
     Announcer *announcer() const { return m_announcer; }
@@ -140,6 +166,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The controls, built once by the constructor.
+    QAction *m_aNew = nullptr, *m_aPause = nullptr, *m_aOpen = nullptr, *m_aSave = nullptr;
+    QAction *m_aTopTen = nullptr, *m_aExit = nullptr, *m_aRules = nullptr, *m_aSettings = nullptr;
+    QAction *m_aLanguage = nullptr, *m_aKeys = nullptr, *m_aAbout = nullptr, *m_aAdvisor = nullptr;
+    QAction *m_aReview = nullptr, *m_aStatistics = nullptr;
+    QMenu *m_mFile = nullptr, *m_mTools = nullptr, *m_mHelp = nullptr;
+    THemisphereButton *m_btRoll = nullptr, *m_btDone = nullptr, *m_btStart = nullptr, *m_btExit = nullptr, *m_btCont = nullptr;
+    TEffectLabel *m_lType = nullptr;
+    QLabel *m_lTime = nullptr, *m_lSubTotal = nullptr, *m_lTotal = nullptr, *m_lRound = nullptr, *m_lYour = nullptr;
+    QLabel *m_eSubScore = nullptr, *m_eScore = nullptr, *m_eRnd = nullptr, *m_eValue = nullptr;
+    QGroupBox *m_rg10 = nullptr, *m_rg5 = nullptr;
+    QPushButton *m_Button1 = nullptr, *m_Button2 = nullptr, *m_Button3 = nullptr, *m_Button4 = nullptr;
+    QWidget *m_pCover = nullptr;
     void FormCreate(const QStringList &args);
     void buildActions();
     void buildClient();

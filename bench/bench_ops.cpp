@@ -353,7 +353,7 @@ void benchReviewWindow()
         }
         QElapsedTimer t;
         t.start();
-        w.aReview->trigger();
+        w.aReview()->trigger();
         QCoreApplication::processEvents();
         w.reviewWindow()->grab();
         opens.push_back(bench::msSince(t));

@@ -51,7 +51,7 @@ bool save(QWidget *w, const QDir &out, const QString &name)
 bool rollScoring(TfrmMain &w, ManualTimerService &timers)
 {
     for (int tries = 0; tries < 20; ++tries) {
-        w.btRoll->click();
+        w.btRoll()->click();
         if (!timers.runUntil([&w] { return w.game().RollingDice == 0; }))
             return false;
         if (!w.game().gs.NewRound)
@@ -119,23 +119,23 @@ int main(int argc, char *argv[])
     w.setOuterHeight(TfrmMain::kCheatHeight);
 
     // Mid-round: dice 1 and 4 kept from the last roll, die 2 selected now.
-    w.btStart->click();
+    w.btStart()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4->click(); // 1, 1, 1, 5, 5, 5
+    w.Button4()->click(); // 1, 1, 1, 5, 5, 5
     w.dice(1)->setFocus();
     for (int n : {1, 4})
         emit w.dice(n)->clicked();
-    w.btRoll->click();
+    w.btRoll()->click();
     ok = ok && timers.runUntil([&w] { return w.game().RollingDice == 0; });
-    w.Button4->click();
+    w.Button4()->click();
     emit w.dice(2)->clicked();
     timers.advance(83000);
     ok = ok && save(&w, out, QStringLiteral("main-midround"));
 
     // Both choice lists: three ones and three fives selected.
-    w.btDone->click();
+    w.btDone()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4->click();
+    w.Button4()->click();
     for (int n = 1; n <= 6; ++n)
         emit w.dice(n)->clicked();
     ok = ok && save(&w, out, QStringLiteral("main-choices"));
@@ -145,13 +145,13 @@ int main(int argc, char *argv[])
     QApplication::setPalette(QApplication::style()->standardPalette());
 
     // Paused with a game to continue.
-    w.aPause->trigger();
+    w.aPause()->trigger();
     ok = ok && save(&w, out, QStringLiteral("main-paused"));
 
     // A won game enters the top ten, which then shows it.
-    w.btCont->click();
+    w.btCont()->click();
     w.game().gs.Total = 850;
-    w.btDone->click(); // banks the 150 above: 1000
+    w.btDone()->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));
     QApplication::setPalette(TestPalettes::dark());
@@ -167,13 +167,13 @@ int main(int argc, char *argv[])
     setup->hide();
 
     // The advisor beside a new game, after its first roll that scores.
-    w.aAdvisor->trigger();
+    w.aAdvisor()->trigger();
     AdvisorWindow *advisor = w.advisorWindow();
     ok = ok && advisor && advisor->waitForSolution(60000);
-    w.aNew->trigger();
-    w.btStart->click();
+    w.aNew()->trigger();
+    w.btStart()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4->click(); // 1, 1, 1, 5, 5, 5
+    w.Button4()->click(); // 1, 1, 1, 5, 5, 5
     ok = ok && advisor && save(advisor, out, QStringLiteral("advisor"));
 
     // The statistics of a known file of 60 games at 1000 beside the best play,
@@ -214,7 +214,7 @@ int main(int argc, char *argv[])
 
     // The review of a game won by banking at 30 points, a blunder selected.
     playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), 9001);
-    w.aReview->trigger();
+    w.aReview()->trigger();
     ReviewWindow *review = w.reviewWindow();
     ok = ok && review && w.solver().waitFor(1000, false, 60000);
     QCoreApplication::processEvents();
@@ -240,9 +240,9 @@ int main(int argc, char *argv[])
         setup->pickLanguage(QLatin1String(code));
         ok = ok && setup->Save();
         w.loadLanguage();
-        w.aNew->trigger();
+        w.aNew()->trigger();
         ok = ok && rollScoring(w, timers);
-        w.Button4->click(); // 1, 1, 1, 5, 5, 5
+        w.Button4()->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
             emit w.dice(n)->clicked();
         timers.advance(125000);

@@ -36,7 +36,7 @@ class TestAdvisorWindow : public QObject
 
     void roll(TfrmMain &w)
     {
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
     }
     // A roll at a time of day at which the dice come to rest scoring, or bust;
@@ -46,7 +46,7 @@ class TestAdvisorWindow : public QObject
         const qint64 m = midnightFor(w.game(), scores);
         QVERIFY(m >= 0);
         m_timers.setMsecsSinceMidnightUtc(m);
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QVERIFY(w.game().RollingDice > 0);
         QCOMPARE(w.advisorWindow()->lStatus()->text(), uiText("advRolling"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
@@ -112,15 +112,15 @@ class TestAdvisorWindow : public QObject
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
     {
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         roll(w);
         if (w.game().gs.NewRound)
             roll(w);
         QVERIFY(!w.game().gs.NewRound);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
         QCOMPARE(w.game().gs.Total, 800);
     }
     // Five fives banked as 200: the win.
@@ -130,17 +130,17 @@ class TestAdvisorWindow : public QObject
         if (w.game().gs.NewRound)
             roll(w);
         QVERIFY(!w.game().gs.NewRound);
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.Button2(), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
     }
 
     // The review window open and up to date with the game on the table.
     ReviewWindow *review(TfrmMain &w)
     {
         if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
-            w.aReview->trigger();
+            w.aReview()->trigger();
         ReviewWindow *r = w.reviewWindow();
         if (!w.solver().waitFor(w.game().settings.Winner, w.game().settings.Valid, 60000))
             return nullptr;
@@ -155,7 +155,7 @@ class TestAdvisorWindow : public QObject
             const qint64 m = midnightFor(w.game(), true);
             QVERIFY(m >= 0);
             m_timers.setMsecsSinceMidnightUtc(m);
-            QTest::mouseClick(w.btRoll, Qt::LeftButton);
+            QTest::mouseClick(w.btRoll(), Qt::LeftButton);
             QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         };
         if (w.game().gs.NewRound) {
@@ -170,7 +170,7 @@ class TestAdvisorWindow : public QObject
             }
         }
         if (w.game().gs.SelCount[1] + w.game().gs.SelCount[5] == 0 || w.game().gs.SubScore >= 300) {
-            QTest::mouseClick(w.btDone, Qt::LeftButton);
+            QTest::mouseClick(w.btDone(), Qt::LeftButton);
             return;
         }
         rollScoring();
@@ -199,24 +199,24 @@ private slots:
     void opensFromTheToolsMenuAndFollowsTheTable()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QVERIFY(w.aAdvisor);
-        QCOMPARE(TfrmMain::plainText(w.aAdvisor), QStringLiteral("Advisor..."));
-        QVERIFY(w.mTools->actions().contains(w.aAdvisor));
+        QVERIFY(w.aAdvisor());
+        QCOMPARE(TfrmMain::plainText(w.aAdvisor()), QStringLiteral("Advisor..."));
+        QVERIFY(w.mTools()->actions().contains(w.aAdvisor()));
         QVERIFY(!w.assisted);
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a && a->isVisible());
         QVERIFY(a->isWindow());
         QVERIFY(w.assisted);
         QVERIFY(a->waitForSolution(60000));
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
         QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
         roll(w);
         if (w.game().gs.NewRound)
             roll(w);
         // Six ones on the table: the best play is on show, and a click moves it.
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
         QVERIFY(a->lBest()->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
         QVERIFY(a->lvActions()->count() > 1);
@@ -246,13 +246,13 @@ private slots:
         // Opened from the menu it lands whole on the screen, and so again when
         // opened after the main window has moved.
         w.move(avail.topLeft());
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(avail.contains(a->frameGeometry()));
         const QPoint first = a->pos();
         a->close();
         w.move(avail.right() + 1 - w.frameGeometry().width(), avail.bottom() + 1 - w.frameGeometry().height());
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         QVERIFY(avail.contains(a->frameGeometry()));
         QVERIFY(a->pos() != first);
     }
@@ -262,7 +262,7 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         w.game().settings.Winner = 1000;
         w.game().settings.Valid = false;
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
         const auto single = a->solution();
@@ -285,7 +285,7 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {});
         w.game().settings.Winner = 1003;
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
@@ -299,7 +299,7 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         to800(w);
         // Closing the window does not make the game a fair one again.
         w.advisorWindow()->close();
@@ -313,7 +313,7 @@ private slots:
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrT.ini"))));
         // The next game, begun with the window closed, is a fair one.
         QVERIFY(!w.assisted);
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
         to800(w);
         win(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
@@ -323,11 +323,11 @@ private slots:
     void aGameBegunWithTheWindowOpenIsAssisted()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor->trigger();
-        w.aNew->trigger();
+        w.aAdvisor()->trigger();
+        w.aNew()->trigger();
         QVERIFY(w.assisted);
         w.advisorWindow()->hide();
-        w.aNew->trigger();
+        w.aNew()->trigger();
         QVERIFY(!w.assisted);
     }
 
@@ -335,7 +335,7 @@ private slots:
     void statusLinesThroughTheRounds()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
         const Game &g = w.game();
@@ -351,14 +351,14 @@ private slots:
         // Before Start.
         QCOMPARE(a->lStatus()->text(), QStringLiteral("No game running."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
         QCOMPARE(a->lBust()->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
                                            .arg(QLocale().toString(100 * AdvisorSolution::bustChance(6), 'f', 2)));
 
         // Hot dice: three ones and three fives, all six taken.
         rollTo(w, true);
-        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        QTest::mouseClick(w.Button4(), Qt::LeftButton);
         int picks = 0;
         QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
@@ -378,7 +378,7 @@ private slots:
 
         // One die taken, then a roll that scores nothing: while its message is
         // up the window says so and advises nothing.
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         QTest::mouseClick(w.dice(1), Qt::LeftButton);
         const qint32 before = g.eSubScore();
         QCOMPARE(before, hot + 10);
@@ -388,7 +388,7 @@ private slots:
         QString subtotalAtMessage;
         m_prompts.onMessage = [&](const QString &) {
             atMessage = seen(a);
-            subtotalAtMessage = w.eSubScore->text();
+            subtotalAtMessage = w.eSubScore()->text();
         };
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgFail);
@@ -414,15 +414,15 @@ private slots:
 
         // Paused with a five taken: the position, and the advice kept for Continue.
         rollTo(w, true);
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.Button2(), Qt::LeftButton);
         QTest::mouseClick(w.dice(2), Qt::LeftButton);
-        w.aPause->trigger();
+        w.aPause()->trigger();
         QVERIFY(g.coverVisible());
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("The advice comes back on Continue."));
         QCOMPARE(a->lBest()->text(), QString());
         QCOMPARE(a->lvActions()->count(), 0);
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
         QCOMPARE(a->lStatus()->text(), position(-100, 3, 5));
         QVERIFY(a->lvActions()->count() > 0);
     }
@@ -430,20 +430,20 @@ private slots:
     void statusLinesAroundAWin()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->waitForSolution(60000));
         const Game &g = w.game();
         to800(w);
         // Five fives banked as 200 in the next roll that scores.
         rollTo(w, true);
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.Button2(), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
         const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.gs.RoundNo);
         QMap<QString, Seen> atMessage;
         m_prompts.onMessage = [&](const QString &text) { atMessage[text] = seen(a); };
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
         m_prompts.onMessage = nullptr;
         // The win, and the notice that it stays out of the tables: no next roll.
         for (const QString &message : {g.texts.msgWin, uiText("msgAssisted")}) {
@@ -458,10 +458,10 @@ private slots:
         QVERIFY(g.coverVisible() && g.contVisible());
         QCOMPARE(a->lStatus()->text(), won);
         QCOMPARE(a->lBust()->text(), QStringLiteral("Continue or Start begins the next game."));
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
         QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
         QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Next roll: 6 dice")));
-        w.aPause->trigger();
+        w.aPause()->trigger();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
     }
 
@@ -469,18 +469,18 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {});
         w.show();
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a->isVisible());
         QTest::keyClick(a, Qt::Key_Escape);
         QVERIFY(!a->isVisible());
         // Also from the list of plays, where the focus usually is.
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         QVERIFY(a->isVisible());
         QTest::keyClick(a->lvActions(), Qt::Key_Escape);
         QVERIFY(!a->isVisible());
         // Other keys leave it open; the game stays an assisted one.
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
         QTest::keyClick(a->lvActions(), Qt::Key_Down);
         QVERIFY(a->isVisible());
@@ -496,7 +496,7 @@ private slots:
         lng.close();
         TfrmMain w(m_prompts, m_timers, {});
         w.game().settings.Winner = 1500;
-        w.aAdvisor->trigger();
+        w.aAdvisor()->trigger();
         AdvisorWindow *a = w.advisorWindow();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
         QCOMPARE(a->pbSolve()->format(), QStringLiteral("0 Prozent"));
@@ -518,9 +518,9 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         w.show();
         w.move(w.screen()->availableGeometry().topLeft());
-        QVERIFY(w.aReview && w.mTools->actions().contains(w.aReview));
-        QCOMPARE(TfrmMain::plainText(w.aReview), QStringLiteral("Review Game..."));
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QVERIFY(w.aReview() && w.mTools()->actions().contains(w.aReview()));
+        QCOMPARE(TfrmMain::plainText(w.aReview()), QStringLiteral("Review Game..."));
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         ReviewWindow *r = review(w);
         QVERIFY(r && r->isVisible() && r->isWindow());
         QCOMPARE(r->windowTitle(), QStringLiteral("Game Review"));
@@ -647,13 +647,13 @@ private slots:
         QCOMPARE(after.readAll(), stored);
         QCOMPARE(m_prompts.messages.size(), messages);
         // Continue begins the next game, which the open window now shows: assisted.
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(!r->review().finished);
         QVERIFY(w.assisted);
         // Closed, the game after is a fair one again.
         r->close();
-        w.aNew->trigger();
+        w.aNew()->trigger();
         QCoreApplication::processEvents();
         QVERIFY(!w.assisted);
     }
@@ -661,7 +661,7 @@ private slots:
     void reviewSaysWhatItCanOfAnOddGame()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         Game::Snapshot s = w.game().snapshot();
         s.total = 1003; // past the winning total, no multiple of 5
         w.game().restore(s);
@@ -681,8 +681,8 @@ private slots:
         // A winning total no play can reach: it says so, and lists the plays unvalued.
         r->close();
         w.game().settings.Winner = 1003;
-        w.aNew->trigger();
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        w.aNew()->trigger();
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         for (int k = 0; k < 3; ++k)
             playAStep(w);
         r = review(w);

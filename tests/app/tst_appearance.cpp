@@ -353,7 +353,7 @@ class TestAppearance : public QObject
 
     void roll(TfrmMain &w)
     {
-        w.btRoll->click();
+        w.btRoll()->click();
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
     }
 
@@ -363,19 +363,19 @@ class TestAppearance : public QObject
         win.topten = &win.main->topten();
         win.setup = &win.main->setup();
         win.main->show();
-        win.main->btStart->click();
+        win.main->btStart()->click();
         roll(*win.main);
         if (win.main->game().gs.NewRound)
             roll(*win.main);
         QVERIFY(!win.main->game().gs.NewRound);
-        win.main->Button4->click(); // 1, 1, 1, 5, 5, 5
+        win.main->Button4()->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
             emit win.main->dice(n)->clicked();
-        QVERIFY(win.main->rg10->isVisible() && win.main->rg5->isVisible());
-        win.main->aAdvisor->trigger();
+        QVERIFY(win.main->rg10()->isVisible() && win.main->rg5()->isVisible());
+        win.main->aAdvisor()->trigger();
         win.advisor = win.main->advisorWindow();
         QVERIFY(win.advisor);
-        win.main->aStatistics->trigger();
+        win.main->aStatistics()->trigger();
         win.statistics = win.main->statisticsWindow();
         QVERIFY(win.statistics);
         win.setup->Fill();
@@ -416,7 +416,7 @@ private slots:
             QApplication::setPalette(palette);
         Windows win;
         open(win);
-        win.main->aReview->trigger();
+        win.main->aReview()->trigger();
         win.review = win.main->reviewWindow();
         QVERIFY(win.review && win.main->solver().waitFor(1000, false, 60000));
         QCoreApplication::processEvents();
@@ -491,13 +491,13 @@ private slots:
         Windows win;
         open(win);
         win.main->game().texts.s10 = whole;
-        win.main->btRoll->click();
+        win.main->btRoll()->click();
         QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
-        win.main->Button1->click(); // six ones
+        win.main->Button1()->click(); // six ones
         for (int n = 1; n <= 6; ++n)
             emit win.main->dice(n)->clicked();
-        QVERIFY(win.main->rg10->isVisible());
-        QCOMPARE(win.main->rg10->toolTip(), whole);
+        QVERIFY(win.main->rg10()->isVisible());
+        QCOMPARE(win.main->rg10()->toolTip(), whole);
     }
 
     // The texts of every language shipped, English first; a translation is a
@@ -524,7 +524,7 @@ private slots:
         // Texts a control shows at other times than the staged one.
         TfrmMain &w = *win.main;
         for (int face : {1, 5}) {
-            QGroupBox *box = face == 1 ? w.rg10 : w.rg5;
+            QGroupBox *box = face == 1 ? w.rg10() : w.rg5();
             auto *item = box->findChild<QRadioButton *>();
             QVERIFY(item);
             for (int count = 3; count <= 6; ++count)
@@ -533,17 +533,17 @@ private slots:
         }
         // The score display's texts, fitted as the window fits them.
         for (const QString &text : {QStringLiteral("Not done yet..."), QStringLiteral("-10000"), QStringLiteral("28333")}) {
-            QFont f = w.eValue->font();
+            QFont f = w.eValue()->font();
             QLabel probe;
             probe.setFont(f);
-            Appearance::condenseToFit(&probe, text, w.eValue->contentsRect().width());
+            Appearance::condenseToFit(&probe, text, w.eValue()->contentsRect().width());
             QVERIFY(probe.font().stretch() == QFont::Unstretched || probe.font().stretch() >= 80);
             QCOMPARE(probe.font().pixelSize(), 16);
-            rooms << Room{nameOf(w.eValue), text, probe.font(), w.eValue->contentsRect().width()};
+            rooms << Room{nameOf(w.eValue()), text, probe.font(), w.eValue()->contentsRect().width()};
         }
-        for (QLabel *e : {w.eSubScore, w.eScore})
+        for (QLabel *e : {w.eSubScore(), w.eScore()})
             rooms << Room{nameOf(e), QLocale().toString(-10000), e->font(), e->contentsRect().width()};
-        rooms << Room{nameOf(w.eRnd), QLocale().toString(9999), w.eRnd->font(), w.eRnd->contentsRect().width()};
+        rooms << Room{nameOf(w.eRnd()), QLocale().toString(9999), w.eRnd()->font(), w.eRnd()->contentsRect().width()};
         for (const QString &text : {QStringLiteral("00:00:00"), QStringLiteral("99999")})
             rooms << Room{QStringLiteral("frmTopten/ls"), text, win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->font(),
                           win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->contentsRect().width()};

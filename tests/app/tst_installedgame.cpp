@@ -96,16 +96,16 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aRules->trigger();
+        w.aRules()->trigger();
         QVERIFY2(shownRules.contains(QStringLiteral("The rules of the game")), qPrintable(shownRules.left(200)));
         QVERIFY(QFile::exists(m_dir + "Korvex.cnf"));
         QVERIFY(QFile::exists(m_dir + "Korvex.lng"));
 
         // A saved game: the dialogs start in the same folder.
         prompts.fileAnswers.enqueue(m_dir + "installed.sav");
-        w.aSave->trigger();
+        w.aSave()->trigger();
         prompts.fileAnswers.enqueue(m_dir + "installed.sav");
-        w.aOpen->trigger();
+        w.aOpen()->trigger();
         QCOMPARE(prompts.startFolders, QStringList({m_dir, m_dir}));
         QVERIFY(QFileInfo(m_dir + "installed.sav").size() > 0);
         QCOMPARE(prompts.errors, QStringList());

@@ -76,7 +76,7 @@ private:
     {
         showActive(w);
         type(Qt::Key_Return);
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.pCover()->isHidden());
         rollScoringByKey(w);
     }
 
@@ -98,18 +98,18 @@ private slots:
         Game &g = w.game();
         showActive(w);
 
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         type(Qt::Key_Return);
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
 
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton); // staging: six ones
+        QTest::mouseClick(w.Button1(), Qt::LeftButton); // staging: six ones
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6})
             type(k);
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(state(w, n), int(TRxDice::Selected));
-        QVERIFY(!w.rg10->isHidden());
+        QVERIFY(!w.rg10()->isHidden());
         QCOMPARE(g.gs.SelScore, 800);
 
         // Tab leads into the list; the arrows pick another valuation there.
@@ -128,14 +128,14 @@ private slots:
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, 800);
         QCOMPARE(g.gs.RoundNo, 2);
-        QVERIFY(w.rg10->isHidden());
+        QVERIFY(w.rg10()->isHidden());
 
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button2, Qt::LeftButton); // staging: six fives
+        QTest::mouseClick(w.Button2(), Qt::LeftButton); // staging: six fives
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5})
             type(k);
         QCOMPARE(g.gs.SelScore, 200);
-        QVERIFY(!w.rg5->isHidden());
+        QVERIFY(!w.rg5()->isHidden());
 
         // While the top-ten check runs, Roll and Done are off and so are R, D and Enter.
         bool checkedDuringWin = false;
@@ -143,7 +143,7 @@ private slots:
             if (text != QStringLiteral("You have a new high score!"))
                 return;
             checkedDuringWin = true;
-            QVERIFY(!w.btRoll->isEnabled());
+            QVERIFY(!w.btRoll()->isEnabled());
             const int shown = m_prompts.messages.size();
             for (Qt::Key k : {Qt::Key_R, Qt::Key_D, Qt::Key_Return})
                 QTest::keyClick(&w, k);
@@ -154,12 +154,12 @@ private slots:
         QVERIFY(checkedDuringWin);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(g.gs.Total, 0); // the next game is prepared
-        QVERIFY(!w.pCover->isHidden());
-        QVERIFY(!w.btCont->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.btCont()->isHidden());
 
         // Enter on the cover now continues into the fresh game.
         type(Qt::Key_Return);
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.gs.RoundNo, 1);
     }
@@ -172,7 +172,7 @@ private slots:
         showActive(w);
         for (Qt::Key k : {Qt::Key_1, Qt::Key_6, Qt::Key_R, Qt::Key_D})
             type(k);
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         QCOMPARE(g.RollingDice, 0);
         QVERIFY(!g.stopWatchEnabled());
         QVERIFY(m_prompts.messages.isEmpty());
@@ -180,19 +180,19 @@ private slots:
         // Start; pause with points on the board; then Enter is Continue, not a new game.
         type(Qt::Key_Return);
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         type(Qt::Key_1);
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, 10);
         m_timers.advance(3000);
         const int elapsed = g.ElapsedSeconds;
-        w.aPause->trigger();
-        QVERIFY(!w.btCont->isHidden());
+        w.aPause()->trigger();
+        QVERIFY(!w.btCont()->isHidden());
         type(Qt::Key_1);
         type(Qt::Key_R);
         QCOMPARE(g.RollingDice, 0);
         type(Qt::Key_Return);
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.pCover()->isHidden());
         QCOMPARE(g.gs.Total, 10);
         QCOMPARE(g.ElapsedSeconds, elapsed);
         QVERIFY(g.stopWatchEnabled());
@@ -221,7 +221,7 @@ private slots:
 
         type(Qt::Key_R);
         QCOMPARE(m_prompts.messages, QStringList{QStringLiteral("You did'n selected any dice !")});
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QCOMPARE(m_prompts.messages.size(), 2);
         QCOMPARE(m_prompts.messages.at(1), m_prompts.messages.at(0));
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
@@ -234,7 +234,7 @@ private slots:
         auto play = [this](bool byKey) {
             TfrmMain w(m_prompts, m_timers, {});
             startAndRoll(w);
-            QTest::mouseClick(w.Button4, Qt::LeftButton); // staging: 1, 1, 1, 5, 5, 5
+            QTest::mouseClick(w.Button4(), Qt::LeftButton); // staging: 1, 1, 1, 5, 5, 5
             const int dice[] = {2, 4, 2, 1, 3, 6};
             for (int n : dice) {
                 if (byKey)
@@ -245,12 +245,12 @@ private slots:
             QStringList seen;
             for (int n = 1; n <= 6; ++n)
                 seen << QString::number(state(w, n));
-            seen << QString::number(w.game().gs.SelScore) << QString::number(w.rg10->isVisible())
-                 << QString::number(w.rg5->isVisible());
+            seen << QString::number(w.game().gs.SelScore) << QString::number(w.rg10()->isVisible())
+                 << QString::number(w.rg5()->isVisible());
             if (byKey)
                 type(Qt::Key_R);
             else
-                QTest::mouseClick(w.btRoll, Qt::LeftButton);
+                QTest::mouseClick(w.btRoll(), Qt::LeftButton);
             seen << QString::number(w.game().gs.SubScore) << QString::number(w.game().RollingDice);
             m_timers.runUntil([&w] { return w.game().RollingDice == 0; });
             return seen;
@@ -277,10 +277,10 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         startAndRoll(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         for (int n = 1; n <= 3; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QVERIFY(!w.rg10->isHidden());
+        QVERIFY(!w.rg10()->isHidden());
         QWidget *target = w.findChild<QWidget *>(focus);
         QVERIFY(target);
         target->setFocus(Qt::TabFocusReason);
@@ -296,7 +296,7 @@ private slots:
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         if (g.gs.NewRound)
             return; // the roll after the set was a bust: the round is over
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         if (QApplication::focusWidget() != target && target->isVisible())
             target->setFocus(Qt::TabFocusReason);
         const int total = g.gs.Total;
@@ -310,9 +310,9 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         startAndRoll(w);
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.Button2(), Qt::LeftButton);
         type(Qt::Key_6);
-        w.Button3->setFocus(Qt::TabFocusReason);
+        w.Button3()->setFocus(Qt::TabFocusReason);
         type(Qt::Key_Return);
         QCOMPARE(g.gs.Total, 5);
         QCOMPARE(w.dice(1)->value(), 5); // Button3 would have staged threes
@@ -323,7 +323,7 @@ private slots:
         // A held digit is one click, not a toggle per repeat.
         TfrmMain w(m_prompts, m_timers, {});
         startAndRoll(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         type(Qt::Key_2);
         QCOMPARE(state(w, 2), int(TRxDice::Selected));
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, QStringLiteral("2"), true);
@@ -393,15 +393,15 @@ private slots:
         if (exits.count() == 1)
             seen = QStringLiteral("exit");
         else if (!m_prompts.titles.isEmpty())
-            seen = m_prompts.titles.last() == TfrmMain::plainText(w.aOpen) ? QStringLiteral("open") : QStringLiteral("save");
+            seen = m_prompts.titles.last() == TfrmMain::plainText(w.aOpen()) ? QStringLiteral("open") : QStringLiteral("save");
         else if (answered == 0)
             seen = QStringLiteral("rules"); // the settings dialog on its General page
-        else if (w.pCover->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
+        else if (w.pCover()->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
             seen = QStringLiteral("new");
-        else if (!w.pCover->isHidden() && phase != QLatin1String("cover"))
+        else if (!w.pCover()->isHidden() && phase != QLatin1String("cover"))
             seen = QStringLiteral("pause");
-        else if (!w.pCover->isHidden())
-            seen = w.btCont->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
+        else if (!w.pCover()->isHidden())
+            seen = w.btCont()->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
         QCOMPARE(seen, effect);
         if (phase == QLatin1String("rolling")) {
             QVERIFY(g.stopWatchEnabled()); // the clock ran on through the roll
@@ -419,21 +419,21 @@ private slots:
         // The menus show each command's keys, and the Help menu follows Tools.
         TfrmMain w(m_prompts, m_timers, {});
         const QList<QPair<QAction *, QString>> expected{
-            {w.aNew, QStringLiteral("Ctrl+N")},  {w.aOpen, QStringLiteral("Ctrl+O")},
-            {w.aSave, QStringLiteral("Ctrl+S")}, {w.aRules, QStringLiteral("F1")},
-            {w.aExit, QStringLiteral("Alt+X")},  {w.aPause, QStringLiteral("P")},
+            {w.aNew(), QStringLiteral("Ctrl+N")},  {w.aOpen(), QStringLiteral("Ctrl+O")},
+            {w.aSave(), QStringLiteral("Ctrl+S")}, {w.aRules(), QStringLiteral("F1")},
+            {w.aExit(), QStringLiteral("Alt+X")},  {w.aPause(), QStringLiteral("P")},
         };
         for (const auto &[action, keys] : expected)
             QCOMPARE(action->shortcut().toString(), keys);
-        QVERIFY(w.aExit->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
-        QVERIFY(w.aPause->shortcuts().contains(QKeySequence(Qt::Key_Pause)));
+        QVERIFY(w.aExit()->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+        QVERIFY(w.aPause()->shortcuts().contains(QKeySequence(Qt::Key_Pause)));
         const QList<QAction *> bar = w.menuBar()->actions();
         QCOMPARE(bar.size(), 3);
-        QCOMPARE(bar.at(2)->menu(), w.mHelp);
-        QCOMPARE(TfrmMain::plainText(w.mHelp), QStringLiteral("Help"));
-        QVERIFY(w.mHelp->actions().contains(w.aRules));
-        QVERIFY(w.mHelp->actions().contains(w.aKeys));
-        QVERIFY(w.mHelp->actions().contains(w.aAbout));
+        QCOMPARE(bar.at(2)->menu(), w.mHelp());
+        QCOMPARE(TfrmMain::plainText(w.mHelp()), QStringLiteral("Help"));
+        QVERIFY(w.mHelp()->actions().contains(w.aRules()));
+        QVERIFY(w.mHelp()->actions().contains(w.aKeys()));
+        QVERIFY(w.mHelp()->actions().contains(w.aAbout()));
     }
 
     void helpDialogsPauseAndTellEveryKey()
@@ -457,8 +457,8 @@ private slots:
             }
             return int(QDialog::Rejected);
         };
-        w.aKeys->trigger();
-        QVERIFY(!w.pCover->isHidden());
+        w.aKeys()->trigger();
+        QVERIFY(!w.pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         for (const char *k : {"1 to 6", "R", "D, Enter", "Enter", "Arrow keys", "P, Pause", "Ctrl+N", "Ctrl+O",
                               "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc", "S", "Arrow keys, Space on a die"})
@@ -467,7 +467,7 @@ private slots:
         QVERIFY(doesShown.contains(QStringLiteral("Open Game")));
         QVERIFY(!doesShown.contains(QString()));
 
-        w.aAbout->trigger();
+        w.aAbout()->trigger();
         QVERIFY(about.startsWith(QStringLiteral("About Korvex|")));
         QVERIFY(about.contains(QStringLiteral("Korvex " KORVEX_VERSION)));
         QVERIFY(about.contains(QStringLiteral("GPL-3.0-or-later")));
@@ -480,7 +480,7 @@ private slots:
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
         startAndRoll(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         type(Qt::Key_1, Qt::AltModifier);
         type(Qt::Key_1, Qt::ControlModifier);
         type(Qt::Key_R, Qt::ControlModifier);

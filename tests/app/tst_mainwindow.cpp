@@ -50,7 +50,7 @@ private:
     }
     void roll(TfrmMain &w)
     {
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
     }
     void clickDie(TfrmMain &w, int n) { QTest::mouseClick(w.dice(n), Qt::LeftButton); }
@@ -68,20 +68,20 @@ private slots:
         // The first sight: the cover with Start and Exit, no Continue, round 1, no timer.
         TfrmMain w(m_prompts, m_timers, {});
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvex"));
-        QVERIFY(!w.pCover->isHidden());
-        QVERIFY(w.btCont->isHidden());
-        QVERIFY(!w.btStart->isHidden());
-        QVERIFY(!w.btExit->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(w.btCont()->isHidden());
+        QVERIFY(!w.btStart()->isHidden());
+        QVERIFY(!w.btExit()->isHidden());
         QVERIFY(!w.game().stopWatchEnabled());
         QCOMPARE(m_timers.activeCount(), 0);
-        QCOMPARE(w.eRnd->text(), QStringLiteral("1"));
+        QCOMPARE(w.eRnd()->text(), QStringLiteral("1"));
         QCOMPARE(w.game().gs.RoundNo, 1);
         QCOMPARE(w.outerHeight(), 327);
         // Neither settings file is created by starting.
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
-        QCOMPARE(w.lType->text(), QStringLiteral("Game type:  Normal / 1000"));
-        QCOMPARE(w.lYour->text(), QStringLiteral("Your score:"));
+        QCOMPARE(w.lType()->text(), QStringLiteral("Game type:  Normal / 1000"));
+        QCOMPARE(w.lYour()->text(), QStringLiteral("Your score:"));
     }
 
     void cheatSwitch_data()
@@ -117,13 +117,13 @@ private slots:
         writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
         writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n");
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(TfrmMain::plainText(w.aExit), QStringLiteral("Quit now"));
-        QCOMPARE(w.aExit->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
-        QCOMPARE(w.btExit->text(), QStringLiteral("Quit now"));
-        QCOMPARE(w.lYour->text(), QStringLiteral("Your time:"));
-        QCOMPARE(w.lType->text(), QStringLiteral("Game type:  Time / 3000"));
-        QCOMPARE(w.eValue->text(), QStringLiteral("Not done yet..."));
-        QCOMPARE(w.btRoll->text(), QStringLiteral("Roll"));
+        QCOMPARE(TfrmMain::plainText(w.aExit()), QStringLiteral("Quit now"));
+        QCOMPARE(w.aExit()->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
+        QCOMPARE(w.btExit()->text(), QStringLiteral("Quit now"));
+        QCOMPARE(w.lYour()->text(), QStringLiteral("Your time:"));
+        QCOMPARE(w.lType()->text(), QStringLiteral("Game type:  Time / 3000"));
+        QCOMPARE(w.eValue()->text(), QStringLiteral("Not done yet..."));
+        QCOMPARE(w.btRoll()->text(), QStringLiteral("Roll"));
     }
 
     void objectNamesAndPlaces()
@@ -136,12 +136,12 @@ private slots:
         for (const QString &name : names)
             QVERIFY2(w.findChild<QWidget *>(name), qPrintable(name));
         QCOMPARE(w.dice(3)->geometry(), QRect(160, 40, 66, 66));
-        QCOMPARE(w.btDone->geometry(), QRect(233, 112, 97, 33));
-        QCOMPARE(w.eRnd->geometry(), QRect(336, 216, 57, 28));
-        QCOMPARE(w.btCont->geometry(), QRect(100, 144, 124, 41));
-        QCOMPARE(w.Button3->geometry(), QRect(168, 288, 75, 25));
-        QCOMPARE(w.pCover->geometry().top(), 33);
-        QCOMPARE(w.eScore->accessibleName(), QStringLiteral("Total: 0"));
+        QCOMPARE(w.btDone()->geometry(), QRect(233, 112, 97, 33));
+        QCOMPARE(w.eRnd()->geometry(), QRect(336, 216, 57, 28));
+        QCOMPARE(w.btCont()->geometry(), QRect(100, 144, 124, 41));
+        QCOMPARE(w.Button3()->geometry(), QRect(168, 288, 75, 25));
+        QCOMPARE(w.pCover()->geometry().top(), 33);
+        QCOMPARE(w.eScore()->accessibleName(), QStringLiteral("Total: 0"));
     }
 
     void phasesThroughAWholeGame()
@@ -151,52 +151,52 @@ private slots:
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         Game &g = w.game();
 
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QVERIFY(w.pCover->isHidden());
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QVERIFY(w.pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.ElapsedSeconds, 0);
 
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QVERIFY(g.RollingDice > 0);
-        QVERIFY(!w.aExit->isEnabled());
-        QVERIFY(!w.aNew->isEnabled());
+        QVERIFY(!w.aExit()->isEnabled());
+        QVERIFY(!w.aNew()->isEnabled());
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         // A bust of the first roll is possible; stage a known roll either way.
         if (g.gs.NewRound)
             roll(w);
-        QVERIFY(w.aExit->isEnabled());
+        QVERIFY(w.aExit()->isEnabled());
 
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         for (int n = 1; n <= 6; ++n) {
             QCOMPARE(w.dice(n)->value(), 1);
             clickDie(w, n);
         }
-        QVERIFY(!w.rg10->isHidden());
-        QCOMPARE(w.rg10->title(), QStringLiteral("10 Points"));
+        QVERIFY(!w.rg10()->isHidden());
+        QCOMPARE(w.rg10()->title(), QStringLiteral("10 Points"));
         QCOMPARE(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->text(), QStringLiteral("Full : 800"));
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->isChecked());
-        QCOMPARE(w.eSubScore->text(), QLocale().toString(800));
+        QCOMPARE(w.eSubScore()->text(), QLocale().toString(800));
         // Choosing "6 * 10" changes the value at once.
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_4")), Qt::LeftButton);
         QCOMPARE(g.gs.SelScore, 60);
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_0")), Qt::LeftButton);
         QCOMPARE(g.gs.SelScore, 800);
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
-        QCOMPARE(w.eScore->text(), QLocale().toString(800));
-        QCOMPARE(w.eRnd->text(), QStringLiteral("2"));
-        QVERIFY(w.rg10->isHidden());
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        QCOMPARE(w.eScore()->text(), QLocale().toString(800));
+        QCOMPARE(w.eRnd()->text(), QStringLiteral("2"));
+        QVERIFY(w.rg10()->isHidden());
 
         roll(w);
         if (g.gs.NewRound) // a bust: try again
             roll(w);
         QVERIFY(!g.gs.NewRound);
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QTest::mouseClick(w.Button2(), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             clickDie(w, n);
-        QVERIFY(!w.rg5->isHidden());
+        QVERIFY(!w.rg5()->isHidden());
         QCOMPARE(g.gs.SelScore, 200);
         g.ElapsedSeconds = 42;
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
 
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
@@ -211,14 +211,14 @@ private slots:
         QVERIFY(stats.games[0].testButtons && !stats.games[0].assisted);
         QVERIFY(!g.testButtonsUsed); // the next game starts clean
         // A fresh game waits behind the cover, and Continue leads into it.
-        QVERIFY(!w.pCover->isHidden());
-        QVERIFY(!w.btCont->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.btCont()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         QCOMPARE(g.gs.Total, 0);
         QCOMPARE(g.gs.RoundNo, 1);
-        QVERIFY(w.btRoll->isEnabled());
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.btRoll()->isEnabled());
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QVERIFY(w.pCover()->isHidden());
         QCOMPARE(g.ElapsedSeconds, 0);
     }
 
@@ -230,21 +230,21 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         roll(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         for (int n = 1; n <= 6; ++n)
             clickDie(w, n);
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("KVXScrP.ini")));
         QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("Read beyond end of file")));
-        QVERIFY(!w.btRoll->isEnabled());
+        QVERIFY(!w.btRoll()->isEnabled());
         QVERIFY(!g.stopWatchEnabled());
-        QVERIFY(w.aNew->isEnabled());
-        w.aNew->trigger();
-        QVERIFY(w.btRoll->isEnabled());
+        QVERIFY(w.aNew()->isEnabled());
+        w.aNew()->trigger();
+        QVERIFY(w.btRoll()->isEnabled());
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.gs.Total, 0);
         QCOMPARE(g.gs.RoundNo, 1);
@@ -261,14 +261,14 @@ private slots:
         g.settings.Winner = 800;
         for (int game = 0; game < 2; ++game) {
             if (game == 0)
-                QTest::mouseClick(w.btStart, Qt::LeftButton);
+                QTest::mouseClick(w.btStart(), Qt::LeftButton);
             else
-                QTest::mouseClick(w.btCont, Qt::LeftButton);
+                QTest::mouseClick(w.btCont(), Qt::LeftButton);
             roll(w);
-            QTest::mouseClick(w.Button1, Qt::LeftButton);
+            QTest::mouseClick(w.Button1(), Qt::LeftButton);
             for (int n = 1; n <= 6; ++n)
                 clickDie(w, n);
-            QTest::mouseClick(w.btDone, Qt::LeftButton);
+            QTest::mouseClick(w.btDone(), Qt::LeftButton);
             StatsData d = Statistics::load(Statistics::fileName());
             QCOMPARE(d.games.size(), game + 1);
             if (game == 0) {
@@ -294,12 +294,12 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         roll(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         for (int n = 1; n <= 6; ++n)
             clickDie(w, n);
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
         QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
                  qPrintable(m_prompts.messages.join(QLatin1Char('|'))));
@@ -320,7 +320,7 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         const QString path = ProgramDir::file(QStringLiteral("first.KVX"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aSave->trigger();
+        w.aSave()->trigger();
         QCOMPARE(m_prompts.titles.last(), QStringLiteral("Save Game..."));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -332,15 +332,15 @@ private slots:
         QCOMPARE(bytes.mid(108, 4), QByteArray(4, '\0'));       // no time yet
         QCOMPARE(bytes.mid(112, 4), QByteArray("\xe8\x03\0\0", 4)); // 1000
 
-        w.aSave->trigger(); // cancelled
+        w.aSave()->trigger(); // cancelled
         QCOMPARE(m_prompts.lastSuggested, path);
 
         m_prompts.fileAnswers.enqueue(path);
-        w.aOpen->trigger();
+        w.aOpen()->trigger();
         QCOMPARE(m_prompts.titles.last(), QStringLiteral("Open Game..."));
         QVERIFY(m_prompts.errors.isEmpty());
-        QVERIFY(!w.pCover->isHidden());
-        QVERIFY(!w.btCont->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.btCont()->isHidden());
         QVERIFY(!w.game().stopWatchEnabled());
     }
 
@@ -348,15 +348,15 @@ private slots:
     {
         // A short file and a failed save end with a message; the game and the earlier file stay.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(4000);
         const QString good = ProgramDir::file(QStringLiteral("good.KVX"));
         m_prompts.fileAnswers.enqueue(good);
-        w.aSave->trigger();
+        w.aSave()->trigger();
         writeFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
         const Game::Snapshot before = w.game().snapshot();
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("short.KVX")));
-        w.aOpen->trigger();
+        w.aOpen()->trigger();
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("Read beyond end of file")));
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("short.KVX")));
@@ -364,9 +364,9 @@ private slots:
         QCOMPARE(w.game().gs.RoundNo, before.roundNo);
 
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("no/such/folder/x.KVX")));
-        w.aSave->trigger();
+        w.aSave()->trigger();
         QCOMPARE(m_prompts.errors.size(), 2);
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         QFile f(good);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.size(), 116);
@@ -376,28 +376,28 @@ private slots:
     {
         // The clock label follows the ticks; the cover stops it.
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time:"));
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time:"));
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(3000);
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:03"));
-        w.aPause->trigger();
-        QVERIFY(!w.pCover->isHidden());
-        QVERIFY(!w.btCont->isHidden());
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:03"));
+        w.aPause()->trigger();
+        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.btCont()->isHidden());
         m_timers.advance(5000);
         QCOMPARE(w.game().ElapsedSeconds, 3);
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
         m_timers.advance(999);
         QCOMPARE(w.game().ElapsedSeconds, 3);
         m_timers.advance(1);
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
     }
 
     void roundButtonsIgnoreCornersAndDisabledState()
     {
         // A click in the corner of Roll's rectangle rolls nothing.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
-        QTest::mouseClick(w.btRoll, Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton, {}, QPoint(1, 1));
         QCOMPARE(w.game().RollingDice, 0);
         QVERIFY(w.game().gs.NewRound);
     }
@@ -410,7 +410,7 @@ private slots:
         w.topten();
         TfrmSetup *setup = &w.setup();
         Game &g = w.game();
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(2000);
         QTabWidget *pages = setup->findChild<QTabWidget *>(QStringLiteral("pcMain"));
         QVERIFY(pages);
@@ -420,11 +420,11 @@ private slots:
             shownPage = pages->currentWidget()->objectName();
             return int(QDialog::Rejected);
         };
-        w.aLanguage->trigger();
+        w.aLanguage()->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsLang"));
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
-        w.aRules->trigger();
+        w.aRules()->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsGen"));
         QCOMPARE(g.ElapsedSeconds, 2);
 
@@ -432,10 +432,10 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aSettings->trigger();
+        w.aSettings()->trigger();
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
-        QVERIFY(!w.pCover->isHidden()); // still the same game, paused
+        QVERIFY(!w.pCover()->isHidden()); // still the same game, paused
         QCOMPARE(g.ElapsedSeconds, 2);
 
         m_prompts.onModal = [&](QDialog &dlg) {
@@ -443,9 +443,9 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aSettings->trigger();
+        w.aSettings()->trigger();
         QVERIFY(g.settings.Valid);
-        QVERIFY(w.pCover->isHidden()); // a new game runs
+        QVERIFY(w.pCover()->isHidden()); // a new game runs
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.ElapsedSeconds, 0);
     }
@@ -462,12 +462,12 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aLanguage->trigger();
-        QCOMPARE(w.btRoll->text(), QStringLiteral("Würfeln"));
-        QCOMPARE(w.lType->text(), QStringLiteral("Spiel: Normal / 1000"));
+        w.aLanguage()->trigger();
+        QCOMPARE(w.btRoll()->text(), QStringLiteral("Würfeln"));
+        QCOMPARE(w.lType()->text(), QStringLiteral("Spiel: Normal / 1000"));
         // A second window over the same folder reads the same texts.
         TfrmMain again(m_prompts, m_timers, {});
-        QCOMPARE(again.btRoll->text(), QStringLiteral("Würfeln"));
+        QCOMPARE(again.btRoll()->text(), QStringLiteral("Würfeln"));
     }
 
     void statisticsFromTheMenu()
@@ -476,11 +476,11 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         QVERIFY(!w.statisticsWindow());
         QVERIFY(!QFile::exists(Statistics::fileName()));
-        QVERIFY(w.mFile->actions().contains(w.aStatistics));
-        QCOMPARE(w.aStatistics->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
+        QVERIFY(w.mFile()->actions().contains(w.aStatistics()));
+        QCOMPARE(w.aStatistics()->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
         w.game().settings.Winner = 3000;
         w.game().settings.Valid = true;
-        w.aStatistics->trigger();
+        w.aStatistics()->trigger();
         QVERIFY(w.statisticsWindow() && w.statisticsWindow()->isVisible());
         QVERIFY(w.statisticsWindow()->shownRules() == (StatsRules{3000, true}));
         QVERIFY(!QFile::exists(Statistics::fileName())); // opening reads, never writes
@@ -493,11 +493,11 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         TfrmTopten *dlg = &w.topten();
         w.setup();
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
-        w.aTopTen->trigger();
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        w.aTopTen()->trigger();
         QVERIFY(dlg->isVisible());
         QVERIFY(w.game().stopWatchEnabled());
-        QVERIFY(w.pCover->isHidden());
+        QVERIFY(w.pCover()->isHidden());
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
     }
 
@@ -518,29 +518,29 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (phase != QLatin1String("covered")) {
-            QTest::mouseClick(w.btStart, Qt::LeftButton);
+            QTest::mouseClick(w.btStart(), Qt::LeftButton);
             m_timers.advance(2000);
         }
         if (phase == QLatin1String("rolling"))
-            QTest::mouseClick(w.btRoll, Qt::LeftButton);
+            QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         w.setWindowState(Qt::WindowMinimized);
         if (phase == QLatin1String("rolling")) {
             QVERIFY(g.RollingDice > 0);
-            QVERIFY(w.pCover->isHidden());
+            QVERIFY(w.pCover()->isHidden());
             QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         }
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         // Continue only where there is a game to continue: not before the first Start.
-        QCOMPARE(w.btCont->isHidden(), phase == QLatin1String("covered"));
+        QCOMPARE(w.btCont()->isHidden(), phase == QLatin1String("covered"));
         const int elapsed = g.ElapsedSeconds;
         m_timers.advance(7000);
         w.setWindowState(Qt::WindowNoState);
         m_timers.advance(3000);
         QCOMPARE(g.ElapsedSeconds, elapsed);
-        QVERIFY(!w.pCover->isHidden());
+        QVERIFY(!w.pCover()->isHidden());
         if (phase != QLatin1String("covered")) {
-            QTest::mouseClick(w.btCont, Qt::LeftButton);
+            QTest::mouseClick(w.btCont(), Qt::LeftButton);
             m_timers.advance(1000);
             QCOMPARE(g.ElapsedSeconds, elapsed + 1);
         }
@@ -550,21 +550,21 @@ private slots:
     {
         // Right after Open Game the clock shows the opened game's time, not the previous one's.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(4000);
         const QString path = ProgramDir::file(QStringLiteral("four.KVX"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aSave->trigger();
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        w.aSave()->trigger();
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(9000);
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:09"));
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:09"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aOpen->trigger();
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
-        QTest::mouseClick(w.btCont, Qt::LeftButton);
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:04"));
+        w.aOpen()->trigger();
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
+        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
         m_timers.advance(1000);
-        QCOMPARE(w.lTime->text(), QStringLiteral("Your time: 00:00:05"));
+        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:05"));
     }
 
     void escapeClosesTheTopTenAndCancelsTheSettings()
@@ -587,7 +587,7 @@ private slots:
             return dlg.result();
         };
         w.game().settings.Winner = 3000;
-        w.aSettings->trigger();
+        w.aSettings()->trigger();
         QVERIFY(cancelled);
         QVERIFY(!setup->isVisible());
         QCOMPARE(w.game().settings.Winner, 3000);
@@ -648,8 +648,8 @@ private slots:
             topten = &w.topten();
             w.show();
             QVERIFY(QTest::qWaitForWindowActive(&w));
-            w.aTopTen->trigger();
-            w.aAdvisor->trigger();
+            w.aTopTen()->trigger();
+            w.aAdvisor()->trigger();
             advisor = w.advisorWindow();
             for (QWidget *own : {topten.data(), advisor.data()}) {
                 QVERIFY(own && own->isVisible() && own->isWindow());
@@ -671,8 +671,8 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.activateWindow();
-        w.eScore->setFocus(Qt::MouseFocusReason);
-        QVERIFY(!w.eScore->hasFocus());
+        w.eScore()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!w.eScore()->hasFocus());
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(1)));
     }
 };

@@ -45,7 +45,7 @@ private:
     }
     void roll(TfrmMain &w)
     {
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
     }
     void rollScoring(TfrmMain &w)
@@ -84,9 +84,9 @@ private slots:
     void diceNamesAfterAStagedRollAndASelection()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         rollScoring(w);
-        QTest::mouseClick(w.Button4, Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        QTest::mouseClick(w.Button4(), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
         QCOMPARE(diceNames(w), QStringList({"Die 1: 1, free", "Die 2: 1, free", "Die 3: 1, free",
                                             "Die 4: 5, free", "Die 5: 5, free", "Die 6: 5, free"}));
         AccessibilityRecorder::clear();
@@ -99,7 +99,7 @@ private slots:
         QTest::mouseClick(w.dice(2), Qt::LeftButton);
         QCOMPARE(said(w.dice(2)), QStringLiteral("Die 2: 1, free"));
         // Rolling on keeps the selection: kept, and the other dice show their new faces.
-        QTest::mouseClick(w.btRoll, Qt::LeftButton);
+        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QCOMPARE(said(w.dice(5)), QStringLiteral("Die 5: 5, kept"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         for (int n = 1; n <= 6; ++n) {
@@ -123,24 +123,24 @@ private slots:
         // Flat review reads each display as "caption value"; an action that
         // leaves a display unchanged sends nothing for it.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QCOMPARE(said(w.eScore), QStringLiteral("Total: 0"));
-        QCOMPARE(said(w.eSubScore), QStringLiteral("Subtotal: 0"));
-        QCOMPARE(said(w.eRnd), QStringLiteral("Round: 1"));
-        QCOMPARE(said(w.eValue), QStringLiteral("Your score: 0"));
+        QCOMPARE(said(w.eScore()), QStringLiteral("Total: 0"));
+        QCOMPARE(said(w.eSubScore()), QStringLiteral("Subtotal: 0"));
+        QCOMPARE(said(w.eRnd()), QStringLiteral("Round: 1"));
+        QCOMPARE(said(w.eValue()), QStringLiteral("Your score: 0"));
 
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         rollScoring(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
         AccessibilityRecorder::clear();
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QCOMPARE(said(w.eSubScore), QStringLiteral("Subtotal: ") + QLocale().toString(800));
-        QTest::mouseClick(w.btDone, Qt::LeftButton);
-        QCOMPARE(said(w.eScore), QStringLiteral("Total: ") + QLocale().toString(800));
-        QCOMPARE(said(w.eRnd), QStringLiteral("Round: 2"));
-        QCOMPARE(said(w.eValue), QStringLiteral("Your score: 80000"));
+        QCOMPARE(said(w.eSubScore()), QStringLiteral("Subtotal: ") + QLocale().toString(800));
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        QCOMPARE(said(w.eScore()), QStringLiteral("Total: ") + QLocale().toString(800));
+        QCOMPARE(said(w.eRnd()), QStringLiteral("Round: 2"));
+        QCOMPARE(said(w.eValue()), QStringLiteral("Your score: 80000"));
         if (m_listening) {
-            for (QLabel *display : {w.eScore, w.eSubScore, w.eRnd, w.eValue}) {
+            for (QLabel *display : {w.eScore(), w.eSubScore(), w.eRnd(), w.eValue()}) {
                 QVERIFY(AccessibilityRecorder::of(QAccessible::DescriptionChanged, display).isEmpty());
                 QStringList names;
                 for (const auto &e : AccessibilityRecorder::of(QAccessible::NameChanged, display))
@@ -155,9 +155,9 @@ private slots:
         lng.write("[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
         lng.close();
         w.loadLanguage();
-        w.aPause->trigger();
-        QCOMPARE(said(w.eScore), QStringLiteral("Summe: ") + QLocale().toString(800));
-        QCOMPARE(said(w.eRnd), QStringLiteral("Runde: 2"));
+        w.aPause()->trigger();
+        QCOMPARE(said(w.eScore()), QStringLiteral("Summe: ") + QLocale().toString(800));
+        QCOMPARE(said(w.eRnd()), QStringLiteral("Runde: 2"));
     }
 
     void everyResultIsSpokenInItsOrder()
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         connect(w.announcer(), &Announcer::said, &w, [&heard](const QString &t) { heard << t; });
         m_prompts.onMessage = [&heard](const QString &t) { heard << QLatin1Char('[') + t + QLatin1Char(']'); };
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         roll(w);
         QStringList faces;
         for (int n = 1; n <= 6; ++n)
@@ -185,7 +185,7 @@ private slots:
 
         rollScoring(w);
         heard.clear();
-        QTest::mouseClick(w.Button4, Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        QTest::mouseClick(w.Button4(), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
         for (Qt::Key k : {Qt::Key_5, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_5})
             QTest::keyClick(&w, k);
         QCOMPARE(heard, QStringList({"Rolled 1, 1, 1, 5, 5, 5.",
@@ -204,7 +204,7 @@ private slots:
 
         // Rolling on names only the dice rolled; a bust then speaks its message and the loss.
         rollScoring(w);
-        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        QTest::mouseClick(w.Button4(), Qt::LeftButton);
         QTest::keyClick(&w, Qt::Key_4);
         heard.clear();
         roll(w);
@@ -239,10 +239,10 @@ private slots:
         QFETCH(int, die);
         QFETCH(QString, spoken);
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         if (stage == QLatin1String("kept")) {
             rollScoring(w);
-            QTest::mouseClick(w.Button4, Qt::LeftButton);
+            QTest::mouseClick(w.Button4(), Qt::LeftButton);
             QTest::keyClick(&w, Qt::Key_4);
             roll(w);
             if (w.game().gs.NewRound)
@@ -255,9 +255,9 @@ private slots:
     void aFaceThatScoresOnlyInASetSaysSo()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         rollScoring(w);
-        QTest::mouseClick(w.Button4, Qt::LeftButton);
+        QTest::mouseClick(w.Button4(), Qt::LeftButton);
         w.game().setDieValue(4, 3); // one three among ones and fives
         w.game().EvaluateRoll();
         QTest::keyClick(&w, Qt::Key_4);
@@ -269,9 +269,9 @@ private slots:
     void choiceEntriesTellTheirPointsAndSpeakTheSubtotal()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         rollScoring(w);
-        QTest::mouseClick(w.Button1, Qt::LeftButton); // six ones
+        QTest::mouseClick(w.Button1(), Qt::LeftButton); // six ones
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4})
             QTest::keyClick(&w, k);
         auto *second = w.findChild<QRadioButton *>(QStringLiteral("rg10_1"));
@@ -285,7 +285,7 @@ private slots:
     {
         // S speaks the whole state, the clock as words.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart, Qt::LeftButton);
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
         m_timers.advance(252000);
         QTest::keyClick(&w, Qt::Key_S);
         QCOMPARE(w.announcer()->text(),
@@ -310,7 +310,7 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btStart));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btStart()));
         QSet<QString> visited;
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -339,19 +339,19 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(6)));
 
         // A pause puts the focus on Continue; nothing under the cover keeps it.
-        w.aPause->trigger();
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btCont));
-        QVERIFY(!w.Button1->focusPolicy());
+        w.aPause()->trigger();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btCont()));
+        QVERIFY(!w.Button1()->focusPolicy());
     }
 
     void menusOpenByAltAndALetter()
     {
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(w.mFile->title(), QStringLiteral("&File"));
-        QCOMPARE(w.mTools->title(), QStringLiteral("&Tools"));
-        QCOMPARE(w.mHelp->title(), QStringLiteral("&Help"));
+        QCOMPARE(w.mFile()->title(), QStringLiteral("&File"));
+        QCOMPARE(w.mTools()->title(), QStringLiteral("&Tools"));
+        QCOMPARE(w.mHelp()->title(), QStringLiteral("&Help"));
         // Every item of a menu has a letter of its own.
-        for (QMenu *menu : {w.mFile, w.mTools, w.mHelp}) {
+        for (QMenu *menu : {w.mFile(), w.mTools(), w.mHelp()}) {
             QSet<QChar> letters;
             for (QAction *a : menu->actions()) {
                 if (a->isSeparator())

@@ -55,13 +55,13 @@ private:
                         .arg(g.die(n).value).arg(g.DiceState(n));
         }
         const QLocale locale;
-        if (w.eScore->text() != locale.toString(g.gs.Total))
-            return QStringLiteral("eScore shows %1, Total is %2").arg(w.eScore->text()).arg(g.gs.Total);
-        if (w.eRnd->text() != locale.toString(g.gs.RoundNo))
-            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.eRnd->text()).arg(g.gs.RoundNo);
-        if (w.pCover->isHidden() == g.coverVisible())
+        if (w.eScore()->text() != locale.toString(g.gs.Total))
+            return QStringLiteral("eScore shows %1, Total is %2").arg(w.eScore()->text()).arg(g.gs.Total);
+        if (w.eRnd()->text() != locale.toString(g.gs.RoundNo))
+            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.eRnd()->text()).arg(g.gs.RoundNo);
+        if (w.pCover()->isHidden() == g.coverVisible())
             return QStringLiteral("the cover is out of step");
-        if (w.rg10->isHidden() == g.rg10.visible || w.rg5->isHidden() == g.rg5.visible)
+        if (w.rg10()->isHidden() == g.rg10.visible || w.rg5()->isHidden() == g.rg5.visible)
             return QStringLiteral("a choice list is out of step");
         return QString();
     }
@@ -144,13 +144,13 @@ private slots:
 
             if (g.coverVisible()) {
                 // Only the cover's buttons can be reached.
-                if (reachable(w.btCont) && rng() % 8 != 0) {
+                if (reachable(w.btCont()) && rng() % 8 != 0) {
                     what = QStringLiteral("Continue");
-                    QTest::mouseClick(w.btCont, Qt::LeftButton);
+                    QTest::mouseClick(w.btCont(), Qt::LeftButton);
                 } else {
                     what = QStringLiteral("Start");
                     kind = StepKind::NewGame;
-                    QTest::mouseClick(w.btStart, Qt::LeftButton);
+                    QTest::mouseClick(w.btStart(), Qt::LeftButton);
                 }
             } else if (pick < 30) {
                 const int n = int(rng() % 6) + 1;
@@ -170,7 +170,7 @@ private slots:
                 }
                 timers.setMsecsSinceMidnightUtc(qint64(rng() % 86400000u));
                 if (rng() % 4)
-                    QTest::mouseClick(w.btRoll, Qt::LeftButton);
+                    QTest::mouseClick(w.btRoll(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_R);
                 if (g.RollingDice != 0) {
@@ -181,7 +181,7 @@ private slots:
                     }
                     if (g.RollingDice != 0 && rng() % 3 == 0) {
                         const GameState before = g.gs;
-                        QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.btDone) : w.dice(int(rng() % 6) + 1),
+                        QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.btDone()) : w.dice(int(rng() % 6) + 1),
                                           Qt::LeftButton);
                         if (memcmp(&before, &g.gs, sizeof before) != 0)
                             QFAIL("a click during a roll changed the game");
@@ -193,12 +193,12 @@ private slots:
                 kind = StepKind::Done;
                 const qint32 before = g.gs.Total;
                 if (rng() % 3)
-                    QTest::mouseClick(w.btDone, Qt::LeftButton);
+                    QTest::mouseClick(w.btDone(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_D);
                 banks += g.gs.Total != before;
             } else if (pick < 68) {
-                QGroupBox *box = rng() % 2 ? w.rg10 : w.rg5;
+                QGroupBox *box = rng() % 2 ? w.rg10() : w.rg5();
                 const auto choices = box->findChildren<QRadioButton *>();
                 QRadioButton *r = choices.isEmpty() ? nullptr : choices.at(int(rng() % choices.size()));
                 what = QStringLiteral("choice");
@@ -207,11 +207,11 @@ private slots:
             } else if (pick < 73) {
                 what = QStringLiteral("cheat");
                 kind = StepKind::Roll;
-                QPushButton *buttons[] = {w.Button1, w.Button2, w.Button3, w.Button4};
+                QPushButton *buttons[] = {w.Button1(), w.Button2(), w.Button3(), w.Button4()};
                 QTest::mouseClick(buttons[rng() % 4], Qt::LeftButton);
             } else if (pick < 78) {
                 what = QStringLiteral("Pause");
-                w.aPause->trigger();
+                w.aPause()->trigger();
             } else if (pick < 82) {
                 what = QStringLiteral("time");
                 timers.advance(qint64(rng() % 3000));
@@ -219,9 +219,9 @@ private slots:
                 what = QStringLiteral("save and open");
                 const Game::Snapshot before = g.snapshot();
                 prompts.fileAnswers.enqueue(saved);
-                w.aSave->trigger();
+                w.aSave()->trigger();
                 prompts.fileAnswers.enqueue(saved);
-                w.aOpen->trigger();
+                w.aOpen()->trigger();
                 ++opens;
                 if (!prompts.errors.isEmpty())
                     QFAIL(qPrintable(QStringLiteral("step %1: %2").arg(i).arg(prompts.errors.join(QLatin1Char('\n')))));
@@ -231,17 +231,17 @@ private slots:
                 what = QStringLiteral("open a broken file");
                 const GameState before = g.gs;
                 prompts.fileAnswers.enqueue(broken);
-                w.aOpen->trigger();
+                w.aOpen()->trigger();
                 ++refusedOpens;
                 QCOMPARE(prompts.errors.size(), 1);
                 if (memcmp(&before, &g.gs, sizeof before) != 0)
                     QFAIL("a refused file changed the game");
             } else {
                 what = QStringLiteral("New Game");
-                const bool enabled = w.aNew->isEnabled();
+                const bool enabled = w.aNew()->isEnabled();
                 if (enabled)
                     kind = StepKind::NewGame;
-                w.aNew->trigger();
+                w.aNew()->trigger();
             }
             for (const QString &m : prompts.messages.mid(watchFrom))
                 wins += m == g.texts.msgWin;
