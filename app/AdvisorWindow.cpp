@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AdvisorWindow.h"
+#include "app/SolveProgressBar.h"
 #include "app/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
-#include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,10 +49,7 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     };
     m_lAssisted = label("lAssisted");
     m_lStatus = label("lStatus");
-    m_pbSolve = new QProgressBar(this);
-    m_pbSolve->setObjectName(QStringLiteral("pbSolve"));
-    m_pbSolve->setRange(0, 1000);
-    m_pbSolve->hide();
+    m_pbSolve = new SolveProgressBar(m_solver, "advProgress", this);
     box->addWidget(m_pbSolve);
     m_lBust = label("lBust");
     m_lRounds = label("lRounds");
@@ -68,10 +65,6 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     m_slowTimer->setSingleShot(true);
     m_slowTimer->setInterval(500);
     connect(m_slowTimer, &QTimer::timeout, this, &AdvisorWindow::showProgress);
-    connect(&m_solver, &SolveService::progressChanged, this, [this](double fraction) {
-        m_pbSolve->setValue(int(fraction * 1000));
-        m_pbSolve->setFormat(uiText("advProgress").arg(m_pbSolve->value() / 10));
-    });
     connect(&m_solver, &SolveService::solved, this, [this] {
         if (!solving()) {
             m_slowTimer->stop();
@@ -196,8 +189,7 @@ void AdvisorWindow::refresh()
     if (!sol) {
         // The bar shows only when the solve takes a while.
         if (!m_slowTimer->isActive() && m_pbSolve->isHidden()) {
-            m_pbSolve->setValue(0);
-            m_pbSolve->setFormat(uiText("advProgress").arg(0));
+            m_pbSolve->showFraction(0);
             m_slowTimer->start();
         }
         m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));

@@ -3,6 +3,7 @@
 // table. Solving runs on a worker thread; the window only reads the game.
 #pragma once
 
+#include "app/SolveProgressBar.h"
 #include "game/Advisor.h"
 
 #include <QWidget>
@@ -14,7 +15,6 @@ class SolveService;
 class QLabel;
 class QListWidget;
 class QKeyEvent;
-class QProgressBar;
 class QTimer;
 
 class AdvisorWindow : public QWidget
@@ -31,7 +31,7 @@ public:
     QLabel *lBest() const { return m_lBest; }
     QLabel *lRanking() const { return m_lRanking; }
     QListWidget *lvActions() const { return m_lvActions; }
-    QProgressBar *pbSolve() const { return m_pbSolve; }
+    SolveProgressBar *pbSolve() const { return m_pbSolve; }
 
     bool solving() const;
     // The solution for the rules in force, or null while it is being solved.
@@ -59,7 +59,7 @@ private:
 
     QLabel *m_lAssisted, *m_lStatus, *m_lBust, *m_lRounds, *m_lBest, *m_lRanking;
     QListWidget *m_lvActions;
-    QProgressBar *m_pbSolve;
+    SolveProgressBar *m_pbSolve;
     Game &m_game;
     SolveService &m_solver;
     QTimer *m_slowTimer;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReviewWindow.h"
+#include "app/SolveProgressBar.h"
 #include "app/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
@@ -16,7 +17,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProgressBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolTip>
@@ -374,10 +374,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     };
     m_lStatus = label("lStatus");
     box->addWidget(m_lStatus);
-    m_pbSolve = new QProgressBar(this);
-    m_pbSolve->setObjectName(QStringLiteral("pbSolve"));
-    m_pbSolve->setRange(0, 1000);
-    m_pbSolve->hide();
+    m_pbSolve = new SolveProgressBar(m_solver, "revProgress", this);
     box->addWidget(m_pbSolve);
     m_lSummary = label("lSummary");
     m_lCounts = label("lCounts");
@@ -438,10 +435,6 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     connect(m_soon, &QTimer::timeout, this, &ReviewWindow::refresh);
     connect(&m_game, &Game::stateChanged, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
-    connect(&m_solver, &SolveService::progressChanged, this, [this](double f) {
-        m_pbSolve->setValue(int(f * 1000));
-        m_pbSolve->setFormat(uiText("revProgress").arg(int(f * 100)));
-    });
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
     connect(m_chart, &ReviewChart::stepPointed, this, [this](int step, QPoint at) {
         QToolTip::showText(at, stepSentence(step), m_chart);
@@ -493,12 +486,12 @@ void ReviewWindow::refresh()
     applyTexts();
     const GameRecord &rec = m_game.record();
     // The window shows best plays: a game still being played is assisted by it.
-    if (!rec.won() && onShowsGameInProgress)
-        onShowsGameInProgress();
+    if (!rec.won())
+        emit showsGameInProgress();
     const auto sol = m_solver.request(rec.start().winner, rec.start().valid);
     if (!sol) {
         m_lStatus->setText(uiText(rec.start().valid ? "revWorkingBand" : "revWorking").arg(rec.start().winner));
-        m_pbSolve->setValue(int(m_solver.progress() * 1000));
+        m_pbSolve->showFraction(m_solver.progress());
         m_pbSolve->show();
         return;
     }

@@ -5,6 +5,7 @@
 // The analysis is the core's (game/Review.h); the window only shows it.
 #pragma once
 
+#include "app/SolveProgressBar.h"
 #include "game/Advisor.h"
 #include "game/GameRecord.h"
 #include "game/Review.h"
@@ -20,7 +21,7 @@ class SolveService;
 class TRxDice;
 class QLabel;
 class QListWidget;
-class QProgressBar;
+
 class QTimer;
 
 // The game as a line: after each step the rounds played plus the rounds still
@@ -84,15 +85,12 @@ public:
     QLabel *lNote() const { return m_lNote; }
     QLabel *lStatus() const { return m_lStatus; }
     QLabel *lMoment() const { return m_lMoment; }
-    QProgressBar *pbSolve() const { return m_pbSolve; }
+    SolveProgressBar *pbSolve() const { return m_pbSolve; }
     ReviewChart *chart() const { return m_chart; }
     QListWidget *lvDecisions() const { return m_lvDecisions; }
     QListWidget *lvRanking() const { return m_lvRanking; }
     // The dice of the selected moment, 1..6.
     TRxDice *die(int n) const { return m_dice[n]; }
-
-    // Called whenever the window shows best plays of a game not yet won.
-    std::function<void()> onShowsGameInProgress;
 
     const GameReview &review() const { return m_review; }
     const GameRecord &record() const { return m_record; }
@@ -110,6 +108,10 @@ public slots:
     void refreshSoon();
     void refresh();
 
+signals:
+    // The window shows best plays of a game not yet won.
+    void showsGameInProgress();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -125,7 +127,7 @@ private:
     QString playText(const AdvisorAction &a, qint32 roundPoints, bool past) const;
 
     QLabel *m_lSummary, *m_lCounts, *m_lNote, *m_lStatus, *m_lMoment, *m_lDecisions, *m_lRanking;
-    QProgressBar *m_pbSolve;
+    SolveProgressBar *m_pbSolve;
     ReviewChart *m_chart;
     QListWidget *m_lvDecisions, *m_lvRanking;
     TRxDice *m_dice[7] = {};

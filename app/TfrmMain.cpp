@@ -1091,7 +1091,7 @@ void TfrmMain::aReviewExecute()
         // A window of its own, as the advisor is.
         m_review = new ReviewWindow(m_game, m_solver);
         // The best plays of a game still being played assist it; a game won stays as it was.
-        m_review->onShowsGameInProgress = [this] { assisted = true; };
+        connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { assisted = true; });
     }
     if (!m_review->isVisible())
         placeBeside(m_review);
