@@ -21,7 +21,6 @@ class SolveService;
 class TRxDice;
 class QLabel;
 class QListWidget;
-
 class QTimer;
 
 // The game as a line: after each step the rounds played plus the rounds still
