@@ -605,8 +605,10 @@ void StatisticsWindow::showChosen()
 
     const std::shared_ptr<const AdvisorSolution> best =
             m_solutionFor ? m_solutionFor(m_shown.winner, m_shown.band) : nullptr;
-    const bool solved = best && best->winnable();
-    const QString waiting = best ? uiText("statUnwinnable") : uiText("statSolving");
+    const bool solved = best && best->winnable() && best->hasDistribution();
+    const QString waiting = !best              ? uiText("statSolving")
+            : !best->winnable()                ? uiText("statUnwinnable")
+                                               : uiText("statTooLarge").arg(AdvisorSolution::distributionLimit);
     setFigure("statBestMean", solved ? number(best->distributionMean(), 2) : waiting);
     setFigure("statBestMedian", solved ? QString::number(best->roundsForChance(0.5)) : waiting);
     setFigure("statBestNinety", solved ? QString::number(best->roundsForChance(0.9)) : waiting);

@@ -141,8 +141,25 @@ double AdvisorSolution::roundsFromTotal(qint32 total) const
     return valueAt(total);
 }
 
+void AdvisorSolution::workOutDistribution() const
+{
+    std::call_once(m_distOnce, [this] {
+        if (m_outcomes)
+            advisor::winDistribution(*m_outcomes, m_v, int(-m_floor / 5), 1e-9, m_dist, m_tailRounds);
+        else
+            m_tailRounds = roundsFromTotal(0);
+    });
+}
+
+const std::vector<double> &AdvisorSolution::roundsDistribution() const
+{
+    workOutDistribution();
+    return m_dist;
+}
+
 double AdvisorSolution::chanceWithin(int n) const
 {
+    workOutDistribution();
     double sum = 0;
     for (int k = 0; k < n && k < int(m_dist.size()); ++k)
         sum += m_dist[size_t(k)];
@@ -153,6 +170,7 @@ double AdvisorSolution::distributionMean() const
 {
     if (!m_winnable)
         return std::numeric_limits<double>::infinity();
+    workOutDistribution();
     double mean = m_tailRounds;
     for (size_t k = 0; k < m_dist.size(); ++k)
         mean += double(k + 1) * m_dist[k];
@@ -161,6 +179,7 @@ double AdvisorSolution::distributionMean() const
 
 int AdvisorSolution::roundsForChance(double chance) const
 {
+    workOutDistribution();
     double sum = 0;
     for (size_t k = 0; k < m_dist.size(); ++k) {
         sum += m_dist[k];
@@ -264,7 +283,8 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     s->m_sweeps = policy.improve();
     if (s->m_sweeps == 0)
         return nullptr;
-    policy.winDistribution(int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds);
+    if (winner <= AdvisorSolution::distributionLimit)
+        s->m_outcomes = std::make_shared<const advisor::Outcomes>(policy.takeOutcomes());
     s->m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (progress)
         progress(1.0);

@@ -14,6 +14,10 @@
 #include <mutex>
 #include <vector>
 
+namespace advisor {
+struct Outcomes;
+}
+
 // One legal way to take scoring dice from a roll.
 struct KeepOption
 {
@@ -61,9 +65,14 @@ public:
     // points of the earlier rolls of the round.
     QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
 
+    // Whether the spread of the best play's rounds below is worked out: for
+    // winning totals up to distributionLimit (the settings' range). It is
+    // worked out at its first use, not by the solve.
+    bool hasDistribution() const { return m_outcomes != nullptr; }
+    static constexpr qint32 distributionLimit = 10000;
     // The best play from a total of 0: entry n - 1 is the chance that it wins
     // in exactly n rounds, for n = 1, 2, ... until less than 1e-9 is left.
-    const std::vector<double> &roundsDistribution() const { return m_dist; }
+    const std::vector<double> &roundsDistribution() const;
     // The chance that the best play wins within n rounds.
     double chanceWithin(int n) const;
     // The mean of the whole distribution, the rounds of what is left after
@@ -86,8 +95,11 @@ private:
     bool m_winnable = false;
     qint32 m_floor = 0;
     std::vector<double> m_v; // expected rounds from the start of a round, per total step of 5
-    std::vector<double> m_dist;
-    double m_tailRounds = 0;
+    void workOutDistribution() const;
+    std::shared_ptr<const advisor::Outcomes> m_outcomes; // what the distribution is worked out from
+    mutable std::once_flag m_distOnce;
+    mutable std::vector<double> m_dist;
+    mutable double m_tailRounds = 0;
     double m_seconds = 0;
     int m_sweeps = 0;
     mutable std::mutex m_cacheLock;

@@ -94,6 +94,7 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statUnknown", "unknown"},
     {"Statistics", "statSolving", "working out the best play..."},
     {"Statistics", "statUnwinnable", "cannot be won"},
+    {"Statistics", "statTooLarge", "worked out up to %1 points"},
     {"Statistics", "statBestLine", "Under %1 the best possible play needs %2 rounds on average."},
     {"Statistics", "statNoGames", "No games won under %1 yet."},
     {"Statistics", "statRoundsCaption", "Rounds to the win: your games (bars) and the best play (line)"},

@@ -68,9 +68,9 @@ Policy::Policy(qint32 winner, qint32 floor, bool valid, std::vector<double> &val
 {
     m_c.V = &V;
     V.assign(size_t(m_c.N) + 1, 0.0);
-    m_pf.assign(size_t(m_c.N), 0.0);
-    m_pp.assign(size_t(m_c.N), 0.0);
-    m_q.resize(size_t(m_c.N));
+    m_out.pf.assign(size_t(m_c.N), 0.0);
+    m_out.pp.assign(size_t(m_c.N), 0.0);
+    m_out.q.resize(size_t(m_c.N));
 }
 
 template<typename Share>
@@ -229,8 +229,8 @@ void Policy::passShare(const Pass &pass, int first, bool reports)
 // in the own value).
 double Policy::record(const Course &course, const RoundPlay &r, int i, double beta)
 {
-    double &f = m_pf[size_t(i)], &p = m_pp[size_t(i)];
-    std::vector<double> &qi = m_q[size_t(i)];
+    double &f = m_out.pf[size_t(i)], &p = m_out.pp[size_t(i)];
+    std::vector<double> &qi = m_out.q[size_t(i)];
     r.flow(course, i, f, p, qi);
     double sum = 1 + p * beta;
     for (int j = 1; j < int(qi.size()) && i + j < course.N; ++j)
@@ -248,10 +248,10 @@ void Policy::evaluate()
     for (int it = 0; it < 100000; ++it) {
         double change = 0;
         for (int i = N - 1; i >= 0; --i) {
-            const std::vector<double> &qi = m_q[size_t(i)];
+            const std::vector<double> &qi = m_out.q[size_t(i)];
             const int top = std::min(int(qi.size()) - 1, N - i - 1);
-            const double v = (1 + m_pp[size_t(i)] * m_c.below(i) + dot(qi.data() + 1, V.data() + i + 1, top))
-                    / (1 - m_pf[size_t(i)]);
+            const double v = (1 + m_out.pp[size_t(i)] * m_c.below(i) + dot(qi.data() + 1, V.data() + i + 1, top))
+                    / (1 - m_out.pf[size_t(i)]);
             change = std::max(change, std::fabs(v - V[size_t(i)]));
             V[size_t(i)] = v;
         }
@@ -260,11 +260,18 @@ void Policy::evaluate()
     }
 }
 
+Outcomes Policy::takeOutcomes()
+{
+    m_out.N = m_c.N;
+    return std::move(m_out);
+}
+
 // Each round moves the chance of being at each total by the round's recorded
 // outcomes: a failure stays, the penalty goes 100 down, a bank goes up or wins.
-void Policy::winDistribution(int start, double tail, std::vector<double> &dist, double &tailRounds) const
+void winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
+                     std::vector<double> &dist, double &tailRounds)
 {
-    const int N = m_c.N;
+    const int N = o.N;
     dist.clear();
     std::vector<double> p(size_t(N), 0.0), next(size_t(N), 0.0);
     p[size_t(start)] = 1;
@@ -273,7 +280,7 @@ void Policy::winDistribution(int start, double tail, std::vector<double> &dist, 
     // A round banks only once it holds some points: its outcomes start late.
     std::vector<int> first(size_t(N), 1);
     for (int i = 0; i < N; ++i) {
-        const std::vector<double> &qi = m_q[size_t(i)];
+        const std::vector<double> &qi = o.q[size_t(i)];
         while (first[size_t(i)] < int(qi.size()) && qi[size_t(first[size_t(i)])] == 0)
             ++first[size_t(i)];
     }
@@ -286,11 +293,11 @@ void Policy::winDistribution(int start, double tail, std::vector<double> &dist, 
             const double m = p[size_t(i)];
             if (m == 0)
                 continue;
-            next[size_t(i)] += m * m_pf[size_t(i)];
+            next[size_t(i)] += m * o.pf[size_t(i)];
             // Below the floor the chance lies at the floor: it weighs less than 1e-12.
             const int down = std::max(0, i - 20);
-            next[size_t(down)] += m * m_pp[size_t(i)];
-            const std::vector<double> &qi = m_q[size_t(i)];
+            next[size_t(down)] += m * o.pp[size_t(i)];
+            const std::vector<double> &qi = o.q[size_t(i)];
             const int top = int(qi.size()) - 1;
             const int inside = std::min(top, N - 1 - i); // banks short of the winner
             const double *q = qi.data();

@@ -19,6 +19,23 @@ struct RoundPlay;
 // anything is banked, so they weigh less than 1e-12 in any value above zero.
 constexpr qint32 kFloorDepth = 1000;
 
+// What each total's round leads to under a policy: the chance that it fails
+// (nothing banked), that it ends in the penalty, and of each bank, per step
+// of 5 above the total.
+struct Outcomes
+{
+    int N = 0; // index of the winning total
+    std::vector<double> pf, pp;
+    std::vector<std::vector<double>> q;
+};
+
+// How a game under these outcomes goes on from the start of a round at index
+// `start`: the chance of winning in exactly n rounds (entry n - 1), for
+// n = 1, 2, ... until less than `tail` is left, and the expected rounds of
+// what is left (the rounds already played included). `V` are the policy's values.
+void winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
+                     std::vector<double> &dist, double &tailRounds);
+
 // The values of the start of a round per total, and the policy's outcome
 // distributions from the last time each total's round was solved.
 class Policy
@@ -37,11 +54,8 @@ public:
     // (the first one included), or 0 when cancelled.
     int improve();
 
-    // How the recorded policy's game goes on from the start of a round at
-    // index `start`: the chance of winning in exactly n rounds (entry n - 1),
-    // for n = 1, 2, ... until less than `tail` is left, and the expected
-    // rounds of what is left (the rounds already played included).
-    void winDistribution(int start, double tail, std::vector<double> &dist, double &tailRounds) const;
+    // The outcomes of the last policy, handed over (the policy keeps none).
+    Outcomes takeOutcomes();
 
 private:
     struct Pass;
@@ -60,8 +74,7 @@ private:
     std::vector<double> &V;
     const Progress &m_progress;
     double m_shown = 0;
-    std::vector<double> m_pf, m_pp;
-    std::vector<std::vector<double>> m_q;
+    Outcomes m_out;
     std::atomic<bool> m_cancelled{false};
     std::atomic<int> m_done{0};
     std::atomic<int> m_known{0}; // first sweep: V[k] is final for every k >= m_known

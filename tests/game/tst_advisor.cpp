@@ -361,6 +361,18 @@ private slots:
         qInfo("Winner %d%s: mean %.6f, median %d, 90th percentile %d, %d rounds listed", winner,
               valid ? " every thousand" : "", v, median, p90, int(d.size()));
     }
+
+    // The spread is worked out at its first use, and only within the
+    // settings' range: above it the mean is still the solver's.
+    void distributionOnlyWithinTheSettingsRange()
+    {
+        const auto s = Advisor::solve(AdvisorSolution::distributionLimit + 5, false);
+        QVERIFY(s && s->winnable());
+        QVERIFY(!s->hasDistribution());
+        QVERIFY(s->roundsDistribution().empty());
+        QCOMPARE(s->distributionMean(), s->roundsFromTotal(0));
+        QVERIFY(m_off->hasDistribution());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAdvisor)
