@@ -57,6 +57,10 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     m_lRanking = label("lRanking");
     m_lvActions = new QListWidget(this);
     m_lvActions->setObjectName(QStringLiteral("lvActions"));
+    // A long play wraps onto a second line instead of running out of sight.
+    m_lvActions->setWordWrap(true);
+    m_lvActions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lvActions->setResizeMode(QListView::Adjust);
     m_lRanking->setBuddy(m_lvActions);
     box->addWidget(m_lvActions, 1);
     resize(560, 380);

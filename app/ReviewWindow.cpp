@@ -416,6 +416,10 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     m_lRanking = label("lRanking");
     m_lvRanking = new QListWidget(right);
     m_lvRanking->setObjectName(QStringLiteral("lvRanking"));
+    // A long play wraps onto a second line instead of running out of sight.
+    m_lvRanking->setWordWrap(true);
+    m_lvRanking->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lvRanking->setResizeMode(QListView::Adjust);
     m_lRanking->setBuddy(m_lvRanking);
     rightBox->addWidget(m_lRanking);
     rightBox->addWidget(m_lvRanking, 1);
