@@ -6,6 +6,7 @@
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
+#include "settings/UiTexts.h"
 #include "settings/TRegAuto.h"
 
 #include <QDir>
@@ -417,9 +418,9 @@ bool sectionOf(QByteArrayView line, QByteArrayView *name)
 StatsData parse(const QByteArray &bytes, bool games)
 {
     if (bytes.contains('\0'))
-        return damaged(QStringLiteral("not a text file"));
+        return damaged(uiText("statWhyNotText"));
     if (bytes.count('\n') > kMaxLines)
-        return damaged(QStringLiteral("too many lines"));
+        return damaged(uiText("statWhyTooManyLines"));
 
     // The lines of the first [Games] section are carried as they are and read
     // here; everything around them goes through the INI store.
@@ -486,7 +487,7 @@ StatsData parse(const QByteArray &bytes, bool games)
         }
     }
     if (!versionSeen)
-        return damaged(QStringLiteral("no version"));
+        return damaged(uiText("statWhyNoVersion"));
 
     std::map<StatsRules, StatsTotals> kept;
     eachLine(d.gameBlock, [&](QByteArrayView line) {
@@ -523,9 +524,9 @@ StatsData load(const QString &path, bool games)
     if (!info.exists())
         return StatsData();
     if (!info.isFile())
-        return damaged(QStringLiteral("not a file"));
+        return damaged(uiText("statWhyNotAFile"));
     if (info.size() > kMaxBytes)
-        return damaged(QStringLiteral("too large"));
+        return damaged(uiText("statWhyTooLarge"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return damaged(file.errorString());
