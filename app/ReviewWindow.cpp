@@ -126,35 +126,16 @@ QVector<ReviewChart::LegendItem> ReviewChart::legend() const
     return items;
 }
 
-QRectF ReviewChart::plotRect() const
+ReviewChart::Geometry ReviewChart::geometry(const QVector<LegendItem> &legend) const
 {
+    Geometry g;
     const QFontMetrics fm(font());
     const double left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
-    const double top = legend().constLast().at.y() + fm.height() + 8; // below the legend
+    const double top = legend.constLast().at.y() + fm.height() + 8; // below the legend
     const double bottom = fm.height() + 6; // the rounds
-    return QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
-}
-
-double ReviewChart::xOf(int step) const
-{
-    const QRectF r = plotRect();
-    const int n = m_review ? int(m_review->chart.size()) - 1 : 0;
-    return n <= 0 ? r.left() : r.left() + r.width() * double(step + 1) / n;
-}
-
-int ReviewChart::stepAt(double x) const
-{
-    const QRectF r = plotRect();
-    const int n = m_review ? int(m_review->chart.size()) - 1 : 0;
-    if (n <= 0)
-        return -1;
-    return std::clamp(int(std::lround((x - r.left()) / r.width() * n)) - 1, -1, n - 1);
-}
-
-void ReviewChart::range(double &lo, double &hi) const
-{
-    lo = std::numeric_limits<double>::infinity();
-    hi = -lo;
+    g.plot = QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
+    g.steps = m_review ? int(m_review->chart.size()) - 1 : 0;
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
     if (m_review) {
         for (double v : m_review->chart) {
             if (std::isfinite(v)) {
@@ -171,16 +152,32 @@ void ReviewChart::range(double &lo, double &hi) const
         lo = std::min(lo, m_review->bestFromStart);
         hi = std::max(hi, m_review->bestFromStart);
     }
-    lo = std::floor(std::max(0.0, lo - 1));
-    hi = std::ceil(hi + 1);
+    g.lo = std::floor(std::max(0.0, lo - 1));
+    g.hi = std::ceil(hi + 1);
+    return g;
 }
 
-double ReviewChart::yOf(double value) const
+double ReviewChart::Geometry::x(int step) const
 {
-    double lo, hi;
-    range(lo, hi);
-    const QRectF r = plotRect();
-    return r.bottom() - (value - lo) / (hi - lo) * r.height();
+    return steps <= 0 ? plot.left() : plot.left() + plot.width() * double(step + 1) / steps;
+}
+
+double ReviewChart::Geometry::y(double value) const
+{
+    return plot.bottom() - (value - lo) / (hi - lo) * plot.height();
+}
+
+double ReviewChart::xOf(int step) const
+{
+    return geometry(legend()).x(step);
+}
+
+int ReviewChart::stepAt(double x) const
+{
+    const Geometry g = geometry(legend());
+    if (g.steps <= 0)
+        return -1;
+    return std::clamp(int(std::lround((x - g.plot.left()) / g.plot.width() * g.steps)) - 1, -1, g.steps - 1);
 }
 
 void ReviewChart::paintEvent(QPaintEvent *)
@@ -192,12 +189,14 @@ void ReviewChart::paintEvent(QPaintEvent *)
     QColor faint = text;
     faint.setAlphaF(0.25);
     p.fillRect(rect(), pal.color(QPalette::Base));
-    const QRectF r = plotRect();
+    const QVector<LegendItem> items = legend();
+    const Geometry g = geometry(items);
+    const QRectF r = g.plot;
     const QFontMetrics fm(font());
 
     // The legend: the game's line, the best play's, and the three marks,
     // flowing onto a second row where the chart is narrow.
-    for (const LegendItem &item : legend()) {
+    for (const LegendItem &item : items) {
         const double ly = item.at.y() + fm.height() / 2.0;
         const double x = item.at.x();
         if (item.kind == 0) {
@@ -213,15 +212,14 @@ void ReviewChart::paintEvent(QPaintEvent *)
         p.drawText(QPointF(x + 20, item.at.y() + fm.ascent()), item.text);
     }
 
-    double lo, hi;
-    range(lo, hi);
+    const double lo = g.lo, hi = g.hi;
     // Whole rounds across, a few labelled.
     const int span = int(hi - lo);
     const int every = span <= 8 ? 1 : span <= 20 ? 2 : span <= 50 ? 5 : span <= 200 ? 20 : 100;
     for (int v = int(lo); v <= int(hi); ++v) {
         if (v % every)
             continue;
-        const double y = yOf(v);
+        const double y = g.y(v);
         p.setPen(QPen(faint, 1));
         p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
         p.setPen(text);
@@ -236,7 +234,7 @@ void ReviewChart::paintEvent(QPaintEvent *)
     for (int i = 0; i < int(steps.size()); ++i) {
         if (steps[size_t(i)].kind != RecordStep::RoundEnd)
             continue;
-        const double xe = xOf(i);
+        const double xe = g.x(i);
         p.setPen(QPen(faint, 1, Qt::DotLine));
         p.drawLine(QPointF(xe, r.top()), QPointF(xe, r.bottom()));
         const QString label = QString::number(steps[size_t(i)].roundNo);
@@ -247,7 +245,7 @@ void ReviewChart::paintEvent(QPaintEvent *)
         }
     }
     // The best play's line from where the game was first valued.
-    const double yb = yOf(m_review->bestFromStart);
+    const double yb = g.y(m_review->bestFromStart);
     p.setPen(QPen(text, 1.2, Qt::DashLine));
     p.drawLine(QPointF(r.left(), yb), QPointF(r.right(), yb));
     // The game's line, broken where a stretch could not be valued.
@@ -259,7 +257,7 @@ void ReviewChart::paintEvent(QPaintEvent *)
             open = false;
             continue;
         }
-        const QPointF pt(xOf(k - 1), yOf(v));
+        const QPointF pt(g.x(k - 1), g.y(v));
         if (open)
             line.lineTo(pt);
         else
@@ -272,18 +270,18 @@ void ReviewChart::paintEvent(QPaintEvent *)
     for (const ReviewDecision &d : m_review->decisions) {
         const double v = m_review->chart[size_t(d.step) + 1];
         if (d.valued && d.cls != DecisionClass::Best && std::isfinite(v))
-            drawMark(p, d.cls, QPointF(xOf(d.step), yOf(v)), 5, text);
+            drawMark(p, d.cls, QPointF(g.x(d.step), g.y(v)), 5, text);
     }
     // The selected step.
     const QColor mark = pal.color(QPalette::Highlight);
-    const double xs = xOf(m_step);
+    const double xs = g.x(m_step);
     p.setPen(QPen(mark, 2));
     p.drawLine(QPointF(xs, r.top()), QPointF(xs, r.bottom()));
     const double vs = m_review->chart[size_t(m_step) + 1];
     if (std::isfinite(vs)) {
         p.setBrush(mark);
         p.setPen(QPen(text, 1));
-        p.drawEllipse(QPointF(xs, yOf(vs)), 4, 4);
+        p.drawEllipse(QPointF(xs, g.y(vs)), 4, 4);
     }
     if (hasFocus()) {
         p.setBrush(Qt::NoBrush);

@@ -62,9 +62,16 @@ private:
         QString text;
     };
     QVector<LegendItem> legend() const;
-    QRectF plotRect() const;
-    double yOf(double value) const;
-    void range(double &lo, double &hi) const;
+    // Where the plot lies and what it spans, worked out once per paint or event.
+    struct Geometry
+    {
+        QRectF plot;
+        double lo = 0, hi = 1; // the rounds up the side
+        int steps = 0;
+        double x(int step) const;
+        double y(double value) const;
+    };
+    Geometry geometry(const QVector<LegendItem> &legend) const;
 
     const GameReview *m_review = nullptr;
     const GameRecord *m_record = nullptr;
