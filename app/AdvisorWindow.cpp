@@ -74,7 +74,7 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
             m_slowTimer->stop();
             m_pbSolve->hide();
         }
-        refresh();
+        refreshIfShown();
         emit solved();
     });
 
@@ -87,8 +87,13 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
             m_wonRound = m_game.gs.RoundNo;
         }
     });
-    connect(&m_game, &Game::stateChanged, this, &AdvisorWindow::refresh);
-    connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refresh);
+    // The phase is followed always, so the window knows it when shown again;
+    // the advice is worked out only while it is in sight.
+    connect(&m_game, &Game::stateChanged, this, [this] {
+        followPhase();
+        refreshIfShown();
+    });
+    connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refreshIfShown);
     m_coverWasUp = m_game.coverVisible();
     refresh();
 }
@@ -182,6 +187,18 @@ void AdvisorWindow::followPhase()
     if (m_coverWasUp && !coverUp)
         m_afterWin = false;
     m_coverWasUp = coverUp;
+}
+
+void AdvisorWindow::refreshIfShown()
+{
+    if (isVisible())
+        refresh();
+}
+
+void AdvisorWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
 }
 
 void AdvisorWindow::refresh()

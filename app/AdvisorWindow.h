@@ -15,6 +15,7 @@ class SolveService;
 class QLabel;
 class QListWidget;
 class QKeyEvent;
+class QShowEvent;
 class QTimer;
 
 class AdvisorWindow : public QWidget
@@ -46,6 +47,7 @@ signals:
     void solved();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -54,6 +56,7 @@ private:
     void applyTexts();
     void clearAdvice();
     void followPhase();
+    void refreshIfShown();
     // One play in words: which dice to keep, by position and face, and what then.
     QString play(const AdvisorAction &action) const;
 
