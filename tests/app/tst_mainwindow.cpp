@@ -54,6 +54,15 @@ private:
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
     }
     void clickDie(TfrmMain &w, int n) { QTest::mouseClick(w.dice(n), Qt::LeftButton); }
+    // With the test buttons and a winning total of 800: six ones, taken and banked.
+    void winWithSixOnes(TfrmMain &w)
+    {
+        roll(w);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        for (int n = 1; n <= 6; ++n)
+            clickDie(w, n);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+    }
 
 private slots:
     void init()
@@ -231,11 +240,7 @@ private slots:
         Game &g = w.game();
         g.settings.Winner = 800;
         QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        roll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            clickDie(w, n);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        winWithSixOnes(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("KVXScrP.ini")));
@@ -264,11 +269,7 @@ private slots:
                 QTest::mouseClick(w.btStart(), Qt::LeftButton);
             else
                 QTest::mouseClick(w.btCont(), Qt::LeftButton);
-            roll(w);
-            QTest::mouseClick(w.Button1(), Qt::LeftButton);
-            for (int n = 1; n <= 6; ++n)
-                clickDie(w, n);
-            QTest::mouseClick(w.btDone(), Qt::LeftButton);
+            winWithSixOnes(w);
             StatsData d = Statistics::load(Statistics::fileName());
             QCOMPARE(d.games.size(), game + 1);
             if (game == 0) {
@@ -295,11 +296,7 @@ private slots:
         Game &g = w.game();
         g.settings.Winner = 800;
         QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        roll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            clickDie(w, n);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        winWithSixOnes(w);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
         QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
                  qPrintable(m_prompts.messages.join(QLatin1Char('|'))));
