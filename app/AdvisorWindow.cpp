@@ -145,7 +145,7 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
     if (action.bank)
         parts << uiText(action.refused ? "advThenBankRefused" : "advThenBank");
     else
-        parts << uiText("advThenRoll").arg(action.diceNext);
+        parts << uiPlural("advThenRoll", action.diceNext).arg(action.diceNext);
     return joined(parts);
 }
 
@@ -277,7 +277,7 @@ void AdvisorWindow::refresh()
     }
     // After a roll: the dice the present selection leaves, and every choice ranked.
     const int next = free == 0 ? 6 : free;
-    QString rollOn = uiText("advRollOn").arg(next).arg(percent(AdvisorSolution::bustChance(next)));
+    QString rollOn = uiPlural("advRollOn", next).arg(next).arg(percent(AdvisorSolution::bustChance(next)));
     if (selected == 0)
         rollOn += QLatin1Char(' ') + uiText("advSelectFirst");
     m_lBust->setText(rollOn);
@@ -285,7 +285,7 @@ void AdvisorWindow::refresh()
     if (actions.isEmpty())
         return;
     m_lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));
-    m_lBest->setText(uiText("advBest").arg(rounds(actions.first().rounds), play(actions.first())));
+    m_lBest->setText(uiPlural("advBest", actions.first().rounds, 3).arg(rounds(actions.first().rounds), play(actions.first())));
     // The rounds first, so the ranking reads down one column however long the play.
     for (int k = 0; k < actions.size() && k < 12; ++k)
         m_lvActions->addItem(uiText("advRankItem").arg(rounds(actions[k].rounds), play(actions[k])));

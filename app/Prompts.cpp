@@ -4,6 +4,7 @@
 #include "app/WindowSystem.h"
 
 #include "records/TopTen.h"
+#include "settings/UiTexts.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -14,7 +15,12 @@
 #include <QValidator>
 
 namespace {
-const QString kFilter = QStringLiteral("Korvex saved game (*.KVX)");
+// The pattern stays whatever the words around it say.
+QString filter()
+{
+    const QString text = uiText("fileFilter");
+    return text.contains(QLatin1String("(*.KVX)")) ? text : text + QStringLiteral(" (*.KVX)");
+}
 
 // The name field takes no more than the table keeps: typing stops at the
 // limit and a longer paste is cut to it.
@@ -85,7 +91,7 @@ bool DialogPrompts::confirm(const QString &title, const QString &text)
 QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const QString &dir,
                                     const QString &suggested)
 {
-    QFileDialog dlg(parent, title, dir, kFilter);
+    QFileDialog dlg(parent, title, dir, filter());
     dlg.setObjectName(QStringLiteral("dlgSave"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
@@ -101,7 +107,7 @@ QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const
 
 QString DialogPrompts::openFileName(QWidget *parent, const QString &title, const QString &dir)
 {
-    QFileDialog dlg(parent, title, dir, kFilter);
+    QFileDialog dlg(parent, title, dir, filter());
     dlg.setObjectName(QStringLiteral("dlgOpen"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);

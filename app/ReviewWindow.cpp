@@ -543,13 +543,19 @@ void ReviewWindow::showSummary()
     const QString luck = signedNumber(v.luck);
     const QString way = std::fabs(v.luck) < 0.005 ? QString()
             : QLatin1Char(' ') + uiText(v.luck > 0 ? "revLuckHelped" : "revLuckHurt");
-    if (v.finished)
-        m_lSummary->setText(uiText("revSummaryWon").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                    .arg(number(v.decisionsLost)).arg(luck) + way);
-    else
-        m_lSummary->setText(uiText("revSummaryPlaying").arg(v.roundsPlayed).arg(number(v.bestFromStart))
-                                    .arg(number(v.expectedAtEnd)).arg(number(v.decisionsLost)).arg(luck) + way);
-    m_lCounts->setText(uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+    // One sentence per count, so each takes its own grammatical number.
+    const auto rounds = [](const char *key, double r) { return uiPlural(key, r, 2).arg(number(r)); };
+    QStringList summary{uiText(v.finished ? "revPlayed" : "revPlayedSoFar").arg(v.roundsPlayed)};
+    if (v.finished) {
+        summary << rounds("revBestExpects", v.bestFromStart);
+    } else {
+        summary << rounds("revBestExpected", v.bestFromStart) << rounds("revNowExpected", v.expectedAtEnd);
+    }
+    summary << rounds("revLostRounds", v.decisionsLost) << uiPlural("revLuckRounds", v.luck, 2).arg(luck);
+    m_lSummary->setText(summary.join(QLatin1Char(' ')) + way);
+    const auto count = [](const char *key, int n) { return uiPlural(key, n).arg(n); };
+    m_lCounts->setText(uiText("revCountsLine").arg(count("revCountBest", v.count[0]), count("revCountInaccuracies", v.count[1]),
+                                                    count("revCountMistakes", v.count[2]), count("revCountBlunders", v.count[3])));
     QStringList notes;
     if (start.opened)
         notes << uiText("revOpened").arg(start.roundNo);
@@ -587,7 +593,7 @@ QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool 
     else if (a.bank)
         t = uiText(past ? "revKeptBanked" : "revKeepBank").arg(diceText(a.keep)).arg(banked);
     else
-        t = uiText(past ? "revKeptRolled" : "revKeepRoll").arg(diceText(a.keep)).arg(a.diceNext);
+        t = uiPlural(past ? "revKeptRolled" : "revKeepRoll", a.diceNext).arg(diceText(a.keep)).arg(a.diceNext);
     if (a.bank && a.refused)
         t += QLatin1Char(' ') + uiText("revRefused");
     return t;
@@ -609,13 +615,13 @@ QString ReviewWindow::decisionSentence(int i) const
     QString best = playText(d.best, d.roundPoints, false);
     if (sameDice && !d.best.keep.empty()) {
         best = d.best.bank ? uiText("revBank").arg(qint64(d.roundPoints) + d.best.keep.points)
-                           : uiText("revRoll").arg(d.best.diceNext);
+                           : uiPlural("revRoll", d.best.diceNext).arg(d.best.diceNext);
         if (d.best.bank && d.best.refused)
             best += QLatin1Char(' ') + uiText("revRefused");
     }
     if (d.cls == DecisionClass::Best)
-        return uiText("revItemSmall").arg(d.round).arg(made, best, number(d.cost));
-    return uiText("revItem").arg(d.round).arg(made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));
+        return uiPlural("revItemSmall", d.cost, 2).arg(d.round).arg(made, best, number(d.cost));
+    return uiPlural("revItem", d.cost, 2).arg(d.round).arg(made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));
 }
 
 void ReviewWindow::fillDecisions()
@@ -660,7 +666,7 @@ void ReviewWindow::followChart(int step)
 QString ReviewWindow::stepSentence(int step) const
 {
     if (step < 0)
-        return uiText("revChartStart").arg(number(m_review.chart.front()));
+        return uiPlural("revChartStart", m_review.chart.front(), 2).arg(number(m_review.chart.front()));
     if (step >= int(m_record.steps().size()))
         return QString();
     const RecordStep &s = m_record.steps()[size_t(step)];
@@ -676,7 +682,7 @@ QString ReviewWindow::stepSentence(int step) const
         said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
         for (const ReviewRoll &roll : m_review.rolls)
             if (roll.step == step && roll.valued && !roll.test)
-                said += QStringLiteral("; ") + uiText("revChartLuck").arg(signedNumber(roll.luck));
+                said += QStringLiteral("; ") + uiPlural("revChartLuck", roll.luck, 2).arg(signedNumber(roll.luck));
     } else {
         // A round end carries the round number after it, but for the winning one.
         const bool last = m_review.finished && step + 1 == int(m_record.steps().size());

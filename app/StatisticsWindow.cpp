@@ -612,7 +612,7 @@ void StatisticsWindow::showChosen()
     setFigure("statBestMean", solved ? number(best->distributionMean(), 2) : waiting);
     setFigure("statBestMedian", solved ? QString::number(best->roundsForChance(0.5)) : waiting);
     setFigure("statBestNinety", solved ? QString::number(best->roundsForChance(0.9)) : waiting);
-    lBest->setText(solved ? uiText("statBestLine").arg(rulesName(m_shown), number(best->distributionMean(), 2))
+    lBest->setText(solved ? uiPlural("statBestLine", best->distributionMean(), 2).arg(rulesName(m_shown), number(best->distributionMean(), 2))
                           : !any ? uiText("statNoGames").arg(rulesName(m_shown)) : waiting);
 
     // The histogram: as far as the player's longest game and the best play's 99th percentile.
@@ -684,10 +684,10 @@ void StatisticsWindow::reset()
         m_prompts.showMessage(uiText("statNothingToReset").arg(rulesName(m_shown)));
         return;
     }
-    const QString question = uiText("statResetQuestion")
-                                     .arg(rulesName(m_shown))
-                                     .arg(t.games)
-                                     .arg(t.setAside);
+    const QString question = uiText("statResetAsk")
+                                     .arg(rulesName(m_shown),
+                                          uiPlural("statResetCounted", t.games).arg(t.games),
+                                          uiPlural("statResetApart", t.setAside).arg(t.setAside));
     if (!m_prompts.confirm(uiText("statResetTitle"), question))
         return;
     try {

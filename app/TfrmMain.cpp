@@ -607,10 +607,10 @@ QString TfrmMain::spokenTime(qint32 seconds)
     const qint32 h = seconds / 3600, m = (seconds % 3600) / 60, sec = seconds % 60;
     QStringList parts;
     if (h > 0)
-        parts << uiText(h == 1 ? "sayHour" : "sayHours").arg(h);
+        parts << uiPlural("sayHours", h).arg(h);
     if (h > 0 || m > 0)
-        parts << uiText(m == 1 ? "sayMinute" : "sayMinutes").arg(m);
-    parts << uiText(sec == 1 ? "saySecond" : "saySeconds").arg(sec);
+        parts << uiPlural("sayMinutes", m).arg(m);
+    parts << uiPlural("saySeconds", sec).arg(sec);
     return parts.join(QLatin1Char(' '));
 }
 
@@ -644,7 +644,7 @@ QString TfrmMain::stateSpoken() const
 QString TfrmMain::wonSpoken() const
 {
     const QLocale locale;
-    return uiText("sayWon").arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
+    return uiPlural("sayWon", m_game.gs.RoundNo).arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
                                 spokenTime(m_game.ElapsedSeconds),
                                 spokenCaption(m_lYour) + QLatin1Char(' ') + m_game.eValue());
 }
@@ -756,6 +756,10 @@ void TfrmMain::loadLanguage()
     m_aAbout->setText(uiText("aAbout"));
     m_aStatistics->setText(uiText("aStatistics"));
     m_aReview->setText(uiText("aReview"));
+    m_aPause->setText(uiText("aPause"));
+    m_aAdvisor->setText(uiText("aAdvisor"));
+    for (QPushButton *b : {m_Button1, m_Button2, m_Button3, m_Button4})
+        b->setText(uiText(b->objectName().toLatin1().constData()));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too

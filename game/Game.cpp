@@ -4,6 +4,7 @@
 #include "game/GameRandom.h"
 #include "game/Scoring.h"
 #include "game/TimerService.h"
+#include "settings/UiTexts.h"
 
 #include <cmath>
 #include <limits>
@@ -646,7 +647,7 @@ void Game::eScoreChange()
                 ? QStringLiteral("0")
                 : QString::number(rating(gs.Total, gs.RoundNo));
     } else if (settings.Type == 2) {
-        m_eValue = QStringLiteral("Not done yet...");
+        m_eValue = uiText("eValueNotDone");
     }
     changed();
 }
@@ -658,7 +659,7 @@ void Game::eRndChange()
                 ? QStringLiteral("0")
                 : QString::number(rating(gs.Total, qint64(gs.RoundNo) - 1));
     } else if (settings.Type == 2) {
-        m_eValue = QStringLiteral("Not done yet...");
+        m_eValue = uiText("eValueNotDone");
     }
     changed();
 }

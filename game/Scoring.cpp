@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Scoring.h"
 
+#include "settings/UiTexts.h"
+
 #include <cmath>
 #include <limits>
 
@@ -34,7 +36,7 @@ QVector<ChoiceEntry> choiceEntries(int face, int count)
     const int unit = face == 1 ? 10 : 5;
     const QString single = face == 1 ? QStringLiteral(" * 10") : QStringLiteral(" * 5");
     const qint32 full = setValue(count, unit);
-    out.append({QStringLiteral("Full : ") + QString::number(full), full});
+    out.append({uiText("sFull").arg(full), full});
     for (int k = 1; k <= count - 3; ++k) {
         const qint32 part = setValue(count - k, unit);
         out.append({QString::number(part) + QStringLiteral(" + (") + QString::number(k) + single

@@ -12,6 +12,7 @@
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "settings/TRegAuto.h"
+#include "settings/UiTexts.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -104,7 +105,7 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
 
     LMDLabel1 = new TEffectLabel(this);
     LMDLabel1->setObjectName(QStringLiteral("LMDLabel1"));
-    LMDLabel1->setText(QStringLiteral("Hall of Fame"));
+    LMDLabel1->setText(uiText("topHallOfFame"));
     LMDLabel1->setFont(Typeface::font(24, true));
     LMDLabel1->setAlignment(Qt::AlignCenter);
     LMDLabel1->setLightDepth(3);
@@ -312,6 +313,7 @@ void TfrmTopten::applyLanguage(const LanguageTexts &texts)
         if (const auto &text = texts[size_t(languageIndex(button->objectName()))])
             button->setText(*text);
     }
+    LMDLabel1->setText(uiText("topHallOfFame"));
 }
 
 QString TfrmTopten::caption(const QString &key) const

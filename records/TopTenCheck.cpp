@@ -3,6 +3,7 @@
 #include "records/TopTenCheck.h"
 
 #include "settings/CodePage.h"
+#include "settings/UiTexts.h"
 #include "records/TopTen.h"
 
 #include "game/Scoring.h"
@@ -55,7 +56,7 @@ bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const
 
     QString typed;
     for (;;) {
-        if (!ui.askName(QStringLiteral("HiScore"), QStringLiteral("Type Your name: "), typed))
+        if (!ui.askName(uiText("topNameTitle"), uiText("topNamePrompt"), typed))
             return false;
         if (!topTenNameIsBlank(typed))
             break;

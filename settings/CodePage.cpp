@@ -2,6 +2,8 @@
 // The 8-bit Windows code pages, without depending on the codecs a Qt build may lack.
 #include "settings/CodePage.h"
 
+#include <QStringList>
+
 namespace {
 
 // The characters of bytes 0x80..0x9F of Windows-1252; the gaps stand for themselves.
@@ -104,4 +106,19 @@ char16_t fromCodePage(int codePage, unsigned char byte)
         return fromCp1252(byte);
     }
     return c ? c : char16_t(byte);
+}
+
+int windowsCodePage(const QString &languageCode)
+{
+    const QString lang = languageCode.section(QLatin1Char('_'), 0, 0).toLower();
+    static const QStringList central{QStringLiteral("cs"), QStringLiteral("pl"), QStringLiteral("hu"),
+                                     QStringLiteral("sk"), QStringLiteral("sl"), QStringLiteral("hr"),
+                                     QStringLiteral("ro")};
+    static const QStringList cyrillic{QStringLiteral("ru"), QStringLiteral("uk"), QStringLiteral("bg"),
+                                      QStringLiteral("sr"), QStringLiteral("be"), QStringLiteral("mk")};
+    if (central.contains(lang))
+        return 1250;
+    if (cyrillic.contains(lang))
+        return 1251;
+    return 1252;
 }

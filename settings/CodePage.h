@@ -20,3 +20,7 @@ char16_t fromCp1252(unsigned char byte);
 // One byte of an 8-bit Windows code page as a character. Code pages 1250,
 // 1251 and 1252 are known; any other is read as 1252.
 char16_t fromCodePage(int codePage, unsigned char byte);
+
+// The Windows code page of 8-bit text in a language ("pl", "cs_CZ"): 1250 for
+// the Central European languages, 1251 for the Cyrillic ones, else 1252.
+int windowsCodePage(const QString &languageCode);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <vector>
@@ -43,7 +44,21 @@ QString decodeFile(const QByteArray &bytes, bool *bom)
     if (!utf8.hasError())
         return text;
     *bom = false;
-    return fromCp1252(bytes);
+    // Not UTF-8: an 8-bit file in the Windows code page of the language it
+    // names, 1252 when it names none.
+    const QString western = fromCp1252(bytes);
+    static const QRegularExpression codeLine(
+            QStringLiteral("^[ \\t]*\\[[ \\t]*Language[ \\t]*\\][^\\[]*?^[ \\t]*Code[ \\t]*=[ \\t]*\"?([A-Za-z]+)"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption
+                    | QRegularExpression::DotMatchesEverythingOption);
+    const int codePage = windowsCodePage(codeLine.match(western).captured(1));
+    if (codePage == 1252)
+        return western;
+    QString central;
+    central.reserve(bytes.size());
+    for (const char ch : bytes)
+        central.append(QChar(fromCodePage(codePage, static_cast<unsigned char>(ch))));
+    return central;
 }
 
 IniDoc parseDoc(const QByteArray &bytes)

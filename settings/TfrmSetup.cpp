@@ -344,6 +344,8 @@ void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &
         }
     }
     lRules->setText(shown);
+    setWindowTitle(uiText("setupTitle"));
+    eValid->setText(uiText("eValid"));
 }
 
 void TfrmSetup::applyLanguage(const LanguageTexts &texts)

@@ -2,10 +2,14 @@
 // The added texts: their table and the process-wide values in force.
 #include "settings/UiTexts.h"
 
+#include "settings/Plural.h"
 #include "settings/TRegAuto.h"
+#include "settings/Translations.h"
 
+#include <QHash>
 #include <QStringList>
 
+#include <mutex>
 #include <vector>
 
 // Each block is one section of the language file. Keys are unique over all
@@ -33,6 +37,7 @@ const UiTextEntry kUiTexts[] = {
     {"Help", "aboutLicence", "Korvex is free software: you may share and change it under the GNU General Public License, version 3 or later (GPL-3.0-or-later). It comes with no warranty."},
     {"Help", "aboutTypeface", "The captions are set in Leckerli One, under the SIL Open Font License 1.1."},
     // --- the advisor window
+    {"Advisor", "aAdvisor", "Advisor..."},
     {"Advisor", "advTitle", "Advisor"},
     {"Advisor", "advAssisted", "A game during which the advisor is opened is not entered in the top-ten tables."},
     {"Advisor", "advWorking", "Working out the best play for %1 points..."},
@@ -52,18 +57,27 @@ const UiTextEntry kUiTexts[] = {
     {"Advisor", "advNextRoll", "Next roll: 6 dice, bust chance %1 % (costs 100 points)."},
     {"Advisor", "advRoundsFromStart", "Expected rounds to the win, this one included: %1"},
     {"Advisor", "advRollOn", "Rolling on with this selection: %1 dice, bust chance %2 %."},
+    {"Advisor", "advRollOnOne", "Rolling on with this selection: %1 die, bust chance %2 %.", "advRollOn", '1'},
+    {"Advisor", "advRollOnFew", "Rolling on with this selection: %1 dice, bust chance %2 %.", "advRollOn", 'f'},
+    {"Advisor", "advRollOnMany", "Rolling on with this selection: %1 dice, bust chance %2 %.", "advRollOn", 'm'},
     {"Advisor", "advSelectFirst", "Select dice first."},
     {"Advisor", "advRoundsBest", "Expected rounds to the win with the best play, this one included: %1"},
     {"Advisor", "advBust", "Bust: nothing in this roll scores, so there is nothing to choose."},
     {"Advisor", "advBustPenalty", "The round ends and 100 points are taken off the total."},
     {"Advisor", "advBustLost", "The round ends and its points are lost."},
     {"Advisor", "advBest", "Best play (%1 rounds): %2"},
+    {"Advisor", "advBestOne", "Best play (%1 round): %2", "advBest", '1'},
+    {"Advisor", "advBestFew", "Best play (%1 rounds): %2", "advBest", 'f'},
+    {"Advisor", "advBestMany", "Best play (%1 rounds): %2", "advBest", 'm'},
     {"Advisor", "advRanking", "Every play, best first, with its expected rounds:"},
     {"Advisor", "advRankItem", "%1   %2"},
     {"Advisor", "advKeep", "Keep dice %1 (%2) for %3 points"},
     {"Advisor", "advOnesAs", "ones as %1"},
     {"Advisor", "advFivesAs", "fives as %1"},
     {"Advisor", "advThenRoll", "then roll %1 dice"},
+    {"Advisor", "advThenRollOne", "then roll %1 die", "advThenRoll", '1'},
+    {"Advisor", "advThenRollFew", "then roll %1 dice", "advThenRoll", 'f'},
+    {"Advisor", "advThenRollMany", "then roll %1 dice", "advThenRoll", 'm'},
     {"Advisor", "advThenBank", "then bank"},
     {"Advisor", "advThenBankRefused", "then bank (refused)"},
     {"Advisor", "advBankOnly", "Keep nothing and bank"},
@@ -96,6 +110,9 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statUnwinnable", "cannot be won"},
     {"Statistics", "statTooLarge", "worked out up to %1 points"},
     {"Statistics", "statBestLine", "Under %1 the best possible play needs %2 rounds on average."},
+    {"Statistics", "statBestLineOne", "Under %1 the best possible play needs %2 round on average.", "statBestLine", '1'},
+    {"Statistics", "statBestLineFew", "Under %1 the best possible play needs %2 rounds on average.", "statBestLine", 'f'},
+    {"Statistics", "statBestLineMany", "Under %1 the best possible play needs %2 rounds on average.", "statBestLine", 'm'},
     {"Statistics", "statNoGames", "No games won under %1 yet."},
     {"Statistics", "statRoundsCaption", "Rounds to the win: your games (bars) and the best play (line)"},
     {"Statistics", "statRoundsAxis", "rounds to the win"},
@@ -120,7 +137,15 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statClose", "Close"},
     {"Statistics", "statResetTitle", "Reset statistics"},
     {"Statistics", "statNothingToReset", "No games won under %1 are kept: there is nothing to reset."},
-    {"Statistics", "statResetQuestion", "Forget every game won under %1? The %2 counted games and %3 set apart, their totals and their history will be lost for good. The other rules keep theirs."},
+    {"Statistics", "statResetAsk", "Forget every game won under %1? The %2 and %3, their totals and their history will be lost for good. The other rules keep theirs."},
+    {"Statistics", "statResetCounted", "%1 counted games"},
+    {"Statistics", "statResetCountedOne", "%1 counted game", "statResetCounted", '1'},
+    {"Statistics", "statResetCountedFew", "%1 counted games", "statResetCounted", 'f'},
+    {"Statistics", "statResetCountedMany", "%1 counted games", "statResetCounted", 'm'},
+    {"Statistics", "statResetApart", "%1 set apart"},
+    {"Statistics", "statResetApartOne", "%1 set apart", "statResetApart", '1'},
+    {"Statistics", "statResetApartFew", "%1 set apart", "statResetApart", 'f'},
+    {"Statistics", "statResetApartMany", "%1 set apart", "statResetApart", 'm'},
     {"Statistics", "statDamaged", "The statistics file %1 could not be read (%2). Nothing of it is shown; it stays as it is until the next win, which keeps it aside as a \"damaged\" copy and starts a new file."},
     {"Statistics", "statWhyNotText", "it is not a text file"},
     {"Statistics", "statWhyTooManyLines", "it has far more lines than the game ever writes"},
@@ -139,14 +164,50 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revProgress", "%1 %"},
     {"Review", "revTooLarge", "The review works out winning totals of up to %1 points."},
     {"Review", "revNeverReached", "A winning total of %1 can never be reached exactly, so no play can be valued."},
-    {"Review", "revWon", "The game won: %1 points, reached in round %2."},
+    {"Review", "revWon", "Game won: %1 points, reached in round %2."},
     {"Review", "revInProgress", "The game in progress, up to now."},
     {"Review", "revNothingYet", "Nothing played yet in this game: roll the dice and the review follows."},
-    {"Review", "revSummaryWon", "Rounds played: %1. The best play expects %2 rounds from the start. Lost to decisions: %3 rounds. Luck: %4 rounds."},
-    {"Review", "revSummaryPlaying", "Rounds played so far: %1. The best play expected %2 rounds from the start; as the game stands, %3 are expected. Lost to decisions: %4 rounds. Luck: %5 rounds."},
+    {"Review", "revPlayed", "Rounds played: %1."},
+    {"Review", "revPlayedSoFar", "Rounds played so far: %1."},
+    {"Review", "revBestExpects", "The best play expects %1 rounds from the start."},
+    {"Review", "revBestExpectsOne", "The best play expects %1 round from the start.", "revBestExpects", '1'},
+    {"Review", "revBestExpectsFew", "The best play expects %1 rounds from the start.", "revBestExpects", 'f'},
+    {"Review", "revBestExpectsMany", "The best play expects %1 rounds from the start.", "revBestExpects", 'm'},
+    {"Review", "revBestExpected", "The best play expected %1 rounds from the start."},
+    {"Review", "revBestExpectedOne", "The best play expected %1 round from the start.", "revBestExpected", '1'},
+    {"Review", "revBestExpectedFew", "The best play expected %1 rounds from the start.", "revBestExpected", 'f'},
+    {"Review", "revBestExpectedMany", "The best play expected %1 rounds from the start.", "revBestExpected", 'm'},
+    {"Review", "revNowExpected", "As the game stands, %1 rounds are expected."},
+    {"Review", "revNowExpectedOne", "As the game stands, %1 round is expected.", "revNowExpected", '1'},
+    {"Review", "revNowExpectedFew", "As the game stands, %1 rounds are expected.", "revNowExpected", 'f'},
+    {"Review", "revNowExpectedMany", "As the game stands, %1 rounds are expected.", "revNowExpected", 'm'},
+    {"Review", "revLostRounds", "Lost to decisions: %1 rounds."},
+    {"Review", "revLostRoundsOne", "Lost to decisions: %1 round.", "revLostRounds", '1'},
+    {"Review", "revLostRoundsFew", "Lost to decisions: %1 rounds.", "revLostRounds", 'f'},
+    {"Review", "revLostRoundsMany", "Lost to decisions: %1 rounds.", "revLostRounds", 'm'},
+    {"Review", "revLuckRounds", "Luck: %1 rounds."},
+    {"Review", "revLuckRoundsOne", "Luck: %1 round.", "revLuckRounds", '1'},
+    {"Review", "revLuckRoundsFew", "Luck: %1 rounds.", "revLuckRounds", 'f'},
+    {"Review", "revLuckRoundsMany", "Luck: %1 rounds.", "revLuckRounds", 'm'},
     {"Review", "revLuckHelped", "On balance the dice helped."},
     {"Review", "revLuckHurt", "On balance the dice hurt."},
-    {"Review", "revCounts", "Decisions: %1 best or close to it, %2 inaccuracies, %3 mistakes, %4 blunders."},
+    {"Review", "revCountsLine", "Decisions: %1, %2, %3, %4."},
+    {"Review", "revCountBest", "%1 best or close to it"},
+    {"Review", "revCountBestOne", "%1 best or close to it", "revCountBest", '1'},
+    {"Review", "revCountBestFew", "%1 best or close to it", "revCountBest", 'f'},
+    {"Review", "revCountBestMany", "%1 best or close to it", "revCountBest", 'm'},
+    {"Review", "revCountInaccuracies", "%1 inaccuracies"},
+    {"Review", "revCountInaccuraciesOne", "%1 inaccuracy", "revCountInaccuracies", '1'},
+    {"Review", "revCountInaccuraciesFew", "%1 inaccuracies", "revCountInaccuracies", 'f'},
+    {"Review", "revCountInaccuraciesMany", "%1 inaccuracies", "revCountInaccuracies", 'm'},
+    {"Review", "revCountMistakes", "%1 mistakes"},
+    {"Review", "revCountMistakesOne", "%1 mistake", "revCountMistakes", '1'},
+    {"Review", "revCountMistakesFew", "%1 mistakes", "revCountMistakes", 'f'},
+    {"Review", "revCountMistakesMany", "%1 mistakes", "revCountMistakes", 'm'},
+    {"Review", "revCountBlunders", "%1 blunders"},
+    {"Review", "revCountBlundersOne", "%1 blunder", "revCountBlunders", '1'},
+    {"Review", "revCountBlundersFew", "%1 blunders", "revCountBlunders", 'f'},
+    {"Review", "revCountBlundersMany", "%1 blunders", "revCountBlunders", 'm'},
     {"Review", "revOpened", "Opened from a file in round %1: the review starts there."},
     {"Review", "revOtherRules", "The game was played to other rules than the ones solved, so no play is valued."},
     {"Review", "revPartial", "Part of this game is in positions the rules do not reach, so it is not valued; the figures cover the rest."},
@@ -158,9 +219,15 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revLegendMistake", "mistake"},
     {"Review", "revLegendBlunder", "blunder"},
     {"Review", "revChartStart", "Start: %1 rounds expected"},
+    {"Review", "revChartStartOne", "Start: %1 round expected", "revChartStart", '1'},
+    {"Review", "revChartStartFew", "Start: %1 rounds expected", "revChartStart", 'f'},
+    {"Review", "revChartStartMany", "Start: %1 rounds expected", "revChartStart", 'm'},
     {"Review", "revChartRoll", "Round %1: rolled %2"},
     {"Review", "revChartRoundEnd", "Round %1 over: total %2"},
     {"Review", "revChartLuck", "luck %1 rounds"},
+    {"Review", "revChartLuckOne", "luck %1 round", "revChartLuck", '1'},
+    {"Review", "revChartLuckFew", "luck %1 rounds", "revChartLuck", 'f'},
+    {"Review", "revChartLuckMany", "luck %1 rounds", "revChartLuck", 'm'},
     {"Review", "revChartValue", "rounds played plus expected: %1"},
     {"Review", "revDecisions", "Decisions, each with its cost in rounds:"},
     {"Review", "revDecisionsName", "Decisions"},
@@ -172,16 +239,31 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revDieName", "Die %1 showing %2"},
     {"Review", "revMoment", "Round %1, total %2, points this round %3; rolled %4."},
     {"Review", "revItem", "Round %1: %2; best was to %3; cost %4 rounds, %5"},
+    {"Review", "revItemOne", "Round %1: %2; best was to %3; cost %4 round, %5", "revItem", '1'},
+    {"Review", "revItemFew", "Round %1: %2; best was to %3; cost %4 rounds, %5", "revItem", 'f'},
+    {"Review", "revItemMany", "Round %1: %2; best was to %3; cost %4 rounds, %5", "revItem", 'm'},
     {"Review", "revItemSmall", "Round %1: %2; best was to %3; cost %4 rounds"},
+    {"Review", "revItemSmallOne", "Round %1: %2; best was to %3; cost %4 round", "revItemSmall", '1'},
+    {"Review", "revItemSmallFew", "Round %1: %2; best was to %3; cost %4 rounds", "revItemSmall", 'f'},
+    {"Review", "revItemSmallMany", "Round %1: %2; best was to %3; cost %4 rounds", "revItemSmall", 'm'},
     {"Review", "revItemBest", "Round %1: %2; the best play"},
     {"Review", "revItemUnvalued", "Round %1: %2; not valued"},
     {"Review", "revKeptBanked", "kept %1 and banked %2"},
     {"Review", "revKeptRolled", "kept %1 and rolled %2 dice"},
+    {"Review", "revKeptRolledOne", "kept %1 and rolled %2 die", "revKeptRolled", '1'},
+    {"Review", "revKeptRolledFew", "kept %1 and rolled %2 dice", "revKeptRolled", 'f'},
+    {"Review", "revKeptRolledMany", "kept %1 and rolled %2 dice", "revKeptRolled", 'm'},
     {"Review", "revBanked", "banked %1"},
     {"Review", "revKeepBank", "keep %1 and bank %2"},
     {"Review", "revKeepRoll", "keep %1 and roll %2 dice"},
+    {"Review", "revKeepRollOne", "keep %1 and roll %2 die", "revKeepRoll", '1'},
+    {"Review", "revKeepRollFew", "keep %1 and roll %2 dice", "revKeepRoll", 'f'},
+    {"Review", "revKeepRollMany", "keep %1 and roll %2 dice", "revKeepRoll", 'm'},
     {"Review", "revBank", "bank %1"},
     {"Review", "revRoll", "roll %1 dice"},
+    {"Review", "revRollOne", "roll %1 die", "revRoll", '1'},
+    {"Review", "revRollFew", "roll %1 dice", "revRoll", 'f'},
+    {"Review", "revRollMany", "roll %1 dice", "revRoll", 'm'},
     {"Review", "revRefused", "(refused)"},
     {"Review", "revClassInaccuracy", "an inaccuracy"},
     {"Review", "revClassMistake", "a mistake"},
@@ -205,52 +287,105 @@ const UiTextEntry kUiTexts[] = {
     {"Speech", "sayRefused", "Nothing banked; total %1, round %2."},
     {"Speech", "sayLost", "Round lost; total %1, round %2."},
     {"Speech", "sayWon", "Won with %1 points in %2 rounds, time %3, %4."},
+    {"Speech", "sayWonOne", "Won with %1 points in %2 round, time %3, %4.", "sayWon", '1'},
+    {"Speech", "sayWonFew", "Won with %1 points in %2 rounds, time %3, %4.", "sayWon", 'f'},
+    {"Speech", "sayWonMany", "Won with %1 points in %2 rounds, time %3, %4.", "sayWon", 'm'},
     {"Speech", "sayTopTen", "Top ten, %1: place %2."},
     {"Speech", "sayState", "Total %1, round %2, subtotal %3, %4, time %5."},
-    {"Speech", "sayHour", "%1 hour"},
     {"Speech", "sayHours", "%1 hours"},
-    {"Speech", "sayMinute", "%1 minute"},
+    {"Speech", "sayHour", "%1 hour", "sayHours", '1'},
+    {"Speech", "sayHoursFew", "%1 hours", "sayHours", 'f'},
+    {"Speech", "sayHoursMany", "%1 hours", "sayHours", 'm'},
     {"Speech", "sayMinutes", "%1 minutes"},
-    {"Speech", "saySecond", "%1 second"},
+    {"Speech", "sayMinute", "%1 minute", "sayMinutes", '1'},
+    {"Speech", "sayMinutesFew", "%1 minutes", "sayMinutes", 'f'},
+    {"Speech", "sayMinutesMany", "%1 minutes", "sayMinutes", 'm'},
     {"Speech", "saySeconds", "%1 seconds"},
+    {"Speech", "saySecond", "%1 second", "saySeconds", '1'},
+    {"Speech", "saySecondsFew", "%1 seconds", "saySeconds", 'f'},
+    {"Speech", "saySecondsMany", "%1 seconds", "saySeconds", 'm'},
     // --- the settings dialog's language page
     {"Setup", "lLanguagePick", "Fill the texts from:"},
+    // --- captions whose English wording is fixed, translatable all the same
+    {"Caption", "aPause", "Pause"},
+    {"Caption", "setupTitle", "Setup"},
+    {"Caption", "eValid", "400-500 intervallum valid for each 1000"},
+    {"Caption", "topHallOfFame", "Hall of Fame"},
+    {"Caption", "topNameTitle", "HiScore"},
+    {"Caption", "topNamePrompt", "Type Your name: "},
+    {"Caption", "eValueNotDone", "Not done yet..."},
+    {"Caption", "sFull", "Full : %1"},
+    {"Caption", "fileFilter", "Korvex saved game (*.KVX)"},
+    {"Caption", "Button1", "Cheat 1"},
+    {"Caption", "Button2", "Cheat 5"},
+    {"Caption", "Button3", "Cheat 3"},
+    {"Caption", "Button4", "Cheat 1+5"},
     // --- the game's own notices beyond the original messages
     {"Notice", "msgAssisted", "The advisor was open during this game, so it is not entered in the top-ten tables."},
 };
 const int kUiTextCount = int(sizeof kUiTexts / sizeof kUiTexts[0]);
 
 namespace {
-std::vector<QString> &loaded()
+
+// Read on the worker threads too (the choice lists' texts): a lock keeps a
+// reload from being seen half done.
+struct Loaded
 {
-    static std::vector<QString> values;
-    return values;
+    std::mutex lock;
+    std::vector<QString> values;
+    QString code;
+};
+
+Loaded &loaded()
+{
+    static Loaded state;
+    return state;
 }
+
 } // namespace
 
 int uiTextIndex(const QString &key)
 {
-    for (int i = 0; i < kUiTextCount; ++i)
-        if (key.compare(QLatin1String(kUiTexts[i].key), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    static const QHash<QString, int> index = [] {
+        QHash<QString, int> out;
+        for (int i = 0; i < kUiTextCount; ++i)
+            out.insert(QString::fromLatin1(kUiTexts[i].key).toLower(), i);
+        return out;
+    }();
+    return index.value(key.toLower(), -1);
 }
 
 void loadUiTexts(const TRegAuto &lng)
 {
-    std::vector<QString> values;
-    values.reserve(size_t(kUiTextCount));
+    std::vector<QString> values(static_cast<size_t>(kUiTextCount));
+    std::vector<bool> found(static_cast<size_t>(kUiTextCount), false);
     for (int i = 0; i < kUiTextCount; ++i) {
         const UiTextEntry &e = kUiTexts[i];
-        values.push_back(lng.ReadString(QLatin1String(e.section), QLatin1String(e.key),
-                                        QString::fromUtf8(e.englishDefault)));
+        values[size_t(i)] = lng.ReadString(QLatin1String(e.section), QLatin1String(e.key), QString());
+        found[size_t(i)] = !values[size_t(i)].isNull();
+        if (!found[size_t(i)])
+            values[size_t(i)] = QString::fromUtf8(e.englishDefault);
     }
-    loaded() = std::move(values);
+    for (int i = 0; i < kUiTextCount; ++i) {
+        if (!kUiTexts[i].formOf || found[size_t(i)])
+            continue;
+        const int plural = uiTextIndex(QLatin1String(kUiTexts[i].formOf));
+        if (plural >= 0 && found[size_t(plural)])
+            values[size_t(i)] = values[size_t(plural)];
+    }
+    const QString code = languageCode(lng);
+    Loaded &state = loaded();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    state.values = std::move(values);
+    state.code = code;
 }
 
 void resetUiTexts()
 {
-    loaded().clear();
+    Loaded &state = loaded();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    state.values.clear();
+    state.code.clear();
 }
 
 QString uiText(const char *key)
@@ -258,7 +393,33 @@ QString uiText(const char *key)
     const int i = uiTextIndex(QLatin1String(key));
     if (i < 0)
         return QString::fromLatin1(key);
-    if (size_t(i) < loaded().size())
-        return loaded()[size_t(i)];
+    Loaded &state = loaded();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    if (size_t(i) < state.values.size())
+        return state.values[size_t(i)];
     return QString::fromUtf8(kUiTexts[i].englishDefault);
+}
+
+QString uiLanguage()
+{
+    Loaded &state = loaded();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    return state.code;
+}
+
+QString uiPlural(const char *key, double count, int decimals)
+{
+    char form = 0;
+    switch (pluralForm(uiLanguage(), count, decimals)) {
+    case PluralForm::One: form = '1'; break;
+    case PluralForm::Few: form = 'f'; break;
+    case PluralForm::Many: form = 'm'; break;
+    case PluralForm::Other: return uiText(key);
+    }
+    for (int i = 0; i < kUiTextCount; ++i) {
+        const UiTextEntry &e = kUiTexts[i];
+        if (e.form == form && e.formOf && qstrcmp(e.formOf, key) == 0)
+            return uiText(e.key);
+    }
+    return uiText(key);
 }
