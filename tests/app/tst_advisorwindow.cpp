@@ -546,9 +546,15 @@ private slots:
         QVERIFY(v.decisions.size() >= 4);
         QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played so far: %1.").arg(v.roundsPlayed)));
         QVERIFY(r->lSummary()->text().contains(QLocale().toString(v.decisionsLost, 'f', 2)));
-        QCOMPARE(r->lCounts()->text(), uiText("revCounts").arg(v.count[0]).arg(v.count[1]).arg(v.count[2]).arg(v.count[3]));
+        const auto many = [](int n, const char *one, const char *other) {
+            return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : other);
+        };
+        QCOMPARE(r->lCounts()->text(), QStringLiteral("Decisions: %1 best or close to it, %2, %3, %4.")
+                                               .arg(v.count[0])
+                                               .arg(many(v.count[1], "inaccuracy", "inaccuracies"),
+                                                    many(v.count[2], "mistake", "mistakes"), many(v.count[3], "blunder", "blunders")));
         static const QRegularExpression sentence(QStringLiteral(
-                "^Round \\d+: (kept [1-6]( [1-6])* and (banked \\d+|rolled [1-6] dice)|banked \\d+)"
+                "^Round \\d+: (kept [1-6]( [1-6])* and (banked \\d+|rolled ([2-6] dice|1 die))|banked \\d+)"
                 "(; the best play|; best was to .+; cost \\d+\\.\\d\\d rounds(, (an inaccuracy|a mistake|a blunder))?)$"));
         for (int i = 0; i < r->lvDecisions()->count(); ++i) {
             const QListWidgetItem *item = r->lvDecisions()->item(i);

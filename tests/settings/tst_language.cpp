@@ -206,6 +206,52 @@ private slots:
         QCOMPARE(texts.gameTypeLabel(2, 1000), QStringLiteral("Spieltyp: Zeit / 1000"));
     }
 
+    void eightBitFileReadInItsLanguagesCodePage_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("win");
+        const QByteArray text = "[Message]\r\nmsgWin=Brawo \xB3\xB9\xF5 !\r\n";
+        QTest::newRow("Polish") << "[Language]\r\nCode=pl\r\n" + text << QString::fromUtf8("Brawo łąő !");
+        QTest::newRow("Hungarian, code quoted, after the texts") << text + "[ language ]\r\ncode = \"hu\"\r\n" << QString::fromUtf8("Brawo łąő !");
+        QTest::newRow("Czech of Czechia") << "[Language]\r\nCode=cs_CZ\r\n" + text << QString::fromUtf8("Brawo łąő !");
+        QTest::newRow("German") << "[Language]\r\nCode=de\r\n" + text << QString::fromUtf8("Brawo ³¹õ !");
+        QTest::newRow("no code") << text << QString::fromUtf8("Brawo ³¹õ !");
+        QTest::newRow("a code elsewhere") << "[Other]\r\nCode=pl\r\n" + text << QString::fromUtf8("Brawo ³¹õ !");
+    }
+    void eightBitFileReadInItsLanguagesCodePage()
+    {
+        // A file that is not UTF-8 is in the Windows code page of the language it names.
+        QFETCH(QByteArray, file);
+        QFETCH(QString, win);
+        put(file);
+        GameTexts texts;
+        applyToTexts(readLanguage(m_lng, false, false), texts);
+        QCOMPARE(texts.msgWin, win);
+    }
+
+    void countedTextsTakeTheirForm()
+    {
+        // English without a file; then a Polish file that lacks a form: the
+        // file's own plural stands in for it, never the English one.
+        resetUiTexts();
+        QCOMPARE(uiPlural("revCountBlunders", 1).arg(1), QStringLiteral("1 blunder"));
+        QCOMPARE(uiPlural("revCountBlunders", 1.0, 2).arg(QStringLiteral("1.00")), QStringLiteral("1.00 blunders"));
+        QCOMPARE(uiPlural("advThenRoll", 1).arg(1), QStringLiteral("then roll 1 die"));
+        QCOMPARE(uiPlural("advThenRoll", 0).arg(0), QStringLiteral("then roll 0 dice"));
+        QCOMPARE(uiPlural("sayHours", 2).arg(2), QStringLiteral("2 hours"));
+        put("[Language]\nCode=pl\n[Speech]\nsayMinute=%1 minuta\nsayMinutes=%1 minut\nsayMinutesFew=%1 minuty\n");
+        loadUiTexts(m_lng);
+        QCOMPARE(uiLanguage(), QStringLiteral("pl"));
+        QStringList said;
+        for (const int n : {1, 2, 5, 12, 22, 101})
+            said << uiPlural("sayMinutes", n).arg(n);
+        said << uiPlural("sayMinutes", 0.25, 2).arg(QStringLiteral("0,25"));
+        QCOMPARE(said.join(QLatin1Char('|')),
+                 QString::fromUtf8("1 minuta|2 minuty|5 minut|12 minut|22 minuty|101 minut|0,25 minut"));
+        QCOMPARE(uiPlural("saySeconds", 3).arg(3), QStringLiteral("3 seconds")); // not in the file at all
+        resetUiTexts();
+    }
+
     void readingWritesNothing()
     {
         // The loader leaves the file byte for byte as it was, even a Windows-1252 one.
