@@ -75,7 +75,8 @@ QStringList termsNamed(const QString &key, const QString &english)
 
 QString rulesText(const QString &code)
 {
-    QFile f(sourceFile(QStringLiteral("resources/rules/KVXRules.") + code + QStringLiteral(".rtf")));
+    QFile f(sourceFile(code.isEmpty() ? QStringLiteral("resources/KVXRules.rtf")
+                                      : QStringLiteral("resources/rules/KVXRules.") + code + QStringLiteral(".rtf")));
     if (!f.open(QIODevice::ReadOnly))
         return QString();
     QTextDocument doc;
@@ -285,9 +286,9 @@ private slots:
         }
         const QString rules = rulesText(code);
         QVERIFY(!rules.isEmpty());
-        for (auto it = g.terms.cbegin(); it != g.terms.cend(); ++it)
-            if (!it.value().match(rules).hasMatch())
-                off << QStringLiteral("rules/") + it.key();
+        for (const QString &term : termsNamed(QString(), rulesText(QString())))
+            if (!g.terms.value(term).match(rules).hasMatch())
+                off << QStringLiteral("rules/") + term;
         const QRegularExpressionMatch avoidedInRules = g.avoid.match(rules);
         if (avoidedInRules.hasMatch())
             off << QStringLiteral("rules/avoided:") + avoidedInRules.captured();
