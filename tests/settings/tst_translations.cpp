@@ -41,9 +41,10 @@ Glossary glossary(const QString &code)
     Glossary out;
     for (const char *term : {"dice", "roll", "bank", "bust", "round", "hotDice", "topTen", "bestMove", "optimalPlay"})
         out.terms.insert(QLatin1String(term), QRegularExpression(file.ReadString(QStringLiteral("Terms"), QLatin1String(term), QString()),
-                                                              QRegularExpression::CaseInsensitiveOption));
+                                                              QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption));
     const QString avoid = file.ReadString(QStringLiteral("Avoid"), QStringLiteral("words"), QString());
-    out.avoid = QRegularExpression(avoid.isEmpty() ? QStringLiteral("(?!)") : avoid, QRegularExpression::CaseInsensitiveOption);
+    out.avoid = QRegularExpression(avoid.isEmpty() ? QStringLiteral("(?!)") : avoid,
+                                   QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     const QStringList keep = file.ReadString(QStringLiteral("KeepEnglish"), QStringLiteral("keys"), QString())
                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     out.keepEnglish = QSet<QString>(keep.begin(), keep.end());
