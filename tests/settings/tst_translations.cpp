@@ -82,7 +82,7 @@ QString rulesText(const QString &code)
         return QString();
     QTextDocument doc;
     RtfReader::read(f.readAll(), &doc);
-    return doc.toPlainText();
+    return doc.toRawText(); // no-break spaces kept
 }
 
 // Every line of the desktop entry and metainfo written for a language.
