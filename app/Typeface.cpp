@@ -11,22 +11,59 @@
 static void initStandInResource()
 {
     Q_INIT_RESOURCE(korvex_typeface);
+#ifdef KORVEX_HAS_ACCENT_FONT
+    Q_INIT_RESOURCE(korvex_accents);
+#endif
 }
 #endif
 
 namespace {
 
 const QString kDecorative = QStringLiteral("Ravie");
+// A brush script with the letters of every shipped language (ł, č, ő...),
+// drawn in the spirit of the stand-in, for the letters that face lacks.
+const QString kAccents = QStringLiteral("Kaushan Script");
 
 struct Resolved {
     QString family;
     int fontId = -1;
+    QString accents;
 };
+
+QString installed(const QString &family)
+{
+    const QStringList families = QFontDatabase::families();
+    for (const QString &f : families)
+        if (f.compare(family, Qt::CaseInsensitive) == 0)
+            return f;
+    return QString();
+}
+
+QString accentFace()
+{
+    const QString system = installed(kAccents);
+    if (!system.isEmpty())
+        return system;
+#ifdef KORVEX_HAS_ACCENT_FONT
+    QFile file(QStringLiteral(":/korvex/fonts/accents.otf"));
+    if (file.open(QIODevice::ReadOnly)) {
+        const int id = QFontDatabase::addApplicationFontFromData(file.readAll());
+        const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty())
+            return families.first();
+    }
+#endif
+    return QString();
+}
 
 Resolved resolve()
 {
     Resolved r;
     r.family = kDecorative;
+#ifdef KORVEX_HAS_STANDIN_FONT
+    initStandInResource();
+#endif
+    r.accents = accentFace();
     const QStringList installed = QFontDatabase::families();
     for (const QString &f : installed) {
         if (f.compare(kDecorative, Qt::CaseInsensitive) == 0) {
@@ -35,7 +72,6 @@ Resolved resolve()
         }
     }
 #ifdef KORVEX_HAS_STANDIN_FONT
-    initStandInResource();
     QFile file(QStringLiteral(":/korvex/fonts/standin.ttf"));
     if (!file.open(QIODevice::ReadOnly))
         return r;
@@ -77,9 +113,21 @@ int Typeface::registeredFontId()
     return resolved().fontId;
 }
 
+QString Typeface::accentFamily()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return QString();
+    return resolved().accents;
+}
+
 QFont Typeface::font(int pixelSize, bool bold)
 {
     QFont f(family());
+    // Letters the decorative face lacks come from a face that matches it,
+    // not from whatever the system would pick.
+    const QString accents = accentFamily();
+    if (!accents.isEmpty())
+        f.setFamilies({family(), accents});
     f.setPixelSize(pixelSize > 0 ? pixelSize : 1);
     f.setBold(bold);
     f.setStyleStrategy(QFont::PreferAntialias);

@@ -12,7 +12,11 @@ namespace Typeface {
 // neither works, "Ravie" is returned and the font system substitutes quietly.
 QString family();
 
-// family() at the given pixel size.
+// The face that supplies the letters the decorative one lacks (a brush
+// script of the same spirit), system-wide or carried; empty when neither.
+QString accentFamily();
+
+// family() at the given pixel size, falling back on accentFamily().
 QFont font(int pixelSize, bool bold = false);
 
 // Id of the carried face in the application font database, or -1 when it was

@@ -4,7 +4,7 @@
 # Usage: scripts/setup.sh [run|test]   (test also brings what the tests need)
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgl-dev fonts-leckerli-one librsvg2-bin)
+packages=(build-essential cmake qt6-base-dev libgl-dev fonts-leckerli-one fonts-kaushanscript librsvg2-bin)
 if [ "${1:-run}" = test ]; then
   packages+=(xvfb xauth xdotool x11-utils qt6-base-private-dev clang libclang-rt-14-dev
     dpkg-dev file desktop-file-utils appstream lintian man-db

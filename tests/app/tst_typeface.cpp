@@ -15,6 +15,7 @@ private slots:
     void familyIsKnownToTheFontDatabase();
     void resolvesOnlyOnce();
     void fontHasRequestedPixelSize();
+    void lettersBeyondTheFaceComeFromTheMatchingOne();
 };
 
 static bool ravieInstalled()
@@ -42,6 +43,19 @@ void TypefaceTest::familyIsKnownToTheFontDatabase()
     QVERIFY(QFontDatabase::applicationFontFamilies(Typeface::registeredFontId()).contains(family));
     // The face actually used for drawing is the registered one, not a substitute.
     QCOMPARE(QFontInfo(Typeface::font(16)).family(), family);
+}
+
+void TypefaceTest::lettersBeyondTheFaceComeFromTheMatchingOne()
+{
+    // The captions of Polish, Czech and Hungarian need letters the stand-in
+    // lacks; the font names the brush script for them, which has them all.
+    const QString accents = Typeface::accentFamily();
+    if (accents.isEmpty())
+        QSKIP("no face for the letters beyond the decorative one");
+    QCOMPARE(Typeface::font(16).families(), (QStringList{Typeface::family(), accents}));
+    const QFontMetrics metrics(QFont(accents, 16));
+    for (const QChar c : QString::fromUtf8("łąśćžčřůőűŁČŐ"))
+        QVERIFY2(metrics.inFont(c), qPrintable(QString(c)));
 }
 
 void TypefaceTest::resolvesOnlyOnce()
