@@ -810,7 +810,7 @@ private slots:
         for (const char *row : {"\t10\t20\t100\t200\t400\t800", "\t-\t-\t20\t40\t80\t160",
                                 "\t-\t-\t30\t60\t120\t240", "\t-\t-\t40\t80\t160\t320",
                                 "\t5\t10\t50\t100\t200\t400", "\t-\t-\t60\t120\t240\t480",
-                                "Full : 800 = 800", "400 + (1 * 10) = 410", "100 + (3 * 10) = 130", "6 * 10 = 60"})
+                                ": 800 = 800", "400 + (1 * 10) = 410", "100 + (3 * 10) = 130", "6 * 10 = 60"})
             QVERIFY2(text.contains(QLatin1String(row)), row);
         QVERIFY(!text.contains(QLatin1Char('\\')));
         QVERIFY(!text.contains(QLatin1Char('{')));
