@@ -207,7 +207,7 @@ int main(int argc, char *argv[])
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
-    // Two translations, picked in the language editor as a player would:
+    // Three translations, picked in the language editor as a player would:
     // both choice lists, and the rules in that language.
     if (advisor)
         advisor->hide();
@@ -233,7 +233,7 @@ int main(int argc, char *argv[])
     if (review)
         review->hide();
     const QDir rulesDir = QFileInfo(QStringLiteral(KORVEX_RULES_FILE)).dir();
-    for (const char *code : {"de", "hu"}) {
+    for (const char *code : {"de", "hu", "pl"}) {
         const QString name = QStringLiteral("KVXRules.%1.rtf").arg(QLatin1String(code));
         QFile::copy(rulesDir.filePath(QStringLiteral("rules/") + name), ProgramDir::file(name));
         setup->Fill();
