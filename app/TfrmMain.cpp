@@ -149,6 +149,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
         if (!runTopTenCheck())
             m_game.stopAfterWin();
     });
+    Appearance::showPlainText(this);
     FormCreate(args);
 }
 
