@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player meets it: start-up, phases, staged rolls to a win.
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/ProgramDir.h"
 #include "app/Prompts.h"
 #include "app/TEffectLabel.h"
@@ -11,6 +12,7 @@
 #include "settings/TfrmSetup.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
+#include "support/PlainTextCheck.h"
 #include "support/ProgramFolder.h"
 
 #include <QAction>
@@ -30,7 +32,10 @@
 
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
+#include "settings/LanguageTable.h"
+#include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
+#include "records/TopTen.h"
 #include "records/TopTenCheck.h"
 
 class TestMainWindow : public QObject
@@ -253,6 +258,68 @@ private slots:
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.gs.Total, 0);
         QCOMPARE(g.gs.RoundNo, 1);
+    }
+
+    void markupFromFilesAndPlayersIsShownAsText()
+    {
+        // Markup in every language text, in a name of the top-ten file, in the
+        // name typed at the query and in the folder's name (so in every file
+        // name and error): each window and box shows it as it is, and the win
+        // still goes into the statistics and the table.
+        const QString tag = QStringLiteral("<table width=99999>");
+        QVERIFY(QDir(m_folder.path()).mkdir(tag));
+        ProgramDir::set(m_folder.filePath(tag) + QLatin1Char('/'));
+        QList<TRegAuto::Entry> texts;
+        for (int i = 0; i < kLanguageCount; ++i)
+            texts.append({QLatin1String(kLanguageTable[i].section), QLatin1String(kLanguageTable[i].key),
+                          tag + QString::fromUtf8(kLanguageTable[i].englishDefault)});
+        for (int i = 0; i < kUiTextCount; ++i)
+            texts.append({QLatin1String(kUiTexts[i].section), QLatin1String(kUiTexts[i].key),
+                          tag + QString::fromUtf8(kUiTexts[i].englishDefault)});
+        TRegAuto(ProgramDir::file(QStringLiteral("Korvex.lng"))).WriteStrings(texts);
+        topTenTable().LoadTopTen(1);
+        topTenTable().slot(1) = {50, TopTen::nameBytes(tag), QByteArray("20260101120000")};
+        topTenTable().SaveTopTen(1);
+        writeFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
+
+        DialogInspector inspector(tag, tag + QStringLiteral("X"));
+        DialogPrompts prompts;
+        TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.show();
+        w.game().settings.Winner = 800;
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        winWithSixOnes(w);
+        QCoreApplication::processEvents();
+        const StatsData stats = Statistics::load(Statistics::fileName());
+        QCOMPARE(stats.games.size(), 1);
+        topTenTable().LoadTopTen(1);
+        QCOMPARE(topTenTable().slot(1).Name, TopTen::nameBytes(tag + QStringLiteral("X")));
+        QCOMPARE(topTenTable().slot(2).Name, TopTen::nameBytes(tag));
+
+        w.aTopTenExecute();
+        w.topten().FillTopTen();
+        w.aStatisticsExecute();
+        w.aAdvisorExecute();
+        w.aReviewExecute();
+        w.aKeysExecute();
+        w.aAboutExecute();
+        w.aSettingsExecute();
+        w.aLanguageExecute();
+        prompts.showError(tag);
+        QVERIFY(!prompts.confirm(tag, tag));
+        QCoreApplication::processEvents();
+        QVERIFY(inspector.dialogs >= 10);
+        QStringList found = inspector.found;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible())
+                found << markupReadIn(window, tag);
+        }
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+        QVERIFY(w.topten().isVisible() && w.statisticsWindow()->isVisible());
+        w.topten().close();
+        w.statisticsWindow()->close();
+        w.advisorWindow()->close();
+        w.reviewWindow()->close();
     }
 
     void aWinKeepsItsReview()
