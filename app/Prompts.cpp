@@ -94,7 +94,7 @@ QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(QStringLiteral("KVX"));
-    // Saved games are overwritten without a question.
+    // The window asks before a file is replaced, whichever dialog the desktop gives.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!suggested.isEmpty())
         dlg.selectFile(suggested);

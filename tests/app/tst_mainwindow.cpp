@@ -408,6 +408,40 @@ private slots:
         QVERIFY(!w.game().stopWatchEnabled());
     }
 
+    void saveAsksBeforeReplacingAndKeepsOffTheGamesFiles()
+    {
+        // A file is replaced only after a Yes; the game's own files, named in
+        // any case or reached through a link, never, with a message naming them.
+        TfrmMain w(m_prompts, m_timers, {});
+        writeFile(QStringLiteral("KVXStats.ini"), "[Totals]\r\n");
+        writeFile(QStringLiteral("old.KVX"), "old");
+        QVERIFY(QFile::link(ProgramDir::file(QStringLiteral("KVXStats.ini")), ProgramDir::file(QStringLiteral("link.KVX"))));
+        const QStringList own{QStringLiteral("kvxstats.INI"), QStringLiteral("Korvex.cnf"), QStringLiteral("KORVEX.lng"),
+                              QStringLiteral("KVXScrT.ini"), QStringLiteral("KVXRules.de.rtf"), QStringLiteral("link.KVX")};
+        for (const QString &name : own) {
+            m_prompts.fileAnswers.enqueue(ProgramDir::file(name));
+            w.aSave()->trigger();
+            QCOMPARE(m_prompts.errors.size(), own.indexOf(name) + 1);
+            QCOMPARE(m_prompts.errors.last(),
+                     uiText("saveOwnFile").arg(QDir::toNativeSeparators(ProgramDir::file(name))));
+            QVERIFY(QFileInfo(ProgramDir::file(name)).size() != 116);
+        }
+        QVERIFY(m_prompts.questions.isEmpty());
+
+        const QString old = ProgramDir::file(QStringLiteral("old.KVX"));
+        m_prompts.confirmAnswers << false << true;
+        for (int answer = 0; answer < 2; ++answer) {
+            m_prompts.fileAnswers.enqueue(old);
+            w.aSave()->trigger();
+            QCOMPARE(QFileInfo(old).size(), answer ? 116 : 3);
+        }
+        QCOMPARE(m_prompts.questions, QStringList(2, uiText("saveReplace").arg(QDir::toNativeSeparators(old))));
+        m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("new.KVX")));
+        w.aSave()->trigger();
+        QCOMPARE(m_prompts.questions.size(), 2); // a new file needs no question
+        QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("new.KVX"))).size(), 116);
+    }
+
     void badSavedGamesChangeNothing()
     {
         // A short file and a failed save end with a message; the game and the earlier file stay.
