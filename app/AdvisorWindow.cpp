@@ -95,6 +95,7 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     });
     connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refreshIfShown);
     m_coverWasUp = m_game.coverVisible();
+    Appearance::showPlainText(this);
     refresh();
 }
 

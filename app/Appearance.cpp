@@ -6,6 +6,9 @@
 #include <QEvent>
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTextDocument>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
@@ -133,10 +136,30 @@ QString Appearance::fitted(const QFontMetrics &fm, const QString &text, int room
     return fm.horizontalAdvance(text) <= room ? text : fm.elidedText(text, Qt::ElideRight, room);
 }
 
+void Appearance::showPlainText(QWidget *window)
+{
+    if (auto *box = qobject_cast<QMessageBox *>(window))
+        box->setTextFormat(Qt::PlainText);
+    if (auto *label = qobject_cast<QLabel *>(window))
+        label->setTextFormat(Qt::PlainText);
+    for (QLabel *label : window->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+}
+
+QString Appearance::plainToolTip(const QString &text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+void Appearance::setPlainToolTip(QWidget *control, const QString &text)
+{
+    control->setToolTip(plainToolTip(text));
+}
+
 void Appearance::markCut(QWidget *control, const QString &whole, bool cut)
 {
     if (cut) {
-        control->setToolTip(whole);
+        setPlainToolTip(control, whole);
         control->setAccessibleName(whole);
         control->setProperty(kCutProperty, true);
     } else if (control->property(kCutProperty).toBool()) {

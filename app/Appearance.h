@@ -34,6 +34,17 @@ QColor readableHighlight(const QColor &highlight, const QColor &highlightedText)
 // text as it fits into room pixels in fm's font: whole, or cut with an ellipsis.
 QString fitted(const QFontMetrics &fm, const QString &text, int room);
 
+// Names, language texts, file names and error reasons come from files and
+// players: they are shown as they are, never read as markup. Every label of
+// window (the window itself included, a message box's own text with it) is
+// set to plain text; a window builds its labels first, then calls this.
+void showPlainText(QWidget *window);
+
+// A tooltip that shows text as it is: a text Qt would take for markup is
+// escaped into a paragraph; any other text, and an empty one, stays as it is.
+QString plainToolTip(const QString &text);
+void setPlainToolTip(QWidget *control, const QString &text);
+
 // Marks a control whose text is shown cut: the whole text becomes its tooltip
 // and accessible name; shown whole, both are cleared again.
 void markCut(QWidget *control, const QString &whole, bool cut);

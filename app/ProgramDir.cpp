@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
@@ -181,6 +182,26 @@ void resolveAtStartup()
         return;
     set(resolve(QCoreApplication::applicationFilePath(), qEnvironmentVariable("XDG_DATA_HOME"),
                 qEnvironmentVariable("HOME"), relDataDir()));
+}
+
+bool isGameFile(const QString &path)
+{
+    static const QRegularExpression own(
+            QStringLiteral("^(korvex\\.(cnf|lng)|kvx(scr[pt]|stats|practice)\\.ini(\\.damaged\\d*)?|kvxrules(\\.[^.]+)?\\.rtf)$"),
+            QRegularExpression::CaseInsensitiveOption);
+    const auto named = [](const QString &p) { return own.match(QFileInfo(p).fileName()).hasMatch(); };
+    if (named(path))
+        return true;
+    const QFileInfo info(path);
+    QString leadsTo;
+    if (info.exists())
+        leadsTo = info.canonicalFilePath();
+    else if (info.isSymLink())
+        leadsTo = info.symLinkTarget(); // a link to a file not made yet
+    if (leadsTo.isEmpty())
+        return false;
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    return named(leadsTo) || (!program.isEmpty() && leadsTo == program);
 }
 
 } // namespace ProgramDir

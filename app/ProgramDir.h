@@ -59,4 +59,10 @@ QString relDataDir();
 // environment, unless it is already set.
 void resolveAtStartup();
 
+// True when path names a file the game keeps or reads itself: its settings,
+// language, top-ten, statistics and practice files (and the damaged copies
+// kept beside them), a rules document, or the program. The name counts in any
+// case and in any folder, and so does where the path leads through a link or "..".
+bool isGameFile(const QString &path);
+
 } // namespace ProgramDir

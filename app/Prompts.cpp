@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes, the file dialogs for saved games and the name query.
 #include "app/Prompts.h"
+#include "app/Appearance.h"
 #include "app/WindowSystem.h"
 
 #include "records/TopTen.h"
@@ -70,6 +71,7 @@ void DialogPrompts::showMessage(const QString &text)
 {
     Sized<QMessageBox> box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("msgBox"));
+    Appearance::showPlainText(&box);
     box.exec();
 }
 
@@ -77,6 +79,7 @@ void DialogPrompts::showError(const QString &text)
 {
     Sized<QMessageBox> box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("errorBox"));
+    Appearance::showPlainText(&box);
     box.exec();
 }
 
@@ -84,6 +87,7 @@ bool DialogPrompts::confirm(const QString &title, const QString &text)
 {
     Sized<QMessageBox> box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setObjectName(QStringLiteral("confirmBox"));
+    Appearance::showPlainText(&box);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -96,7 +100,7 @@ QString DialogPrompts::saveFileName(QWidget *parent, const QString &title, const
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(QStringLiteral("KVX"));
-    // Saved games are overwritten without a question.
+    // The window asks before a file is replaced, whichever dialog the desktop gives.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!suggested.isEmpty())
         dlg.selectFile(suggested);
@@ -127,6 +131,7 @@ bool DialogPrompts::askName(const QString &caption, const QString &prompt, QStri
     if (auto *field = dlg.findChild<QLineEdit *>())
         field->setValidator(new NameLimit(field));
     dlg.setTextValue(text);
+    Appearance::showPlainText(&dlg);
     if (dlg.exec() != QDialog::Accepted)
         return false;
     text = dlg.textValue();

@@ -430,6 +430,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     split->setStretchFactor(1, 2);
     box->addWidget(split, 4);
     resize(700, 560);
+    Appearance::showPlainText(this);
 
     m_soon = new QTimer(this);
     m_soon->setSingleShot(true);
@@ -439,7 +440,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
     connect(m_chart, &ReviewChart::stepPointed, this, [this](int step, QPoint at) {
-        QToolTip::showText(at, stepSentence(step), m_chart);
+        QToolTip::showText(at, Appearance::plainToolTip(stepSentence(step)), m_chart);
     });
     connect(m_lvDecisions, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row < 0 || row >= int(m_review.decisions.size()))

@@ -466,6 +466,7 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(1000, 640);
+    Appearance::showPlainText(this);
 }
 
 void StatisticsWindow::keyPressEvent(QKeyEvent *event)

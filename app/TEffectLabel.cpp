@@ -5,7 +5,11 @@
 
 #include <QPainter>
 
-TEffectLabel::TEffectLabel(QWidget *parent) : QLabel(parent) {}
+TEffectLabel::TEffectLabel(QWidget *parent) : QLabel(parent)
+{
+    // Drawn as plain text, and measured as such.
+    setTextFormat(Qt::PlainText);
+}
 
 int TEffectLabel::textRoom() const
 {

@@ -2,6 +2,7 @@
 #include "THemisphereButton.h"
 
 #include "Typeface.h"
+#include "app/Appearance.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -312,7 +313,7 @@ void THemisphereButton::paintEvent(QPaintEvent *)
         const bool cut = captionCut();
         if (cut != m_captionCut) {
             m_captionCut = cut;
-            setToolTip(cut ? text() : QString());
+            Appearance::setPlainToolTip(this, cut ? text() : QString());
         }
     }
 }

@@ -32,6 +32,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -149,6 +151,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
         if (!runTopTenCheck())
             m_game.stopAfterWin();
     });
+    Appearance::showPlainText(this);
     FormCreate(args);
 }
 
@@ -863,7 +866,16 @@ void TfrmMain::aSaveExecute()
 {
     m_game.aPauseExecute();
     const QString path = m_prompts.saveFileName(this, plainText(m_aSave), ProgramDir::get(), m_lastSaveName);
-    if (!path.isEmpty()) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (path.isEmpty()) {
+        // cancelled
+    } else if (ProgramDir::isGameFile(path)) {
+        // A saved game over the settings, a table or the rules would lose them.
+        m_prompts.showError(uiText("saveOwnFile").arg(shown));
+    } else if ((QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+               && !m_prompts.confirm(plainText(m_aSave), uiText("saveReplace").arg(shown))) {
+        // kept as it is
+    } else {
         m_lastSaveName = path;
         try {
             writeSavedGame(path, m_game.snapshot());

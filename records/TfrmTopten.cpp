@@ -141,6 +141,7 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
 
     LMDLabel1->setGeometry(0, 0, width(), 49);
     lType->setGeometry(0, 49, width(), 24);
+    Appearance::showPlainText(this);
 
     FormCreate();
 }
@@ -256,8 +257,11 @@ void TfrmTopten::reportError(const QString &message)
 {
     if (m_shared.prompts)
         m_shared.prompts->showError(message);
-    else
-        QMessageBox::critical(this, QCoreApplication::applicationName(), message);
+    else {
+        QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message, QMessageBox::Ok, this);
+        Appearance::showPlainText(&box);
+        box.exec();
+    }
 }
 
 QLabel *TfrmTopten::rowLabel(const QString &prefix, int row) const

@@ -146,7 +146,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         label->setGeometry(8, y + 3, 153, 16);
         const QString english = QString::fromUtf8(e.englishDefault);
         label->setText(Appearance::fitted(label->fontMetrics(), english, 153));
-        label->setToolTip(english);
+        Appearance::setPlainToolTip(label, english);
         auto *field = new QLineEdit(rows);
         field->setObjectName(QStringLiteral("e") + QLatin1String(e.key));
         field->setGeometry(168, y, 273, 24);
@@ -202,6 +202,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         previous = field;
     }
 
+    Appearance::showPlainText(this);
     applyLanguage(readLanguage(m_host.languageStore(), false, true));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

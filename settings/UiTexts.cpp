@@ -322,6 +322,9 @@ const UiTextEntry kUiTexts[] = {
     {"Caption", "Button4", "Cheat 1+5"},
     // --- the game's own notices beyond the original messages
     {"Notice", "msgAssisted", "The advisor was open during this game, so it is not entered in the top-ten tables."},
+    // --- saving a game
+    {"SaveGame", "saveReplace", "%1 already exists. Replace it with this game?"},
+    {"SaveGame", "saveOwnFile", "%1 is one of Korvex's own files and cannot hold a saved game. Choose another name."},
 };
 const int kUiTextCount = int(sizeof kUiTexts / sizeof kUiTexts[0]);
 

@@ -403,6 +403,7 @@ private slots:
         else if (!w.pCover()->isHidden())
             seen = w.btCont()->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
         QCOMPARE(seen, effect);
+        QVERIFY(m_prompts.questions.isEmpty()); // leaving asks nothing either
         if (phase == QLatin1String("rolling")) {
             QVERIFY(g.stopWatchEnabled()); // the clock ran on through the roll
             QVERIFY(g.ElapsedSeconds >= 3);

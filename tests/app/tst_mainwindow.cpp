@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a player meets it: start-up, phases, staged rolls to a win.
 #include "app/AdvisorWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/ProgramDir.h"
 #include "app/Prompts.h"
 #include "app/TEffectLabel.h"
@@ -22,6 +23,7 @@
 #include <QInputDialog>
 #include <QTimer>
 #include <QLabel>
+#include <QTextDocument>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -30,8 +32,48 @@
 
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
+#include "settings/LanguageTable.h"
+#include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
+#include "records/TopTen.h"
 #include "records/TopTenCheck.h"
+
+// Where markup from a file or a player would be read as markup: labels (a
+// message box's text among them) and tooltips.
+QStringList markupReadIn(QWidget *window, const QString &tag)
+{
+    QStringList found;
+    QList<QWidget *> all = window->findChildren<QWidget *>();
+    for (QWidget *w : all << window) {
+        const auto *l = qobject_cast<QLabel *>(w);
+        if ((l && l->text().contains(tag) && l->textFormat() != Qt::PlainText && Qt::mightBeRichText(l->text()))
+            || (w->toolTip().contains(tag) && Qt::mightBeRichText(w->toolTip())))
+            found << window->objectName() + QLatin1Char('/') + w->objectName();
+    }
+    return found;
+}
+
+// Looks into each dialog as it opens, then closes it; a name query is answered with name.
+struct DialogInspector : QObject
+{
+    QString tag, name;
+    QStringList found;
+    int seen = 0;
+    DialogInspector(const QString &t, const QString &n) : tag(t), name(n) { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        if (event->type() != QEvent::Show || !dialog)
+            return false;
+        ++seen;
+        found << markupReadIn(dialog, tag);
+        auto *query = qobject_cast<QInputDialog *>(dialog);
+        if (query)
+            query->setTextValue(name);
+        QMetaObject::invokeMethod(dialog, query ? &QDialog::accept : &QDialog::reject, Qt::QueuedConnection);
+        return false;
+    }
+};
 
 class TestMainWindow : public QObject
 {
@@ -255,6 +297,45 @@ private slots:
         QCOMPARE(g.gs.RoundNo, 1);
     }
 
+    void markupFromFilesAndPlayersIsShownAsText()
+    {
+        // Markup in every language text, a top-ten name, the name typed and the
+        // folder's name (so every file name and error): every window and box
+        // shows it as it is, and the win still counts.
+        const QString tag = QStringLiteral("<table width=99999>");
+        QVERIFY(QDir(m_folder.path()).mkdir(tag));
+        ProgramDir::set(m_folder.filePath(tag) + QLatin1Char('/'));
+        QList<TRegAuto::Entry> texts;
+        for (int i = 0; i < kLanguageCount; ++i)
+            texts.append({kLanguageTable[i].section, kLanguageTable[i].key, tag + kLanguageTable[i].englishDefault});
+        for (int i = 0; i < kUiTextCount; ++i)
+            texts.append({kUiTexts[i].section, kUiTexts[i].key, tag + kUiTexts[i].englishDefault});
+        TRegAuto(ProgramDir::file(QStringLiteral("Korvex.lng"))).WriteStrings(texts);
+        topTenTable().slot(1) = {50, TopTen::nameBytes(tag), QByteArray("20260101120000")};
+        topTenTable().SaveTopTen(1);
+        writeFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
+        DialogInspector inspector(tag, tag + QLatin1Char('X'));
+        DialogPrompts prompts;
+        TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
+        w.show();
+        w.game().settings.Winner = 800;
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        winWithSixOnes(w);
+        QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
+        topTenTable().LoadTopTen(1);
+        QCOMPARE(topTenTable().slot(1).Name, TopTen::nameBytes(tag + QLatin1Char('X')));
+        for (auto open : {&TfrmMain::aStatisticsExecute, &TfrmMain::aAdvisorExecute, &TfrmMain::aReviewExecute,
+                          &TfrmMain::aKeysExecute, &TfrmMain::aAboutExecute, &TfrmMain::aLanguageExecute})
+            (w.*open)();
+        prompts.showError(tag);
+        prompts.confirm(tag, tag);
+        QCoreApplication::processEvents();
+        QVERIFY(inspector.seen >= 8 && w.topten().isVisible());
+        for (QWidget *window : QApplication::topLevelWidgets())
+            inspector.found << (window->isVisible() ? markupReadIn(window, tag) : QStringList());
+        QVERIFY2(inspector.found.isEmpty(), qPrintable(inspector.found.join(QLatin1Char(' '))));
+    }
+
     void aWinKeepsItsReview()
     {
         // Won before the best play is solved: the game goes in at once and its
@@ -339,6 +420,34 @@ private slots:
         QVERIFY(!w.pCover()->isHidden());
         QVERIFY(!w.btCont()->isHidden());
         QVERIFY(!w.game().stopWatchEnabled());
+    }
+
+    void saveAsksBeforeReplacingAndKeepsOffTheGamesFiles()
+    {
+        // A file is replaced only after a Yes; the game's own files, named in
+        // any case or reached through a link, never, with a message naming them.
+        TfrmMain w(m_prompts, m_timers, {});
+        writeFile(QStringLiteral("old.KVX"), "old");
+        writeFile(QStringLiteral("yes.KVX"), "yes");
+        QVERIFY(QFile::link(ProgramDir::file(QStringLiteral("KVXStats.ini")), ProgramDir::file(QStringLiteral("link.KVX"))));
+        const QStringList names{QStringLiteral("kvxstats.INI"), QStringLiteral("KORVEX.lng"), QStringLiteral("KVXScrT.ini"),
+                                QStringLiteral("KVXRules.de.rtf"), QStringLiteral("link.KVX"), QStringLiteral("old.KVX"),
+                                QStringLiteral("yes.KVX"), QStringLiteral("new.KVX")};
+        m_prompts.confirmAnswers << false << true;
+        for (const QString &name : names) {
+            m_prompts.fileAnswers.enqueue(ProgramDir::file(name));
+            w.aSave()->trigger();
+        }
+        QStringList refused;
+        for (const QString &name : names.mid(0, 5))
+            refused << uiText("saveOwnFile").arg(QDir::toNativeSeparators(ProgramDir::file(name)));
+        QCOMPARE(m_prompts.errors, refused);
+        QCOMPARE(m_prompts.questions.size(), 2);
+        QCOMPARE(m_prompts.questions[0], uiText("saveReplace").arg(QDir::toNativeSeparators(ProgramDir::file(names[5]))));
+        QVERIFY(!QFileInfo::exists(ProgramDir::file(QStringLiteral("KVXStats.ini"))));
+        QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("old.KVX"))).size(), 3);
+        QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("yes.KVX"))).size(), 116);
+        QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("new.KVX"))).size(), 116);
     }
 
     void badSavedGamesChangeNothing()

@@ -219,6 +219,8 @@ private slots:
                 what = QStringLiteral("save and open");
                 const Game::Snapshot before = g.snapshot();
                 prompts.fileAnswers.enqueue(saved);
+                prompts.confirmAnswers.clear();
+                prompts.confirmAnswers.enqueue(true); // yes, replace the last one
                 w.aSave()->trigger();
                 prompts.fileAnswers.enqueue(saved);
                 w.aOpen()->trigger();

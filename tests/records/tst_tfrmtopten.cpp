@@ -278,6 +278,7 @@ private slots:
         QCOMPARE(fileBytes(2), times);
         QCOMPARE(row(*d, 1), (QStringList{"0", " ", "    .  .   -   :  :  "}));
         QVERIFY(m_prompts.errors.isEmpty());
+        QVERIFY(m_prompts.questions.isEmpty()); // cleared without a question
     }
 
     void closeSetsTypeToOne()
