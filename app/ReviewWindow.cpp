@@ -578,7 +578,7 @@ QString ReviewWindow::diceText(const KeepOption &keep)
     return text;
 }
 
-QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool past) const
+QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool past)
 {
     const qint64 banked = qint64(roundPoints) + a.keep.points;
     QString t;
