@@ -319,6 +319,11 @@ void PracticeWindow::refresh()
 
 void PracticeWindow::next()
 {
+    const auto [winner, band] = m_rules();
+    if (winner != m_winner || band != m_band) {
+        refresh(); // the rules changed since: their positions
+        return;
+    }
     m_hasPosition = false;
     m_answered = false;
     const auto sol = solution();

@@ -522,6 +522,8 @@ void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const Ad
         m_chart->selectStep(int(m_review.chart.size()) - 2);
         showMoment(-1);
     }
+    if (m_solution->winnable())
+        emit reviewed(m_record, m_review);
 }
 
 void ReviewWindow::showSummary()

@@ -121,6 +121,8 @@ public slots:
 signals:
     // The window shows best plays of a game not yet won.
     void showsGameInProgress();
+    // A review was made (the practice keeps its costly decisions).
+    void reviewed(const GameRecord &record, const GameReview &review);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
