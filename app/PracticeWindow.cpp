@@ -134,23 +134,28 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
     m_lvTop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_lvTop->setResizeMode(QListView::Adjust);
     m_lTop->setBuddy(m_lvTop);
+    m_lvTop->setMinimumHeight(80);
     box->addWidget(m_lvTop, 2);
 
     m_lProgress = label("lProgress");
     box->addWidget(m_lProgress);
-    auto *progressRow = new QHBoxLayout;
+    // The chart with its table under it: the same figures, for the keyboard
+    // and a screen reader.
+    auto *progressRow = new QVBoxLayout;
     m_chProgress = new TrendChart(this);
     m_chProgress->setObjectName(QStringLiteral("chProgress"));
     m_chProgress->setTexts("pracDayAxis", "pracNoAnswers");
-    m_chProgress->setMinimumSize(220, 140);
+    m_chProgress->setMinimumSize(150, 100);
     m_tbProgress = new QTableWidget(0, 4, this);
     m_tbProgress->setObjectName(QStringLiteral("tbProgress"));
     m_tbProgress->verticalHeader()->hide();
     m_tbProgress->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tbProgress->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    progressRow->addWidget(m_chProgress, 1);
-    progressRow->addWidget(m_tbProgress, 1);
-    box->addLayout(progressRow, 2);
+    m_tbProgress->horizontalHeader()->setStretchLastSection(true);
+    m_tbProgress->setMinimumHeight(80);
+    progressRow->addWidget(m_chProgress, 3);
+    progressRow->addWidget(m_tbProgress, 2);
+    box->addLayout(progressRow, 3);
 
     m_announcer = new Announcer(this);
 
@@ -167,7 +172,8 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
         if (isVisible())
             refresh();
     });
-    resize(620, 640);
+    // Narrow enough to stand beside the game on a small screen.
+    resize(440, 640);
     setFocusPolicy(Qt::StrongFocus);
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
@@ -270,6 +276,7 @@ void PracticeWindow::refresh()
     m_winner = winner;
     m_band = band;
     reloadFile();
+    m_lStatus->show();
     if (winner > Advisor::maxWinner) {
         m_lStatus->setText(uiText("advTooLarge").arg(Advisor::maxWinner));
         m_pbSolve->hide();
@@ -310,6 +317,7 @@ void PracticeWindow::refresh()
     if (const int others = m_data.otherRules(winner, band))
         notes << uiText("pracOtherRules").arg(others);
     m_lStatus->setText(notes.join(QLatin1Char(' ')));
+    m_lStatus->setVisible(!notes.isEmpty());
     if (!m_hasPosition)
         next();
     else
@@ -594,9 +602,10 @@ void PracticeWindow::showProgress()
     };
     const auto row = [&](int r, const QString &day, const PracticeProgressRow &p) {
         cell(r, 0, day);
+        const QString none = uiText("statNone");
         cell(r, 1, QString::number(p.tried));
-        cell(r, 2, QLocale().toString(p.shareBest() * 100.0, 'f', 0) + QStringLiteral(" %"));
-        cell(r, 3, number(p.lostPer()));
+        cell(r, 2, p.tried ? QLocale().toString(p.shareBest() * 100.0, 'f', 0) + QStringLiteral(" %") : none);
+        cell(r, 3, p.tried ? number(p.lostPer()) : none);
     };
     // Newest first in the table; the chart runs oldest to newest.
     row(0, uiText("pracAllDays"), pr.whole);
