@@ -671,11 +671,12 @@ void PracticeWindow::keepMistakes(const GameRecord &record, const GameReview &re
     // A game reviewed again and again (the review follows the game) writes
     // each costly decision once.
     static QSet<QString> kept;
+    const QString path = PracticeFile::fileName();
     QVector<PracticePosition> fresh;
     for (const PracticePosition &p : practiceFromReview(record, review)) {
         PracticePosition key = p;
         key.added = QDateTime();
-        const QString line = PracticeFile::positionLine(key);
+        const QString line = path + QLatin1Char('|') + PracticeFile::positionLine(key);
         if (!kept.contains(line)) {
             kept.insert(line);
             fresh.append(p);
@@ -684,7 +685,7 @@ void PracticeWindow::keepMistakes(const GameRecord &record, const GameReview &re
     if (fresh.isEmpty())
         return;
     try {
-        const QString aside = PracticeFile::addMine(PracticeFile::fileName(), fresh);
+        const QString aside = PracticeFile::addMine(path, fresh);
         if (!aside.isEmpty())
             prompts.showMessage(uiText("pracKeptAside").arg(QDir::toNativeSeparators(aside)));
     } catch (const KvxError &e) {
