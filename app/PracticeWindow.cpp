@@ -387,8 +387,8 @@ void PracticeWindow::showPosition()
             m_cbChoice[k]->hide();
         }
         for (QPushButton *b : {m_btRoll, m_btDone, m_btAgain})
-            b->setEnabled(false);
-        m_btNext->setEnabled(sol && sol->winnable());
+            b->hide();
+        m_btNext->setVisible(sol && sol->winnable());
         return;
     }
     practiceLayout(m_position, m_layout);
@@ -433,10 +433,11 @@ void PracticeWindow::showSelection()
     bool legal = false;
     const PracticeChoice c = choiceOf(counts, m_cbChoice[0]->currentIndex(), m_cbChoice[1]->currentIndex(), true, &legal);
     m_lSelection->setText(uiText("pracSelected").arg(c.keep.points).arg(m_position.roundPoints + c.keep.points));
-    m_btRoll->setEnabled(!m_answered);
-    m_btDone->setEnabled(!m_answered);
-    m_btAgain->setEnabled(true);
-    m_btNext->setEnabled(true);
+    // Only what can be done now is there (a greyed button would not read well).
+    m_btRoll->setVisible(!m_answered);
+    m_btDone->setVisible(!m_answered);
+    m_btAgain->show();
+    m_btNext->show();
 }
 
 void PracticeWindow::toggleDie(int n)
