@@ -523,6 +523,8 @@ void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const Ad
         m_chart->selectStep(int(m_review.chart.size()) - 2);
         showMoment(-1);
     }
+    if (m_solution->winnable())
+        emit reviewed(m_record, m_review);
 }
 
 void ReviewWindow::showSummary()
@@ -585,7 +587,7 @@ QString ReviewWindow::diceText(const KeepOption &keep)
     return text;
 }
 
-QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool past) const
+QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool past)
 {
     const qint64 banked = qint64(roundPoints) + a.keep.points;
     QString t;

@@ -108,6 +108,10 @@ public:
     // What the chart says of a step (-1 for the start): the decision's
     // sentence, a roll's faces and luck, a round's end; with the line's value.
     QString stepSentence(int step) const;
+    // The dice text of a keep ("1 1 5", with a choice list's entry when not its first).
+    static QString diceText(const KeepOption &keep);
+    // A play in words, as made (past) or as advised; the practice says them alike.
+    static QString playText(const AdvisorAction &a, qint32 roundPoints, bool past);
 
 public slots:
     // Looks at the game again (coalesced: at most once per pass of the event loop).
@@ -117,6 +121,8 @@ public slots:
 signals:
     // The window shows best plays of a game not yet won.
     void showsGameInProgress();
+    // A review was made (the practice keeps its costly decisions).
+    void reviewed(const GameRecord &record, const GameReview &review);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -128,9 +134,6 @@ private:
     void fillDecisions();
     void showMoment(int decision);
     void followChart(int step);
-    // The dice text of a keep ("1 1 5", with a choice list's entry when not its first).
-    static QString diceText(const KeepOption &keep);
-    QString playText(const AdvisorAction &a, qint32 roundPoints, bool past) const;
 
     QLabel *m_lSummary, *m_lCounts, *m_lNote, *m_lStatus, *m_lMoment, *m_lDecisions, *m_lRanking;
     SolveProgressBar *m_pbSolve;

@@ -36,6 +36,7 @@ void StatisticsRecorder::recordWin(bool assisted)
         if (review.finished) {
             g.decisionsLost = review.decisionsLost;
             g.luck = review.luck;
+            emit reviewed(m_game.record(), review);
         }
     }
     try {
@@ -65,6 +66,7 @@ void StatisticsRecorder::solved()
     const GameReview review = reviewGame(pending.record, *solution);
     if (!review.finished)
         return;
+    emit reviewed(pending.record, review);
     try {
         if (Statistics::setReview(Statistics::fileName(), pending.key, review.decisionsLost, review.luck))
             emit recorded();

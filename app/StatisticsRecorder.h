@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/GameRecord.h"
+#include "game/Review.h"
 
 #include <QObject>
 
@@ -27,6 +28,8 @@ public:
 signals:
     // The file holds something new: a game, or a game's review.
     void recorded();
+    // A won game was reviewed (the practice keeps its costly decisions).
+    void reviewed(const GameRecord &record, const GameReview &review);
 
 private:
     void solved();

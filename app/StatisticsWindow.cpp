@@ -293,6 +293,13 @@ void TrendChart::setData(const std::vector<double> &values)
     update();
 }
 
+void TrendChart::setTexts(const char *axisKey, const char *emptyKey)
+{
+    m_axisKey = axisKey;
+    m_emptyKey = emptyKey;
+    update();
+}
+
 void TrendChart::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -301,7 +308,7 @@ void TrendChart::paintEvent(QPaintEvent *)
     p.fillRect(rect(), c.back);
     if (m_values.empty()) {
         p.setPen(c.text);
-        p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, uiText("statNoReviews"));
+        p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, uiText(m_emptyKey));
         return;
     }
     // More games than a few pixels each: each point is the mean of a run of
@@ -319,7 +326,7 @@ void TrendChart::paintEvent(QPaintEvent *)
         top = std::max(top, means.back().second);
     }
     const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, std::max(n, 2) + 0.5, top, false,
-                               uiText("statGameAxis"));
+                               uiText(m_axisKey));
     QPainterPath line;
     std::vector<QPointF> dots;
     for (const auto &[x, y] : means) {

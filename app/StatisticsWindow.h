@@ -47,6 +47,8 @@ class TrendChart : public QWidget
 public:
     explicit TrendChart(QWidget *parent = nullptr);
     void setData(const std::vector<double> &values);
+    // The language table's texts of its axis and of an empty chart.
+    void setTexts(const char *axisKey, const char *emptyKey);
     QSize sizeHint() const override;
 
 protected:
@@ -54,6 +56,8 @@ protected:
 
 private:
     std::vector<double> m_values;
+    const char *m_axisKey = "statGameAxis";
+    const char *m_emptyKey = "statNoReviews";
 };
 
 class StatisticsWindow : public QWidget

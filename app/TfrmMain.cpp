@@ -8,6 +8,7 @@
 #include "app/StatisticsRecorder.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
+#include "app/PracticeWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
 #include "app/TEffectLabel.h"
@@ -143,6 +144,10 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     // review window left open marks it once it shows the new game.
     connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
     m_recorder = new StatisticsRecorder(m_game, m_solver, m_prompts, this);
+    // The costly decisions of a won game go to the practice.
+    connect(m_recorder, &StatisticsRecorder::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
+        PracticeWindow::keepMistakes(record, review, m_prompts);
+    });
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
             m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
@@ -159,6 +164,7 @@ TfrmMain::~TfrmMain()
 {
     // Windows of their own, not children: gone before the game they show.
     delete m_review;
+    delete m_practice;
     delete m_advisor;
     delete m_statistics;
     delete m_recorder;
@@ -230,6 +236,7 @@ void TfrmMain::buildActions()
     m_aLanguage = make("aLanguage", "Language editor...", &TfrmMain::aLanguageExecute);
     m_aAdvisor = make("aAdvisor", "Advisor...", &TfrmMain::aAdvisorExecute);
     m_aReview = make("aReview", "Review Game...", &TfrmMain::aReviewExecute);
+    m_aPractice = make("aPractice", "Practice...", &TfrmMain::aPracticeExecute);
     m_aKeys = make("aKeys", "Keyboard Shortcuts", &TfrmMain::aKeysExecute);
     m_aAbout = make("aAbout", "About Korvex", &TfrmMain::aAboutExecute);
     // The keys players try first. An action is disabled with the menu while
@@ -254,7 +261,7 @@ void TfrmMain::buildActions()
     m_mFile->addAction(m_aExit);
     m_mTools = eMenu->addMenu(QStringLiteral("Tools"));
     m_mTools->setObjectName(QStringLiteral("mTools"));
-    m_mTools->addActions({m_aRules, m_aSettings, m_aLanguage, m_aAdvisor, m_aReview});
+    m_mTools->addActions({m_aRules, m_aSettings, m_aLanguage, m_aAdvisor, m_aReview, m_aPractice});
     m_mHelp = eMenu->addMenu(QStringLiteral("Help"));
     m_mHelp->setObjectName(QStringLiteral("mHelp"));
     m_mHelp->addActions({m_aRules, m_aKeys});
@@ -763,11 +770,14 @@ void TfrmMain::loadLanguage()
     m_aAdvisor->setText(uiText("aAdvisor"));
     for (QPushButton *b : {m_Button1, m_Button2, m_Button3, m_Button4})
         b->setText(uiText(b->objectName().toLatin1().constData()));
+    m_aPractice->setText(uiText("aPractice"));
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too
     if (m_review)
         m_review->refreshSoon();
+    if (m_practice && m_practice->isVisible())
+        m_practice->refresh();
 }
 
 QString TfrmMain::plainText(const QObject *item)
@@ -1108,11 +1118,30 @@ void TfrmMain::aReviewExecute()
         m_review = new ReviewWindow(m_game, m_solver);
         // The best plays of a game still being played assist it; a game won stays as it was.
         connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { assisted = true; });
+        connect(m_review, &ReviewWindow::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
+            PracticeWindow::keepMistakes(record, review, m_prompts);
+        });
     }
     if (!m_review->isVisible())
         placeBeside(m_review);
     m_review->show();
     m_review->raise();
+}
+
+void TfrmMain::aPracticeExecute()
+{
+    if (!m_practice) {
+        // A window of its own, as the review is. It reads the rules in force
+        // and nothing else of the game: practising assists no game.
+        m_practice = new PracticeWindow(m_solver, m_prompts, [this] {
+            return std::pair<qint32, bool>(m_game.settings.Winner, m_game.settings.Valid);
+        });
+    }
+    if (!m_practice->isVisible())
+        placeBeside(m_practice);
+    m_practice->show();
+    m_practice->raise();
+    m_practice->activateWindow();
 }
 
 void TfrmMain::placeBeside(QWidget *window) const

@@ -25,6 +25,7 @@ class AdvisorWindow;
 class StatisticsRecorder;
 class StatisticsWindow;
 class ReviewWindow;
+class PracticeWindow;
 class Announcer;
 class QAction;
 class QButtonGroup;
@@ -90,6 +91,9 @@ public:
     // The review of the game in progress or of the game just won.
     void aReviewExecute();
     ReviewWindow *reviewWindow() const { return m_review; }
+    // Single decisions to practise, beside the game and apart from it.
+    void aPracticeExecute();
+    PracticeWindow *practiceWindow() const { return m_practice; }
     // The best play's solutions, shared by every window that shows them.
     SolveService &solver() { return m_solver; }
     bool assisted = false;
@@ -117,6 +121,7 @@ public:
     QMenu *mHelp() const { return m_mHelp; }
     QAction *aAdvisor() const { return m_aAdvisor; }
     QAction *aReview() const { return m_aReview; }
+    QAction *aPractice() const { return m_aPractice; }
     QAction *aStatistics() const { return m_aStatistics; }
     THemisphereButton *btRoll() const { return m_btRoll; }
     THemisphereButton *btDone() const { return m_btDone; }
@@ -170,7 +175,7 @@ private:
     QAction *m_aNew = nullptr, *m_aPause = nullptr, *m_aOpen = nullptr, *m_aSave = nullptr;
     QAction *m_aTopTen = nullptr, *m_aExit = nullptr, *m_aRules = nullptr, *m_aSettings = nullptr;
     QAction *m_aLanguage = nullptr, *m_aKeys = nullptr, *m_aAbout = nullptr, *m_aAdvisor = nullptr;
-    QAction *m_aReview = nullptr, *m_aStatistics = nullptr;
+    QAction *m_aReview = nullptr, *m_aStatistics = nullptr, *m_aPractice = nullptr;
     QMenu *m_mFile = nullptr, *m_mTools = nullptr, *m_mHelp = nullptr;
     THemisphereButton *m_btRoll = nullptr, *m_btDone = nullptr, *m_btStart = nullptr, *m_btExit = nullptr, *m_btCont = nullptr;
     TEffectLabel *m_lType = nullptr;
@@ -212,6 +217,7 @@ private:
     StatisticsWindow *m_statistics = nullptr;
     StatisticsRecorder *m_recorder = nullptr;
     ReviewWindow *m_review = nullptr;
+    PracticeWindow *m_practice = nullptr;
     QWidget *m_client = nullptr;
     TRxDice *m_dice[7] = {};
     QRadioButton *m_choices[2][5] = {};

@@ -83,13 +83,13 @@ if ((BUILD)); then
   head1 "build"
   cmake -S "$ROOT" -B "$REL" -DCMAKE_BUILD_TYPE=Release -DKORVEX_BUILD_TESTS=OFF -DKORVEX_BUILD_BENCH=ON \
     >"$WORK/cmake.log" 2>&1 || { cat "$WORK/cmake.log"; exit 1; }
-  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics advisor_selfplay review_bench -j2 >"$WORK/build.log" 2>&1 ||
+  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics korvex_bench_practice advisor_selfplay review_bench -j2 >"$WORK/build.log" 2>&1 ||
     { tail -n 30 "$WORK/build.log"; exit 1; }
   cmake -S "$PERF/floor" -B "$REL/perf-floor" -DCMAKE_BUILD_TYPE=Release >"$WORK/floor.log" 2>&1 &&
     cmake --build "$REL/perf-floor" -j2 >>"$WORK/floor.log" 2>&1 || { tail -n 30 "$WORK/floor.log"; exit 1; }
   say "release build in $REL, floor in $REL/perf-floor"
 fi
-for f in "$GAME" "$REL/bench/korvex_bench_startup" "$REL/bench/korvex_bench_ops" "$REL/bench/korvex_bench_statistics" \
+for f in "$GAME" "$REL/bench/korvex_bench_startup" "$REL/bench/korvex_bench_ops" "$REL/bench/korvex_bench_statistics" "$REL/bench/korvex_bench_practice" \
   "$REL/bench/advisor_selfplay" "$REL/bench/review_bench" "$FLOOR"; do
   [[ -x $f ]] || { echo "run.sh: missing $f (run without --no-build)" >&2; exit 1; }
 done
@@ -124,6 +124,10 @@ if ((INPROC)); then
   head1 "statistics: a file of 10,000 games loaded, a game added, the window opened after the solve"
   QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_statistics" $((RUNS * 4)) 2>/dev/null | tee "$WORK/statistics.txt"
   [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a statistics figure is OVER its budget (see above)"
+
+  head1 "practice: a verdict once solved, the built-in set chosen, the window opened"
+  QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_practice" $((RUNS * 4)) 2>/dev/null | tee "$WORK/practice.txt"
+  [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a practice figure is OVER its budget (see above)"
 
   head1 "advisor: self-play (Winner 1000, $((RUNS * 200)) games a strategy) and solve times"
   "$REL/bench/advisor_selfplay" $((RUNS * 200)) 1000 0 | tee "$WORK/advisor.txt"

@@ -93,3 +93,14 @@ put('statistics', 'future', stats_head.replace('Version=1', 'Version=4\r\nColour
 put('statistics', 'edited', stats_head + stats_games.replace(',18,400,', ',eighteen,400,') + '5=2026-12-0')
 put('statistics', 'games-first', stats_games + '\n' + stats_head.replace('\r\n', '\n'))
 
+
+# --- practice file ---
+put('practice', 'plain.ini',
+    '[Practice]\r\nVersion=1\r\nTurn=4\r\n[Positions]\r\n'
+    '1=m,1000,0,300,150,1,11234,0.8000,6,0,2026-12-01T20:00:00\r\n'
+    '2=b,2000,1,1900,0,-,111223,0.9640,3,2,\r\n'
+    '[Attempts]\r\n1=2026-12-01T20:05:00,m,1000,0,0.8000,0\r\n2=2026-12-02T09:00:00,b,2000,1,0.0000,1\r\n')
+put('practice', 'partial.ini',
+    '[Practice]\r\nVersion=2\r\nColour=blue\r\n[Positions]\r\n1=m,1000,0,100,15,15,1333,x,0,0,\r\n'
+    '2=m,1000,0,100,15,15,1333,0.3,0,0,,later\r\n[Attempts]\r\n1=yesterday\r\n[Later]\r\nx=1\r\n')
+put('practice', 'foreign.ini', '[Settings]\r\nWinner=1000\r\n')

@@ -52,9 +52,28 @@ std::shared_ptr<const AdvisorSolution> SolveService::request(qint32 winner, bool
     return nullptr;
 }
 
+void SolveService::runOnWorker(std::function<void()> work, QObject *context, std::function<void()> done)
+{
+    m_jobs.push_back(Job{std::move(work), context, std::move(done)});
+    startNext();
+}
+
 void SolveService::startNext()
 {
-    if (solving() || m_queue.empty())
+    if (m_worker.joinable())
+        return;
+    if (m_queue.empty() && !m_jobs.empty()) {
+        m_job = std::make_unique<Job>(std::move(m_jobs.front()));
+        m_jobs.pop_front();
+        m_finished = false;
+        m_poll->start();
+        m_worker = std::thread([this, work = m_job->work] {
+            work();
+            m_finished = true;
+        });
+        return;
+    }
+    if (m_queue.empty())
         return;
     const Key key = m_queue.front();
     m_queue.pop_front();
@@ -78,11 +97,19 @@ void SolveService::startNext()
 void SolveService::poll()
 {
     if (!m_finished.load()) {
-        emit progressChanged(progress());
+        if (!m_job)
+            emit progressChanged(progress());
         return;
     }
     m_worker.join();
     m_poll->stop();
+    if (m_job) {
+        const std::unique_ptr<Job> job = std::move(m_job);
+        startNext();
+        if (job->context && job->done)
+            job->done();
+        return;
+    }
     const Key key = m_solving;
     if (m_result)
         m_cache[key] = m_result;

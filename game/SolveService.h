@@ -8,9 +8,11 @@
 #include "game/Advisor.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -34,13 +36,17 @@ public:
     // Queues these rules for solving unless solved or already queued; returns
     // the solution when it is at hand, else null.
     std::shared_ptr<const AdvisorSolution> request(qint32 winner, bool valid);
-    bool solving() const { return m_worker.joinable(); }
+    bool solving() const { return m_worker.joinable() && !m_job; }
     Key solvingKey() const { return m_solving; }
     // Of the solve under way, 0 to 1.
     double progress() const { return m_progress.load() / 1000.0; }
     // Requests these rules and waits, handling events, until they are solved.
     // For tests and tools; the game itself waits for solved().
     bool waitFor(qint32 winner, bool valid, int timeoutMs);
+    // Runs other long work on the same worker, after the solves asked for:
+    // `work` there, then `done` on the owner's thread (unless `context` is gone).
+    void runOnWorker(std::function<void()> work, QObject *context, std::function<void()> done);
+    bool jobsPending() const { return !m_jobs.empty() || m_job; }
 
 signals:
     void solved(qint32 winner, bool valid);
@@ -54,6 +60,14 @@ private:
     mutable bool m_rulesDiffer = false;
     std::map<Key, std::shared_ptr<const AdvisorSolution>> m_cache;
     std::deque<Key> m_queue;
+    struct Job
+    {
+        std::function<void()> work;
+        QPointer<QObject> context;
+        std::function<void()> done;
+    };
+    std::deque<Job> m_jobs;
+    std::unique_ptr<Job> m_job; // the one on the worker
     std::thread m_worker;
     Key m_solving{0, false};
     std::shared_ptr<const AdvisorSolution> m_result; // handed over by the worker

@@ -5,6 +5,8 @@
 #include "app/AdvisorWindow.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
+#include "app/PracticeWindow.h"
+#include "game/TRxDice.h"
 #include "app/Appearance.h"
 #include "app/ProgramDir.h"
 #include "app/TEffectLabel.h"
@@ -420,6 +422,18 @@ private slots:
         win.review = win.main->reviewWindow();
         QVERIFY(win.review && win.main->solver().waitFor(1000, false, 60000));
         QCoreApplication::processEvents();
+        // The practice window with a verdict shown.
+        win.main->aPractice()->trigger();
+        PracticeWindow *practice = win.main->practiceWindow();
+        QVERIFY(practice);
+        practice->setSource(PracticeSource::BuiltIn);
+        QTRY_VERIFY_WITH_TIMEOUT(practice->hasPosition(), 60000);
+        for (int n = 1; n <= 6 && !practice->answered(); ++n) {
+            practice->toggleDie(n);
+            if (practice->die(n)->dieState() == TRxDice::Selected)
+                practice->answer(false);
+        }
+        QVERIFY(practice->answered());
         if (changedLater) {
             QApplication::setPalette(palette);
             QCoreApplication::processEvents();
@@ -434,7 +448,7 @@ private slots:
         QStringList failures, unclassified;
         int count = 0;
         // The review's sentences wrap in its list, so it joins this walk only.
-        for (QWidget *window : win.all() + QList<QWidget *>{win.review}) {
+        for (QWidget *window : win.all() + QList<QWidget *>{win.review, practice}) {
             for (const TextSpot &spot : textsOf(window, unclassified)) {
                 ++count;
                 for (const QColor &bg : spot.behind) {

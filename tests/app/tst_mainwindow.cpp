@@ -30,6 +30,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "app/PracticeWindow.h"
+#include "app/ReviewWindow.h"
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
 #include "settings/LanguageTable.h"
@@ -591,6 +593,59 @@ private slots:
         QVERIFY(w.statisticsWindow()->shownRules() == (StatsRules{3000, true}));
         QVERIFY(!QFile::exists(Statistics::fileName())); // opening reads, never writes
         w.statisticsWindow()->close();
+    }
+
+    void practiceLeavesTheGameAlone()
+    {
+        // A costly bank: ten points kept of six ones that would have won at once.
+        TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
+        Game &g = w.game();
+        g.settings.Winner = 800;
+        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        roll(w);
+        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        clickDie(w, 1);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        roll(w);
+        QVERIFY(!w.practiceWindow());
+        QVERIFY(w.mTools()->actions().contains(w.aPractice()));
+        w.aPractice()->trigger();
+        PracticeWindow *p = w.practiceWindow();
+        QVERIFY(p && p->isVisible());
+        QVERIFY(w.solver().waitFor(800, false, 120000));
+        p->setSource(PracticeSource::BuiltIn);
+        QTRY_VERIFY_WITH_TIMEOUT(p->hasPosition(), 60000);
+        const GameState before = g.gs;
+        const qint32 seconds = g.ElapsedSeconds;
+        const PracticeChoice plain = plainPlay(p->position());
+        PracticeDie dice[7];
+        practiceLayout(p->position(), dice);
+        for (int n = 1; n <= 6; ++n) {
+            int have[7];
+            bool sel[7] = {};
+            for (int k = 1; k <= 6; ++k)
+                sel[k] = p->die(k)->dieState() == TRxDice::Selected;
+            selectedCounts(dice, sel, have);
+            if (!dice[n].kept && have[dice[n].face] < plain.keep.count[dice[n].face])
+                p->toggleDie(n);
+        }
+        p->answer(plain.bank);
+        QVERIFY(p->answered());
+        // Nothing of the game moved: its state, its clock, its assisted mark, its files.
+        QVERIFY(!w.assisted);
+        QCOMPARE(g.ElapsedSeconds, seconds);
+        QCOMPARE(g.gs.Total, before.Total);
+        QCOMPARE(g.gs.SubScore, before.SubScore);
+        QCOMPARE(g.gs.RoundNo, before.RoundNo);
+        QVERIFY(!QFile::exists(Statistics::fileName()));
+        // The review of the game keeps its costly bank to practise.
+        w.aReview()->trigger();
+        QTRY_VERIFY(!PracticeFile::load(PracticeFile::fileName()).mine(800, false).isEmpty());
+        const PracticeData d = PracticeFile::load(PracticeFile::fileName());
+        QCOMPARE(d.mine(800, false).first().total, 0);
+        QVERIFY(d.mine(800, false).first().cost >= PracticeRules::keepFrom);
+        w.reviewWindow()->close();
+        p->close();
     }
 
     void topTenFromTheMenu()
