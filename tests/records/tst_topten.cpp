@@ -7,7 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -210,17 +214,63 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(KvxError, t.LoadTopTen(1));
     }
 
+    void unreadableFileNamesFileAndReason_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"folder", "pipe", "endless device", "huge", "link out of the folder"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+
     void unreadableFileNamesFileAndReason()
     {
-        QVERIFY(QDir().mkpath(path(2))); // a folder where the file should be
+        // Refused at once, never replaced, never kept aside as damaged.
+        QFETCH(QString, kind);
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("table.ini"));
+        if (kind == "folder")
+            QVERIFY(QDir().mkpath(path(1)));
+        else if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path(1)).constData(), 0600), 0);
+        else if (kind == "endless device")
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path(1)));
+        else if (kind == "huge")
+            writeFile(1, QByteArray(int(TopTen::MaxFileBytes) + TopTen::RecordSize, 'r'));
+        else
+            QVERIFY(QFile::link(outside, path(1)));
         TopTenTable t;
-        try {
-            t.LoadTopTen(2);
-            QFAIL("a folder must not load as a table");
-        } catch (const KvxError &e) {
-            QVERIFY2(e.message().contains("KVXScrT.ini"), qPrintable(e.message()));
-            QVERIFY2(e.message().size() > path(2).size() + 2, qPrintable(e.message()));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                if (attempt == 0) {
+                    t.LoadTopTen(1);
+                } else {
+                    QString aside;
+                    t.InsertTopTen(entry(500, "new", "20260101000100"), 1, &aside);
+                }
+                QFAIL("the file must not load as a table");
+            } catch (const KvxError &e) {
+                QVERIFY2(e.message().startsWith(QDir::toNativeSeparators(path(1)) + ": "), qPrintable(e.message()));
+            }
         }
+        QVERIFY(!QFile::exists(path(1) + ".damaged"));
+        QVERIFY(!QFile::exists(outside));
+        if (kind == "huge")
+            QCOMPARE(QFileInfo(path(1)).size(), TopTen::MaxFileBytes + TopTen::RecordSize);
+        else
+            QVERIFY(!QFileInfo(path(1)).isFile() || QFileInfo(path(1)).isSymLink());
+    }
+
+    void anEntryThatNoLongerEntersIsNotInserted()
+    {
+        // It qualified before another copy's wins filled the table.
+        writeFullTables();
+        TopTenTable t;
+        QVERIFY(!t.InsertTopTen(entry(100, "late", "20260101001100"), 1));
+        QVERIFY(!t.InsertTopTen(entry(100, "late", "20260101001000"), 2));
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(10).Name, QByteArray("S9"));
+        t.LoadTopTen(2);
+        QCOMPARE(t.slot(10).Name, QByteArray("T9"));
+        QVERIFY(t.InsertTopTen(entry(101, "in", "20260101001000"), 1));
     }
 
     void missingFolderFailsOnCreateAndSave()
