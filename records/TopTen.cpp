@@ -228,6 +228,13 @@ int TopTenTable::QualifyTopTen(const TopTenEntry &entry, QStringList *damaged)
                 throw;
             damaged->append(e.message());
             *this = TopTenTable();
+        } catch (const KvxError &e) {
+            // A table that cannot be read at all is never written either;
+            // the other one may still take the game.
+            if (!damaged)
+                throw;
+            damaged->append(e.message());
+            continue;
         }
         if (enters(entry, type))
             result |= type;

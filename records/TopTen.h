@@ -90,8 +90,9 @@ public:
     void SortTopTen(int type);
     void SwapTopTen(int i, int j);
     // 0 none, 1 score table, 2 time table, 3 both; loads both files. With
-    // `damaged`, a damaged table counts as empty and the error it raised is
-    // added there; without, it throws.
+    // `damaged`, the error of a table that cannot be loaded is added there
+    // instead of thrown: a damaged table then counts as empty, one that
+    // cannot be read at all (no regular file, too large) as not entered.
     int QualifyTopTen(const TopTenEntry &entry, QStringList *damaged = nullptr);
     // Under the file's lock: loads and sorts, and when the entry still
     // enters the table as it is now (another copy of the game may have

@@ -272,6 +272,20 @@ private slots:
         }
         QCOMPARE(fileBytes(1).size(), 400);
     }
+
+    void anUnreadableTableLeavesTheWinToTheOther()
+    {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), TopTen::fileName(2)));
+        ScriptedUi ui;
+        ui.answers << "Eve";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.errors.size(), 1);
+        QVERIFY(ui.errors.first().startsWith(QDir::toNativeSeparators(TopTen::fileName(2)) + ": "));
+        QVERIFY(QFileInfo(TopTen::fileName(2)).isSymLink());
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("Eve"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTopTenCheck)
