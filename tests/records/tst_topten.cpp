@@ -3,6 +3,7 @@
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
+#include "support/HostileFile.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -217,8 +216,8 @@ private slots:
     void unreadableFileNamesFileAndReason_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"folder", "pipe", "endless device", "huge", "link out of the folder"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        for (const QString &kind : HostileFile::kinds())
+            QTest::newRow(kind.toLatin1().constData()) << kind;
     }
 
     void unreadableFileNamesFileAndReason()
@@ -227,16 +226,7 @@ private slots:
         QFETCH(QString, kind);
         QTemporaryDir elsewhere;
         const QString outside = elsewhere.filePath(QStringLiteral("table.ini"));
-        if (kind == "folder")
-            QVERIFY(QDir().mkpath(path(1)));
-        else if (kind == "pipe")
-            QCOMPARE(::mkfifo(QFile::encodeName(path(1)).constData(), 0600), 0);
-        else if (kind == "endless device")
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path(1)));
-        else if (kind == "huge")
-            writeFile(1, QByteArray(int(TopTen::MaxFileBytes) + TopTen::RecordSize, 'r'));
-        else
-            QVERIFY(QFile::link(outside, path(1)));
+        QVERIFY(HostileFile::make(kind, path(1), TopTen::MaxFileBytes + TopTen::RecordSize, outside));
         TopTenTable t;
         for (int attempt = 0; attempt < 2; ++attempt) {
             try {
@@ -257,20 +247,6 @@ private slots:
             QCOMPARE(QFileInfo(path(1)).size(), TopTen::MaxFileBytes + TopTen::RecordSize);
         else
             QVERIFY(!QFileInfo(path(1)).isFile() || QFileInfo(path(1)).isSymLink());
-    }
-
-    void anEntryThatNoLongerEntersIsNotInserted()
-    {
-        // It qualified before another copy's wins filled the table.
-        writeFullTables();
-        TopTenTable t;
-        QVERIFY(!t.InsertTopTen(entry(100, "late", "20260101001100"), 1));
-        QVERIFY(!t.InsertTopTen(entry(100, "late", "20260101001000"), 2));
-        t.LoadTopTen(1);
-        QCOMPARE(t.slot(10).Name, QByteArray("S9"));
-        t.LoadTopTen(2);
-        QCOMPARE(t.slot(10).Name, QByteArray("T9"));
-        QVERIFY(t.InsertTopTen(entry(101, "in", "20260101001000"), 1));
     }
 
     void missingFolderFailsOnCreateAndSave()
