@@ -546,7 +546,7 @@ void StatisticsWindow::reload()
         notice = uiText("statDamaged").arg(file, m_data.problem);
         break;
     case StatsData::Partial:
-        notice = uiText("statPartial").arg(file).arg(m_data.skipped + int(m_data.otherTotals.size()));
+        notice = uiText("statPartial").arg(file).arg(m_data.skipped + m_data.unreadTotals);
         break;
     case StatsData::Future:
         notice = uiText("statFuture").arg(file);
@@ -699,7 +699,9 @@ void StatisticsWindow::reset()
     if (!m_prompts.confirm(uiText("statResetTitle"), question))
         return;
     try {
-        Statistics::reset(Statistics::fileName(), m_shown);
+        const QString aside = Statistics::reset(Statistics::fileName(), m_shown);
+        if (!aside.isEmpty())
+            m_prompts.showMessage(uiText("statResetAside").arg(QDir::toNativeSeparators(aside)));
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }

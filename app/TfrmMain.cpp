@@ -28,6 +28,7 @@
 #include "settings/UiTexts.h"
 
 #include <QAccessible>
+#include <QTimer>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -195,7 +196,11 @@ void TfrmMain::FormCreate(const QStringList &args)
         ProgramDir::set(ProgramDir::fromExecutable(QCoreApplication::applicationFilePath()));
     iniCfg.setIniFile(ProgramDir::file(QStringLiteral("Korvex.cnf")));
     iniLng.setIniFile(ProgramDir::file(QStringLiteral("Korvex.lng")));
-    m_game.settings = readConfig(iniCfg);
+    {
+        const TRegAuto::Pass pass(iniCfg);
+        m_game.settings = readConfig(iniCfg);
+        tellFileProblem(pass.problem());
+    }
     loadLanguage();
     m_game.prepareFirstGame();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -734,8 +739,10 @@ void TfrmMain::syncClock()
 
 void TfrmMain::loadLanguage()
 {
+    const TRegAuto::Pass pass(iniLng);
     const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
     loadUiTexts(iniLng);
+    tellFileProblem(pass.problem());
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
     m_btRoll->setText(text("btRoll"));
     m_btDone->setText(text("btDone"));
@@ -1083,6 +1090,7 @@ class TopTenPrompts : public TopTenUi
 public:
     TopTenPrompts(Prompts &prompts, std::function<void()> show) : m_prompts(prompts), m_show(std::move(show)) {}
     void showMessage(const QString &text) override { m_prompts.showMessage(text); }
+    void showError(const QString &text) override { m_prompts.showError(text); }
     bool askName(const QString &caption, const QString &prompt, QString &text) override
     {
         return m_prompts.askName(caption, prompt, text);
@@ -1294,6 +1302,15 @@ void TfrmMain::typeTextsChanged()
 void TfrmMain::gameTypeTextChanged()
 {
     m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+}
+
+void TfrmMain::tellFileProblem(const QString &problem)
+{
+    if (problem.isEmpty() || m_toldFileProblems.contains(problem))
+        return;
+    m_toldFileProblems << problem;
+    // Once the window is up, not in the middle of building it.
+    QTimer::singleShot(0, this, [this, problem] { m_prompts.showError(uiText("fileNotRead").arg(problem)); });
 }
 
 void TfrmMain::showError(const QString &text)

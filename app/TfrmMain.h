@@ -225,6 +225,9 @@ private:
     TfrmTopten *m_topten = nullptr;
     TfrmSetup *m_setup = nullptr;
     QString m_lastSaveName;
+    // Settings or language files that could not be read, each told once.
+    QStringList m_toldFileProblems;
+    void tellFileProblem(const QString &problem);
     Announcer *m_announcer = nullptr;
     bool m_rolling = false;
     bool m_hotDice = false;

@@ -173,6 +173,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const QString def = QString::fromStdString(in.ConsumeRandomLengthString(8));
             const QString v = ini.ReadString(n.section, n.key, def);
             FUZZ_CHECK(v.size() <= TRegAuto::MaxValueLength, QString::number(v.size()));
+            // One reading for many keys finds what a reading per key finds.
+            const TRegAuto::Pass pass(ini);
+            FUZZ_CHECK(pass.problem().isEmpty(), pass.problem());
+            FUZZ_CHECK(ini.ReadString(n.section, n.key, def) == v, v);
             break;
         }
         case 1: { // ReadInteger and ReadBool agree with the text they read

@@ -44,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(again.games.size() == d.games.size() && again.skipped == d.skipped, "games lost on the way");
     FUZZ_CHECK(again.version == std::max(d.version, Statistics::kVersion), "the version changed");
     FUZZ_CHECK(sameTotals(d, again), "totals changed on the way");
-    FUZZ_CHECK(again.otherStats == d.otherStats && again.otherSections.size() == d.otherSections.size(),
-               "keys this version does not know were lost");
+    // Every line not understood comes back byte for byte.
+    FUZZ_CHECK(again.otherStats == d.otherStats && again.otherSections == d.otherSections
+                   && again.otherTotals == d.otherTotals && again.unreadTotals == d.unreadTotals,
+               "lines this version does not understand were changed or lost");
+    FUZZ_CHECK(d.preamble.isEmpty() || again.preamble == d.preamble, "the lines before the first section changed");
 
     // A win added: nothing it held is lost, unless the oldest games leave the history.
     StatsData won = d;
@@ -61,6 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (d.lineCount < Statistics::kKeep)
         FUZZ_CHECK(after.gameBlock.startsWith(d.gameBlock), "a win lost lines of the file");
     FUZZ_CHECK(!after.games.isEmpty() && after.games.last().rounds == 12, "the win is not the newest game");
+    FUZZ_CHECK(after.otherStats == d.otherStats && after.otherSections == d.otherSections
+                   && after.otherTotals == d.otherTotals, "a win lost lines it did not understand");
+    for (const auto &[r, t] : after.totals)
+        FUZZ_CHECK(t.games <= Statistics::kMaxTotal && t.roundsSum <= Statistics::kMaxTotal
+                       && t.secondsSum <= Statistics::kMaxTotal && t.ratingSum <= Statistics::kMaxTotal,
+                   "a total too long to be read again");
     FUZZ_CHECK(after.totalsFor({1000, false}).games == d.totalsFor({1000, false}).games + 1
                    || after.totalsFor({1000, false}).games == qint64(after.gamesFor({1000, false}).size()),
                "the win is not in the totals");

@@ -67,9 +67,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const KvxError &) {
         loaded = false;
     }
-    FUZZ_CHECK(loaded == (size % TopTen::RecordSize == 0), QString::number(size));
+    FUZZ_CHECK(loaded == (size % TopTen::RecordSize == 0 && qint64(size) <= TopTen::MaxFileBytes),
+               QString::number(size));
     if (!loaded) {
         FUZZ_CHECK(sameTable(table, before), QStringLiteral("a refused file changed the table"));
+        if (qint64(size) > TopTen::MaxFileBytes)
+            return 0;
+        // A damaged table goes aside whole and a new one takes the entry.
+        const QString path = TopTen::fileName(type);
+        QFile::remove(path + QStringLiteral(".damaged"));
+        TopTenEntry e = TopTen::blankEntry();
+        e.Score = 1;
+        e.Stamp = "20240101000001";
+        QString aside;
+        try {
+            FUZZ_CHECK(table.InsertTopTen(e, type, &aside), QStringLiteral("a new table refused the entry"));
+        } catch (const KvxError &err) {
+            FUZZ_CHECK(false, err.message());
+        }
+        FUZZ_CHECK(aside == path + QStringLiteral(".damaged"), aside);
+        QFile kept(aside);
+        FUZZ_CHECK(kept.open(QIODevice::ReadOnly) && kept.readAll() == bytes, QStringLiteral("the damaged table changed"));
         return 0;
     }
     const int records = int(size) / TopTen::RecordSize;
@@ -109,14 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         e.Name = bytes.left(TopTen::NameCapacity);
         e.Stamp = QByteArray("20240101") + bytes.mid(1, 6).leftJustified(6, '0');
         (void)again.QualifyTopTen(e);
-        again.InsertTopTen(e, type);
+        again.LoadTopTen(type);
+        const bool enters = again.enters(e, type);
+        FUZZ_CHECK(again.InsertTopTen(e, type) == enters, QStringLiteral("inserted against the table as it is"));
         TopTenTable third;
         third.LoadTopTen(type);
         bool found = false;
         for (int n = 1; n <= TopTen::Slots; ++n)
             found = found || third.slot(n) == TopTen::fromRecord(TopTen::toRecord(e));
-        if (type == 1)
-            FUZZ_CHECK(found || e.Score < sorted.slot(TopTen::Slots).Score, QStringLiteral("the entry is missing"));
+        FUZZ_CHECK(found || !enters, QStringLiteral("the entry is missing"));
+        if (!enters)
+            FUZZ_CHECK(sameTable(third, sorted), QStringLiteral("an entry that does not enter changed the table"));
     } catch (const KvxError &e) {
         FUZZ_CHECK(false, e.message());
     }

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 enum Offset : int {
@@ -154,13 +157,17 @@ void writeSavedGame(const QString &path, const Game::Snapshot &s)
 
 Game::Snapshot readSavedGame(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(path, file.errorString());
-    const QByteArray rec = file.read(SavedGame::RecordSize);
-    if (rec.isEmpty() && file.error() != QFileDevice::NoError)
-        throw fileError(path, file.errorString());
-    file.close();
+    // Without waiting: a pipe or a device is refused, not read.
+    QByteArray rec;
+    QString why;
+    switch (readFileStart(path, SavedGame::RecordSize, &rec, &why)) {
+    case ReadOutcome::Missing:
+        throw fileError(path, QString::fromLocal8Bit(std::strerror(ENOENT)));
+    case ReadOutcome::Refused:
+        throw fileError(path, why);
+    case ReadOutcome::Ok:
+        break;
+    }
     if (rec.size() < SavedGame::RecordSize)
         throw fileError(path, QStringLiteral("Read beyond end of file"));
 

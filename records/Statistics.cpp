@@ -21,12 +21,7 @@
 
 namespace {
 
-const QString kStatistics = QStringLiteral("Statistics");
-const QString kTotals = QStringLiteral("Totals");
-const QString kVersionKey = QStringLiteral("Version");
 const QString kStamp = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-
-bool same(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // "1000" or "1000 band".
 QString rulesKey(const StatsRules &r)
@@ -286,7 +281,25 @@ void StatsData::addGame(const StatsGame &g)
     ++lineCount;
     gameBlock += QByteArray::number(lastKey) + '=' + Statistics::gameLine(g).toLatin1() + "\r\n";
     games.append(g);
-    totals[{g.winner, g.band}].add(g);
+    const StatsRules r{g.winner, g.band};
+    StatsTotals &t = totals[r];
+    t.add(g);
+    // A running total past what a read takes would make the line unreadable:
+    // the games kept one by one are the account then.
+    if (t.games > Statistics::kMaxTotal || t.setAside > Statistics::kMaxTotal || t.roundsSum > Statistics::kMaxTotal
+        || t.secondsSum > Statistics::kMaxTotal || t.ratingSum > Statistics::kMaxTotal)
+        recount(r);
+}
+
+void StatsData::recount(const StatsRules &r)
+{
+    StatsTotals t;
+    eachLine(gameBlock, [&](QByteArrayView line) {
+        StatsGame g;
+        if (readGame(splitLine(line).value, &g) && g.winner == r.winner && g.band == r.band)
+            t.add(g);
+    });
+    totals[r] = t;
 }
 
 void StatsData::keepLast(int n)
@@ -372,7 +385,7 @@ QString fileName()
 QString damagedName(const QString &path)
 {
     QString name = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(name); ++n)
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = path + QStringLiteral(".damaged") + QString::number(n);
     return name;
 }
@@ -422,70 +435,78 @@ StatsData parse(const QByteArray &bytes, bool games)
     if (bytes.count('\n') > kMaxLines)
         return damaged(uiText("statWhyTooManyLines"));
 
-    // The lines of the first [Games] section are carried as they are and read
-    // here; everything around them goes through the INI store.
-    QByteArray around;
-    qsizetype at = 0, blockBegin = -1, blockEnd = -1;
-    while (at < bytes.size()) {
-        qsizetype nl = bytes.indexOf('\n', at);
-        nl = nl < 0 ? bytes.size() : nl + 1;
-        QByteArrayView name;
-        if (sectionOf(QByteArrayView(bytes.constData() + at, nl - at), &name)) {
-            if (blockBegin >= 0 && blockEnd < 0)
-                blockEnd = at;
-            if (blockBegin < 0 && name.compare("Games", Qt::CaseInsensitive) == 0) {
-                around = bytes.left(at);
-                blockBegin = nl;
-            }
-        }
-        at = nl;
-    }
-    StatsData d;
-    if (blockBegin >= 0) {
-        if (blockEnd < 0)
-            blockEnd = bytes.size();
-        d.gameBlock = bytes.mid(blockBegin, blockEnd - blockBegin);
-        if (!d.gameBlock.isEmpty() && !d.gameBlock.endsWith('\n'))
-            d.gameBlock += "\r\n"; // a file cut short: its last line stays whole
-        around += bytes.mid(blockEnd);
-    } else {
-        around = bytes;
-    }
-
+    // Where each line belongs. The first [Statistics], [Totals] and [Games]
+    // are read; everything else is carried as it is.
+    enum Part { Before, Stats, Totals, Games, Other };
+    Part part = Before;
+    bool statsSeen = false, totalsSeen = false, gamesSeen = false;
     bool versionSeen = false;
-    bool statsSeen = false, totalsSeen = false;
+    StatsData d;
     std::map<StatsRules, StatsTotals> stored;
-    for (const TRegAuto::Section &s : TRegAuto::parseSections(around)) {
-        // The first of two equal sections wins, as everywhere in these files.
-        if (same(s.name, kStatistics) && !statsSeen) {
-            statsSeen = true;
-            for (const auto &kv : s.keys) {
-                int v = 0;
-                if (same(kv.first, kVersionKey) && !versionSeen && TRegAuto::parseInteger(kv.second, &v) && v >= 1) {
-                    versionSeen = true;
-                    d.version = v;
-                } else {
-                    d.otherStats.append(kv);
-                }
+    const auto carry = [](QByteArray &to, QByteArrayView line) {
+        to += line;
+        if (!line.endsWith('\n'))
+            to += "\r\n"; // a file cut short: its last line stays whole
+    };
+    eachLine(bytes, [&](QByteArrayView line) {
+        QByteArrayView name;
+        if (sectionOf(line, &name)) {
+            const auto is = [&name](const char *s) { return name.compare(s, Qt::CaseInsensitive) == 0; };
+            if (is("Statistics") && !statsSeen) {
+                statsSeen = true;
+                part = Stats;
+            } else if (is("Totals") && !totalsSeen) {
+                totalsSeen = true;
+                part = Totals;
+            } else if (is("Games") && !gamesSeen) {
+                gamesSeen = true;
+                part = Games;
+            } else {
+                part = Other;
+                carry(d.otherSections, line);
             }
-        } else if (same(s.name, kTotals) && !totalsSeen) {
-            totalsSeen = true;
-            for (const auto &kv : s.keys) {
-                StatsRules r;
-                StatsTotals t;
-                QString extra;
-                if (parseRulesKey(kv.first, &r) && !stored.count(r) && parseTotals(kv.second, &t, &extra)) {
-                    stored[r] = t;
-                    if (!extra.isEmpty())
-                        d.totalsExtra[r] = extra;
-                } else {
-                    d.otherTotals.append(kv);
-                }
-            }
-        } else {
-            d.otherSections.append({s.name, s.keys});
+            return;
         }
-    }
+        const GameLine l = splitLine(line);
+        switch (part) {
+        case Before:
+            carry(d.preamble, line);
+            break;
+        case Stats: {
+            int v = 0;
+            if (l.entry && !versionSeen && l.key.compare("Version", Qt::CaseInsensitive) == 0
+                && line.contains('=') && TRegAuto::parseInteger(QString::fromLatin1(l.value), &v) && v >= 1) {
+                versionSeen = true;
+                d.version = v;
+            } else {
+                carry(d.otherStats, line);
+            }
+            break;
+        }
+        case Totals: {
+            StatsRules r;
+            StatsTotals t;
+            QString extra;
+            if (l.entry && line.contains('=') && parseRulesKey(QString::fromLatin1(l.key), &r) && !stored.count(r)
+                && parseTotals(QString::fromLatin1(l.value), &t, &extra)) {
+                stored[r] = t;
+                if (!extra.isEmpty())
+                    d.totalsExtra[r] = extra;
+            } else {
+                if (l.entry)
+                    ++d.unreadTotals;
+                carry(d.otherTotals, line);
+            }
+            break;
+        }
+        case Games:
+            carry(d.gameBlock, line);
+            break;
+        case Other:
+            carry(d.otherSections, line);
+            break;
+        }
+    });
     if (!versionSeen)
         return damaged(uiText("statWhyNoVersion"));
 
@@ -513,26 +534,23 @@ StatsData parse(const QByteArray &bytes, bool games)
         d.totals[r].widen(t);
 
     d.status = d.version > kVersion ? StatsData::Future
-            : d.skipped > 0 || !d.otherTotals.isEmpty() ? StatsData::Partial
-                                                        : StatsData::Ok;
+            : d.skipped > 0 || d.unreadTotals > 0 ? StatsData::Partial
+                                                  : StatsData::Ok;
     return d;
 }
 
 StatsData load(const QString &path, bool games)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    QByteArray bytes;
+    QString why;
+    switch (readWholeFile(path, kMaxBytes, &bytes, &why)) {
+    case ReadOutcome::Missing:
         return StatsData();
-    if (!info.isFile())
-        return damaged(uiText("statWhyNotAFile"));
-    if (info.size() > kMaxBytes)
-        return damaged(uiText("statWhyTooLarge"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return damaged(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return damaged(file.errorString());
+    case ReadOutcome::Refused:
+        return damaged(why);
+    case ReadOutcome::Ok:
+        break;
+    }
     if (bytes.trimmed().isEmpty())
         return StatsData();
     return parse(bytes, games);
@@ -540,28 +558,24 @@ StatsData load(const QString &path, bool games)
 
 QByteArray format(const StatsData &d)
 {
-    QList<TRegAuto::Section> head;
-    TRegAuto::Section stats{kStatistics, {{kVersionKey, QString::number(std::max(d.version, kVersion))}}};
-    stats.keys += d.otherStats;
-    head.append(stats);
-
-    TRegAuto::Section totals{kTotals, {}};
+    // For whoever opens the file: what the fields are. A file that has lines
+    // of its own before the first section keeps them instead.
+    QByteArray out = !d.preamble.isEmpty() ? d.preamble
+        : QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n"
+                     "; Totals: games counted, set apart, rounds, seconds, rating, fewest rounds, best seconds\r\n"
+                     "; Games: won on, winning total, band in every thousand, game type, rounds, seconds, rating,\r\n"
+                     ";   assisted, test buttons, rounds lost to decisions, luck (empty when not reviewed)\r\n");
+    out += "[Statistics]\r\nVersion=" + QByteArray::number(std::max(d.version, kVersion)) + "\r\n";
+    out += d.otherStats;
+    out += "[Totals]\r\n";
     for (const auto &[r, t] : d.totals) {
         const auto extra = d.totalsExtra.find(r);
-        totals.keys.append({rulesKey(r), totalsLine(t, extra == d.totalsExtra.end() ? QString() : extra->second)});
+        out += rulesKey(r).toUtf8() + '='
+             + totalsLine(t, extra == d.totalsExtra.end() ? QString() : extra->second).toUtf8() + "\r\n";
     }
-    totals.keys += d.otherTotals;
-    head.append(totals);
-
-    QList<TRegAuto::Section> tail;
-    for (const auto &[name, keys] : d.otherSections)
-        tail.append(TRegAuto::Section{name, keys});
-    // For whoever opens the file: what the fields are.
-    return QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n"
-                      "; Totals: games counted, set apart, rounds, seconds, rating, fewest rounds, best seconds\r\n"
-                      "; Games: won on, winning total, band in every thousand, game type, rounds, seconds, rating,\r\n"
-                      ";   assisted, test buttons, rounds lost to decisions, luck (empty when not reviewed)\r\n")
-            + TRegAuto::formatSections(head) + kGamesHeader + d.gameBlock + TRegAuto::formatSections(tail);
+    out += d.otherTotals;
+    out += kGamesHeader + d.gameBlock + d.otherSections;
+    return out;
 }
 
 namespace {
@@ -630,16 +644,14 @@ bool setReview(const QString &path, qint64 key, double decisionsLost, double luc
     return true;
 }
 
-void reset(const QString &path, const StatsRules &rules)
+QString reset(const QString &path, const StatsRules &rules)
 {
     const SharedFileLock lock(path);
     StatsData d = load(path, false);
     if (d.status == StatsData::Absent)
-        return;
-    if (d.status == StatsData::Damaged) {
-        keepDamaged(path);
-        return;
-    }
+        return QString();
+    if (d.status == StatsData::Damaged)
+        return keepDamaged(path);
     QByteArray block;
     eachLine(d.gameBlock, [&](QByteArrayView line) {
         StatsGame g;
@@ -651,6 +663,7 @@ void reset(const QString &path, const StatsRules &rules)
     d.totals.erase(rules);
     d.totalsExtra.erase(rules);
     save(path, d);
+    return QString();
 }
 
 } // namespace Statistics

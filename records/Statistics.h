@@ -85,14 +85,21 @@ struct StatsData
     void keepLast(int n);
 
     // --- what the file held, for writing it back ---
-    // The lines of [Games] byte for byte, unread ones too, each ending in a line break.
+    // Every line not understood is kept byte for byte, whatever its length,
+    // each ending in a line break.
+    // The lines of [Games], unread ones too.
     QByteArray gameBlock;
     int lineCount = 0;  // lines of gameBlock that hold a key
     qint64 lastKey = 0; // the largest number among their keys
-    QList<std::pair<QString, QString>> otherStats; // keys of [Statistics] besides Version
-    std::map<StatsRules, QString> totalsExtra;     // fields after ours in a totals line
-    QList<std::pair<QString, QString>> otherTotals; // totals lines not understood
-    QList<std::pair<QString, QList<std::pair<QString, QString>>>> otherSections;
+    QByteArray preamble;    // the lines before the first section
+    QByteArray otherStats;  // the lines of [Statistics] besides Version
+    std::map<StatsRules, QString> totalsExtra; // fields after ours in a totals line
+    QByteArray otherTotals; // the lines of [Totals] not understood
+    int unreadTotals = 0;   // of them, those that hold a key
+    QByteArray otherSections; // every other section, its header included
+
+    // Counts the games of one rule set again from the lines of games.
+    void recount(const StatsRules &r);
 };
 
 // The figures of one rule set, from the totals and the games kept.
@@ -115,6 +122,8 @@ constexpr int kKeep = 10000;
 // under a megabyte): it is not read, so that it cannot hold the game up.
 constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
 constexpr int kMaxLines = 40000;
+// The largest running total written: 18 digits, the most a read takes.
+constexpr qint64 kMaxTotal = 999999999999999999LL;
 
 // ProgramDir + "KVXStats.ini".
 QString fileName();
@@ -139,7 +148,8 @@ QString addGame(const QString &path, const StatsGame &game, qint64 *key = nullpt
 // Gives the game of that key its review's figures (a review that finished
 // after the game was added); false when the game is no longer there.
 bool setReview(const QString &path, qint64 key, double decisionsLost, double luck);
-// Forgets the games and totals of one rule set, under the lock.
-void reset(const QString &path, const StatsRules &rules);
+// Forgets the games and totals of one rule set, under the lock. A damaged
+// file is only kept aside; its new name is returned then (else empty).
+QString reset(const QString &path, const StatsRules &rules);
 
 } // namespace Statistics

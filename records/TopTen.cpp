@@ -10,7 +10,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,9 +24,10 @@ KvxError fileError(const QString &path, const QString &reason)
     return KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-KvxError partialRecord(const QString &path)
+TopTenDamaged partialRecord(const QString &path)
 {
-    return fileError(path, QStringLiteral("Read beyond end of file"));
+    return TopTenDamaged(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
+                                                      QStringLiteral("Read beyond end of file")));
 }
 
 // The time part used for ordering: a blank one sorts behind every real time.
@@ -103,6 +107,14 @@ QString fileName(int type)
     return ProgramDir::file(QStringLiteral("KVXScr") + letter + QStringLiteral(".ini"));
 }
 
+QString damagedName(const QString &path)
+{
+    QString name = path + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = path + QStringLiteral(".damaged") + QString::number(n);
+    return name;
+}
+
 } // namespace TopTen
 
 TopTenTable::TopTenTable()
@@ -128,38 +140,27 @@ void TopTenTable::LoadTopTen(int type)
     const QString path = TopTen::fileName(type);
     TopTenTable loaded;
 
-    if (!QFile::exists(path)) {
-        QFile created(path);
-        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            created.close();
-            *this = loaded;
-            return;
-        }
-        // Someone may have made it in between; otherwise it cannot be made.
-        if (!QFile::exists(path))
-            throw fileError(path, created.errorString());
+    QByteArray bytes;
+    QString why;
+    switch (readWholeFile(path, TopTen::MaxFileBytes, &bytes, &why)) {
+    case ReadOutcome::Refused:
+        throw fileError(path, why);
+    case ReadOutcome::Missing:
+        // Created empty, through a write that does not follow a link out of the folder.
+        why = writeAtomically(path, QByteArray());
+        if (!why.isEmpty() && !QFileInfo(path).isFile())
+            throw fileError(path, why);
+        *this = loaded;
+        return;
+    case ReadOutcome::Ok:
+        break;
     }
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(path, file.errorString());
-
-    int n = 0;
-    char rec[TopTen::RecordSize];
-    while (!file.atEnd()) {
-        if (n == TopTen::Slots) {
-            // Later records are ignored, but a broken tail still fails.
-            if ((file.size() - file.pos()) % TopTen::RecordSize != 0)
-                throw partialRecord(path);
-            break;
-        }
-        const qint64 got = file.read(rec, TopTen::RecordSize);
-        if (got < 0)
-            throw fileError(path, file.errorString());
-        if (got < TopTen::RecordSize)
-            throw partialRecord(path);
-        loaded.m_slots[n++] = TopTen::fromRecord(QByteArray::fromRawData(rec, TopTen::RecordSize));
-    }
+    // A broken last record fails, also behind the tenth.
+    if (bytes.size() % TopTen::RecordSize != 0)
+        throw partialRecord(path);
+    const int records = int(std::min<qsizetype>(bytes.size() / TopTen::RecordSize, TopTen::Slots));
+    for (int n = 0; n < records; ++n)
+        loaded.m_slots[n] = TopTen::fromRecord(bytes.mid(n * TopTen::RecordSize, TopTen::RecordSize));
     *this = loaded;
 }
 
@@ -196,39 +197,76 @@ void TopTenTable::SwapTopTen(int i, int j)
     std::swap(slot(i), slot(j));
 }
 
-int TopTenTable::QualifyTopTen(const TopTenEntry &entry)
+bool TopTenTable::enters(const TopTenEntry &entry, int type) const
+{
+    if (type == 1) {
+        for (const TopTenEntry &e : m_slots)
+            if (e.Score < entry.Score)
+                return true;
+        return false;
+    }
+    if (type == 2) {
+        const QByteArray time = TopTen::timePart(entry.Stamp);
+        for (const TopTenEntry &e : m_slots) {
+            const QByteArray t = TopTen::timePart(e.Stamp);
+            if (t > time || t == kBlankTime)
+                return true;
+        }
+        return false;
+    }
+    return true;
+}
+
+int TopTenTable::QualifyTopTen(const TopTenEntry &entry, QStringList *damaged)
 {
     int result = 0;
-
-    LoadTopTen(1);
-    for (const TopTenEntry &e : m_slots) {
-        if (e.Score < entry.Score) {
-            result |= 1;
-            break;
+    for (const int type : {1, 2}) {
+        try {
+            LoadTopTen(type);
+        } catch (const TopTenDamaged &e) {
+            if (!damaged)
+                throw;
+            damaged->append(e.message());
+            *this = TopTenTable();
+        } catch (const KvxError &e) {
+            // A table that cannot be read at all is never written either;
+            // the other one may still take the game.
+            if (!damaged)
+                throw;
+            damaged->append(e.message());
+            continue;
         }
-    }
-
-    LoadTopTen(2);
-    const QByteArray time = TopTen::timePart(entry.Stamp);
-    for (const TopTenEntry &e : m_slots) {
-        const QByteArray t = TopTen::timePart(e.Stamp);
-        if (t > time || t == kBlankTime) {
-            result |= 2;
-            break;
-        }
+        if (enters(entry, type))
+            result |= type;
     }
     return result;
 }
 
-void TopTenTable::InsertTopTen(const TopTenEntry &entry, int type)
+bool TopTenTable::InsertTopTen(const TopTenEntry &entry, int type, QString *keptAside)
 {
-    // Another copy of the game may be adding its own win to the same file.
-    const SharedFileLock lock(TopTen::fileName(type));
-    LoadTopTen(type);
+    // Another copy of the game may be adding its own win to the same file:
+    // what counts is the table as it is under the lock.
+    const QString path = TopTen::fileName(type);
+    const SharedFileLock lock(path);
+    try {
+        LoadTopTen(type);
+    } catch (const TopTenDamaged &) {
+        if (!keptAside)
+            throw;
+        // Kept whole beside the new table, which this win begins.
+        const QString aside = TopTen::damagedName(path);
+        if (!QFile::rename(path, aside))
+            throw fileError(path, QStringLiteral("Unable to keep the damaged file"));
+        *keptAside = aside;
+        *this = TopTenTable();
+    }
     SortTopTen(type);
+    if (!enters(entry, type))
+        return false;
     slot(TopTen::Slots) = entry;
     SortTopTen(type);
     SaveTopTen(type);
+    return true;
 }
 
 TopTenTable &topTenTable()

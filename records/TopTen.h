@@ -2,8 +2,11 @@
 // The two top-ten tables: the 40-byte record, the ten-slot table and its files.
 #pragma once
 
+#include "game/KvxError.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 struct TopTenEntry
@@ -46,6 +49,23 @@ QString fitName(const QString &typed);
 // ProgramDir + "KVXScr" + P|T + ".ini"; anything but type 2 uses P.
 QString fileName(int type);
 
+// Largest table file read; the game writes 400 bytes.
+constexpr qint64 MaxFileBytes = 64 * 1024;
+
+// Where a damaged table is kept: path + ".damaged", numbered when taken.
+QString damagedName(const QString &path);
+
+} // namespace TopTen
+
+// A table file whose length is no whole number of records.
+class TopTenDamaged : public KvxError
+{
+public:
+    using KvxError::KvxError;
+};
+
+namespace TopTen {
+
 } // namespace TopTen
 
 // Ten slots numbered 1 to 10. Every operation that works on a type loads that
@@ -61,7 +81,7 @@ public:
 
     // Reads the type's file; a missing file is created empty. Slots not in the
     // file are blank; records after the tenth are ignored. On failure the
-    // table keeps what it held.
+    // table keeps what it held; a partial record throws TopTenDamaged.
     void LoadTopTen(int type);
     // Replaces the type's file with the ten slots.
     void SaveTopTen(int type) const;
@@ -69,10 +89,20 @@ public:
     // blank times behind; other types stay as they are.
     void SortTopTen(int type);
     void SwapTopTen(int i, int j);
-    // 0 none, 1 score table, 2 time table, 3 both; loads both files.
-    int QualifyTopTen(const TopTenEntry &entry);
-    // Loads, sorts, puts the entry over slot 10, sorts again and saves.
-    void InsertTopTen(const TopTenEntry &entry, int type);
+    // 0 none, 1 score table, 2 time table, 3 both; loads both files. With
+    // `damaged`, the error of a table that cannot be loaded is added there
+    // instead of thrown: a damaged table then counts as empty, one that
+    // cannot be read at all (no regular file, too large) as not entered.
+    int QualifyTopTen(const TopTenEntry &entry, QStringList *damaged = nullptr);
+    // Under the file's lock: loads and sorts, and when the entry still
+    // enters the table as it is now (another copy of the game may have
+    // added its own win since it qualified), puts it over slot 10, sorts
+    // again and saves. False when it no longer enters. With `keptAside`, a
+    // damaged table is first kept as TopTen::damagedName() (returned there)
+    // and the entry goes into a new one; without, it throws.
+    bool InsertTopTen(const TopTenEntry &entry, int type, QString *keptAside = nullptr);
+    // Whether the entry enters the table as loaded.
+    bool enters(const TopTenEntry &entry, int type) const;
 
 private:
     TopTenEntry m_slots[TopTen::Slots];

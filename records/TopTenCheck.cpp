@@ -8,6 +8,9 @@
 
 #include "game/Scoring.h"
 
+#include <QDir>
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -48,7 +51,10 @@ bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const
     entry.Stamp = topTenStamp(today, elapsedText);
 
     TopTenTable &table = topTenTable();
-    const int q = table.QualifyTopTen(entry);
+    QStringList damaged;
+    const int q = table.QualifyTopTen(entry, &damaged);
+    for (const QString &problem : damaged)
+        ui.showError(problem);
     if (q == 0)
         return false;
 
@@ -63,11 +69,13 @@ bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const
     }
     entry.Name = TopTen::nameBytes(typed);
 
-    if (q == 3) {
-        table.InsertTopTen(entry, 1);
-        table.InsertTopTen(entry, 2);
-    } else {
-        table.InsertTopTen(entry, q);
+    for (const int type : {1, 2}) {
+        if (!(q & type))
+            continue;
+        QString aside;
+        table.InsertTopTen(entry, type, &aside);
+        if (!aside.isEmpty())
+            ui.showMessage(uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside)));
     }
 
     ui.showTopTen();

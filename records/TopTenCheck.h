@@ -13,6 +13,8 @@ struct TopTenUi
 {
     virtual ~TopTenUi() = default;
     virtual void showMessage(const QString &text) = 0;
+    // A file failure that does not end the check.
+    virtual void showError(const QString &text) { showMessage(text); }
     // Modal text query; `text` is the field's start value and receives the
     // entered text. False means Cancel or the box was closed.
     virtual bool askName(const QString &caption, const QString &prompt, QString &text) = 0;
@@ -32,6 +34,8 @@ bool topTenNameIsBlank(const QString &typed);
 
 // Rates the game, asks for the name when it enters a table, stores it in the
 // tables it enters and shows the dialog. Returns true when something was
-// stored. File failures throw KvxError and end the check.
+// stored. A damaged table is reported, kept aside and begun again with this
+// win, and the player told where it went; other file failures throw
+// KvxError and end the check.
 bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const QDate &today,
                  const QString &msgNewHi, TopTenUi &ui);

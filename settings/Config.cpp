@@ -17,6 +17,7 @@ const QString kType = QStringLiteral("Type");
 
 Config readConfig(TRegAuto &ini)
 {
+    const TRegAuto::Pass pass(ini);
     Config c;
     c.Winner = ini.ReadInteger(kGame, kWinner, 1000);
     c.Valid = ini.ReadBool(kGame, kValid, false);
@@ -30,8 +31,9 @@ Config readConfig(TRegAuto &ini)
 
 void writeConfig(TRegAuto &ini, int winner, bool valid)
 {
-    ini.WriteInteger(kGame, kWinner, winner);
-    ini.WriteBool(kGame, kValid, valid);
+    // Both in one replacement of the file, each as its own write would set it.
+    ini.WriteStrings({{kGame, kWinner, QString::number(winner)},
+                      {kGame, kValid, valid ? QStringLiteral("1") : QStringLiteral("0")}});
 }
 
 int snapWinner(int typed)

@@ -60,6 +60,7 @@ int languageIndex(const QString &key)
 
 LanguageTexts readLanguage(TRegAuto &lng, bool withGroupA, bool withGroupB)
 {
+    const TRegAuto::Pass pass(lng);
     LanguageTexts texts;
     for (int i = 0; i < kLanguageCount; ++i) {
         const LangEntry &e = kLanguageTable[i];

@@ -6,6 +6,8 @@
 
 #include <QBrush>
 #include <QColor>
+#include "settings/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -33,7 +35,7 @@ constexpr int kMaxFonts = 1024;
 constexpr int kMaxUnicodeSkip = 255;
 constexpr int kMaxTwips = 31680;       // 22 inches
 constexpr qint64 kInt32Max = 2147483647;
-constexpr qint64 kMaxRulesBytes = qint64(32) << 20;  // far beyond any rules text; the rest is not read
+constexpr qint64 kMaxRulesBytes = qint64(2) << 20;  // far beyond any rules text; a larger file is not read
 
 enum class Kw : std::uint8_t {
     Unknown,
@@ -690,16 +692,18 @@ void read(const QByteArray &rtf, QTextDocument *doc)
 void loadRulesInto(QTextDocument *doc, const QString &path)
 {
     doc->clear();
-    const QFileInfo info(path);
-    if (!info.exists())
+    // Only a regular file, opened without waiting: a pipe or a device could
+    // block or never end; and no more than a rules text could ever need.
+    QByteArray data;
+    QString why;
+    switch (readWholeFile(path, kMaxRulesBytes, &data, &why)) {
+    case ReadOutcome::Missing:
         return;
-    // Only a regular file: a pipe or a device could block or never end.
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        throw KvxError(QStringLiteral("Failed to Load Stream"));
-    const QByteArray data = file.read(kMaxRulesBytes);
-    if (file.error() != QFileDevice::NoError)
-        throw KvxError(QStringLiteral("Failed to Load Stream"));
+    case ReadOutcome::Refused:
+        throw KvxError(QStringLiteral("Failed to Load Stream\n") + fileProblem(path, why));
+    case ReadOutcome::Ok:
+        break;
+    }
     if (looksLikeRtf(data))
         read(data, doc);
     else

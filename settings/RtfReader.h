@@ -25,8 +25,9 @@ QString decodePlainText(const QByteArray &data);
 
 // The rules viewer's load: empties doc, then fills it from the file at path.
 // A missing file leaves doc empty; a file that is not rich text is shown as
-// plain text; a file that cannot be read, or is no regular file, throws
-// KvxError("Failed to Load Stream"). At most 32 MiB of the file are read.
+// plain text; a file that cannot be read, is no regular file or is larger
+// than 2 MiB throws KvxError("Failed to Load Stream"), followed on a line of
+// its own by the file's name and the reason.
 void loadRulesInto(QTextDocument *doc, const QString &path);
 
 } // namespace RtfReader

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <vector>
@@ -266,27 +267,74 @@ QString TRegAuto::fullPath() const
     return QDir::cleanPath(base + QLatin1Char('/') + m_iniFile);
 }
 
+namespace {
+QString lookupKey(QStringView section, QStringView key)
+{
+    return trimBlanks(section).toString().toCaseFolded() + QLatin1Char('\n')
+         + trimBlanks(key).toString().toCaseFolded();
+}
+} // namespace
+
+std::shared_ptr<const TRegAuto::Contents> TRegAuto::contents() const
+{
+    if (m_pass)
+        return m_pass;
+    auto c = std::make_shared<Contents>();
+    const QString path = fullPath();
+    QByteArray bytes;
+    QString why;
+    if (readWholeFile(path, MaxFileBytes, &bytes, &why) == ReadOutcome::Refused) {
+        c->problem = fileProblem(path, why);
+        return c;
+    }
+    // The first of two equal sections and the first of two equal keys win.
+    const IniDoc doc = parseDoc(bytes);
+    QSet<QString> sections;
+    QString current;
+    bool inFirst = false;
+    for (const IniLine &line : doc.lines) {
+        const LineInfo info = classify(line.text);
+        if (info.kind == LineKind::Section) {
+            current = info.name.toString().toCaseFolded();
+            inFirst = !sections.contains(current);
+            sections.insert(current);
+        } else if (info.kind == LineKind::Key && inFirst) {
+            const QString k = current + QLatin1Char('\n') + info.name.toString().toCaseFolded();
+            if (c->values.contains(k))
+                continue;
+            if (info.eq < 0)
+                c->values.insert(k, std::nullopt); // a key without "=" has no value
+            else
+                c->values.insert(k, cutValue(unquote(QStringView(line.text).mid(info.eq + 1))));
+        }
+    }
+    return c;
+}
+
+TRegAuto::Pass::Pass(const TRegAuto &ini) : m_ini(ini)
+{
+    if (m_ini.m_passes++ == 0)
+        m_ini.m_pass = m_ini.contents();
+}
+
+TRegAuto::Pass::~Pass()
+{
+    if (--m_ini.m_passes == 0)
+        m_ini.m_pass.reset();
+}
+
+QString TRegAuto::Pass::problem() const
+{
+    return m_ini.m_pass ? m_ini.m_pass->problem : QString();
+}
+
 QString TRegAuto::ReadString(const QString &section, const QString &key, const QString &def) const
 {
-    QFile file(fullPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const std::shared_ptr<const Contents> c = contents();
+    const auto it = c->values.constFind(lookupKey(section, key));
+    if (it == c->values.constEnd() || !it.value())
         return def;
-    const QByteArray bytes = file.readAll();
-    file.close();
-
-    const IniDoc doc = parseDoc(bytes);
-    int header = 0;
-    int end = 0;
-    if (!findSection(doc, trimBlanks(section), &header, &end))
-        return def;
-    const int at = findKey(doc, header + 1, end, trimBlanks(key));
-    if (at < 0)
-        return def;
-    const QString &line = doc.lines[at].text;
-    const int eq = line.indexOf(QLatin1Char('='));
-    if (eq < 0)
-        return def; // a key without "=" has no value
-    return cutValue(unquote(QStringView(line).mid(eq + 1)));
+    return *it.value();
 }
 
 void TRegAuto::WriteString(const QString &section, const QString &key, const QString &value)
@@ -348,21 +396,12 @@ void TRegAuto::WriteStrings(const QList<Entry> &entries)
     // Read what is there now; a file that exists but cannot be read must not be
     // replaced by one holding only this key, and a read-only file stays as it is
     // (a rename over it would succeed on a writable folder).
+    // Whatever a pass read before is stale once the file changes.
+    m_pass.reset();
     QByteArray bytes;
-    const QFileInfo info(path);
-    if (info.exists()) {
-        // no write bit at all counts as read-only even where the platform
-        // would let this user write (as an administrator may)
-        const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!info.isFile() || !info.isWritable() || !(info.permissions() & anyWrite))
-            throw failure;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw failure;
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw failure;
-    }
+    QString why;
+    if (readWholeFile(path, MaxFileBytes, &bytes, &why) == ReadOutcome::Refused)
+        throw KvxError(failure.message() + QStringLiteral(": ") + why);
     IniDoc doc = parseDoc(bytes);
     for (const Entry &e : entries)
         setKey(doc, e.section, e.key, e.value);
@@ -373,8 +412,9 @@ void TRegAuto::WriteStrings(const QList<Entry> &entries)
     QByteArray out = doc.bom ? kUtf8Bom : QByteArray();
     out += text.toUtf8();
 
-    if (!writeAtomically(path, out).isEmpty())
-        throw failure;
+    why = writeAtomically(path, out);
+    if (!why.isEmpty())
+        throw KvxError(failure.message() + QStringLiteral(": ") + why);
 }
 
 QList<TRegAuto::Section> TRegAuto::parseSections(const QByteArray &bytes)

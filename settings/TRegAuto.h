@@ -2,9 +2,12 @@
 // The INI store behind "Korvex.cnf" and "Korvex.lng": one file, no cache.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <utility>
 
 // Every operation opens the file, does its one access and lets go again, so
@@ -18,11 +21,34 @@
 // first non-blank is ';' are comments; the first of two equal keys and the
 // first of two equal sections win. Files are read as UTF-8 when valid,
 // otherwise as Windows-1252, and are always written as UTF-8.
+//
+// A file that is no regular file or is larger than MaxFileBytes is not read
+// (every key reads as its default) and is never replaced by a write.
 class TRegAuto
 {
 public:
     // Longest value a read returns.
     static constexpr int MaxValueLength = 2047;
+    // Largest file read: far beyond any settings or language file.
+    static constexpr qint64 MaxFileBytes = 1024 * 1024;
+
+    // While a Pass lives, the reads of its store all come from one reading
+    // of the file, so that loading many keys does not go over the file once
+    // per key. Writes end the pass's view: later reads see the file again.
+    class Pass
+    {
+    public:
+        explicit Pass(const TRegAuto &ini);
+        ~Pass();
+        Pass(const Pass &) = delete;
+        Pass &operator=(const Pass &) = delete;
+        // Why the file was not read ("<file>: <reason>"); empty when it was
+        // read or is missing.
+        QString problem() const;
+
+    private:
+        const TRegAuto &m_ini;
+    };
 
     TRegAuto() = default;
     explicit TRegAuto(const QString &iniFile) : m_iniFile(iniFile) {}
@@ -65,5 +91,16 @@ public:
     static QByteArray formatSections(const QList<Section> &sections);
 
 private:
+    // Every value of a file as a read finds it: section and key folded to
+    // one case; a key line without "=" has no value.
+    struct Contents
+    {
+        QHash<QString, std::optional<QString>> values;
+        QString problem;
+    };
+    std::shared_ptr<const Contents> contents() const;
+
     QString m_iniFile;
+    mutable std::shared_ptr<const Contents> m_pass;
+    mutable int m_passes = 0;
 };

@@ -76,6 +76,7 @@ QHash<QString, QString> translationTexts(const QString &code)
         return out;
     TRegAuto lng;
     lng.setIniFile(fileOf(code));
+    const TRegAuto::Pass pass(lng);
     // A text the file lacks is read as a null string and left out.
     const auto take = [&](const char *section, const char *key) {
         const QString value = lng.ReadString(QLatin1String(section), QLatin1String(key), QString());

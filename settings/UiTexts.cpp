@@ -387,6 +387,15 @@ const UiTextEntry kUiTexts[] = {
     // --- saving a game
     {"SaveGame", "saveReplace", "%1 already exists. Replace it with this game?"},
     {"SaveGame", "saveOwnFile", "%1 is one of Korvex's own files and cannot hold a saved game. Choose another name."},
+    // --- why a file was not read or not written, and damaged files kept aside
+    {"Files", "fileWhyNotRegular", "it is not a regular file, so the game leaves it alone"},
+    {"Files", "fileWhyTooLarge", "it is larger than %1 bytes, far more than the game ever writes; it is not read and stays as it is"},
+    {"Files", "fileWhyReadOnly", "the file is read-only, so the game does not replace it"},
+    {"Files", "fileWhyLinkOut", "it is a link to a place outside its folder, so the game does not write through it"},
+    {"Files", "fileWhyDiskFull", "the disk is full"},
+    {"Files", "fileNotRead", "%1. The game goes on with its own texts and settings."},
+    {"Files", "ttKeptAside", "The top-ten table could not be read. It has been kept as %1, and a new table holds this win."},
+    {"Files", "statResetAside", "The statistics file could not be read. It has been kept as %1; there was nothing else to forget."},
 };
 const int kUiTextCount = int(sizeof kUiTexts / sizeof kUiTexts[0]);
 
@@ -422,6 +431,7 @@ int uiTextIndex(const QString &key)
 
 void loadUiTexts(const TRegAuto &lng)
 {
+    const TRegAuto::Pass pass(lng);
     std::vector<QString> values(static_cast<size_t>(kUiTextCount));
     std::vector<bool> found(static_cast<size_t>(kUiTextCount), false);
     for (int i = 0; i < kUiTextCount; ++i) {

@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QFile>
+#include <QFileInfo>
+#include <QDir>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QTimer>
@@ -275,28 +277,26 @@ private slots:
         QCOMPARE(g.ElapsedSeconds, 0);
     }
 
-    void damagedTopTenStopsTheWinButNotTheGame()
+    void damagedTopTenIsKeptAsideAndTheWinGoesIn()
     {
-        // A top-ten file of 85 bytes fails the check with a message naming it;
-        // the win ends there and New Game still works.
+        // A top-ten file of 85 bytes is reported by name as before; then it
+        // is kept aside, a new table takes the win, and the player is told.
         writeFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
+        m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         QTest::mouseClick(w.btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("KVXScrP.ini")));
         QVERIFY(m_prompts.errors.constFirst().contains(QStringLiteral("Read beyond end of file")));
-        QVERIFY(!w.btRoll()->isEnabled());
-        QVERIFY(!g.stopWatchEnabled());
+        const QString aside = ProgramDir::file(QStringLiteral("KVXScrP.ini.damaged"));
+        QVERIFY(m_prompts.messages.contains(uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside))));
+        QCOMPARE(QFileInfo(aside).size(), qint64(85));
+        QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("KVXScrP.ini"))).size(), qint64(400));
         QVERIFY(w.aNew()->isEnabled());
-        w.aNew()->trigger();
-        QVERIFY(w.btRoll()->isEnabled());
-        QVERIFY(g.stopWatchEnabled());
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
     }
 
     void markupFromFilesAndPlayersIsShownAsText()

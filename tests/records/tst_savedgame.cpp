@@ -17,6 +17,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -406,6 +407,13 @@ private slots:
         QVERIFY(!error.contains(QStringLiteral("Read beyond")));
 
         QVERIFY(!openInto(a.game, m_dir.path()).isEmpty()); // a folder
+        // A pipe with no writer and an endless device are refused at once.
+        const QString pipe = path("pipe.kvx");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(openInto(a.game, pipe).startsWith(QDir::toNativeSeparators(pipe) + QStringLiteral(": ")));
+        const QString zero = path("zero.kvx");
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+        QVERIFY(openInto(a.game, zero).startsWith(QDir::toNativeSeparators(zero) + QStringLiteral(": ")));
         QVERIFY(Observed(a.game) == before);
     }
 

@@ -3,10 +3,13 @@
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
+#include "support/HostileFile.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -210,17 +213,40 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(KvxError, t.LoadTopTen(1));
     }
 
+    void unreadableFileNamesFileAndReason_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const QString &kind : HostileFile::kinds())
+            QTest::newRow(kind.toLatin1().constData()) << kind;
+    }
+
     void unreadableFileNamesFileAndReason()
     {
-        QVERIFY(QDir().mkpath(path(2))); // a folder where the file should be
+        // Refused at once, never replaced, never kept aside as damaged.
+        QFETCH(QString, kind);
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("table.ini"));
+        QVERIFY(HostileFile::make(kind, path(1), TopTen::MaxFileBytes + TopTen::RecordSize, outside));
         TopTenTable t;
-        try {
-            t.LoadTopTen(2);
-            QFAIL("a folder must not load as a table");
-        } catch (const KvxError &e) {
-            QVERIFY2(e.message().contains("KVXScrT.ini"), qPrintable(e.message()));
-            QVERIFY2(e.message().size() > path(2).size() + 2, qPrintable(e.message()));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                if (attempt == 0) {
+                    t.LoadTopTen(1);
+                } else {
+                    QString aside;
+                    t.InsertTopTen(entry(500, "new", "20260101000100"), 1, &aside);
+                }
+                QFAIL("the file must not load as a table");
+            } catch (const KvxError &e) {
+                QVERIFY2(e.message().startsWith(QDir::toNativeSeparators(path(1)) + ": "), qPrintable(e.message()));
+            }
         }
+        QVERIFY(!QFile::exists(path(1) + ".damaged"));
+        QVERIFY(!QFile::exists(outside));
+        if (kind == "huge")
+            QCOMPARE(QFileInfo(path(1)).size(), TopTen::MaxFileBytes + TopTen::RecordSize);
+        else
+            QVERIFY(!QFileInfo(path(1)).isFile() || QFileInfo(path(1)).isSymLink());
     }
 
     void missingFolderFailsOnCreateAndSave()

@@ -4,8 +4,10 @@
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
+#include "settings/UiTexts.h"
 #include "support/ProgramFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -23,11 +25,12 @@ class ScriptedUi : public TopTenUi
 {
 public:
     QStringList answers;
-    QStringList messages;
+    QStringList messages, errors;
     QList<Ask> asks;
     int shown = 0;
 
     void showMessage(const QString &text) override { messages << text; }
+    void showError(const QString &text) override { errors << text; }
     bool askName(const QString &caption, const QString &prompt, QString &text) override
     {
         asks << Ask{caption, prompt, text};
@@ -240,23 +243,48 @@ private slots:
         QCOMPARE(t.slot(1).Score, 25000);
     }
 
-    void brokenFileEndsTheCheck()
+    void damagedTableIsKeptAsideAndTakesTheWin()
     {
-        QFile f(TopTen::fileName(2));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(85, 'x'));
-        f.close();
-        ScriptedUi ui;
-        ui.answers << "Dee";
-        try {
-            CheckTopTen(1000, 7, "000100", kDay, kMsg, ui);
-            QFAIL("the check must stop");
-        } catch (const KvxError &e) {
-            QVERIFY(e.message().contains("Read beyond end of file"));
+        // The damage is told as before; then the table goes aside whole, a
+        // new one takes the win, and the player learns where the old one went.
+        const QByteArray broken(85, 'x');
+        const QString path = TopTen::fileName(2);
+        for (const QString &suffix : {QStringLiteral(".damaged"), QStringLiteral(".damaged2")}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(broken);
+            f.close();
+            ScriptedUi ui;
+            ui.answers << "Dee";
+            QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+            QCOMPARE(ui.errors.size(), 1);
+            QVERIFY(ui.errors.first().contains("Read beyond end of file"));
+            const QString aside = path + suffix;
+            QCOMPARE(ui.messages, (QStringList{kMsg, uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside))}));
+            QCOMPARE(ui.shown, 1);
+            QFile kept(aside);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), broken);
+            QCOMPARE(fileBytes(2).size(), 400);
+            TopTenTable t;
+            t.LoadTopTen(2);
+            QCOMPARE(t.slot(1).Name, QByteArray("Dee"));
         }
-        QVERIFY(ui.messages.isEmpty());
-        QCOMPARE(ui.shown, 0);
-        QCOMPARE(fileBytes(1), QByteArray());
+        QCOMPARE(fileBytes(1).size(), 400);
+    }
+
+    void anUnreadableTableLeavesTheWinToTheOther()
+    {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), TopTen::fileName(2)));
+        ScriptedUi ui;
+        ui.answers << "Eve";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.errors.size(), 1);
+        QVERIFY(ui.errors.first().startsWith(QDir::toNativeSeparators(TopTen::fileName(2)) + ": "));
+        QVERIFY(QFileInfo(TopTen::fileName(2)).isSymLink());
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("Eve"));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "game/KvxError.h"
 #include "settings/Config.h"
 #include "settings/TRegAuto.h"
+#include "settings/UiTexts.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
@@ -119,7 +120,8 @@ private slots:
             writeConfig(m_ini, 4000, true);
             QFAIL("save into a read-only file succeeded");
         } catch (const KvxError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(m_ini.iniFile()));
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(m_ini.iniFile())
+                                      + QStringLiteral(": ") + uiText("fileWhyReadOnly"));
         }
         QCOMPARE(get(), before);
     }

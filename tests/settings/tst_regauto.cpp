@@ -1,15 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store: layout rules, number forms, writes that keep the rest, encodings, failures.
 #include "game/KvxError.h"
+#include "settings/FileLock.h"
 #include "settings/TRegAuto.h"
+#include "settings/UiTexts.h"
+#include "support/HostileFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestRegAuto : public QObject
 {
@@ -468,7 +476,8 @@ private slots:
             s.WriteString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("5"));
             QFAIL("write into a read-only file succeeded");
         } catch (const KvxError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(path()));
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(path())
+                                      + QStringLiteral(": ") + uiText("fileWhyReadOnly"));
         }
         QCOMPARE(get(), before);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"t.ini"});
@@ -483,7 +492,8 @@ private slots:
             s.WriteBool(QStringLiteral("Game"), QStringLiteral("Valid"), true);
             QFAIL("write into a missing folder succeeded");
         } catch (const KvxError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(file));
+            QCOMPARE(e.message(), QStringLiteral("Unable to write to ") + QDir::cleanPath(file)
+                                      + QStringLiteral(": No such file or directory"));
         }
         QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("nowhere"))));
     }
@@ -536,6 +546,118 @@ private slots:
             QCOMPARE(get(), bom + "[Message]\nmsgWin=Gratulálok, győztél!\nmsgFail=Űrlap ő\n");
             QCOMPARE(s.ReadString(QStringLiteral("Message"), QStringLiteral("msgFail"), QString()), QString::fromUtf8("Űrlap ő"));
         }
+    }
+
+    // --- hostile files ---
+
+    void oneReadingForManyKeys()
+    {
+        put("[S]\r\nA=1\r\nB=2\r\n");
+        TRegAuto s = ini();
+        {
+            const TRegAuto::Pass pass(s);
+            QCOMPARE(s.ReadString(QStringLiteral("s"), QStringLiteral("a"), QString()), QStringLiteral("1"));
+            put("[S]\r\nA=9\r\nB=9\r\n");
+            // the file was read once, at the start of the pass
+            QCOMPARE(s.ReadInteger(QStringLiteral("S"), QStringLiteral("B"), 0), 2);
+            QVERIFY(pass.problem().isEmpty());
+        }
+        QCOMPARE(s.ReadInteger(QStringLiteral("S"), QStringLiteral("B"), 0), 9);
+    }
+
+    void hostileFilesAreNeitherReadNorReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        for (const QString &kind : HostileFile::kinds())
+            QTest::newRow(kind.toLatin1().constData())
+                << kind << (kind == "huge" ? "fileWhyTooLarge" : kind.startsWith("link") ? "" : "fileWhyNotRegular");
+    }
+
+    void hostileFilesAreNeitherReadNorReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("other.ini"));
+        {
+            QFile f(outside);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("[S]\r\nK=1\r\n") == 10);
+        }
+        QVERIFY(HostileFile::make(kind, path(), TRegAuto::MaxFileBytes + 1, outside));
+        const QByteArray before = kind == "huge" ? get() : QByteArray();
+        TRegAuto s = ini();
+        {
+            const TRegAuto::Pass pass(s);
+            if (!why.isEmpty()) {
+                QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("<def>")),
+                         QStringLiteral("<def>"));
+                QVERIFY(pass.problem().startsWith(path() + QStringLiteral(": ")));
+                QVERIFY(pass.problem().contains(uiText(why.toLatin1().constData()).left(15)));
+            }
+        }
+        try {
+            s.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("2"));
+            QFAIL("the write went through");
+        } catch (const KvxError &e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("Unable to write to ") + path() + QStringLiteral(": ")),
+                     qPrintable(e.message()));
+        }
+        // Left as it was, and so is what a link points to.
+        const QFileInfo info(path());
+        QVERIFY(kind == "huge" ? get() == before : info.isSymLink() || !info.isFile());
+        QFile f(outside);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == "[S]\r\nK=1\r\n");
+    }
+
+    void aReplacedFileKeepsOwnerModeAndInnerLink()
+    {
+        put("[S]\r\nK=1\r\n", QStringLiteral("real.ini"));
+        QVERIFY(QFile::link(QStringLiteral("real.ini"), path()));
+        const QByteArray real = QFile::encodeName(path(QStringLiteral("real.ini")));
+        QCOMPARE(::chmod(real.constData(), 0640), 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(real.constData(), 65534, 65534), 0);
+        TRegAuto s = ini();
+        s.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("2"));
+        // a link within the folder is written through and stays a link
+        QVERIFY(QFileInfo(path()).isSymLink());
+        QCOMPARE(get(QStringLiteral("real.ini")), QByteArray("[S]\r\nK=2\r\n"));
+        struct stat st {};
+        QCOMPARE(::stat(real.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+        if (root)
+            QCOMPARE(st.st_uid, uid_t(65534));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System),
+                 (QStringList{"real.ini", "t.ini"}));
+    }
+
+    void aFullDiskIsNamed()
+    {
+        const QByteArray dir = QFile::encodeName(m_dir->path());
+        if (::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("no small file system can be mounted here");
+        {
+            QFile filler(path(QStringLiteral("filler")));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+            }
+        }
+        TRegAuto s = ini();
+        QString message;
+        try {
+            s.WriteString(QStringLiteral("S"), QStringLiteral("K"), QString(8192, QLatin1Char('v')));
+        } catch (const KvxError &e) {
+            message = e.message();
+        }
+        try {
+            const SharedFileLock lock(path());
+        } catch (const KvxError &e) {
+            message += QLatin1Char('|') + e.message();
+        }
+        ::umount2(dir.constData(), MNT_DETACH);
+        QCOMPARE(message.count(uiText("fileWhyDiskFull")), 2);
     }
 };
 

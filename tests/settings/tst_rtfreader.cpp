@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/KvxError.h"
 #include "settings/RtfReader.h"
+#include "settings/UiTexts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -761,7 +762,8 @@ private slots:
             RtfReader::loadRulesInto(&doc, path);
             QFAIL("a file that cannot be read must fail");
         } catch (const KvxError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Failed to Load Stream"));
+            QCOMPARE(e.message(), QStringLiteral("Failed to Load Stream\n") + path + QStringLiteral(": ")
+                                      + uiText("fileWhyNotRegular"));
         }
         QVERIFY(doc.isEmpty());
     }
