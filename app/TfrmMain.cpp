@@ -38,7 +38,8 @@
 #include <QVBoxLayout>
 #include <QGroupBox>
 #include <QStyleOptionGroupBox>
-#include <QStylePainter>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -82,30 +83,46 @@ void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
 }
 
 // A choice list: an inset frame whose caption, in a gap of the frame's top
-// line, carries a navy shadow. A caption too long for the box is cut.
+// line, carries a navy shadow. A caption too long for the box is cut. The
+// frame closes under the last entry shown, within the window's client area.
 class ChoiceGroup : public QGroupBox
 {
 public:
     using QGroupBox::QGroupBox;
 
     static constexpr int kCaptionLeft = 6;
+    // Where entry k lies: as wide as the frame allows, the longest valuation needs it.
+    static QRect entryRect(int k) { return QRect(2, 14 + 16 * k, 102, 16); }
     int captionRoom() const { return Appearance::groupCaptionRoom(this); }
+
+    // The frame, in the box's coordinates.
+    QRect frameRect() const
+    {
+        int last = -1;
+        for (int k = 0; k < 5; ++k)
+            if (const QWidget *entry = findChild<QWidget *>(objectName() + QStringLiteral("_") + QString::number(k)))
+                if (!entry->isHidden())
+                    last = k;
+        int bottom = last >= 0 ? entryRect(last).bottom() + 3 : height() - 1;
+        if (parentWidget())
+            bottom = std::min(bottom, parentWidget()->height() - y() - 1);
+        bottom = std::min(bottom, height() - 1);
+        const int top = QFontMetrics(font()).height() / 2;
+        return QRect(QPoint(0, top), QPoint(width() - 1, std::max(top + 2, bottom)));
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        QStylePainter p(this);
+        QPainter p(this);
         const QFontMetrics fm(font());
         const QString caption = Appearance::fitted(fm, title(), captionRoom());
         const QRect textRect(kCaptionLeft, 0, fm.horizontalAdvance(caption) + 1, fm.height());
-        QStyleOptionFrame frame;
-        frame.initFrom(this);
-        frame.rect = rect().adjusted(0, fm.height() / 2, 0, 0);
-        frame.lineWidth = 1;
-        frame.state |= QStyle::State_Sunken;
+        // Drawn here rather than by the style: a style's group frame keeps
+        // room of its own above, and the frame is to hug the entries.
         if (!caption.isEmpty())
             p.setClipRegion(QRegion(rect()) - QRegion(textRect.adjusted(-2, 0, 2, 0)));
-        p.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
+        qDrawShadeRect(&p, frameRect(), palette(), true, 1);
         p.setClipping(false);
         p.setFont(font());
         p.setPen(QColor(0, 0, 128));
@@ -442,8 +459,7 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
         auto *r = new QRadioButton(box);
         r->setObjectName(box->objectName() + QStringLiteral("_") + QString::number(k));
         r->setFont(windowFont(11));
-        // As wide as the frame allows: the longest valuation needs it.
-        r->setGeometry(2, 16 + 17 * k, 102, 17);
+        r->setGeometry(ChoiceGroup::entryRect(k));
         r->hide();
         group->addButton(r, k);
         m_choices[row][k] = r;
@@ -494,6 +510,7 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
             }
             r->setVisible(used);
         }
+        box->update(); // the frame closes under the last entry
         QButtonGroup *group = m_choices[row][0]->group();
         const QSignalBlocker block(group);
         if (list.itemIndex >= 0 && list.itemIndex < 5) {

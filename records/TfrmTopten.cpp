@@ -140,6 +140,7 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
 
     LMDLabel1->setGeometry(0, 0, width(), 49);
     lType->setGeometry(0, 49, width(), 24);
+    Appearance::useSurfaceStyle(this);
 
     FormCreate();
 }
@@ -194,7 +195,9 @@ void TfrmTopten::paintRowPictures()
             QPainter p(&tiled);
             if (row > 1)
                 p.setOpacity(0.6);
-            p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(rowPicture(row)));
+            // Stretched, not tiled: one badge without a seam behind the rank.
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(tiled.rect(), rowPicture(row));
         }
         image->setPixmap(tiled);
     }
@@ -220,13 +223,7 @@ QImage TfrmTopten::rowPicture(int row)
     p.fillRect(img.rect(), shade);
     p.setPen(base.darker(130));
     p.drawRect(0, 0, 31, 31);
-
-    // The digit sits where a 23-pixel-high strip shows it, left of the rank.
-    QFont digit = rowFont();
-    digit.setPixelSize(20);
-    p.setFont(digit);
-    p.setPen(base.darker(190));
-    p.drawText(QRect(0, 0, 16, 23), Qt::AlignCenter, QString::number(row));
+    // No digit of its own: the row's rank number stands on the badge.
     return img;
 }
 

@@ -17,6 +17,7 @@
 #include "settings/UiTexts.h"
 
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -128,9 +129,11 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         m_edits[size_t(n)] = field;
     }
     // After the 41, the texts added since, under a heading for each section;
-    // each row is labelled with its English text.
+    // each row is its English text, whole, over a field as wide as the page,
+    // since many of them are sentences.
     int y = 8 + kRowPitch * kLanguageCount;
     QString section;
+    constexpr int kWideField = 168 + 273 - 8;
     for (int i = 0; i < kUiTextCount; ++i) {
         const UiTextEntry &e = kUiTexts[i];
         if (section != QLatin1String(e.section)) {
@@ -139,20 +142,22 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
             QFont bold = heading->font();
             bold.setBold(true);
             heading->setFont(bold);
-            heading->setGeometry(8, y + 8, 433, 16);
+            heading->setGeometry(8, y + 8, kWideField, 16);
             y += kRowPitch;
         }
-        auto *label = new QLabel(rows);
-        label->setGeometry(8, y + 3, 153, 16);
         const QString english = QString::fromUtf8(e.englishDefault);
-        label->setText(Appearance::fitted(label->fontMetrics(), english, 153));
-        label->setToolTip(english);
+        auto *label = new QLabel(english, rows);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        const int labelHeight = std::max(16, label->heightForWidth(kWideField));
+        label->setGeometry(8, y + 3, kWideField, labelHeight);
         auto *field = new QLineEdit(rows);
         field->setObjectName(QStringLiteral("e") + QLatin1String(e.key));
-        field->setGeometry(168, y, 273, 24);
+        field->setGeometry(8, y + 5 + labelHeight, kWideField, 24);
         field->setAccessibleName(english);
+        label->setBuddy(field);
         m_added.push_back(field);
-        y += kRowPitch;
+        y += labelHeight + 5 + 24 + 4;
     }
     rows->resize(168 + 273 + 8, y + 8);
     sbLang->setWidget(rows);
@@ -203,6 +208,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     }
 
     applyLanguage(readLanguage(m_host.languageStore(), false, true));
+    Appearance::useSurfaceStyle(this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
@@ -225,8 +231,15 @@ void TfrmSetup::Fill()
     lLanguage->setText(uiText("lLanguagePick"));
     const QString code = languageCode(m_host.languageStore());
     cbLanguage->clear();
+    // English, the texts' own language, first; the others by the name shown,
+    // as the language in force sorts it ("Magyar" after "Italiano").
     cbLanguage->addItem(QStringLiteral("English"), QLatin1String(kEnglishCode));
-    for (const Translation &t : shippedTranslations())
+    QList<Translation> shipped = shippedTranslations();
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(shipped.begin(), shipped.end(),
+              [&collator](const Translation &a, const Translation &b) { return collator.compare(a.name, b.name) < 0; });
+    for (const Translation &t : std::as_const(shipped))
         cbLanguage->addItem(t.name, t.code);
     const int at = cbLanguage->findData(code);
     cbLanguage->setCurrentIndex(at >= 0 ? at : 0);
