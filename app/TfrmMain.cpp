@@ -23,6 +23,7 @@
 #include "records/TopTenCheck.h"
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
+#include "settings/Translations.h"
 #include "settings/TfrmSetup.h"
 #include "settings/UiTexts.h"
 
@@ -743,12 +744,17 @@ void TfrmMain::loadLanguage()
 {
     const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
     loadUiTexts(iniLng);
+    // Numbers are written as the language in force writes them.
+    QLocale::setDefault(localeFor(languageCode(iniLng)));
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
     m_btRoll->setText(text("btRoll"));
     m_btDone->setText(text("btDone"));
     m_btStart->setText(text("btStart"));
     m_btCont->setText(text("btCont"));
     applyToTexts(t, m_game.texts);
+    // A choice list in sight takes its new caption with the next redraw.
+    m_game.rg10.caption = m_game.texts.s10;
+    m_game.rg5.caption = m_game.texts.s5;
     applyLanguageToDialogs(t);
     m_lSubTotal->setText(text("lSubTotal"));
     m_lTotal->setText(text("lTotal"));
@@ -962,6 +968,7 @@ void TfrmMain::aKeysExecute()
     table->horizontalHeader()->setStretchLastSection(true);
     box->addWidget(table);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    buttons->button(QDialogButtonBox::Close)->setText(uiText("helpClose"));
     connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     box->addWidget(buttons);
     // Wide and tall enough for every row without scrolling.
@@ -984,6 +991,7 @@ void TfrmMain::aAboutExecute()
         text += QStringLiteral("<p>%1</p>").arg(uiText("aboutTypeface").toHtmlEscaped());
     QMessageBox box(QMessageBox::NoIcon, plainText(m_aAbout), text, QMessageBox::Close, this);
     box.setObjectName(QStringLiteral("dlgAbout"));
+    box.button(QMessageBox::Close)->setText(uiText("helpClose"));
     box.setTextFormat(Qt::RichText);
     if (!windowIcon().isNull())
         box.setIconPixmap(windowIcon().pixmap(64, 64));
@@ -1230,6 +1238,7 @@ void TfrmMain::runSetup(bool languagePage)
     if (outcome != TfrmSetup::Saved && outcome != TfrmSetup::SavedNewSettings)
         return;
     loadLanguage();
+    syncState(); // captions and numbers in the new language
     if (outcome == TfrmSetup::SavedNewSettings)
         m_aNew->trigger();
 }

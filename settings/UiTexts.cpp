@@ -32,6 +32,7 @@ const UiTextEntry kUiTexts[] = {
     {"Help", "aboutWhat", "A dice game for one player: roll six dice, set aside the ones that score, and reach the winning total exactly."},
     {"Help", "aboutLicence", "Korvex is free software: you may share and change it under the GNU General Public License, version 3 or later (GPL-3.0-or-later). It comes with no warranty."},
     {"Help", "aboutTypeface", "The captions are set in Leckerli One, under the SIL Open Font License 1.1."},
+    {"Help", "helpClose", "Close"},
     // --- the advisor window
     {"Advisor", "advTitle", "Advisor"},
     {"Advisor", "advAssisted", "A game during which the advisor is opened is not entered in the top-ten tables."},
@@ -157,6 +158,8 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revLegendInaccuracy", "inaccuracy"},
     {"Review", "revLegendMistake", "mistake"},
     {"Review", "revLegendBlunder", "blunder"},
+    {"Review", "revAxisX", "end of round"},
+    {"Review", "revAxisY", "rounds in all"},
     {"Review", "revChartStart", "Start: %1 rounds expected"},
     {"Review", "revChartRoll", "Round %1: rolled %2"},
     {"Review", "revChartRoundEnd", "Round %1 over: total %2"},
