@@ -195,9 +195,12 @@ void TfrmTopten::paintRowPictures()
             QPainter p(&tiled);
             if (row > 1)
                 p.setOpacity(0.6);
-            // Stretched, not tiled: one badge without a seam behind the rank.
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(tiled.rect(), rowPicture(row));
+            // Stretched, not tiled: one badge without a seam behind the
+            // rank, in a frame of its own.
+            const QImage picture = rowPicture(row);
+            p.drawImage(tiled.rect(), picture, picture.rect().adjusted(1, 1, -1, -1));
+            p.setPen(picture.pixelColor(0, 0));
+            p.drawRect(tiled.rect().adjusted(0, 0, -1, -1));
         }
         image->setPixmap(tiled);
     }

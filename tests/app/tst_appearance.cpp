@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -37,6 +38,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -320,6 +323,12 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
             const QLineEdit *field = spin->findChild<QLineEdit *>();
             for (int value : {spin->minimum(), spin->maximum()})
                 rooms << Room{name, spin->locale().toString(value), spin->font(), field->width() - 4};
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            QStyleOptionComboBox opt;
+            opt.initFrom(combo);
+            const int room = style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo).width();
+            for (int i = 0; i < combo->count(); ++i)
+                rooms << Room{name + QStringLiteral(" item %1").arg(i), combo->itemText(i), combo->font(), room};
         } else if (auto *list = qobject_cast<QListWidget *>(w)) {
             for (int i = 0; i < list->count(); ++i)
                 rooms << Room{name + QStringLiteral(" item %1").arg(i), list->item(i)->text(), list->font(),
@@ -327,6 +336,44 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
         }
     }
     return rooms;
+}
+
+// The colour most pixels of a part of an image have.
+QColor dominant(const QImage &img, const QRect &part)
+{
+    QHash<QRgb, int> seen;
+    QRgb best = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (++seen[img.pixel(x, y)] > seen.value(best))
+                best = img.pixel(x, y);
+    return QColor::fromRgb(best);
+}
+
+// The desktop looks every window is tried under: a palette, or a style with its own.
+void addLooks()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QString() << QApplication::style()->standardPalette();
+    QTest::newRow("dark") << QString() << TestPalettes::dark();
+    QTest::newRow("high contrast") << QString() << TestPalettes::highContrast();
+    QTest::newRow("Adwaita-Dark") << QStringLiteral("Adwaita-Dark") << QPalette();
+}
+
+// Puts a look in force; false when its style is not installed here.
+bool useLook(const QString &style, const QPalette &palette)
+{
+    if (style.isEmpty()) {
+        QApplication::setPalette(palette);
+        return true;
+    }
+    QStyle *s = QStyleFactory::create(style);
+    if (!s)
+        return false;
+    QApplication::setStyle(s);
+    QApplication::setPalette(s->standardPalette());
+    return true;
 }
 
 } // namespace
@@ -340,6 +387,8 @@ class TestAppearance : public QObject
     FakePrompts m_prompts;
 
     // The four windows, staged mid-round with both choice lists offered.
+    QString m_style;
+
     struct Windows
     {
         std::unique_ptr<TfrmMain> main;
@@ -385,6 +434,7 @@ class TestAppearance : public QObject
     }
 
 private slots:
+    void initTestCase() { m_style = QApplication::style()->name(); }
     void init()
     {
         QVERIFY(m_folder.make());
@@ -394,6 +444,8 @@ private slots:
     }
     void cleanup()
     {
+        if (QApplication::style()->name() != m_style)
+            QApplication::setStyle(m_style);
         QApplication::setPalette(QApplication::style()->standardPalette());
         m_folder.remove();
     }
@@ -505,18 +557,32 @@ private slots:
     void everyTextIsWhole_data()
     {
         QTest::addColumn<QString>("languageFile");
-        QTest::newRow("English") << QString();
+        QTest::addColumn<QString>("style");
+        QTest::newRow("English") << QString() << QString();
         const QDir lang(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/lang")));
         for (const QFileInfo &f : lang.entryInfoList({QStringLiteral("*.lng")}, QDir::Files))
-            QTest::newRow(qPrintable(f.baseName())) << f.filePath();
+            QTest::newRow(qPrintable(f.baseName())) << f.filePath() << QString();
+        // A desktop style whose marks and margins take more room.
+        QTest::newRow("English, Adwaita-Dark") << QString() << QStringLiteral("Adwaita-Dark");
+        for (const char *code : {"hu", "pl"})
+            QTest::newRow(qPrintable(QStringLiteral("%1, Adwaita-Dark").arg(QLatin1String(code))))
+                    << lang.filePath(QLatin1String(code) + QStringLiteral(".lng")) << QStringLiteral("Adwaita-Dark");
     }
     void everyTextIsWhole()
     {
         QFETCH(QString, languageFile);
-        if (!languageFile.isEmpty())
-            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        QFETCH(QString, style);
+        if (!useLook(style, QApplication::palette()))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        // The language is switched while the windows are open, as a player does.
         Windows win;
         open(win);
+        if (!languageFile.isEmpty()) {
+            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+            win.main->loadLanguage();
+            win.main->aStatistics()->trigger();
+            QCoreApplication::processEvents();
+        }
         QStringList cut, badCaptions;
         QList<Room> rooms;
         for (QWidget *window : win.all())
@@ -564,6 +630,117 @@ private slots:
         QVERIFY2(rooms.size() > 100, "the walk missed the windows' texts");
         QVERIFY2(badCaptions.isEmpty(), qPrintable(badCaptions.join(QLatin1Char('\n'))));
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+    }
+
+    // The controls on the light surfaces are drawn in the surfaces' colours,
+    // whatever the desktop draws its own in: light buttons and check marks.
+    void controlsOnSurfacesTakeTheirColours_data() { addLooks(); }
+    void controlsOnSurfacesTakeTheirColours()
+    {
+        QFETCH(QString, style);
+        QFETCH(QPalette, palette);
+        if (!useLook(style, palette))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        Windows win;
+        open(win);
+        win.setup->showPage(false);
+        QCoreApplication::processEvents();
+        QStringList failures;
+        int count = 0;
+        for (QWidget *window : {static_cast<QWidget *>(win.main->client()), static_cast<QWidget *>(win.setup),
+                                static_cast<QWidget *>(win.topten)}) {
+            for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+                if (!b->isVisible() || qobject_cast<THemisphereButton *>(b))
+                    continue;
+                const QImage img = b->grab().toImage();
+                ++count;
+                if (qobject_cast<QPushButton *>(b)) {
+                    const QColor face = dominant(img, img.rect());
+                    const double r = Contrast::ratio(b->palette().color(QPalette::ButtonText), face);
+                    if (r < Contrast::kMinimum)
+                        failures << QStringLiteral("%1: its text on %2 is %3:1").arg(nameOf(b), face.name()).arg(r, 0, 'f', 2);
+                    continue;
+                }
+                QStyleOptionButton opt;
+                opt.initFrom(b);
+                const bool check = qobject_cast<QCheckBox *>(b) != nullptr;
+                const QRect mark = b->style()->subElementRect(check ? QStyle::SE_CheckBoxIndicator
+                                                                    : QStyle::SE_RadioButtonIndicator, &opt, b);
+                const QColor fill = dominant(img, mark.adjusted(2, 2, -2, -2) & img.rect());
+                const double r = Contrast::ratio(b->palette().color(QPalette::Base), fill);
+                if (r > 1.5)
+                    failures << QStringLiteral("%1: its mark is %2 on a light surface").arg(nameOf(b), fill.name());
+            }
+        }
+        QVERIFY2(count >= 8, "the walk missed the controls");
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    }
+
+    // A choice list of five valuations at the normal window height: its
+    // frame starts beside the caption, above the first entry, and closes
+    // under the last entry inside the window.
+    void choiceListFrameHugsItsEntries_data() { addLooks(); }
+    void choiceListFrameHugsItsEntries()
+    {
+        QFETCH(QString, style);
+        QFETCH(QPalette, palette);
+        if (!useLook(style, palette))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        Windows win;
+        open(win);
+        TfrmMain &w = *win.main;
+        roll(w);
+        w.Button1()->click(); // six ones
+        for (int n = 1; n <= 6; ++n)
+            emit w.dice(n)->clicked();
+        w.setOuterHeight(TfrmMain::kOuterHeight);
+        QCoreApplication::processEvents();
+        QGroupBox *box = w.rg10();
+        const QList<QRadioButton *> entries = box->findChildren<QRadioButton *>();
+        QRect shown;
+        for (QRadioButton *r : entries)
+            if (r->isVisible())
+                shown |= r->geometry();
+        QCOMPARE(shown.height() / entries.first()->height(), 5);
+        // The frame's right edge, down the box's last column.
+        const QImage img = w.client()->grab(box->geometry()).toImage();
+        const QColor ground = w.client()->palette().color(QPalette::Window);
+        int top = -1, bottom = -1;
+        for (int y = 0; y < img.height(); ++y) {
+            if (img.pixelColor(img.width() - 1, y) != ground) {
+                top = top < 0 ? y : top;
+                bottom = y;
+            }
+        }
+        QVERIFY2(top >= 0, "no frame drawn");
+        QVERIFY2(top < shown.top(), qPrintable(QStringLiteral("the frame starts at %1, the entries at %2").arg(top).arg(shown.top())));
+        QVERIFY2(bottom > shown.bottom(), qPrintable(QStringLiteral("the frame ends at %1, the entries at %2").arg(bottom).arg(shown.bottom())));
+        QVERIFY2(box->y() + bottom < w.client()->height() - 1, "the frame runs off the window");
+    }
+
+    // The top ten's first three rows: a badge of one colour across each
+    // line behind the rank, no figure or seam of its own.
+    void topTenBadgesLeaveTheRankClear_data() { addLooks(); }
+    void topTenBadgesLeaveTheRankClear()
+    {
+        QFETCH(QString, style);
+        QFETCH(QPalette, palette);
+        if (!useLook(style, palette))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        Windows win;
+        open(win);
+        for (int row = 1; row <= 3; ++row) {
+            auto *badge = win.topten->findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
+            QVERIFY(badge && !badge->pixmap().isNull());
+            const QImage img = badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+            for (int y = 1; y < img.height() - 1; ++y) {
+                const QColor along = dominant(img, QRect(1, y, img.width() - 2, 1));
+                for (int x = 1; x < img.width() - 1; ++x)
+                    QVERIFY2(Contrast::ratio(img.pixelColor(x, y), along) < 1.2,
+                             qPrintable(QStringLiteral("row %1: %4 at %2,%3 on %5").arg(row).arg(x).arg(y)
+                                                .arg(img.pixelColor(x, y).name(QColor::HexArgb), along.name(QColor::HexArgb))));
+            }
+        }
     }
 };
 
