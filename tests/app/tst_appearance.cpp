@@ -705,11 +705,12 @@ private slots:
         // The frame's right edge, down the box's last column.
         const QImage img = w.client()->grab(box->geometry()).toImage();
         const QColor ground = w.client()->palette().color(QPalette::Window);
-        int top = -1, bottom = -1;
+        const double dpr = img.devicePixelRatio();
+        int top = -1, bottom = -1; // in the box's own pixels, whatever the scale
         for (int y = 0; y < img.height(); ++y) {
             if (img.pixelColor(img.width() - 1, y) != ground) {
-                top = top < 0 ? y : top;
-                bottom = y;
+                top = top < 0 ? int(y / dpr) : top;
+                bottom = int(y / dpr);
             }
         }
         QVERIFY2(top >= 0, "no frame drawn");
