@@ -189,7 +189,10 @@ void TfrmTopten::paintRowPictures()
         auto *image = findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
         if (!image || !image->pixmap().isNull())
             continue;
-        QPixmap tiled(40, 23);
+        // Sharp at any scale: drawn in the screen's own pixels.
+        const qreal dpr = image->devicePixelRatioF();
+        QPixmap tiled(QSize(40, 23) * dpr);
+        tiled.setDevicePixelRatio(dpr);
         tiled.fill(Qt::transparent);
         {
             QPainter p(&tiled);
@@ -198,9 +201,10 @@ void TfrmTopten::paintRowPictures()
             // Stretched, not tiled: one badge without a seam behind the
             // rank, in a frame of its own.
             const QImage picture = rowPicture(row);
-            p.drawImage(tiled.rect(), picture, picture.rect().adjusted(1, 1, -1, -1));
-            p.setPen(picture.pixelColor(0, 0));
-            p.drawRect(tiled.rect().adjusted(0, 0, -1, -1));
+            const QRect badge(0, 0, 40, 23);
+            p.drawImage(badge, picture, picture.rect().adjusted(1, 1, -1, -1));
+            p.setPen(QPen(picture.pixelColor(0, 0), 1));
+            p.drawRect(QRectF(badge).adjusted(0.5, 0.5, -0.5, -0.5));
         }
         image->setPixmap(tiled);
     }

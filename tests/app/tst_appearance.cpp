@@ -734,9 +734,10 @@ private slots:
             auto *badge = win.topten->findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
             QVERIFY(badge && !badge->pixmap().isNull());
             const QImage img = badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-            for (int y = 1; y < img.height() - 1; ++y) {
-                const QColor along = dominant(img, QRect(1, y, img.width() - 2, 1));
-                for (int x = 1; x < img.width() - 1; ++x)
+            const int edge = qCeil(img.devicePixelRatio()); // the badge's frame
+            for (int y = edge; y < img.height() - edge; ++y) {
+                const QColor along = dominant(img, QRect(edge, y, img.width() - 2 * edge, 1));
+                for (int x = edge; x < img.width() - edge; ++x)
                     QVERIFY2(Contrast::ratio(img.pixelColor(x, y), along) < 1.2,
                              qPrintable(QStringLiteral("row %1: %4 at %2,%3 on %5").arg(row).arg(x).arg(y)
                                                 .arg(img.pixelColor(x, y).name(QColor::HexArgb), along.name(QColor::HexArgb))));
