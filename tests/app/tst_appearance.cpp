@@ -350,7 +350,7 @@ QColor dominant(const QImage &img, const QRect &part)
     return QColor::fromRgb(best);
 }
 
-// The desktop looks every window is tried under: a palette, or a style with its own.
+// The looks the windows are tried under: a palette, or a style with its own.
 void addLooks()
 {
     QTest::addColumn<QString>("style");
@@ -364,16 +364,11 @@ void addLooks()
 // Puts a look in force; false when its style is not installed here.
 bool useLook(const QString &style, const QPalette &palette)
 {
-    if (style.isEmpty()) {
-        QApplication::setPalette(palette);
-        return true;
-    }
-    QStyle *s = QStyleFactory::create(style);
-    if (!s)
-        return false;
-    QApplication::setStyle(s);
-    QApplication::setPalette(s->standardPalette());
-    return true;
+    QStyle *s = style.isEmpty() ? nullptr : QStyleFactory::create(style);
+    if (s)
+        QApplication::setStyle(s);
+    QApplication::setPalette(s ? s->standardPalette() : palette);
+    return s || style.isEmpty();
 }
 
 } // namespace
@@ -386,9 +381,9 @@ class TestAppearance : public QObject
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
-    // The four windows, staged mid-round with both choice lists offered.
-    QString m_style;
+    QString m_style; // the one the tests started with
 
+    // The four windows, staged mid-round with both choice lists offered.
     struct Windows
     {
         std::unique_ptr<TfrmMain> main;
@@ -632,55 +627,13 @@ private slots:
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 
-    // The controls on the light surfaces are drawn in the surfaces' colours,
-    // whatever the desktop draws its own in: light buttons and check marks.
-    void controlsOnSurfacesTakeTheirColours_data() { addLooks(); }
-    void controlsOnSurfacesTakeTheirColours()
-    {
-        QFETCH(QString, style);
-        QFETCH(QPalette, palette);
-        if (!useLook(style, palette))
-            QSKIP("this style is not installed here (adwaita-qt6)");
-        Windows win;
-        open(win);
-        win.setup->showPage(false);
-        QCoreApplication::processEvents();
-        QStringList failures;
-        int count = 0;
-        for (QWidget *window : {static_cast<QWidget *>(win.main->client()), static_cast<QWidget *>(win.setup),
-                                static_cast<QWidget *>(win.topten)}) {
-            for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
-                if (!b->isVisible() || qobject_cast<THemisphereButton *>(b))
-                    continue;
-                const QImage img = b->grab().toImage();
-                ++count;
-                if (qobject_cast<QPushButton *>(b)) {
-                    const QColor face = dominant(img, img.rect());
-                    const double r = Contrast::ratio(b->palette().color(QPalette::ButtonText), face);
-                    if (r < Contrast::kMinimum)
-                        failures << QStringLiteral("%1: its text on %2 is %3:1").arg(nameOf(b), face.name()).arg(r, 0, 'f', 2);
-                    continue;
-                }
-                QStyleOptionButton opt;
-                opt.initFrom(b);
-                const bool check = qobject_cast<QCheckBox *>(b) != nullptr;
-                const QRect mark = b->style()->subElementRect(check ? QStyle::SE_CheckBoxIndicator
-                                                                    : QStyle::SE_RadioButtonIndicator, &opt, b);
-                const QColor fill = dominant(img, mark.adjusted(2, 2, -2, -2) & img.rect());
-                const double r = Contrast::ratio(b->palette().color(QPalette::Base), fill);
-                if (r > 1.5)
-                    failures << QStringLiteral("%1: its mark is %2 on a light surface").arg(nameOf(b), fill.name());
-            }
-        }
-        QVERIFY2(count >= 8, "the walk missed the controls");
-        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
-    }
-
-    // A choice list of five valuations at the normal window height: its
-    // frame starts beside the caption, above the first entry, and closes
-    // under the last entry inside the window.
-    void choiceListFrameHugsItsEntries_data() { addLooks(); }
-    void choiceListFrameHugsItsEntries()
+    // Under every look, on the light surfaces: buttons and check marks in the
+    // surfaces' colours; a choice list of five valuations at the normal
+    // height framed from its caption to under its last entry, inside the
+    // window; the top ten's badges of one colour along each line, no figure
+    // or seam of their own behind the rank.
+    void surfacesUnderEveryLook_data() { addLooks(); }
+    void surfacesUnderEveryLook()
     {
         QFETCH(QString, style);
         QFETCH(QPalette, palette);
@@ -693,54 +646,56 @@ private slots:
         w.Button1()->click(); // six ones
         for (int n = 1; n <= 6; ++n)
             emit w.dice(n)->clicked();
+        win.setup->showPage(false);
+        QCoreApplication::processEvents();
+        QStringList failures;
+        for (QWidget *surface : QList<QWidget *>{w.client(), win.setup, win.topten}) {
+            for (QAbstractButton *b : surface->findChildren<QAbstractButton *>()) {
+                if (!b->isVisible() || qobject_cast<THemisphereButton *>(b))
+                    continue;
+                const QImage img = b->grab().toImage();
+                QStyleOptionButton opt;
+                opt.initFrom(b);
+                const bool push = qobject_cast<QPushButton *>(b), check = qobject_cast<QCheckBox *>(b);
+                const QRect mark = push ? img.rect().adjusted(2, 2, -4, -4)
+                        : b->style()->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, b).adjusted(2, 2, -2, -2);
+                const QColor fill = dominant(img, mark & img.rect());
+                const double r = Contrast::ratio(b->palette().color(push ? QPalette::ButtonText : QPalette::Base), fill);
+                if (push ? r < Contrast::kMinimum : r > 1.5)
+                    failures << QStringLiteral("%1 drawn on %2").arg(nameOf(b), fill.name());
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+
         w.setOuterHeight(TfrmMain::kOuterHeight);
         QCoreApplication::processEvents();
         QGroupBox *box = w.rg10();
-        const QList<QRadioButton *> entries = box->findChildren<QRadioButton *>();
         QRect shown;
-        for (QRadioButton *r : entries)
-            if (r->isVisible())
-                shown |= r->geometry();
-        QCOMPARE(shown.height() / entries.first()->height(), 5);
-        // The frame's right edge, down the box's last column.
+        for (QRadioButton *r : box->findChildren<QRadioButton *>())
+            shown |= r->isVisible() ? r->geometry() : QRect();
+        QCOMPARE(shown.height() / w.rg10()->findChild<QRadioButton *>()->height(), 5);
+        // The frame's right edge, down the box's last column, in the box's own pixels.
         const QImage img = w.client()->grab(box->geometry()).toImage();
-        const QColor ground = w.client()->palette().color(QPalette::Window);
-        const double dpr = img.devicePixelRatio();
-        int top = -1, bottom = -1; // in the box's own pixels, whatever the scale
+        int top = -1, bottom = -1;
         for (int y = 0; y < img.height(); ++y) {
-            if (img.pixelColor(img.width() - 1, y) != ground) {
-                top = top < 0 ? int(y / dpr) : top;
-                bottom = int(y / dpr);
+            if (img.pixelColor(img.width() - 1, y) != w.client()->palette().color(QPalette::Window)) {
+                top = top < 0 ? int(y / img.devicePixelRatio()) : top;
+                bottom = int(y / img.devicePixelRatio());
             }
         }
-        QVERIFY2(top >= 0, "no frame drawn");
-        QVERIFY2(top < shown.top(), qPrintable(QStringLiteral("the frame starts at %1, the entries at %2").arg(top).arg(shown.top())));
-        QVERIFY2(bottom > shown.bottom(), qPrintable(QStringLiteral("the frame ends at %1, the entries at %2").arg(bottom).arg(shown.bottom())));
+        QVERIFY2(top >= 0 && top < shown.top() && bottom > shown.bottom(),
+                 qPrintable(QStringLiteral("frame %1 to %2 around entries %3 to %4").arg(top).arg(bottom).arg(shown.top()).arg(shown.bottom())));
         QVERIFY2(box->y() + bottom < w.client()->height() - 1, "the frame runs off the window");
-    }
 
-    // The top ten's first three rows: a badge of one colour across each
-    // line behind the rank, no figure or seam of its own.
-    void topTenBadgesLeaveTheRankClear_data() { addLooks(); }
-    void topTenBadgesLeaveTheRankClear()
-    {
-        QFETCH(QString, style);
-        QFETCH(QPalette, palette);
-        if (!useLook(style, palette))
-            QSKIP("this style is not installed here (adwaita-qt6)");
-        Windows win;
-        open(win);
         for (int row = 1; row <= 3; ++row) {
             auto *badge = win.topten->findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
-            QVERIFY(badge && !badge->pixmap().isNull());
-            const QImage img = badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-            const int edge = qCeil(img.devicePixelRatio()); // the badge's frame
-            for (int y = edge; y < img.height() - edge; ++y) {
-                const QColor along = dominant(img, QRect(edge, y, img.width() - 2 * edge, 1));
-                for (int x = edge; x < img.width() - edge; ++x)
-                    QVERIFY2(Contrast::ratio(img.pixelColor(x, y), along) < 1.2,
-                             qPrintable(QStringLiteral("row %1: %4 at %2,%3 on %5").arg(row).arg(x).arg(y)
-                                                .arg(img.pixelColor(x, y).name(QColor::HexArgb), along.name(QColor::HexArgb))));
+            const QImage pic = badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+            const int edge = qCeil(pic.devicePixelRatio()); // the badge's frame
+            for (int y = edge; y < pic.height() - edge; ++y) {
+                const QColor along = dominant(pic, QRect(edge, y, pic.width() - 2 * edge, 1));
+                for (int x = edge; x < pic.width() - edge; ++x)
+                    QVERIFY2(Contrast::ratio(pic.pixelColor(x, y), along) < 1.2,
+                             qPrintable(QStringLiteral("badge %1: ink at %2,%3").arg(row).arg(x).arg(y)));
             }
         }
     }
