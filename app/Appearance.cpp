@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTextDocument>
+#include <QPointer>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QWidget>
 
@@ -69,6 +71,31 @@ protected:
         return false;
     }
 };
+// Hands the surface style on to every control added to a surface later.
+class SurfaceStyleKeeper : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildPolished) {
+            QObject *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType())
+                Appearance::useSurfaceStyle(static_cast<QWidget *>(child));
+        }
+        return false;
+    }
+};
+
+SurfaceStyleKeeper *surfaceStyleKeeper()
+{
+    static QPointer<SurfaceStyleKeeper> keeper;
+    if (!keeper)
+        keeper = new SurfaceStyleKeeper(qApp);
+    return keeper;
+}
 } // namespace
 
 QColor Appearance::readableHighlight(const QColor &highlight, const QColor &highlightedText)
@@ -129,6 +156,38 @@ void Appearance::applySurface(QWidget *surface)
 {
     surface->setPalette(surfacePalette());
     surface->setAutoFillBackground(true);
+    useSurfaceStyle(surface);
+}
+
+QStyle *Appearance::surfaceStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = QStyleFactory::create(QStringLiteral("Fusion"));
+        if (style)
+            style->setParent(qApp);
+    }
+    return style;
+}
+
+void Appearance::useSurfaceStyle(QWidget *w)
+{
+    QStyle *style = surfaceStyle();
+    if (!style)
+        return;
+    if (w->style() != style) {
+        // setStyle takes the style's own palette; the surface keeps its own.
+        const QPalette pal = w->palette();
+        const bool own = w->testAttribute(Qt::WA_SetPalette);
+        w->setStyle(style);
+        if (own)
+            w->setPalette(pal);
+    }
+    w->removeEventFilter(surfaceStyleKeeper());
+    w->installEventFilter(surfaceStyleKeeper());
+    for (QObject *child : w->children())
+        if (child->isWidgetType())
+            useSurfaceStyle(static_cast<QWidget *>(child));
 }
 
 QString Appearance::fitted(const QFontMetrics &fm, const QString &text, int room)

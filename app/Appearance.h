@@ -8,6 +8,7 @@
 
 class QAbstractButton;
 class QFontMetrics;
+class QStyle;
 class QWidget;
 
 namespace Appearance {
@@ -19,8 +20,19 @@ namespace Appearance {
 // desktop theme; menus, message boxes and file dialogs follow the desktop.
 QPalette surfacePalette();
 
-// Gives a surface that palette and paints its background with it.
+// Gives a surface that palette and paints its background with it, and has
+// it and every control on it, now and later, drawn by surfaceStyle().
 void applySurface(QWidget *surface);
+
+// The style the light surfaces are drawn in. A desktop style may draw its
+// controls in colours of its own (a dark theme's dark buttons and check
+// boxes) and take more room for their marks than the surfaces were laid out
+// for; this one draws with the surface's palette and keeps the room.
+QStyle *surfaceStyle();
+
+// Has w and its controls, now and later, drawn by surfaceStyle() without
+// touching its palette.
+void useSurfaceStyle(QWidget *w);
 
 // Windows and menus that follow the desktop keep its colours, except a
 // highlight too light (or too dark) for its text to read on: that one is

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ReviewWindow.h"
+#include "app/ChartAxis.h"
 #include "app/SolveProgressBar.h"
 #include "app/Appearance.h"
 #include "game/Game.h"
@@ -130,9 +131,10 @@ ReviewChart::Geometry ReviewChart::geometry(const QVector<LegendItem> &legend) c
 {
     Geometry g;
     const QFontMetrics fm(font());
-    const double left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
+    // Left of the plot its title and the rounds; below it the rounds ended and their title.
+    const double left = fm.height() + 4 + fm.horizontalAdvance(QStringLiteral("0000")) + 6;
     const double top = legend.constLast().at.y() + fm.height() + 8; // below the legend
-    const double bottom = fm.height() + 6; // the rounds
+    const double bottom = 2 * fm.height() + 6;
     g.plot = QRectF(left, top, std::max(10.0, width() - left - 8), std::max(10.0, height() - top - bottom));
     g.steps = m_review ? int(m_review->chart.size()) - 1 : 0;
     double lo = std::numeric_limits<double>::infinity(), hi = -lo;
@@ -213,9 +215,9 @@ void ReviewChart::paintEvent(QPaintEvent *)
     }
 
     const double lo = g.lo, hi = g.hi;
-    // Whole rounds across, a few labelled.
-    const int span = int(hi - lo);
-    const int every = span <= 8 ? 1 : span <= 20 ? 2 : span <= 50 ? 5 : span <= 200 ? 20 : 100;
+    // Whole rounds up the side, a few labelled, and the title beside them.
+    const int every = ChartAxis::wholeStep(hi - lo, std::clamp(int(r.height() / (fm.height() * 1.5)), 1, 8));
+    const QLocale locale;
     for (int v = int(lo); v <= int(hi); ++v) {
         if (v % every)
             continue;
@@ -224,24 +226,43 @@ void ReviewChart::paintEvent(QPaintEvent *)
         p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
         p.setPen(text);
         p.drawText(QRectF(0, y - fm.height() / 2.0, r.left() - 5, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(v));
+                   locale.toString(v));
     }
+    ChartAxis::drawSideTitle(p, r, 2, uiText("revAxisY"));
+    p.drawText(QRectF(r.left(), r.bottom() + fm.height() + 4, r.width(), fm.height()), Qt::AlignHCenter,
+               uiText("revAxisX"));
     if (!m_review || !m_record)
         return;
     const auto &steps = m_record->steps();
-    // Round ends down the plot, the rounds counted below.
-    int lastLabel = -1000;
+    // Round ends down the plot, each labelled with the round it ended: the
+    // first, and every few as room allows.
+    int ends = 0, firstRound = 0;
+    for (int i = 0; i < int(steps.size()); ++i) {
+        if (steps[size_t(i)].kind == RecordStep::RoundEnd) {
+            ++ends;
+            if (firstRound == 0)
+                firstRound = i > 0 ? steps[size_t(i) - 1].roundNo : m_record->start().roundNo;
+        }
+    }
+    const double labelWidth = fm.horizontalAdvance(locale.toString(firstRound + ends)) + 8;
+    const int labelEvery = ChartAxis::wholeStep(ends, std::max(1, int(r.width() / labelWidth / 2)));
+    double lastRight = -1e9;
     for (int i = 0; i < int(steps.size()); ++i) {
         if (steps[size_t(i)].kind != RecordStep::RoundEnd)
             continue;
         const double xe = g.x(i);
         p.setPen(QPen(faint, 1, Qt::DotLine));
         p.drawLine(QPointF(xe, r.top()), QPointF(xe, r.bottom()));
-        const QString label = QString::number(steps[size_t(i)].roundNo);
-        if (xe - lastLabel > fm.horizontalAdvance(label) + 8 && xe + fm.horizontalAdvance(label) / 2.0 < width()) {
+        // The round before the step: a round end records the round after it.
+        const int round = i > 0 ? steps[size_t(i) - 1].roundNo : m_record->start().roundNo;
+        if (!ChartAxis::labelled(round, firstRound, labelEvery))
+            continue;
+        const QString label = locale.toString(round);
+        const double w = fm.horizontalAdvance(label);
+        if (xe - w / 2.0 > lastRight + 4 && xe + w / 2.0 < width()) {
             p.setPen(text);
-            p.drawText(QPointF(xe - fm.horizontalAdvance(label) / 2.0, r.bottom() + fm.ascent() + 3), label);
-            lastLabel = int(xe);
+            p.drawText(QPointF(xe - w / 2.0, r.bottom() + fm.ascent() + 3), label);
+            lastRight = xe + w / 2.0;
         }
     }
     // The best play's line from where the game was first valued.

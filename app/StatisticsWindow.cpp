@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window and its two charts.
 #include "app/StatisticsWindow.h"
+#include "app/ChartAxis.h"
 
 #include "app/Appearance.h"
 #include "app/Prompts.h"
@@ -69,19 +70,6 @@ void setUpTable(View *t, const char *name)
     t->horizontalHeader()->setResizeContentsPrecision(64);
 }
 
-// A round number of units for an axis running to `top`, about `ticks` of them.
-double tickStep(double top, int ticks)
-{
-    if (top <= 0)
-        return 1;
-    const double raw = top / ticks;
-    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0, 10.0})
-        if (raw <= m * mag)
-            return m * mag;
-    return 10 * mag;
-}
-
 // The colours of a chart: the palette's own, so light, dark and high-contrast
 // themes read alike; the best play's line is the text colour, the player's
 // bars the highlight.
@@ -110,7 +98,7 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
               bool percent, const QString &xTitle)
 {
     const QFontMetricsF fm(p.font());
-    const double yStep = tickStep(yMax, 4);
+    const double yStep = ChartAxis::tickStep(yMax, 4);
     yMax = std::max(yStep, std::ceil(yMax / yStep - 1e-9) * yStep);
     const auto yLabel = [&](double v) {
         return percent ? QStringLiteral("%1 %").arg(number(100 * v, yStep * 100 < 1 ? 1 : 0)) : number(v, yStep < 1 ? 1 : 0);
@@ -128,7 +116,7 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
                    Qt::AlignRight | Qt::AlignVCenter, yLabel(v));
         p.setPen(QPen(c.grid, 0));
     }
-    const double xStep = std::max(1.0, tickStep(xMax - xMin, 8));
+    const double xStep = ChartAxis::wholeStep(xMax - xMin, 8);
     p.setPen(c.text);
     for (double v = std::ceil(xMin / xStep) * xStep; v <= xMax + 1e-9; v += xStep) {
         const double x = plot.x(v);
@@ -237,19 +225,42 @@ void RoundsChart::paintEvent(QPaintEvent *)
     const int last = int(m_player.size()) - 1;
     if (last < 1)
         return;
-    double yMax = 0;
-    for (int n = 1; n <= last; ++n)
-        yMax = std::max({yMax, m_player[size_t(n)], m_best[size_t(n)]});
+    double playerTop = 0, bestTop = 0;
+    for (int n = 1; n <= last; ++n) {
+        playerTop = std::max(playerTop, m_player[size_t(n)]);
+        bestTop = std::max(bestTop, m_best[size_t(n)]);
+    }
+    // The scale follows the best play's curve: a bar of a few games (one game
+    // is a bar of 100 %) would flatten it. A bar taller than the scale is cut
+    // at the top, with its share written on it.
+    const double yMax = bestTop > 0 && playerTop > 2 * bestTop ? 1.5 * bestTop : std::max(playerTop, bestTop);
     const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, last + 0.5, std::max(yMax, 0.01),
                                true, uiText("statRoundsAxis"));
     const double w = plot.area.width() / last;
+    const QFontMetricsF fm(p.font());
     // the player's bars
-    p.setPen(QPen(c.barEdge, 0));
-    p.setBrush(c.bars);
-    for (int n = 1; n <= last; ++n)
-        if (m_player[size_t(n)] > 0)
-            p.drawRect(QRectF(plot.x(n) - w * 0.4, plot.y(m_player[size_t(n)]), w * 0.8,
-                              plot.area.bottom() - plot.y(m_player[size_t(n)])));
+    for (int n = 1; n <= last; ++n) {
+        const double share = m_player[size_t(n)];
+        if (share <= 0)
+            continue;
+        const bool cut = share > plot.yMax;
+        const double top = cut ? plot.area.top() : plot.y(share);
+        const QRectF bar(plot.x(n) - w * 0.4, top, w * 0.8, plot.area.bottom() - top);
+        p.setPen(QPen(c.barEdge, 0));
+        p.setBrush(c.bars);
+        p.drawRect(bar);
+        if (cut) {
+            // A break across the bar, and its share beside it, above the curve.
+            const double y = plot.area.top() + fm.height() * 0.6;
+            p.setPen(QPen(c.back, 3));
+            p.drawLine(QPointF(bar.left() - 2, y + 2), QPointF(bar.right() + 2, y - 2));
+            p.setPen(c.text);
+            const QString label = QStringLiteral("%1 %").arg(number(100 * share, 0));
+            const double tw = fm.horizontalAdvance(label);
+            const double lx = bar.right() + 4 + tw <= plot.area.right() ? bar.right() + 4 : bar.left() - 4 - tw;
+            p.drawText(QPointF(lx, y + fm.height() + fm.ascent() / 2), label);
+        }
+    }
     // the best play's line, with a dot at each whole number of rounds
     QPainterPath line;
     for (int n = 1; n <= last; ++n) {
@@ -260,7 +271,6 @@ void RoundsChart::paintEvent(QPaintEvent *)
     p.setPen(QPen(c.line, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(line);
     // the two means: the player's dashed, the best play's dotted
-    const QFontMetricsF fm(p.font());
     const auto mark = [&](double mean, Qt::PenStyle style, const QString &label, int row) {
         if (!(mean > 0.5 && mean < last + 0.5))
             return;
@@ -367,6 +377,8 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     cbRules = new QComboBox(this);
     cbRules->setObjectName(QStringLiteral("cbRules"));
     cbRules->setAccessibleName(uiText("statRulesName"));
+    // As wide as its longest rules' name in the language in force, whatever the style's margins.
+    cbRules->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lRules->setBuddy(cbRules);
     lBest = new QLabel(this);
     lBest->setObjectName(QStringLiteral("lBest"));
@@ -609,7 +621,10 @@ void StatisticsWindow::showChosen()
     setFigure("statBestRounds", any && t.bestRounds > 0 ? QString::number(t.bestRounds) : none);
     setFigure("statAverageTime", any ? timeText(f.averageSeconds) : none);
     setFigure("statBestTime", any && t.bestSeconds > 0 ? timeText(t.bestSeconds) : none);
-    setFigure("statAverageRating", any ? number(f.averageRating, 0) : none);
+    // A rating is written as the score display and the top ten write it: no group separator.
+    QLocale ratingLocale;
+    ratingLocale.setNumberOptions(QLocale::OmitGroupSeparator);
+    setFigure("statAverageRating", any ? ratingLocale.toString(f.averageRating, 'f', 0) : none);
 
     const std::shared_ptr<const AdvisorSolution> best =
             m_solutionFor ? m_solutionFor(m_shown.winner, m_shown.band) : nullptr;
@@ -681,6 +696,15 @@ void StatisticsWindow::showChosen()
         t->setMinimumWidth(t->horizontalHeader()->length() + 2 * t->frameWidth()
                            + t->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     }
+    // The rounds table opens at the player's rows: a row above their fewest
+    // rounds at the top, once the table has its size.
+    const int firstRow = counts.empty() ? 0 : std::max(0, counts.begin()->first - 2);
+    const auto scroll = [this, firstRow] {
+        if (firstRow < m_rounds->rowCount())
+            tbRounds->scrollTo(m_rounds->index(firstRow, 0), QAbstractItemView::PositionAtTop);
+    };
+    scroll();
+    QMetaObject::invokeMethod(this, scroll, Qt::QueuedConnection);
 }
 
 void StatisticsWindow::reset()

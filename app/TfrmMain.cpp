@@ -24,6 +24,7 @@
 #include "records/TopTenCheck.h"
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
+#include "settings/Translations.h"
 #include "settings/TfrmSetup.h"
 #include "settings/UiTexts.h"
 
@@ -42,7 +43,8 @@
 #include <QVBoxLayout>
 #include <QGroupBox>
 #include <QStyleOptionGroupBox>
-#include <QStylePainter>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -86,30 +88,46 @@ void setColors(QWidget *w, const QColor &fg, const QColor &bg = QColor())
 }
 
 // A choice list: an inset frame whose caption, in a gap of the frame's top
-// line, carries a navy shadow. A caption too long for the box is cut.
+// line, carries a navy shadow. A caption too long for the box is cut. The
+// frame closes under the last entry shown, within the window's client area.
 class ChoiceGroup : public QGroupBox
 {
 public:
     using QGroupBox::QGroupBox;
 
     static constexpr int kCaptionLeft = 6;
+    // Where entry k lies: as wide as the frame allows, the longest valuation needs it.
+    static QRect entryRect(int k) { return QRect(2, 14 + 16 * k, 102, 16); }
     int captionRoom() const { return Appearance::groupCaptionRoom(this); }
+
+    // The frame, in the box's coordinates.
+    QRect frameRect() const
+    {
+        int last = -1;
+        for (int k = 0; k < 5; ++k)
+            if (const QWidget *entry = findChild<QWidget *>(objectName() + QStringLiteral("_") + QString::number(k)))
+                if (!entry->isHidden())
+                    last = k;
+        int bottom = last >= 0 ? entryRect(last).bottom() + 3 : height() - 1;
+        if (parentWidget())
+            bottom = std::min(bottom, parentWidget()->height() - y() - 1);
+        bottom = std::min(bottom, height() - 1);
+        const int top = QFontMetrics(font()).height() / 2;
+        return QRect(QPoint(0, top), QPoint(width() - 1, std::max(top + 2, bottom)));
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        QStylePainter p(this);
+        QPainter p(this);
         const QFontMetrics fm(font());
         const QString caption = Appearance::fitted(fm, title(), captionRoom());
         const QRect textRect(kCaptionLeft, 0, fm.horizontalAdvance(caption) + 1, fm.height());
-        QStyleOptionFrame frame;
-        frame.initFrom(this);
-        frame.rect = rect().adjusted(0, fm.height() / 2, 0, 0);
-        frame.lineWidth = 1;
-        frame.state |= QStyle::State_Sunken;
+        // Drawn here rather than by the style: a style's group frame keeps
+        // room of its own above, and the frame is to hug the entries.
         if (!caption.isEmpty())
             p.setClipRegion(QRegion(rect()) - QRegion(textRect.adjusted(-2, 0, 2, 0)));
-        p.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
+        qDrawShadeRect(&p, frameRect(), palette(), true, 1);
         p.setClipping(false);
         p.setFont(font());
         p.setPen(QColor(0, 0, 128));
@@ -457,8 +475,7 @@ void TfrmMain::buildChoiceList(QGroupBox *box, int face)
         auto *r = new QRadioButton(box);
         r->setObjectName(box->objectName() + QStringLiteral("_") + QString::number(k));
         r->setFont(windowFont(11));
-        // As wide as the frame allows: the longest valuation needs it.
-        r->setGeometry(2, 16 + 17 * k, 102, 17);
+        r->setGeometry(ChoiceGroup::entryRect(k));
         r->hide();
         group->addButton(r, k);
         m_choices[row][k] = r;
@@ -509,6 +526,7 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
             }
             r->setVisible(used);
         }
+        box->update(); // the frame closes under the last entry
         QButtonGroup *group = m_choices[row][0]->group();
         const QSignalBlocker block(group);
         if (list.itemIndex >= 0 && list.itemIndex < 5) {
@@ -743,12 +761,17 @@ void TfrmMain::loadLanguage()
     const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
     loadUiTexts(iniLng);
     tellFileProblem(pass.problem());
+    // Numbers are written as the language in force writes them.
+    QLocale::setDefault(localeFor(languageCode(iniLng)));
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
     m_btRoll->setText(text("btRoll"));
     m_btDone->setText(text("btDone"));
     m_btStart->setText(text("btStart"));
     m_btCont->setText(text("btCont"));
     applyToTexts(t, m_game.texts);
+    // A choice list in sight takes its new caption with the next redraw.
+    m_game.rg10.caption = m_game.texts.s10;
+    m_game.rg5.caption = m_game.texts.s5;
     applyLanguageToDialogs(t);
     m_lSubTotal->setText(text("lSubTotal"));
     m_lTotal->setText(text("lTotal"));
@@ -978,6 +1001,7 @@ void TfrmMain::aKeysExecute()
     table->horizontalHeader()->setStretchLastSection(true);
     box->addWidget(table);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dlg);
+    buttons->button(QDialogButtonBox::Close)->setText(uiText("helpClose"));
     connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
     box->addWidget(buttons);
     // Wide and tall enough for every row without scrolling.
@@ -1000,6 +1024,7 @@ void TfrmMain::aAboutExecute()
         text += QStringLiteral("<p>%1</p>").arg(uiText("aboutTypeface").toHtmlEscaped());
     QMessageBox box(QMessageBox::NoIcon, plainText(m_aAbout), text, QMessageBox::Close, this);
     box.setObjectName(QStringLiteral("dlgAbout"));
+    box.button(QMessageBox::Close)->setText(uiText("helpClose"));
     box.setTextFormat(Qt::RichText);
     if (!windowIcon().isNull())
         box.setIconPixmap(windowIcon().pixmap(64, 64));
@@ -1266,6 +1291,7 @@ void TfrmMain::runSetup(bool languagePage)
     if (outcome != TfrmSetup::Saved && outcome != TfrmSetup::SavedNewSettings)
         return;
     loadLanguage();
+    syncState(); // captions and numbers in the new language
     if (outcome == TfrmSetup::SavedNewSettings)
         m_aNew->trigger();
 }

@@ -142,6 +142,7 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
     LMDLabel1->setGeometry(0, 0, width(), 49);
     lType->setGeometry(0, 49, width(), 24);
     Appearance::showPlainText(this);
+    Appearance::useSurfaceStyle(this);
 
     FormCreate();
 }
@@ -190,13 +191,22 @@ void TfrmTopten::paintRowPictures()
         auto *image = findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
         if (!image || !image->pixmap().isNull())
             continue;
-        QPixmap tiled(40, 23);
+        // Sharp at any scale: drawn in the screen's own pixels.
+        const qreal dpr = image->devicePixelRatioF();
+        QPixmap tiled(QSize(40, 23) * dpr);
+        tiled.setDevicePixelRatio(dpr);
         tiled.fill(Qt::transparent);
         {
             QPainter p(&tiled);
             if (row > 1)
                 p.setOpacity(0.6);
-            p.drawTiledPixmap(tiled.rect(), QPixmap::fromImage(rowPicture(row)));
+            // Stretched, not tiled: one badge without a seam behind the
+            // rank, in a frame of its own.
+            const QImage picture = rowPicture(row);
+            const QRect badge(0, 0, 40, 23);
+            p.drawImage(badge, picture, picture.rect().adjusted(1, 1, -1, -1));
+            p.setPen(QPen(picture.pixelColor(0, 0), 1));
+            p.drawRect(QRectF(badge).adjusted(0.5, 0.5, -0.5, -0.5));
         }
         image->setPixmap(tiled);
     }
@@ -222,13 +232,7 @@ QImage TfrmTopten::rowPicture(int row)
     p.fillRect(img.rect(), shade);
     p.setPen(base.darker(130));
     p.drawRect(0, 0, 31, 31);
-
-    // The digit sits where a 23-pixel-high strip shows it, left of the rank.
-    QFont digit = rowFont();
-    digit.setPixelSize(20);
-    p.setFont(digit);
-    p.setPen(base.darker(190));
-    p.drawText(QRect(0, 0, 16, 23), Qt::AlignCenter, QString::number(row));
+    // No digit of its own: the row's rank number stands on the badge.
     return img;
 }
 

@@ -52,7 +52,7 @@ public:
     // The caption now shown for btClose, btClear or btChange; a null string for any other key.
     QString caption(const QString &key) const;
 
-    // The row picture for rows 1 to 3, a 32 x 32 tile.
+    // The row picture for rows 1 to 3, 32 x 32, stretched over the row's badge.
     static QImage rowPicture(int row);
 
 protected:

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Renders the main window and the dialogs offscreen into PNG files for review.
+# Renders the main window and the dialogs offscreen into PNG files for review,
+# light, under a dark palette and, where adwaita-qt6 is installed, under the
+# Adwaita-Dark desktop style.
 # Usage: scripts/screenshots.sh [OUTPUT_FOLDER]   (default docs/screenshots)
 # BUILD_DIR chooses the build folder (default build).
 set -euo pipefail

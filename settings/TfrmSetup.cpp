@@ -17,6 +17,7 @@
 #include "settings/UiTexts.h"
 
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -128,9 +129,11 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         m_edits[size_t(n)] = field;
     }
     // After the 41, the texts added since, under a heading for each section;
-    // each row is labelled with its English text.
+    // each row is its English text, whole, over a field as wide as the page,
+    // since many of them are sentences.
     int y = 8 + kRowPitch * kLanguageCount;
     QString section;
+    constexpr int kWideField = 168 + 273 - 8;
     for (int i = 0; i < kUiTextCount; ++i) {
         const UiTextEntry &e = kUiTexts[i];
         if (section != QLatin1String(e.section)) {
@@ -139,20 +142,22 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
             QFont bold = heading->font();
             bold.setBold(true);
             heading->setFont(bold);
-            heading->setGeometry(8, y + 8, 433, 16);
+            heading->setGeometry(8, y + 8, kWideField, 16);
             y += kRowPitch;
         }
-        auto *label = new QLabel(rows);
-        label->setGeometry(8, y + 3, 153, 16);
         const QString english = QString::fromUtf8(e.englishDefault);
-        label->setText(Appearance::fitted(label->fontMetrics(), english, 153));
-        Appearance::setPlainToolTip(label, english);
+        auto *label = new QLabel(english, rows);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        const int labelHeight = std::max(16, label->heightForWidth(kWideField));
+        label->setGeometry(8, y + 3, kWideField, labelHeight);
         auto *field = new QLineEdit(rows);
         field->setObjectName(QStringLiteral("e") + QLatin1String(e.key));
-        field->setGeometry(168, y, 273, 24);
+        field->setGeometry(8, y + 5 + labelHeight, kWideField, 24);
         field->setAccessibleName(english);
+        label->setBuddy(field);
         m_added.push_back(field);
-        y += kRowPitch;
+        y += labelHeight + 5 + 24 + 4;
     }
     rows->resize(168 + 273 + 8, y + 8);
     sbLang->setWidget(rows);
@@ -204,6 +209,7 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
 
     Appearance::showPlainText(this);
     applyLanguage(readLanguage(m_host.languageStore(), false, true));
+    Appearance::useSurfaceStyle(this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
@@ -226,8 +232,15 @@ void TfrmSetup::Fill()
     lLanguage->setText(uiText("lLanguagePick"));
     const QString code = languageCode(m_host.languageStore());
     cbLanguage->clear();
+    // English, the texts' own language, first; the others by the name shown,
+    // as the language in force sorts it ("Magyar" after "Italiano").
     cbLanguage->addItem(QStringLiteral("English"), QLatin1String(kEnglishCode));
-    for (const Translation &t : shippedTranslations())
+    QList<Translation> shipped = shippedTranslations();
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(shipped.begin(), shipped.end(),
+              [&collator](const Translation &a, const Translation &b) { return collator.compare(a.name, b.name) < 0; });
+    for (const Translation &t : std::as_const(shipped))
         cbLanguage->addItem(t.name, t.code);
     const int at = cbLanguage->findData(code);
     cbLanguage->setCurrentIndex(at >= 0 ? at : 0);
@@ -277,29 +290,32 @@ TfrmSetup::Outcome TfrmSetup::Save()
             }
             return QString();
         };
-        // Every text, the added ones in their own sections and the language
-        // they came from, in one replacement of the file: a kill or a refused
-        // write leaves the old file whole.
-        QList<TRegAuto::Entry> entries;
+        // Of the engine's texts only the type names, the result labels and
+        // the game-type text go live during the pass.
         for (int n = 0; n < kLanguageCount; ++n) {
             const LangEntry &e = kLanguageTable[n];
-            entries.append({QLatin1String(e.section), QLatin1String(e.key), m_edits[size_t(n)]->text()});
+            const QString text = m_edits[size_t(n)]->text();
+            if (e.variable == &GameTexts::lType)
+                texts.lType = text;
+            lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), text);
+            if (e.variable == &GameTexts::sLGT2) {
+                for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
+                    texts.*variable = fieldFor(variable);
+                emit typeTextsChanged();
+            } else if (e.variable == &GameTexts::lType) {
+                emit gameTypeTextChanged();
+            }
         }
+        // The added texts in their own sections, and the language they came
+        // from, in one writing of the file.
+        QList<TRegAuto::Entry> added;
         for (int i = 0; i < kUiTextCount; ++i) {
             const UiTextEntry &e = kUiTexts[i];
-            entries.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
+            added.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
         }
         if (!m_pickedCode.isEmpty())
-            entries.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
-        lng.WriteStrings(entries);
-
-        // Of the engine's texts only the type names, the result labels and
-        // the game-type text go live at once.
-        for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
-            texts.*variable = fieldFor(variable);
-        emit typeTextsChanged();
-        texts.lType = fieldFor(&GameTexts::lType);
-        emit gameTypeTextChanged();
+            added.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
+        lng.WriteStrings(added);
 
         const int winner = winnerFromField();
         iWin->setValue(winner);
@@ -342,8 +358,6 @@ void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &
         }
     }
     lRules->setText(shown);
-    setWindowTitle(uiText("setupTitle"));
-    eValid->setText(uiText("eValid"));
 }
 
 void TfrmSetup::applyLanguage(const LanguageTexts &texts)

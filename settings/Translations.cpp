@@ -95,6 +95,18 @@ QString languageCode(const TRegAuto &lng)
     return lng.ReadString(QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), QString()).trimmed();
 }
 
+QLocale localeFor(const QString &code)
+{
+    QLocale wanted(QLocale::English);
+    if (plainCode(code) && code != QLatin1String(kEnglishCode)) {
+        const QLocale named(code);
+        if (named.language() != QLocale::C)
+            wanted = named;
+    }
+    const QLocale desktop = QLocale::system();
+    return desktop.language() == wanted.language() ? desktop : wanted;
+}
+
 QString rulesFileFor(const QString &dir, const QString &code)
 {
     const QString base = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 class TRegAuto;
@@ -32,6 +33,11 @@ QHash<QString, QString> translationTexts(const QString &code);
 
 // The code a language file names; empty when it names none.
 QString languageCode(const TRegAuto &lng);
+
+// How numbers are written in a language: the desktop's own conventions when
+// the desktop speaks that language (de_AT stays de_AT), else the language's
+// usual ones. No code, an unknown one or English's code is English.
+QLocale localeFor(const QString &code);
 
 // The rules document in dir for a language: "KVXRules.<code>.rtf" when that
 // file exists, else "KVXRules.rtf". A code that could leave the folder or

@@ -36,6 +36,7 @@ const UiTextEntry kUiTexts[] = {
     {"Help", "aboutWhat", "A dice game for one player: roll six dice, set aside the ones that score, and reach the winning total exactly."},
     {"Help", "aboutLicence", "Korvex is free software: you may share and change it under the GNU General Public License, version 3 or later (GPL-3.0-or-later). It comes with no warranty."},
     {"Help", "aboutTypeface", "The captions are set in Leckerli One, under the SIL Open Font License 1.1."},
+    {"Help", "helpClose", "Close"},
     // --- the advisor window
     {"Advisor", "aAdvisor", "Advisor..."},
     {"Advisor", "advTitle", "Advisor"},
@@ -218,6 +219,8 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revLegendInaccuracy", "inaccuracy"},
     {"Review", "revLegendMistake", "mistake"},
     {"Review", "revLegendBlunder", "blunder"},
+    {"Review", "revAxisX", "end of round"},
+    {"Review", "revAxisY", "rounds in all"},
     {"Review", "revChartStart", "Start: %1 rounds expected"},
     {"Review", "revChartStartOne", "Start: %1 round expected", "revChartStart", '1'},
     {"Review", "revChartStartFew", "Start: %1 rounds expected", "revChartStart", 'f'},

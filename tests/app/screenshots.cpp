@@ -27,6 +27,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -83,6 +84,23 @@ bool saveFaces(const QString &path)
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// Saves w once more under a dark desktop style (the one Debian ships in
+// adwaita-qt6) as NAME-adwaita-dark, when that style is installed; then the
+// style before it is back.
+bool saveInDarkStyle(QWidget *w, const QDir &out, const QString &name)
+{
+    const QString before = QApplication::style()->name();
+    QStyle *dark = QStyleFactory::create(QStringLiteral("Adwaita-Dark"));
+    if (!dark)
+        return true;
+    QApplication::setStyle(dark);
+    QApplication::setPalette(dark->standardPalette());
+    const bool ok = save(w, out, name + QStringLiteral("-adwaita-dark"));
+    QApplication::setStyle(before);
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    return ok;
 }
 
 } // namespace
@@ -143,6 +161,7 @@ int main(int argc, char *argv[])
     QApplication::setPalette(TestPalettes::dark());
     ok = ok && save(&w, out, QStringLiteral("main-choices-dark"));
     QApplication::setPalette(QApplication::style()->standardPalette());
+    ok = ok && saveInDarkStyle(&w, out, QStringLiteral("main-choices"));
 
     // Paused with a game to continue.
     w.aPause()->trigger();
@@ -157,11 +176,13 @@ int main(int argc, char *argv[])
     QApplication::setPalette(TestPalettes::dark());
     ok = ok && save(topten, out, QStringLiteral("topten-dark"));
     QApplication::setPalette(QApplication::style()->standardPalette());
+    ok = ok && saveInDarkStyle(topten, out, QStringLiteral("topten"));
 
     setup->Fill();
     setup->showPage(false);
     setup->show();
     ok = ok && save(setup, out, QStringLiteral("settings-general"));
+    ok = ok && saveInDarkStyle(setup, out, QStringLiteral("settings-general"));
     setup->showPage(true);
     ok = ok && save(setup, out, QStringLiteral("settings-language"));
     setup->hide();
@@ -205,6 +226,7 @@ int main(int argc, char *argv[])
         QApplication::setPalette(TestPalettes::dark());
         ok = ok && save(&stats, out, QStringLiteral("statistics-dark"));
         QApplication::setPalette(QApplication::style()->standardPalette());
+        ok = ok && saveInDarkStyle(&stats, out, QStringLiteral("statistics"));
     }
 
     // Three translations, picked in the language editor as a player would:
@@ -230,6 +252,7 @@ int main(int argc, char *argv[])
     QApplication::setPalette(TestPalettes::dark());
     ok = ok && review && save(review, out, QStringLiteral("review-dark"));
     QApplication::setPalette(QApplication::style()->standardPalette());
+    ok = ok && review && saveInDarkStyle(review, out, QStringLiteral("review"));
     if (review)
         review->hide();
     const QDir rulesDir = QFileInfo(QStringLiteral(KORVEX_RULES_FILE)).dir();

@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -39,6 +40,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -322,6 +325,12 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
             const QLineEdit *field = spin->findChild<QLineEdit *>();
             for (int value : {spin->minimum(), spin->maximum()})
                 rooms << Room{name, spin->locale().toString(value), spin->font(), field->width() - 4};
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            QStyleOptionComboBox opt;
+            opt.initFrom(combo);
+            const int room = style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo).width();
+            for (int i = 0; i < combo->count(); ++i)
+                rooms << Room{name + QStringLiteral(" item %1").arg(i), combo->itemText(i), combo->font(), room};
         } else if (auto *list = qobject_cast<QListWidget *>(w)) {
             for (int i = 0; i < list->count(); ++i)
                 rooms << Room{name + QStringLiteral(" item %1").arg(i), list->item(i)->text(), list->font(),
@@ -329,6 +338,39 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
         }
     }
     return rooms;
+}
+
+// The colour most pixels of a part of an image have.
+QColor dominant(const QImage &img, const QRect &part)
+{
+    QHash<QRgb, int> seen;
+    QRgb best = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (++seen[img.pixel(x, y)] > seen.value(best))
+                best = img.pixel(x, y);
+    return QColor::fromRgb(best);
+}
+
+// The looks the windows are tried under: a palette, or a style with its own.
+void addLooks()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QString() << QApplication::style()->standardPalette();
+    QTest::newRow("dark") << QString() << TestPalettes::dark();
+    QTest::newRow("high contrast") << QString() << TestPalettes::highContrast();
+    QTest::newRow("Adwaita-Dark") << QStringLiteral("Adwaita-Dark") << QPalette();
+}
+
+// Puts a look in force; false when its style is not installed here.
+bool useLook(const QString &style, const QPalette &palette)
+{
+    QStyle *s = style.isEmpty() ? nullptr : QStyleFactory::create(style);
+    if (s)
+        QApplication::setStyle(s);
+    QApplication::setPalette(s ? s->standardPalette() : palette);
+    return s || style.isEmpty();
 }
 
 } // namespace
@@ -340,6 +382,8 @@ class TestAppearance : public QObject
     ProgramFolder m_folder;
     ManualTimerService m_timers;
     FakePrompts m_prompts;
+
+    QString m_style; // the one the tests started with
 
     // The four windows, staged mid-round with both choice lists offered.
     struct Windows
@@ -387,6 +431,7 @@ class TestAppearance : public QObject
     }
 
 private slots:
+    void initTestCase() { m_style = QApplication::style()->name(); }
     void init()
     {
         QVERIFY(m_folder.make());
@@ -396,6 +441,8 @@ private slots:
     }
     void cleanup()
     {
+        if (QApplication::style()->name() != m_style)
+            QApplication::setStyle(m_style);
         QApplication::setPalette(QApplication::style()->standardPalette());
         m_folder.remove();
     }
@@ -519,18 +566,32 @@ private slots:
     void everyTextIsWhole_data()
     {
         QTest::addColumn<QString>("languageFile");
-        QTest::newRow("English") << QString();
+        QTest::addColumn<QString>("style");
+        QTest::newRow("English") << QString() << QString();
         const QDir lang(QDir(qEnvironmentVariable("KORVEX_SOURCE_DIR")).filePath(QStringLiteral("resources/lang")));
         for (const QFileInfo &f : lang.entryInfoList({QStringLiteral("*.lng")}, QDir::Files))
-            QTest::newRow(qPrintable(f.baseName())) << f.filePath();
+            QTest::newRow(qPrintable(f.baseName())) << f.filePath() << QString();
+        // A desktop style whose marks and margins take more room.
+        QTest::newRow("English, Adwaita-Dark") << QString() << QStringLiteral("Adwaita-Dark");
+        for (const char *code : {"hu", "pl"})
+            QTest::newRow(qPrintable(QStringLiteral("%1, Adwaita-Dark").arg(QLatin1String(code))))
+                    << lang.filePath(QLatin1String(code) + QStringLiteral(".lng")) << QStringLiteral("Adwaita-Dark");
     }
     void everyTextIsWhole()
     {
         QFETCH(QString, languageFile);
-        if (!languageFile.isEmpty())
-            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+        QFETCH(QString, style);
+        if (!useLook(style, QApplication::palette()))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        // The language is switched while the windows are open, as a player does.
         Windows win;
         open(win);
+        if (!languageFile.isEmpty()) {
+            QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
+            win.main->loadLanguage();
+            win.main->aStatistics()->trigger();
+            QCoreApplication::processEvents();
+        }
         QStringList cut, badCaptions;
         QList<Room> rooms;
         for (QWidget *window : win.all())
@@ -578,6 +639,79 @@ private slots:
         QVERIFY2(rooms.size() > 100, "the walk missed the windows' texts");
         QVERIFY2(badCaptions.isEmpty(), qPrintable(badCaptions.join(QLatin1Char('\n'))));
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+    }
+
+    // Under every look, on the light surfaces: buttons and check marks in the
+    // surfaces' colours; a choice list of five valuations at the normal
+    // height framed from its caption to under its last entry, inside the
+    // window; the top ten's badges of one colour along each line, no figure
+    // or seam of their own behind the rank.
+    void surfacesUnderEveryLook_data() { addLooks(); }
+    void surfacesUnderEveryLook()
+    {
+        QFETCH(QString, style);
+        QFETCH(QPalette, palette);
+        if (!useLook(style, palette))
+            QSKIP("this style is not installed here (adwaita-qt6)");
+        Windows win;
+        open(win);
+        TfrmMain &w = *win.main;
+        roll(w);
+        w.Button1()->click(); // six ones
+        for (int n = 1; n <= 6; ++n)
+            emit w.dice(n)->clicked();
+        win.setup->showPage(false);
+        QCoreApplication::processEvents();
+        QStringList failures;
+        for (QWidget *surface : QList<QWidget *>{w.client(), win.setup, win.topten}) {
+            for (QAbstractButton *b : surface->findChildren<QAbstractButton *>()) {
+                if (!b->isVisible() || qobject_cast<THemisphereButton *>(b))
+                    continue;
+                const QImage img = b->grab().toImage();
+                QStyleOptionButton opt;
+                opt.initFrom(b);
+                const bool push = qobject_cast<QPushButton *>(b), check = qobject_cast<QCheckBox *>(b);
+                const QRect mark = push ? img.rect().adjusted(2, 2, -4, -4)
+                        : b->style()->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, b).adjusted(2, 2, -2, -2);
+                const QColor fill = dominant(img, mark & img.rect());
+                const double r = Contrast::ratio(b->palette().color(push ? QPalette::ButtonText : QPalette::Base), fill);
+                if (push ? r < Contrast::kMinimum : r > 1.5)
+                    failures << QStringLiteral("%1 drawn on %2").arg(nameOf(b), fill.name());
+            }
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+
+        w.setOuterHeight(TfrmMain::kOuterHeight);
+        QCoreApplication::processEvents();
+        QGroupBox *box = w.rg10();
+        QRect shown;
+        for (QRadioButton *r : box->findChildren<QRadioButton *>())
+            shown |= r->isVisible() ? r->geometry() : QRect();
+        QCOMPARE(shown.height() / w.rg10()->findChild<QRadioButton *>()->height(), 5);
+        // The frame's right edge, down the box's last column, in the box's own pixels.
+        const QImage img = w.client()->grab(box->geometry()).toImage();
+        int top = -1, bottom = -1;
+        for (int y = 0; y < img.height(); ++y) {
+            if (img.pixelColor(img.width() - 1, y) != w.client()->palette().color(QPalette::Window)) {
+                top = top < 0 ? int(y / img.devicePixelRatio()) : top;
+                bottom = int(y / img.devicePixelRatio());
+            }
+        }
+        QVERIFY2(top >= 0 && top < shown.top() && bottom > shown.bottom(),
+                 qPrintable(QStringLiteral("frame %1 to %2 around entries %3 to %4").arg(top).arg(bottom).arg(shown.top()).arg(shown.bottom())));
+        QVERIFY2(box->y() + bottom < w.client()->height() - 1, "the frame runs off the window");
+
+        for (int row = 1; row <= 3; ++row) {
+            auto *badge = win.topten->findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));
+            const QImage pic = badge->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+            const int edge = qCeil(pic.devicePixelRatio()); // the badge's frame
+            for (int y = edge; y < pic.height() - edge; ++y) {
+                const QColor along = dominant(pic, QRect(edge, y, pic.width() - 2 * edge, 1));
+                for (int x = edge; x < pic.width() - edge; ++x)
+                    QVERIFY2(Contrast::ratio(pic.pixelColor(x, y), along) < 1.2,
+                             qPrintable(QStringLiteral("badge %1: ink at %2,%3").arg(row).arg(x).arg(y)));
+            }
+        }
     }
 };
 

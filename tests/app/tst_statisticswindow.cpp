@@ -88,7 +88,8 @@ private slots:
         QTest::newRow("average time") << QByteArray("statAverageTime") << QStringLiteral("4:10");
         QTest::newRow("best time") << QByteArray("statBestTime") << QStringLiteral("1:40");
         // (10000 + 8333 + 8333 + 5000) / 4
-        QTest::newRow("average rating") << QByteArray("statAverageRating") << QLocale().toString(7917.0, 'f', 0);
+        // Written as the score display and the top ten write ratings: no group separator.
+        QTest::newRow("average rating") << QByteArray("statAverageRating") << QStringLiteral("7917");
         QTest::newRow("best play median") << QByteArray("statBestMedian") << QStringLiteral("25");
         QTest::newRow("best play 90 %") << QByteArray("statBestNinety") << QStringLiteral("35");
     }

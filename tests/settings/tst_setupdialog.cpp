@@ -15,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -430,6 +431,14 @@ private slots:
         QCOMPARE(picker->currentText(), QStringLiteral("English"));
         QCOMPARE(picker->count(), int(shipped.size()) + 1);
         QVERIFY(picker->findText(t.name) > 0);
+        // English first, the others by their names as the language sorts them.
+        QStringList names;
+        for (int i = 1; i < picker->count(); ++i)
+            names << picker->itemText(i);
+        QStringList sorted = names;
+        QCollator collator;
+        std::sort(sorted.begin(), sorted.end(), [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+        QCOMPARE(names, sorted);
         QCOMPARE(readLanguage(m_host->lng, true, true)[size_t(languageIndex(QStringLiteral("btRoll")))],
                  std::optional<QString>(QStringLiteral("Werfen")));
         QVERIFY(m_dlg->Save());

@@ -316,6 +316,15 @@ private slots:
         QVERIFY(translationTexts(code).isEmpty());
     }
 
+    // Numbers as the language writes them; no code or an odd one is English.
+    void numbersFollowTheLanguage()
+    {
+        for (const char *code : {"", "en", "../de"})
+            QCOMPARE(localeFor(QLatin1String(code)).toString(27.777, 'f', 2), QStringLiteral("27.78"));
+        for (const char *code : {"de", "hu"})
+            QCOMPARE(localeFor(QLatin1String(code)).toString(27.777, 'f', 2), QStringLiteral("27,78"));
+    }
+
     void theRulesFollowTheLanguageFile_data()
     {
         QTest::addColumn<QByteArray>("lng");
