@@ -13,6 +13,7 @@
 #include "game/AutoPlay.h"
 #include "game/Game.h"
 #include "game/TimerService.h"
+#include "support/ChiSquare.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -97,6 +99,11 @@ bool bestPlay(const std::shared_ptr<const AdvisorSolution> &solution, int games)
                 ok ? "" : "  OFF (more than 2.5, or a game unfinished)");
     std::printf("faces 1:%lld 2:%lld 3:%lld 4:%lld 5:%lld 6:%lld\n", p.faces[1], p.faces[2], p.faces[3], p.faces[4],
                 p.faces[5], p.faces[6]);
+    std::vector<double> counts(p.faces + 1, p.faces + 7);
+    const double all = std::accumulate(counts.begin(), counts.end(), 0.0);
+    const double x = chisquare::statistic(counts, std::vector<double>(6, all / 6));
+    std::printf("%-34s faces against one in six: chi-square %.2f, 5 degrees of freedom, p = %.3g\n", "", x,
+                chisquare::pValue(x, 5));
     std::fflush(stdout);
     return ok;
 }
