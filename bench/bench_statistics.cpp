@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics: loading a file of 10,000 games, adding a game to it, and
-// opening the window once the best play is solved.
+// opening the window once the best play is solved. Then the best play's
+// spread of rounds the window draws, against the rounds of as many games of
+// the best play on the engine, its dice rolled as in play: Pearson's
+// chi-square over buckets of rounds, at 1000 and at 2000 with the band in
+// every thousand.
 //
-//   korvex_bench_statistics [runs]
+//   korvex_bench_statistics [runs] [games]   (games default 2000)
 //
 // Exits 1 when a figure is over its budget: load 50 ms, add 5 ms (in memory),
 // open 100 ms.
@@ -11,7 +15,11 @@
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "game/Advisor.h"
+#include "game/AutoPlay.h"
+#include "game/Game.h"
+#include "game/TimerService.h"
 #include "records/Statistics.h"
+#include "support/ChiSquare.h"
 #include "support/FakePrompts.h"
 
 #include <QApplication>
@@ -38,6 +46,68 @@ StatsGame someGame(int i, qint32 winner)
     return g;
 }
 
+struct SilentUi : GameUi
+{
+    void showMessage(const QString &) override {}
+};
+
+// Buckets of consecutive rounds, each expected to hold at least ten of the
+// games; the last takes every longer game too.
+void spreadAgainstGames(qint32 winner, bool band, int games)
+{
+    const auto best = Advisor::solve(winner, band);
+    std::vector<int> rounds;
+    {
+        ManualTimerService timers;
+        SilentUi ui;
+        Game game(timers, ui);
+        game.settings.Winner = winner;
+        game.settings.Valid = band;
+        const Strategy play = optimalStrategy(best);
+        for (int g = 0; g < games; ++g)
+            rounds.push_back(playGame(game, timers, play, quint32(50000 + g)));
+    }
+    const std::vector<double> &chance = best->roundsDistribution();
+    const double least = 10.0 / games;
+    std::vector<int> firstRound{1};
+    std::vector<double> expected{0};
+    double left = 1;
+    for (size_t k = 0; k < chance.size(); ++k) {
+        if (expected.back() >= least && left >= 2 * least) {
+            firstRound.push_back(int(k + 1));
+            expected.push_back(0);
+        }
+        expected.back() += chance[k];
+        left -= chance[k];
+    }
+    expected.back() += std::max(0.0, left); // past the worked-out spread
+    std::vector<double> observed(expected.size(), 0);
+    for (const int r : rounds) {
+        // An unfinished game (-1) counts with the longest.
+        size_t b = firstRound.size() - 1;
+        while (r > 0 && b > 0 && r < firstRound[b])
+            --b;
+        observed[b] += 1;
+    }
+    for (double &e : expected)
+        e *= games;
+    const double x = chisquare::statistic(observed, expected);
+    const int df = int(expected.size()) - 1;
+    const double p = chisquare::pValue(x, df);
+    bench::note(QStringLiteral("best play at %1%2: spread against %3 games, %4 buckets of rounds (%5 to %6 and more), "
+                               "chi-square %7, %8 degrees of freedom, p = %9%10")
+                        .arg(winner)
+                        .arg(band ? QStringLiteral(", 400-500 in every thousand") : QString())
+                        .arg(games)
+                        .arg(expected.size())
+                        .arg(firstRound.front())
+                        .arg(firstRound.back())
+                        .arg(x, 0, 'f', 2)
+                        .arg(df)
+                        .arg(p, 0, 'g', 3)
+                        .arg(p < 0.001 ? QStringLiteral("  OFF (below 0.001)") : QString()));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -45,6 +115,7 @@ int main(int argc, char **argv)
     bench::defaultToOffscreen();
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 20;
+    const int games = argc > 2 ? std::max(10, atoi(argv[2])) : 2000;
     QTemporaryDir dir;
     ProgramDir::set(dir.path() + QLatin1Char('/'));
     const QString path = Statistics::fileName();
@@ -130,6 +201,8 @@ int main(int argc, char **argv)
                             .arg(s->roundsForChance(0.5))
                             .arg(s->roundsForChance(0.9)));
     }
+    spreadAgainstGames(1000, false, games);
+    spreadAgainstGames(2000, true, games);
     // The add is judged by the program's own work: on disk two flushes (the
     // lock file's and the file's) add what the disk takes, shown above.
     const double addOwn = addMemory.empty() ? a.median : bench::stats(addMemory).median;

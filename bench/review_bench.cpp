@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game review: per self-play strategy the rounds lost to decisions per
 // game and how its decisions spread over the classes (with the spread of the
-// costs that chose the thresholds); then the time to review a game of 40
-// rounds or more with the solution at hand, and the bytes its record and
-// review hold.
+// costs that chose the thresholds), and the luck a game with its standard
+// error: with fair dice the best play's luck averages 0, so its mean is held
+// to within 2.5 standard errors of it (else the exit status is 1). Then the
+// time to review a game of 40 rounds or more with the solution at hand, and
+// the bytes its record and review hold.
 //   review_bench [games]   (winning totals 1000 and 2000, both band rules)
 #include "game/AutoPlay.h"
 #include "game/Game.h"
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -25,7 +28,8 @@ struct SilentUi : GameUi
     void showMessage(const QString &) override {}
 };
 
-void strategy(const char *name, const Strategy &play, const AdvisorSolution &sol, int games, bool valid,
+// False when the mean luck a game lies more than 2.5 standard errors from 0.
+bool strategy(const char *name, const Strategy &play, const AdvisorSolution &sol, int games, bool valid,
               GameRecord *longGame)
 {
     ManualTimerService timers;
@@ -33,7 +37,7 @@ void strategy(const char *name, const Strategy &play, const AdvisorSolution &sol
     Game game(timers, ui);
     game.settings.Winner = sol.winner();
     game.settings.Valid = valid;
-    double lost = 0, luck = 0, rounds = 0, worstGap = 0;
+    double lost = 0, luck = 0, luck2 = 0, rounds = 0, worstGap = 0;
     long decisions = 0, cls[4] = {};
     std::vector<double> costs;
     const double cuts[] = {0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.3, 0.5, 1.0};
@@ -47,6 +51,7 @@ void strategy(const char *name, const Strategy &play, const AdvisorSolution &sol
         rounds += r;
         lost += v.decisionsLost;
         luck += v.luck;
+        luck2 += v.luck * v.luck;
         worstGap = std::max(worstGap, std::abs((v.expectedAtEnd - v.bestFromStart) - (v.decisionsLost - v.luck)));
         for (const ReviewDecision &d : v.decisions)
             costs.push_back(d.cost);
@@ -66,6 +71,12 @@ void strategy(const char *name, const Strategy &play, const AdvisorSolution &sol
         std::printf(" %.3g:%.1f%%", c, 100.0 * double(n) / std::max<size_t>(1, costs.size()));
     }
     std::printf("\n");
+    const double mean = luck / done;
+    const double se = done > 1 ? std::sqrt((luck2 - done * mean * mean) / (done - 1) / done) : 0;
+    const bool fair = se > 0 && std::abs(mean) <= 2.5 * se;
+    std::printf("%-28s luck a game %+.4f, standard error %.4f (%+.2f standard errors)%s\n", "", mean, se,
+                se > 0 ? mean / se : 0.0, fair ? "" : "  OFF (more than 2.5 from 0)");
+    return fair;
 }
 
 } // namespace
@@ -78,6 +89,7 @@ int main(int argc, char **argv)
     std::printf("Thresholds (rounds): inaccuracy %.3g, mistake %.3g, blunder %.3g\n", ReviewThresholds::inaccuracy,
                 ReviewThresholds::mistake, ReviewThresholds::blunder);
     GameRecord longGame;
+    bool ok = true;
     // Up to 1000 both band rules are one solution; at 2000 they differ.
     for (const qint32 w : {1000, 2000}) {
         for (const bool valid : {false, true}) {
@@ -85,7 +97,7 @@ int main(int argc, char **argv)
                 continue;
             const auto sol = Advisor::solve(w, valid);
             std::printf("Winner %d, 400-500 in every thousand %s\n", w, valid ? "on" : "off");
-            strategy("best play", optimalStrategy(sol), *sol, games, valid, nullptr);
+            ok = strategy("best play", optimalStrategy(sol), *sol, games, valid, nullptr) && ok;
             strategy("take all, bank at 30 points", simpleStrategy(w, valid, 30, 0), *sol, games, valid,
                      w == 1000 ? &longGame : nullptr);
             strategy("take all, bank below 3 dice", simpleStrategy(w, valid, 1 << 30, 3), *sol, games, valid,
@@ -94,7 +106,7 @@ int main(int argc, char **argv)
     }
     if (longGame.steps().empty()) {
         std::printf("no game of 40 rounds or more was played\n");
-        return 0;
+        return ok ? 0 : 1;
     }
     // Timed with the solution at hand; each run after a review of another
     // total's round, so no run finds its first round already solved.
@@ -114,5 +126,5 @@ int main(int argc, char **argv)
                 v.roundsPlayed, longGame.steps().size(), v.decisions.size(), ms[ms.size() / 2], ms.front(), ms.back());
     std::printf("record %zu bytes + review %zu bytes = %.1f KiB (goal < 2048 KiB)\n", longGame.bytes(), v.bytes(),
                 double(longGame.bytes() + v.bytes()) / 1024.0);
-    return 0;
+    return ok ? 0 : 1;
 }

@@ -121,19 +121,21 @@ if ((INPROC)); then
   QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_ops" 2>/dev/null | tee "$WORK/ops.txt"
   [[ ${PIPESTATUS[0]} == 0 ]] || say "!! the die-step check FAILED (see above)"
 
-  head1 "statistics: a file of 10,000 games loaded, a game added, the window opened after the solve"
-  QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_statistics" $((RUNS * 4)) 2>/dev/null | tee "$WORK/statistics.txt"
+  head1 "statistics: a file of 10,000 games loaded, a game added, the window opened after the solve; best play's spread against $((RUNS * 400)) games"
+  QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_statistics" $((RUNS * 4)) $((RUNS * 400)) 2>/dev/null | tee "$WORK/statistics.txt"
   [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a statistics figure is OVER its budget (see above)"
 
   head1 "practice: a verdict once solved, the built-in set chosen, the window opened"
   QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_practice" $((RUNS * 4)) 2>/dev/null | tee "$WORK/practice.txt"
   [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a practice figure is OVER its budget (see above)"
 
-  head1 "advisor: self-play (Winner 1000, $((RUNS * 200)) games a strategy) and solve times"
-  "$REL/bench/advisor_selfplay" $((RUNS * 200)) 1000 0 | tee "$WORK/advisor.txt"
+  head1 "advisor: self-play (best play: $((RUNS * 800)) games at Winner 1000, $((RUNS * 400)) at 2000 with the band in every thousand) and solve times"
+  "$REL/bench/advisor_selfplay" $((RUNS * 800)) | tee "$WORK/advisor.txt"
+  [[ ${PIPESTATUS[0]} == 0 ]] || say "!! the best play's mean rounds are OFF the solver's (see above)"
 
   head1 "game review: rounds lost to decisions per strategy ($((RUNS * 60)) games each), time and memory"
   "$REL/bench/review_bench" $((RUNS * 60)) | tee "$WORK/review.txt"
+  [[ ${PIPESTATUS[0]} == 0 ]] || say "!! the best play's luck is OFF 0 (see above)"
 fi
 
 ((GUI)) || exit 0

@@ -101,9 +101,11 @@ void Game::RxDice1Start(int n)
 void Game::dieStep(int n)
 {
     DieModel &d = m_dice[n];
-    int v = gameRandom().random(6) + 1;
-    if (v == d.value)
-        v = d.value == 1 ? 2 : d.value - 1;
+    // A new face at every step, chosen evenly among the five not shown, so
+    // no face is favoured where the die comes to rest.
+    int v = gameRandom().random(5) + 1;
+    if (v >= d.value)
+        v += 1;
     setDieValue(n, v);
     if (!d.rotate) {
         if (d.timer) {

@@ -2,8 +2,11 @@
 // The generator, the die's animation step and stop, the Roll and the
 // evaluation of a finished roll.
 #include "EngineRig.h"
+#include "support/ChiSquare.h"
 
 #include <QtTest>
+
+#include <random>
 
 namespace {
 
@@ -46,9 +49,9 @@ inline ModelRoll modelRoll(qint64 midnightMs, const Faces &start, const std::arr
             if (!moving[n])
                 continue;
             any = true;
-            int v = modelDraw(seed, 6) + 1;
-            if (v == r.faces[n])
-                v = r.faces[n] == 1 ? 2 : r.faces[n] - 1;
+            int v = modelDraw(seed, 5) + 1;
+            if (v >= r.faces[n])
+                v += 1;
             r.faces[n] = v;
             if (!spinning[n]) {
                 moving[n] = false;
@@ -141,10 +144,10 @@ private slots:
         QTest::addColumn<int>("shown");
         QTest::addColumn<int>("draw");
         QTest::addColumn<int>("next");
+        // A draw of five picks among the faces not shown, in their order.
         for (int shown = 1; shown <= 6; ++shown)
-            for (int draw = 1; draw <= 6; ++draw)
-                QTest::addRow("%d, draw %d", shown, draw)
-                        << shown << draw << (draw != shown ? draw : shown == 1 ? 2 : shown - 1);
+            for (int draw = 1; draw <= 5; ++draw)
+                QTest::addRow("%d, draw %d", shown, draw) << shown << draw << (draw < shown ? draw : draw + 1);
     }
 
     void faceNeverRepeats()
@@ -157,11 +160,11 @@ private slots:
         rig.game.btRollClick();
         QVERIFY(rig.game.die(1).rotate);
         rig.game.setDieValue(1, shown);
-        // A seed whose next draw of six gives the face wanted.
+        // A seed whose next draw of five gives the one wanted.
         quint32 seed = 0;
         for (;; ++seed) {
             quint64 m = seed;
-            if (modelDraw(m, 6) + 1 == draw)
+            if (modelDraw(m, 5) + 1 == draw)
                 break;
         }
         gameRandom().setSeed(seed);
@@ -244,6 +247,76 @@ private slots:
             second = rig.faces();
         }
         QCOMPARE(first, second);
+    }
+
+    void chiSquarePValues_data()
+    {
+        QTest::addColumn<double>("statistic");
+        QTest::addColumn<int>("df");
+        QTest::addColumn<double>("p");
+        QTest::addColumn<double>("tolerance"); // relative
+        // Closed forms: e^(-x/2) for two degrees, (1 + x/2) e^(-x/2) for four,
+        // erfc(sqrt(x/2)) for one; then tabled 0.1 % points.
+        QTest::newRow("2 df, 2") << 2.0 << 2 << std::exp(-1.0) << 1e-9;
+        QTest::newRow("2 df, 40") << 40.0 << 2 << std::exp(-20.0) << 1e-9;
+        QTest::newRow("4 df, 3") << 3.0 << 4 << 2.5 * std::exp(-1.5) << 1e-9;
+        QTest::newRow("1 df, 0.5") << 0.5 << 1 << std::erfc(0.5) << 1e-9;
+        QTest::newRow("1 df, 30") << 30.0 << 1 << std::erfc(std::sqrt(15.0)) << 1e-9;
+        QTest::newRow("5 df, 20.515") << 20.515 << 5 << 0.001 << 1e-3;
+        QTest::newRow("25 df, 52.620") << 52.620 << 25 << 0.001 << 1e-3;
+    }
+
+    void chiSquarePValues()
+    {
+        QFETCH(double, statistic);
+        QFETCH(int, df);
+        QFETCH(double, p);
+        QFETCH(double, tolerance);
+        const double got = chisquare::pValue(statistic, df);
+        QVERIFY2(std::abs(got - p) <= p * tolerance, qPrintable(QStringLiteral("%1 for %2").arg(got).arg(p)));
+    }
+
+    // Whole rolls of six at times of day spread over the day: every face comes
+    // up one time in six, and where a die rests has nothing to do with the
+    // face it showed before the roll.
+    void restingFacesAreFair()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        Game &g = rig.game;
+        std::mt19937 timeOfDay(20261207);
+        const int rolls = 100000;
+        std::vector<double> faces(6, 0);
+        std::vector<std::vector<double>> beforeAfter(6, std::vector<double>(6, 0));
+        bool settled = true;
+        for (int i = 0; i < rolls && settled; ++i) {
+            if (!g.gs.NewRound)
+                g.EndRound(0); // nothing taken: the next roll is of all six again
+            const Faces before = rig.faces();
+            // Reseeded and started by Roll, then stepped tick by tick as the
+            // timers would, each die in its turn.
+            rig.timers.setMsecsSinceMidnightUtc(qint64(timeOfDay() % 86400000u));
+            g.btRollClick();
+            for (int tick = 1; g.RollingDice > 0 && tick < 50; ++tick) {
+                rig.timers.setTickCount(rig.timers.tickCount() + 60);
+                for (int n = 1; n <= 6; ++n)
+                    if (g.die(n).timer)
+                        g.dieStep(n);
+            }
+            settled = g.RollingDice == 0;
+            for (int n = 1; n <= 6; ++n) {
+                faces[g.die(n).value - 1] += 1;
+                beforeAfter[before[n] - 1][g.die(n).value - 1] += 1;
+            }
+        }
+        QVERIFY(settled);
+        const double spread = chisquare::statistic(faces, std::vector<double>(6, rolls));
+        const double link = chisquare::independence(beforeAfter);
+        const QString seen = QStringLiteral("faces %1 %2 %3 %4 %5 %6, chi-square %7 and %8")
+                                     .arg(faces[0]).arg(faces[1]).arg(faces[2]).arg(faces[3]).arg(faces[4])
+                                     .arg(faces[5]).arg(spread).arg(link);
+        QVERIFY2(chisquare::pValue(spread, 5) >= 0.001, qPrintable(seen));
+        QVERIFY2(chisquare::pValue(link, 25) >= 0.001, qPrintable(seen));
     }
 
     void tickWrapStopsDice()
