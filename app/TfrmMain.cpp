@@ -10,6 +10,7 @@
 #include "app/ReviewWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
+#include "app/WindowSystem.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/Typeface.h"
@@ -46,6 +47,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -137,9 +139,14 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
     connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
-    // Each game starts unassisted unless the advisor stays open for it; a
-    // review window left open marks it once it shows the new game.
-    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
+    // Each game starts unassisted unless it is played with the advisor open;
+    // a review window left open marks it once it shows the new game. The
+    // game prepared after a win stays clean behind the cover until then.
+    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = advisingInPlay(); });
+    connect(&m_game, &Game::stateChanged, this, [this] {
+        if (!assisted && advisingInPlay())
+            assisted = true;
+    });
     m_recorder = new StatisticsRecorder(m_game, m_solver, m_prompts, this);
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
@@ -149,11 +156,13 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
         if (!runTopTenCheck())
             m_game.stopAfterWin();
     });
+    m_prompts.placeBox = [this](QWidget *box) { placeBox(box); };
     FormCreate(args);
 }
 
 TfrmMain::~TfrmMain()
 {
+    m_prompts.placeBox = nullptr;
     // Windows of their own, not children: gone before the game they show.
     delete m_review;
     delete m_advisor;
@@ -671,6 +680,8 @@ void TfrmMain::clickDie(int n)
         before[k] = m_game.DiceState(k);
     m_pendingNews.clear();
     m_game.RxDice1Click(n);
+    if (m_game.die(n).value == 1 || m_game.die(n).value == 5)
+        m_choiceFace = m_game.die(n).value;
     if (m_game.RollingDice != 0)
         return; // the dice are turning: a click means nothing yet
     QStringList changedDice, faces;
@@ -704,6 +715,27 @@ void TfrmMain::clickDie(int n)
     m_announcer->say(text);
 }
 
+bool TfrmMain::pickChoice(int step)
+{
+    const bool ones = m_game.rg10.visible, fives = m_game.rg5.visible;
+    if (!ones && !fives)
+        return false;
+    const int row = ones && fives ? (m_choiceFace == 5 ? 1 : 0) : (ones ? 0 : 1);
+    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
+    const int count = int(list.items.size());
+    if (count == 0)
+        return false;
+    const int at = list.itemIndex < 0 ? (step > 0 ? -1 : count) : list.itemIndex;
+    const int to = std::clamp(at + step, 0, count - 1);
+    // The entry takes the focus, so the arrows go on in the list itself.
+    QRadioButton *entry = m_choices[row][to];
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    entry->setFocus(Qt::TabFocusReason);
+    if (to != list.itemIndex)
+        entry->click();
+    return true;
+}
+
 void TfrmMain::focusDie(int step)
 {
     int at = 0;
@@ -712,6 +744,7 @@ void TfrmMain::focusDie(int step)
             at = n;
     if (at == 0)
         return;
+    setAttribute(Qt::WA_KeyboardFocusChange);
     m_dice[(at - 1 + step + 6) % 6 + 1]->setFocus(Qt::TabFocusReason);
 }
 
@@ -1014,6 +1047,10 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         m_announcer->say(stateSpoken());
         return;
     }
+    if (key == Qt::Key_Escape && m_topten && m_topten->isVisible()) {
+        m_topten->btCloseClick();
+        return;
+    }
     if (m_game.coverVisible()) {
         if (enter) {
             (m_game.contVisible() ? m_btCont : m_btStart)->click();
@@ -1024,6 +1061,12 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         return;
     } else if (key == Qt::Key_Space || key == Qt::Key_Left || key == Qt::Key_Right
                || key == Qt::Key_Up || key == Qt::Key_Down) {
+        // Up and Down pick a valuation while a choice list is shown; so does
+        // any arrow away from the dice.
+        const bool onDie = std::any_of(m_dice + 1, m_dice + 7, [](const TRxDice *d) { return d->hasFocus(); });
+        if ((key == Qt::Key_Up || key == Qt::Key_Down || (!onDie && key != Qt::Key_Space))
+            && pickChoice(key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 1))
+            return;
         // On a die: Space takes or releases it, the arrows go to its neighbours.
         for (int n = 1; n <= 6; ++n) {
             if (!m_dice[n]->hasFocus())
@@ -1075,14 +1118,27 @@ void TfrmMain::aAdvisorExecute()
         // A window of its own: a Wayland compositor keeps the keyboard on a
         // child window while it is open, even when the player clicks the game.
         m_advisor = new AdvisorWindow(m_game, m_solver);
+        m_advisor->setGameAssisted([this] { return assisted; });
+        // It opens beside the game, which keeps the keyboard.
+        m_advisor->setAttribute(Qt::WA_ShowWithoutActivating);
+        keepInFront(m_advisor);
     }
-    assisted = true;
+    // Over a game in play its advice is in sight at once; over the cover the
+    // game stays clean until it is played on with the window open.
+    if (!m_game.coverVisible())
+        assisted = true;
     // Each opening finds it beside this window, whole on this window's screen,
     // wherever it was left or whatever screens came and went since.
     if (!m_advisor->isVisible())
         placeBeside(m_advisor);
     m_advisor->show();
     m_advisor->raise();
+    activateWindow();
+}
+
+bool TfrmMain::advisingInPlay() const
+{
+    return m_advisor && m_advisor->isVisible() && !m_game.coverVisible() && !m_game.winning();
 }
 
 void TfrmMain::aReviewExecute()
@@ -1092,6 +1148,7 @@ void TfrmMain::aReviewExecute()
         m_review = new ReviewWindow(m_game, m_solver);
         // The best plays of a game still being played assist it; a game won stays as it was.
         connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { assisted = true; });
+        keepInFront(m_review);
     }
     if (!m_review->isVisible())
         placeBeside(m_review);
@@ -1108,11 +1165,53 @@ void TfrmMain::placeBeside(QWidget *window) const
     // same as this one.
     const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
                                                  : frameGeometry().size() - size();
+    const QSize smallest = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
     const QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration,
-                                         screen->availableGeometry());
+                                         screen->availableGeometry(), playArea(), smallest);
     if (frame.size() != window->size() + decoration)
         window->resize(frame.size() - decoration);
     window->move(frame.topLeft());
+}
+
+void TfrmMain::keepInFront(QWidget *window) const
+{
+    // Under X11 the window manager keeps a window that belongs to the game
+    // above it, also while the game has the keyboard.
+    if (WindowSystem::isWayland() || !windowHandle())
+        return;
+    // X11 lets only dialogs and tool windows belong to another window.
+    if (window->windowType() == Qt::Window && !window->testAttribute(Qt::WA_WState_Created))
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog
+                               | Qt::WindowMinMaxButtonsHint);
+    window->winId();
+    if (QWindow *handle = window->windowHandle())
+        handle->setTransientParent(windowHandle());
+}
+
+void TfrmMain::placeBox(QWidget *box) const
+{
+    const QScreen *screen = this->screen();
+    if (!screen || !isVisible())
+        return;
+    // A box is shown before the window system decorates it.
+    const QSize decoration = frameGeometry().size() - size();
+    const QRect frame = placeBoxFrame(frameGeometry(), playArea(), box->size() + decoration,
+                                      screen->availableGeometry());
+    // Once its window exists, a box takes a point as its client's until the
+    // window system has framed it.
+    QPoint at = frame.topLeft();
+    if (box->testAttribute(Qt::WA_WState_Created) && box->frameGeometry() == box->geometry())
+        at += geometry().topLeft() - frameGeometry().topLeft();
+    box->move(at);
+}
+
+QRect TfrmMain::playArea() const
+{
+    QRect area;
+    for (int n = 1; n <= 6; ++n)
+        area |= m_dice[n]->geometry();
+    area |= m_btRoll->geometry() | m_btDone->geometry();
+    return QRect(m_client->mapToGlobal(area.topLeft()), area.size());
 }
 
 bool TfrmMain::runTopTenCheck()
@@ -1141,6 +1240,7 @@ void TfrmMain::aStatisticsExecute()
             return m_solver.request(winner, band);
         });
         connect(&m_solver, &SolveService::solved, m_statistics, &StatisticsWindow::solutionReady);
+        keepInFront(m_statistics);
     }
     m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
     if (!m_statistics->isVisible())
@@ -1159,8 +1259,11 @@ TfrmTopten &TfrmMain::topten()
 {
     if (m_topten)
         return *m_topten;
-    // A window of its own, like the advisor.
+    // A window of its own, like the advisor; under X11 it stays in front of
+    // the game, which keeps the keyboard while it is open.
     m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
+    m_topten->setAttribute(Qt::WA_ShowWithoutActivating);
+    keepInFront(m_topten);
     return *m_topten;
 }
 
@@ -1183,7 +1286,8 @@ void TfrmMain::showToptenAfterCheck()
 
 void TfrmMain::aTopTenExecute()
 {
-    // Shown as it was last filled, without taking the focus from the game.
+    // Shown as it was last filled, in front of the game, without taking the
+    // focus from it.
     topten().show();
     topten().raise();
     activateWindow();

@@ -84,8 +84,13 @@ public:
     void aLanguageExecute();
     // The advisor: a game it was open during is kept out of the top-ten tables.
     void aAdvisorExecute();
-    // Moves a window of our own next to this one, on the same screen.
+    // Moves a window of our own next to this one, on the same screen, clear
+    // of the dice and the round buttons.
     void placeBeside(QWidget *window) const;
+    // Moves a message box off the dice and the round buttons.
+    void placeBox(QWidget *box) const;
+    // The dice, Roll and Done, on the screen: what a window must not hide.
+    QRect playArea() const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     // The review of the game in progress or of the game just won.
     void aReviewExecute();
@@ -196,6 +201,9 @@ private:
     void layoutClient();
     void applyMnemonics();
     bool cheatRowShown() const;
+    bool advisingInPlay() const;
+    void keepInFront(QWidget *window) const;
+    bool pickChoice(int step);
     void updateFocus();
     void nameDisplays();
     void clickDie(int n);
@@ -224,5 +232,6 @@ private:
     bool m_hotDice = false;
     bool m_lastBank = false;
     bool m_rg10Shown = false, m_rg5Shown = false;
+    int m_choiceFace = 1; // the list the arrow keys work, when both are shown
     QString m_pendingNews;
 };

@@ -35,6 +35,7 @@ const UiTextEntry kUiTexts[] = {
     // --- the advisor window
     {"Advisor", "advTitle", "Advisor"},
     {"Advisor", "advAssisted", "A game during which the advisor is opened is not entered in the top-ten tables."},
+    {"Advisor", "advStillCounts", "This game can still enter the top ten; played on with this window open, it is not entered."},
     {"Advisor", "advWorking", "Working out the best play for %1 points..."},
     {"Advisor", "advWorkingBand", "Working out the best play for %1 points, 400-500 in every thousand..."},
     {"Advisor", "advProgressName", "Working out the best play"},
@@ -52,7 +53,7 @@ const UiTextEntry kUiTexts[] = {
     {"Advisor", "advNextRoll", "Next roll: 6 dice, bust chance %1 % (costs 100 points)."},
     {"Advisor", "advRoundsFromStart", "Expected rounds to the win, this one included: %1"},
     {"Advisor", "advRollOn", "Rolling on with this selection: %1 dice, bust chance %2 %."},
-    {"Advisor", "advSelectFirst", "Select dice first."},
+    {"Advisor", "advNothingSelected", "Nothing is selected yet: take scoring dice, then roll on or bank."},
     {"Advisor", "advRoundsBest", "Expected rounds to the win with the best play, this one included: %1"},
     {"Advisor", "advBust", "Bust: nothing in this roll scores, so there is nothing to choose."},
     {"Advisor", "advBustPenalty", "The round ends and 100 points are taken off the total."},
