@@ -63,6 +63,28 @@ QRect placeBesideFrame(const QRect &anchor, QSize size, const QRect &available, 
         if (!r.intersects(anchor))
             return r;
     }
+    // Narrower or lower where that is enough to cover none of it, keeping
+    // at least two fifths of the window.
+    {
+        const QRect rooms[] = {
+            QRect(QPoint(anchor.right() + 1 + gap, available.top()), available.bottomRight()),
+            QRect(available.topLeft(), QPoint(anchor.left() - 1 - gap, available.bottom())),
+            QRect(QPoint(available.left(), anchor.bottom() + 1 + gap), available.bottomRight()),
+            QRect(available.topLeft(), QPoint(available.right(), anchor.top() - 1 - gap)),
+        };
+        QRect best;
+        for (const QRect &room : rooms) {
+            const QSize fitted = size.boundedTo(room.size());
+            if (room.isEmpty() || fitted.width() < minimum.width() || fitted.height() < minimum.height()
+                || 5 * areaOf(QRect(QPoint(), fitted)) < 2 * areaOf(QRect(QPoint(), size)))
+                continue;
+            const QRect r = clampedInto(QRect(anchor.topLeft(), fitted), room);
+            if (areaOf(r) > areaOf(best))
+                best = r;
+        }
+        if (!best.isEmpty())
+            return best;
+    }
     // Over it, as little as may be, its kept part clear.
     if (const Choice whole = leastCovering(anchor, size, available, keepClear, gap); whole.covered >= 0)
         return whole.frame;

@@ -8,7 +8,8 @@
 // The outer frame for a window of outer size `size` opened beside `anchor`
 // (the main window's outer frame) on a screen whose free area is `available`.
 // It goes where it covers none of the anchor: to its right, else to its left
-// (level with its top where the screen allows), else below, else above it.
+// (level with its top where the screen allows), else below, else above it,
+// else there made narrower or lower (down to two fifths of its area).
 // Where nothing is free it covers as little of the anchor as it can, and
 // never `keepClear` (the part of the game that must stay in sight; empty:
 // none), shrinking down to `minimum` if it must. Always whole inside

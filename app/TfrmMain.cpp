@@ -47,6 +47,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 #include <algorithm>
@@ -432,6 +433,14 @@ void TfrmMain::buildClient()
     chain << m_Button1 << m_Button2 << m_Button3 << m_Button4;
     for (int i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
+    // While a choice list is shown, Up and Down pick its valuations wherever
+    // the focus is on the table; else they go on to the focused control.
+    for (const auto &[key, step] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
+        auto *pick = new QShortcut(QKeySequence(key), this);
+        pick->setEnabled(false);
+        connect(pick, &QShortcut::activated, this, [this, step = step] { pickChoice(step); });
+        m_pickKeys << pick;
+    }
     setTabOrder(m_btStart, m_btCont);
     setTabOrder(m_btCont, m_btExit);
     layoutClient();
@@ -552,6 +561,9 @@ void TfrmMain::syncState()
         }
         was = shown;
     }
+    const bool picking = (m_game.rg10.visible || m_game.rg5.visible) && !m_game.coverVisible();
+    for (QShortcut *pick : std::as_const(m_pickKeys))
+        pick->setEnabled(picking);
     updateFocus();
 }
 
@@ -1061,12 +1073,6 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         return;
     } else if (key == Qt::Key_Space || key == Qt::Key_Left || key == Qt::Key_Right
                || key == Qt::Key_Up || key == Qt::Key_Down) {
-        // Up and Down pick a valuation while a choice list is shown; so does
-        // any arrow away from the dice.
-        const bool onDie = std::any_of(m_dice + 1, m_dice + 7, [](const TRxDice *d) { return d->hasFocus(); });
-        if ((key == Qt::Key_Up || key == Qt::Key_Down || (!onDie && key != Qt::Key_Space))
-            && pickChoice(key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 1))
-            return;
         // On a die: Space takes or releases it, the arrows go to its neighbours.
         for (int n = 1; n <= 6; ++n) {
             if (!m_dice[n]->hasFocus())
@@ -1210,7 +1216,7 @@ QRect TfrmMain::playArea() const
     QRect area;
     for (int n = 1; n <= 6; ++n)
         area |= m_dice[n]->geometry();
-    area |= m_btRoll->geometry() | m_btDone->geometry();
+    area |= m_btRoll->geometry() | m_btDone->geometry() | m_rg10->geometry() | m_rg5->geometry();
     return QRect(m_client->mapToGlobal(area.topLeft()), area.size());
 }
 

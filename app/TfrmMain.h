@@ -33,6 +33,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 
 class TfrmMain : public QMainWindow, public SetupHost
 {
@@ -89,7 +90,8 @@ public:
     void placeBeside(QWidget *window) const;
     // Moves a message box off the dice and the round buttons.
     void placeBox(QWidget *box) const;
-    // The dice, Roll and Done, on the screen: what a window must not hide.
+    // The dice, Roll, Done and the choice lists, on the screen: what a
+    // window must not hide.
     QRect playArea() const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     // The review of the game in progress or of the game just won.
@@ -233,5 +235,6 @@ private:
     bool m_lastBank = false;
     bool m_rg10Shown = false, m_rg5Shown = false;
     int m_choiceFace = 1; // the list the arrow keys work, when both are shown
+    QList<QShortcut *> m_pickKeys;
     QString m_pendingNews;
 };
