@@ -1162,7 +1162,7 @@ void TfrmMain::aReviewExecute()
     m_review->raise();
 }
 
-void TfrmMain::placeBeside(QWidget *window) const
+void TfrmMain::placeBeside(QWidget *window)
 {
     const QScreen *screen = this->screen();
     if (!screen)
@@ -1172,8 +1172,24 @@ void TfrmMain::placeBeside(QWidget *window) const
     const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
                                                  : frameGeometry().size() - size();
     const QSize smallest = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
-    const QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration,
-                                         screen->availableGeometry(), playArea(), smallest);
+    const QRect available = screen->availableGeometry();
+    QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration, available, playArea(), smallest);
+    const auto shown = [window](const QWidget *other) { return other && other != window && other->isVisible(); };
+    if (frame.intersects(playArea()) && !isMaximized() && !isFullScreen()
+        && !shown(m_advisor) && !shown(m_review) && !shown(m_statistics)) {
+        // No room beside the dice: the game moves to a side of the screen
+        // where the window fits beside it (unless another stands beside it).
+        for (const int x : {available.left(), available.right() + 1 - frameGeometry().width()}) {
+            const QPoint shift(x - frameGeometry().left(), 0);
+            const QRect moved = frameGeometry().translated(shift), kept = playArea().translated(shift);
+            const QRect there = placeBesideFrame(moved, window->size() + decoration, available, kept, smallest);
+            if (!there.intersects(kept) && available.contains(moved)) {
+                move(pos() + shift);
+                frame = there;
+                break;
+            }
+        }
+    }
     if (frame.size() != window->size() + decoration)
         window->resize(frame.size() - decoration);
     window->move(frame.topLeft());

@@ -87,7 +87,7 @@ public:
     void aAdvisorExecute();
     // Moves a window of our own next to this one, on the same screen, clear
     // of the dice and the round buttons.
-    void placeBeside(QWidget *window) const;
+    void placeBeside(QWidget *window);
     // Moves a message box off the dice and the round buttons.
     void placeBox(QWidget *box) const;
     // The dice, Roll, Done and the choice lists, on the screen: what a

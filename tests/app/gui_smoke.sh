@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A player at a real X server: start the game, press Start with the mouse,
-# roll with R, pause with P, open the rules with F1 and close them with
-# Escape, leave with Ctrl+Q, and the program must end by itself.
+# A player at a real X server with a window manager, on a 1024 x 768 screen:
+# start the game with the mouse, roll with R, pause with P, open the rules
+# with F1 and close them with Escape; then play on with the keyboard and
+# look at what a player sees: the focus marked after Tab, the arrow keys
+# picking a valuation, a saved game opened showing what Done would bank,
+# the advisor opened beside the game without taking the keys, the top ten in
+# front and closed by Escape, and no side window over the dice. Ctrl+Q
+# leaves, and the program must end by itself.
 # Usage: gui_smoke.sh path/to/korvex
-# Exit status 77 means skipped: no Xvfb or xdotool here.
+# Exit status 77 means skipped: no Xvfb, openbox, xdotool or xwininfo here.
 set -u
 
 exe=${1:?usage: gui_smoke.sh path/to/korvex}
 . "$(dirname "$0")/session_lib.sh"
-for tool in Xvfb xdotool; do
+for tool in Xvfb openbox xdotool xwininfo xprop python3; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 
 xvfb_pid=
+wm_pid=
 game_pid=
 stop_processes() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
 }
 session_start gui
@@ -34,15 +41,22 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp 3>"$work/di
 xvfb_pid=$!
 wait_for 50 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
+HOME="$work/home" openbox >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+wait_for 100 xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 \
+  || fail "openbox did not start: $(cat "$work/openbox.log")"
+wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
+  || fail "openbox did not take the screen: $(cat "$work/openbox.log")"
 
+# /CHEAT: the test buttons stage the dice a check needs.
 env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
   XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/home" \
-  QT_QPA_PLATFORM=xcb "$work/game/korvex" >"$work/game.log" 2>&1 &
+  QT_QPA_PLATFORM=xcb "$work/game/korvex" /CHEAT >"$work/game.log" 2>&1 &
 game_pid=$!
 
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Korvex$' | head -n1)
 [ -n "$wid" ] || fail "no window titled Korvex appeared: $(cat "$work/game.log")"
-xdotool windowfocus --sync "$wid" || fail "the window cannot take the focus"
+xdotool windowactivate --sync "$wid" || fail "the window cannot take the focus"
 
 picture() { md5sum <"$work/Xvfb_screen0"; }
 differs() { [ "$(picture)" != "$1" ]; }
@@ -53,14 +67,71 @@ settled() {
   sleep 0.6
   ! differs "$a"
 }
+# A part of the screen, client coordinates of the game: x y width height.
+area() {
+  python3 - "$work/Xvfb_screen0" $((cx + $1)) $((cy + $2)) "$3" "$4" <<'EOF'
+import hashlib, struct, sys
+d = open(sys.argv[1], 'rb').read()
+f = struct.unpack('>25I', d[:100])
+x, y, w, h = map(int, sys.argv[2:6])
+off, bpl, step = f[0] + f[19] * 12, f[12], f[11] // 8
+print(hashlib.md5(b''.join(d[off + r * bpl + x * step: off + r * bpl + (x + w) * step]
+                          for r in range(y, y + h))).hexdigest())
+EOF
+}
+area_differs() { [ "$(area "$1" "$2" "$3" "$4")" != "$5" ]; }
+area_settled() {
+  local a
+  a=$(area "$@")
+  sleep 0.4
+  [ "$(area "$@")" = "$a" ]
+}
+# Where the client area starts on the screen; the menu bar sits above it.
+# The client is 314 high at the /CHEAT height.
+locate() {
+  eval "$(xwininfo -id "$wid" | awk '/Absolute upper-left X/ {print "wx=" $NF} /Absolute upper-left Y/ {print "wy=" $NF} /Height:/ {print "wh=" $NF}')"
+  menu=$((wh - 314))
+  [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected window height $wh"
+  cx=$wx
+  cy=$((wy + menu))
+}
+locate
+# A window's outer frame on the screen: left top right bottom.
+outer() {
+  local x y w h ext
+  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF} /Width:/ {print "w=" $NF} /Height:/ {print "h=" $NF}')"
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  set -- ${ext:-0 0 0 0}
+  echo $((x - $1)) $((y - $3)) $((x + w + $2)) $((y + h + $4))
+}
+# The dice, Roll, Done and the choice lists: client x 0 to 457, y 40 to 281.
+clear_of_play() { # window id
+  local l t r b
+  read -r l t r b <<<"$(outer "$1")"
+  [ "$r" -le "$cx" ] || [ "$l" -ge $((cx + 457)) ] || [ "$b" -le $((cy + 40)) ] || [ "$t" -ge $((cy + 281)) ]
+}
+# A menu command by its letters: the menu is open before the item's letter.
+menu_pick() { # menu letter, item letter
+  local shut
+  shut=$(area 0 0 230 140)
+  xdotool key "alt+$1"
+  wait_for 30 area_differs 0 0 230 140 "$shut" || fail "Alt+$1 did not open its menu"
+  xdotool key "$2"
+}
+active_is_game() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# A message box (a bust) is answered; the game's own window stays.
+answer_boxes() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Korvex$' 2>/dev/null); do
+    [ "$w" = "$wid" ] && continue
+    xdotool windowactivate --sync "$w" key Return 2>/dev/null
+  done
+}
 
 # Start sits on the cover at (100, 96), 124 x 41, the cover at client y 33.
-# Without a window manager there is no frame: the window is the menu bar
-# above the client area, whose height at the normal size is 277.
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-menu=$((HEIGHT - 277))
-[ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected window height $HEIGHT"
-xdotool mousemove --window "$wid" $((100 + 62)) $((menu + 33 + 96 + 20))
+xdotool mousemove $((cx + 100 + 62)) $((cy + 33 + 96 + 20))
 wait_for 50 settled
 covered=$(picture)
 xdotool click 1
@@ -75,6 +146,7 @@ wait_for 50 differs "$before" || fail "R did not set the dice rolling"
 # Every die has stopped after about 2.1 s. P pauses: the cover comes back.
 sleep 2.5
 wait_for 100 settled || fail "the dice did not come to rest"
+answer_boxes
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended before the keys"
 playing=$(picture)
 xdotool key p
@@ -85,15 +157,124 @@ xdotool key F1
 setup=$(timeout 10 xdotool search --sync --onlyvisible --name '^Setup$' | head -n1)
 [ -n "$setup" ] || fail "F1 did not open the rules"
 xdotool key --window "$setup" Escape
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --name '^Setup$' >/dev/null 2>&1 || break
+wait_for 50 gone '^Setup$' || fail "Escape left the settings open"
+xdotool windowactivate --sync "$wid" 2>/dev/null
+
+# Enter continues. Roll has the focus; Tab takes it to Done, which shows it.
+dice="16 40 426 66"
+roll_done="129 112 201 33"
+xdotool key Return
+wait_for 50 area_settled $dice || fail "the dice did not come to rest"
+done_face=$(area 233 112 97 33)
+xdotool key Tab
+wait_for 30 area_differs 233 112 97 33 "$done_face" || fail "Tab to Done left no mark on it"
+# Back past Roll to the last die, which shows the focus too.
+die6=$(area 376 40 66 66)
+xdotool key shift+Tab shift+Tab
+wait_for 30 area_differs 376 40 66 66 "$die6" || fail "the focused die shows no mark"
+
+# Six ones from the test button; three selected bring up their choice list.
+# Down picks the next valuation, the focus still on the test button.
+xdotool mousemove $((cx + 45)) $((cy + 300)) click 1
+wait_for 50 area_settled $dice
+xdotool key 1 2 3
+subtotal="336 152 121 28"
+wait_for 30 area_settled $subtotal
+full=$(area $subtotal)
+xdotool key Down
+wait_for 30 area_differs $subtotal "$full" || fail "Down did not reach the choice list"
+
+# Saved and opened again, the subtotal shows what Done would bank: the same
+# as once the selection is counted anew (die 1 released and taken again).
+xdotool key ctrl+s
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save Game' | head -n1)
+[ -n "$dlg" ] || fail "Ctrl+S did not ask for a file"
+xdotool type --delay 20 "$work/game/ones.kvx"
+xdotool key Return
+wait_for 100 test -s "$work/game/ones.kvx" || fail "the game was not saved"
+wait_for 50 gone '^Save Game' || fail "the save dialog stayed open"
+xdotool windowactivate --sync "$wid" key ctrl+o
+dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open Game' | head -n1)
+[ -n "$dlg" ] || fail "Ctrl+O did not ask for a file"
+xdotool type --delay 20 "$work/game/ones.kvx"
+xdotool key Return
+wait_for 50 gone '^Open Game' || fail "the open dialog stayed open"
+xdotool windowactivate --sync "$wid" key Return
+wait_for 50 area_settled $dice
+opened=$(area $subtotal)
+xdotool key 1
+wait_for 30 area_differs $subtotal "$opened" || fail "releasing a one left the subtotal"
+xdotool key 1
+wait_for 30 area_settled $subtotal
+[ "$(area $subtotal)" = "$opened" ] || fail "after the open the subtotal was not what Done banks"
+
+# The advisor opens beside the game, clear of the dice, and the keyboard
+# stays with the game: R rolls at once.
+menu_pick t a
+advisor=$(timeout 10 xdotool search --sync --onlyvisible --name '^Advisor$' | head -n1)
+[ -n "$advisor" ] || fail "the advisor did not open"
+wait_for 30 active_is_game || fail "the advisor took the keyboard"
+clear_of_play "$advisor" || fail "the advisor covers the dice: $(outer "$advisor")"
+rolled=$(area $dice)
+xdotool key r
+wait_for 30 area_differs $dice "$rolled" || fail "R after opening the advisor did not roll"
+sleep 2.5
+wait_for 100 area_settled $dice || fail "the dice did not come to rest"
+answer_boxes
+xdotool windowactivate --sync "$wid" 2>/dev/null
+
+# The top ten opens in front of the game, which keeps the keyboard; Escape
+# in the game closes it.
+known=$(xdotool search --onlyvisible --class korvex | sort)
+menu_pick f t
+topten=
+for _ in $(seq 100); do
+  topten=$(comm -13 <(echo "$known") <(xdotool search --onlyvisible --class korvex | sort) | head -n1)
+  [ -n "$topten" ] && break
   sleep 0.1
 done
-xdotool search --onlyvisible --name '^Setup$' >/dev/null 2>&1 && fail "Escape left the settings open"
+[ -n "$topten" ] || fail "the top ten did not open"
+in_front() {
+  local order
+  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
+  local a b i=0
+  for w in $order; do
+    i=$((i + 1))
+    [ $((w)) -eq $((wid)) ] && a=$i
+    [ $((w)) -eq $((topten)) ] && b=$i
+  done
+  [ -n "${a:-}" ] && [ -n "${b:-}" ] && [ "$b" -gt "$a" ]
+}
+wait_for 30 in_front || fail "the top ten opened behind the game"
+wait_for 30 active_is_game || fail "the top ten took the keyboard"
+# A key sent while the menu lets go of the keyboard can be lost: pressed again.
+topten_shown() { xdotool search --onlyvisible --class korvex | grep -qx "$topten"; }
+for _ in $(seq 10); do
+  xdotool key Escape
+  wait_for 5 eval '! topten_shown' && break
+done
+topten_shown && fail "Escape in the game left the top ten open"
+
+# The review, too, opens clear of the dice, the advisor closed: where there
+# is no room beside the game, the game makes room.
+xdotool windowactivate --sync "$advisor" key Escape
+wait_for 50 gone '^Advisor$' || fail "Escape left the advisor open"
+xdotool windowactivate --sync "$wid"
+known=$(xdotool search --onlyvisible --class korvex | sort)
+menu_pick t e
+review=
+for _ in $(seq 100); do
+  review=$(comm -13 <(echo "$known") <(xdotool search --onlyvisible --class korvex | sort) | head -n1)
+  [ -n "$review" ] && break
+  sleep 0.1
+done
+[ -n "$review" ] || fail "the review did not open"
+locate
+clear_of_play "$review" || fail "the review covers the dice: $(outer "$review")"
 
 # Ctrl+Q ends the program as Alt+X does (both are ignored while dice roll,
 # so on a slow machine it is pressed again until the program ends).
-xdotool windowfocus --sync "$wid" 2>/dev/null
+xdotool windowactivate --sync "$wid" 2>/dev/null
 for _ in $(seq 30); do
   xdotool key ctrl+q
   for _ in $(seq 5); do
