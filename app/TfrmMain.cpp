@@ -1199,14 +1199,15 @@ void TfrmMain::keepInFront(QWidget *window) const
 {
     // Under X11 the window manager keeps a window that belongs to the game
     // above it, also while the game has the keyboard.
-    if (WindowSystem::isWayland() || !windowHandle())
+    if (WindowSystem::isWayland())
         return;
+    winId(); // this window's own handle, shown or not
     // X11 lets only dialogs and tool windows belong to another window.
     if (window->windowType() == Qt::Window && !window->testAttribute(Qt::WA_WState_Created))
         window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog
                                | Qt::WindowMinMaxButtonsHint);
     window->winId();
-    if (QWindow *handle = window->windowHandle())
+    if (QWindow *handle = window->windowHandle(); handle && windowHandle())
         handle->setTransientParent(windowHandle());
 }
 

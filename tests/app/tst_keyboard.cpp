@@ -7,6 +7,7 @@
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
+#include "records/TfrmTopten.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
@@ -286,6 +287,14 @@ private slots:
         target->setFocus(Qt::TabFocusReason);
         QCOMPARE(QApplication::focusWidget(), target);
 
+        // Down and Up pick a valuation of the list shown; the entry takes the focus.
+        type(Qt::Key_Down);
+        QCOMPARE(g.gs.SelScore, 30);
+        QVERIFY(choice(w, "rg10_1")->hasFocus());
+        type(Qt::Key_Up);
+        QCOMPARE(g.gs.SelScore, 100);
+        target->setFocus(Qt::TabFocusReason);
+
         type(Qt::Key_4);
         QCOMPARE(state(w, 4), int(TRxDice::Selected));
         QCOMPARE(g.gs.SelScore, 200);
@@ -302,6 +311,30 @@ private slots:
         const int total = g.gs.Total;
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, total + 100);
+    }
+
+    void arrowsMoveBetweenTheDiceWithoutAList()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        startAndRoll(w);
+        QVERIFY(w.rg10()->isHidden() && w.rg5()->isHidden());
+        w.dice(2)->setFocus(Qt::TabFocusReason);
+        type(Qt::Key_Down);
+        QVERIFY(w.dice(3)->hasFocus());
+        type(Qt::Key_Up);
+        type(Qt::Key_Left);
+        QVERIFY(w.dice(1)->hasFocus());
+    }
+
+    void escapeInTheGameClosesTheTopTen()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        showActive(w);
+        w.aTopTen()->trigger();
+        QVERIFY(w.topten().isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        type(Qt::Key_Escape);
+        QVERIFY(!w.topten().isVisible());
     }
 
     void enterOnAPushButtonIsDone()
