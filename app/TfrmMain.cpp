@@ -1127,7 +1127,6 @@ void TfrmMain::aAdvisorExecute()
         m_advisor->setGameAssisted([this] { return assisted; });
         // It opens beside the game, which keeps the keyboard.
         m_advisor->setAttribute(Qt::WA_ShowWithoutActivating);
-        keepInFront(m_advisor);
     }
     // Over a game in play its advice is in sight at once; over the cover the
     // game stays clean until it is played on with the window open.
@@ -1154,7 +1153,6 @@ void TfrmMain::aReviewExecute()
         m_review = new ReviewWindow(m_game, m_solver);
         // The best plays of a game still being played assist it; a game won stays as it was.
         connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { assisted = true; });
-        keepInFront(m_review);
     }
     if (!m_review->isVisible())
         placeBeside(m_review);
@@ -1193,6 +1191,11 @@ void TfrmMain::placeBeside(QWidget *window)
     if (frame.size() != window->size() + decoration)
         window->resize(frame.size() - decoration);
     window->move(frame.topLeft());
+    // A window placed clear of the dice stays in front of the game from its
+    // first showing on; one that could not be is left for the player to
+    // bring the game in front of.
+    if (!window->testAttribute(Qt::WA_WState_Created) && !frame.intersects(playArea()))
+        keepInFront(window);
 }
 
 void TfrmMain::keepInFront(QWidget *window) const
@@ -1263,7 +1266,6 @@ void TfrmMain::aStatisticsExecute()
             return m_solver.request(winner, band);
         });
         connect(&m_solver, &SolveService::solved, m_statistics, &StatisticsWindow::solutionReady);
-        keepInFront(m_statistics);
     }
     m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
     if (!m_statistics->isVisible())
