@@ -71,66 +71,55 @@ settled() {
   sleep 0.6
   ! differs "$a"
 }
-# A part of the screen, client coordinates of the game: x y width height.
+# A part of the screen in the game's client coordinates (x y width height), as a sum.
 area() {
   python3 - "$work/Xvfb_screen0" $((cx + $1)) $((cy + $2)) "$3" "$4" <<'EOF'
 import hashlib, struct, sys
 d = open(sys.argv[1], 'rb').read()
 f = struct.unpack('>25I', d[:100])
 x, y, w, h = map(int, sys.argv[2:6])
-off, bpl, step = f[0] + f[19] * 12, f[12], f[11] // 8
-print(hashlib.md5(b''.join(d[off + r * bpl + x * step: off + r * bpl + (x + w) * step]
-                          for r in range(y, y + h))).hexdigest())
+off, bpl, px = f[0] + f[19] * 12, f[12], f[11] // 8
+print(hashlib.md5(b''.join(d[off + r * bpl + x * px:off + r * bpl + (x + w) * px] for r in range(y, y + h))).hexdigest())
 EOF
 }
 area_differs() { [ "$(area "$1" "$2" "$3" "$4")" != "$5" ]; }
-area_settled() {
-  local a
-  a=$(area "$@")
-  sleep 0.4
-  [ "$(area "$@")" = "$a" ]
-}
-# Where the client area starts on the screen; the menu bar sits above it.
-# The client is 314 high at the /CHEAT height.
-locate() {
-  eval "$(xwininfo -id "$wid" | awk '/Absolute upper-left X/ {print "wx=" $NF} /Absolute upper-left Y/ {print "wy=" $NF} /Height:/ {print "wh=" $NF}')"
-  menu=$((wh - 314))
-  [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "unexpected window height $wh"
-  cx=$wx
-  cy=$((wy + menu))
-}
+area_settled() { local a; a=$(area "$@"); sleep 0.4; [ "$(area "$@")" = "$a" ]; }
+geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {print x, y, w, $NF}'; }
+# The client area's corner on the screen, below the menu bar (the client is 314 high with /CHEAT).
+locate() { local w h; read -r cx cy w h <<<"$(geometry "$wid")"; cy=$((cy + h - 314)); }
 locate
-# A window's outer frame on the screen: left top right bottom.
-outer() {
-  local x y w h ext
-  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF} /Width:/ {print "w=" $NF} /Height:/ {print "h=" $NF}')"
-  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  set -- ${ext:-0 0 0 0}
-  echo $((x - $1)) $((y - $3)) $((x + w + $2)) $((y + h + $4))
+# A window's outer frame leaves the dice, Roll, Done and the choice lists
+# (client x 0 to 457, y 40 to 281) in sight.
+clear_of_play() {
+  local x y w h l r t b
+  read -r x y w h <<<"$(geometry "$1")"
+  read -r l r t b <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+  [ $((x + w + r)) -le "$cx" ] || [ $((x - l)) -ge $((cx + 457)) ] || [ $((y + h + b)) -le $((cy + 40)) ] \
+    || [ $((y - t)) -ge $((cy + 281)) ]
 }
-# The dice, Roll, Done and the choice lists: client x 0 to 457, y 40 to 281.
-clear_of_play() { # window id
-  local l t r b
-  read -r l t r b <<<"$(outer "$1")"
-  [ "$r" -le "$cx" ] || [ "$l" -ge $((cx + 457)) ] || [ "$b" -le $((cy + 40)) ] || [ "$t" -ge $((cy + 281)) ]
-}
-# A menu command by its letters: the menu is open before the item's letter.
-menu_pick() { # menu letter, item letter
-  local shut
-  shut=$(area 0 0 230 140)
+# A menu command by its letters, the item's once the menu is open.
+menu_pick() {
+  local shut; shut=$(area 0 0 230 140)
   xdotool key "alt+$1"
   wait_for 30 area_differs 0 0 230 140 "$shut" || fail "Alt+$1 did not open its menu"
   xdotool key "$2"
 }
-active_is_game() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
-gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-# A message box (a bust) is answered; the game's own window stays.
-answer_boxes() {
+# The game's first window that was not open before ($known).
+new_window() {
   local w
+  for _ in $(seq 100); do
+    w=$(comm -13 <(echo "$known") <(xdotool search --onlyvisible --class korvex | sort) | head -n1)
+    [ -n "$w" ] && echo "$w" && return
+    sleep 0.1
+  done
+}
+shown() { xdotool search --onlyvisible --class korvex | grep -qx "$1"; }
+active_is_game() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ]; }
+gone() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# Message boxes (a bust) are answered.
+answer_boxes() {
   for w in $(xdotool search --onlyvisible --name '^Korvex$' 2>/dev/null); do
-    [ "$w" = "$wid" ] && continue
-    xdotool windowactivate --sync "$w" key Return 2>/dev/null
+    [ "$w" = "$wid" ] || xdotool windowactivate --sync "$w" key Return 2>/dev/null
   done
 }
 
@@ -164,25 +153,27 @@ xdotool key --window "$setup" Escape
 wait_for 50 gone '^Setup$' || fail "Escape left the settings open"
 xdotool windowactivate --sync "$wid" 2>/dev/null
 
-# Enter continues. Roll has the focus; Tab takes it to Done, which shows it.
+# Enter continues. Roll has the focus; Tab takes it to Done, which shows it,
+# and Shift+Tab twice to the last die, which shows it too.
 dice="16 40 426 66"
-roll_done="129 112 201 33"
+subtotal="336 152 121 28"
 xdotool key Return
 wait_for 50 area_settled $dice || fail "the dice did not come to rest"
-done_face=$(area 233 112 97 33)
-xdotool key Tab
-wait_for 30 area_differs 233 112 97 33 "$done_face" || fail "Tab to Done left no mark on it"
-# Back past Roll to the last die, which shows the focus too.
-die6=$(area 376 40 66 66)
-xdotool key shift+Tab shift+Tab
-wait_for 30 area_differs 376 40 66 66 "$die6" || fail "the focused die shows no mark"
+marked() { # keys, the control, its place
+  local keys=$1 what=$2 before
+  shift 2
+  before=$(area "$@")
+  xdotool key $keys
+  wait_for 30 area_differs "$@" "$before" || fail "the focused $what shows no mark"
+}
+marked Tab Done 233 112 97 33
+marked "shift+Tab shift+Tab" die 376 40 66 66
 
 # Six ones from the test button; three selected bring up their choice list.
 # Down picks the next valuation, the focus still on the test button.
 xdotool mousemove $((cx + 45)) $((cy + 300)) click 1
 wait_for 50 area_settled $dice
 xdotool key 1 2 3
-subtotal="336 152 121 28"
 wait_for 30 area_settled $subtotal
 full=$(area $subtotal)
 xdotool key Down
@@ -190,19 +181,14 @@ wait_for 30 area_differs $subtotal "$full" || fail "Down did not reach the choic
 
 # Saved and opened again, the subtotal shows what Done would bank: the same
 # as once the selection is counted anew (die 1 released and taken again).
-xdotool key ctrl+s
-dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save Game' | head -n1)
-[ -n "$dlg" ] || fail "Ctrl+S did not ask for a file"
-xdotool type --delay 20 "$work/game/ones.kvx"
-xdotool key Return
-wait_for 100 test -s "$work/game/ones.kvx" || fail "the game was not saved"
-wait_for 50 gone '^Save Game' || fail "the save dialog stayed open"
-xdotool windowactivate --sync "$wid" key ctrl+o
-dlg=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open Game' | head -n1)
-[ -n "$dlg" ] || fail "Ctrl+O did not ask for a file"
-xdotool type --delay 20 "$work/game/ones.kvx"
-xdotool key Return
-wait_for 50 gone '^Open Game' || fail "the open dialog stayed open"
+for step in "ctrl+s Save" "ctrl+o Open"; do
+  set -- $step
+  xdotool windowactivate --sync "$wid" key "$1"
+  timeout 10 xdotool search --sync --onlyvisible --name "^$2 Game" >/dev/null || fail "$1 did not ask for a file"
+  xdotool type --delay 20 "$work/game/ones.kvx"
+  xdotool key Return
+  wait_for 100 gone "^$2 Game" || fail "the $2 dialog stayed open"
+done
 xdotool windowactivate --sync "$wid" key Return
 wait_for 50 area_settled $dice
 opened=$(area $subtotal)
@@ -218,7 +204,7 @@ menu_pick t a
 advisor=$(timeout 10 xdotool search --sync --onlyvisible --name '^Advisor$' | head -n1)
 [ -n "$advisor" ] || fail "the advisor did not open"
 wait_for 30 active_is_game || fail "the advisor took the keyboard"
-clear_of_play "$advisor" || fail "the advisor covers the dice: $(outer "$advisor")"
+clear_of_play "$advisor" || fail "the advisor covers the dice: $(geometry "$advisor")"
 rolled=$(area $dice)
 xdotool key r
 wait_for 30 area_differs $dice "$rolled" || fail "R after opening the advisor did not roll"
@@ -228,53 +214,35 @@ answer_boxes
 xdotool windowactivate --sync "$wid" 2>/dev/null
 
 # The top ten opens in front of the game, which keeps the keyboard; Escape
-# in the game closes it.
+# in the game closes it (pressed again if the menu, letting go of the
+# keyboard, swallowed it).
 known=$(xdotool search --onlyvisible --class korvex | sort)
 menu_pick f t
-topten=
-for _ in $(seq 100); do
-  topten=$(comm -13 <(echo "$known") <(xdotool search --onlyvisible --class korvex | sort) | head -n1)
-  [ -n "$topten" ] && break
-  sleep 0.1
-done
+topten=$(new_window)
 [ -n "$topten" ] || fail "the top ten did not open"
 in_front() {
-  local order
-  order=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
-  local a b i=0
-  for w in $order; do
-    i=$((i + 1))
-    [ $((w)) -eq $((wid)) ] && a=$i
-    [ $((w)) -eq $((topten)) ] && b=$i
-  done
-  [ -n "${a:-}" ] && [ -n "${b:-}" ] && [ "$b" -gt "$a" ]
+  xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/, /\n/g' | while read -r w; do echo $((w)); done \
+    | sed -n "/^$wid\$/,\$p" | grep -qx "$topten"
 }
 wait_for 30 in_front || fail "the top ten opened behind the game"
 wait_for 30 active_is_game || fail "the top ten took the keyboard"
-# A key sent while the menu lets go of the keyboard can be lost: pressed again.
-topten_shown() { xdotool search --onlyvisible --class korvex | grep -qx "$topten"; }
 for _ in $(seq 10); do
   xdotool key Escape
-  wait_for 5 eval '! topten_shown' && break
+  wait_for 5 eval '! shown "$topten"' && break
 done
-topten_shown && fail "Escape in the game left the top ten open"
+shown "$topten" && fail "Escape in the game left the top ten open"
 
-# The review, too, opens clear of the dice, the advisor closed: where there
-# is no room beside the game, the game makes room.
+# The review, the advisor closed, opens clear of the dice too: where there is
+# no room beside the game, the game makes room.
 xdotool windowactivate --sync "$advisor" key Escape
 wait_for 50 gone '^Advisor$' || fail "Escape left the advisor open"
 xdotool windowactivate --sync "$wid"
 known=$(xdotool search --onlyvisible --class korvex | sort)
 menu_pick t e
-review=
-for _ in $(seq 100); do
-  review=$(comm -13 <(echo "$known") <(xdotool search --onlyvisible --class korvex | sort) | head -n1)
-  [ -n "$review" ] && break
-  sleep 0.1
-done
+review=$(new_window)
 [ -n "$review" ] || fail "the review did not open"
 locate
-clear_of_play "$review" || fail "the review covers the dice: $(outer "$review")"
+clear_of_play "$review" || fail "the review covers the dice: $(geometry "$review")"
 
 # Ctrl+Q ends the program as Alt+X does (both are ignored while dice roll,
 # so on a slow machine it is pressed again until the program ends).

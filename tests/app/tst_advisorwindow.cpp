@@ -712,8 +712,6 @@ private slots:
                                                << QRect(632, 50, 560, 380);
         QTest::newRow("no room beside: lowered below it") << QRect(100, 0, 800, 600) << QSize(560, 380)
                                                           << QRect(0, 0, 1024, 768) << QRect(100, 608, 560, 160);
-        QTest::newRow("no room for two fifths: least over it") << QRect(100, 0, 800, 700) << QSize(560, 380)
-                                                                << QRect(0, 0, 1024, 768) << QRect(464, 388, 560, 380);
         QTest::newRow("low on the screen: lifted") << QRect(100, 900, 640, 480) << QSize(560, 380) << hd
                                                    << QRect(748, 700, 560, 380);
         QTest::newRow("a panel at the top") << QRect(0, 0, 640, 480) << QSize(560, 380) << QRect(0, 32, 1920, 1048)
@@ -748,7 +746,6 @@ private slots:
         QTest::addColumn<QSize>("minimum");
         QTest::addColumn<QRect>("placed");
         QTest::newRow("narrowed beside") << QSize(562, 600) << QSize(150, 200) << QRect(0, 168, 270, 600);
-        QTest::newRow("lowered above") << QSize(562, 260) << QSize(500, 200) << QRect(278, 0, 562, 210);
         QTest::newRow("over the title, not the dice") << QSize(562, 260) << QSize(500, 240) << QRect(0, 0, 562, 260);
         QTest::newRow("shrunk above the dice") << QSize(702, 585) << QSize(488, 150) << QRect(0, 0, 702, 289);
     }

@@ -7,7 +7,6 @@
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
-#include "records/TfrmTopten.h"
 #include "game/TimerService.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
@@ -313,28 +312,13 @@ private slots:
         QCOMPARE(g.gs.Total, total + 100);
     }
 
-    void arrowsMoveBetweenTheDiceWithoutAList()
+    void upAndDownMoveBetweenTheDiceWithoutAList()
     {
         TfrmMain w(m_prompts, m_timers, {});
         startAndRoll(w);
-        QVERIFY(w.rg10()->isHidden() && w.rg5()->isHidden());
         w.dice(2)->setFocus(Qt::TabFocusReason);
         type(Qt::Key_Down);
         QVERIFY(w.dice(3)->hasFocus());
-        type(Qt::Key_Up);
-        type(Qt::Key_Left);
-        QVERIFY(w.dice(1)->hasFocus());
-    }
-
-    void escapeInTheGameClosesTheTopTen()
-    {
-        TfrmMain w(m_prompts, m_timers, {});
-        showActive(w);
-        w.aTopTen()->trigger();
-        QVERIFY(w.topten().isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        type(Qt::Key_Escape);
-        QVERIFY(!w.topten().isVisible());
     }
 
     void enterOnAPushButtonIsDone()

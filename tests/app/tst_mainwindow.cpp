@@ -664,45 +664,6 @@ private slots:
         QVERIFY(!advisor);
     }
 
-    void keyboardFocusIsMarked_data()
-    {
-        QTest::addColumn<qreal>("dpr");
-        QTest::newRow("1") << 1.0;
-        QTest::newRow("1.5") << 1.5;
-        QTest::newRow("2") << 2.0;
-    }
-    void keyboardFocusIsMarked()
-    {
-        // Reached by Tab, a die and a round button show it, in whole pixels
-        // of the screen: dark at the die's edge, light inside that.
-        QFETCH(qreal, dpr);
-        TfrmMain w(m_prompts, m_timers, {});
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.game().btStartClick();
-        const auto shot = [dpr](QWidget *widget) {
-            QImage img((QSizeF(widget->size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-            img.setDevicePixelRatio(dpr);
-            img.fill(Qt::transparent);
-            widget->render(&img);
-            return img;
-        };
-        for (QWidget *control : {static_cast<QWidget *>(w.dice(2)), static_cast<QWidget *>(w.btDone())}) {
-            control->setFocus(Qt::MouseFocusReason);
-            w.setAttribute(Qt::WA_KeyboardFocusChange, false);
-            const QImage plain = shot(control);
-            w.setAttribute(Qt::WA_KeyboardFocusChange);
-            const QImage marked = shot(control);
-            QVERIFY(marked != plain);
-        }
-        w.dice(2)->setFocus(Qt::TabFocusReason);
-        const QImage die = shot(w.dice(2));
-        const int dark = qRound(3 * dpr);
-        for (const QPoint at : {QPoint(0, 0), QPoint(die.width() - 1, die.height() / 2), QPoint(dark - 1, dark - 1)})
-            QCOMPARE(die.pixelColor(at), QColor(Qt::black));
-        QCOMPARE(die.pixelColor(dark, die.height() / 2), QColor(Qt::white));
-    }
-
     void displaysHandTheFocusToTheFirstDie()
     {
         // The score displays never keep the focus.
