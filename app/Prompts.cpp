@@ -76,7 +76,6 @@ void DialogPrompts::showError(const QString &text)
 {
     Sized<QMessageBox> box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("errorBox"));
-    box.place = placeBox;
     box.exec();
 }
 
@@ -84,7 +83,6 @@ bool DialogPrompts::confirm(const QString &title, const QString &text)
 {
     Sized<QMessageBox> box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setObjectName(QStringLiteral("confirmBox"));
-    box.place = placeBox;
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

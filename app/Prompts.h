@@ -27,8 +27,8 @@ public:
     virtual bool confirm(const QString &title, const QString &text) = 0;
     // Shows a dialog modally and returns its result.
     virtual int runModal(QDialog &dialog);
-    // Moves a message box, about to be shown, to where it belongs; unset:
-    // where the toolkit puts it.
+    // Moves a game message's box, about to be shown, to where it belongs;
+    // unset: where the toolkit puts it.
     std::function<void(QWidget *box)> placeBox;
 };
 
