@@ -1188,14 +1188,23 @@ void TfrmMain::placeBeside(QWidget *window)
             }
         }
     }
-    if (frame.size() != window->size() + decoration)
-        window->resize(frame.size() - decoration);
-    window->move(frame.topLeft());
     // A window placed clear of the dice stays in front of the game from its
     // first showing on; one that could not be is left for the player to
     // bring the game in front of.
     if (!window->testAttribute(Qt::WA_WState_Created) && !frame.intersects(playArea()))
         keepInFront(window);
+    if (frame.size() != window->size() + decoration)
+        window->resize(frame.size() - decoration);
+    moveFrameTo(window, frame.topLeft());
+}
+
+void TfrmMain::moveFrameTo(QWidget *window, QPoint at) const
+{
+    // Once its native window exists, a window takes a point as its client's
+    // until the window system has framed it: it gets this window's frame.
+    if (window->testAttribute(Qt::WA_WState_Created) && window->frameGeometry() == window->geometry())
+        at += geometry().topLeft() - frameGeometry().topLeft();
+    window->move(at);
 }
 
 void TfrmMain::keepInFront(QWidget *window) const
@@ -1223,12 +1232,7 @@ void TfrmMain::placeBox(QWidget *box) const
     const QSize decoration = frameGeometry().size() - size();
     const QRect frame = placeBoxFrame(frameGeometry(), playArea(), box->size() + decoration,
                                       screen->availableGeometry());
-    // Once its window exists, a box takes a point as its client's until the
-    // window system has framed it.
-    QPoint at = frame.topLeft();
-    if (box->testAttribute(Qt::WA_WState_Created) && box->frameGeometry() == box->geometry())
-        at += geometry().topLeft() - frameGeometry().topLeft();
-    box->move(at);
+    moveFrameTo(box, frame.topLeft());
 }
 
 QRect TfrmMain::playArea() const

@@ -205,6 +205,7 @@ private:
     bool cheatRowShown() const;
     bool advisingInPlay() const;
     void keepInFront(QWidget *window) const;
+    void moveFrameTo(QWidget *window, QPoint at) const;
     bool pickChoice(int step);
     void updateFocus();
     void nameDisplays();
