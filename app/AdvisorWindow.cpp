@@ -162,7 +162,8 @@ void AdvisorWindow::keyPressEvent(QKeyEvent *event)
 void AdvisorWindow::applyTexts()
 {
     setWindowTitle(uiText("advTitle"));
-    m_lAssisted->setText(uiText("advAssisted"));
+    // Said while it can still be heeded: before the game is played with the window open.
+    m_lAssisted->setText(uiText(!m_gameAssisted || m_gameAssisted() ? "advAssisted" : "advStillCounts"));
     m_lRanking->setText(uiText("advRanking"));
     // Set only on a change: each sends a notice to assistive technology.
     const QString listName = uiText("advRanking");
@@ -277,11 +278,10 @@ void AdvisorWindow::refresh()
         return;
     }
     // After a roll: the dice the present selection leaves, and every choice ranked.
+    // With nothing selected yet there is no roll on to weigh: Roll would be refused.
     const int next = free == 0 ? 6 : free;
-    QString rollOn = uiPlural("advRollOn", next).arg(next).arg(percent(AdvisorSolution::bustChance(next)));
-    if (selected == 0)
-        rollOn += QLatin1Char(' ') + uiText("advSelectFirst");
-    m_lBust->setText(rollOn);
+    m_lBust->setText(selected == 0 ? uiText("advNothingSelected")
+                                   : uiPlural("advRollOn", next).arg(next).arg(percent(AdvisorSolution::bustChance(next))));
     const QVector<AdvisorAction> actions = sol->rankActions(gs.Total, gs.SubScore, rolled);
     if (actions.isEmpty())
         return;

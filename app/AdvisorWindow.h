@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class Game;
@@ -33,6 +34,10 @@ public:
     QLabel *lRanking() const { return m_lRanking; }
     QListWidget *lvActions() const { return m_lvActions; }
     SolveProgressBar *pbSolve() const { return m_pbSolve; }
+
+    // Whether the game on the table is already kept out of the top ten;
+    // until one is given, every game counts as such.
+    void setGameAssisted(std::function<bool()> assisted) { m_gameAssisted = std::move(assisted); }
 
     bool solving() const;
     // The solution for the rules in force, or null while it is being solved.
@@ -65,6 +70,7 @@ private:
     SolveProgressBar *m_pbSolve;
     Game &m_game;
     SolveService &m_solver;
+    std::function<bool()> m_gameAssisted;
     QTimer *m_slowTimer;
     // The game just won, remembered for the cover that follows the win until
     // the cover is lifted again.

@@ -1,13 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Where a secondary window opens beside the main window.
+// Where a secondary window or a message box opens beside the main window.
 #pragma once
 
 #include <QRect>
 #include <QSize>
 
 // The outer frame for a window of outer size `size` opened beside `anchor`
-// (the main window's outer frame) on a screen whose free area is `available`:
-// to its right where there is room, else to its left, else over it; level
-// with its top where the screen allows. Always whole inside `available`,
-// shrunk to it when larger.
-QRect placeBesideFrame(const QRect &anchor, QSize size, const QRect &available, int gap = 8);
+// (the main window's outer frame) on a screen whose free area is `available`.
+// It goes where it covers none of the anchor: to its right, else to its left
+// (level with its top where the screen allows), else below, else above it,
+// else there made narrower or lower (down to two fifths of its area).
+// Where nothing is free it covers as little of the anchor as it can, and
+// never `keepClear` (the part of the game that must stay in sight; empty:
+// none), shrinking down to `minimum` if it must. Always whole inside
+// `available`, shrunk to it when larger.
+QRect placeBesideFrame(const QRect &anchor, QSize size, const QRect &available,
+                       const QRect &keepClear = QRect(), QSize minimum = QSize(), int gap = 8);
+
+// The outer frame for a message box of outer size `size` that belongs to
+// `anchor`: centred across it just below `keepClear`, else just above it,
+// else as placeBesideFrame places a window.
+QRect placeBoxFrame(const QRect &anchor, const QRect &keepClear, QSize size, const QRect &available,
+                    int gap = 8);

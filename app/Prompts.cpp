@@ -42,12 +42,14 @@ public:
 
 // Qt's message box and input dialog fix their size again whenever they lay
 // themselves out; on Wayland the size is let free once they have set it, and
-// a maximised box keeps the size the compositor ordered.
+// a maximised box keeps the size the compositor ordered. A placed box goes
+// where `place` puts it as it is shown.
 template <class Dialog>
 class Sized : public Dialog
 {
 public:
     using Dialog::Dialog;
+    std::function<void(QWidget *)> place;
 
 protected:
     bool event(QEvent *event) override
@@ -57,6 +59,8 @@ protected:
         const bool done = Dialog::event(event);
         if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
             WindowSystem::freeSize(this);
+        if (event->type() == QEvent::Show && place)
+            place(this);
         return done;
     }
 };
@@ -72,6 +76,7 @@ void DialogPrompts::showMessage(const QString &text)
     Sized<QMessageBox> box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("msgBox"));
     Appearance::showPlainText(&box);
+    box.place = placeBox;
     box.exec();
 }
 

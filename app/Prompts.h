@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QDialog;
 class QWidget;
 
@@ -25,6 +27,9 @@ public:
     virtual bool confirm(const QString &title, const QString &text) = 0;
     // Shows a dialog modally and returns its result.
     virtual int runModal(QDialog &dialog);
+    // Moves a game message's box, about to be shown, to where it belongs;
+    // unset: where the toolkit puts it.
+    std::function<void(QWidget *box)> placeBox;
 };
 
 // The real boxes and dialogs.

@@ -307,6 +307,22 @@ void THemisphereButton::paintEvent(QPaintEvent *)
     // Outside the ellipse the image is transparent, so the parent shows.
     // Enabled or not, the face looks the same.
     p.drawImage(QPoint(0, 0), faceImage(isDown(), target ? target->devicePixelRatioF() : devicePixelRatioF()));
+    // Reached with the keyboard: a dark ring with a light edge inside the
+    // face's rim, plain on any face colour and drawn at the screen's own
+    // resolution.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        const qreal inset = bevelInset() + 2.0;
+        const QRectF ring = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+        if (ring.width() > 6 && ring.height() > 6) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(Qt::black, 2.0));
+            p.drawEllipse(ring);
+            p.setPen(QPen(Qt::white, 1.0));
+            p.drawEllipse(ring.adjusted(1.5, 1.5, -1.5, -1.5));
+            p.setRenderHint(QPainter::Antialiasing, false);
+        }
+    }
     // Whether the caption is shown cut changes only when the face is rebuilt.
     if (m_cutCheckedFor != m_builtKey) {
         m_cutCheckedFor = m_builtKey;

@@ -11,6 +11,7 @@
 #include "app/PracticeWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
+#include "app/WindowSystem.h"
 #include "app/TEffectLabel.h"
 #include "app/THemisphereButton.h"
 #include "app/Typeface.h"
@@ -52,6 +53,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -159,9 +162,14 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
     connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
-    // Each game starts unassisted unless the advisor stays open for it; a
-    // review window left open marks it once it shows the new game.
-    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = m_advisor && m_advisor->isVisible(); });
+    // Each game starts unassisted unless it is played with the advisor open;
+    // a review window left open marks it once it shows the new game. The
+    // game prepared after a win stays clean behind the cover until then.
+    connect(&m_game, &Game::newGameStarted, this, [this] { assisted = advisingInPlay(); });
+    connect(&m_game, &Game::stateChanged, this, [this] {
+        if (!assisted && advisingInPlay())
+            assisted = true;
+    });
     m_recorder = new StatisticsRecorder(m_game, m_solver, m_prompts, this);
     // The costly decisions of a won game go to the practice.
     connect(m_recorder, &StatisticsRecorder::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
@@ -176,11 +184,13 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
             m_game.stopAfterWin();
     });
     Appearance::showPlainText(this);
+    m_prompts.placeBox = [this](QWidget *box) { placeBox(box); };
     FormCreate(args);
 }
 
 TfrmMain::~TfrmMain()
 {
+    m_prompts.placeBox = nullptr;
     // Windows of their own, not children: gone before the game they show.
     delete m_review;
     delete m_practice;
@@ -456,6 +466,14 @@ void TfrmMain::buildClient()
     chain << m_Button1 << m_Button2 << m_Button3 << m_Button4;
     for (int i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
+    // While a choice list is shown, Up and Down pick its valuations wherever
+    // the focus is on the table; else they go on to the focused control.
+    for (const auto &[key, step] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
+        auto *pick = new QShortcut(QKeySequence(key), this);
+        pick->setEnabled(false);
+        connect(pick, &QShortcut::activated, this, [this, step = step] { pickChoice(step); });
+        m_pickKeys << pick;
+    }
     setTabOrder(m_btStart, m_btCont);
     setTabOrder(m_btCont, m_btExit);
     layoutClient();
@@ -576,6 +594,9 @@ void TfrmMain::syncState()
         }
         was = shown;
     }
+    const bool picking = (m_game.rg10.visible || m_game.rg5.visible) && !m_game.coverVisible();
+    for (QShortcut *pick : std::as_const(m_pickKeys))
+        pick->setEnabled(picking);
     updateFocus();
 }
 
@@ -704,6 +725,8 @@ void TfrmMain::clickDie(int n)
         before[k] = m_game.DiceState(k);
     m_pendingNews.clear();
     m_game.RxDice1Click(n);
+    if (m_game.die(n).value == 1 || m_game.die(n).value == 5)
+        m_choiceFace = m_game.die(n).value;
     if (m_game.RollingDice != 0)
         return; // the dice are turning: a click means nothing yet
     QStringList changedDice, faces;
@@ -737,6 +760,27 @@ void TfrmMain::clickDie(int n)
     m_announcer->say(text);
 }
 
+bool TfrmMain::pickChoice(int step)
+{
+    const bool ones = m_game.rg10.visible, fives = m_game.rg5.visible;
+    if (!ones && !fives)
+        return false;
+    const int row = ones && fives ? (m_choiceFace == 5 ? 1 : 0) : (ones ? 0 : 1);
+    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
+    const int count = int(list.items.size());
+    if (count == 0)
+        return false;
+    const int at = list.itemIndex < 0 ? (step > 0 ? -1 : count) : list.itemIndex;
+    const int to = std::clamp(at + step, 0, count - 1);
+    // The entry takes the focus, so the arrows go on in the list itself.
+    QRadioButton *entry = m_choices[row][to];
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    entry->setFocus(Qt::TabFocusReason);
+    if (to != list.itemIndex)
+        entry->click();
+    return true;
+}
+
 void TfrmMain::focusDie(int step)
 {
     int at = 0;
@@ -745,6 +789,7 @@ void TfrmMain::focusDie(int step)
             at = n;
     if (at == 0)
         return;
+    setAttribute(Qt::WA_KeyboardFocusChange);
     m_dice[(at - 1 + step + 6) % 6 + 1]->setFocus(Qt::TabFocusReason);
 }
 
@@ -1072,6 +1117,10 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         m_announcer->say(stateSpoken());
         return;
     }
+    if (key == Qt::Key_Escape && m_topten && m_topten->isVisible()) {
+        m_topten->btCloseClick();
+        return;
+    }
     if (m_game.coverVisible()) {
         if (enter) {
             (m_game.contVisible() ? m_btCont : m_btStart)->click();
@@ -1134,14 +1183,26 @@ void TfrmMain::aAdvisorExecute()
         // A window of its own: a Wayland compositor keeps the keyboard on a
         // child window while it is open, even when the player clicks the game.
         m_advisor = new AdvisorWindow(m_game, m_solver);
+        m_advisor->setGameAssisted([this] { return assisted; });
+        // It opens beside the game, which keeps the keyboard.
+        m_advisor->setAttribute(Qt::WA_ShowWithoutActivating);
     }
-    assisted = true;
+    // Over a game in play its advice is in sight at once; over the cover the
+    // game stays clean until it is played on with the window open.
+    if (!m_game.coverVisible())
+        assisted = true;
     // Each opening finds it beside this window, whole on this window's screen,
     // wherever it was left or whatever screens came and went since.
     if (!m_advisor->isVisible())
         placeBeside(m_advisor);
     m_advisor->show();
     m_advisor->raise();
+    activateWindow();
+}
+
+bool TfrmMain::advisingInPlay() const
+{
+    return m_advisor && m_advisor->isVisible() && !m_game.coverVisible() && !m_game.winning();
 }
 
 void TfrmMain::aReviewExecute()
@@ -1177,7 +1238,7 @@ void TfrmMain::aPracticeExecute()
     m_practice->activateWindow();
 }
 
-void TfrmMain::placeBeside(QWidget *window) const
+void TfrmMain::placeBeside(QWidget *window)
 {
     const QScreen *screen = this->screen();
     if (!screen)
@@ -1186,11 +1247,79 @@ void TfrmMain::placeBeside(QWidget *window) const
     // same as this one.
     const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
                                                  : frameGeometry().size() - size();
-    const QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration,
-                                         screen->availableGeometry());
+    const QSize smallest = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
+    const QRect available = screen->availableGeometry();
+    QRect frame = placeBesideFrame(frameGeometry(), window->size() + decoration, available, playArea(), smallest);
+    const auto shown = [window](const QWidget *other) { return other && other != window && other->isVisible(); };
+    if (frame.intersects(playArea()) && !isMaximized() && !isFullScreen()
+        && !shown(m_advisor) && !shown(m_review) && !shown(m_statistics)) {
+        // No room beside the dice: the game moves to a side of the screen
+        // where the window fits beside it (unless another stands beside it).
+        for (const int x : {available.left(), available.right() + 1 - frameGeometry().width()}) {
+            const QPoint shift(x - frameGeometry().left(), 0);
+            const QRect moved = frameGeometry().translated(shift), kept = playArea().translated(shift);
+            const QRect there = placeBesideFrame(moved, window->size() + decoration, available, kept, smallest);
+            if (!there.intersects(kept) && available.contains(moved)) {
+                move(pos() + shift);
+                frame = there;
+                break;
+            }
+        }
+    }
+    // A window placed clear of the dice stays in front of the game from its
+    // first showing on; one that could not be is left for the player to
+    // bring the game in front of.
+    if (!window->testAttribute(Qt::WA_WState_Created) && !frame.intersects(playArea()))
+        keepInFront(window);
     if (frame.size() != window->size() + decoration)
         window->resize(frame.size() - decoration);
-    window->move(frame.topLeft());
+    moveFrameTo(window, frame.topLeft());
+}
+
+void TfrmMain::moveFrameTo(QWidget *window, QPoint at) const
+{
+    // Once its native window exists, a window takes a point as its client's
+    // until the window system has framed it: it gets this window's frame.
+    if (window->testAttribute(Qt::WA_WState_Created) && window->frameGeometry() == window->geometry())
+        at += geometry().topLeft() - frameGeometry().topLeft();
+    window->move(at);
+}
+
+void TfrmMain::keepInFront(QWidget *window) const
+{
+    // Under X11 the window manager keeps a window that belongs to the game
+    // above it, also while the game has the keyboard.
+    if (WindowSystem::isWayland())
+        return;
+    winId(); // this window's own handle, shown or not
+    // X11 lets only dialogs and tool windows belong to another window.
+    if (window->windowType() == Qt::Window && !window->testAttribute(Qt::WA_WState_Created))
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog
+                               | Qt::WindowMinMaxButtonsHint);
+    window->winId();
+    if (QWindow *handle = window->windowHandle(); handle && windowHandle())
+        handle->setTransientParent(windowHandle());
+}
+
+void TfrmMain::placeBox(QWidget *box) const
+{
+    const QScreen *screen = this->screen();
+    if (!screen || !isVisible())
+        return;
+    // A box is shown before the window system decorates it.
+    const QSize decoration = frameGeometry().size() - size();
+    const QRect frame = placeBoxFrame(frameGeometry(), playArea(), box->size() + decoration,
+                                      screen->availableGeometry());
+    moveFrameTo(box, frame.topLeft());
+}
+
+QRect TfrmMain::playArea() const
+{
+    QRect area;
+    for (int n = 1; n <= 6; ++n)
+        area |= m_dice[n]->geometry();
+    area |= m_btRoll->geometry() | m_btDone->geometry() | m_rg10->geometry() | m_rg5->geometry();
+    return QRect(m_client->mapToGlobal(area.topLeft()), area.size());
 }
 
 bool TfrmMain::runTopTenCheck()
@@ -1237,8 +1366,11 @@ TfrmTopten &TfrmMain::topten()
 {
     if (m_topten)
         return *m_topten;
-    // A window of its own, like the advisor.
+    // A window of its own, like the advisor; under X11 it stays in front of
+    // the game, which keeps the keyboard while it is open.
     m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
+    m_topten->setAttribute(Qt::WA_ShowWithoutActivating);
+    keepInFront(m_topten);
     return *m_topten;
 }
 
@@ -1261,7 +1393,8 @@ void TfrmMain::showToptenAfterCheck()
 
 void TfrmMain::aTopTenExecute()
 {
-    // Shown as it was last filled, without taking the focus from the game.
+    // Shown as it was last filled, in front of the game, without taking the
+    // focus from it.
     topten().show();
     topten().raise();
     activateWindow();

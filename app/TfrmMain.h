@@ -34,6 +34,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 
 class TfrmMain : public QMainWindow, public SetupHost
 {
@@ -85,8 +86,14 @@ public:
     void aLanguageExecute();
     // The advisor: a game it was open during is kept out of the top-ten tables.
     void aAdvisorExecute();
-    // Moves a window of our own next to this one, on the same screen.
-    void placeBeside(QWidget *window) const;
+    // Moves a window of our own next to this one, on the same screen, clear
+    // of the dice and the round buttons.
+    void placeBeside(QWidget *window);
+    // Moves a message box off the dice and the round buttons.
+    void placeBox(QWidget *box) const;
+    // The dice, Roll, Done and the choice lists, on the screen: what a
+    // window must not hide.
+    QRect playArea() const;
     AdvisorWindow *advisorWindow() const { return m_advisor; }
     // The review of the game in progress or of the game just won.
     void aReviewExecute();
@@ -201,6 +208,10 @@ private:
     void layoutClient();
     void applyMnemonics();
     bool cheatRowShown() const;
+    bool advisingInPlay() const;
+    void keepInFront(QWidget *window) const;
+    void moveFrameTo(QWidget *window, QPoint at) const;
+    bool pickChoice(int step);
     void updateFocus();
     void nameDisplays();
     void clickDie(int n);
@@ -233,5 +244,7 @@ private:
     bool m_hotDice = false;
     bool m_lastBank = false;
     bool m_rg10Shown = false, m_rg5Shown = false;
+    int m_choiceFace = 1; // the list the arrow keys work, when both are shown
+    QList<QShortcut *> m_pickKeys;
     QString m_pendingNews;
 };

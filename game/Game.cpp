@@ -719,7 +719,8 @@ void Game::restore(const Snapshot &s)
     ScoreSelection(1);
 
     m_eScore = gs.Total;
-    m_eSubScore = gs.SubScore;
+    // What Done would bank: the round so far and the selection rebuilt above.
+    m_eSubScore = saturate(qint64(gs.SubScore) + gs.SelScore);
     m_eRnd = gs.RoundNo;
     eRndChange();
     // The opened game's time shows at once, not the previous game's until the next tick.

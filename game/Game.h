@@ -108,6 +108,8 @@ public:
     // Only while gameWon is handled (a failed top-ten check): the winning
     // sequence ends there and the won game stays as it is.
     void stopAfterWin() { m_stopAfterWin = true; }
+    // True while the winning sequence prepares the next game.
+    bool winning() const { return m_winning; }
 
     // --- displays ---
     void setESubScore(int v);

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <vector>
@@ -254,6 +255,23 @@ void TRxDice::paintEvent(QPaintEvent *)
     if (inner.size() != QSize(64, 64))
         p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawPixmap(inner, face);
+    // Reached with the keyboard: a dark frame with a light edge inside it,
+    // plain on every die colour, in whole pixels of the screen.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        p.save();
+        p.scale(1.0 / dpr, 1.0 / dpr);
+        const QRect box(QPoint(0, 0), QSize(qRound(width() * dpr), qRound(height() * dpr)));
+        const int dark = std::max(2, qRound(3 * dpr)), light = std::max(1, qRound(dpr));
+        const auto frame = [&p](const QRect &r, int w, const QColor &c) {
+            p.fillRect(QRect(r.left(), r.top(), r.width(), w), c);
+            p.fillRect(QRect(r.left(), r.bottom() + 1 - w, r.width(), w), c);
+            p.fillRect(QRect(r.left(), r.top(), w, r.height()), c);
+            p.fillRect(QRect(r.right() + 1 - w, r.top(), w, r.height()), c);
+        };
+        frame(box, dark, Qt::black);
+        frame(box.adjusted(dark, dark, -dark, -dark), light, Qt::white);
+        p.restore();
+    }
     if (m_showFocus && hasFocus()) {
         QPen pen(palette().color(QPalette::WindowText), 1, Qt::DotLine);
         p.setPen(pen);

@@ -11,6 +11,7 @@ if [ "${1:-run}" = test ]; then
     libc6-dev-arm64-cross libstdc++-12-dev-arm64-cross)
   packages+=(weston qt6-wayland xwayland)
   packages+=(orca speech-dispatcher openbox dbus-daemon at-spi2-core)
+  # a dark desktop style (-style Adwaita-Dark) for the real-window checks
   packages+=(adwaita-qt6)
 fi
 

@@ -207,9 +207,11 @@ private slots:
         AdvisorWindow *a = w.advisorWindow();
         QVERIFY(a && a->isVisible());
         QVERIFY(a->isWindow());
-        QVERIFY(w.assisted);
+        // Over the cover the game is clean until it is played on.
+        QVERIFY(!w.assisted);
         QVERIFY(a->waitForSolution(60000));
         QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QVERIFY(w.assisted);
         QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
         QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
         roll(w);
@@ -343,15 +345,19 @@ private slots:
             return QStringLiteral("Expected rounds to the win, this one included: %1")
                     .arg(QLocale().toString(1.0 + a->solution()->roundsFromTotal(total), 'f', 3));
         };
-        // From its first opening it says the game stays out of the tables.
+        // Opened over the cover, it warns while the game still counts; once
+        // the game is played with it open, it says the game stays out.
         QCOMPARE(a->windowTitle(), QStringLiteral("Advisor"));
         QVERIFY(!a->lAssisted()->isHidden());
-        QCOMPARE(a->lAssisted()->text(),
-                 QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
+        QVERIFY(!w.assisted);
+        QCOMPARE(a->lAssisted()->text(), uiText("advStillCounts"));
         // Before Start.
         QCOMPARE(a->lStatus()->text(), QStringLiteral("No game running."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
         QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QVERIFY(w.assisted);
+        QCOMPARE(a->lAssisted()->text(),
+                 QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
         QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
         QCOMPARE(a->lBust()->text(), QStringLiteral("Next roll: 6 dice, bust chance %1 % (costs 100 points).")
                                            .arg(QLocale().toString(100 * AdvisorSolution::bustChance(6), 'f', 2)));
@@ -362,7 +368,8 @@ private slots:
         int picks = 0;
         QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
-        QVERIFY(a->lBust()->text().endsWith(QStringLiteral(" Select dice first.")));
+        // Nothing selected yet: no roll on to weigh, only what to do.
+        QCOMPARE(a->lBust()->text(), uiText("advNothingSelected"));
         for (int n = 1; n <= 6; ++n)
             QTest::mouseClick(w.dice(n), Qt::LeftButton);
         const qint32 hot = g.gs.SelScore;
@@ -479,12 +486,12 @@ private slots:
         QVERIFY(a->isVisible());
         QTest::keyClick(a->lvActions(), Qt::Key_Escape);
         QVERIFY(!a->isVisible());
-        // Other keys leave it open; the game stays an assisted one.
+        // Other keys leave it open; the game, still under the cover, stays a clean one.
         w.aAdvisor()->trigger();
         QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
         QTest::keyClick(a->lvActions(), Qt::Key_Down);
         QVERIFY(a->isVisible());
-        QVERIFY(w.assisted);
+        QVERIFY(!w.assisted);
     }
 
     void itsTextsComeFromTheLanguageFile()
@@ -709,8 +716,8 @@ private slots:
                                            << QRect(748, 50, 560, 380);
         QTest::newRow("room on the left only") << QRect(1200, 50, 640, 480) << QSize(560, 380) << hd
                                                << QRect(632, 50, 560, 380);
-        QTest::newRow("no room beside: over it") << QRect(100, 0, 800, 600) << QSize(560, 380)
-                                                 << QRect(0, 0, 1024, 768) << QRect(220, 0, 560, 380);
+        QTest::newRow("no room beside: lowered below it") << QRect(100, 0, 800, 600) << QSize(560, 380)
+                                                          << QRect(0, 0, 1024, 768) << QRect(100, 608, 560, 160);
         QTest::newRow("low on the screen: lifted") << QRect(100, 900, 640, 480) << QSize(560, 380) << hd
                                                    << QRect(748, 700, 560, 380);
         QTest::newRow("a panel at the top") << QRect(0, 0, 640, 480) << QSize(560, 380) << QRect(0, 32, 1920, 1048)
@@ -719,7 +726,7 @@ private slots:
                                                            << QRect(348, 0, 560, 380);
         QTest::newRow("second screen, right of the first") << QRect(2000, 100, 800, 600) << QSize(560, 380)
                                                            << QRect(1920, 0, 1280, 1024)
-                                                           << QRect(2120, 100, 560, 380);
+                                                           << QRect(2000, 708, 560, 316);
         QTest::newRow("second screen, left of the first") << QRect(-700, 100, 640, 480) << QSize(560, 380)
                                                           << QRect(-1280, 0, 1280, 1024)
                                                           << QRect(-1268, 100, 560, 380);
@@ -736,6 +743,37 @@ private slots:
         const QRect r = placeBesideFrame(main, size, screen);
         QCOMPARE(r, placed);
         QVERIFY(screen.contains(r));
+    }
+
+    // A small screen: the game centred on 1024 x 768, its dice and buttons kept in sight.
+    void placesClearOfTheDice_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<QRect>("placed");
+        QTest::newRow("narrowed beside") << QSize(562, 600) << QSize(150, 200) << QRect(0, 168, 270, 600);
+        QTest::newRow("over the title, not the dice") << QSize(562, 260) << QSize(500, 240) << QRect(0, 0, 562, 260);
+        QTest::newRow("shrunk above the dice") << QSize(702, 585) << QSize(488, 150) << QRect(0, 0, 702, 289);
+    }
+    void placesClearOfTheDice()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QSize, minimum);
+        QFETCH(QRect, placed);
+        const QRect screen(0, 0, 1024, 768), main(278, 218, 469, 348), dice(283, 297, 457, 241);
+        const QRect r = placeBesideFrame(main, size, screen, dice, minimum);
+        QCOMPARE(r, placed);
+        QVERIFY(screen.contains(r));
+        QVERIFY(!r.intersects(dice));
+    }
+
+    // A message box goes below the dice and the buttons, else above them.
+    void placesBoxesOffTheRoll()
+    {
+        const QRect screen(0, 0, 1024, 768), main(278, 218, 469, 348), dice(283, 297, 457, 113);
+        QCOMPARE(placeBoxFrame(main, dice, QSize(215, 94), screen), QRect(405, 418, 215, 94));
+        const QRect low = main.translated(0, 300), lowDice = dice.translated(0, 300);
+        QCOMPARE(placeBoxFrame(low, lowDice, QSize(215, 94), screen), QRect(405, 495, 215, 94));
     }
 };
 

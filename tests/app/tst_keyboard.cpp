@@ -286,6 +286,14 @@ private slots:
         target->setFocus(Qt::TabFocusReason);
         QCOMPARE(QApplication::focusWidget(), target);
 
+        // Down and Up pick a valuation of the list shown; the entry takes the focus.
+        type(Qt::Key_Down);
+        QCOMPARE(g.gs.SelScore, 30);
+        QVERIFY(choice(w, "rg10_1")->hasFocus());
+        type(Qt::Key_Up);
+        QCOMPARE(g.gs.SelScore, 100);
+        target->setFocus(Qt::TabFocusReason);
+
         type(Qt::Key_4);
         QCOMPARE(state(w, 4), int(TRxDice::Selected));
         QCOMPARE(g.gs.SelScore, 200);
@@ -302,6 +310,15 @@ private slots:
         const int total = g.gs.Total;
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, total + 100);
+    }
+
+    void upAndDownMoveBetweenTheDiceWithoutAList()
+    {
+        TfrmMain w(m_prompts, m_timers, {});
+        startAndRoll(w);
+        w.dice(2)->setFocus(Qt::TabFocusReason);
+        type(Qt::Key_Down);
+        QVERIFY(w.dice(3)->hasFocus());
     }
 
     void enterOnAPushButtonIsDone()

@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(h.rg10.itemIndex, 0);
         QCOMPARE(h.gs.OnesChoice[1], 30);
         QCOMPARE(h.gs.SelScore, 100);
-        QCOMPARE(h.eSubScore(), 100); // SubScore alone
+        QCOMPARE(h.eSubScore(), 200); // what Done banks: SubScore and the selection
         QCOMPARE(h.eScore(), 250);
         QCOMPARE(h.eRnd(), 6);
         QCOMPARE(h.eValue(), QStringLiteral("5000"));

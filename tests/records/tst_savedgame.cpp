@@ -268,10 +268,10 @@ private slots:
         QCOMPARE(g.gs.NewRound, false);
         QCOMPARE(g.gs.SelScore, 10);
 
-        // Displays: SubScore alone, without the selection.
+        // Displays: the subtotal is what Done banks, the selection included.
         QCOMPARE(g.eScore(), 100);
         QCOMPARE(g.eRnd(), 2);
-        QCOMPARE(g.eSubScore(), 105);
+        QCOMPARE(g.eSubScore(), 115);
         QCOMPARE(g.eValue(), a.game.eValue());
         QCOMPARE(g.eValue(), QStringLiteral("10000"));
         QVERIFY(!g.rg10.visible);
@@ -332,7 +332,7 @@ private slots:
         QVERIFY(b.game.rg10.visible);
         QCOMPARE(b.game.rg10.itemIndex, 0);
         QCOMPARE(b.game.gs.SelScore, 105);
-        QCOMPARE(b.game.eSubScore(), 0);
+        QCOMPARE(b.game.eSubScore(), 105);
         QVERIFY(!b.game.gs.NewRound);
     }
 
