@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -87,6 +88,24 @@ void titleWhole(QWidget *box)
                  .arg(room));
 }
 
+// The graphics modules the platform plugin loaded (Mesa's EGL and the DRI
+// driver it picked): what differs from machine to machine, named in the log.
+QString graphicsModules()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QStringList names;
+    if (maps.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = maps.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            const QString name = QString::fromLocal8Bit(line.mid(line.lastIndexOf('/') + 1));
+            if ((name.endsWith(QLatin1String("_dri.so")) || name.startsWith(QLatin1String("libEGL_")))
+                && !names.contains(name))
+                names << name;
+        }
+    }
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QLatin1String(", "));
+}
+
 // A child window keeps the keyboard from the game on a Wayland compositor.
 void ownWindow(QWidget *w, const QString &name)
 {
@@ -119,6 +138,7 @@ int main(int argc, char *argv[])
     w.show();
     w.buildDialogs();
     maximiseAndRestore(&w, QStringLiteral("main window"));
+    std::printf("graphics on Wayland: %s\n", qPrintable(graphicsModules()));
 
     whenModal(QStringLiteral("settings dialog"), [](QWidget *) {});
     w.aSettingsExecute();
