@@ -10,6 +10,10 @@ if [ "${1:-run}" = test ]; then
     dpkg-dev file desktop-file-utils appstream lintian man-db
     libc6-dev-arm64-cross libstdc++-12-dev-arm64-cross)
   packages+=(weston qt6-wayland xwayland)
+  # Mesa's EGL, GLX and DRI drivers, named rather than left to recommends: Qt
+  # draws its Wayland title bars only with EGL there, and the sanitizer run
+  # must meet the same drivers on every machine.
+  packages+=(libegl-mesa0 libglx-mesa0 libgl1-mesa-dri)
   packages+=(orca speech-dispatcher openbox dbus-daemon at-spi2-core)
   # a dark desktop style (-style Adwaita-Dark) for the real-window checks
   packages+=(adwaita-qt6)

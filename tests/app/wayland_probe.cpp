@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +26,9 @@
 #include <cstdlib>
 
 namespace {
+
+// How long the compositor may take to answer; only a failure waits this long.
+constexpr int kPatienceMs = 30000;
 
 [[noreturn]] void fail(const QString &what)
 {
@@ -41,17 +45,17 @@ bool shown(QWidget *w)
 // What the title bar's maximise button does, then the same again to restore.
 void maximiseAndRestore(QWidget *w, const QString &name)
 {
-    if (!QTest::qWaitFor([w] { return shown(w); }, 5000))
+    if (!QTest::qWaitFor([w] { return shown(w); }, kPatienceMs))
         fail(name + QStringLiteral(" never appeared"));
     const QSize normal = w->size();
     w->windowHandle()->setWindowStates(Qt::WindowMaximized);
-    if (!QTest::qWaitFor([w, normal] { return w->isMaximized() && w->size() != normal; }, 5000))
+    if (!QTest::qWaitFor([w, normal] { return w->isMaximized() && w->size() != normal; }, kPatienceMs))
         fail(QStringLiteral("%1 was not maximised (%2 x %3)").arg(name).arg(w->width()).arg(w->height()));
     const QSize maximised = w->size();
     // Frames drawn at the maximised size: the compositor checks each one.
     QTest::qWait(300);
     w->windowHandle()->setWindowStates(Qt::WindowNoState);
-    if (!QTest::qWaitFor([w] { return !w->isMaximized(); }, 5000))
+    if (!QTest::qWaitFor([w] { return !w->isMaximized(); }, kPatienceMs))
         fail(name + QStringLiteral(" stayed maximised"));
     QTest::qWait(100);
     std::printf("ok: %s %d x %d, maximised %d x %d, back to %d x %d\n", qPrintable(name), normal.width(),
@@ -65,7 +69,7 @@ void whenModal(const QString &name, Check check)
 {
     QTimer::singleShot(0, [name, check] {
         QWidget *box = nullptr;
-        if (!QTest::qWaitFor([&box] { return shown(box = QApplication::activeModalWidget()); }, 5000))
+        if (!QTest::qWaitFor([&box] { return shown(box = QApplication::activeModalWidget()); }, kPatienceMs))
             fail(name + QStringLiteral(" never appeared"));
         maximiseAndRestore(box, name);
         check(box);
@@ -84,10 +88,28 @@ void titleWhole(QWidget *box)
                  .arg(room));
 }
 
+// The graphics modules the platform plugin loaded (Mesa's EGL and the DRI
+// driver it picked): what differs from machine to machine, named in the log.
+QString graphicsModules()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QStringList names;
+    if (maps.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = maps.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            const QString name = QString::fromLocal8Bit(line.mid(line.lastIndexOf('/') + 1));
+            if ((name.endsWith(QLatin1String("_dri.so")) || name.startsWith(QLatin1String("libEGL_")))
+                && !names.contains(name))
+                names << name;
+        }
+    }
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QLatin1String(", "));
+}
+
 // A child window keeps the keyboard from the game on a Wayland compositor.
 void ownWindow(QWidget *w, const QString &name)
 {
-    if (!QTest::qWaitFor([w] { return shown(w); }, 5000))
+    if (!QTest::qWaitFor([w] { return shown(w); }, kPatienceMs))
         fail(name + QStringLiteral(" never appeared"));
     if (w->parentWidget() || w->windowHandle()->transientParent())
         fail(name + QStringLiteral(" is a child of another window"));
@@ -116,6 +138,7 @@ int main(int argc, char *argv[])
     w.show();
     w.buildDialogs();
     maximiseAndRestore(&w, QStringLiteral("main window"));
+    std::printf("graphics on Wayland: %s\n", qPrintable(graphicsModules()));
 
     whenModal(QStringLiteral("settings dialog"), [](QWidget *) {});
     w.aSettingsExecute();

@@ -30,8 +30,17 @@ stop_processes() {
 }
 session_start wayland
 # Nothing fatal on the error output: no protocol error, no lost connection, no crash.
+# (Lines of the client's protocol log, "[time] ...", are not its messages.)
 fatal_in() {
-  grep -iE 'fatal|protocol error|connection (broke|experienced)|segmentation|abort' "$1"
+  grep -vE '^\[ *[0-9]+\.[0-9]+\] ' "$1" | grep -iE 'fatal|protocol error|connection (broke|experienced)|segmentation|abort'
+}
+# The game's window is on screen: titled Korvex, its first configure
+# acknowledged and a buffer drawn for it, as the client's protocol log shows.
+mapped() {
+  awk '/set_title\("Korvex"\)/ { titled = 1 }
+       titled && /ack_configure\(/ { configured = 1 }
+       configured && /\.attach\(wl_buffer@/ { drawn = 1 }
+       END { exit !drawn }' "$1"
 }
 
 mkdir -p "$work/runtime" "$work/home" "$work/game"
@@ -44,11 +53,11 @@ start=$(date +%s)
 setsid weston --backend=headless-backend.so --socket=korvex-test --idle-time=0 --xwayland \
   --log="$work/weston.log" >"$work/weston.out" 2>&1 &
 weston_pid=$!
-wait_for 100 test -S "$work/runtime/korvex-test" || fail "weston did not start: $(cat "$work/weston.log")"
+wait_for 300 test -S "$work/runtime/korvex-test" || fail "weston did not start: $(cat "$work/weston.log")"
 export WAYLAND_DISPLAY=korvex-test
 
 # Natively: every window maximised and restored.
-timeout 60 env QT_QPA_PLATFORM=wayland "$probe" >"$work/probe.out" 2>"$work/probe.err"
+timeout 150 env QT_QPA_PLATFORM=wayland "$probe" >"$work/probe.out" 2>"$work/probe.err"
 status=$?
 cat "$work/probe.out"
 [ "$status" -eq 0 ] || fail "the probe ended with status $status: $(cat "$work/probe.err")"
@@ -58,10 +67,12 @@ cat "$work/probe.out"
 cp "$exe" "$work/game/korvex"
 rules="$(dirname "$exe")/KVXRules.rtf"
 [ -f "$rules" ] && cp "$rules" "$work/game/"
-QT_QPA_PLATFORM=wayland "$work/game/korvex" >"$work/native.log" 2>&1 &
+QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client "$work/game/korvex" >"$work/native.log" 2>&1 &
 game_pid=$!
-sleep 2
-kill -0 "$game_pid" 2>/dev/null || fail "the game ended on Wayland: $(cat "$work/native.log")"
+# However slow the machine: until its window is drawn, or it ends.
+wait_for 900 eval 'mapped "$work/native.log" || ! kill -0 "$game_pid" 2>/dev/null'
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended on Wayland: $(fatal_in "$work/native.log" || tail -n 20 "$work/native.log")"
+mapped "$work/native.log" || fail "the game drew no window on Wayland in 90 s"
 ! fatal_in "$work/native.log" || fail "the game's error output on Wayland"
 kill "$game_pid"
 wait "$game_pid" 2>/dev/null
@@ -69,12 +80,12 @@ game_pid=
 echo "ok: the game runs natively when asked (QT_QPA_PLATFORM=wayland)"
 
 # Both displays, as a Wayland desktop gives them: the game takes XWayland.
-wait_for 100 grep -q 'xserver listening on display' "$work/weston.log" ||
+wait_for 600 grep -q 'xserver listening on display' "$work/weston.log" ||
   fail "weston started no X server: $(cat "$work/weston.log")"
 display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n1)
 XDG_SESSION_TYPE=wayland DISPLAY=$display "$work/game/korvex" >"$work/both.log" 2>&1 &
 game_pid=$!
-wid=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^Korvex$' 2>/dev/null | head -n1)
+wid=$(DISPLAY=$display timeout 90 xdotool search --sync --onlyvisible --name '^Korvex$' 2>/dev/null | head -n1)
 [ -n "$wid" ] || fail "no X window titled Korvex on XWayland: $(cat "$work/both.log")"
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended on XWayland: $(cat "$work/both.log")"
 ! fatal_in "$work/both.log" || fail "the game's error output on XWayland"

@@ -7,6 +7,7 @@
 #include "game/AutoPlay.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
+#include "game/advisor/Round.h"
 
 #include <QtTest>
 #include <algorithm>
@@ -45,6 +46,9 @@ class TestAdvisor : public QObject
 private slots:
     void initTestCase()
     {
+        // Which of the two solvers this processor runs; the other is tested by a build without wide vectors.
+        qInfo("advisor path on this processor: %s",
+              advisor::quadsPay() ? "four rounds at once (AVX2)" : "one round at a time (portable)");
         m_off = Advisor::solve(1000, false);
         m_on = Advisor::solve(1000, true);
         QVERIFY(m_off && m_on);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the rich-text fixtures and the writer's own plain-text rendering
 # of each Markdown source in this folder. Needs pandoc (apt-get install pandoc);
 # the tests only read the committed results.
