@@ -69,8 +69,10 @@ QStringList termsNamed(const QString &key, const QString &english)
         if (w.second.match(english).hasMatch())
             out << QLatin1String(w.first);
     if (english.contains(QLatin1String("best play"), Qt::CaseInsensitive))
-        out << (key.startsWith(QLatin1String("advBest")) || key == QLatin1String("revItemBest") ? QStringLiteral("bestMove")
-                                                                                            : QStringLiteral("optimalPlay"));
+        out << (key.startsWith(QLatin1String("advBest")) || key.startsWith(QLatin1String("pracVerdict"))
+                        || key == QLatin1String("revItemBest")
+                    ? QStringLiteral("bestMove")
+                    : QStringLiteral("optimalPlay"));
     return out;
 }
 
