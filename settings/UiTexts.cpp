@@ -62,6 +62,7 @@ const UiTextEntry kUiTexts[] = {
     {"Advisor", "advRollOnOne", "Rolling on with this selection: %1 die, bust chance %2 %.", "advRollOn", '1'},
     {"Advisor", "advRollOnFew", "Rolling on with this selection: %1 dice, bust chance %2 %.", "advRollOn", 'f'},
     {"Advisor", "advRollOnMany", "Rolling on with this selection: %1 dice, bust chance %2 %.", "advRollOn", 'm'},
+    {"Advisor", "advSelectFirst", "Select dice first."},
     {"Advisor", "advNothingSelected", "Nothing is selected yet: take scoring dice, then roll on or bank."},
     {"Advisor", "advRoundsBest", "Expected rounds to the win with the best play, this one included: %1"},
     {"Advisor", "advBust", "Bust: nothing in this roll scores, so there is nothing to choose."},
