@@ -10,14 +10,15 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <QTableWidget>
@@ -449,21 +450,30 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
         }
     });
 
-    auto *grid = new QGridLayout;
-    grid->addWidget(tbFigures, 0, 0, 2, 1);
-    grid->addWidget(lRoundsCaption, 0, 1);
-    auto *rounds = new QHBoxLayout;
-    rounds->addWidget(chRounds, 4);
-    rounds->addWidget(tbRounds, 3);
-    grid->addLayout(rounds, 1, 1);
-    grid->addWidget(lTrendCaption, 2, 1);
-    auto *trend = new QHBoxLayout;
-    trend->addWidget(chTrend, 4);
-    trend->addWidget(tbTrend, 3);
-    grid->addLayout(trend, 3, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(1, 3);
-    grid->setRowStretch(3, 2);
+    // The figures beside the charts, each chart beside its table; where the
+    // window is too narrow for that, one below the other, scrolled.
+    m_body = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_body->addWidget(tbFigures);
+    auto *charts = new QVBoxLayout;
+    charts->addWidget(lRoundsCaption);
+    m_roundsRow = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_roundsRow->addWidget(chRounds, 4);
+    m_roundsRow->addWidget(tbRounds, 3);
+    charts->addLayout(m_roundsRow, 3);
+    charts->addWidget(lTrendCaption);
+    m_trendRow = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_trendRow->addWidget(chTrend, 4);
+    m_trendRow->addWidget(tbTrend, 3);
+    charts->addLayout(m_trendRow, 2);
+    m_body->addLayout(charts, 1);
+    auto *content = new QWidget;
+    content->setLayout(m_body);
+    m_body->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("saBody"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(content);
 
     auto *top = new QHBoxLayout;
     top->addWidget(lRules);
@@ -478,7 +488,7 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     main->addWidget(lNotice);
     main->addLayout(top);
     main->addWidget(lBest);
-    main->addLayout(grid, 1);
+    main->addWidget(m_scroll, 1);
     main->addLayout(buttons);
 
     const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
@@ -486,6 +496,41 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
         setTabOrder(order[i - 1], order[i]);
     resize(1000, 640);
     Appearance::showPlainText(this);
+}
+
+int StatisticsWindow::sideBySideWidth() const
+{
+    const int spacing = std::max(0, m_body->spacing());
+    const auto row = [spacing](const QWidget *chart, const QWidget *table) {
+        return chart->minimumWidth() + spacing + table->minimumWidth();
+    };
+    return tbFigures->minimumWidth() + spacing
+            + std::max(row(chRounds, tbRounds), row(chTrend, tbTrend));
+}
+
+void StatisticsWindow::arrange()
+{
+    const bool narrow = m_scroll->viewport()->width() < sideBySideWidth();
+    const auto direction = narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
+    if (m_body->direction() == direction)
+        return;
+    for (QBoxLayout *l : {m_body, m_roundsRow, m_trendRow})
+        l->setDirection(direction);
+    // One below the other, each table shows a fair number of rows and the
+    // figures whole; the window scrolls.
+    const auto rows = [](const QAbstractItemView *t, int n) {
+        return n * std::max(1, t->fontMetrics().height() + 6) + 2 * t->fontMetrics().height() + 2 * t->frameWidth();
+    };
+    tbFigures->setMinimumHeight(narrow ? rows(tbFigures, tbFigures->rowCount()) : 0);
+    tbFigures->setSizePolicy(narrow ? QSizePolicy::Preferred : QSizePolicy::Fixed, QSizePolicy::Expanding);
+    for (QTableView *t : {tbRounds, tbTrend})
+        t->setMinimumHeight(narrow ? rows(t, 8) : 0);
+}
+
+void StatisticsWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    arrange();
 }
 
 void StatisticsWindow::keyPressEvent(QKeyEvent *event)
@@ -536,6 +581,7 @@ void StatisticsWindow::applyTexts()
     tbFigures->resizeColumnToContents(0);
     tbFigures->setMinimumWidth(tbFigures->horizontalHeader()->length() + 2 * tbFigures->frameWidth()
                                + tbFigures->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    arrange();
 }
 
 void StatisticsWindow::showRules(const StatsRules &inForce)
@@ -696,6 +742,7 @@ void StatisticsWindow::showChosen()
         t->setMinimumWidth(t->horizontalHeader()->length() + 2 * t->frameWidth()
                            + t->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     }
+    arrange();
     // The rounds table opens at the player's rows: a row above their fewest
     // rounds at the top, once the table has its size.
     const int firstRow = counts.empty() ? 0 : std::max(0, counts.begin()->first - 2);

@@ -14,9 +14,11 @@
 #include <vector>
 
 class Prompts;
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTableView;
 class QTableWidget;
 class TextTable;
@@ -94,8 +96,13 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The width the figures and both charts need side by side.
+    int sideBySideWidth() const;
+    // Side by side where the window is wide enough, else one below the other.
+    void arrange();
     void applyTexts();
     void reload();
     void fillRuleChoice();
@@ -110,4 +117,6 @@ private:
     StatsRules m_inForce, m_shown;
     QList<StatsRules> m_choices;
     TextTable *m_rounds, *m_trend;
+    QScrollArea *m_scroll;
+    QBoxLayout *m_body, *m_roundsRow, *m_trendRow;
 };

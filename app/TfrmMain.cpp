@@ -1210,6 +1210,8 @@ void TfrmMain::aReviewExecute()
     if (!m_review) {
         // A window of its own, as the advisor is.
         m_review = new ReviewWindow(m_game, m_solver);
+        // It opens beside the game, which keeps the keyboard.
+        m_review->setAttribute(Qt::WA_ShowWithoutActivating);
         // The best plays of a game still being played assist it; a game won stays as it was.
         connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { assisted = true; });
         connect(m_review, &ReviewWindow::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
@@ -1220,6 +1222,7 @@ void TfrmMain::aReviewExecute()
         placeBeside(m_review);
     m_review->show();
     m_review->raise();
+    activateWindow();
 }
 
 void TfrmMain::aPracticeExecute()
@@ -1348,12 +1351,15 @@ void TfrmMain::aStatisticsExecute()
             return m_solver.request(winner, band);
         });
         connect(&m_solver, &SolveService::solved, m_statistics, &StatisticsWindow::solutionReady);
+        // Beside the game, which keeps the keyboard, as the advisor is.
+        m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
     }
     m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
     if (!m_statistics->isVisible())
         placeBeside(m_statistics);
     m_statistics->show();
     m_statistics->raise();
+    activateWindow();
 }
 
 void TfrmMain::buildDialogs()
