@@ -494,7 +494,8 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    resize(1000, 640);
+    // Wide enough for the charts beside the figures where the screen allows.
+    resize(1080, 640);
     Appearance::showPlainText(this);
 }
 
@@ -510,7 +511,7 @@ int StatisticsWindow::sideBySideWidth() const
 
 void StatisticsWindow::arrange()
 {
-    const bool narrow = m_scroll->viewport()->width() < sideBySideWidth();
+    const bool narrow = m_scroll->contentsRect().width() < sideBySideWidth();
     const auto direction = narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     if (m_body->direction() == direction)
         return;

@@ -754,6 +754,8 @@ private slots:
         QTest::newRow("narrowed beside") << QSize(562, 600) << QSize(150, 200) << QRect(0, 168, 270, 600);
         QTest::newRow("over the title, not the dice") << QSize(562, 260) << QSize(500, 240) << QRect(0, 0, 562, 260);
         QTest::newRow("shrunk above the dice") << QSize(702, 585) << QSize(488, 150) << QRect(0, 0, 702, 289);
+        // The statistics, framed: shrunk into the largest room clear of the dice.
+        QTest::newRow("statistics") << QSize(1090, 670) << QSize(346, 196) << QRect(0, 0, 1024, 289);
     }
     void placesClearOfTheDice()
     {

@@ -135,6 +135,31 @@ private slots:
             QVERIFY2(c->focusPolicy() & Qt::TabFocus, qPrintable(c->objectName()));
     }
 
+    // Beside the game on a small screen: narrow, the charts and tables one
+    // below the other, each as wide as it needs; wide, side by side again.
+    void narrowWindowStacks()
+    {
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, solutions());
+        w.showRules({1000, false});
+        w.show();
+        const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
+        QVERIFY(least.width() <= 500 && least.height() <= 400);
+        w.resize(500, 600);
+        QCoreApplication::processEvents();
+        const auto at = [&w](const QWidget *c) { return c->mapTo(&w, QPoint()); };
+        QVERIFY(at(w.tbRounds).y() > at(w.chRounds).y() && at(w.chRounds).y() > at(w.tbFigures).y());
+        QVERIFY(at(w.chTrend).y() > at(w.tbRounds).y());
+        for (const QWidget *c : std::initializer_list<const QWidget *>{w.tbFigures, w.chRounds, w.tbRounds, w.chTrend, w.tbTrend}) {
+            QVERIFY2(c->width() >= c->minimumWidth() && c->height() >= c->minimumHeight(), qPrintable(c->objectName()));
+            QVERIFY2(c->height() >= 100, qPrintable(c->objectName()));
+        }
+        w.resize(1100, 640);
+        QCoreApplication::processEvents();
+        QCOMPARE(at(w.chRounds).y(), at(w.tbRounds).y());
+        QVERIFY(at(w.chRounds).x() > at(w.tbFigures).x());
+    }
+
     void otherRuleSetsAndTheBestPlayLater()
     {
         writeKnownFile();
