@@ -243,6 +243,20 @@ review=$(new_window)
 [ -n "$review" ] || fail "the review did not open"
 locate
 clear_of_play "$review" || fail "the review covers the dice: $(geometry "$review")"
+wait_for 300 active_is_game || fail "the review took the keyboard"
+
+# So do the statistics, the game keeping the keyboard.
+xdotool windowactivate --sync "$review" key Escape
+wait_for 300 eval '! shown "$review"' || fail "Escape left the review open"
+xdotool windowactivate --sync "$wid"
+known=$(xdotool search --onlyvisible --class korvex | sort)
+menu_pick f Up # round from the first item to the last but one
+xdotool key Up Return
+statistics=$(new_window)
+[ -n "$statistics" ] || fail "the statistics did not open"
+locate
+clear_of_play "$statistics" || fail "the statistics cover the dice: $(geometry "$statistics")"
+wait_for 300 active_is_game || fail "the statistics took the keyboard"
 
 # Ctrl+Q ends the program as Alt+X does (both are ignored while dice roll,
 # so on a slow machine it is pressed again until the program ends).
