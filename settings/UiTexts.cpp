@@ -371,6 +371,11 @@ const UiTextEntry kUiTexts[] = {
     {"Speech", "saySecond", "%1 second", "saySeconds", '1'},
     {"Speech", "saySecondsFew", "%1 seconds", "saySeconds", 'f'},
     {"Speech", "saySecondsMany", "%1 seconds", "saySeconds", 'm'},
+    // --- the name a screen reader gives each die
+    {"DieName", "dieFree", "Die %1: %2, free"},
+    {"DieName", "dieSelected", "Die %1: %2, selected"},
+    {"DieName", "dieKept", "Die %1: %2, kept"},
+    {"DieName", "dieRolling", "Die %1: rolling"},
     // --- the settings dialog's language page
     {"Setup", "lLanguagePick", "Fill the texts from:"},
     // --- captions whose English wording is fixed, translatable all the same
