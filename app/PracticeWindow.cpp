@@ -198,6 +198,8 @@ void PracticeWindow::applyTexts()
         name(m_cbChoice[k], uiText(kChoiceKeys[k]).remove(QLatin1Char('&')));
     }
     m_btRoll->setText(uiText("pracRoll"));
+    for (int n = 1; n <= 6; ++n)
+        m_dice[n]->updateAccessibleName();
     m_btDone->setText(uiText("pracDone"));
     m_btAgain->setText(uiText("pracAgain"));
     m_btNext->setText(uiText("pracNext"));

@@ -846,6 +846,8 @@ void TfrmMain::loadLanguage()
     for (QPushButton *b : {m_Button1, m_Button2, m_Button3, m_Button4})
         b->setText(uiText(b->objectName().toLatin1().constData()));
     m_aPractice->setText(uiText("aPractice"));
+    for (int n = 1; n <= 6; ++n)
+        m_dice[n]->updateAccessibleName();
     applyMnemonics();
     if (m_advisor)
         m_advisor->refresh(); // its texts too

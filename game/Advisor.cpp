@@ -13,8 +13,6 @@
 #include "game/advisor/Policy.h"
 #include "game/advisor/Round.h"
 
-#include <QStringList>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -66,37 +64,6 @@ QVector<KeepOption> legalKeeps(const int rolled[7])
     };
     rec(1);
     return out;
-}
-
-QString KeepOption::describe() const
-{
-    if (kept == 0)
-        return QStringLiteral("nothing");
-    QStringList parts;
-    for (int f = 1; f <= 6; ++f) {
-        if (count[f] == 0)
-            continue;
-        QStringList faces;
-        for (int k = 0; k < count[f]; ++k)
-            faces << QString::number(f);
-        QString part = faces.join(QLatin1Char(' '));
-        const int entry = f == 1 ? onesEntry : f == 5 ? fivesEntry : -1;
-        if (entry >= 0)
-            part += QStringLiteral(" (") + choiceEntries(f, count[f]).value(entry).text + QStringLiteral(")");
-        parts << part;
-    }
-    return parts.join(QStringLiteral(" + "));
-}
-
-QString AdvisorAction::describe() const
-{
-    QString what = keep.empty() ? QStringLiteral("Take nothing")
-                                : QStringLiteral("Take ") + keep.describe();
-    if (bank)
-        what += refused ? QStringLiteral(", bank (refused)") : QStringLiteral(", bank");
-    else
-        what += QStringLiteral(", roll %1 dice").arg(diceNext);
-    return what;
 }
 
 // ---------------------------------------------------------------- the solution

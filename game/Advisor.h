@@ -27,8 +27,6 @@ struct KeepOption
     qint32 points = 0;
     int kept = 0;        // dice taken
     bool empty() const { return kept == 0; }
-    // The dice taken, e.g. "1 1 1 (3 * 10) + 5"; "nothing" when none.
-    QString describe() const;
 };
 
 struct AdvisorAction
@@ -38,7 +36,6 @@ struct AdvisorAction
     bool refused = false;  // the bank would be refused (band or past the winner)
     int diceNext = 0;      // dice of the next roll when rolling on
     double rounds = 0;     // expected rounds to the win, this one included
-    QString describe() const;
 };
 
 // Every legal selection from a roll, with every valuation of the choice lists.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TRxDice.h"
 
+#include "settings/UiTexts.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
@@ -198,10 +200,9 @@ QSize TRxDice::minimumSizeHint() const
 
 void TRxDice::updateAccessibleName()
 {
-    static const char *const names[] = {"free", "selected", "kept"};
-    const QString name = QStringLiteral("Die %1: %2, %3").arg(m_tag).arg(m_value).arg(QLatin1String(names[m_state]));
+    static const char *const keys[] = {"dieFree", "dieSelected", "dieKept"};
     // A rolling die is named once as rolling, not at every face it flashes.
-    const QString shown = m_rolling ? QStringLiteral("Die %1: rolling").arg(m_tag) : name;
+    const QString shown = m_rolling ? uiText("dieRolling").arg(m_tag) : uiText(keys[m_state]).arg(m_tag).arg(m_value);
     if (shown != accessibleName())
         setAccessibleName(shown); // sends the name-changed event itself
 }

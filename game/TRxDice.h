@@ -55,6 +55,8 @@ public:
     bool rolling() const { return m_rolling; }
     // A completed click, as the mouse or an assistive tool's press gives it.
     void click();
+    // Names the die again in the language in force (after a language switch).
+    void updateAccessibleName();
 
 signals:
     void changed();
@@ -71,7 +73,6 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void updateAccessibleName();
     bool m_rolling = false;
 
     int m_value = 1;

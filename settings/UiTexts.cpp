@@ -35,7 +35,7 @@ const UiTextEntry kUiTexts[] = {
     {"Help", "keyEscapeDoes", "Close the top ten, the advisor, the review or the statistics; cancel the settings"},
     {"Help", "aboutWhat", "A dice game for one player: roll six dice, set aside the ones that score, and reach the winning total exactly."},
     {"Help", "aboutLicence", "Korvex is free software: you may share and change it under the GNU General Public License, version 3 or later (GPL-3.0-or-later). It comes with no warranty."},
-    {"Help", "aboutTypeface", "The captions are set in Leckerli One, under the SIL Open Font License 1.1."},
+    {"Help", "aboutTypeface", "The captions are set in Leckerli One, with the letters it lacks from Kaushan Script, both under the SIL Open Font License 1.1."},
     {"Help", "helpClose", "Close"},
     // --- the advisor window
     {"Advisor", "aAdvisor", "Advisor..."},
@@ -371,6 +371,11 @@ const UiTextEntry kUiTexts[] = {
     {"Speech", "saySecond", "%1 second", "saySeconds", '1'},
     {"Speech", "saySecondsFew", "%1 seconds", "saySeconds", 'f'},
     {"Speech", "saySecondsMany", "%1 seconds", "saySeconds", 'm'},
+    // --- the name a screen reader gives each die
+    {"DieName", "dieFree", "Die %1: %2, free"},
+    {"DieName", "dieSelected", "Die %1: %2, selected"},
+    {"DieName", "dieKept", "Die %1: %2, kept"},
+    {"DieName", "dieRolling", "Die %1: rolling"},
     // --- the settings dialog's language page
     {"Setup", "lLanguagePick", "Fill the texts from:"},
     // --- captions whose English wording is fixed, translatable all the same

@@ -169,11 +169,12 @@ private slots:
 
     void settingsAndLanguageAreApplied()
     {
-        // Type 2 and Winner 3000 from the settings; a language file that only renames Exit.
+        // Type 2 and Winner 3000 from the settings; a language file that renames Exit and a free die.
         writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
-        writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n");
+        writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n[DieName]\r\ndieFree=Free die %1 (%2)\r\n");
         TfrmMain w(m_prompts, m_timers, {});
         QCOMPARE(TfrmMain::plainText(w.aExit()), QStringLiteral("Quit now"));
+        QCOMPARE(w.dice(2)->accessibleName(), QStringLiteral("Free die 2 (%1)").arg(w.dice(2)->value()));
         QCOMPARE(w.aExit()->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
         QCOMPARE(w.btExit()->text(), QStringLiteral("Quit now"));
         QCOMPARE(w.lYour()->text(), QStringLiteral("Your time:"));
