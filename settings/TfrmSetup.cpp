@@ -290,32 +290,29 @@ TfrmSetup::Outcome TfrmSetup::Save()
             }
             return QString();
         };
-        // Of the engine's texts only the type names, the result labels and
-        // the game-type text go live during the pass.
+        // Every text, the added ones in their own sections and the language
+        // they came from, in one replacement of the file: a kill or a refused
+        // write leaves the old file whole.
+        QList<TRegAuto::Entry> entries;
         for (int n = 0; n < kLanguageCount; ++n) {
             const LangEntry &e = kLanguageTable[n];
-            const QString text = m_edits[size_t(n)]->text();
-            if (e.variable == &GameTexts::lType)
-                texts.lType = text;
-            lng.WriteString(QLatin1String(e.section), QLatin1String(e.key), text);
-            if (e.variable == &GameTexts::sLGT2) {
-                for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
-                    texts.*variable = fieldFor(variable);
-                emit typeTextsChanged();
-            } else if (e.variable == &GameTexts::lType) {
-                emit gameTypeTextChanged();
-            }
+            entries.append({QLatin1String(e.section), QLatin1String(e.key), m_edits[size_t(n)]->text()});
         }
-        // The added texts in their own sections, and the language they came
-        // from, in one writing of the file.
-        QList<TRegAuto::Entry> added;
         for (int i = 0; i < kUiTextCount; ++i) {
             const UiTextEntry &e = kUiTexts[i];
-            added.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
+            entries.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
         }
         if (!m_pickedCode.isEmpty())
-            added.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
-        lng.WriteStrings(added);
+            entries.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
+        lng.WriteStrings(entries);
+
+        // Of the engine's texts only the type names, the result labels and
+        // the game-type text go live at once.
+        for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
+            texts.*variable = fieldFor(variable);
+        emit typeTextsChanged();
+        texts.lType = fieldFor(&GameTexts::lType);
+        emit gameTypeTextChanged();
 
         const int winner = winnerFromField();
         iWin->setValue(winner);
@@ -358,6 +355,8 @@ void TfrmSetup::applyLanguage(const std::function<QString(const QString &key)> &
         }
     }
     lRules->setText(shown);
+    setWindowTitle(uiText("setupTitle"));
+    eValid->setText(uiText("eValid"));
 }
 
 void TfrmSetup::applyLanguage(const LanguageTexts &texts)
