@@ -32,7 +32,7 @@ const UiTextEntry kUiTexts[] = {
     {"Help", "keyDieMoves", "Arrow keys, Space on a die"},
     {"Help", "keyDieMovesDoes", "Go to the next die; take or release it"},
     {"Help", "keyStateDoes", "Speak the whole state (with a screen reader)"},
-    {"Help", "keyEscapeDoes", "Close the top ten, the advisor, the review or the statistics; cancel the settings"},
+    {"Help", "keyEscapeDoes", "Close the top ten, the advisor, the review, the practice or the statistics; cancel the settings"},
     {"Help", "aboutWhat", "A dice game for one player: roll six dice, set aside the ones that score, and reach the winning total exactly."},
     {"Help", "aboutLicence", "Korvex is free software: you may share and change it under the GNU General Public License, version 3 or later (GPL-3.0-or-later). It comes with no warranty."},
     {"Help", "aboutTypeface", "The captions are set in Leckerli One, with the letters it lacks from Kaushan Script, both under the SIL Open Font License 1.1."},
