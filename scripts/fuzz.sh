@@ -12,7 +12,7 @@ seconds=${1:-30}
 shift || true
 build=${BUILD_DIR:-build-fuzz}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(rtf ini savedgame topten statistics)
+[ ${#targets[@]} -gt 0 ] || targets=(rtf ini savedgame topten statistics practice)
 
 bash scripts/setup.sh test
 CC=clang CXX=clang++ cmake -S . -B "$build" -DKORVEX_FUZZ=ON -DKORVEX_BUILD_TESTS=OFF \
