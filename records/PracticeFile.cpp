@@ -4,7 +4,6 @@
 
 #include "app/ProgramDir.h"
 #include "game/KvxError.h"
-#include "records/Statistics.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
 #include "settings/TRegAuto.h"
@@ -12,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -107,7 +105,7 @@ void save(const QString &path, const PracticeData &d)
 // A file that cannot be used goes aside whole, as the statistics' does.
 QString keepDamaged(const QString &path)
 {
-    const QString aside = Statistics::damagedName(path);
+    const QString aside = keepAsideName(path);
     if (!QFile::rename(path, aside))
         throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
                                                     QStringLiteral("Unable to keep the damaged file")));
@@ -415,21 +413,16 @@ QByteArray format(const PracticeData &d)
 
 PracticeData load(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    QByteArray bytes;
+    QString why;
+    switch (readWholeFile(path, kMaxBytes, &bytes, &why)) {
+    case ReadOutcome::Missing:
         return PracticeData();
-    if (!info.isFile())
-        return damaged(uiText("statWhyNotAFile"));
-    if (info.size() > kMaxBytes)
-        return damaged(uiText("statWhyTooLarge"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return damaged(file.errorString());
-    const QByteArray bytes = file.read(kMaxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return damaged(file.errorString());
-    if (bytes.size() > kMaxBytes)
-        return damaged(uiText("statWhyTooLarge"));
+    case ReadOutcome::Refused:
+        return damaged(why);
+    case ReadOutcome::Ok:
+        break;
+    }
     if (bytes.trimmed().isEmpty())
         return PracticeData();
     return parse(bytes);

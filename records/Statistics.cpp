@@ -382,14 +382,6 @@ QString fileName()
     return ProgramDir::file(QStringLiteral("KVXStats.ini"));
 }
 
-QString damagedName(const QString &path)
-{
-    QString name = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = path + QStringLiteral(".damaged") + QString::number(n);
-    return name;
-}
-
 QString gameLine(const StatsGame &g)
 {
     return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11")
@@ -590,7 +582,7 @@ void save(const QString &path, const StatsData &d)
 // A damaged file goes aside whole before anything replaces it.
 QString keepDamaged(const QString &path)
 {
-    const QString aside = damagedName(path);
+    const QString aside = keepAsideName(path);
     if (!QFile::rename(path, aside))
         throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
                                                     QStringLiteral("Unable to keep the damaged file")));

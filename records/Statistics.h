@@ -127,8 +127,6 @@ constexpr qint64 kMaxTotal = 999999999999999999LL;
 
 // ProgramDir + "KVXStats.ini".
 QString fileName();
-// Where a damaged file is kept: path + ".damaged", numbered when taken.
-QString damagedName(const QString &path);
 
 // Reads the file; never creates it, never throws. Without `games` the
 // lines of games are only carried, not read (enough to add one).
@@ -141,7 +139,7 @@ QString gameLine(const StatsGame &g);
 bool parseGame(const QString &text, StatsGame *g);
 
 // Adds a won game under the file's lock. A damaged file is first kept as
-// damagedName(path); its new name is returned then (else empty). `key`
+// keepAsideName(path); its new name is returned then (else empty). `key`
 // receives the game's key in the file. Throws KvxError naming the file when
 // it cannot be locked or written.
 QString addGame(const QString &path, const StatsGame &game, qint64 *key = nullptr);

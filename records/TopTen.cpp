@@ -107,14 +107,6 @@ QString fileName(int type)
     return ProgramDir::file(QStringLiteral("KVXScr") + letter + QStringLiteral(".ini"));
 }
 
-QString damagedName(const QString &path)
-{
-    QString name = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = path + QStringLiteral(".damaged") + QString::number(n);
-    return name;
-}
-
 } // namespace TopTen
 
 TopTenTable::TopTenTable()
@@ -254,7 +246,7 @@ bool TopTenTable::InsertTopTen(const TopTenEntry &entry, int type, QString *kept
         if (!keptAside)
             throw;
         // Kept whole beside the new table, which this win begins.
-        const QString aside = TopTen::damagedName(path);
+        const QString aside = keepAsideName(path);
         if (!QFile::rename(path, aside))
             throw fileError(path, QStringLiteral("Unable to keep the damaged file"));
         *keptAside = aside;

@@ -52,9 +52,6 @@ QString fileName(int type);
 // Largest table file read; the game writes 400 bytes.
 constexpr qint64 MaxFileBytes = 64 * 1024;
 
-// Where a damaged table is kept: path + ".damaged", numbered when taken.
-QString damagedName(const QString &path);
-
 } // namespace TopTen
 
 // A table file whose length is no whole number of records.
@@ -98,7 +95,7 @@ public:
     // enters the table as it is now (another copy of the game may have
     // added its own win since it qualified), puts it over slot 10, sorts
     // again and saves. False when it no longer enters. With `keptAside`, a
-    // damaged table is first kept as TopTen::damagedName() (returned there)
+    // damaged table is first kept as keepAsideName() (returned there)
     // and the entry goes into a new one; without, it throws.
     bool InsertTopTen(const TopTenEntry &entry, int type, QString *keptAside = nullptr);
     // Whether the entry enters the table as loaded.

@@ -213,6 +213,14 @@ QString writeAtomically(const QString &path, const QByteArray &data)
     return QString();
 }
 
+QString keepAsideName(const QString &path)
+{
+    QString name = path + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = path + QStringLiteral(".damaged") + QString::number(n);
+    return name;
+}
+
 QString fileProblem(const QString &path, const QString &reason)
 {
     return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);

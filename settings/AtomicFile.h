@@ -26,6 +26,10 @@ enum class ReadOutcome {
     Refused  // no regular file, too large, or unreadable: *why says which
 };
 
+// Where a damaged file is kept before anything replaces it: path +
+// ".damaged", numbered from 2 on when that name is taken.
+QString keepAsideName(const QString &path);
+
 // "<file>: <reason>", the way the game names a file it could not use.
 QString fileProblem(const QString &path, const QString &reason);
 
