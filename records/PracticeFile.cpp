@@ -99,7 +99,7 @@ void save(const QString &path, const PracticeData &d)
 {
     const QString error = writeAtomically(path, PracticeFile::format(d));
     if (!error.isEmpty())
-        throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error));
+        throw KvxError(fileProblem(path, error));
 }
 
 // A file that cannot be used goes aside whole, as the statistics' does.
