@@ -365,6 +365,8 @@ void PracticeWindow::again()
                 .arg(m_position.total)
                 .arg(m_position.roundPoints)
                 .arg(PracticePosition::facesText(m_position.rolled)));
+    } else if (!m_lPosition->text().isEmpty()) {
+        say(m_lPosition->text()); // why there is nothing to practise, for those who cannot see it
     }
 }
 

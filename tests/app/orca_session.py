@@ -7,7 +7,8 @@ accessibility bus and Orca (speech going to speech-dispatcher's silent
 module), then plays Korvex by keys alone, deciding every move from what Orca
 says: the faces after R, the subtotal after a die key, the total and round
 after D, a bust's message, a valuation changed in a choice list, the win, and
-ten Tabs that never reach a test button while the window hides them.
+ten Tabs that never reach a test button while the window hides them, and
+a practice position answered.
 
 Usage: orca_session.py path/to/korvex
 Exit status 0 passed, 1 failed, 77 skipped (a tool is missing).
@@ -386,6 +387,23 @@ def main():
         s.type("Orca")
         s.key("Return")
         s.expect(r"^notification Top ten, Normal: place 1\.")
+
+        # Practice by ear: Tools' last entry, the built-in positions, a play and its verdict.
+        s.expect(r"^Continue push button")
+        s.key("Return")
+        s.expect(r"^Roll push button")
+        s.key("alt+t")
+        s.expect(r"^Rules")
+        s.key("Up")
+        s.expect(r"^Practice")
+        s.key("Return")
+        s.expect(r"^Positions from: combo box")
+        s.key("Down")
+        s.expect(r"^notification Practice: total -?\d+, points this round \d+, rolled [\d ]+\.")
+        s.key("d")
+        s.expect(r"^notification Your play, .* rounds expected")
+        s.key("Escape")
+        s.expect(r"^Roll push button")
 
         elapsed = time.monotonic() - started
         print("orca session: passed in %.1f s; Orca said:" % elapsed)
