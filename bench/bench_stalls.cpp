@@ -105,6 +105,36 @@ double measure(Heartbeat &beat, const std::function<void()> &start, const std::f
     return beat.longestMs();
 }
 
+// A whole game of the best play through the engine's clicks, the events
+// handled between decisions. Besides the longest stall, which stretch it
+// was: the longest between two decisions, and the last one (the win).
+void benchGame(Heartbeat &beat, TfrmMain &w, ManualTimerService &timers, qint32 winner, const char *what)
+{
+    const Strategy best = optimalStrategy(w.solver().solution({winner, false}));
+    QElapsedTimer since;
+    double longestDecision = 0;
+    const Strategy handling = [&](qint32 total, qint32 roundPoints, const int rolled[7]) {
+        if (since.isValid())
+            longestDecision = std::max(longestDecision, bench::msSince(since));
+        QCoreApplication::processEvents();
+        since.start();
+        return best(total, roundPoints, rolled);
+    };
+    int rounds = -1;
+    double win = 0;
+    const double ms = measure(beat, [&] {
+        rounds = playGame(w.game(), timers, handling, quint32(4200 + winner));
+        win = bench::msSince(since);
+    }, [] { return true; });
+    const QString name = QString::fromLatin1(what);
+    reportStall(winner, what, ms);
+    bench::report(QStringLiteral("%1.w%2.between_decisions").arg(name).arg(winner).toLatin1().constData(),
+                  longestDecision, "ms");
+    bench::report(QStringLiteral("%1.w%2.last_decision_to_win").arg(name).arg(winner).toLatin1().constData(), win,
+                  "ms");
+    bench::report(QStringLiteral("%1.w%2.rounds").arg(name).arg(winner).toLatin1().constData(), rounds, "rounds");
+}
+
 void benchWinner(qint32 winner, const QString &folder)
 {
     // A fresh folder per winning total: nothing solved, nothing recorded.
@@ -142,19 +172,12 @@ void benchWinner(qint32 winner, const QString &folder)
                       bench::msSince(t), "ms");
     }
 
-    // A game through the engine's clicks, the events handled between decisions.
-    const auto solution = w->solver().solution({winner, false});
-    int rounds = -1;
-    const Strategy best = optimalStrategy(solution);
-    const Strategy handling = [&best](qint32 total, qint32 roundPoints, const int rolled[7]) {
-        QCoreApplication::processEvents();
-        return best(total, roundPoints, rolled);
-    };
-    const double ms = measure(beat, [&] {
-        rounds = playGame(w->game(), timers, handling, quint32(4200 + winner));
-    }, [] { return true; });
-    reportStall(winner, "game_played", ms);
-    bench::report(QStringLiteral("game.w%1.rounds").arg(winner).toLatin1().constData(), rounds, "rounds");
+    benchGame(beat, *w, timers, winner, "game_windows_open");
+    // The same game again with the side windows closed: what the game itself costs.
+    for (QWidget *side : QApplication::topLevelWidgets())
+        if (side != w.get())
+            side->close();
+    benchGame(beat, *w, timers, winner, "game_windows_closed");
 }
 
 } // namespace
