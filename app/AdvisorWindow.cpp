@@ -106,12 +106,12 @@ bool AdvisorWindow::solving() const
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    return m_solver.solution(m_game.settings.Winner, m_game.settings.Valid);
+    return m_solver.solution(m_game.settings.rules());
 }
 
 bool AdvisorWindow::waitForSolution(int timeoutMs)
 {
-    return m_solver.waitFor(m_game.settings.Winner, m_game.settings.Valid, timeoutMs);
+    return m_solver.waitFor(m_game.settings.rules(), timeoutMs);
 }
 
 void AdvisorWindow::showProgress()
@@ -207,22 +207,22 @@ void AdvisorWindow::refresh()
 {
     applyTexts();
     followPhase();
-    const auto key = m_solver.keyFor(m_game.settings.Winner, m_game.settings.Valid);
-    const auto sol = m_solver.request(key.first, key.second);
+    const RuleSet key = m_solver.keyFor(m_game.settings.rules());
+    const auto sol = m_solver.request(key);
     if (!sol) {
         // The bar shows only when the solve takes a while.
         if (!m_slowTimer->isActive() && m_pbSolve->isHidden()) {
             m_pbSolve->showFraction(0);
             m_slowTimer->start();
         }
-        m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));
+        m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.winner));
         clearAdvice();
         return;
     }
     clearAdvice();
     if (!sol->winnable()) {
-        m_lStatus->setText(key.first > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
-                                                         : uiText("advNeverReached").arg(key.first));
+        m_lStatus->setText(key.winner > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
+                                                         : uiText("advNeverReached").arg(key.winner));
         return;
     }
     const GameState &gs = m_game.gs;

@@ -29,6 +29,16 @@ bool ChartAxis::labelled(int v, int first, int step)
     return v == first || (step > 0 && v % step == 0);
 }
 
+void ChartAxis::drawValueLine(QPainter &p, const QRectF &plot, double y, const ValueLines &style,
+                              const QString &label)
+{
+    p.setPen(style.line);
+    p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    p.setPen(style.text);
+    p.drawText(QRectF(style.labelLeft, y - style.labelHeight / 2, style.labelWidth, style.labelHeight),
+               Qt::AlignRight | Qt::AlignVCenter, label);
+}
+
 void ChartAxis::drawSideTitle(QPainter &p, const QRectF &along, double x, const QString &title)
 {
     const QFontMetricsF fm(p.font());

@@ -3,6 +3,8 @@
 // round steps between ticks, and the titles along them.
 #pragma once
 
+#include <QColor>
+#include <QPen>
 #include <QRectF>
 #include <QString>
 
@@ -20,6 +22,19 @@ int wholeStep(double span, int ticks);
 // Whether the whole number v is labelled on an axis of whole steps starting at
 // first: the first one, and every multiple of step.
 bool labelled(int v, int first, int step);
+
+// How a chart draws the lines of its values: the line, the labels' colour,
+// and the margin the labels are set right in (its left edge and width) with
+// the height of a label.
+struct ValueLines
+{
+    QPen line;
+    QColor text;
+    double labelLeft = 0, labelWidth = 0, labelHeight = 0;
+};
+
+// A line of value across the plot at height y, labelled in the margin.
+void drawValueLine(QPainter &p, const QRectF &plot, double y, const ValueLines &style, const QString &label);
 
 // A title read from bottom to top, centred on the height of along, its
 // left edge at x.

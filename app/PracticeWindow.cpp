@@ -42,6 +42,25 @@ QString percent(double chance)
 // The keys of the choice lists' captions, ones then fives.
 const char *const kChoiceKeys[2] = {"pracOnesAs", "pracFivesAs"};
 
+// The window's labels: plain text, wrapped.
+QLabel *plainLabel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+// Its buttons: none of them the default of a Return pressed elsewhere.
+QPushButton *plainButton(QWidget *parent, const char *name)
+{
+    auto *b = new QPushButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
 } // namespace
 
 PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInForce rules, QWidget *parent)
@@ -50,112 +69,9 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
     setObjectName(QStringLiteral("frmPractice"));
     Appearance::keepHighlightReadable(this);
     auto *box = new QVBoxLayout(this);
-    const auto label = [this](const char *name) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setWordWrap(true);
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
-    const auto button = [this](const char *name) {
-        auto *b = new QPushButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-
-    auto *sourceRow = new QHBoxLayout;
-    m_lSource = label("lSource");
-    m_lSource->setWordWrap(false);
-    m_cbSource = new QComboBox(this);
-    m_cbSource->setObjectName(QStringLiteral("cbSource"));
-    m_cbSource->addItems({QString(), QString()});
-    m_lSource->setBuddy(m_cbSource);
-    sourceRow->addWidget(m_lSource);
-    sourceRow->addWidget(m_cbSource, 1);
-    box->addLayout(sourceRow);
-
-    m_lStatus = label("lStatus");
-    box->addWidget(m_lStatus);
-    m_pbSolve = new SolveProgressBar(m_solver, "pracProgress", this);
-    box->addWidget(m_pbSolve);
-    m_lPosition = label("lPosition");
-    box->addWidget(m_lPosition);
-
-    auto *diceRow = new QHBoxLayout;
-    for (int n = 1; n <= 6; ++n) {
-        m_dice[n] = new TRxDice(this);
-        m_dice[n]->setObjectName(QStringLiteral("prDice%1").arg(n));
-        m_dice[n]->setTag(n);
-        m_dice[n]->setFixedSize(48, 48);
-        m_dice[n]->setFocusPolicy(Qt::NoFocus);
-        connect(m_dice[n], &TRxDice::clicked, this, [this, n] { toggleDie(n); });
-        diceRow->addWidget(m_dice[n]);
-    }
-    diceRow->addStretch(1);
-    box->addLayout(diceRow);
-
-    auto *choiceRow = new QHBoxLayout;
-    for (int k = 0; k < 2; ++k) {
-        m_lChoice[k] = label(k == 0 ? "lOnesAs" : "lFivesAs");
-        m_lChoice[k]->setWordWrap(false);
-        m_cbChoice[k] = new QComboBox(this);
-        m_cbChoice[k]->setObjectName(QString::fromLatin1(k == 0 ? "cbOnes" : "cbFives"));
-        m_lChoice[k]->setBuddy(m_cbChoice[k]);
-        choiceRow->addWidget(m_lChoice[k]);
-        choiceRow->addWidget(m_cbChoice[k]);
-        connect(m_cbChoice[k], &QComboBox::activated, this, [this] { showSelection(); });
-    }
-    choiceRow->addStretch(1);
-    box->addLayout(choiceRow);
-    m_lSelection = label("lSelection");
-    box->addWidget(m_lSelection);
-
-    auto *buttons = new QHBoxLayout;
-    m_btRoll = button("btRoll");
-    m_btDone = button("btDone");
-    m_btAgain = button("btAgain");
-    m_btNext = button("btNext");
-    m_btClose = button("btClose");
-    for (QPushButton *b : {m_btRoll, m_btDone, m_btAgain, m_btNext})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(m_btClose);
-    box->addLayout(buttons);
-
-    m_lVerdict = label("lVerdict");
-    m_lVerdict->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    box->addWidget(m_lVerdict);
-    m_lTop = label("lTop");
-    box->addWidget(m_lTop);
-    m_lvTop = new QListWidget(this);
-    m_lvTop->setObjectName(QStringLiteral("lvTop"));
-    m_lvTop->setWordWrap(true);
-    m_lvTop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_lvTop->setResizeMode(QListView::Adjust);
-    m_lTop->setBuddy(m_lvTop);
-    m_lvTop->setMinimumHeight(80);
-    box->addWidget(m_lvTop, 2);
-
-    m_lProgress = label("lProgress");
-    box->addWidget(m_lProgress);
-    // The chart with its table under it: the same figures, for the keyboard
-    // and a screen reader.
-    auto *progressRow = new QVBoxLayout;
-    m_chProgress = new TrendChart(this);
-    m_chProgress->setObjectName(QStringLiteral("chProgress"));
-    m_chProgress->setTexts("pracDayAxis", "pracNoAnswers");
-    m_chProgress->setMinimumSize(150, 100);
-    m_tbProgress = new QTableWidget(0, 4, this);
-    m_tbProgress->setObjectName(QStringLiteral("tbProgress"));
-    m_tbProgress->verticalHeader()->hide();
-    m_tbProgress->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tbProgress->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_tbProgress->horizontalHeader()->setStretchLastSection(true);
-    m_tbProgress->setMinimumHeight(80);
-    progressRow->addWidget(m_chProgress, 3);
-    progressRow->addWidget(m_tbProgress, 2);
-    box->addLayout(progressRow, 3);
+    buildPosition(box);
+    buildAnswers(box);
+    buildProgress(box);
 
     m_announcer = new Announcer(this);
 
@@ -178,6 +94,108 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
     applyTexts();
+}
+
+void PracticeWindow::buildPosition(QVBoxLayout *box)
+{
+    auto *sourceRow = new QHBoxLayout;
+    m_lSource = plainLabel(this, "lSource");
+    m_lSource->setWordWrap(false);
+    m_cbSource = new QComboBox(this);
+    m_cbSource->setObjectName(QStringLiteral("cbSource"));
+    m_cbSource->addItems({QString(), QString()});
+    m_lSource->setBuddy(m_cbSource);
+    sourceRow->addWidget(m_lSource);
+    sourceRow->addWidget(m_cbSource, 1);
+    box->addLayout(sourceRow);
+
+    m_lStatus = plainLabel(this, "lStatus");
+    box->addWidget(m_lStatus);
+    m_pbSolve = new SolveProgressBar(m_solver, "pracProgress", this);
+    box->addWidget(m_pbSolve);
+    m_lPosition = plainLabel(this, "lPosition");
+    box->addWidget(m_lPosition);
+
+    auto *diceRow = new QHBoxLayout;
+    for (int n = 1; n <= 6; ++n) {
+        m_dice[n] = new TRxDice(this);
+        m_dice[n]->setObjectName(QStringLiteral("prDice%1").arg(n));
+        m_dice[n]->setTag(n);
+        m_dice[n]->setFixedSize(48, 48);
+        m_dice[n]->setFocusPolicy(Qt::NoFocus);
+        connect(m_dice[n], &TRxDice::clicked, this, [this, n] { toggleDie(n); });
+        diceRow->addWidget(m_dice[n]);
+    }
+    diceRow->addStretch(1);
+    box->addLayout(diceRow);
+
+    auto *choiceRow = new QHBoxLayout;
+    for (int k = 0; k < 2; ++k) {
+        m_lChoice[k] = plainLabel(this, k == 0 ? "lOnesAs" : "lFivesAs");
+        m_lChoice[k]->setWordWrap(false);
+        m_cbChoice[k] = new QComboBox(this);
+        m_cbChoice[k]->setObjectName(QString::fromLatin1(k == 0 ? "cbOnes" : "cbFives"));
+        m_lChoice[k]->setBuddy(m_cbChoice[k]);
+        choiceRow->addWidget(m_lChoice[k]);
+        choiceRow->addWidget(m_cbChoice[k]);
+        connect(m_cbChoice[k], &QComboBox::activated, this, [this] { showSelection(); });
+    }
+    choiceRow->addStretch(1);
+    box->addLayout(choiceRow);
+    m_lSelection = plainLabel(this, "lSelection");
+    box->addWidget(m_lSelection);
+}
+
+void PracticeWindow::buildAnswers(QVBoxLayout *box)
+{
+    auto *buttons = new QHBoxLayout;
+    m_btRoll = plainButton(this, "btRoll");
+    m_btDone = plainButton(this, "btDone");
+    m_btAgain = plainButton(this, "btAgain");
+    m_btNext = plainButton(this, "btNext");
+    m_btClose = plainButton(this, "btClose");
+    for (QPushButton *b : {m_btRoll, m_btDone, m_btAgain, m_btNext})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(m_btClose);
+    box->addLayout(buttons);
+
+    m_lVerdict = plainLabel(this, "lVerdict");
+    m_lVerdict->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->addWidget(m_lVerdict);
+    m_lTop = plainLabel(this, "lTop");
+    box->addWidget(m_lTop);
+    m_lvTop = new QListWidget(this);
+    m_lvTop->setObjectName(QStringLiteral("lvTop"));
+    m_lvTop->setWordWrap(true);
+    m_lvTop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lvTop->setResizeMode(QListView::Adjust);
+    m_lTop->setBuddy(m_lvTop);
+    m_lvTop->setMinimumHeight(80);
+    box->addWidget(m_lvTop, 2);
+}
+
+void PracticeWindow::buildProgress(QVBoxLayout *box)
+{
+    m_lProgress = plainLabel(this, "lProgress");
+    box->addWidget(m_lProgress);
+    // The chart with its table under it: the same figures, for the keyboard
+    // and a screen reader.
+    auto *progressRow = new QVBoxLayout;
+    m_chProgress = new TrendChart(this);
+    m_chProgress->setObjectName(QStringLiteral("chProgress"));
+    m_chProgress->setTexts("pracDayAxis", "pracNoAnswers");
+    m_chProgress->setMinimumSize(150, 100);
+    m_tbProgress = new QTableWidget(0, 4, this);
+    m_tbProgress->setObjectName(QStringLiteral("tbProgress"));
+    m_tbProgress->verticalHeader()->hide();
+    m_tbProgress->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tbProgress->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tbProgress->horizontalHeader()->setStretchLastSection(true);
+    m_tbProgress->setMinimumHeight(80);
+    progressRow->addWidget(m_chProgress, 3);
+    progressRow->addWidget(m_tbProgress, 2);
+    box->addLayout(progressRow, 3);
 }
 
 PracticeWindow::~PracticeWindow() = default;
@@ -234,13 +252,13 @@ void PracticeWindow::setSource(PracticeSource s)
 
 const QVector<PracticePosition> *PracticeWindow::builtIn() const
 {
-    const auto it = m_builtIn.find(m_solver.keyFor(m_winner, m_band));
+    const auto it = m_builtIn.find(m_solver.keyFor(m_shown));
     return it == m_builtIn.end() ? nullptr : &it->second;
 }
 
 std::shared_ptr<const AdvisorSolution> PracticeWindow::solution() const
 {
-    return m_solver.solution(m_winner, m_band);
+    return m_solver.solution(m_shown);
 }
 
 void PracticeWindow::showEvent(QShowEvent *event)
@@ -272,11 +290,11 @@ void PracticeWindow::reloadFile()
 void PracticeWindow::refresh()
 {
     applyTexts();
-    const auto [winner, band] = m_rules();
-    if (winner != m_winner || band != m_band)
+    const RuleSet rules = m_rules();
+    const auto [winner, band] = rules;
+    if (rules != m_shown)
         m_hasPosition = false;
-    m_winner = winner;
-    m_band = band;
+    m_shown = rules;
     reloadFile();
     m_lStatus->show();
     if (winner > Advisor::maxWinner) {
@@ -284,7 +302,7 @@ void PracticeWindow::refresh()
         m_pbSolve->hide();
         return;
     }
-    const auto sol = m_solver.request(winner, band);
+    const auto sol = m_solver.request(rules);
     if (!sol) {
         m_lStatus->setText(uiText(band ? "advWorkingBand" : "advWorking").arg(winner));
         m_pbSolve->showFraction(m_solver.progress());
@@ -300,12 +318,12 @@ void PracticeWindow::refresh()
         return;
     }
     // The built-in set is worked out once per rules, on the solver's worker.
-    const auto key = m_solver.keyFor(winner, band);
+    const RuleSet key = m_solver.keyFor(rules);
     if (!m_builtIn.count(key) && !(m_buildingAny && m_building == key)) {
         m_buildingAny = true;
         m_building = key;
         auto result = std::make_shared<QVector<PracticePosition>>();
-        m_solver.runOnWorker([sol, band = key.second, result] { *result = builtInPractice(*sol, band); }, this,
+        m_solver.runOnWorker([sol, band = key.band, result] { *result = builtInPractice(*sol, band); }, this,
                              [this, key, result] {
                                  m_builtIn[key] = *result;
                                  m_buildingAny = false;
@@ -316,7 +334,7 @@ void PracticeWindow::refresh()
     QStringList notes;
     if (!m_fileNotice.isEmpty())
         notes << m_fileNotice;
-    if (const int others = m_data.otherRules(winner, band))
+    if (const int others = m_data.otherRules(rules))
         notes << uiText("pracOtherRules").arg(others);
     m_lStatus->setText(notes.join(QLatin1Char(' ')));
     m_lStatus->setVisible(!notes.isEmpty());
@@ -329,8 +347,7 @@ void PracticeWindow::refresh()
 
 void PracticeWindow::next()
 {
-    const auto [winner, band] = m_rules();
-    if (winner != m_winner || band != m_band) {
+    if (m_rules() != m_shown) {
         refresh(); // the rules changed since: their positions
         return;
     }
@@ -340,11 +357,11 @@ void PracticeWindow::next()
     if (sol && sol->winnable()) {
         QVector<PracticePosition> list;
         if (source() == PracticeSource::Mine) {
-            list = m_data.mine(m_winner, m_band);
+            list = m_data.mine(m_shown);
         } else if (const QVector<PracticePosition> *b = builtIn()) {
             list = m_data.scheduled(*b);
         }
-        const int at = nextPractice(list, m_winner, m_band);
+        const int at = nextPractice(list, m_shown);
         if (at >= 0) {
             m_position = list[at];
             m_hasPosition = true;
@@ -379,7 +396,7 @@ void PracticeWindow::showPosition()
         const auto sol = solution();
         QString why;
         if (sol && sol->winnable())
-            why = source() == PracticeSource::Mine ? uiText("pracNoMine").arg(m_winner)
+            why = source() == PracticeSource::Mine ? uiText("pracNoMine").arg(m_shown.winner)
                   : builtIn()                      ? uiText("pracNoBuiltIn")
                                                    : uiText("pracPreparing");
         m_lPosition->setText(why);

@@ -29,6 +29,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QVBoxLayout;
 struct GameReview;
 
 class PracticeWindow : public QWidget
@@ -37,7 +38,7 @@ class PracticeWindow : public QWidget
 
 public:
     // The winning total and band rule in force.
-    using RulesInForce = std::function<std::pair<qint32, bool>()>;
+    using RulesInForce = std::function<RuleSet()>;
 
     PracticeWindow(SolveService &solver, Prompts &prompts, RulesInForce rules, QWidget *parent = nullptr);
     ~PracticeWindow() override;
@@ -100,12 +101,15 @@ private:
     QString plainRuleName(PlainRule r) const;
     void say(const QString &text);
     std::shared_ptr<const AdvisorSolution> solution() const;
+    // The parts of the window, top to bottom.
+    void buildPosition(QVBoxLayout *box);
+    void buildAnswers(QVBoxLayout *box);
+    void buildProgress(QVBoxLayout *box);
 
     SolveService &m_solver;
     Prompts &m_prompts;
     RulesInForce m_rules;
-    qint32 m_winner = 0;
-    bool m_band = false;
+    RuleSet m_shown{0, false}; // the rules of the positions shown
 
     QLabel *m_lStatus, *m_lSource, *m_lPosition, *m_lSelection, *m_lVerdict, *m_lTop, *m_lProgress;
     QLabel *m_lChoice[2];
@@ -121,8 +125,8 @@ private:
     PracticeData m_data;
     QString m_fileNotice;
     // The built-in sets worked out, per solved rules; a set under way is absent.
-    std::map<std::pair<qint32, bool>, QVector<PracticePosition>> m_builtIn;
-    std::pair<qint32, bool> m_building{0, false};
+    std::map<RuleSet, QVector<PracticePosition>> m_builtIn;
+    RuleSet m_building{0, false};
     bool m_buildingAny = false;
 
     bool m_hasPosition = false;

@@ -75,6 +75,15 @@ void drawMark(QPainter &p, DecisionClass c, QPointF at, double r, const QColor &
 
 const char *const kClassKeys[4] = {nullptr, "revClassInaccuracy", "revClassMistake", "revClassBlunder"};
 
+// The window's labels, wrapped.
+QLabel *wrappedLabel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setWordWrap(true);
+    return l;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- chart
@@ -194,10 +203,35 @@ void ReviewChart::paintEvent(QPaintEvent *)
     const QVector<LegendItem> items = legend();
     const Geometry g = geometry(items);
     const QRectF r = g.plot;
-    const QFontMetrics fm(font());
+    drawLegend(p, items, text);
+    drawAxes(p, g, text, faint);
+    if (!m_review || !m_record)
+        return;
+    drawRoundEnds(p, g, text, faint);
+    drawGame(p, g, text);
+    // The selected step.
+    const QColor mark = pal.color(QPalette::Highlight);
+    const double xs = g.x(m_step);
+    p.setPen(QPen(mark, 2));
+    p.drawLine(QPointF(xs, r.top()), QPointF(xs, r.bottom()));
+    const double vs = m_review->chart[size_t(m_step) + 1];
+    if (std::isfinite(vs)) {
+        p.setBrush(mark);
+        p.setPen(QPen(text, 1));
+        p.drawEllipse(QPointF(xs, g.y(vs)), 4, 4);
+    }
+    if (hasFocus()) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(text, 1, Qt::DotLine));
+        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+}
 
-    // The legend: the game's line, the best play's, and the three marks,
-    // flowing onto a second row where the chart is narrow.
+// The game's line, the best play's, and the three marks, flowing onto a
+// second row where the chart is narrow.
+void ReviewChart::drawLegend(QPainter &p, const QVector<LegendItem> &items, const QColor &text) const
+{
+    const QFontMetrics fm(font());
     for (const LegendItem &item : items) {
         const double ly = item.at.y() + fm.height() / 2.0;
         const double x = item.at.x();
@@ -213,29 +247,34 @@ void ReviewChart::paintEvent(QPaintEvent *)
         p.setPen(text);
         p.drawText(QPointF(x + 20, item.at.y() + fm.ascent()), item.text);
     }
+}
 
+// Whole rounds up the side, a few labelled, the titles beside and below.
+void ReviewChart::drawAxes(QPainter &p, const Geometry &g, const QColor &text, const QColor &faint) const
+{
+    const QFontMetrics fm(font());
+    const QRectF r = g.plot;
     const double lo = g.lo, hi = g.hi;
-    // Whole rounds up the side, a few labelled, and the title beside them.
     const int every = ChartAxis::wholeStep(hi - lo, std::clamp(int(r.height() / (fm.height() * 1.5)), 1, 8));
     const QLocale locale;
+    const ChartAxis::ValueLines lines{QPen(faint, 1), text, 0, r.left() - 5, double(fm.height())};
     for (int v = int(lo); v <= int(hi); ++v) {
-        if (v % every)
-            continue;
-        const double y = g.y(v);
-        p.setPen(QPen(faint, 1));
-        p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
-        p.setPen(text);
-        p.drawText(QRectF(0, y - fm.height() / 2.0, r.left() - 5, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                   locale.toString(v));
+        if (v % every == 0)
+            ChartAxis::drawValueLine(p, r, g.y(v), lines, locale.toString(v));
     }
     ChartAxis::drawSideTitle(p, r, 2, uiText("revAxisY"));
     p.drawText(QRectF(r.left(), r.bottom() + fm.height() + 4, r.width(), fm.height()), Qt::AlignHCenter,
                uiText("revAxisX"));
-    if (!m_review || !m_record)
-        return;
+}
+
+// Round ends down the plot, each labelled with the round it ended: the
+// first, and every few as room allows.
+void ReviewChart::drawRoundEnds(QPainter &p, const Geometry &g, const QColor &text, const QColor &faint) const
+{
+    const QFontMetrics fm(font());
+    const QRectF r = g.plot;
+    const QLocale locale;
     const auto &steps = m_record->steps();
-    // Round ends down the plot, each labelled with the round it ended: the
-    // first, and every few as room allows.
     int ends = 0, firstRound = 0;
     for (int i = 0; i < int(steps.size()); ++i) {
         if (steps[size_t(i)].kind == RecordStep::RoundEnd) {
@@ -265,6 +304,12 @@ void ReviewChart::paintEvent(QPaintEvent *)
             lastRight = xe + w / 2.0;
         }
     }
+}
+
+// The best play's line and the game's, with the marks of its decisions.
+void ReviewChart::drawGame(QPainter &p, const Geometry &g, const QColor &text) const
+{
+    const QRectF r = g.plot;
     // The best play's line from where the game was first valued.
     const double yb = g.y(m_review->bestFromStart);
     p.setPen(QPen(text, 1.2, Qt::DashLine));
@@ -292,22 +337,6 @@ void ReviewChart::paintEvent(QPaintEvent *)
         const double v = m_review->chart[size_t(d.step) + 1];
         if (d.valued && d.cls != DecisionClass::Best && std::isfinite(v))
             drawMark(p, d.cls, QPointF(g.x(d.step), g.y(v)), 5, text);
-    }
-    // The selected step.
-    const QColor mark = pal.color(QPalette::Highlight);
-    const double xs = g.x(m_step);
-    p.setPen(QPen(mark, 2));
-    p.drawLine(QPointF(xs, r.top()), QPointF(xs, r.bottom()));
-    const double vs = m_review->chart[size_t(m_step) + 1];
-    if (std::isfinite(vs)) {
-        p.setBrush(mark);
-        p.setPen(QPen(text, 1));
-        p.drawEllipse(QPointF(xs, g.y(vs)), 4, 4);
-    }
-    if (hasFocus()) {
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(text, 1, Qt::DotLine));
-        p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
 }
 
@@ -385,71 +414,20 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     setObjectName(QStringLiteral("frmReview"));
     Appearance::keepHighlightReadable(this);
     auto *box = new QVBoxLayout(this);
-    const auto label = [this](const char *name) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setWordWrap(true);
-        return l;
-    };
-    m_lStatus = label("lStatus");
+    m_lStatus = wrappedLabel(this, "lStatus");
     box->addWidget(m_lStatus);
     m_pbSolve = new SolveProgressBar(m_solver, "revProgress", this);
     box->addWidget(m_pbSolve);
-    m_lSummary = label("lSummary");
-    m_lCounts = label("lCounts");
-    m_lNote = label("lNote");
+    m_lSummary = wrappedLabel(this, "lSummary");
+    m_lCounts = wrappedLabel(this, "lCounts");
+    m_lNote = wrappedLabel(this, "lNote");
     box->addWidget(m_lSummary);
     box->addWidget(m_lCounts);
     box->addWidget(m_lNote);
     m_chart = new ReviewChart(this);
     box->addWidget(m_chart, 3);
 
-    auto *split = new QSplitter(Qt::Horizontal, this);
-    auto *left = new QWidget(split);
-    auto *leftBox = new QVBoxLayout(left);
-    leftBox->setContentsMargins(0, 0, 0, 0);
-    m_lDecisions = label("lDecisions");
-    m_lvDecisions = new QListWidget(left);
-    m_lvDecisions->setObjectName(QStringLiteral("lvDecisions"));
-    m_lvDecisions->setWordWrap(true);
-    m_lDecisions->setBuddy(m_lvDecisions);
-    leftBox->addWidget(m_lDecisions);
-    leftBox->addWidget(m_lvDecisions, 1);
-    auto *right = new QWidget(split);
-    auto *rightBox = new QVBoxLayout(right);
-    rightBox->setContentsMargins(0, 0, 0, 0);
-    m_lMoment = label("lMoment");
-    rightBox->addWidget(m_lMoment);
-    auto *diceRow = new QHBoxLayout;
-    for (int n = 1; n <= 6; ++n) {
-        m_dice[n] = new TRxDice(right);
-        m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
-        m_dice[n]->setFixedSize(40, 40);
-        // Shown, not played: clicks and the keyboard pass them by.
-        m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_dice[n]->setFocusPolicy(Qt::NoFocus);
-        diceRow->addWidget(m_dice[n]);
-    }
-    diceRow->addStretch(1);
-    rightBox->addLayout(diceRow);
-    m_lRanking = label("lRanking");
-    m_lvRanking = new QListWidget(right);
-    m_lvRanking->setObjectName(QStringLiteral("lvRanking"));
-    // A long play wraps onto a second line instead of running out of sight.
-    m_lvRanking->setWordWrap(true);
-    m_lvRanking->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_lvRanking->setResizeMode(QListView::Adjust);
-    m_lRanking->setBuddy(m_lvRanking);
-    rightBox->addWidget(m_lRanking);
-    rightBox->addWidget(m_lvRanking, 1);
-    split->addWidget(left);
-    split->addWidget(right);
-    split->setChildrenCollapsible(false);
-    left->setMinimumWidth(180);
-    right->setMinimumWidth(6 * 40 + 40); // the six dice side by side
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
-    box->addWidget(split, 4);
+    box->addWidget(buildPanes(), 4);
     resize(700, 560);
     Appearance::showPlainText(this);
 
@@ -470,6 +448,58 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
         showMoment(row);
     });
     applyTexts();
+}
+
+// The decisions on the left; on the right the moment chosen, its dice and
+// every play ranked.
+QSplitter *ReviewWindow::buildPanes()
+{
+    auto *split = new QSplitter(Qt::Horizontal, this);
+    auto *left = new QWidget(split);
+    auto *leftBox = new QVBoxLayout(left);
+    leftBox->setContentsMargins(0, 0, 0, 0);
+    m_lDecisions = wrappedLabel(this, "lDecisions");
+    m_lvDecisions = new QListWidget(left);
+    m_lvDecisions->setObjectName(QStringLiteral("lvDecisions"));
+    m_lvDecisions->setWordWrap(true);
+    m_lDecisions->setBuddy(m_lvDecisions);
+    leftBox->addWidget(m_lDecisions);
+    leftBox->addWidget(m_lvDecisions, 1);
+    auto *right = new QWidget(split);
+    auto *rightBox = new QVBoxLayout(right);
+    rightBox->setContentsMargins(0, 0, 0, 0);
+    m_lMoment = wrappedLabel(this, "lMoment");
+    rightBox->addWidget(m_lMoment);
+    auto *diceRow = new QHBoxLayout;
+    for (int n = 1; n <= 6; ++n) {
+        m_dice[n] = new TRxDice(right);
+        m_dice[n]->setObjectName(QStringLiteral("rvDice%1").arg(n));
+        m_dice[n]->setFixedSize(40, 40);
+        // Shown, not played: clicks and the keyboard pass them by.
+        m_dice[n]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dice[n]->setFocusPolicy(Qt::NoFocus);
+        diceRow->addWidget(m_dice[n]);
+    }
+    diceRow->addStretch(1);
+    rightBox->addLayout(diceRow);
+    m_lRanking = wrappedLabel(this, "lRanking");
+    m_lvRanking = new QListWidget(right);
+    m_lvRanking->setObjectName(QStringLiteral("lvRanking"));
+    // A long play wraps onto a second line instead of running out of sight.
+    m_lvRanking->setWordWrap(true);
+    m_lvRanking->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lvRanking->setResizeMode(QListView::Adjust);
+    m_lRanking->setBuddy(m_lvRanking);
+    rightBox->addWidget(m_lRanking);
+    rightBox->addWidget(m_lvRanking, 1);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setChildrenCollapsible(false);
+    left->setMinimumWidth(180);
+    right->setMinimumWidth(6 * 40 + 40); // the six dice side by side
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    return split;
 }
 
 ReviewWindow::~ReviewWindow() = default;
@@ -512,7 +542,7 @@ void ReviewWindow::refresh()
     // The window shows best plays: a game still being played is assisted by it.
     if (!rec.won())
         emit showsGameInProgress();
-    const auto sol = m_solver.request(rec.start().winner, rec.start().valid);
+    const auto sol = m_solver.request({rec.start().winner, rec.start().valid});
     if (!sol) {
         m_lStatus->setText(uiText(rec.start().valid ? "revWorkingBand" : "revWorking").arg(rec.start().winner));
         m_pbSolve->showFraction(m_solver.progress());

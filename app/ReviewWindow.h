@@ -21,6 +21,7 @@ class SolveService;
 class TRxDice;
 class QLabel;
 class QListWidget;
+class QSplitter;
 class QTimer;
 
 // The game as a line: after each step the rounds played plus the rounds still
@@ -72,6 +73,10 @@ private:
         double y(double value) const;
     };
     Geometry geometry(const QVector<LegendItem> &legend) const;
+    void drawLegend(QPainter &p, const QVector<LegendItem> &items, const QColor &text) const;
+    void drawAxes(QPainter &p, const Geometry &g, const QColor &text, const QColor &faint) const;
+    void drawRoundEnds(QPainter &p, const Geometry &g, const QColor &text, const QColor &faint) const;
+    void drawGame(QPainter &p, const Geometry &g, const QColor &text) const;
 
     const GameReview *m_review = nullptr;
     const GameRecord *m_record = nullptr;
@@ -129,6 +134,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QSplitter *buildPanes();
     void applyTexts();
     void showSummary();
     void fillDecisions();

@@ -30,7 +30,7 @@ void StatisticsRecorder::recordWin(bool assisted)
     g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
     g.assisted = assisted;
     g.testButtons = m_game.testButtonsUsed;
-    const auto solution = m_solver.request(g.winner, g.band);
+    const auto solution = m_solver.request(g.rules());
     if (solution && solution->winnable()) {
         const GameReview review = reviewGame(m_game.record(), *solution);
         if (review.finished) {
@@ -45,7 +45,7 @@ void StatisticsRecorder::recordWin(bool assisted)
         if (!aside.isEmpty())
             m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
         if (!solution)
-            m_pending = Pending{m_game.record(), g.winner, g.band, key};
+            m_pending = Pending{m_game.record(), g.rules(), key};
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }
@@ -56,7 +56,7 @@ void StatisticsRecorder::solved()
 {
     if (!m_pending)
         return;
-    const auto solution = m_solver.solution(m_pending->winner, m_pending->band);
+    const auto solution = m_solver.solution(m_pending->rules);
     if (!solution)
         return; // another rule set was solved
     const Pending pending = std::move(*m_pending);

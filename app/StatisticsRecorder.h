@@ -5,6 +5,7 @@
 
 #include "game/GameRecord.h"
 #include "game/Review.h"
+#include "game/RuleSet.h"
 
 #include <QObject>
 
@@ -41,8 +42,7 @@ private:
     struct Pending
     {
         GameRecord record;
-        qint32 winner = 0;
-        bool band = false;
+        RuleSet rules;
         qint64 key = 0;
     };
     std::optional<Pending> m_pending;

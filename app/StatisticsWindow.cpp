@@ -5,6 +5,8 @@
 
 #include "app/Appearance.h"
 #include "app/Prompts.h"
+#include "app/SolveProgressBar.h"
+#include "game/SolveService.h"
 #include "game/KvxError.h"
 #include "settings/UiTexts.h"
 
@@ -108,15 +110,9 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
     Plot plot{QRectF(r.left() + left, r.top() + fm.height() * 2.4, r.width() - left - fm.height() * 0.8,
                      r.height() - fm.height() * 4.4),
               xMin, xMax, yMax};
-    p.setPen(QPen(c.grid, 0));
-    for (double v = 0; v <= yMax + 1e-9; v += yStep) {
-        const double y = plot.y(v);
-        p.drawLine(QPointF(plot.area.left(), y), QPointF(plot.area.right(), y));
-        p.setPen(c.text);
-        p.drawText(QRectF(r.left(), y - fm.height() / 2, left - fm.height() * 0.3, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, yLabel(v));
-        p.setPen(QPen(c.grid, 0));
-    }
+    const ChartAxis::ValueLines lines{QPen(c.grid, 0), c.text, r.left(), left - fm.height() * 0.3, fm.height()};
+    for (double v = 0; v <= yMax + 1e-9; v += yStep)
+        ChartAxis::drawValueLine(p, plot.area, plot.y(v), lines, yLabel(v));
     const double xStep = ChartAxis::wholeStep(xMax - xMin, 8);
     p.setPen(c.text);
     for (double v = std::ceil(xMin / xStep) * xStep; v <= xMax + 1e-9; v += xStep) {
@@ -359,13 +355,42 @@ void TrendChart::paintEvent(QPaintEvent *)
 
 // ------------------------------------------------------------------ the window
 
-StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_prompts(prompts), m_solutionFor(std::move(solutionFor))
+StatisticsWindow::StatisticsWindow(Prompts &prompts, SolveService &solver, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_prompts(prompts), m_solver(solver)
 {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(uiText("statTitle"));
     Appearance::keepHighlightReadable(this);
+    buildFigures();
+    buildCharts();
 
+    btReset = new QPushButton(uiText("statReset"), this);
+    btReset->setObjectName(QStringLiteral("btReset"));
+    btReset->setAccessibleName(uiText("statResetName"));
+    btClose = new QPushButton(uiText("statClose"), this);
+    btClose->setObjectName(QStringLiteral("btClose"));
+    btClose->setAccessibleName(uiText("statClose"));
+    connect(btReset, &QPushButton::clicked, this, &StatisticsWindow::reset);
+    connect(btClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cbRules, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0 && i < m_choices.size()) {
+            m_shown = m_choices[i];
+            showChosen();
+        }
+    });
+    connect(&m_solver, &SolveService::solved, this, &StatisticsWindow::solutionReady);
+    layOut();
+
+    const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // Wide enough for the charts beside the figures where the screen allows.
+    resize(1080, 640);
+    Appearance::showPlainText(this);
+}
+
+void StatisticsWindow::buildFigures()
+{
     lNotice = new QLabel(this);
     lNotice->setObjectName(QStringLiteral("lNotice"));
     lNotice->setWordWrap(true);
@@ -384,6 +409,9 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     lBest = new QLabel(this);
     lBest->setObjectName(QStringLiteral("lBest"));
     lBest->setWordWrap(true);
+    // While the best play of the rules shown is being worked out.
+    m_pbSolve = new SolveProgressBar(m_solver, "advProgress", this);
+    m_pbSolve->setAccessibleName(uiText("advProgressName"));
 
     tbFigures = new QTableWidget(0, 2, this);
     tbFigures->setHorizontalHeaderLabels({uiText("statFigure"), uiText("statValue")});
@@ -404,7 +432,10 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     tbFigures->setMinimumWidth(tbFigures->horizontalHeader()->length() + 2 * tbFigures->frameWidth()
                                + tbFigures->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     tbFigures->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+}
 
+void StatisticsWindow::buildCharts()
+{
     lRoundsCaption = new QLabel(uiText("statRoundsCaption"), this);
     lRoundsCaption->setObjectName(QStringLiteral("lRoundsCaption"));
     lRoundsCaption->setWordWrap(true);
@@ -434,22 +465,10 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     tbTrend->setModel(m_trend);
     setUpTable(tbTrend, "tbTrend");
     tbTrend->setAccessibleName(uiText("statTrendTableName"));
+}
 
-    btReset = new QPushButton(uiText("statReset"), this);
-    btReset->setObjectName(QStringLiteral("btReset"));
-    btReset->setAccessibleName(uiText("statResetName"));
-    btClose = new QPushButton(uiText("statClose"), this);
-    btClose->setObjectName(QStringLiteral("btClose"));
-    btClose->setAccessibleName(uiText("statClose"));
-    connect(btReset, &QPushButton::clicked, this, &StatisticsWindow::reset);
-    connect(btClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(cbRules, &QComboBox::activated, this, [this](int i) {
-        if (i >= 0 && i < m_choices.size()) {
-            m_shown = m_choices[i];
-            showChosen();
-        }
-    });
-
+void StatisticsWindow::layOut()
+{
     // The figures beside the charts, each chart beside its table; where the
     // window is too narrow for that, one below the other, scrolled.
     m_body = new QBoxLayout(QBoxLayout::LeftToRight);
@@ -488,15 +507,9 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QW
     main->addWidget(lNotice);
     main->addLayout(top);
     main->addWidget(lBest);
+    main->addWidget(m_pbSolve);
     main->addWidget(m_scroll, 1);
     main->addLayout(buttons);
-
-    const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    // Wide enough for the charts beside the figures where the screen allows.
-    resize(1080, 640);
-    Appearance::showPlainText(this);
 }
 
 int StatisticsWindow::sideBySideWidth() const
@@ -543,7 +556,7 @@ void StatisticsWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-QString StatisticsWindow::rulesName(const StatsRules &r) const
+QString StatisticsWindow::rulesName(const RuleSet &r) const
 {
     return uiText(r.band ? "statRulesBand" : "statRulesPlain").arg(r.winner);
 }
@@ -569,6 +582,7 @@ void StatisticsWindow::applyTexts()
     m_trend->setHeaders({uiText("statGameColumn"), uiText("statDateColumn"), uiText("statRoundsColumn"),
                          uiText("statLostColumn"), uiText("statLuckColumn")});
     tbTrend->setAccessibleName(uiText("statTrendTableName"));
+    m_pbSolve->setAccessibleName(uiText("advProgressName"));
     btReset->setText(uiText("statReset"));
     btReset->setAccessibleName(uiText("statResetName"));
     btClose->setText(uiText("statClose"));
@@ -585,7 +599,7 @@ void StatisticsWindow::applyTexts()
     arrange();
 }
 
-void StatisticsWindow::showRules(const StatsRules &inForce)
+void StatisticsWindow::showRules(const RuleSet &inForce)
 {
     // The texts of the language in force, which may have changed since the last opening.
     applyTexts();
@@ -628,7 +642,7 @@ void StatisticsWindow::fillRuleChoice()
     if (!m_choices.contains(m_shown))
         m_shown = m_inForce;
     cbRules->clear();
-    for (const StatsRules &r : m_choices)
+    for (const RuleSet &r : m_choices)
         cbRules->addItem(r == m_inForce ? uiText("statInForce").arg(rulesName(r)) : rulesName(r));
     cbRules->setCurrentIndex(int(m_choices.indexOf(m_shown)));
     cbRules->setEnabled(m_choices.size() > 1);
@@ -658,6 +672,29 @@ void StatisticsWindow::solutionReady()
 void StatisticsWindow::showChosen()
 {
     const StatsFigures f = statsFigures(m_data, m_shown);
+    showFigures(f);
+    const int firstRow = showRounds(f);
+    showTrend(f);
+    // Each table as wide as its columns, so no figure is cut at the side.
+    for (QTableView *t : {tbRounds, tbTrend}) {
+        // A stretched last column takes what is left, which may be too little.
+        t->horizontalHeader()->setStretchLastSection(false);
+        t->resizeColumnsToContents();
+        t->setMinimumWidth(t->horizontalHeader()->length() + 2 * t->frameWidth()
+                           + t->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    }
+    arrange();
+    // The rounds table opens at the player's rows, once the table has its size.
+    const auto scroll = [this, firstRow] {
+        if (firstRow < m_rounds->rowCount())
+            tbRounds->scrollTo(m_rounds->index(firstRow, 0), QAbstractItemView::PositionAtTop);
+    };
+    scroll();
+    QMetaObject::invokeMethod(this, scroll, Qt::QueuedConnection);
+}
+
+void StatisticsWindow::showFigures(const StatsFigures &f)
+{
     const StatsTotals &t = f.totals;
     const QString none = uiText("statNone");
     const bool any = t.games > 0;
@@ -672,9 +709,16 @@ void StatisticsWindow::showChosen()
     QLocale ratingLocale;
     ratingLocale.setNumberOptions(QLocale::OmitGroupSeparator);
     setFigure("statAverageRating", any ? ratingLocale.toString(f.averageRating, 'f', 0) : none);
+}
 
-    const std::shared_ptr<const AdvisorSolution> best =
-            m_solutionFor ? m_solutionFor(m_shown.winner, m_shown.band) : nullptr;
+int StatisticsWindow::showRounds(const StatsFigures &f)
+{
+    const QString none = uiText("statNone");
+    // Asked of the solve service, which works the best play and its spread
+    // of rounds out on its worker; meanwhile its progress shows.
+    const std::shared_ptr<const AdvisorSolution> best = m_solver.request(m_shown);
+    m_pbSolve->showFraction(m_solver.progress());
+    m_pbSolve->setVisible(!best);
     const bool solved = best && best->winnable() && best->hasDistribution();
     const QString waiting = !best              ? uiText("statSolving")
             : !best->winnable()                ? uiText("statUnwinnable")
@@ -683,7 +727,7 @@ void StatisticsWindow::showChosen()
     setFigure("statBestMedian", solved ? QString::number(best->roundsForChance(0.5)) : waiting);
     setFigure("statBestNinety", solved ? QString::number(best->roundsForChance(0.9)) : waiting);
     lBest->setText(solved ? uiPlural("statBestLine", best->distributionMean(), 2).arg(rulesName(m_shown), number(best->distributionMean(), 2))
-                          : !any ? uiText("statNoGames").arg(rulesName(m_shown)) : waiting);
+                          : f.totals.games == 0 ? uiText("statNoGames").arg(rulesName(m_shown)) : waiting);
 
     // The histogram: as far as the player's longest game and the best play's 99th percentile.
     int last = f.roundsCount.empty() ? 0 : f.roundsCount.rbegin()->first;
@@ -713,7 +757,12 @@ void StatisticsWindow::showChosen()
             return number(100.0 * (n <= int(bestShare.size()) ? bestShare[size_t(n) - 1] : 0.0), 1) + QStringLiteral(" %");
         }
     });
+    // A row above the player's fewest rounds at the top.
+    return counts.empty() ? 0 : std::max(0, counts.begin()->first - 2);
+}
 
+void StatisticsWindow::showTrend(const StatsFigures &f)
+{
     std::vector<double> lost;
     for (const StatsGame &g : f.reviewed)
         lost.push_back(*g.decisionsLost);
@@ -735,24 +784,6 @@ void StatisticsWindow::showChosen()
         }
     });
     chTrend->setData(lost);
-    // Each table as wide as its columns, so no figure is cut at the side.
-    for (QTableView *t : {tbRounds, tbTrend}) {
-        // A stretched last column takes what is left, which may be too little.
-        t->horizontalHeader()->setStretchLastSection(false);
-        t->resizeColumnsToContents();
-        t->setMinimumWidth(t->horizontalHeader()->length() + 2 * t->frameWidth()
-                           + t->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    }
-    arrange();
-    // The rounds table opens at the player's rows: a row above their fewest
-    // rounds at the top, once the table has its size.
-    const int firstRow = counts.empty() ? 0 : std::max(0, counts.begin()->first - 2);
-    const auto scroll = [this, firstRow] {
-        if (firstRow < m_rounds->rowCount())
-            tbRounds->scrollTo(m_rounds->index(firstRow, 0), QAbstractItemView::PositionAtTop);
-    };
-    scroll();
-    QMetaObject::invokeMethod(this, scroll, Qt::QueuedConnection);
 }
 
 void StatisticsWindow::reset()

@@ -14,6 +14,8 @@
 #include <vector>
 
 class Prompts;
+class SolveProgressBar;
+class SolveService;
 class QBoxLayout;
 class QComboBox;
 class QLabel;
@@ -67,15 +69,12 @@ class StatisticsWindow : public QWidget
     Q_OBJECT
 
 public:
-    // The best play's solution for a rule set: at hand, or null while it is
-    // being worked out (then solutionReady() follows).
-    using SolutionFor = std::function<std::shared_ptr<const AdvisorSolution>(qint32 winner, bool band)>;
-
-    StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QWidget *parent = nullptr);
+    // The best play beside the player's games comes from the shared solver.
+    StatisticsWindow(Prompts &prompts, SolveService &solver, QWidget *parent = nullptr);
 
     // Reads the file again and shows the rules in force.
-    void showRules(const StatsRules &inForce);
-    StatsRules shownRules() const { return m_shown; }
+    void showRules(const RuleSet &inForce);
+    RuleSet shownRules() const { return m_shown; }
     const StatsData &data() const { return m_data; }
 
     QLabel *lNotice, *lRules, *lBest, *lRoundsCaption, *lTrendCaption;
@@ -90,7 +89,7 @@ public:
     QString figure(const char *key) const;
 
 public slots:
-    // A solve finished somewhere: the best play is asked for again.
+    // A solve finished: the best play is asked for again.
     void solutionReady();
     void reset();
 
@@ -106,16 +105,24 @@ private:
     void applyTexts();
     void reload();
     void fillRuleChoice();
+    void buildFigures();
+    void buildCharts();
+    void layOut();
     void showChosen();
+    void showFigures(const StatsFigures &f);
+    // The rounds chart and its table; returns the row to open the table at.
+    int showRounds(const StatsFigures &f);
+    void showTrend(const StatsFigures &f);
     void setFigure(const char *key, const QString &value);
-    QString rulesName(const StatsRules &r) const;
+    QString rulesName(const RuleSet &r) const;
 
     Prompts &m_prompts;
-    SolutionFor m_solutionFor;
+    SolveService &m_solver;
+    SolveProgressBar *m_pbSolve;
     QString m_path;
     StatsData m_data;
-    StatsRules m_inForce, m_shown;
-    QList<StatsRules> m_choices;
+    RuleSet m_inForce, m_shown;
+    QList<RuleSet> m_choices;
     TextTable *m_rounds, *m_trend;
     QScrollArea *m_scroll;
     QBoxLayout *m_body, *m_roundsRow, *m_trendRow;

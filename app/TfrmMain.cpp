@@ -177,7 +177,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
-            m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+            m_statistics->showRules(m_game.settings.rules());
     });
     connect(&m_game, &Game::gameWon, this, [this] {
         if (!runTopTenCheck())
@@ -1233,7 +1233,7 @@ void TfrmMain::aPracticeExecute()
         // A window of its own, as the review is. It reads the rules in force
         // and nothing else of the game: practising assists no game.
         m_practice = new PracticeWindow(m_solver, m_prompts, [this] {
-            return std::pair<qint32, bool>(m_game.settings.Winner, m_game.settings.Valid);
+            return m_game.settings.rules();
         });
     }
     if (!m_practice->isVisible())
@@ -1349,14 +1349,11 @@ void TfrmMain::aStatisticsExecute()
 {
     if (!m_statistics) {
         // The best play of the rules shown: solved once for every window.
-        m_statistics = new StatisticsWindow(m_prompts, [this](qint32 winner, bool band) {
-            return m_solver.request(winner, band);
-        });
-        connect(&m_solver, &SolveService::solved, m_statistics, &StatisticsWindow::solutionReady);
+        m_statistics = new StatisticsWindow(m_prompts, m_solver);
         // Beside the game, which keeps the keyboard, as the advisor is.
         m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
     }
-    m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+    m_statistics->showRules(m_game.settings.rules());
     if (!m_statistics->isVisible())
         placeBeside(m_statistics);
     m_statistics->show();

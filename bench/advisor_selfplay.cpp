@@ -110,7 +110,7 @@ bool bestPlay(const std::shared_ptr<const AdvisorSolution> &solution, int games)
 
 std::shared_ptr<const AdvisorSolution> solved(qint32 winner, bool valid)
 {
-    auto solution = Advisor::solve(winner, valid);
+    auto solution = Advisor::solve({winner, valid});
     if (!solution || !solution->winnable()) {
         std::printf("Winning total %d cannot be reached\n", winner);
         return nullptr;
@@ -135,8 +135,8 @@ int main(int argc, char **argv)
         return 1;
     bool ok = bestPlay(solution, games);
     const int simpleGames = oneRuleSet ? games : std::max(2, games / 4);
-    print("take all, bank at 30 points", play(simpleStrategy(winner, valid, 30, 0), simpleGames, winner, valid));
-    print("take all, bank below 3 dice", play(simpleStrategy(winner, valid, 1 << 30, 3), simpleGames, winner, valid));
+    print("take all, bank at 30 points", play(simpleStrategy({winner, valid}, 30, 0), simpleGames, winner, valid));
+    print("take all, bank below 3 dice", play(simpleStrategy({winner, valid}, 1 << 30, 3), simpleGames, winner, valid));
     if (!oneRuleSet) {
         const auto band = solved(2000, true);
         ok = band && bestPlay(band, std::max(2, games / 2)) && ok;
@@ -149,7 +149,7 @@ int main(int argc, char **argv)
             std::vector<double> seconds;
             int sweeps = 0;
             for (int run = 0; run < 7; ++run) {
-                const auto s = Advisor::solve(w, v);
+                const auto s = Advisor::solve({w, v});
                 seconds.push_back(s->solveSeconds());
                 sweeps = s->sweeps();
             }
@@ -161,7 +161,7 @@ int main(int argc, char **argv)
     std::printf("peak memory up to here %ld KiB\n", peakKiB());
     // The largest winning total worked out, once each.
     for (const bool v : {false, true}) {
-        const auto s = Advisor::solve(Advisor::maxWinner, v);
+        const auto s = Advisor::solve({Advisor::maxWinner, v});
         std::printf("solve Winner %d Valid %-3s %6.3f s  (%d sweeps, one run)\n", Advisor::maxWinner,
                     v ? "on" : "off", s->solveSeconds(), s->sweeps());
     }

@@ -346,8 +346,8 @@ void benchReviewWindow()
         FakePrompts prompts;
         TfrmMain w(prompts, timers, {});
         w.show();
-        rounds.push_back(playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), quint32(9100 + i)));
-        if (!w.solver().waitFor(1000, false, 120000)) {
+        rounds.push_back(playGame(w.game(), timers, simpleStrategy({1000, false}, 30, 0), quint32(9100 + i)));
+        if (!w.solver().waitFor({1000, false}, 120000)) {
             bench::note(QStringLiteral("review: no solution"));
             return;
         }

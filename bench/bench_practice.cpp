@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     bool over = false;
 
     for (const auto &[winner, band] : {std::pair<qint32, bool>(1000, false), std::pair<qint32, bool>(2000, true)}) {
-        const auto sol = Advisor::solve(winner, band);
+        const auto sol = Advisor::solve({winner, band});
         QElapsedTimer t;
         t.start();
         const QVector<PracticePosition> set = builtInPractice(*sol, band);
@@ -55,14 +55,14 @@ int main(int argc, char **argv)
     }
 
     SolveService solver;
-    if (!solver.waitFor(1000, false, 300000))
+    if (!solver.waitFor({1000, false}, 300000))
         return 2;
     FakePrompts prompts;
     std::vector<double> open;
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer t;
         t.start();
-        auto *w = new PracticeWindow(solver, prompts, [] { return std::pair<qint32, bool>(1000, false); });
+        auto *w = new PracticeWindow(solver, prompts, [] { return RuleSet{1000, false}; });
         w->show();
         w->grab();
         open.push_back(bench::msSince(t));

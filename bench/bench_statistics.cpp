@@ -14,6 +14,7 @@
 
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
+#include "game/SolveService.h"
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
 #include "game/Game.h"
@@ -55,7 +56,7 @@ struct SilentUi : GameUi
 // games; the last takes every longer game too.
 void spreadAgainstGames(qint32 winner, bool band, int games)
 {
-    const auto best = Advisor::solve(winner, band);
+    const auto best = Advisor::solve({winner, band});
     std::vector<int> rounds;
     {
         ManualTimerService timers;
@@ -164,23 +165,20 @@ int main(int argc, char **argv)
         }
     }
 
-    // The window, with the best play at hand as the shared solve leaves it.
-    std::map<std::pair<qint32, bool>, std::shared_ptr<const AdvisorSolution>> solved;
+    // The window, with the best play at hand as the shared solve leaves it
+    // (the spread of rounds worked out with it).
+    SolveService solver;
     for (const qint32 w : {1000, 10000}) {
         QElapsedTimer t;
         t.start();
-        solved[{w, false}] = Advisor::solve(w, false);
+        solver.waitFor({w, false}, 300000);
         bench::report(w == 1000 ? "stats.solve_1000" : "stats.solve_10000", bench::msSince(t), "ms");
     }
     FakePrompts prompts;
-    const auto solutionFor = [&solved](qint32 w, bool band) {
-        const auto it = solved.find({w, band});
-        return it == solved.end() ? nullptr : it->second;
-    };
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer t;
         t.start();
-        StatisticsWindow w(prompts, solutionFor);
+        StatisticsWindow w(prompts, solver);
         w.showRules({1000, false});
         w.show();
         w.grab(); // the first complete render
@@ -194,7 +192,7 @@ int main(int argc, char **argv)
         bench::report("stats.add_game_in_memory", bench::stats(addMemory), "ms");
     bench::report("stats.window_open", o, "ms");
     for (const bool band : {false, true}) {
-        const auto s = Advisor::solve(1000, band);
+        const auto s = Advisor::solve({1000, band});
         bench::note(QStringLiteral("best play at 1000%1: mean %2 rounds, median %3, 90th percentile %4")
                             .arg(band ? QStringLiteral(", 400-500 in every thousand") : QString())
                             .arg(s->distributionMean(), 0, 'f', 4)

@@ -95,12 +95,12 @@ int main(int argc, char **argv)
         for (const bool valid : {false, true}) {
             if (w == 1000 && valid)
                 continue;
-            const auto sol = Advisor::solve(w, valid);
+            const auto sol = Advisor::solve({w, valid});
             std::printf("Winner %d, 400-500 in every thousand %s\n", w, valid ? "on" : "off");
             ok = strategy("best play", optimalStrategy(sol), *sol, games, valid, nullptr) && ok;
-            strategy("take all, bank at 30 points", simpleStrategy(w, valid, 30, 0), *sol, games, valid,
+            strategy("take all, bank at 30 points", simpleStrategy({w, valid}, 30, 0), *sol, games, valid,
                      w == 1000 ? &longGame : nullptr);
-            strategy("take all, bank below 3 dice", simpleStrategy(w, valid, 1 << 30, 3), *sol, games, valid,
+            strategy("take all, bank below 3 dice", simpleStrategy({w, valid}, 1 << 30, 3), *sol, games, valid,
                      nullptr);
         }
     }
@@ -110,7 +110,7 @@ int main(int argc, char **argv)
     }
     // Timed with the solution at hand; each run after a review of another
     // total's round, so no run finds its first round already solved.
-    const auto sol = Advisor::solve(winner, false);
+    const auto sol = Advisor::solve({winner, false});
     std::vector<double> ms;
     GameReview v;
     for (int run = 0; run < 15; ++run) {

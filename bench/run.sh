@@ -83,13 +83,13 @@ if ((BUILD)); then
   head1 "build"
   cmake -S "$ROOT" -B "$REL" -DCMAKE_BUILD_TYPE=Release -DKORVEX_BUILD_TESTS=OFF -DKORVEX_BUILD_BENCH=ON \
     >"$WORK/cmake.log" 2>&1 || { cat "$WORK/cmake.log"; exit 1; }
-  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics korvex_bench_practice advisor_selfplay review_bench -j2 >"$WORK/build.log" 2>&1 ||
+  cmake --build "$REL" --target korvex korvex_bench_startup korvex_bench_ops korvex_bench_statistics korvex_bench_practice korvex_bench_stalls advisor_selfplay review_bench -j2 >"$WORK/build.log" 2>&1 ||
     { tail -n 30 "$WORK/build.log"; exit 1; }
   cmake -S "$PERF/floor" -B "$REL/perf-floor" -DCMAKE_BUILD_TYPE=Release >"$WORK/floor.log" 2>&1 &&
     cmake --build "$REL/perf-floor" -j2 >>"$WORK/floor.log" 2>&1 || { tail -n 30 "$WORK/floor.log"; exit 1; }
   say "release build in $REL, floor in $REL/perf-floor"
 fi
-for f in "$GAME" "$REL/bench/korvex_bench_startup" "$REL/bench/korvex_bench_ops" "$REL/bench/korvex_bench_statistics" "$REL/bench/korvex_bench_practice" \
+for f in "$GAME" "$REL/bench/korvex_bench_startup" "$REL/bench/korvex_bench_ops" "$REL/bench/korvex_bench_statistics" "$REL/bench/korvex_bench_practice" "$REL/bench/korvex_bench_stalls" \
   "$REL/bench/advisor_selfplay" "$REL/bench/review_bench" "$FLOOR"; do
   [[ -x $f ]] || { echo "run.sh: missing $f (run without --no-build)" >&2; exit 1; }
 done
@@ -128,6 +128,10 @@ if ((INPROC)); then
   head1 "practice: a verdict once solved, the built-in set chosen, the window opened"
   QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_practice" $((RUNS * 4)) 2>/dev/null | tee "$WORK/practice.txt"
   [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a practice figure is OVER its budget (see above)"
+
+  head1 "stalls: the longest the user-interface thread goes without handling events, windows opening and a game played"
+  QT_QPA_PLATFORM=offscreen "$REL/bench/korvex_bench_stalls" 2>/dev/null | tee "$WORK/stalls.txt"
+  [[ ${PIPESTATUS[0]} == 0 ]] || say "!! a stall is OVER its budget (see above)"
 
   head1 "advisor: self-play (best play: $((RUNS * 800)) games at Winner 1000, $((RUNS * 400)) at 2000 with the band in every thousand) and solve times"
   "$REL/bench/advisor_selfplay" $((RUNS * 800)) | tee "$WORK/advisor.txt"

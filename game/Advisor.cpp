@@ -108,25 +108,13 @@ double AdvisorSolution::roundsFromTotal(qint32 total) const
     return valueAt(total);
 }
 
-void AdvisorSolution::workOutDistribution() const
-{
-    std::call_once(m_distOnce, [this] {
-        if (m_outcomes)
-            advisor::winDistribution(*m_outcomes, m_v, int(-m_floor / 5), 1e-9, m_dist, m_tailRounds);
-        else
-            m_tailRounds = roundsFromTotal(0);
-    });
-}
-
 const std::vector<double> &AdvisorSolution::roundsDistribution() const
 {
-    workOutDistribution();
     return m_dist;
 }
 
 double AdvisorSolution::chanceWithin(int n) const
 {
-    workOutDistribution();
     double sum = 0;
     for (int k = 0; k < n && k < int(m_dist.size()); ++k)
         sum += m_dist[size_t(k)];
@@ -137,7 +125,6 @@ double AdvisorSolution::distributionMean() const
 {
     if (!m_winnable)
         return std::numeric_limits<double>::infinity();
-    workOutDistribution();
     double mean = m_tailRounds;
     for (size_t k = 0; k < m_dist.size(); ++k)
         mean += double(k + 1) * m_dist[k];
@@ -146,7 +133,6 @@ double AdvisorSolution::distributionMean() const
 
 int AdvisorSolution::roundsForChance(double chance) const
 {
-    workOutDistribution();
     double sum = 0;
     for (size_t k = 0; k < m_dist.size(); ++k) {
         sum += m_dist[k];
@@ -226,13 +212,15 @@ QVector<AdvisorAction> AdvisorSolution::rankActions(qint32 total, qint32 roundPo
 bool Advisor::everyThousandMatters(qint32 winner)
 {
     for (qint64 t = -advisor::kFloorDepth; t <= std::min(winner, maxWinner); t += 5)
-        if (advisor::bankReaching(t, winner, false) != advisor::bankReaching(t, winner, true))
+        if (advisor::bankReaching(t, {winner, false}) != advisor::bankReaching(t, {winner, true}))
             return true;
     return false;
 }
 
-std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid, const Progress &progress)
+std::shared_ptr<const AdvisorSolution> Advisor::solve(const RuleSet &rules, const Progress &progress)
 {
+    const qint32 winner = rules.winner;
+    const bool valid = rules.band;
     const auto started = std::chrono::steady_clock::now();
     auto s = std::make_shared<AdvisorSolution>();
     s->m_winner = winner;
@@ -240,7 +228,7 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     s->m_floor = -advisor::kFloorDepth;
     // Totals move in steps of 5 from 0; the winning bank must pass the band rule.
     s->m_winnable = winner >= 5 && winner <= maxWinner && winner % 5 == 0
-            && advisor::bankReaching(winner, winner, valid);
+            && advisor::bankReaching(winner, rules);
     if (!s->m_winnable)
         return s;
 
@@ -250,8 +238,13 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(qint32 winner, bool valid,
     s->m_sweeps = policy.improve();
     if (s->m_sweeps == 0)
         return nullptr;
-    if (winner <= AdvisorSolution::distributionLimit)
-        s->m_outcomes = std::make_shared<const advisor::Outcomes>(policy.takeOutcomes());
+    // The spread of rounds here too, so that no reader waits for it.
+    s->m_tailRounds = s->roundsFromTotal(0);
+    if (winner <= AdvisorSolution::distributionLimit) {
+        const advisor::Outcomes outcomes = policy.takeOutcomes();
+        advisor::winDistribution(outcomes, s->m_v, int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds);
+        s->m_hasDistribution = true;
+    }
     s->m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (progress)
         progress(1.0);

@@ -4,6 +4,8 @@
 // every position. Widget-free; solving may run on any thread.
 #pragma once
 
+#include "game/RuleSet.h"
+
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
@@ -13,10 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <vector>
-
-namespace advisor {
-struct Outcomes;
-}
 
 // One legal way to take scoring dice from a roll.
 struct KeepOption
@@ -47,6 +45,7 @@ class AdvisorSolution
 public:
     qint32 winner() const { return m_winner; }
     bool valid() const { return m_valid; }
+    RuleSet rules() const { return {m_winner, m_valid}; }
     // False when the winning total can never be banked (not a multiple of 5, in the band).
     bool winnable() const { return m_winnable; }
     double solveSeconds() const { return m_seconds; }
@@ -63,9 +62,9 @@ public:
     QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
 
     // Whether the spread of the best play's rounds below is worked out: for
-    // winning totals up to distributionLimit (the settings' range). It is
-    // worked out at its first use, not by the solve.
-    bool hasDistribution() const { return m_outcomes != nullptr; }
+    // winning totals up to distributionLimit (the settings' range). The solve
+    // works it out with the values, on the solving thread.
+    bool hasDistribution() const { return m_hasDistribution; }
     static constexpr qint32 distributionLimit = 10000;
     // The best play from a total of 0: entry n - 1 is the chance that it wins
     // in exactly n rounds, for n = 1, 2, ... until less than 1e-9 is left.
@@ -92,11 +91,9 @@ private:
     bool m_winnable = false;
     qint32 m_floor = 0;
     std::vector<double> m_v; // expected rounds from the start of a round, per total step of 5
-    void workOutDistribution() const;
-    std::shared_ptr<const advisor::Outcomes> m_outcomes; // what the distribution is worked out from
-    mutable std::once_flag m_distOnce;
-    mutable std::vector<double> m_dist;
-    mutable double m_tailRounds = 0;
+    bool m_hasDistribution = false;
+    std::vector<double> m_dist;
+    double m_tailRounds = 0;
     double m_seconds = 0;
     int m_sweeps = 0;
     mutable std::mutex m_cacheLock;
@@ -108,8 +105,7 @@ class Advisor
 public:
     // Progress in [0, 1]; return false to cancel (solve then returns null).
     using Progress = std::function<bool(double)>;
-    static std::shared_ptr<const AdvisorSolution> solve(qint32 winner, bool valid,
-                                                        const Progress &progress = {});
+    static std::shared_ptr<const AdvisorSolution> solve(const RuleSet &rules, const Progress &progress = {});
     // Whether the 400-500 band in every thousand refuses any bank that the
     // single band accepts, up to this winning total; when not, both rules
     // have the same solution.

@@ -14,8 +14,10 @@ Strategy optimalStrategy(std::shared_ptr<const AdvisorSolution> solution)
     };
 }
 
-Strategy simpleStrategy(qint32 winner, bool valid, qint32 threshold, int minDice)
+Strategy simpleStrategy(const RuleSet &rules, qint32 threshold, int minDice)
 {
+    const qint32 winner = rules.winner;
+    const bool valid = rules.band;
     return [=](qint32 total, qint32 roundPoints, const int rolled[7]) {
         int dice = 0;
         for (int f = 1; f <= 6; ++f)

@@ -19,7 +19,7 @@ using Strategy = std::function<AdvisorAction(qint32 total, qint32 roundPoints, c
 Strategy optimalStrategy(std::shared_ptr<const AdvisorSolution> solution);
 // Takes the most points the winning total allows, banks once the round holds
 // `threshold` points or fewer than `minDice` dice would be left to roll.
-Strategy simpleStrategy(qint32 winner, bool valid, qint32 threshold, int minDice);
+Strategy simpleStrategy(const RuleSet &rules, qint32 threshold, int minDice);
 
 // Carries out an action on the table: selects its dice, picks its entries,
 // then rolls on or banks. False when the engine did not take it.

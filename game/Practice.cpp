@@ -474,13 +474,15 @@ PracticeChoice choiceOf(const int counts[7], int onesEntry, int fivesEntry, bool
 
 // ---------------------------------------------------------------- scheduling
 
-bool practiceRulesMatch(const PracticePosition &p, qint32 winner, bool band)
+bool practiceRulesMatch(const PracticePosition &p, const RuleSet &rules)
 {
-    return p.winner == winner && (p.band == band || !Advisor::everyThousandMatters(winner));
+    return p.winner == rules.winner && (p.band == rules.band || !Advisor::everyThousandMatters(rules.winner));
 }
 
-int nextPractice(const QVector<PracticePosition> &list, qint32 winner, bool band)
+int nextPractice(const QVector<PracticePosition> &list, const RuleSet &rules)
 {
+    const qint32 winner = rules.winner;
+    const bool band = rules.band;
     const bool bandMatters = Advisor::everyThousandMatters(winner);
     int at = -1;
     for (int i = 0; i < list.size(); ++i) {

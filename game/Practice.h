@@ -32,6 +32,7 @@ struct PracticePosition
     PracticeSource source = PracticeSource::Mine;
     qint32 winner = 1000;
     bool band = false;        // the 400-500 band in every thousand
+    RuleSet rules() const { return {winner, band}; }
     qint32 total = 0;
     qint32 roundPoints = 0;   // points of the round's earlier rolls
     int kept[7] = {};         // dice kept back from the earlier rolls, per face (shown only)
@@ -140,10 +141,10 @@ PracticeChoice choiceOf(const int counts[7], int onesEntry, int fivesEntry, bool
 
 // The next position to offer: the one of lowest due among those offered
 // (the rules in force); -1 when none.
-int nextPractice(const QVector<PracticePosition> &list, qint32 winner, bool band);
+int nextPractice(const QVector<PracticePosition> &list, const RuleSet &rules);
 // Whether a position of these rules is offered under the rules in force
 // (both band rules share one where the every-thousand rule changes nothing).
-bool practiceRulesMatch(const PracticePosition &p, qint32 winner, bool band);
+bool practiceRulesMatch(const PracticePosition &p, const RuleSet &rules);
 // The due turn after an answer at `turn`: the back of the queue for the best
 // play, soon again otherwise.
 qint64 dueAfter(bool answeredBest, qint64 turn, qint64 lastDue);

@@ -24,26 +24,26 @@ SolveService::~SolveService()
         m_worker.join();
 }
 
-SolveService::Key SolveService::keyFor(qint32 winner, bool valid) const
+RuleSet SolveService::keyFor(const RuleSet &rules) const
 {
     // Looked up once per winning total: windows ask on every click.
-    if (winner != m_rulesWinner) {
-        m_rulesWinner = winner;
-        m_rulesDiffer = Advisor::everyThousandMatters(winner);
+    if (rules.winner != m_rulesWinner) {
+        m_rulesWinner = rules.winner;
+        m_rulesDiffer = Advisor::everyThousandMatters(rules.winner);
     }
-    return Key(winner, valid && m_rulesDiffer);
+    return RuleSet{rules.winner, rules.band && m_rulesDiffer};
 }
 
-std::shared_ptr<const AdvisorSolution> SolveService::solution(qint32 winner, bool valid) const
+std::shared_ptr<const AdvisorSolution> SolveService::solution(const RuleSet &rules) const
 {
-    const auto it = m_cache.find(keyFor(winner, valid));
+    const auto it = m_cache.find(keyFor(rules));
     return it == m_cache.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<const AdvisorSolution> SolveService::request(qint32 winner, bool valid)
+std::shared_ptr<const AdvisorSolution> SolveService::request(const RuleSet &rules)
 {
-    const Key key = keyFor(winner, valid);
-    if (auto found = solution(winner, valid))
+    const RuleSet key = keyFor(rules);
+    if (auto found = solution(key))
         return found;
     const bool busy = solving() && m_solving == key;
     if (!busy && std::find(m_queue.begin(), m_queue.end(), key) == m_queue.end())
@@ -75,7 +75,7 @@ void SolveService::startNext()
     }
     if (m_queue.empty())
         return;
-    const Key key = m_queue.front();
+    const RuleSet key = m_queue.front();
     m_queue.pop_front();
     m_solving = key;
     m_cancel = false;
@@ -85,7 +85,7 @@ void SolveService::startNext()
     m_poll->start();
     // The worker sees only its arguments and the atomics.
     m_worker = std::thread([this, key] {
-        m_result = Advisor::solve(key.first, key.second, [this](double p) {
+        m_result = Advisor::solve(key, [this](double p) {
             m_progress = int(p * 1000);
             return !m_cancel.load();
         });
@@ -110,19 +110,19 @@ void SolveService::poll()
             job->done();
         return;
     }
-    const Key key = m_solving;
+    const RuleSet key = m_solving;
     if (m_result)
         m_cache[key] = m_result;
     m_result.reset();
     startNext();
-    emit solved(key.first, key.second);
+    emit solved(key);
 }
 
-bool SolveService::waitFor(qint32 winner, bool valid, int timeoutMs)
+bool SolveService::waitFor(const RuleSet &rules, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (!request(winner, valid)) {
+    while (!request(rules)) {
         if (m_finished.load())
             poll();
         else

@@ -16,7 +16,6 @@
 #include <map>
 #include <memory>
 #include <thread>
-#include <utility>
 
 class QTimer;
 
@@ -27,29 +26,28 @@ public:
     explicit SolveService(QObject *parent = nullptr);
     ~SolveService() override;
 
-    using Key = std::pair<qint32, bool>; // winning total, the every-thousand rule
     // The rules as solved: the every-thousand rule dropped where it refuses
     // nothing the single band accepts, so both settings share one solution.
-    Key keyFor(qint32 winner, bool valid) const;
+    RuleSet keyFor(const RuleSet &rules) const;
     // The solution for these rules when already solved, else null. Starts nothing.
-    std::shared_ptr<const AdvisorSolution> solution(qint32 winner, bool valid) const;
+    std::shared_ptr<const AdvisorSolution> solution(const RuleSet &rules) const;
     // Queues these rules for solving unless solved or already queued; returns
     // the solution when it is at hand, else null.
-    std::shared_ptr<const AdvisorSolution> request(qint32 winner, bool valid);
+    std::shared_ptr<const AdvisorSolution> request(const RuleSet &rules);
     bool solving() const { return m_worker.joinable() && !m_job; }
-    Key solvingKey() const { return m_solving; }
+    RuleSet solvingKey() const { return m_solving; }
     // Of the solve under way, 0 to 1.
     double progress() const { return m_progress.load() / 1000.0; }
     // Requests these rules and waits, handling events, until they are solved.
     // For tests and tools; the game itself waits for solved().
-    bool waitFor(qint32 winner, bool valid, int timeoutMs);
+    bool waitFor(const RuleSet &rules, int timeoutMs);
     // Runs other long work on the same worker, after the solves asked for:
     // `work` there, then `done` on the owner's thread (unless `context` is gone).
     void runOnWorker(std::function<void()> work, QObject *context, std::function<void()> done);
     bool jobsPending() const { return !m_jobs.empty() || m_job; }
 
 signals:
-    void solved(qint32 winner, bool valid);
+    void solved(const RuleSet &rules);
     void progressChanged(double fraction);
 
 private:
@@ -58,8 +56,8 @@ private:
 
     mutable qint32 m_rulesWinner = 0; // the winning total m_rulesDiffer was found for
     mutable bool m_rulesDiffer = false;
-    std::map<Key, std::shared_ptr<const AdvisorSolution>> m_cache;
-    std::deque<Key> m_queue;
+    std::map<RuleSet, std::shared_ptr<const AdvisorSolution>> m_cache;
+    std::deque<RuleSet> m_queue;
     struct Job
     {
         std::function<void()> work;
@@ -69,7 +67,7 @@ private:
     std::deque<Job> m_jobs;
     std::unique_ptr<Job> m_job; // the one on the worker
     std::thread m_worker;
-    Key m_solving{0, false};
+    RuleSet m_solving{0, false};
     std::shared_ptr<const AdvisorSolution> m_result; // handed over by the worker
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};

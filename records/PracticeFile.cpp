@@ -201,11 +201,11 @@ void PracticeData::bound()
         attempts.remove(0, attempts.size() - PracticeFile::kMaxAttempts);
 }
 
-QVector<PracticePosition> PracticeData::mine(qint32 winner, bool band) const
+QVector<PracticePosition> PracticeData::mine(const RuleSet &rules) const
 {
     QVector<PracticePosition> out;
     for (const PracticePosition &p : positions)
-        if (p.source == PracticeSource::Mine && practiceRulesMatch(p, winner, band) && p.sound())
+        if (p.source == PracticeSource::Mine && practiceRulesMatch(p, rules) && p.sound())
             out.append(p);
     return out;
 }
@@ -219,11 +219,11 @@ QVector<PracticePosition> PracticeData::scheduled(QVector<PracticePosition> buil
     return builtIn;
 }
 
-int PracticeData::otherRules(qint32 winner, bool band) const
+int PracticeData::otherRules(const RuleSet &rules) const
 {
     int n = 0;
     for (const PracticePosition &p : positions)
-        if (p.source == PracticeSource::Mine && !practiceRulesMatch(p, winner, band))
+        if (p.source == PracticeSource::Mine && !practiceRulesMatch(p, rules))
             n += 1;
     return n;
 }

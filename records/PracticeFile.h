@@ -51,10 +51,10 @@ struct PracticeData
     void bound();
     // The player's positions of these rules, and the built-in set with the
     // due turns the file holds for it.
-    QVector<PracticePosition> mine(qint32 winner, bool band) const;
+    QVector<PracticePosition> mine(const RuleSet &rules) const;
     QVector<PracticePosition> scheduled(QVector<PracticePosition> builtIn) const;
     // Positions of other rules the file holds (kept, not offered).
-    int otherRules(qint32 winner, bool band) const;
+    int otherRules(const RuleSet &rules) const;
 };
 
 // The progress of one source: in all, and day by day.

@@ -24,12 +24,12 @@ namespace {
 const QString kStamp = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
 
 // "1000" or "1000 band".
-QString rulesKey(const StatsRules &r)
+QString rulesKey(const RuleSet &r)
 {
     return QString::number(r.winner) + (r.band ? QStringLiteral(" band") : QString());
 }
 
-bool parseRulesKey(const QString &key, StatsRules *r)
+bool parseRulesKey(const QString &key, RuleSet *r)
 {
     QString k = key.trimmed();
     r->band = k.endsWith(QStringLiteral(" band"), Qt::CaseInsensitive);
@@ -281,7 +281,7 @@ void StatsData::addGame(const StatsGame &g)
     ++lineCount;
     gameBlock += QByteArray::number(lastKey) + '=' + Statistics::gameLine(g).toLatin1() + "\r\n";
     games.append(g);
-    const StatsRules r{g.winner, g.band};
+    const RuleSet r{g.winner, g.band};
     StatsTotals &t = totals[r];
     t.add(g);
     // A running total past what a read takes would make the line unreadable:
@@ -291,7 +291,7 @@ void StatsData::addGame(const StatsGame &g)
         recount(r);
 }
 
-void StatsData::recount(const StatsRules &r)
+void StatsData::recount(const RuleSet &r)
 {
     StatsTotals t;
     eachLine(gameBlock, [&](QByteArrayView line) {
@@ -319,22 +319,22 @@ void StatsData::keepLast(int n)
     lineCount = n;
 }
 
-QList<StatsRules> StatsData::ruleSets() const
+QList<RuleSet> StatsData::ruleSets() const
 {
-    QList<StatsRules> out;
+    QList<RuleSet> out;
     for (const auto &[r, t] : totals)
         if (t.games + t.setAside > 0)
             out.append(r);
     return out;
 }
 
-StatsTotals StatsData::totalsFor(const StatsRules &r) const
+StatsTotals StatsData::totalsFor(const RuleSet &r) const
 {
     const auto it = totals.find(r);
     return it == totals.end() ? StatsTotals() : it->second;
 }
 
-QList<StatsGame> StatsData::gamesFor(const StatsRules &r) const
+QList<StatsGame> StatsData::gamesFor(const RuleSet &r) const
 {
     QList<StatsGame> out;
     for (const StatsGame &g : games)
@@ -343,7 +343,7 @@ QList<StatsGame> StatsData::gamesFor(const StatsRules &r) const
     return out;
 }
 
-StatsFigures statsFigures(const StatsData &data, const StatsRules &rules)
+StatsFigures statsFigures(const StatsData &data, const RuleSet &rules)
 {
     StatsFigures f;
     f.totals = data.totalsFor(rules);
@@ -434,7 +434,7 @@ StatsData parse(const QByteArray &bytes, bool games)
     bool statsSeen = false, totalsSeen = false, gamesSeen = false;
     bool versionSeen = false;
     StatsData d;
-    std::map<StatsRules, StatsTotals> stored;
+    std::map<RuleSet, StatsTotals> stored;
     const auto carry = [](QByteArray &to, QByteArrayView line) {
         to += line;
         if (!line.endsWith('\n'))
@@ -476,7 +476,7 @@ StatsData parse(const QByteArray &bytes, bool games)
             break;
         }
         case Totals: {
-            StatsRules r;
+            RuleSet r;
             StatsTotals t;
             QString extra;
             if (l.entry && line.contains('=') && parseRulesKey(QString::fromLatin1(l.key), &r) && !stored.count(r)
@@ -502,7 +502,7 @@ StatsData parse(const QByteArray &bytes, bool games)
     if (!versionSeen)
         return damaged(uiText("statWhyNoVersion"));
 
-    std::map<StatsRules, StatsTotals> kept;
+    std::map<RuleSet, StatsTotals> kept;
     eachLine(d.gameBlock, [&](QByteArrayView line) {
         const GameLine l = splitLine(line);
         if (!l.entry)
@@ -636,7 +636,7 @@ bool setReview(const QString &path, qint64 key, double decisionsLost, double luc
     return true;
 }
 
-QString reset(const QString &path, const StatsRules &rules)
+QString reset(const QString &path, const RuleSet &rules)
 {
     const SharedFileLock lock(path);
     StatsData d = load(path, false);

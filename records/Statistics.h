@@ -3,6 +3,8 @@
 // totals per rule set. Widget-free.
 #pragma once
 
+#include "game/RuleSet.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -27,18 +29,10 @@ struct StatsGame
     // From the game's review; unknown when the game was not reviewed.
     std::optional<double> decisionsLost, luck;
 
+    RuleSet rules() const { return {winner, band}; }
     // Assisted games and games played with the test buttons are set apart
     // from every figure, as they are from the top ten.
     bool counted() const { return !assisted && !testButtons; }
-};
-
-// A winning total and band rule.
-struct StatsRules
-{
-    qint32 winner = 1000;
-    bool band = false;
-    bool operator<(const StatsRules &o) const { return std::pair(winner, band) < std::pair(o.winner, o.band); }
-    bool operator==(const StatsRules &o) const { return winner == o.winner && band == o.band; }
 };
 
 // The running totals of every game ever won under one rule set, also those
@@ -72,12 +66,12 @@ struct StatsData
     int version = 1;
 
     QList<StatsGame> games; // oldest first
-    std::map<StatsRules, StatsTotals> totals;
+    std::map<RuleSet, StatsTotals> totals;
 
     // Rule sets with at least one game, counted or set apart.
-    QList<StatsRules> ruleSets() const;
-    StatsTotals totalsFor(const StatsRules &r) const;
-    QList<StatsGame> gamesFor(const StatsRules &r) const;
+    QList<RuleSet> ruleSets() const;
+    StatsTotals totalsFor(const RuleSet &r) const;
+    QList<StatsGame> gamesFor(const RuleSet &r) const;
 
     // Appends a game as the newest line and counts it in the totals.
     void addGame(const StatsGame &g);
@@ -93,13 +87,13 @@ struct StatsData
     qint64 lastKey = 0; // the largest number among their keys
     QByteArray preamble;    // the lines before the first section
     QByteArray otherStats;  // the lines of [Statistics] besides Version
-    std::map<StatsRules, QString> totalsExtra; // fields after ours in a totals line
+    std::map<RuleSet, QString> totalsExtra; // fields after ours in a totals line
     QByteArray otherTotals; // the lines of [Totals] not understood
     int unreadTotals = 0;   // of them, those that hold a key
     QByteArray otherSections; // every other section, its header included
 
     // Counts the games of one rule set again from the lines of games.
-    void recount(const StatsRules &r);
+    void recount(const RuleSet &r);
 };
 
 // The figures of one rule set, from the totals and the games kept.
@@ -111,7 +105,7 @@ struct StatsFigures
     int keptGames = 0;              // counted games kept one by one
     QList<StatsGame> reviewed;      // counted games with their rounds lost to decisions, oldest first
 };
-StatsFigures statsFigures(const StatsData &data, const StatsRules &rules);
+StatsFigures statsFigures(const StatsData &data, const RuleSet &rules);
 
 namespace Statistics {
 
@@ -148,6 +142,6 @@ QString addGame(const QString &path, const StatsGame &game, qint64 *key = nullpt
 bool setReview(const QString &path, qint64 key, double decisionsLost, double luck);
 // Forgets the games and totals of one rule set, under the lock. A damaged
 // file is only kept aside; its new name is returned then (else empty).
-QString reset(const QString &path, const StatsRules &rules);
+QString reset(const QString &path, const RuleSet &rules);
 
 } // namespace Statistics

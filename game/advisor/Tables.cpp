@@ -82,16 +82,16 @@ const FlatDice &flatDice()
     return f;
 }
 
-bool bankReaching(qint64 total, qint32 winner, bool valid)
+bool bankReaching(qint64 total, const RuleSet &rules)
 {
-    return bankOutcome(qint32(total - 5), 5, winner, valid).accepted();
+    return bankOutcome(qint32(total - 5), 5, rules.winner, rules.band).accepted();
 }
 
 Course::Course(qint32 w, qint32 f, bool v) : winner(w), floor(f), valid(v), N((w - f) / 5)
 {
     ok.assign(size_t(N) + 1, 0);
     for (int k = 1; k <= N; ++k)
-        ok[size_t(k)] = bankReaching(qint64(f) + 5 * k, w, v);
+        ok[size_t(k)] = bankReaching(qint64(f) + 5 * k, {w, v});
 }
 
 } // namespace advisor

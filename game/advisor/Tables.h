@@ -3,6 +3,8 @@
 // dice, merged by the choices it offers) and the totals of one solve.
 #pragma once
 
+#include "game/RuleSet.h"
+
 #include <QtGlobal>
 
 #include <vector>
@@ -41,7 +43,7 @@ const FlatDice &flatDice();
 
 // Whether a bank that reaches `total` is accepted: that depends on the total
 // reached alone, so a bank of 5 points stands for any.
-bool bankReaching(qint64 total, qint32 winner, bool valid);
+bool bankReaching(qint64 total, const RuleSet &rules);
 
 // The totals of one solve, as indices in steps of 5 from the floor.
 struct Course

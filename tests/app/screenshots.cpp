@@ -215,10 +215,7 @@ int main(int argc, char *argv[])
         QFile file(Statistics::fileName());
         ok = ok && file.open(QIODevice::WriteOnly) && file.write(Statistics::format(known)) > 0;
         file.close();
-        const auto best = advisor ? advisor->solution() : nullptr;
-        StatisticsWindow stats(prompts, [best](qint32 winner, bool band) {
-            return best && best->winner() == winner && best->valid() == band ? best : nullptr;
-        });
+        StatisticsWindow stats(prompts, w.solver());
         stats.showRules({1000, false});
         stats.resize(1100, 680);
         stats.show();
@@ -235,10 +232,10 @@ int main(int argc, char *argv[])
         advisor->hide();
 
     // The review of a game won by banking at 30 points, a blunder selected.
-    playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), 9001);
+    playGame(w.game(), timers, simpleStrategy({1000, false}, 30, 0), 9001);
     w.aReview()->trigger();
     ReviewWindow *review = w.reviewWindow();
-    ok = ok && review && w.solver().waitFor(1000, false, 60000);
+    ok = ok && review && w.solver().waitFor({1000, false}, 60000);
     QCoreApplication::processEvents();
     if (review) {
         for (int i = int(review->review().decisions.size()) - 1; i >= 0; --i) {

@@ -142,7 +142,7 @@ class TestAdvisorWindow : public QObject
         if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
             w.aReview()->trigger();
         ReviewWindow *r = w.reviewWindow();
-        if (!w.solver().waitFor(w.game().settings.Winner, w.game().settings.Valid, 60000))
+        if (!w.solver().waitFor(w.game().settings.rules(), 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;

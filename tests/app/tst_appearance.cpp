@@ -467,7 +467,7 @@ private slots:
         open(win);
         win.main->aReview()->trigger();
         win.review = win.main->reviewWindow();
-        QVERIFY(win.review && win.main->solver().waitFor(1000, false, 60000));
+        QVERIFY(win.review && win.main->solver().waitFor({1000, false}, 60000));
         QCoreApplication::processEvents();
         // The practice window with a verdict shown.
         win.main->aPractice()->trigger();

@@ -359,7 +359,7 @@ private slots:
             QCOMPARE(d.games.size(), game + 1);
             if (game == 0) {
                 QVERIFY(!d.games[0].decisionsLost);
-                QVERIFY(w.solver().waitFor(800, false, 120000));
+                QVERIFY(w.solver().waitFor({800, false}, 120000));
                 QCoreApplication::processEvents();
                 d = Statistics::load(Statistics::fileName());
             }
@@ -592,7 +592,7 @@ private slots:
         w.game().settings.Valid = true;
         w.aStatistics()->trigger();
         QVERIFY(w.statisticsWindow() && w.statisticsWindow()->isVisible());
-        QVERIFY(w.statisticsWindow()->shownRules() == (StatsRules{3000, true}));
+        QVERIFY(w.statisticsWindow()->shownRules() == (RuleSet{3000, true}));
         QVERIFY(!QFile::exists(Statistics::fileName())); // opening reads, never writes
         w.statisticsWindow()->close();
     }
@@ -614,7 +614,7 @@ private slots:
         w.aPractice()->trigger();
         PracticeWindow *p = w.practiceWindow();
         QVERIFY(p && p->isVisible());
-        QVERIFY(w.solver().waitFor(800, false, 120000));
+        QVERIFY(w.solver().waitFor({800, false}, 120000));
         p->setSource(PracticeSource::BuiltIn);
         QTRY_VERIFY_WITH_TIMEOUT(p->hasPosition(), 60000);
         const GameState before = g.gs;
@@ -642,10 +642,10 @@ private slots:
         QVERIFY(!QFile::exists(Statistics::fileName()));
         // The review of the game keeps its costly bank to practise.
         w.aReview()->trigger();
-        QTRY_VERIFY(!PracticeFile::load(PracticeFile::fileName()).mine(800, false).isEmpty());
+        QTRY_VERIFY(!PracticeFile::load(PracticeFile::fileName()).mine({800, false}).isEmpty());
         const PracticeData d = PracticeFile::load(PracticeFile::fileName());
-        QCOMPARE(d.mine(800, false).first().total, 0);
-        QVERIFY(d.mine(800, false).first().cost >= PracticeRules::keepFrom);
+        QCOMPARE(d.mine({800, false}).first().total, 0);
+        QVERIFY(d.mine({800, false}).first().cost >= PracticeRules::keepFrom);
         w.reviewWindow()->close();
         p->close();
     }

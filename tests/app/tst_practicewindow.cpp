@@ -49,14 +49,14 @@ private slots:
     void initTestCase()
     {
         m_solver = std::make_unique<SolveService>();
-        QVERIFY(m_solver->waitFor(1000, false, 300000));
+        QVERIFY(m_solver->waitFor({1000, false}, 300000));
     }
     void init() { QVERIFY(m_folder.make()); }
     void cleanup() { m_folder.remove(); }
 
     void builtInByKeys()
     {
-        PracticeWindow w(*m_solver, m_prompts, [] { return std::pair<qint32, bool>(1000, false); });
+        PracticeWindow w(*m_solver, m_prompts, [] { return RuleSet{1000, false}; });
         QStringList said;
         connect(w.announcer(), &Announcer::said, this, [&](const QString &t) { said << t; });
         w.show();
@@ -67,7 +67,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.hasPosition(), 60000);
         QVERIFY(!said.isEmpty() && said.last().startsWith(uiText("pracSayPosition").section(QLatin1Char(':'), 0, 0)));
         const PracticePosition first = w.position();
-        const auto sol = m_solver->solution(1000, false);
+        const auto sol = m_solver->solution({1000, false});
         const AdvisorAction best = sol->rankActions(first.total, first.roundPoints, first.rolled).first();
 
         // The game's keys reach the dice even from a focused list.
@@ -121,7 +121,7 @@ private slots:
         PracticePosition other = p;
         other.winner = 2000;
         QVERIFY(PracticeFile::addMine(PracticeFile::fileName(), {p, other}).isEmpty());
-        PracticeWindow w(*m_solver, m_prompts, [] { return std::pair<qint32, bool>(1000, false); });
+        PracticeWindow w(*m_solver, m_prompts, [] { return RuleSet{1000, false}; });
         w.show();
         QVERIFY(w.hasPosition());
         QVERIFY(w.position().samePlace(p));

@@ -3,6 +3,7 @@
 // them, the other rule sets, bad files and Reset.
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
+#include "game/SolveService.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -24,8 +26,8 @@ class TestStatisticsWindow : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakePrompts m_prompts;
+    SolveService m_solver;
     std::shared_ptr<const AdvisorSolution> m_thousand;
-    int m_asked = 0;
 
     static StatsGame game(int rounds, int seconds, qint32 winner = 1000, bool band = false)
     {
@@ -57,23 +59,18 @@ class TestStatisticsWindow : public QObject
             Statistics::addGame(Statistics::fileName(), g);
     }
 
-    StatisticsWindow::SolutionFor solutions()
-    {
-        return [this](qint32 winner, bool band) -> std::shared_ptr<const AdvisorSolution> {
-            ++m_asked;
-            return winner == 1000 && !band ? m_thousand : nullptr;
-        };
-    }
-
 private slots:
-    void initTestCase() { m_thousand = Advisor::solve(1000, false); }
+    void initTestCase()
+    {
+        QVERIFY(m_solver.waitFor({1000, false}, 60000));
+        m_thousand = m_solver.solution({1000, false});
+    }
 
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         ProgramDir::set(m_dir->path() + QLatin1Char('/'));
         m_prompts = FakePrompts();
-        m_asked = 0;
     }
 
     void figuresOfAKnownFile_data()
@@ -99,7 +96,7 @@ private slots:
         QFETCH(QByteArray, key);
         QFETCH(QString, value);
         writeKnownFile();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         QCOMPARE(w.figure(key.constData()), value);
         QVERIFY(w.lNotice->isHidden());
@@ -108,7 +105,7 @@ private slots:
     void chartsAndTheirTables()
     {
         writeKnownFile();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         QCOMPARE(w.figure("statBestMean"), QLocale().toString(m_thousand->distributionMean(), 'f', 2));
         // One row per rounds, as far as the best play's 99th percentile.
@@ -140,7 +137,7 @@ private slots:
     void narrowWindowStacks()
     {
         writeKnownFile();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         w.show();
         const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
@@ -163,26 +160,30 @@ private slots:
     void otherRuleSetsAndTheBestPlayLater()
     {
         writeKnownFile();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         // Rules in force without games of their own: they come first, the others follow.
-        w.showRules({5000, false});
+        w.showRules({1500, false});
         QCOMPARE(w.cbRules->count(), 3);
-        QVERIFY(w.cbRules->itemText(0).contains(QStringLiteral("5000")));
+        QVERIFY(w.cbRules->itemText(0).contains(QStringLiteral("1500")));
         QCOMPARE(w.figure("statGames"), QStringLiteral("0"));
         QCOMPARE(w.figure("statAverageRounds"), QStringLiteral("-"));
+        // Solved on the worker, the window waiting with the progress shown.
         QCOMPARE(w.figure("statBestMean"), QStringLiteral("working out the best play..."));
+        QProgressBar *bar = w.findChild<QProgressBar *>();
+        QVERIFY(bar && !bar->isHidden());
         const int band = w.cbRules->findText(QStringLiteral("2000 points, 400-500 in every thousand"));
         QVERIFY(band > 0);
         w.cbRules->setCurrentIndex(band);
         emit w.cbRules->activated(band);
-        QVERIFY(w.shownRules() == (StatsRules{2000, true}));
+        QVERIFY(w.shownRules() == (RuleSet{2000, true}));
         QCOMPARE(w.figure("statGames"), QStringLiteral("2"));
         QCOMPARE(w.figure("statMedianRounds"), QStringLiteral("42"));
         QCOMPARE(w.tbRounds->model()->rowCount(), 44);
-        // A solve that finishes while the window is open is asked for again.
-        const int asked = m_asked;
-        w.solutionReady();
-        QVERIFY(m_asked > asked);
+        // The best play, its spread of rounds with it, as soon as the worker is done.
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isHidden(), 60000);
+        const auto best = m_solver.solution({2000, true});
+        QVERIFY(best && best->hasDistribution());
+        QCOMPARE(w.figure("statBestMean"), QLocale().toString(best->distributionMean(), 'f', 2));
     }
 
     void badFilesAreNamed_data()
@@ -205,7 +206,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         QVERIFY(!w.lNotice->isHidden());
         QVERIFY2(w.lNotice->text().contains(says), qPrintable(w.lNotice->text()));
@@ -218,7 +219,7 @@ private slots:
 
     void escapeCloses()
     {
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -228,7 +229,7 @@ private slots:
 
     void textsFollowTheLanguageAtEachOpening()
     {
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         QCOMPARE(w.btReset->text(), QStringLiteral("Reset..."));
         QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
@@ -247,7 +248,7 @@ private slots:
     void resetAsksAndForgetsOneRuleSet()
     {
         writeKnownFile();
-        StatisticsWindow w(m_prompts, solutions());
+        StatisticsWindow w(m_prompts, m_solver);
         w.showRules({1000, false});
         const QByteArray before = [] {
             QFile f(Statistics::fileName());

@@ -49,8 +49,8 @@ private slots:
         // Which of the two solvers this processor runs; the other is tested by a build without wide vectors.
         qInfo("advisor path on this processor: %s",
               advisor::quadsPay() ? "four rounds at once (AVX2)" : "one round at a time (portable)");
-        m_off = Advisor::solve(1000, false);
-        m_on = Advisor::solve(1000, true);
+        m_off = Advisor::solve({1000, false});
+        m_on = Advisor::solve({1000, true});
         QVERIFY(m_off && m_on);
         QVERIFY(m_off->winnable() && m_on->winnable());
     }
@@ -146,7 +146,7 @@ private slots:
     void progressOnlyGoesForwardAndCanCancel()
     {
         QVector<double> seen;
-        const auto s = Advisor::solve(2000, true, [&seen](double p) {
+        const auto s = Advisor::solve({2000, true}, [&seen](double p) {
             seen.append(p);
             return true;
         });
@@ -158,7 +158,7 @@ private slots:
             QVERIFY2(seen[k] >= seen[k - 1], qPrintable(QString::number(k)));
         // Saying no stops the solve, which then has nothing to give.
         int calls = 0;
-        QVERIFY(!Advisor::solve(2000, true, [&calls](double) { return ++calls < 5; }));
+        QVERIFY(!Advisor::solve({2000, true}, [&calls](double) { return ++calls < 5; }));
         QCOMPARE(calls, 5);
     }
 
@@ -168,30 +168,30 @@ private slots:
     {
         SolveService service;
         QSignalSpy solved(&service, &SolveService::solved);
-        QVERIFY(!service.solution(1000, false));
-        QVERIFY(!service.request(1000, false));
-        QVERIFY(!service.request(1000, true)); // the same rules below 1400
-        QVERIFY(!service.request(2000, true)); // queued behind the first
-        QVERIFY(!service.request(2000, true));
-        QCOMPARE(service.keyFor(1000, true), SolveService::Key(1000, false));
-        QCOMPARE(service.keyFor(2000, true), SolveService::Key(2000, true));
-        QVERIFY(service.waitFor(2000, true, 60000));
-        QVERIFY(service.waitFor(1000, true, 60000));
+        QVERIFY(!service.solution({1000, false}));
+        QVERIFY(!service.request({1000, false}));
+        QVERIFY(!service.request({1000, true})); // the same rules below 1400
+        QVERIFY(!service.request({2000, true})); // queued behind the first
+        QVERIFY(!service.request({2000, true}));
+        QVERIFY(service.keyFor({1000, true}) == (RuleSet{1000, false}));
+        QVERIFY(service.keyFor({2000, true}) == (RuleSet{2000, true}));
+        QVERIFY(service.waitFor({2000, true}, 60000));
+        QVERIFY(service.waitFor({1000, true}, 60000));
         QCOMPARE(solved.size(), 2);
-        QCOMPARE(service.solution(1000, true), service.solution(1000, false));
-        QCOMPARE(service.solution(2000, true)->valid(), true);
-        QVERIFY(!service.solution(2000, false));
-        QCOMPARE(service.request(1000, false)->roundsFromTotal(0), m_off->roundsFromTotal(0));
+        QCOMPARE(service.solution({1000, true}), service.solution({1000, false}));
+        QCOMPARE(service.solution({2000, true})->valid(), true);
+        QVERIFY(!service.solution({2000, false}));
+        QCOMPARE(service.request({1000, false})->roundsFromTotal(0), m_off->roundsFromTotal(0));
         QVERIFY(!service.solving());
         QCOMPARE(solved.size(), 2);
     }
 
     void unreachableWinnersAreNoticed()
     {
-        QVERIFY(!Advisor::solve(450, false)->winnable());
-        QVERIFY(!Advisor::solve(1003, false)->winnable());
-        QVERIFY(!Advisor::solve(1450, true)->winnable());
-        QVERIFY(std::isinf(Advisor::solve(450, false)->roundsFromTotal(0)));
+        QVERIFY(!Advisor::solve({450, false})->winnable());
+        QVERIFY(!Advisor::solve({1003, false})->winnable());
+        QVERIFY(!Advisor::solve({1450, true})->winnable());
+        QVERIFY(std::isinf(Advisor::solve({450, false})->roundsFromTotal(0)));
     }
 
     // --- decisions ---
@@ -262,7 +262,7 @@ private slots:
         // gains at most e rounds; then no value exceeds the best by more than
         // e times the largest value. Nor may a value promise more than the
         // round it stands for can give.
-        const auto twoThousand = Advisor::solve(2000, true);
+        const auto twoThousand = Advisor::solve({2000, true});
         for (const auto &s : {m_off, m_on, twoThousand}) {
             double largest = 0, gain = 0, under = 0;
             for (qint32 t = s->floorTotal(); t < s->winner(); t += 5) {
@@ -294,7 +294,7 @@ private slots:
         QFETCH(int, winner);
         QFETCH(bool, valid);
         QFETCH(int, games);
-        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve(winner, valid);
+        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve({winner, valid});
         double mean = 0, se = 0;
         QList<int> rounds;
         selfPlay(s, games, mean, se, &rounds);
@@ -336,7 +336,7 @@ private slots:
     {
         QFETCH(int, winner);
         QFETCH(bool, valid);
-        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve(winner, valid);
+        const auto s = winner == 1000 ? (valid ? m_on : m_off) : Advisor::solve({winner, valid});
         QVERIFY(s && s->winnable());
         const std::vector<double> &d = s->roundsDistribution();
         QVERIFY(d.size() > 2);
@@ -366,11 +366,11 @@ private slots:
               valid ? " every thousand" : "", v, median, p90, int(d.size()));
     }
 
-    // The spread is worked out at its first use, and only within the
+    // The spread is worked out with the solve, and only within the
     // settings' range: above it the mean is still the solver's.
     void distributionOnlyWithinTheSettingsRange()
     {
-        const auto s = Advisor::solve(AdvisorSolution::distributionLimit + 5, false);
+        const auto s = Advisor::solve({AdvisorSolution::distributionLimit + 5, false});
         QVERIFY(s && s->winnable());
         QVERIFY(!s->hasDistribution());
         QVERIFY(s->roundsDistribution().empty());

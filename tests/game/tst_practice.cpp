@@ -21,9 +21,9 @@ class TestPractice : public QObject
 private slots:
     void initTestCase()
     {
-        m_off = Advisor::solve(1000, false);
+        m_off = Advisor::solve({1000, false});
         // At 2000 the band in every thousand changes the best play.
-        m_on = Advisor::solve(2000, true);
+        m_on = Advisor::solve({2000, true});
         QVERIFY(m_off && m_on && m_off->winnable() && m_on->winnable());
     }
 
@@ -141,7 +141,7 @@ private slots:
     void costlyDecisionsOfAGameAreKept()
     {
         EngineRig rig;
-        const Strategy plain = simpleStrategy(1000, false, 30, 0);
+        const Strategy plain = simpleStrategy({1000, false}, 30, 0);
         QVERIFY(playGame(rig.game, rig.timers, plain, 4242) > 0);
         const GameRecord &rec = rig.game.record();
         const GameReview review = reviewGame(rec, *m_off);
@@ -181,10 +181,10 @@ private slots:
         }
         list[1].winner = 2000; // other rules: kept, never offered
         list[1].due = -5;
-        QCOMPARE(nextPractice(list, 1000, false), 0);
+        QCOMPARE(nextPractice(list, {1000, false}), 0);
         // Answered best at turn 1: behind everything.
         list[0].due = dueAfter(true, 1, 2);
-        QCOMPARE(nextPractice(list, 1000, false), 2);
+        QCOMPARE(nextPractice(list, {1000, false}), 2);
         // Answered wrongly at turn 2: back after two others.
         list[2].due = dueAfter(false, 2, 3);
         QCOMPARE(list[2].due, 2 + PracticeRules::againAfter);

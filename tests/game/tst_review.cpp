@@ -43,9 +43,9 @@ class TestReview : public QObject
 private slots:
     void initTestCase()
     {
-        m_off = Advisor::solve(1000, false);
+        m_off = Advisor::solve({1000, false});
         // Up to 1000 both band rules share one solution; at 2000 they differ.
-        m_on = Advisor::solve(2000, true);
+        m_on = Advisor::solve({2000, true});
         QVERIFY(m_off && m_on && m_off->winnable() && m_on->winnable());
     }
 
@@ -75,8 +75,8 @@ private slots:
         rig.game.settings.Winner = winner;
         rig.game.settings.Valid = valid;
         const Strategy play = strategy == 0 ? optimalStrategy(sol)
-                : strategy == 1 ? simpleStrategy(winner, valid, 30, 0)
-                                : simpleStrategy(winner, valid, 1 << 30, 3);
+                : strategy == 1 ? simpleStrategy({winner, valid}, 30, 0)
+                                : simpleStrategy({winner, valid}, 1 << 30, 3);
         double lost = 0;
         int flagged = 0, decisions = 0;
         for (int g = 0; g < games; ++g) {
@@ -410,7 +410,7 @@ private slots:
                     rig.game.btDoneClick();
             }
         }
-        const auto sol = winner == 1000 ? m_off : Advisor::solve(winner, false);
+        const auto sol = winner == 1000 ? m_off : Advisor::solve({winner, false});
         const GameReview v = reviewGame(rig.game.record(), *sol);
         QVERIFY(!v.complete);
         QVERIFY(v.unvalued > 0);

@@ -70,9 +70,9 @@ private slots:
         QCOMPARE(d.positions[1].cost, 1.25);
         QCOMPARE(d.positions[3].rule, PlainRule::BankAt300);
         // Other rules are kept but not offered.
-        QCOMPARE(d.mine(1000, false).size(), 2);
-        QCOMPARE(d.otherRules(1000, false), 1);
-        QCOMPARE(d.mine(2000, true).size(), 1);
+        QCOMPARE(d.mine({1000, false}).size(), 2);
+        QCOMPARE(d.otherRules({1000, false}), 1);
+        QCOMPARE(d.mine({2000, true}).size(), 1);
         // The wrong answer comes back soon, before the one never tried.
         QCOMPARE(d.positions[0].due, 2 + PracticeRules::againAfter);
         QVERIFY(d.attempts[0].best && !d.attempts[1].best);

@@ -258,7 +258,7 @@ private slots:
         QCOMPARE(d.totalsFor({1000, false}).games, qint64(0));
         QCOMPARE(d.totalsFor({1000, true}).games, qint64(1));
         QCOMPARE(d.totalsFor({2000, false}).games, qint64(1));
-        QCOMPARE(d.ruleSets(), (QList<StatsRules>{{1000, true}, {2000, false}}));
+        QCOMPARE(d.ruleSets(), (QList<RuleSet>{{1000, true}, {2000, false}}));
     }
 
     void aFileThatCannotBeWrittenIsReported()
