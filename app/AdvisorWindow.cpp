@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AdvisorWindow.h"
 #include "app/SolveProgressBar.h"
-#include "app/Appearance.h"
+#include "widgets/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"

@@ -2,8 +2,8 @@
 #include "app/PracticeWindow.h"
 
 #include "app/Announcer.h"
-#include "app/Appearance.h"
-#include "app/Prompts.h"
+#include "widgets/Appearance.h"
+#include "widgets/Prompts.h"
 #include "app/ReviewWindow.h"
 #include "app/StatisticsWindow.h"
 #include "game/KvxError.h"

@@ -2,7 +2,7 @@
 #include "app/ReviewWindow.h"
 #include "app/ChartAxis.h"
 #include "app/SolveProgressBar.h"
-#include "app/Appearance.h"
+#include "widgets/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"

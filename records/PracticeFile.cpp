@@ -2,7 +2,7 @@
 // The practice file, read in one pass and written whole under its lock.
 #include "records/PracticeFile.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"

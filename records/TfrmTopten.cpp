@@ -2,11 +2,11 @@
 // The hall-of-fame window.
 #include "records/TfrmTopten.h"
 
-#include "app/Appearance.h"
-#include "app/Prompts.h"
-#include "app/THemisphereButton.h"
-#include "app/TEffectLabel.h"
-#include "app/Typeface.h"
+#include "widgets/Appearance.h"
+#include "widgets/Prompts.h"
+#include "widgets/THemisphereButton.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/Typeface.h"
 #include "game/GameSettings.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"

@@ -2,10 +2,10 @@
 // The settings and language editor dialog.
 #include "settings/TfrmSetup.h"
 
-#include "app/Appearance.h"
-#include "app/ProgramDir.h"
-#include "app/THemisphereButton.h"
-#include "app/WindowSystem.h"
+#include "widgets/Appearance.h"
+#include "settings/ProgramDir.h"
+#include "widgets/THemisphereButton.h"
+#include "widgets/WindowSystem.h"
 #include "game/Game.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/THemisphereButton.h"
+#include "widgets/THemisphereButton.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // and to the score table of the folder given, as fast as it can, so that two
 // of it started together meet at the files' locks.
 //   stats_addwin <folder> <count> <first score>
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"

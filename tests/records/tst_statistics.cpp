@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics file: a win in, every kind of bad file, the kept history and
 // two copies of the game winning at the same moment.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"

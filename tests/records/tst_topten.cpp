@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten record, the table's files, its sort, qualification and insert.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "support/HostileFile.h"

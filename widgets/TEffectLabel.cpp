@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sunken-shadow text.
-#include "app/TEffectLabel.h"
-#include "app/Appearance.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/Appearance.h"
 
 #include <QPainter>
 
