@@ -379,7 +379,12 @@ namespace Statistics {
 
 QString fileName()
 {
-    return ProgramDir::file(QStringLiteral("KVXStats.ini"));
+    return fileNameIn(ProgramDir::get());
+}
+
+QString fileNameIn(const QString &dir)
+{
+    return QDir(dir).filePath(QStringLiteral("KVXStats.ini"));
 }
 
 QString gameLine(const StatsGame &g)

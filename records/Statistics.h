@@ -127,6 +127,9 @@ constexpr qint64 kMaxTotal = 999999999999999999LL;
 
 // ProgramDir + "KVXStats.ini".
 QString fileName();
+// The statistics file of a folder; its lock also guards the practice file
+// beside it, so that one copy of the game writes either at a time.
+QString fileNameIn(const QString &dir);
 
 // Reads the file; never creates it, never throws. Without `games` the
 // lines of games are only carried, not read (enough to add one).
