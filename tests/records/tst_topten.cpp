@@ -464,11 +464,6 @@ private slots:
         const TopTenRowText o = topTenRowText(entry(1, "x", "20261206010205"), 3);
         QVERIFY(o.ls.isNull() && o.lna.isNull() && o.lda.isNull());
     }
-
-    void processTableIsOne()
-    {
-        QCOMPARE(&topTenTable(), &topTenTable());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTopTen)
