@@ -338,7 +338,6 @@ void TfrmMain::buildClient()
         auto *b = new THemisphereButton(QString::fromLatin1(caption), parent);
         b->setObjectName(QString::fromLatin1(name));
         b->setFont(Typeface::font(16));
-        b->setFaceColor(QColor(64, 243, 12));
         b->setGeometry(geo);
         return b;
     };

@@ -4,6 +4,8 @@
 // every position. Widget-free; solving may run on any thread.
 #pragma once
 
+#include "game/Scoring.h"
+
 #include <QString>
 #include <QVector>
 #include <QtGlobal>
@@ -17,17 +19,6 @@
 namespace advisor {
 struct Outcomes;
 }
-
-// One legal way to take scoring dice from a roll.
-struct KeepOption
-{
-    int count[7] = {};   // dice taken per face; slot 0 unused
-    int onesEntry = -1;  // entry of the ones' choice list, -1 when no list
-    int fivesEntry = -1; // the same for fives
-    qint32 points = 0;
-    int kept = 0;        // dice taken
-    bool empty() const { return kept == 0; }
-};
 
 struct AdvisorAction
 {
@@ -61,6 +52,8 @@ public:
     // Every choice after a non-bust roll, best first. `roundPoints` are the
     // points of the earlier rolls of the round.
     QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
+    // How many of a ranking the windows list (the play made is listed besides).
+    static constexpr int rankingShown = 12;
 
     // Whether the spread of the best play's rounds below is worked out: for
     // winning totals up to distributionLimit (the settings' range). It is

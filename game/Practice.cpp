@@ -14,21 +14,9 @@
 
 namespace {
 
-bool scores(const int rolled[7])
-{
-    return rolled[1] > 0 || rolled[5] > 0 || rolled[2] >= 3 || rolled[3] >= 3 || rolled[4] >= 3 || rolled[6] >= 3;
-}
-
-bool sameKeep(const KeepOption &a, const KeepOption &b)
-{
-    if (!std::equal(a.count + 1, a.count + 7, b.count + 1))
-        return false;
-    return (a.count[1] < 3 || a.onesEntry == b.onesEntry) && (a.count[5] < 3 || a.fivesEntry == b.fivesEntry);
-}
-
 bool samePlay(const AdvisorAction &a, const AdvisorAction &b)
 {
-    return a.bank == b.bank && sameKeep(a.keep, b.keep);
+    return a.bank == b.bank && a.keep.sameAs(b.keep);
 }
 
 qint32 landingOf(const PracticePosition &p, const AdvisorAction &a)
@@ -90,7 +78,7 @@ bool PracticePosition::sound() const
         if (kept[f] < 0 || kept[f] > 6 || rolled[f] < 0 || rolled[f] > 6)
             return false;
     const int r = rolledCount();
-    return r >= 1 && r + keptCount() == 6 && scores(rolled) && winner >= 5 && winner <= Advisor::maxWinner
+    return r >= 1 && r + keptCount() == 6 && !isBust(rolled) && winner >= 5 && winner <= Advisor::maxWinner
             && total % 5 == 0 && roundPoints % 5 == 0 && roundPoints >= 0 && roundPoints <= winner
             && total < winner && total > -Advisor::maxWinner;
 }
@@ -125,7 +113,7 @@ PracticeVerdict judgePractice(const AdvisorSolution &solution, const PracticePos
         v.top.append(ranking[k]);
     for (int k = 0; k < ranking.size(); ++k) {
         const AdvisorAction &a = ranking[k];
-        if (a.bank != c.bank || !sameKeep(a.keep, c.keep))
+        if (a.bank != c.bank || !a.keep.sameAs(c.keep))
             continue;
         v.legal = true;
         v.chosen = a;
@@ -173,7 +161,7 @@ PracticeChoice plainPlay(const PracticePosition &p)
 PlainRule brokenRule(const PracticePosition &p, const AdvisorAction &best)
 {
     const PracticeChoice plain = plainPlay(p);
-    if (!sameKeep(plain.keep, best.keep))
+    if (!plain.keep.sameAs(best.keep))
         return PlainRule::TakeAll;
     if (plain.bank == best.bank)
         return PlainRule::None;
@@ -398,39 +386,13 @@ void practiceLayout(const PracticePosition &p, PracticeDie out[7])
 
 bool practiceToggle(const PracticeDie dice[7], bool selected[7], int n)
 {
-    if (n < 1 || n > 6 || dice[n].kept)
-        return false;
-    const int v = dice[n].face;
-    if (v == 1 || v == 5) {
-        selected[n] = !selected[n];
-        return true;
-    }
-    int rolled = 0, count = 0;
+    int faces[7] = {};
+    bool takeable[7] = {};
     for (int k = 1; k <= 6; ++k) {
-        if (!dice[k].kept && dice[k].face == v) {
-            rolled += 1;
-            count += selected[k] ? 1 : 0;
-        }
+        faces[k] = dice[k].face;
+        takeable[k] = !dice[k].kept;
     }
-    if (rolled < 3)
-        return false;
-    // Past three, one by one; up to three, the set as a whole.
-    if (count >= 4 || (count == 3 && !selected[n])) {
-        selected[n] = !selected[n];
-        return true;
-    }
-    const bool take = !selected[n];
-    for (int k = 1; k <= 6; ++k) {
-        if (dice[k].kept || dice[k].face != v)
-            continue;
-        if (take && count < 3 && !selected[k]) {
-            selected[k] = true;
-            count += 1;
-        } else if (!take && selected[k]) {
-            selected[k] = false;
-        }
-    }
-    return true;
+    return toggleSelection(faces, takeable, selected, n);
 }
 
 void selectedCounts(const PracticeDie dice[7], const bool selected[7], int out[7])

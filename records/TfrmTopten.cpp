@@ -132,7 +132,8 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
         b->setFaceColor(face);
         return b;
     };
-    btClose = makeButton("btClose", QStringLiteral("Close"), QRect(104, 416, 97, 33), QColor(64, 243, 12));
+    btClose = makeButton("btClose", QStringLiteral("Close"), QRect(104, 416, 97, 33),
+                         THemisphereButton::defaultFace());
     btClear = makeButton("btClear", QStringLiteral("Clear"), QRect(216, 416, 97, 33), QColor(133, 219, 108));
     btChange = makeButton("btChange", QStringLiteral("Change"), QRect(328, 416, 97, 33), QColor(133, 219, 108));
     connect(btClose, &QAbstractButton::clicked, this, &TfrmTopten::btCloseClick);

@@ -189,11 +189,9 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     btSave = new THemisphereButton(QStringLiteral("Save"), pBottom);
     btSave->setObjectName(QStringLiteral("btSave"));
     btSave->setGeometry(131, 4, 97, 33);
-    btSave->setFaceColor(QColor(64, 243, 12));
     btCancel = new THemisphereButton(QStringLiteral("Cancel"), pBottom);
     btCancel->setObjectName(QStringLiteral("btCancel"));
     btCancel->setGeometry(251, 4, 97, 33);
-    btCancel->setFaceColor(QColor(64, 243, 12));
     connect(btSave, &QAbstractButton::clicked, this, &TfrmSetup::btSaveClick);
     connect(btCancel, &QAbstractButton::clicked, this, &QDialog::reject);
 
