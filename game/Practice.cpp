@@ -201,23 +201,18 @@ struct Candidate
     int zone = 0;
 };
 
-} // namespace
-
-QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool band)
+// The totals of the three stretches of a game (zone 0, 1, 2): its start,
+// around the first band, its finish.
+QVector<std::pair<qint32, int>> practiceTotals(qint32 w)
 {
-    QVector<PracticePosition> out;
-    const qint32 w = solution.winner();
-    if (!solution.winnable())
-        return out;
-    // The three stretches of a game: its start, around the first band, its finish.
     QVector<std::pair<qint32, int>> totals;
     const auto addTotal = [&](qint32 t, int zone) {
-        if (t >= 0 && t < w && t % 5 == 0)
-            for (const auto &e : totals)
-                if (e.first == t)
-                    return;
-        if (t >= 0 && t < w && t % 5 == 0)
-            totals.append({t, zone});
+        if (t < 0 || t >= w || t % 5 != 0)
+            return;
+        for (const auto &e : totals)
+            if (e.first == t)
+                return;
+        totals.append({t, zone});
     };
     for (qint32 t : {0, 50, 100, 150, 200})
         addTotal(t, 0);
@@ -225,31 +220,38 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
         addTotal(t, 1);
     for (qint32 d : {5, 10, 20, 25, 40, 50, 75, 100, 150, 200})
         addTotal(w - d, 2);
+    return totals;
+}
 
-    // The dice kept back from the round's earlier rolls and the points they
-    // brought, a hot-dice turn's points included where the round holds more.
-    struct Kept
-    {
-        int faces[7];
-        qint32 points;
-    };
-    const Kept keptSets[] = {
-        {{0, 0, 0, 0, 0, 0, 0}, 0},   {{0, 1, 0, 0, 0, 0, 0}, 10},  {{0, 0, 0, 0, 0, 1, 0}, 5},
-        {{0, 1, 0, 0, 0, 1, 0}, 15},  {{0, 2, 0, 0, 0, 0, 0}, 20},  {{0, 1, 0, 0, 0, 2, 0}, 20},
-        {{0, 3, 0, 0, 0, 0, 0}, 100}, {{0, 0, 0, 0, 0, 3, 0}, 50},  {{0, 3, 0, 0, 0, 1, 0}, 105},
-        {{0, 1, 0, 0, 3, 0, 0}, 50},  {{0, 2, 0, 0, 0, 2, 0}, 30},  {{0, 0, 0, 3, 0, 1, 1}, 35},
-        {{0, 0, 0, 0, 0, 0, 0}, 150}, {{0, 1, 0, 0, 0, 0, 0}, 210}, {{0, 2, 0, 0, 0, 0, 0}, 270},
-        {{0, 3, 0, 0, 0, 0, 0}, 300}, {{0, 1, 0, 0, 0, 1, 0}, 315},
-    };
+// The dice kept back from the round's earlier rolls and the points they
+// brought, a hot-dice turn's points included where the round holds more.
+struct Kept
+{
+    int faces[7];
+    qint32 points;
+};
+const Kept kKeptSets[] = {
+    {{0, 0, 0, 0, 0, 0, 0}, 0},   {{0, 1, 0, 0, 0, 0, 0}, 10},  {{0, 0, 0, 0, 0, 1, 0}, 5},
+    {{0, 1, 0, 0, 0, 1, 0}, 15},  {{0, 2, 0, 0, 0, 0, 0}, 20},  {{0, 1, 0, 0, 0, 2, 0}, 20},
+    {{0, 3, 0, 0, 0, 0, 0}, 100}, {{0, 0, 0, 0, 0, 3, 0}, 50},  {{0, 3, 0, 0, 0, 1, 0}, 105},
+    {{0, 1, 0, 0, 3, 0, 0}, 50},  {{0, 2, 0, 0, 0, 2, 0}, 30},  {{0, 0, 0, 3, 0, 1, 1}, 35},
+    {{0, 0, 0, 0, 0, 0, 0}, 150}, {{0, 1, 0, 0, 0, 0, 0}, 210}, {{0, 2, 0, 0, 0, 0, 0}, 270},
+    {{0, 3, 0, 0, 0, 0, 0}, 300}, {{0, 1, 0, 0, 0, 1, 0}, 315},
+};
+
+// Every position of those totals and kept dice where a plain rule loses
+// against the best play, with what it loses.
+QVector<Candidate> practiceCandidates(const AdvisorSolution &solution, bool band)
+{
+    const qint32 w = solution.winner();
     QVector<std::array<int, 7>> rolls[7];
     for (int n = 1; n <= 6; ++n) {
         int counts[7] = {};
         multisets(n, 1, counts, rolls[n]);
     }
-
     QVector<Candidate> found;
-    for (const auto &[total, zone] : totals) {
-        for (const Kept &k : keptSets) {
+    for (const auto &[total, zone] : practiceTotals(w)) {
+        for (const Kept &k : kKeptSets) {
             int keptCount = 0;
             for (int f = 1; f <= 6; ++f)
                 keptCount += k.faces[f];
@@ -283,9 +285,15 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
             }
         }
     }
-    // Per stretch, the rules in turn, each time the costliest position left
-    // whose total is not yet used twice and whose dice were not yet shown.
+    return found;
+}
+
+// Per stretch, the rules in turn, each time the costliest position left
+// whose total is not yet used twice and whose dice were not yet shown.
+QVector<PracticePosition> pickSpread(QVector<Candidate> found)
+{
     constexpr int kPerZone = 12;
+    QVector<PracticePosition> out;
     std::stable_sort(found.begin(), found.end(),
                      [](const Candidate &a, const Candidate &b) { return a.p.cost > b.p.cost; });
     for (int zone = 0; zone < 3; ++zone) {
@@ -320,6 +328,16 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
             }
         }
     }
+    return out;
+}
+
+} // namespace
+
+QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool band)
+{
+    if (!solution.winnable())
+        return {};
+    QVector<PracticePosition> out = pickSpread(practiceCandidates(solution, band));
     // A fixed order that mixes the stretches, so that the first few already show each.
     std::stable_sort(out.begin(), out.end(), [](const PracticePosition &a, const PracticePosition &b) {
         return a.total < b.total;
