@@ -402,11 +402,6 @@ QString gameLine(const StatsGame &g)
         .arg(figureText(g.decisionsLost), figureText(g.luck));
 }
 
-bool parseGame(const QString &text, StatsGame *out)
-{
-    return readGame(QByteArrayView(text.toUtf8()), out);
-}
-
 namespace {
 const QByteArray kGamesHeader("[Games]\r\n");
 

@@ -137,9 +137,8 @@ StatsData load(const QString &path, bool games = true);
 StatsData parse(const QByteArray &bytes, bool games = true);
 QByteArray format(const StatsData &data);
 
-// The line of one game and back; false when the text is not a game.
+// The line of one game.
 QString gameLine(const StatsGame &g);
-bool parseGame(const QString &text, StatsGame *g);
 
 // Adds a won game under the file's lock. A damaged file is first kept as
 // keepAsideName(path); its new name is returned then (else empty). `key`
