@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AdvisorWindow.h"
 #include "app/SolveProgressBar.h"
-#include "app/Appearance.h"
+#include "widgets/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
@@ -127,22 +127,25 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
     // The dice the engine itself would take: the first not kept showing each
     // face. Positions and their faces in one order, so each names the other.
     QStringList positions, faces;
-    int left[7];
-    std::copy(action.keep.count, action.keep.count + 7, left);
+    int face[7] = {};
+    bool takeable[7] = {}, taken[7] = {};
     for (int n = 1; n <= 6; ++n) {
-        const DieModel &d = m_game.die(n);
-        if (d.color != DieKept && d.value >= 1 && d.value <= 6 && left[d.value] > 0) {
-            left[d.value] -= 1;
+        face[n] = m_game.die(n).value;
+        takeable[n] = m_game.die(n).color != DieKept;
+    }
+    diceTaken(action.keep.count, face, takeable, taken);
+    for (int n = 1; n <= 6; ++n) {
+        if (taken[n]) {
             positions << QString::number(n);
-            faces << QString::number(d.value);
+            faces << QString::number(face[n]);
         }
     }
     QStringList parts{uiText("advKeep").arg(joined(positions), joined(faces)).arg(action.keep.points)};
     // Where a choice list should not keep its first entry, the entry to pick.
     if (action.keep.onesEntry > 0)
-        parts << uiText("advOnesAs").arg(choiceEntries(1, action.keep.count[1]).value(action.keep.onesEntry).text);
+        parts << uiText("advOnesAs").arg(action.keep.entryText(1));
     if (action.keep.fivesEntry > 0)
-        parts << uiText("advFivesAs").arg(choiceEntries(5, action.keep.count[5]).value(action.keep.fivesEntry).text);
+        parts << uiText("advFivesAs").arg(action.keep.entryText(5));
     if (action.bank)
         parts << uiText(action.refused ? "advThenBankRefused" : "advThenBank");
     else
@@ -288,6 +291,6 @@ void AdvisorWindow::refresh()
     m_lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));
     m_lBest->setText(uiPlural("advBest", actions.first().rounds, 3).arg(rounds(actions.first().rounds), play(actions.first())));
     // The rounds first, so the ranking reads down one column however long the play.
-    for (int k = 0; k < actions.size() && k < 12; ++k)
+    for (int k = 0; k < actions.size() && k < AdvisorSolution::rankingShown; ++k)
         m_lvActions->addItem(uiText("advRankItem").arg(rounds(actions[k].rounds), play(actions[k])));
 }

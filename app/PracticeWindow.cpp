@@ -2,8 +2,8 @@
 #include "app/PracticeWindow.h"
 
 #include "app/Announcer.h"
-#include "app/Appearance.h"
-#include "app/Prompts.h"
+#include "widgets/Appearance.h"
+#include "widgets/Prompts.h"
 #include "app/ReviewWindow.h"
 #include "app/StatisticsWindow.h"
 #include "game/KvxError.h"
@@ -585,9 +585,7 @@ void PracticeWindow::showVerdict()
     bool shownMine = false;
     for (const AdvisorAction &a : m_verdict.top) {
         const bool mine = a.bank == m_verdict.chosen.bank && a.rounds == m_verdict.chosen.rounds
-                && std::equal(a.keep.count, a.keep.count + 7, m_verdict.chosen.keep.count)
-                && a.keep.onesEntry == m_verdict.chosen.keep.onesEntry
-                && a.keep.fivesEntry == m_verdict.chosen.keep.fivesEntry;
+                && a.keep.sameAs(m_verdict.chosen.keep);
         shownMine = shownMine || mine;
         QString t = uiText("revRankItem").arg(number(a.rounds, 3), ReviewWindow::playText(a, m_position.roundPoints, false));
         if (mine)

@@ -2,7 +2,7 @@
 #include "app/ReviewWindow.h"
 #include "app/ChartAxis.h"
 #include "app/SolveProgressBar.h"
-#include "app/Appearance.h"
+#include "widgets/Appearance.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
@@ -631,10 +631,9 @@ QString ReviewWindow::diceText(const KeepOption &keep)
             faces << QString::number(f);
     QString text = faces.join(QLatin1Char(' '));
     // A choice list taken at another entry than its first says which.
-    if (keep.onesEntry > 0)
-        text += QStringLiteral(" (") + choiceEntries(1, keep.count[1]).value(keep.onesEntry).text + QLatin1Char(')');
-    if (keep.fivesEntry > 0)
-        text += QStringLiteral(" (") + choiceEntries(5, keep.count[5]).value(keep.fivesEntry).text + QLatin1Char(')');
+    for (const int face : {1, 5})
+        if (!keep.entryText(face).isEmpty())
+            text += QStringLiteral(" (") + keep.entryText(face) + QLatin1Char(')');
     return text;
 }
 
@@ -664,8 +663,7 @@ QString ReviewWindow::decisionSentence(int i) const
     if (d.rank == 1)
         return uiText("revItemBest").arg(d.round).arg(made);
     // Where the best play takes the same dice, it differs only in what follows.
-    const bool sameDice = std::equal(d.best.keep.count, d.best.keep.count + 7, d.made.keep.count)
-            && d.best.keep.onesEntry == d.made.keep.onesEntry && d.best.keep.fivesEntry == d.made.keep.fivesEntry;
+    const bool sameDice = d.best.keep.sameAs(d.made.keep);
     QString best = playText(d.best, d.roundPoints, false);
     if (sameDice && !d.best.keep.empty()) {
         best = d.best.bank ? uiText("revBank").arg(qint64(d.roundPoints) + d.best.keep.points)
@@ -772,14 +770,13 @@ void ReviewWindow::showMoment(int i)
                 if (!face[n] && steps[size_t(k)].kind == RecordStep::Roll && steps[size_t(k)].faces[n])
                     face[n] = steps[size_t(k)].faces[n];
         // The dice taken: the first free ones showing each face, as the game takes them.
-        int left[7];
-        std::copy(d.made.keep.count, d.made.keep.count + 7, left);
-        for (int n = 1; n <= 6; ++n) {
-            if (state[n] == TRxDice::Free && face[n] >= 1 && face[n] <= 6 && left[face[n]] > 0) {
-                left[face[n]] -= 1;
+        bool takeable[7] = {}, taken[7] = {};
+        for (int n = 1; n <= 6; ++n)
+            takeable[n] = state[n] == TRxDice::Free;
+        diceTaken(d.made.keep.count, face, takeable, taken);
+        for (int n = 1; n <= 6; ++n)
+            if (taken[n])
                 state[n] = TRxDice::Selected;
-            }
-        }
     }
     for (int n = 1; n <= 6; ++n) {
         m_dice[n]->setVisible(face[n] >= 1 && face[n] <= 6);
@@ -798,10 +795,8 @@ void ReviewWindow::showMoment(int i)
     const QVector<AdvisorAction> ranked = m_solution->rankActions(d.total, d.roundPoints, d.rolled);
     for (int k = 0; k < ranked.size(); ++k) {
         const AdvisorAction &a = ranked[k];
-        const bool played = a.bank == d.made.bank && a.keep.points == d.made.keep.points
-                && std::equal(a.keep.count, a.keep.count + 7, d.made.keep.count)
-                && a.keep.onesEntry == d.made.keep.onesEntry && a.keep.fivesEntry == d.made.keep.fivesEntry;
-        if (k >= 12 && !played)
+        const bool played = a.bank == d.made.bank && a.keep.points == d.made.keep.points && a.keep.sameAs(d.made.keep);
+        if (k >= AdvisorSolution::rankingShown && !played)
             continue;
         QString t = uiText("revRankItem").arg(number(a.rounds, 3), playText(a, d.roundPoints, false));
         if (played)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StatisticsRecorder.h"
 
-#include "app/Prompts.h"
+#include "widgets/Prompts.h"
 #include "game/Game.h"
 #include "game/KvxError.h"
 #include "game/Review.h"

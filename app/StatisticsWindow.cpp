@@ -3,8 +3,8 @@
 #include "app/StatisticsWindow.h"
 #include "app/ChartAxis.h"
 
-#include "app/Appearance.h"
-#include "app/Prompts.h"
+#include "widgets/Appearance.h"
+#include "widgets/Prompts.h"
 #include "app/SolveProgressBar.h"
 #include "game/SolveService.h"
 #include "game/KvxError.h"

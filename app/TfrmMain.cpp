@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: layout, menu, actions, and the mirror of the engine's state.
 #include "app/TfrmMain.h"
-#include "app/Prompts.h"
-#include "app/Appearance.h"
-#include "app/ProgramDir.h"
+#include "widgets/Prompts.h"
+#include "widgets/Appearance.h"
+#include "settings/ProgramDir.h"
 #include "app/AdvisorWindow.h"
 #include "app/StatisticsRecorder.h"
 #include "app/StatisticsWindow.h"
@@ -11,10 +11,10 @@
 #include "app/PracticeWindow.h"
 #include "app/Announcer.h"
 #include "app/Placement.h"
-#include "app/WindowSystem.h"
-#include "app/TEffectLabel.h"
-#include "app/THemisphereButton.h"
-#include "app/Typeface.h"
+#include "widgets/WindowSystem.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/THemisphereButton.h"
+#include "widgets/Typeface.h"
 #include "game/KvxError.h"
 #include "game/Scoring.h"
 #include "game/TRxDice.h"
@@ -338,7 +338,6 @@ void TfrmMain::buildClient()
         auto *b = new THemisphereButton(QString::fromLatin1(caption), parent);
         b->setObjectName(QString::fromLatin1(name));
         b->setFont(Typeface::font(16));
-        b->setFaceColor(QColor(64, 243, 12));
         b->setGeometry(geo);
         return b;
     };

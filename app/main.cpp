@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Korvex: the process entry.
-#include "app/ProgramDir.h"
-#include "app/Prompts.h"
+#include "settings/ProgramDir.h"
+#include "widgets/Prompts.h"
 #include "app/TfrmMain.h"
-#include "app/WindowSystem.h"
+#include "widgets/WindowSystem.h"
 #include "game/TimerService.h"
 
 #include <QApplication>

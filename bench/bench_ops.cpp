@@ -9,7 +9,7 @@
 // runs with the cover up.
 #include "BenchSupport.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/ReviewWindow.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"

@@ -12,7 +12,7 @@
 // Exits 1 when a stall is longer than the budget (50 ms).
 #include "BenchSupport.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/SolveService.h"

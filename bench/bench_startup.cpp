@@ -13,9 +13,9 @@
 // configuration and a full language file in the folder, as a returning player has.
 #include "BenchSupport.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/TfrmMain.h"
-#include "app/Typeface.h"
+#include "widgets/Typeface.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"

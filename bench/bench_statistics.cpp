@@ -12,7 +12,7 @@
 // open 100 ms.
 #include "BenchSupport.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "game/SolveService.h"
 #include "game/Advisor.h"

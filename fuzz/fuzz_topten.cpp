@@ -4,7 +4,7 @@
 // whatever loads sorts, saves and loads again unchanged.
 #include "FuzzCheck.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 

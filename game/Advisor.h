@@ -5,6 +5,7 @@
 #pragma once
 
 #include "game/RuleSet.h"
+#include "game/Scoring.h"
 
 #include <QString>
 #include <QVector>
@@ -16,16 +17,9 @@
 #include <mutex>
 #include <vector>
 
-// One legal way to take scoring dice from a roll.
-struct KeepOption
-{
-    int count[7] = {};   // dice taken per face; slot 0 unused
-    int onesEntry = -1;  // entry of the ones' choice list, -1 when no list
-    int fivesEntry = -1; // the same for fives
-    qint32 points = 0;
-    int kept = 0;        // dice taken
-    bool empty() const { return kept == 0; }
-};
+namespace advisor {
+struct Outcomes;
+}
 
 struct AdvisorAction
 {
@@ -60,6 +54,8 @@ public:
     // Every choice after a non-bust roll, best first. `roundPoints` are the
     // points of the earlier rolls of the round.
     QVector<AdvisorAction> rankActions(qint32 total, qint32 roundPoints, const int rolled[7]) const;
+    // How many of a ranking the windows list (the play made is listed besides).
+    static constexpr int rankingShown = 12;
 
     // Whether the spread of the best play's rounds below is worked out: for
     // winning totals up to distributionLimit (the settings' range). The solve

@@ -55,14 +55,21 @@ Strategy simpleStrategy(const RuleSet &rules, qint32 threshold, int minDice)
 bool applyAction(Game &game, const AdvisorAction &action)
 {
     const KeepOption &k = action.keep;
-    for (int f = 1; f <= 6; ++f) {
-        for (int n = 1; n <= 6 && game.gs.SelCount[f] < k.count[f]; ++n) {
-            if (game.die(n).value == f && game.DiceState(n) == DieFree)
-                game.RxDice1Click(n);
-        }
+    int faces[7] = {};
+    bool takeable[7] = {}, taken[7] = {};
+    for (int n = 1; n <= 6; ++n) {
+        faces[n] = game.die(n).value;
+        takeable[n] = game.DiceState(n) == DieFree;
+    }
+    if (!diceTaken(k.count, faces, takeable, taken))
+        return false;
+    // A click may take a whole set of three; the dice it took are not clicked again.
+    for (int n = 1; n <= 6; ++n)
+        if (taken[n] && game.DiceState(n) == DieFree)
+            game.RxDice1Click(n);
+    for (int f = 1; f <= 6; ++f)
         if (game.gs.SelCount[f] != k.count[f])
             return false;
-    }
     if (k.onesEntry > 0)
         game.chooseEntry(1, k.onesEntry);
     if (k.fivesEntry > 0)

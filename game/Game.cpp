@@ -198,8 +198,7 @@ void Game::EvaluateRoll()
             gs.RollCount[v] += 1;
     }
     recordRoll();
-    const bool bust = gs.RollCount[1] == 0 && gs.RollCount[5] == 0 && gs.RollCount[2] < 3
-            && gs.RollCount[3] < 3 && gs.RollCount[4] < 3 && gs.RollCount[6] < 3;
+    const bool bust = isBust(gs.RollCount);
     changed();
     if (bust)
         ScoreSelection(kept == 0 ? -1 : 0);

@@ -14,21 +14,9 @@
 
 namespace {
 
-bool scores(const int rolled[7])
-{
-    return rolled[1] > 0 || rolled[5] > 0 || rolled[2] >= 3 || rolled[3] >= 3 || rolled[4] >= 3 || rolled[6] >= 3;
-}
-
-bool sameKeep(const KeepOption &a, const KeepOption &b)
-{
-    if (!std::equal(a.count + 1, a.count + 7, b.count + 1))
-        return false;
-    return (a.count[1] < 3 || a.onesEntry == b.onesEntry) && (a.count[5] < 3 || a.fivesEntry == b.fivesEntry);
-}
-
 bool samePlay(const AdvisorAction &a, const AdvisorAction &b)
 {
-    return a.bank == b.bank && sameKeep(a.keep, b.keep);
+    return a.bank == b.bank && a.keep.sameAs(b.keep);
 }
 
 qint32 landingOf(const PracticePosition &p, const AdvisorAction &a)
@@ -90,7 +78,7 @@ bool PracticePosition::sound() const
         if (kept[f] < 0 || kept[f] > 6 || rolled[f] < 0 || rolled[f] > 6)
             return false;
     const int r = rolledCount();
-    return r >= 1 && r + keptCount() == 6 && scores(rolled) && winner >= 5 && winner <= Advisor::maxWinner
+    return r >= 1 && r + keptCount() == 6 && !isBust(rolled) && winner >= 5 && winner <= Advisor::maxWinner
             && total % 5 == 0 && roundPoints % 5 == 0 && roundPoints >= 0 && roundPoints <= winner
             && total < winner && total > -Advisor::maxWinner;
 }
@@ -125,7 +113,7 @@ PracticeVerdict judgePractice(const AdvisorSolution &solution, const PracticePos
         v.top.append(ranking[k]);
     for (int k = 0; k < ranking.size(); ++k) {
         const AdvisorAction &a = ranking[k];
-        if (a.bank != c.bank || !sameKeep(a.keep, c.keep))
+        if (a.bank != c.bank || !a.keep.sameAs(c.keep))
             continue;
         v.legal = true;
         v.chosen = a;
@@ -173,7 +161,7 @@ PracticeChoice plainPlay(const PracticePosition &p)
 PlainRule brokenRule(const PracticePosition &p, const AdvisorAction &best)
 {
     const PracticeChoice plain = plainPlay(p);
-    if (!sameKeep(plain.keep, best.keep))
+    if (!plain.keep.sameAs(best.keep))
         return PlainRule::TakeAll;
     if (plain.bank == best.bank)
         return PlainRule::None;
@@ -213,23 +201,18 @@ struct Candidate
     int zone = 0;
 };
 
-} // namespace
-
-QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool band)
+// The totals of the three stretches of a game (zone 0, 1, 2): its start,
+// around the first band, its finish.
+QVector<std::pair<qint32, int>> practiceTotals(qint32 w)
 {
-    QVector<PracticePosition> out;
-    const qint32 w = solution.winner();
-    if (!solution.winnable())
-        return out;
-    // The three stretches of a game: its start, around the first band, its finish.
     QVector<std::pair<qint32, int>> totals;
     const auto addTotal = [&](qint32 t, int zone) {
-        if (t >= 0 && t < w && t % 5 == 0)
-            for (const auto &e : totals)
-                if (e.first == t)
-                    return;
-        if (t >= 0 && t < w && t % 5 == 0)
-            totals.append({t, zone});
+        if (t < 0 || t >= w || t % 5 != 0)
+            return;
+        for (const auto &e : totals)
+            if (e.first == t)
+                return;
+        totals.append({t, zone});
     };
     for (qint32 t : {0, 50, 100, 150, 200})
         addTotal(t, 0);
@@ -237,31 +220,38 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
         addTotal(t, 1);
     for (qint32 d : {5, 10, 20, 25, 40, 50, 75, 100, 150, 200})
         addTotal(w - d, 2);
+    return totals;
+}
 
-    // The dice kept back from the round's earlier rolls and the points they
-    // brought, a hot-dice turn's points included where the round holds more.
-    struct Kept
-    {
-        int faces[7];
-        qint32 points;
-    };
-    const Kept keptSets[] = {
-        {{0, 0, 0, 0, 0, 0, 0}, 0},   {{0, 1, 0, 0, 0, 0, 0}, 10},  {{0, 0, 0, 0, 0, 1, 0}, 5},
-        {{0, 1, 0, 0, 0, 1, 0}, 15},  {{0, 2, 0, 0, 0, 0, 0}, 20},  {{0, 1, 0, 0, 0, 2, 0}, 20},
-        {{0, 3, 0, 0, 0, 0, 0}, 100}, {{0, 0, 0, 0, 0, 3, 0}, 50},  {{0, 3, 0, 0, 0, 1, 0}, 105},
-        {{0, 1, 0, 0, 3, 0, 0}, 50},  {{0, 2, 0, 0, 0, 2, 0}, 30},  {{0, 0, 0, 3, 0, 1, 1}, 35},
-        {{0, 0, 0, 0, 0, 0, 0}, 150}, {{0, 1, 0, 0, 0, 0, 0}, 210}, {{0, 2, 0, 0, 0, 0, 0}, 270},
-        {{0, 3, 0, 0, 0, 0, 0}, 300}, {{0, 1, 0, 0, 0, 1, 0}, 315},
-    };
+// The dice kept back from the round's earlier rolls and the points they
+// brought, a hot-dice turn's points included where the round holds more.
+struct Kept
+{
+    int faces[7];
+    qint32 points;
+};
+const Kept kKeptSets[] = {
+    {{0, 0, 0, 0, 0, 0, 0}, 0},   {{0, 1, 0, 0, 0, 0, 0}, 10},  {{0, 0, 0, 0, 0, 1, 0}, 5},
+    {{0, 1, 0, 0, 0, 1, 0}, 15},  {{0, 2, 0, 0, 0, 0, 0}, 20},  {{0, 1, 0, 0, 0, 2, 0}, 20},
+    {{0, 3, 0, 0, 0, 0, 0}, 100}, {{0, 0, 0, 0, 0, 3, 0}, 50},  {{0, 3, 0, 0, 0, 1, 0}, 105},
+    {{0, 1, 0, 0, 3, 0, 0}, 50},  {{0, 2, 0, 0, 0, 2, 0}, 30},  {{0, 0, 0, 3, 0, 1, 1}, 35},
+    {{0, 0, 0, 0, 0, 0, 0}, 150}, {{0, 1, 0, 0, 0, 0, 0}, 210}, {{0, 2, 0, 0, 0, 0, 0}, 270},
+    {{0, 3, 0, 0, 0, 0, 0}, 300}, {{0, 1, 0, 0, 0, 1, 0}, 315},
+};
+
+// Every position of those totals and kept dice where a plain rule loses
+// against the best play, with what it loses.
+QVector<Candidate> practiceCandidates(const AdvisorSolution &solution, bool band)
+{
+    const qint32 w = solution.winner();
     QVector<std::array<int, 7>> rolls[7];
     for (int n = 1; n <= 6; ++n) {
         int counts[7] = {};
         multisets(n, 1, counts, rolls[n]);
     }
-
     QVector<Candidate> found;
-    for (const auto &[total, zone] : totals) {
-        for (const Kept &k : keptSets) {
+    for (const auto &[total, zone] : practiceTotals(w)) {
+        for (const Kept &k : kKeptSets) {
             int keptCount = 0;
             for (int f = 1; f <= 6; ++f)
                 keptCount += k.faces[f];
@@ -295,9 +285,15 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
             }
         }
     }
-    // Per stretch, the rules in turn, each time the costliest position left
-    // whose total is not yet used twice and whose dice were not yet shown.
+    return found;
+}
+
+// Per stretch, the rules in turn, each time the costliest position left
+// whose total is not yet used twice and whose dice were not yet shown.
+QVector<PracticePosition> pickSpread(QVector<Candidate> found)
+{
     constexpr int kPerZone = 12;
+    QVector<PracticePosition> out;
     std::stable_sort(found.begin(), found.end(),
                      [](const Candidate &a, const Candidate &b) { return a.p.cost > b.p.cost; });
     for (int zone = 0; zone < 3; ++zone) {
@@ -332,6 +328,16 @@ QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool 
             }
         }
     }
+    return out;
+}
+
+} // namespace
+
+QVector<PracticePosition> builtInPractice(const AdvisorSolution &solution, bool band)
+{
+    if (!solution.winnable())
+        return {};
+    QVector<PracticePosition> out = pickSpread(practiceCandidates(solution, band));
     // A fixed order that mixes the stretches, so that the first few already show each.
     std::stable_sort(out.begin(), out.end(), [](const PracticePosition &a, const PracticePosition &b) {
         return a.total < b.total;
@@ -398,39 +404,13 @@ void practiceLayout(const PracticePosition &p, PracticeDie out[7])
 
 bool practiceToggle(const PracticeDie dice[7], bool selected[7], int n)
 {
-    if (n < 1 || n > 6 || dice[n].kept)
-        return false;
-    const int v = dice[n].face;
-    if (v == 1 || v == 5) {
-        selected[n] = !selected[n];
-        return true;
-    }
-    int rolled = 0, count = 0;
+    int faces[7] = {};
+    bool takeable[7] = {};
     for (int k = 1; k <= 6; ++k) {
-        if (!dice[k].kept && dice[k].face == v) {
-            rolled += 1;
-            count += selected[k] ? 1 : 0;
-        }
+        faces[k] = dice[k].face;
+        takeable[k] = !dice[k].kept;
     }
-    if (rolled < 3)
-        return false;
-    // Past three, one by one; up to three, the set as a whole.
-    if (count >= 4 || (count == 3 && !selected[n])) {
-        selected[n] = !selected[n];
-        return true;
-    }
-    const bool take = !selected[n];
-    for (int k = 1; k <= 6; ++k) {
-        if (dice[k].kept || dice[k].face != v)
-            continue;
-        if (take && count < 3 && !selected[k]) {
-            selected[k] = true;
-            count += 1;
-        } else if (!take && selected[k]) {
-            selected[k] = false;
-        }
-    }
-    return true;
+    return toggleSelection(faces, takeable, selected, n);
 }
 
 void selectedCounts(const PracticeDie dice[7], const bool selected[7], int out[7])

@@ -13,9 +13,20 @@ constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 // files; a round there would be solved over an ever longer course.
 constexpr qint32 kBelowFloor = 2000;
 
-bool bust(const int rolled[7])
+AdvisorAction playOf(const RecordStep &s, int diceBefore)
 {
-    return rolled[1] == 0 && rolled[5] == 0 && rolled[2] < 3 && rolled[3] < 3 && rolled[4] < 3 && rolled[6] < 3;
+    AdvisorAction a;
+    for (int f = 1; f <= 6; ++f) {
+        a.keep.count[f] = s.faces[f];
+        a.keep.kept += s.faces[f];
+    }
+    a.keep.onesEntry = a.keep.count[1] >= 3 ? s.onesEntry : -1;
+    a.keep.fivesEntry = a.keep.count[5] >= 3 ? s.fivesEntry : -1;
+    a.keep.points = s.points;
+    a.bank = s.bank;
+    a.diceNext = a.keep.kept >= diceBefore ? 6 : diceBefore - a.keep.kept;
+    a.rounds = kUnknown;
+    return a;
 }
 
 struct Walker
@@ -34,6 +45,7 @@ struct Walker
     int rolled[7] = {};
     int rollStep = -1;
     int diceNext = 6;
+    int played = 0;         // rounds ended
     QVector<AdvisorAction> ranking; // of the open choice
 
     bool valuable(qint64 total) const
@@ -50,7 +62,7 @@ struct Walker
         ranking.clear();
         if (!valuableRound(total, points) || count < 1 || count > 6)
             return kUnknown;
-        if (bust(dice)) {
+        if (isBust(dice)) {
             // All six dice down to nothing cost 100 points; fewer lose the round's.
             const qint32 after = count == 6 ? bankOutcome(total, -100, winner, valid).total : total;
             return valuable(after) ? 1.0 + sol.roundsFromTotal(after) : kUnknown;
@@ -74,31 +86,144 @@ struct Walker
         cur = valueKnown ? value : kUnknown;
         r.chart[size_t(i + 1)] = cur;
     }
-};
+    double value(double v) const { return r.rulesMatch ? v : kUnknown; }
 
-bool sameKeep(const KeepOption &k, const RecordStep &s)
-{
-    for (int f = 1; f <= 6; ++f)
-        if (k.count[f] != int(s.faces[f]))
-            return false;
-    return (k.count[1] < 3 || k.onesEntry == s.onesEntry) && (k.count[5] < 3 || k.fivesEntry == s.fivesEntry);
-}
-
-AdvisorAction playOf(const RecordStep &s, int diceBefore)
-{
-    AdvisorAction a;
-    for (int f = 1; f <= 6; ++f) {
-        a.keep.count[f] = s.faces[f];
-        a.keep.kept += s.faces[f];
+    // Where the record begins: its value, and the position.
+    void begin(const RecordStart &start)
+    {
+        double startValue = kUnknown;
+        if (start.newRound) {
+            if (valuableRound(start.total, start.roundPoints))
+                startValue = start.roundPoints == 0 ? sol.roundsFromTotal(start.total)
+                                                    : sol.roundsBeforeRoll(start.total, start.roundPoints, 6);
+            diceNext = 6;
+        } else {
+            int count = 0;
+            bool sound = start.keptDice >= 0 && start.keptDice < 6;
+            for (int f = 1; f <= 6; ++f) {
+                sound = sound && start.rolled[f] >= 0 && start.rolled[f] <= 6;
+                rolled[f] = qBound(0, start.rolled[f], 6);
+                count += rolled[f];
+            }
+            // The dice on the table: the rolled ones and those kept back make six.
+            sound = sound && count + start.keptDice == 6;
+            startValue = sound ? afterRollValue(start.total, start.roundPoints, rolled, count) : kUnknown;
+            afterRoll = !isBust(rolled);
+            bustOpen = !afterRoll;
+        }
+        startValue = value(startValue);
+        known = std::isfinite(startValue);
+        cur = startValue;
+        r.chart[0] = startValue;
+        if (!known)
+            r.complete = false;
     }
-    a.keep.onesEntry = a.keep.count[1] >= 3 ? s.onesEntry : -1;
-    a.keep.fivesEntry = a.keep.count[5] >= 3 ? s.fivesEntry : -1;
-    a.keep.points = s.points;
-    a.bank = s.bank;
-    a.diceNext = a.keep.kept >= diceBefore ? 6 : diceBefore - a.keep.kept;
-    a.rounds = kUnknown;
-    return a;
-}
+
+    void roll(int i, const RecordStep &s)
+    {
+        int dice[7];
+        s.counts(dice);
+        const int count = s.diceRolled();
+        ReviewRoll roll;
+        roll.step = i;
+        // A roll over an open choice replaced the dice (a test button);
+        // so does any roll of other dice than the position holds.
+        roll.test = s.test || afterRoll || bustOpen || count != diceNext;
+        const double after = value(double(played) + afterRollValue(s.total, s.roundPoints, dice, count));
+        const double before = cur;
+        roll.valued = known && std::isfinite(after);
+        double change = 0;
+        moveTo(i, after, &change);
+        if (roll.valued) {
+            if (roll.test) {
+                r.testShift += change;
+            } else {
+                roll.luck = before - after;
+                r.luck += roll.luck;
+            }
+        }
+        r.rolls.push_back(roll);
+        std::copy(dice, dice + 7, rolled);
+        bustOpen = isBust(dice);
+        afterRoll = !bustOpen;
+        rollStep = i;
+    }
+
+    // The play made, valued against the ranking of the open choice.
+    ReviewDecision decision(int i, const RecordStep &s) const
+    {
+        ReviewDecision d;
+        d.step = i;
+        d.rollStep = afterRoll ? rollStep : -1;
+        d.round = s.roundNo;
+        d.total = s.total;
+        d.roundPoints = s.roundPoints;
+        int diceBefore = 0;
+        if (afterRoll) {
+            std::copy(rolled, rolled + 7, d.rolled);
+            for (int f = 1; f <= 6; ++f)
+                diceBefore += rolled[f];
+        }
+        d.made = playOf(s, diceBefore);
+        if (!afterRoll || ranking.isEmpty() || !r.rulesMatch)
+            return d;
+        for (int k = 0; k < ranking.size(); ++k) {
+            const AdvisorAction &a = ranking[k];
+            if (a.bank != s.bank || !a.keep.sameAs(d.made.keep))
+                continue;
+            d.valued = true;
+            d.made = a;
+            d.best = ranking.first();
+            // Ties rank together: the first play as good as this one.
+            d.rank = k + 1;
+            while (d.rank > 1 && ranking[d.rank - 2].rounds == a.rounds)
+                d.rank -= 1;
+            d.cost = std::max(0.0, a.rounds - d.best.rounds);
+            d.cls = classifyCost(d.cost);
+            break;
+        }
+        return d;
+    }
+
+    void keep(int i, const RecordStep &s)
+    {
+        ReviewDecision d = decision(i, s);
+        const double after = d.valued ? double(played) + d.made.rounds : kUnknown;
+        if (d.valued && known) {
+            // The line stood at the best play's value; the play made moves it by its cost.
+            r.testShift += double(played) + d.best.rounds - cur;
+            r.decisionsLost += d.cost;
+            r.count[int(d.cls)] += 1;
+            cur = double(played) + d.best.rounds;
+            moveTo(i, after, nullptr);
+        } else {
+            d.valued = d.valued && known;
+            moveTo(i, after, nullptr);
+        }
+        r.decisionAt[size_t(i)] = int(r.decisions.size());
+        r.decisions.push_back(d);
+        afterRoll = false;
+        ranking.clear();
+        diceNext = d.made.diceNext;
+    }
+
+    void roundEnd(int i, const RecordStep &s)
+    {
+        played += 1;
+        double after = kUnknown;
+        if (s.total == winner && sol.winnable())
+            after = double(played);
+        else if (valuable(s.total))
+            after = double(played) + sol.roundsFromTotal(s.total);
+        double change = 0;
+        moveTo(i, value(after), &change);
+        r.testShift += change;
+        afterRoll = false;
+        bustOpen = false;
+        ranking.clear();
+        diceNext = 6;
+    }
+};
 
 } // namespace
 
@@ -138,139 +263,22 @@ GameReview reviewGame(const GameRecord &record, const AdvisorSolution &solution)
         // Nothing can be valued, but the decisions are still listed.
         w.r.unvalued = int(steps.size());
     }
-    const auto value = [&](double v) { return r.rulesMatch ? v : kUnknown; };
-
-    // Where the record begins.
-    int played = 0;
-    double startValue = kUnknown;
-    if (start.newRound) {
-        if (w.valuableRound(start.total, start.roundPoints))
-            startValue = start.roundPoints == 0 ? solution.roundsFromTotal(start.total)
-                                                : solution.roundsBeforeRoll(start.total, start.roundPoints, 6);
-        w.diceNext = 6;
-    } else {
-        int count = 0;
-        bool sound = start.keptDice >= 0 && start.keptDice < 6;
-        for (int f = 1; f <= 6; ++f) {
-            sound = sound && start.rolled[f] >= 0 && start.rolled[f] <= 6;
-            w.rolled[f] = qBound(0, start.rolled[f], 6);
-            count += w.rolled[f];
-        }
-        // The dice on the table: the rolled ones and those kept back make six.
-        sound = sound && count + start.keptDice == 6;
-        startValue = sound ? w.afterRollValue(start.total, start.roundPoints, w.rolled, count) : kUnknown;
-        w.afterRoll = !bust(w.rolled);
-        w.bustOpen = !w.afterRoll;
-    }
-    startValue = value(startValue);
-    w.known = std::isfinite(startValue);
-    w.cur = startValue;
-    r.chart[0] = startValue;
-    if (!w.known)
-        r.complete = false;
-
+    w.begin(start);
     for (int i = 0; i < int(steps.size()); ++i) {
         const RecordStep &s = steps[size_t(i)];
         switch (s.kind) {
-        case RecordStep::Roll: {
-            int dice[7];
-            s.counts(dice);
-            const int count = s.diceRolled();
-            ReviewRoll roll;
-            roll.step = i;
-            // A roll over an open choice replaced the dice (a test button);
-            // so does any roll of other dice than the position holds.
-            roll.test = s.test || w.afterRoll || w.bustOpen || count != w.diceNext;
-            const double after = value(double(played) + w.afterRollValue(s.total, s.roundPoints, dice, count));
-            const double before = w.cur;
-            roll.valued = w.known && std::isfinite(after);
-            double change = 0;
-            w.moveTo(i, after, &change);
-            if (roll.valued) {
-                if (roll.test) {
-                    r.testShift += change;
-                } else {
-                    roll.luck = before - after;
-                    r.luck += roll.luck;
-                }
-            }
-            r.rolls.push_back(roll);
-            std::copy(dice, dice + 7, w.rolled);
-            w.bustOpen = bust(dice);
-            w.afterRoll = !w.bustOpen;
-            w.rollStep = i;
+        case RecordStep::Roll:
+            w.roll(i, s);
             break;
-        }
-        case RecordStep::Keep: {
-            ReviewDecision d;
-            d.step = i;
-            d.rollStep = w.afterRoll ? w.rollStep : -1;
-            d.round = s.roundNo;
-            d.total = s.total;
-            d.roundPoints = s.roundPoints;
-            int diceBefore = 0;
-            if (w.afterRoll) {
-                std::copy(w.rolled, w.rolled + 7, d.rolled);
-                for (int f = 1; f <= 6; ++f)
-                    diceBefore += w.rolled[f];
-            }
-            d.made = playOf(s, diceBefore);
-            double after = kUnknown;
-            if (w.afterRoll && !w.ranking.isEmpty() && r.rulesMatch) {
-                for (int k = 0; k < w.ranking.size(); ++k) {
-                    const AdvisorAction &a = w.ranking[k];
-                    if (a.bank == s.bank && sameKeep(a.keep, s)) {
-                        d.valued = true;
-                        d.made = a;
-                        d.best = w.ranking.first();
-                        // Ties rank together: the first play as good as this one.
-                        d.rank = k + 1;
-                        while (d.rank > 1 && w.ranking[d.rank - 2].rounds == a.rounds)
-                            d.rank -= 1;
-                        d.cost = std::max(0.0, a.rounds - d.best.rounds);
-                        d.cls = classifyCost(d.cost);
-                        after = double(played) + a.rounds;
-                        break;
-                    }
-                }
-            }
-            if (d.valued && w.known) {
-                // The line stood at the best play's value; the play made moves it by its cost.
-                r.testShift += double(played) + d.best.rounds - w.cur;
-                r.decisionsLost += d.cost;
-                r.count[int(d.cls)] += 1;
-                w.cur = double(played) + d.best.rounds;
-                w.moveTo(i, after, nullptr);
-            } else {
-                d.valued = d.valued && w.known;
-                w.moveTo(i, after, nullptr);
-            }
-            r.decisionAt[size_t(i)] = int(r.decisions.size());
-            r.decisions.push_back(d);
-            w.afterRoll = false;
-            w.ranking.clear();
-            w.diceNext = d.made.diceNext;
+        case RecordStep::Keep:
+            w.keep(i, s);
             break;
-        }
-        case RecordStep::RoundEnd: {
-            played += 1;
-            double after = kUnknown;
-            if (s.total == start.winner && solution.winnable())
-                after = double(played);
-            else if (w.valuable(s.total))
-                after = double(played) + solution.roundsFromTotal(s.total);
-            double change = 0;
-            w.moveTo(i, value(after), &change);
-            r.testShift += change;
-            w.afterRoll = false;
-            w.bustOpen = false;
-            w.ranking.clear();
-            w.diceNext = 6;
+        case RecordStep::RoundEnd:
+            w.roundEnd(i, s);
             break;
-        }
         }
     }
-    r.roundsPlayed = played;
+    r.roundsPlayed = w.played;
     r.expectedAtEnd = r.chart.back();
     // Where the line was first known: from there on the balance holds
     // wherever it runs unbroken.

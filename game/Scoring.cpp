@@ -3,6 +3,7 @@
 
 #include "settings/UiTexts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -75,4 +76,72 @@ qint64 rating(qint64 total, qint64 rounds)
     const double v = double(total) / double(rounds) * 100.0;
     // llrint in the default rounding mode sends halves to the even neighbour.
     return std::isfinite(v) ? std::llrint(v) : 0;
+}
+
+bool isBust(const int rolled[7])
+{
+    return rolled[1] == 0 && rolled[5] == 0 && rolled[2] < 3 && rolled[3] < 3 && rolled[4] < 3 && rolled[6] < 3;
+}
+
+bool KeepOption::sameAs(const KeepOption &o) const
+{
+    if (!std::equal(count + 1, count + 7, o.count + 1))
+        return false;
+    return (count[1] < 3 || onesEntry == o.onesEntry) && (count[5] < 3 || fivesEntry == o.fivesEntry);
+}
+
+QString KeepOption::entryText(int face) const
+{
+    const int entry = face == 1 ? onesEntry : face == 5 ? fivesEntry : -1;
+    return entry > 0 ? choiceEntries(face, count[face]).value(entry).text : QString();
+}
+
+bool diceTaken(const int count[7], const int faces[7], const bool takeable[7], bool taken[7])
+{
+    int left[7];
+    std::copy(count, count + 7, left);
+    for (int n = 1; n <= 6; ++n) {
+        const int f = faces[n];
+        taken[n] = takeable[n] && f >= 1 && f <= 6 && left[f] > 0;
+        if (taken[n])
+            left[f] -= 1;
+    }
+    return std::all_of(left + 1, left + 7, [](int k) { return k == 0; });
+}
+
+bool toggleSelection(const int faces[7], const bool takeable[7], bool selected[7], int n)
+{
+    if (n < 1 || n > 6 || !takeable[n])
+        return false;
+    const int v = faces[n];
+    if (v == 1 || v == 5) {
+        selected[n] = !selected[n];
+        return true;
+    }
+    int rolled = 0, count = 0;
+    for (int k = 1; k <= 6; ++k) {
+        if (takeable[k] && faces[k] == v) {
+            rolled += 1;
+            count += selected[k] ? 1 : 0;
+        }
+    }
+    if (rolled < 3)
+        return false;
+    // Past three, one by one; up to three, the set as a whole.
+    if (count >= 4 || (count == 3 && !selected[n])) {
+        selected[n] = !selected[n];
+        return true;
+    }
+    const bool take = !selected[n];
+    for (int k = 1; k <= 6; ++k) {
+        if (!takeable[k] || faces[k] != v)
+            continue;
+        if (take && count < 3 && !selected[k]) {
+            selected[k] = true;
+            count += 1;
+        } else if (!take && selected[k]) {
+            selected[k] = false;
+        }
+    }
+    return true;
 }

@@ -26,6 +26,37 @@ qint64 rating(qint64 total, qint64 rounds);
 // or fives (face 5), in list order; empty for anything else.
 QVector<ChoiceEntry> choiceEntries(int face, int count);
 
+// True when a roll (dice per face, slots 1..6) holds nothing that scores:
+// no one, no five and no three of a kind.
+bool isBust(const int rolled[7]);
+
+// One legal way to take scoring dice from a roll.
+struct KeepOption
+{
+    int count[7] = {};   // dice taken per face; slot 0 unused
+    int onesEntry = -1;  // entry of the ones' choice list, -1 when no list
+    int fivesEntry = -1; // the same for fives
+    qint32 points = 0;
+    int kept = 0;        // dice taken
+    bool empty() const { return kept == 0; }
+    // The same dice, and the same entry of each choice list they open.
+    bool sameAs(const KeepOption &o) const;
+    // The text of the entry taken from the choice list of face 1 or 5; empty
+    // when the list is taken at its first (full) entry or there is none.
+    QString entryText(int face) const;
+};
+
+// The dice a keep of count[f] dice per face takes from a roll, as the game
+// takes them: the first takeable dice showing each face, in position order.
+// faces[n] is the face of die n (1..6), takeable[n] false for a die kept back;
+// taken[n] is set for each die taken. False when the roll does not hold them.
+bool diceTaken(const int count[7], const int faces[7], const bool takeable[7], bool taken[7]);
+
+// A click on die n as the game answers it: a one or a five is selected or
+// freed alone; of another face, nothing below three takeable, then the set of
+// three as a whole, and past three one by one. False when the click does nothing.
+bool toggleSelection(const int faces[7], const bool takeable[7], bool selected[7], int n);
+
 enum class BankVerdict { Banked, Band, Exact };
 
 struct BankOutcome

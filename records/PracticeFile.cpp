@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The practice file, read in one pass and written whole under its lock.
+// The practice file, read in one pass and written whole under the
+// statistics' lock.
 #include "records/PracticeFile.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
+#include "records/Statistics.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -428,11 +431,19 @@ PracticeData load(const QString &path)
     return parse(bytes);
 }
 
+namespace {
+// The practice file is written under the lock of the statistics beside it.
+QString lockedWith(const QString &path)
+{
+    return Statistics::fileNameIn(QFileInfo(path).absolutePath());
+}
+} // namespace
+
 QString addMine(const QString &path, const QVector<PracticePosition> &positions)
 {
     if (positions.isEmpty())
         return QString();
-    const SharedFileLock lock(path);
+    const SharedFileLock lock(lockedWith(path), 5000, path);
     QString aside;
     PracticeData d = loadForWrite(path, &aside);
     for (const PracticePosition &p : positions)
@@ -443,7 +454,7 @@ QString addMine(const QString &path, const QVector<PracticePosition> &positions)
 
 QString answer(const QString &path, const PracticePosition &p, const PracticeVerdict &v)
 {
-    const SharedFileLock lock(path);
+    const SharedFileLock lock(lockedWith(path), 5000, path);
     QString aside;
     PracticeData d = loadForWrite(path, &aside);
     d.answer(p, v, QDateTime::currentDateTime());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The practice file "KVXPractice.ini": the player's own costly decisions, when
 // each position is due again, and every answer given, for the progress.
-// Widget-free. Written whole and atomically under its lock; bounded in size,
+// Widget-free. Written whole and atomically under the statistics' lock; bounded in size,
 // the oldest going first; a file it cannot use is kept aside, never lost.
 #pragma once
 
@@ -91,7 +91,8 @@ QByteArray format(const PracticeData &d);
 // Reads the file; never creates it, never throws.
 PracticeData load(const QString &path);
 
-// The read-modify-writes, each under the file's lock. A damaged file is kept
+// The read-modify-writes, each under the lock of the statistics beside the
+// file (Statistics::fileNameIn). A damaged file is kept
 // aside first (as the statistics keep theirs); its new name is returned then,
 // else empty. Throw KvxError naming the file when it cannot be locked or written.
 QString addMine(const QString &path, const QVector<PracticePosition> &positions);

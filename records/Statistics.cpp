@@ -2,7 +2,7 @@
 // The statistics file, read in one pass and written whole under its lock.
 #include "records/Statistics.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
@@ -379,7 +379,12 @@ namespace Statistics {
 
 QString fileName()
 {
-    return ProgramDir::file(QStringLiteral("KVXStats.ini"));
+    return fileNameIn(ProgramDir::get());
+}
+
+QString fileNameIn(const QString &dir)
+{
+    return QDir(dir).filePath(QStringLiteral("KVXStats.ini"));
 }
 
 QString gameLine(const StatsGame &g)
@@ -395,11 +400,6 @@ QString gameLine(const StatsGame &g)
         .arg(g.assisted ? 1 : 0)
         .arg(g.testButtons ? 1 : 0)
         .arg(figureText(g.decisionsLost), figureText(g.luck));
-}
-
-bool parseGame(const QString &text, StatsGame *out)
-{
-    return readGame(QByteArrayView(text.toUtf8()), out);
 }
 
 namespace {
@@ -418,91 +418,95 @@ bool sectionOf(QByteArrayView line, QByteArrayView *name)
     *name = trimmed(t.sliced(1, close - 1));
     return true;
 }
-} // namespace
-
-StatsData parse(const QByteArray &bytes, bool games)
+// Sorts the lines of the file into its parts: the first [Statistics],
+// [Totals] and [Games] are read; everything else is carried as it is.
+struct PartReader
 {
-    if (bytes.contains('\0'))
-        return damaged(uiText("statWhyNotText"));
-    if (bytes.count('\n') > kMaxLines)
-        return damaged(uiText("statWhyTooManyLines"));
-
-    // Where each line belongs. The first [Statistics], [Totals] and [Games]
-    // are read; everything else is carried as it is.
     enum Part { Before, Stats, Totals, Games, Other };
     Part part = Before;
     bool statsSeen = false, totalsSeen = false, gamesSeen = false;
     bool versionSeen = false;
     StatsData d;
     std::map<RuleSet, StatsTotals> stored;
-    const auto carry = [](QByteArray &to, QByteArrayView line) {
+
+    static void carry(QByteArray &to, QByteArrayView line)
+    {
         to += line;
         if (!line.endsWith('\n'))
             to += "\r\n"; // a file cut short: its last line stays whole
-    };
-    eachLine(bytes, [&](QByteArrayView line) {
+    }
+
+    // True when the line opens a section.
+    bool section(QByteArrayView line)
+    {
         QByteArrayView name;
-        if (sectionOf(line, &name)) {
-            const auto is = [&name](const char *s) { return name.compare(s, Qt::CaseInsensitive) == 0; };
-            if (is("Statistics") && !statsSeen) {
-                statsSeen = true;
-                part = Stats;
-            } else if (is("Totals") && !totalsSeen) {
-                totalsSeen = true;
-                part = Totals;
-            } else if (is("Games") && !gamesSeen) {
-                gamesSeen = true;
-                part = Games;
-            } else {
-                part = Other;
-                carry(d.otherSections, line);
-            }
-            return;
+        if (!sectionOf(line, &name))
+            return false;
+        const auto is = [&name](const char *s) { return name.compare(s, Qt::CaseInsensitive) == 0; };
+        if (is("Statistics") && !statsSeen) {
+            statsSeen = true;
+            part = Stats;
+        } else if (is("Totals") && !totalsSeen) {
+            totalsSeen = true;
+            part = Totals;
+        } else if (is("Games") && !gamesSeen) {
+            gamesSeen = true;
+            part = Games;
+        } else {
+            part = Other;
+            carry(d.otherSections, line);
         }
+        return true;
+    }
+
+    void statsLine(const GameLine &l, QByteArrayView line)
+    {
+        int v = 0;
+        if (l.entry && !versionSeen && l.key.compare("Version", Qt::CaseInsensitive) == 0
+            && line.contains('=') && TRegAuto::parseInteger(QString::fromLatin1(l.value), &v) && v >= 1) {
+            versionSeen = true;
+            d.version = v;
+        } else {
+            carry(d.otherStats, line);
+        }
+    }
+
+    void totalsLine(const GameLine &l, QByteArrayView line)
+    {
+        RuleSet r;
+        StatsTotals t;
+        QString extra;
+        if (l.entry && line.contains('=') && parseRulesKey(QString::fromLatin1(l.key), &r) && !stored.count(r)
+            && parseTotals(QString::fromLatin1(l.value), &t, &extra)) {
+            stored[r] = t;
+            if (!extra.isEmpty())
+                d.totalsExtra[r] = extra;
+        } else {
+            if (l.entry)
+                ++d.unreadTotals;
+            carry(d.otherTotals, line);
+        }
+    }
+
+    void read(QByteArrayView line)
+    {
+        if (section(line))
+            return;
         const GameLine l = splitLine(line);
         switch (part) {
-        case Before:
-            carry(d.preamble, line);
-            break;
-        case Stats: {
-            int v = 0;
-            if (l.entry && !versionSeen && l.key.compare("Version", Qt::CaseInsensitive) == 0
-                && line.contains('=') && TRegAuto::parseInteger(QString::fromLatin1(l.value), &v) && v >= 1) {
-                versionSeen = true;
-                d.version = v;
-            } else {
-                carry(d.otherStats, line);
-            }
-            break;
+        case Before: carry(d.preamble, line); break;
+        case Stats: statsLine(l, line); break;
+        case Totals: totalsLine(l, line); break;
+        case Games: carry(d.gameBlock, line); break;
+        case Other: carry(d.otherSections, line); break;
         }
-        case Totals: {
-            RuleSet r;
-            StatsTotals t;
-            QString extra;
-            if (l.entry && line.contains('=') && parseRulesKey(QString::fromLatin1(l.key), &r) && !stored.count(r)
-                && parseTotals(QString::fromLatin1(l.value), &t, &extra)) {
-                stored[r] = t;
-                if (!extra.isEmpty())
-                    d.totalsExtra[r] = extra;
-            } else {
-                if (l.entry)
-                    ++d.unreadTotals;
-                carry(d.otherTotals, line);
-            }
-            break;
-        }
-        case Games:
-            carry(d.gameBlock, line);
-            break;
-        case Other:
-            carry(d.otherSections, line);
-            break;
-        }
-    });
-    if (!versionSeen)
-        return damaged(uiText("statWhyNoVersion"));
+    }
+};
 
-    std::map<RuleSet, StatsTotals> kept;
+// The lines of games: counted, the last key found, and each game read (with
+// the totals it adds up to) when `games`.
+void readGames(StatsData &d, bool games, std::map<RuleSet, StatsTotals> &kept)
+{
     eachLine(d.gameBlock, [&](QByteArrayView line) {
         const GameLine l = splitLine(line);
         if (!l.entry)
@@ -521,7 +525,25 @@ StatsData parse(const QByteArray &bytes, bool games)
         d.games.append(g);
         kept[{g.winner, g.band}].add(g);
     });
-    d.totals = stored;
+}
+
+} // namespace
+
+StatsData parse(const QByteArray &bytes, bool games)
+{
+    if (bytes.contains('\0'))
+        return damaged(uiText("statWhyNotText"));
+    if (bytes.count('\n') > kMaxLines)
+        return damaged(uiText("statWhyTooManyLines"));
+
+    PartReader reader;
+    eachLine(bytes, [&](QByteArrayView line) { reader.read(line); });
+    if (!reader.versionSeen)
+        return damaged(uiText("statWhyNoVersion"));
+    StatsData d = std::move(reader.d);
+    std::map<RuleSet, StatsTotals> kept;
+    readGames(d, games, kept);
+    d.totals = reader.stored;
     for (const auto &[r, t] : kept)
         d.totals[r].widen(t);
 

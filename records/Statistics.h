@@ -121,6 +121,9 @@ constexpr qint64 kMaxTotal = 999999999999999999LL;
 
 // ProgramDir + "KVXStats.ini".
 QString fileName();
+// The statistics file of a folder; its lock also guards the practice file
+// beside it, so that one copy of the game writes either at a time.
+QString fileNameIn(const QString &dir);
 
 // Reads the file; never creates it, never throws. Without `games` the
 // lines of games are only carried, not read (enough to add one).
@@ -128,9 +131,8 @@ StatsData load(const QString &path, bool games = true);
 StatsData parse(const QByteArray &bytes, bool games = true);
 QByteArray format(const StatsData &data);
 
-// The line of one game and back; false when the text is not a game.
+// The line of one game.
 QString gameLine(const StatsGame &g);
-bool parseGame(const QString &text, StatsGame *g);
 
 // Adds a won game under the file's lock. A damaged file is first kept as
 // keepAsideName(path); its new name is returned then (else empty). `key`

@@ -2,11 +2,11 @@
 // The hall-of-fame window.
 #include "records/TfrmTopten.h"
 
-#include "app/Appearance.h"
-#include "app/Prompts.h"
-#include "app/THemisphereButton.h"
-#include "app/TEffectLabel.h"
-#include "app/Typeface.h"
+#include "widgets/Appearance.h"
+#include "widgets/Prompts.h"
+#include "widgets/THemisphereButton.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/Typeface.h"
 #include "game/GameSettings.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"
@@ -132,7 +132,8 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
         b->setFaceColor(face);
         return b;
     };
-    btClose = makeButton("btClose", QStringLiteral("Close"), QRect(104, 416, 97, 33), QColor(64, 243, 12));
+    btClose = makeButton("btClose", QStringLiteral("Close"), QRect(104, 416, 97, 33),
+                         THemisphereButton::defaultFace());
     btClear = makeButton("btClear", QStringLiteral("Clear"), QRect(216, 416, 97, 33), QColor(133, 219, 108));
     btChange = makeButton("btChange", QStringLiteral("Change"), QRect(328, 416, 97, 33), QColor(133, 219, 108));
     connect(btClose, &QAbstractButton::clicked, this, &TfrmTopten::btCloseClick);

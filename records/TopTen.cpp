@@ -2,7 +2,7 @@
 // The top-ten files: raw 40-byte records, read and written whole.
 #include "records/TopTen.h"
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "settings/AtomicFile.h"
 #include "settings/CodePage.h"

@@ -2,28 +2,40 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Reports the shape of the product code:
 #   functions  - every function definition longer than a limit (default 80 lines)
-#   layers     - every core-library file that includes a header from app/
+#   layers     - every include that looks up the layers: the core library
+#                (rules, files, no widgets) < the shared widgets (widgets/) <
+#                the dialogs and widgets of game/, settings/, records/ <
+#                the windows and the shell (app/). A file includes only
+#                headers of its own layer or below.
 # Exit status 1 when anything is reported, so CTest can hold the line.
 # Usage: code-shape.py functions|layers SOURCE_DIR [LIMIT]
 import os
 import re
 import sys
 
-PRODUCT_DIRS = ["app", "game", "settings", "records"]
-CORE_DIRS = ["game", "settings", "records"]
-# Dialogs that live in settings/ and records/ but belong to the widget layer;
-# everything else in those folders is built into the core library.
-def core_sources(src):
-    listed = set()
-    for d in CORE_DIRS:
+PRODUCT_DIRS = ["app", "game", "settings", "records", "widgets"]
+LAYER_NAMES = ["core library", "shared widgets", "dialogs", "windows"]
+LIBRARY_LAYER = {"korvex_core": 0, "korvex_widgets": 1, "korvex_ui": 2}
+
+
+def layer_map(src):
+    """Maps every product source (relative path) to its layer: by the library
+    its folder's CMakeLists.txt builds it into; app/ is the top layer."""
+    layers = {}
+    for d in PRODUCT_DIRS:
         cm = os.path.join(src, d, "CMakeLists.txt")
         if not os.path.exists(cm):
             continue
         text = open(cm, encoding="utf-8").read()
-        for m in re.finditer(r"target_sources\(\s*korvex_core\b(.*?)\)", text, re.S):
-            for name in re.findall(r"[\w/.]+\.(?:cpp|h)", m.group(1)):
-                listed.add(os.path.normpath(os.path.join(d, name)))
-    return sorted(listed)
+        for m in re.finditer(r"target_sources\(\s*(korvex_\w+)\b(.*?)\)", text, re.S):
+            layer = 3 if d == "app" else LIBRARY_LAYER.get(m.group(1))
+            if layer is None:
+                continue
+            for name in re.findall(r"[\w/.]+\.(?:cpp|h)", m.group(2)):
+                layers[os.path.normpath(os.path.join(d, name))] = layer
+    for path in sources(src, ["app"]):
+        layers.setdefault(os.path.relpath(path, src), 3)
+    return layers
 
 
 def strip(text):
@@ -125,14 +137,23 @@ def main():
                     bad.append(f"{os.path.relpath(path, src)}:{first}: {name} is {length} lines")
         print(f"{len(bad)} function(s) over {limit} lines")
     else:
-        for rel in core_sources(src):
+        layers = layer_map(src)
+        for rel, layer in sorted(layers.items()):
             path = os.path.join(src, rel)
             if not os.path.exists(path):
                 continue
             for n, text in enumerate(open(path, encoding="utf-8"), 1):
-                if re.match(r'\s*#\s*include\s*"app/', text):
-                    bad.append(f"{rel}:{n}: {text.strip()}")
-        print(f"{len(bad)} core include(s) from app/")
+                m = re.match(r'\s*#\s*include\s*"([^"]+)"', text)
+                if not m:
+                    continue
+                target = m.group(1) if "/" in m.group(1) else os.path.join(os.path.dirname(rel), m.group(1))
+                target = os.path.normpath(target)
+                if target.split(os.sep)[0] not in PRODUCT_DIRS:
+                    continue
+                above = layers.get(target, 3 if target.startswith("app" + os.sep) else None)
+                if above is not None and above > layer:
+                    bad.append(f"{rel}:{n}: {text.strip()} ({LAYER_NAMES[layer]} includes {LAYER_NAMES[above]})")
+        print(f"{len(bad)} include(s) from a layer above")
     for b in bad:
         print(b)
     sys.exit(1 if bad else 0)

@@ -8,6 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
 
 #include <sys/statvfs.h>
 
@@ -20,17 +26,55 @@ bool diskFull(const QString &path)
     const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
     return ::statvfs(dir.constData(), &vfs) == 0 && (vfs.f_bavail == 0 || (vfs.f_files > 0 && vfs.f_favail == 0));
 }
+// The locks this process holds, by lock file, with how often each is held.
+// One gate guards them all: a thread holds the gate for as long as it holds
+// any lock, so the same thread may take a lock again and another waits.
+struct Held
+{
+    std::unique_ptr<QLockFile> file;
+    int depth = 0;
+};
+
+std::recursive_timed_mutex &gate()
+{
+    static std::recursive_timed_mutex m;
+    return m;
+}
+
+std::map<QString, Held> &held()
+{
+    static std::map<QString, Held> h;
+    return h;
+}
+
+[[noreturn]] void refuse(const QString &shown, const QString &reason)
+{
+    throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(shown), reason));
+}
 } // namespace
 
-SharedFileLock::SharedFileLock(const QString &path, int waitMs) : m_lock(path + QStringLiteral(".lock"))
+SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &shownAs)
+    : m_lockPath(QFileInfo(path + QStringLiteral(".lock")).absoluteFilePath())
 {
-    m_lock.setStaleLockTime(kStaleMs);
-    if (m_lock.tryLock(waitMs))
+    const QString shown = shownAs.isEmpty() ? path : shownAs;
+    const QString inUse = QStringLiteral("in use by another copy of the game");
+    if (!gate().try_lock_for(std::chrono::milliseconds(waitMs)))
+        refuse(shown, inUse);
+    Held &h = held()[m_lockPath];
+    if (h.depth > 0) {
+        ++h.depth;
         return;
+    }
+    h.file = std::make_unique<QLockFile>(m_lockPath);
+    h.file->setStaleLockTime(kStaleMs);
+    if (h.file->tryLock(waitMs)) {
+        h.depth = 1;
+        return;
+    }
     QString reason;
-    switch (m_lock.error()) {
+    switch (h.file->error()) {
     case QLockFile::LockFailedError:
-        reason = QStringLiteral("in use by another copy of the game");
+        reason = inUse;
         break;
     case QLockFile::PermissionError:
         reason = QStringLiteral("Permission denied");
@@ -38,7 +82,15 @@ SharedFileLock::SharedFileLock(const QString &path, int waitMs) : m_lock(path + 
     default:
         reason = diskFull(path) ? uiText("fileWhyDiskFull") : QStringLiteral("Unable to lock");
     }
-    throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
+    held().erase(m_lockPath);
+    gate().unlock();
+    refuse(shown, reason);
 }
 
-SharedFileLock::~SharedFileLock() = default;
+SharedFileLock::~SharedFileLock()
+{
+    const auto it = held().find(m_lockPath);
+    if (it != held().end() && --it->second.depth == 0)
+        held().erase(it); // unlocks
+    gate().unlock();
+}

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A lock held around one read-modify-write of a file that two copies of the
-// game may change at the same moment (the statistics, the top-ten tables).
+// game may change at the same moment (the statistics and the practice file,
+// the top-ten tables).
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 class SharedFileLock
@@ -13,14 +13,16 @@ public:
     // died holding it; a read-modify-write takes milliseconds.
     static constexpr int kStaleMs = 10000;
 
-    // Takes "<path>.lock", waiting up to waitMs for another copy to let go.
-    // Throws KvxError naming the file when the lock cannot be had.
-    explicit SharedFileLock(const QString &path, int waitMs = 5000);
+    // Takes "<path>.lock", waiting up to waitMs for another copy (or another
+    // thread) to let go. Within one thread the lock is re-entrant: a write
+    // that already holds it takes it again at no cost. Throws KvxError naming
+    // shownAs (path when empty) when the lock cannot be had.
+    explicit SharedFileLock(const QString &path, int waitMs = 5000, const QString &shownAs = QString());
     ~SharedFileLock();
 
     SharedFileLock(const SharedFileLock &) = delete;
     SharedFileLock &operator=(const SharedFileLock &) = delete;
 
 private:
-    QLockFile m_lock;
+    QString m_lockPath;
 };

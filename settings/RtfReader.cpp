@@ -284,29 +284,50 @@ private:
             --m_skipLeft;
             return;
         }
+        if (!characterWord(kw, hasParam, param) && !paragraphWord(kw, hasParam, param))
+            documentWord(kw, hasParam, param);
+    }
+
+    // The look of the characters; false for a word of another kind.
+    bool characterWord(const Keyword &kw, bool hasParam, int param)
+    {
         const bool on = !hasParam || param != 0;
         CharState &ch = m_state.ch;
+        switch (kw.kind) {
+        case Kw::Plain:
+            ch = CharState();
+            m_state.font = -1;
+            break;
+        case Kw::Bold: ch.bold = on; break;
+        case Kw::Italic: ch.italic = on; break;
+        case Kw::Underline: ch.underline = on; break;
+        case Kw::UnderlineNone: ch.underline = false; break;
+        case Kw::Strike: ch.strike = on; break;
+        case Kw::Hidden: ch.hidden = on; break;
+        case Kw::FontSize: ch.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 800) : 24; break;
+        case Kw::Fg: ch.fg = hasParam ? param : -1; break;
+        case Kw::Bg: ch.bg = hasParam ? param : -1; break;
+        case Kw::Super: ch.vpos = on ? 1 : 0; break;
+        case Kw::Sub: ch.vpos = on ? -1 : 0; break;
+        case Kw::NoSuperSub: ch.vpos = 0; break;
+        case Kw::Font:
+            if (m_state.dest == Dest::FontTable)
+                m_tableFont = hasParam ? param : -1;
+            else
+                m_state.font = hasParam ? param : -1;
+            break;
+        default:
+            return false;
+        }
+        return true;
+    }
+
+    // Paragraphs, line breaks, tabs and table rows; false for a word of another kind.
+    bool paragraphWord(const Keyword &kw, bool hasParam, int param)
+    {
+        const bool on = !hasParam || param != 0;
         ParaState &para = m_state.para;
         switch (kw.kind) {
-        case Kw::Unknown:
-        case Kw::Bin:
-            break;
-        case Kw::Ansi: m_codePage = 1252; break;
-        case Kw::Mac: m_codePage = 10000; break;
-        case Kw::Pc: m_codePage = 437; break;
-        case Kw::Pca: m_codePage = 850; break;
-        case Kw::AnsiCpg: if (hasParam) m_codePage = param; break;
-        case Kw::Deff: if (hasParam) m_defaultFont = param; break;
-        case Kw::Uc: m_state.uc = hasParam ? clampInt(param, 0, kMaxUnicodeSkip) : 1; break;
-        case Kw::U:
-            if (hasParam) {
-                qint64 cp = param;
-                if (cp < 0)
-                    cp += 65536;  // writers store code points above 32767 as negative 16-bit numbers
-                emitChar(cp >= 0 && cp <= 0x10FFFF ? char32_t(cp) : char32_t(0xFFFD));
-                m_skipLeft = m_state.uc;
-            }
-            break;
         case Kw::Par:
             if (para.inTable && m_state.dest == Dest::Text)
                 m_cellLinePending = true;  // a paragraph inside a cell stays in the row's line
@@ -335,28 +356,6 @@ private:
             break;
         case Kw::InTbl: para.inTable = on; break;
         case Kw::Pard: para = ParaState(); break;
-        case Kw::Plain:
-            ch = CharState();
-            m_state.font = -1;
-            break;
-        case Kw::Bold: ch.bold = on; break;
-        case Kw::Italic: ch.italic = on; break;
-        case Kw::Underline: ch.underline = on; break;
-        case Kw::UnderlineNone: ch.underline = false; break;
-        case Kw::Strike: ch.strike = on; break;
-        case Kw::Hidden: ch.hidden = on; break;
-        case Kw::FontSize: ch.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 800) : 24; break;
-        case Kw::Fg: ch.fg = hasParam ? param : -1; break;
-        case Kw::Bg: ch.bg = hasParam ? param : -1; break;
-        case Kw::Super: ch.vpos = on ? 1 : 0; break;
-        case Kw::Sub: ch.vpos = on ? -1 : 0; break;
-        case Kw::NoSuperSub: ch.vpos = 0; break;
-        case Kw::Font:
-            if (m_state.dest == Dest::FontTable)
-                m_tableFont = hasParam ? param : -1;
-            else
-                m_state.font = hasParam ? param : -1;
-            break;
         case Kw::AlignLeft: para.align = 0; break;
         case Kw::AlignRight: para.align = 1; break;
         case Kw::AlignCentre: para.align = 2; break;
@@ -369,6 +368,33 @@ private:
         case Kw::TabStop:
             if (para.tabCount < kMaxTabs)
                 para.tabs[para.tabCount++] = clampInt(param, 0, kMaxTwips);
+            break;
+        default:
+            return false;
+        }
+        return true;
+    }
+
+    // Code pages, characters by number, the font and colour tables, skipped
+    // destinations and symbols.
+    void documentWord(const Keyword &kw, bool hasParam, int param)
+    {
+        switch (kw.kind) {
+        case Kw::Ansi: m_codePage = 1252; break;
+        case Kw::Mac: m_codePage = 10000; break;
+        case Kw::Pc: m_codePage = 437; break;
+        case Kw::Pca: m_codePage = 850; break;
+        case Kw::AnsiCpg: if (hasParam) m_codePage = param; break;
+        case Kw::Deff: if (hasParam) m_defaultFont = param; break;
+        case Kw::Uc: m_state.uc = hasParam ? clampInt(param, 0, kMaxUnicodeSkip) : 1; break;
+        case Kw::U:
+            if (hasParam) {
+                qint64 cp = param;
+                if (cp < 0)
+                    cp += 65536;  // writers store code points above 32767 as negative 16-bit numbers
+                emitChar(cp >= 0 && cp <= 0x10FFFF ? char32_t(cp) : char32_t(0xFFFD));
+                m_skipLeft = m_state.uc;
+            }
             break;
         case Kw::FontTable:
             m_state.dest = Dest::FontTable;
@@ -391,6 +417,8 @@ private:
         case Kw::Blue: colourComponent(m_blue, param); break;
         case Kw::SkipDestination: m_state.dest = Dest::Skip; break;
         case Kw::Symbol: emitChar(kw.symbol); break;
+        default:
+            break; // unknown words
         }
     }
 

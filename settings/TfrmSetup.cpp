@@ -2,10 +2,10 @@
 // The settings and language editor dialog.
 #include "settings/TfrmSetup.h"
 
-#include "app/Appearance.h"
-#include "app/ProgramDir.h"
-#include "app/THemisphereButton.h"
-#include "app/WindowSystem.h"
+#include "widgets/Appearance.h"
+#include "settings/ProgramDir.h"
+#include "widgets/THemisphereButton.h"
+#include "widgets/WindowSystem.h"
 #include "game/Game.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"
@@ -66,7 +66,23 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     pcMain->setObjectName(QStringLiteral("pcMain"));
     pcMain->setGeometry(0, 0, kClientWidth, kClientHeight - kBottomHeight);
 
-    // ---- General page
+    buildGeneralPage();
+    buildLanguagePage();
+    buildBottomPanel();
+    setTabOrders();
+
+    Appearance::showPlainText(this);
+    applyLanguage(readLanguage(m_host.languageStore(), false, true));
+    Appearance::useSurfaceStyle(this);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+}
+
+void TfrmSetup::buildGeneralPage()
+{
     tsGen = new QWidget;
     tsGen->setObjectName(QStringLiteral("tsGen"));
     pcMain->addTab(tsGen, QStringLiteral("General"));
@@ -106,7 +122,10 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     rulesPalette.setColor(QPalette::Base, QColor(192, 220, 192));
     mRules->setPalette(rulesPalette);
 
-    // ---- Language page
+}
+
+void TfrmSetup::buildLanguagePage()
+{
     tsLang = new QWidget;
     tsLang->setObjectName(QStringLiteral("tsLang"));
     pcMain->addTab(tsLang, QStringLiteral("Language"));
@@ -118,6 +137,32 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     sbLang->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto *rows = new QWidget;
     rows->setObjectName(QStringLiteral("sbLangRows"));
+    rows->resize(168 + 273 + 8, addLanguageRows(rows) + 8);
+    sbLang->setWidget(rows);
+
+    // Above the texts, the language they are filled from.
+    lLanguage = new QLabel(tsLang);
+    lLanguage->setObjectName(QStringLiteral("lLanguage"));
+    cbLanguage = new QComboBox(tsLang);
+    cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
+    lLanguage->setBuddy(cbLanguage);
+    connect(cbLanguage, &QComboBox::activated, this, [this](int index) {
+        pickLanguage(cbLanguage->itemData(index).toString());
+    });
+    auto *picker = new QHBoxLayout;
+    picker->setContentsMargins(8, 6, 8, 2);
+    picker->addWidget(lLanguage);
+    picker->addWidget(cbLanguage, 1);
+    // The scroll box fills the rest of the page whatever size the style gives it.
+    auto *pageLayout = new QVBoxLayout(tsLang);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+    pageLayout->addLayout(picker);
+    pageLayout->addWidget(sbLang);
+}
+
+int TfrmSetup::addLanguageRows(QWidget *rows)
+{
     for (int n = 0; n < kLanguageCount; ++n) {
         const LangEntry &e = kLanguageTable[n];
         auto *label = new QLabel(QString::fromUtf8(e.editorLabel ? e.editorLabel : e.englishDefault), rows);
@@ -159,44 +204,26 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
         m_added.push_back(field);
         y += labelHeight + 5 + 24 + 4;
     }
-    rows->resize(168 + 273 + 8, y + 8);
-    sbLang->setWidget(rows);
+    return y;
+}
 
-    // Above the texts, the language they are filled from.
-    lLanguage = new QLabel(tsLang);
-    lLanguage->setObjectName(QStringLiteral("lLanguage"));
-    cbLanguage = new QComboBox(tsLang);
-    cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
-    lLanguage->setBuddy(cbLanguage);
-    connect(cbLanguage, &QComboBox::activated, this, [this](int index) {
-        pickLanguage(cbLanguage->itemData(index).toString());
-    });
-    auto *picker = new QHBoxLayout;
-    picker->setContentsMargins(8, 6, 8, 2);
-    picker->addWidget(lLanguage);
-    picker->addWidget(cbLanguage, 1);
-    // The scroll box fills the rest of the page whatever size the style gives it.
-    auto *pageLayout = new QVBoxLayout(tsLang);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->setSpacing(0);
-    pageLayout->addLayout(picker);
-    pageLayout->addWidget(sbLang);
-
-    // ---- bottom panel
+void TfrmSetup::buildBottomPanel()
+{
     pBottom = new QWidget(this);
     pBottom->setObjectName(QStringLiteral("pBottom"));
     pBottom->setGeometry(0, kClientHeight - kBottomHeight, kClientWidth, kBottomHeight);
     btSave = new THemisphereButton(QStringLiteral("Save"), pBottom);
     btSave->setObjectName(QStringLiteral("btSave"));
     btSave->setGeometry(131, 4, 97, 33);
-    btSave->setFaceColor(QColor(64, 243, 12));
     btCancel = new THemisphereButton(QStringLiteral("Cancel"), pBottom);
     btCancel->setObjectName(QStringLiteral("btCancel"));
     btCancel->setGeometry(251, 4, 97, 33);
-    btCancel->setFaceColor(QColor(64, 243, 12));
     connect(btSave, &QAbstractButton::clicked, this, &TfrmSetup::btSaveClick);
     connect(btCancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
 
+void TfrmSetup::setTabOrders()
+{
     // Tab walks the editor's rows top to bottom, the added texts after the 41.
     setTabOrder(cbLanguage, m_edits[0]);
     for (int n = 1; n < kLanguageCount; ++n)
@@ -205,15 +232,6 @@ TfrmSetup::TfrmSetup(SetupHost &host, QWidget *parent)
     for (QLineEdit *field : m_added) {
         setTabOrder(previous, field);
         previous = field;
-    }
-
-    Appearance::showPlainText(this);
-    applyLanguage(readLanguage(m_host.languageStore(), false, true));
-    Appearance::useSurfaceStyle(this);
-
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        move(desk.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
     }
 }
 

@@ -83,6 +83,13 @@ signals:
     void gameTypeTextChanged();
 
 private:
+    void buildGeneralPage();
+    void buildLanguagePage();
+    // One row per text, the 41 first, then the added ones by section; the
+    // height the rows take.
+    int addLanguageRows(QWidget *rows);
+    void buildBottomPanel();
+    void setTabOrders();
     void btSaveClick();
 
     SetupHost &m_host;

@@ -7,11 +7,9 @@
 
 namespace advisor {
 
-void Certificate::build(const Course &c, int zoneRows)
+void Certificate::markStretches(const Course &c, int zoneRows)
 {
     const int N = c.N;
-    const std::vector<double> &V = *c.V;
-    const double inf = std::numeric_limits<double>::infinity();
     special.assign(size_t(N) + 1, 0);
     for (int k = 1; k <= N; ++k)
         special[size_t(k)] = !c.ok[size_t(k)] || k >= N - zoneRows;
@@ -34,6 +32,14 @@ void Certificate::build(const Course &c, int zoneRows)
         }
         reaches[size_t(k)] = start > 0 && start - k <= kMaxStep ? start : 0;
     }
+}
+
+void Certificate::build(const Course &c, int zoneRows)
+{
+    const int N = c.N;
+    const std::vector<double> &V = *c.V;
+    const double inf = std::numeric_limits<double>::infinity();
+    markStretches(c, zoneRows);
     // The lowest values from the bottom up, for the levels below a stretch.
     std::vector<double> lowest(size_t(N) + 1);
     for (int k = 0; k <= N; ++k)

@@ -35,6 +35,9 @@ struct Certificate
     // For the values of the last evaluation; the last `zoneRows` before the
     // winner are one stretch.
     void build(const Course &c, int zoneRows);
+    // The rows the caps cannot cover (special), joined into stretches; the
+    // lowest row of the last one (zone) and the stretch each row reaches.
+    void markStretches(const Course &c, int zoneRows);
 
     // The lowest cap above which banking is best in the round at index i:
     // every row above it banks except in the stretches, which the round

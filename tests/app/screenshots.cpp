@@ -5,10 +5,10 @@
 // Usage: korvex_screenshots OUTPUT_FOLDER
 //        korvex_screenshots --faces FILE   (the six dice in each state, zoomed)
 #include "app/AdvisorWindow.h"
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
-#include "app/THemisphereButton.h"
+#include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/TRxDice.h"

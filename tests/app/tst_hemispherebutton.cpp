@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/THemisphereButton.h"
+#include "widgets/THemisphereButton.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -36,7 +36,6 @@ private slots:
     void facesAreTransparentOutsideTheEllipse();
     void facesFollowDevicePixelRatio();
     void facesAreRebuiltOnChange();
-    void defaults();
 
 private:
     void send(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons);
@@ -295,22 +294,6 @@ void HemisphereButtonTest::facesAreRebuiltOnChange()
     const QImage bigger = m_button->faceImage(false);
     m_button->resize(100, 41);
     QVERIFY(m_button->faceImage(false) != bigger);
-}
-
-void HemisphereButtonTest::defaults()
-{
-    QCOMPARE(m_button->faceColor(), QColor(64, 243, 12));
-    QCOMPARE(m_button->textColor(), QColor(128, 0, 0));
-    QVERIFY(m_button->faceShaded());
-    QCOMPARE(m_button->bevelOuter(), THemisphereButton::BevelLowered);
-    QCOMPARE(m_button->bevelInner(), THemisphereButton::BevelNone);
-    QCOMPARE(m_button->bevelWidth(), 2);
-    QCOMPARE(m_button->bevelInset(), 2);
-    QCOMPARE(m_button->font().pixelSize(), 16);
-    QVERIFY(!m_button->isDown());
-    const QSize hint = m_button->sizeHint();
-    QVERIFY(hint.width() > QFontMetrics(m_button->font()).horizontalAdvance(QStringLiteral("Roll")));
-    QVERIFY(hint.height() > QFontMetrics(m_button->font()).height());
 }
 
 QTEST_MAIN(HemisphereButtonTest)

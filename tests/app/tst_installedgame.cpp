@@ -3,7 +3,7 @@
 // file the game reads or writes is in the per-user folder. Not run by CTest;
 // scripts/install-test.sh runs it against a real installation, naming the
 // installed executable in KORVEX_INSTALLED_EXE.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/TfrmMain.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"

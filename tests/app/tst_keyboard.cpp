@@ -3,8 +3,8 @@
 // in every phase, whichever control holds the focus. The cheat buttons are
 // clicked with the mouse, and only to stage known rolls; everything the game
 // itself is asked to do comes from key presses.
-#include "app/ProgramDir.h"
-#include "app/THemisphereButton.h"
+#include "settings/ProgramDir.h"
+#include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"

@@ -3,8 +3,8 @@
 // and state; the displays by caption and value; every roll and every message
 // as an event.
 #include "app/Announcer.h"
-#include "app/ProgramDir.h"
-#include "app/THemisphereButton.h"
+#include "settings/ProgramDir.h"
+#include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"

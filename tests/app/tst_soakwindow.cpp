@@ -2,8 +2,8 @@
 // The random drive of the engine once more, through the main window: clicks on
 // whatever a player could reach, keys, menu actions, saving and opening files,
 // with the engine's rules and the window's mirror of them checked every step.
-#include "app/ProgramDir.h"
-#include "app/THemisphereButton.h"
+#include "settings/ProgramDir.h"
+#include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/SoakWatch.h"
 #include "game/TRxDice.h"

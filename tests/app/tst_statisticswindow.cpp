@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window over a known file: its figures, the best play beside
 // them, the other rule sets, bad files and Reset.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "game/SolveService.h"
 #include "settings/TRegAuto.h"

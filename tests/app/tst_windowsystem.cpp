@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which window system the game asks for, and how its fixed-size windows and
 // boxes are sized under X11 and on Wayland.
-#include "app/WindowSystem.h"
+#include "widgets/WindowSystem.h"
 
 #include <QInputDialog>
 #include <QLayout>

@@ -6,10 +6,10 @@
 // restored. A window that kept another size would end the connection and the
 // program with it. Run by wayland_session.sh; prints one line per window.
 #include "app/AdvisorWindow.h"
-#include "app/ProgramDir.h"
-#include "app/Prompts.h"
+#include "settings/ProgramDir.h"
+#include "widgets/Prompts.h"
 #include "app/TfrmMain.h"
-#include "app/WindowSystem.h"
+#include "widgets/WindowSystem.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"

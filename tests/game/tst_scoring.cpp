@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Selecting dice after a roll and what the selection is worth.
 #include "EngineRig.h"
+#include "game/Scoring.h"
 
 #include <QtTest>
 
@@ -401,6 +402,23 @@ private slots:
         QCOMPARE(g.gs.Total, 65);
         QCOMPARE(g.gs.RoundNo, 2);
         QCOMPARE(rig.countIn(DieFree), 6);
+    }
+
+    void diceAKeepTakes()
+    {
+        // Die 1 kept back; the first takeable dice of each face, in order.
+        const int faces[7] = {0, 1, 2, 1, 2, 5, 2};
+        const bool takeable[7] = {false, false, true, true, true, true, true};
+        const int twosAndAOne[7] = {0, 1, 3, 0, 0, 0, 0};
+        bool taken[7];
+        QVERIFY(diceTaken(twosAndAOne, faces, takeable, taken));
+        QCOMPARE(QList<bool>(taken + 1, taken + 7), (QList<bool>{false, true, true, true, false, true}));
+        const int twoOnes[7] = {0, 2, 0, 0, 0, 0, 0};
+        QVERIFY(!diceTaken(twoOnes, faces, takeable, taken));
+        const int rolled[7] = {0, 0, 2, 2, 2, 0, 0};
+        QVERIFY(isBust(rolled));
+        const int set[7] = {0, 0, 3, 0, 0, 0, 2};
+        QVERIFY(!isBust(set));
     }
 };
 

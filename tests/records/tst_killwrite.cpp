@@ -2,7 +2,7 @@
 // Files survive a process killed while writing them: a child rewrites one
 // file in a loop, alternating two contents, and is killed at a random moment;
 // the file is then always one of the two contents, whole.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/SavedGame.h"
 #include "records/TopTen.h"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics file: a win in, every kind of bad file, the kept history and
 // two copies of the game winning at the same moment.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
+#include "records/PracticeFile.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"
 #include "support/CpuClock.h"
@@ -358,6 +359,7 @@ private slots:
         for (int n = 1; n <= TopTen::Slots; ++n)
             scores.insert(table.slot(n).Score);
         QCOMPARE(scores, expected);
+        QCOMPARE(PracticeFile::load(PracticeFile::fileName()).positions.size(), 80);
         QVERIFY(!QFile::exists(path() + QStringLiteral(".lock")));
     }
 };

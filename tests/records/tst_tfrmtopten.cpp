@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hall-of-fame window: rows, switching, clearing and closing.
-#include "app/ProgramDir.h"
-#include "app/TEffectLabel.h"
-#include "app/THemisphereButton.h"
+#include "settings/ProgramDir.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/THemisphereButton.h"
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "settings/TRegAuto.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten record, the table's files, its sort, qualification and insert.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "support/HostileFile.h"
@@ -463,11 +463,6 @@ private slots:
         QCOMPARE(r.lda, QString("2026.12.0 - ::"));
         const TopTenRowText o = topTenRowText(entry(1, "x", "20261206010205"), 3);
         QVERIFY(o.ls.isNull() && o.lna.isNull() && o.lda.isNull());
-    }
-
-    void processTableIsOne()
-    {
-        QCOMPARE(&topTenTable(), &topTenTable());
     }
 };
 

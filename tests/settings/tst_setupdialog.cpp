@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog against real files: what Fill shows, what Save writes and
 // in which order, what a refused write leaves behind, and the dialog's controls.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 #include "game/Game.h"
 #include "game/GameTexts.h"
 #include "game/KvxError.h"

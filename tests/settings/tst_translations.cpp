@@ -199,16 +199,6 @@ private slots:
         QVERIFY2(same.isEmpty(), qPrintable(code + QStringLiteral(" left in English: ") + same.join(QLatin1Char(' '))));
     }
 
-    void brokenPlaceholdersAreSeen()
-    {
-        // What the check above compares: a placeholder lost, mangled or
-        // doubled reads differently from the English one.
-        const QStringList english = placeholders(QStringLiteral("Round %1: %2"));
-        QCOMPARE(english, (QStringList{"%1", "%2"}));
-        for (const char *broken : {"Runde %1: % 2", "Runde %1: 2%", "Runde %1", "Runde %1: %2 %2", "Runde %1: %3"})
-            QVERIFY2(placeholders(QLatin1String(broken)) != english, broken);
-    }
-
     void countsReadAsANativeSpeakerSaysThem_data()
     {
         QTest::addColumn<QString>("code");

@@ -2,7 +2,7 @@
 // Answers every modal question of the game from a script, and records what was asked.
 #pragma once
 
-#include "app/Prompts.h"
+#include "widgets/Prompts.h"
 
 #include <QQueue>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // removed with all it holds in cleanup().
 #pragma once
 
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 
 #include <QTemporaryDir>
 

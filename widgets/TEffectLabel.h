@@ -17,7 +17,6 @@ public:
     void setShadowColor(const QColor &c) { m_shadow = c; update(); }
     void setLightDepth(int d) { m_lightDepth = d; update(); }
     void setShadowDepth(int d) { m_shadowDepth = d; update(); }
-    void setElide(bool on) { m_elide = on; update(); }
     QColor lightColor() const { return m_light; }
     QColor shadowColor() const { return m_shadow; }
     int lightDepth() const { return m_lightDepth; }
@@ -33,5 +32,4 @@ private:
     QColor m_shadow = QColor(192, 192, 192);
     int m_lightDepth = 1;
     int m_shadowDepth = 1;
-    bool m_elide = true;
 };

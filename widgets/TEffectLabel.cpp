@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sunken-shadow text.
-#include "app/TEffectLabel.h"
-#include "app/Appearance.h"
+#include "widgets/TEffectLabel.h"
+#include "widgets/Appearance.h"
 
 #include <QPainter>
 
@@ -23,9 +23,8 @@ void TEffectLabel::paintEvent(QPaintEvent *)
         p.fillRect(rect(), palette().color(backgroundRole()));
     p.setFont(font());
     const QRect r = contentsRect();
-    const QString shown = m_elide ? Appearance::fitted(p.fontMetrics(), text(), textRoom()) : text();
-    if (m_elide)
-        Appearance::markCut(this, text(), shown != text());
+    const QString shown = Appearance::fitted(p.fontMetrics(), text(), textRoom());
+    Appearance::markCut(this, text(), shown != text());
     const Qt::Alignment align = alignment();
     if (m_lightDepth > 0) {
         p.setPen(m_light);

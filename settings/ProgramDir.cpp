@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program folder: computed once at start-up, read everywhere.
-#include "app/ProgramDir.h"
+#include "settings/ProgramDir.h"
 
 #include <QCoreApplication>
 #include <QDir>

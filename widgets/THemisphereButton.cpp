@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "THemisphereButton.h"
+#include "widgets/THemisphereButton.h"
 
-#include "Typeface.h"
-#include "app/Appearance.h"
+#include "widgets/Typeface.h"
+#include "widgets/Appearance.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

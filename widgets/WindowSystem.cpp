@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/WindowSystem.h"
+#include "widgets/WindowSystem.h"
 
 #include <QFont>
 #include <QFontMetrics>

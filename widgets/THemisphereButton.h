@@ -24,6 +24,8 @@ public:
     explicit THemisphereButton(QWidget *parent = nullptr);
     explicit THemisphereButton(const QString &caption, QWidget *parent = nullptr);
 
+    // The face of the game's round buttons, unless told otherwise.
+    static QColor defaultFace() { return QColor(64, 243, 12); }
     QColor faceColor() const { return m_faceColor; }
     void setFaceColor(const QColor &c);
     QColor textColor() const { return m_textColor; }
@@ -70,7 +72,7 @@ private:
     QImage renderFace(bool pressed, qreal dpr) const;
     void fireClick();
 
-    QColor m_faceColor{64, 243, 12};
+    QColor m_faceColor = defaultFace();
     QColor m_textColor{128, 0, 0};
     bool m_faceShaded = true;
     Bevel m_bevelOuter = BevelLowered;

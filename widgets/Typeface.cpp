@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "Typeface.h"
+#include "widgets/Typeface.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Appearance.h"
+#include "widgets/Appearance.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes, the file dialogs for saved games and the name query.
-#include "app/Prompts.h"
-#include "app/Appearance.h"
-#include "app/WindowSystem.h"
+#include "widgets/Prompts.h"
+#include "widgets/Appearance.h"
+#include "widgets/WindowSystem.h"
 
 #include "records/TopTen.h"
 #include "settings/UiTexts.h"
