@@ -7,6 +7,7 @@
 // never touched. The analysis is the core's (game/Practice.h).
 #pragma once
 
+#include "app/SideWindow.h"
 #include "app/SolveProgressBar.h"
 #include "game/Practice.h"
 #include "records/PracticeFile.h"
@@ -31,7 +32,7 @@ class QPushButton;
 class QTableWidget;
 struct GameReview;
 
-class PracticeWindow : public QWidget
+class PracticeWindow : public SideWindow
 {
     Q_OBJECT
 

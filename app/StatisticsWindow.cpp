@@ -360,7 +360,7 @@ void TrendChart::paintEvent(QPaintEvent *)
 // ------------------------------------------------------------------ the window
 
 StatisticsWindow::StatisticsWindow(Prompts &prompts, SolutionFor solutionFor, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_prompts(prompts), m_solutionFor(std::move(solutionFor))
+    : SideWindow(parent), m_prompts(prompts), m_solutionFor(std::move(solutionFor))
 {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(uiText("statTitle"));
@@ -532,15 +532,6 @@ void StatisticsWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     arrange();
-}
-
-void StatisticsWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 QString StatisticsWindow::rulesName(const StatsRules &r) const

@@ -4,6 +4,7 @@
 // a screen reader.
 #pragma once
 
+#include "app/SideWindow.h"
 #include "game/Advisor.h"
 #include "records/Statistics.h"
 
@@ -62,7 +63,7 @@ private:
     const char *m_emptyKey = "statNoReviews";
 };
 
-class StatisticsWindow : public QWidget
+class StatisticsWindow : public SideWindow
 {
     Q_OBJECT
 
@@ -95,7 +96,6 @@ public slots:
     void reset();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
