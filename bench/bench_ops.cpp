@@ -133,10 +133,10 @@ bool benchDieStep()
     bool onlyThatDie = true;
     for (int n = 1; n <= 6; ++n) {
         counter.reset();
-        const int before = w.dice(n)->value();
+        const int before = w.surface().dice(n)->value();
         w.game().dieStep(n);
         QCoreApplication::processEvents();
-        const bool ok = w.dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.dice(n)) == 1;
+        const bool ok = w.surface().dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.surface().dice(n)) == 1;
         if (!ok) {
             onlyThatDie = false;
             QStringList painted;
@@ -353,9 +353,9 @@ void benchReviewWindow()
         }
         QElapsedTimer t;
         t.start();
-        w.aReview()->trigger();
+        action(w, "aReview")->trigger();
         QCoreApplication::processEvents();
-        w.reviewWindow()->grab();
+        w.sideWindows().review()->grab();
         opens.push_back(bench::msSince(t));
     }
     bench::report("warm.review_window_open", bench::stats(opens), "ms");

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window driven as a player drives it, for the window tests: the
+// menu's actions by name, rolls that run out on virtual time, the window
+// shown with the keyboard.
+#pragma once
+
+#include "app/Mnemonics.h"
+#include "app/Narrator.h"
+#include "app/PlayingSurface.h"
+#include "app/SideWindows.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QtTest>
+
+// A menu action or a menu of a window, by its name.
+inline QAction *action(const QWidget &w, const char *name)
+{
+    auto *found = w.findChild<QAction *>(QLatin1String(name));
+    if (!found)
+        qFatal("no action %s", name);
+    return found;
+}
+inline QMenu *menu(const QWidget &w, const char *name)
+{
+    auto *found = w.findChild<QMenu *>(QLatin1String(name));
+    if (!found)
+        qFatal("no menu %s", name);
+    return found;
+}
+
+namespace rig {
+
+// Runs virtual time until the dice stop.
+inline bool settle(TfrmMain &w, ManualTimerService &timers)
+{
+    return timers.runUntil([&w] { return w.game().RollingDice == 0; });
+}
+
+// A click on Roll, and the dice run out.
+inline void roll(TfrmMain &w, ManualTimerService &timers)
+{
+    QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
+    QVERIFY(settle(w, timers));
+}
+
+// Rolls until a roll scores (a bust ends the round and a new one begins).
+inline void rollScoring(TfrmMain &w, ManualTimerService &timers)
+{
+    for (int tries = 0; tries < 20; ++tries) {
+        roll(w, timers);
+        if (QTest::currentTestFailed() || !w.game().gs.NewRound)
+            return;
+    }
+    QFAIL("no scoring roll in twenty tries");
+}
+
+inline void clickDie(TfrmMain &w, int n)
+{
+    QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+}
+
+// Shown, and holding the keyboard.
+inline void showActive(QWidget &w)
+{
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+} // namespace rig
