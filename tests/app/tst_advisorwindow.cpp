@@ -6,6 +6,7 @@
 #include "app/AdvisorWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/Placement.h"
+#include "app/SideWindow.h"
 #include "app/ProgramDir.h"
 #include "support/WindowRig.h"
 #include "game/EngineRig.h"
@@ -108,8 +109,7 @@ class TestAdvisorWindow : public QObject
             rig::roll(w, m_timers);
         QVERIFY(!w.game().gs.NewRound);
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+        rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.game().gs.Total, 800);
     }
@@ -360,8 +360,7 @@ private slots:
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
         // Nothing selected yet: no roll on to weigh, only what to do.
         QCOMPARE(a->lBust()->text(), uiText("advNothingSelected"));
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+        rig::clickAllDice(w);
         const qint32 hot = g.gs.SelScore;
         QVERIFY(hot > 0);
         QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
@@ -462,26 +461,39 @@ private slots:
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
     }
 
-    void escapeClosesIt()
+    void sideWindowsCloseOnEscapeAlone_data()
     {
+        QTest::addColumn<QString>("open");
+        for (const char *name : {"aAdvisor", "aStatistics", "aReview", "aPractice"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void sideWindowsCloseOnEscapeAlone()
+    {
+        // Escape closes a window beside the game, also from its list where the
+        // focus usually is; other keys leave it open, and opening it again
+        // leaves it where it stands.
+        QFETCH(QString, open);
         TfrmMain w(m_prompts, m_timers, {});
         w.show();
-        action(w, "aAdvisor")->trigger();
-        AdvisorWindow *a = w.sideWindows().advisor();
-        QVERIFY(a->isVisible());
-        QTest::keyClick(a, Qt::Key_Escape);
-        QVERIFY(!a->isVisible());
-        // Also from the list of plays, where the focus usually is.
-        action(w, "aAdvisor")->trigger();
-        QVERIFY(a->isVisible());
-        QTest::keyClick(a->lvActions(), Qt::Key_Escape);
-        QVERIFY(!a->isVisible());
-        // Other keys leave it open; the game, still under the cover, stays a clean one.
-        action(w, "aAdvisor")->trigger();
-        QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
-        QTest::keyClick(a->lvActions(), Qt::Key_Down);
-        QVERIFY(a->isVisible());
-        QVERIFY(!w.sideWindows().assisted());
+        QAction *opener = action(w, open.toLatin1().constData());
+        opener->trigger();
+        SideWindow *side = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *candidate = qobject_cast<SideWindow *>(top); candidate && candidate->isVisible())
+                side = candidate;
+        QVERIFY(side);
+        QWidget *list = nullptr;
+        for (QAbstractItemView *view : side->findChildren<QAbstractItemView *>())
+            list = list ? list : (view->isVisible() ? view : nullptr);
+        QVERIFY(list);
+        QTest::keyClick(side, Qt::Key_Escape, Qt::ShiftModifier);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(side->isVisible());
+        const QPoint at = side->pos();
+        opener->trigger();
+        QCOMPARE(side->pos(), at);
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!side->isVisible());
     }
 
     void itsTextsComeFromTheLanguageFile()

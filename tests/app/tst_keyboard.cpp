@@ -38,10 +38,6 @@ private:
         QVERIFY2(target, "no window takes the keys");
         QTest::keyClick(target, key, mods);
     }
-    static QRadioButton *choice(TfrmMain &w, const char *name)
-    {
-        return w.findChild<QRadioButton *>(QString::fromLatin1(name));
-    }
     static int state(TfrmMain &w, int n) { return w.surface().dice(n)->dieState(); }
 
     // R, then the dice run out on virtual time.
@@ -49,18 +45,9 @@ private:
     {
         type(Qt::Key_R);
         QVERIFY(w.game().RollingDice > 0);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(rig::settle(w, m_timers));
     }
-    // Rolls until a roll scores (a bust ends the round and a new one begins).
-    void rollScoringByKey(TfrmMain &w)
-    {
-        for (int tries = 0; tries < 20; ++tries) {
-            rollByKey(w);
-            if (!w.game().gs.NewRound)
-                return;
-        }
-        QFAIL("no scoring roll in twenty tries");
-    }
+    void rollScoringByKey(TfrmMain &w) { rig::rollScoring(w, m_timers, [&] { rollByKey(w); }); }
     // Starts from the cover and has a scoring roll on the table.
     void startAndRoll(TfrmMain &w)
     {
@@ -103,12 +90,12 @@ private slots:
         QCOMPARE(g.gs.SelScore, 800);
 
         // Tab leads into the list; the arrows pick another valuation there.
-        QRadioButton *full = choice(w, "rg10_0");
+        QRadioButton *full = w.surface().choice(0, 0);
         for (int i = 0; i < 12 && QApplication::focusWidget() != full; ++i)
             type(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(full));
         type(Qt::Key_Down);
-        QVERIFY(choice(w, "rg10_1")->isChecked());
+        QVERIFY(w.surface().choice(0, 1)->isChecked());
         QCOMPARE(g.gs.SelScore, 410);
         type(Qt::Key_Up);
         QVERIFY(full->isChecked());
@@ -279,7 +266,7 @@ private slots:
         // Down and Up pick a valuation of the list shown; the entry takes the focus.
         type(Qt::Key_Down);
         QCOMPARE(g.gs.SelScore, 30);
-        QVERIFY(choice(w, "rg10_1")->hasFocus());
+        QVERIFY(w.surface().choice(0, 1)->hasFocus());
         type(Qt::Key_Up);
         QCOMPARE(g.gs.SelScore, 100);
         target->setFocus(Qt::TabFocusReason);

@@ -95,8 +95,7 @@ private:
     {
         rig::roll(w, m_timers);
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            rig::clickDie(w, n);
+        rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
     }
 

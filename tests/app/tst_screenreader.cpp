@@ -66,9 +66,7 @@ private slots:
     void diceNamesAfterAStagedRollAndASelection()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
-        rig::rollScoring(w, m_timers);
-        QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        rig::stage(w, m_timers, 4); // 1, 1, 1, 5, 5, 5
         QCOMPARE(diceNames(w), QStringList({"Die 1: 1, free", "Die 2: 1, free", "Die 3: 1, free",
                                             "Die 4: 5, free", "Die 5: 5, free", "Die 6: 5, free"}));
         AccessibilityRecorder::clear();
@@ -110,12 +108,9 @@ private slots:
         QCOMPARE(said(w.surface().eRnd()), QStringLiteral("Round: 1"));
         QCOMPARE(said(w.surface().eValue()), QStringLiteral("Your score: 0"));
 
-        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
-        rig::rollScoring(w, m_timers);
-        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
+        rig::stage(w, m_timers, 1);
         AccessibilityRecorder::clear();
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+        rig::clickAllDice(w);
         QCOMPARE(said(w.surface().eSubScore()), QStringLiteral("Subtotal: ") + QLocale().toString(800));
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(said(w.surface().eScore()), QStringLiteral("Total: ") + QLocale().toString(800));
@@ -237,9 +232,7 @@ private slots:
     void aFaceThatScoresOnlyInASetSaysSo()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
-        rig::rollScoring(w, m_timers);
-        QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton);
+        rig::stage(w, m_timers, 4);
         w.game().setDieValue(4, 3); // one three among ones and fives
         w.game().EvaluateRoll();
         QTest::keyClick(&w, Qt::Key_4);
@@ -251,9 +244,7 @@ private slots:
     void choiceEntriesTellTheirPointsAndSpeakTheSubtotal()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
-        rig::rollScoring(w, m_timers);
-        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton); // six ones
+        rig::stage(w, m_timers, 1); // six ones
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4})
             QTest::keyClick(&w, k);
         auto *second = w.findChild<QRadioButton *>(QStringLiteral("rg10_1"));

@@ -15,7 +15,10 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QtTest>
+
+#include <functional>
 
 // A menu action or a menu of a window, by its name.
 inline QAction *action(const QWidget &w, const char *name)
@@ -48,11 +51,12 @@ inline void roll(TfrmMain &w, ManualTimerService &timers)
     QVERIFY(settle(w, timers));
 }
 
-// Rolls until a roll scores (a bust ends the round and a new one begins).
-inline void rollScoring(TfrmMain &w, ManualTimerService &timers)
+// Rolls until a roll scores (a bust ends the round and a new one begins);
+// rollOnce rolls and lets the dice run out, a click on Roll unless given.
+inline void rollScoring(TfrmMain &w, ManualTimerService &timers, const std::function<void()> &rollOnce = {})
 {
     for (int tries = 0; tries < 20; ++tries) {
-        roll(w, timers);
+        rollOnce ? rollOnce() : roll(w, timers);
         if (QTest::currentTestFailed() || !w.game().gs.NewRound)
             return;
     }
@@ -62,6 +66,23 @@ inline void rollScoring(TfrmMain &w, ManualTimerService &timers)
 inline void clickDie(TfrmMain &w, int n)
 {
     QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+}
+
+// A click on each die in turn.
+inline void clickAllDice(TfrmMain &w)
+{
+    for (int n = 1; n <= 6; ++n)
+        clickDie(w, n);
+}
+
+// From the cover to a scoring roll, whose faces test button `cheat` then
+// stages (1: six ones, 4: 1, 1, 1, 5, 5, 5; 0: none).
+inline void stage(TfrmMain &w, ManualTimerService &timers, int cheat)
+{
+    QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+    rollScoring(w, timers);
+    if (cheat > 0)
+        QTest::mouseClick(w.surface().cheat(cheat), Qt::LeftButton);
 }
 
 // Shown, and holding the keyboard.
