@@ -103,12 +103,7 @@ class TestAdvisorWindow : public QObject
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
     {
-        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
-        rig::roll(w, m_timers);
-        if (w.game().gs.NewRound)
-            rig::roll(w, m_timers);
-        QVERIFY(!w.game().gs.NewRound);
-        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
+        rig::stage(w, m_timers, 1);
         rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.game().gs.Total, 800);
@@ -498,11 +493,8 @@ private slots:
 
     void itsTextsComeFromTheLanguageFile()
     {
-        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
-        QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
-                  "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
-        lng.close();
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
+                              "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
         TfrmMain w(m_prompts, m_timers, {});
         w.game().settings.Winner = 1500;
         action(w, "aAdvisor")->trigger();

@@ -398,11 +398,7 @@ class TestAppearance : public QObject
         win.topten = &win.main->topten();
         win.setup = &win.main->setup();
         win.main->show();
-        win.main->surface().btStart()->click();
-        rig::roll(*win.main, m_timers);
-        if (win.main->game().gs.NewRound)
-            rig::roll(*win.main, m_timers);
-        QVERIFY(!win.main->game().gs.NewRound);
+        rig::stage(*win.main, m_timers, 0);
         win.main->surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
             emit win.main->surface().dice(n)->clicked();

@@ -84,12 +84,6 @@ private:
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
-    void writeFile(const QString &name, const QByteArray &content)
-    {
-        QFile f(ProgramDir::file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
     // With the test buttons and a winning total of 800: six ones, taken and banked.
     void winWithSixOnes(TfrmMain &w)
     {
@@ -158,8 +152,8 @@ private slots:
     void settingsAndLanguageAreApplied()
     {
         // Type 2 and Winner 3000 from the settings; a language file that renames Exit and a free die.
-        writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
-        writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n[DieName]\r\ndieFree=Free die %1 (%2)\r\n");
+        rig::writeProgramFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n[DieName]\r\ndieFree=Free die %1 (%2)\r\n");
         TfrmMain w(m_prompts, m_timers, {});
         QCOMPARE(Mnemonics::plainText(action(w, "aExit")), QStringLiteral("Quit now"));
         QCOMPARE(w.surface().dice(2)->accessibleName(), QStringLiteral("Free die 2 (%1)").arg(w.surface().dice(2)->value()));
@@ -271,7 +265,7 @@ private slots:
     {
         // A top-ten file of 85 bytes is reported by name as before; then it
         // is kept aside, a new table takes the win, and the player is told.
-        writeFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
+        rig::writeProgramFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
@@ -305,7 +299,7 @@ private slots:
         TRegAuto(ProgramDir::file(QStringLiteral("Korvex.lng"))).WriteStrings(texts);
         topTenTable().slot(1) = {50, TopTen::nameBytes(tag), QByteArray("20260101120000")};
         topTenTable().SaveTopTen(1);
-        writeFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
+        rig::writeProgramFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
         DialogInspector inspector(tag, tag + QLatin1Char('X'));
         DialogPrompts prompts;
         TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
@@ -362,7 +356,7 @@ private slots:
         // The game starts and plays over a damaged statistics file; the win
         // keeps it whole beside a new one and tells the player so.
         const QByteArray damaged("\x00\x01 not statistics", 18);
-        writeFile(QStringLiteral("KVXStats.ini"), damaged);
+        rig::writeProgramFile(QStringLiteral("KVXStats.ini"), damaged);
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
@@ -418,8 +412,8 @@ private slots:
         // A file is replaced only after a Yes; the game's own files, named in
         // any case or reached through a link, never, with a message naming them.
         TfrmMain w(m_prompts, m_timers, {});
-        writeFile(QStringLiteral("old.KVX"), "old");
-        writeFile(QStringLiteral("yes.KVX"), "yes");
+        rig::writeProgramFile(QStringLiteral("old.KVX"), "old");
+        rig::writeProgramFile(QStringLiteral("yes.KVX"), "yes");
         QVERIFY(QFile::link(ProgramDir::file(QStringLiteral("KVXStats.ini")), ProgramDir::file(QStringLiteral("link.KVX"))));
         const QStringList names{QStringLiteral("kvxstats.INI"), QStringLiteral("KORVEX.lng"), QStringLiteral("KVXScrT.ini"),
                                 QStringLiteral("KVXRules.de.rtf"), QStringLiteral("link.KVX"), QStringLiteral("old.KVX"),
@@ -450,7 +444,7 @@ private slots:
         const QString good = ProgramDir::file(QStringLiteral("good.KVX"));
         m_prompts.fileAnswers.enqueue(good);
         action(w, "aSave")->trigger();
-        writeFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
+        rig::writeProgramFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
         const Game::Snapshot before = w.game().snapshot();
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("short.KVX")));
         action(w, "aOpen")->trigger();

@@ -127,10 +127,7 @@ private slots:
         }
 
         // A new language renames the displays with their captions.
-        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
-        QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
-        lng.close();
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
         w.loadLanguage();
         action(w, "aPause")->trigger();
         QCOMPARE(said(w.surface().eScore()), QStringLiteral("Summe: ") + QLocale().toString(800));

@@ -6,6 +6,7 @@
 
 #include "app/Mnemonics.h"
 #include "app/Narrator.h"
+#include "app/ProgramDir.h"
 #include "app/PlayingSurface.h"
 #include "app/SideWindows.h"
 #include "app/THemisphereButton.h"
@@ -14,6 +15,7 @@
 #include "game/TimerService.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
@@ -83,6 +85,14 @@ inline void stage(TfrmMain &w, ManualTimerService &timers, int cheat)
     rollScoring(w, timers);
     if (cheat > 0)
         QTest::mouseClick(w.surface().cheat(cheat), Qt::LeftButton);
+}
+
+// A file of that name in the program's folder, holding content.
+inline void writeProgramFile(const QString &name, const QByteArray &content)
+{
+    QFile f(ProgramDir::file(name));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(content), qint64(content.size()));
 }
 
 // Shown, and holding the keyboard.
