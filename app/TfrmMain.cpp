@@ -61,7 +61,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     setCentralWidget(m_surface);
     // The menu bar and the dialogs follow the desktop.
     Appearance::keepHighlightReadable(menuBar());
-    for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+    for (QMenu *menu : {m_mFile, m_mTools, m_mHelp})
         Appearance::keepHighlightReadable(menu);
     QFont font = QApplication::font();
     font.setPixelSize(11);

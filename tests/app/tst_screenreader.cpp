@@ -39,19 +39,6 @@ private:
             names << said(w.surface().dice(n));
         return names;
     }
-    void needListening()
-    {
-        if (!m_listening)
-            QSKIP("accessibility cannot be switched on without the platform's private headers");
-    }
-    // What the playing surface announced, in order, as the text it carried.
-    static QStringList heardOn(TfrmMain &w, QAccessible::Event type = QAccessible::DescriptionChanged)
-    {
-        QStringList out;
-        for (const auto &e : AccessibilityRecorder::of(type, &w.surface()))
-            out << e.description;
-        return out;
-    }
 
 private slots:
     void initTestCase() { m_listening = AccessibilityRecorder::start(); }
@@ -249,6 +236,24 @@ private slots:
         QCOMPARE(said(second), QStringLiteral("100 + (1 * 10): 110"));
         QTest::mouseClick(second, Qt::LeftButton);
         QCOMPARE(w.narrator().announcer()->text(), QStringLiteral("100 + (1 * 10): 110, subtotal 110."));
+    }
+
+    void narrationNeedsNoWindow()
+    {
+        // The narrator hears the engine alone: a roll's faces once the dice stop.
+        Game g(m_timers, m_prompts);
+        Announcer announcer(nullptr);
+        Narrator narrator(g, &announcer, [] { return QStringLiteral("Your score:"); });
+        QStringList heard;
+        connect(&announcer, &Announcer::said, &announcer, [&heard](const QString &t) { heard << t; });
+        g.prepareFirstGame();
+        g.btStartClick();
+        narrator.rollPressed(false);
+        g.btRollClick();
+        QVERIFY(heard.isEmpty());
+        QVERIFY(m_timers.runUntil([&heard] { return !heard.isEmpty(); }));
+        QVERIFY2(heard.first().startsWith(QStringLiteral("Rolled ")), qPrintable(heard.first()));
+        QVERIFY(narrator.stateSpoken().contains(QStringLiteral("Your score: ")));
     }
 
     void stateOnDemand()
