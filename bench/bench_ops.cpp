@@ -10,7 +10,9 @@
 #include "BenchSupport.h"
 
 #include "app/ProgramDir.h"
+#include "app/PlayingSurface.h"
 #include "app/ReviewWindow.h"
+#include "app/SideWindows.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/TRxDice.h"
@@ -20,6 +22,7 @@
 #include "settings/TfrmSetup.h"
 #include "support/FakePrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -353,7 +356,7 @@ void benchReviewWindow()
         }
         QElapsedTimer t;
         t.start();
-        action(w, "aReview")->trigger();
+        w.findChild<QAction *>(QStringLiteral("aReview"))->trigger();
         QCoreApplication::processEvents();
         w.sideWindows().review()->grab();
         opens.push_back(bench::msSince(t));

@@ -8,13 +8,20 @@
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
-#include "support/WindowRig.h"
+#include "app/Mnemonics.h"
+#include "app/PlayingSurface.h"
+#include "app/SideWindows.h"
+#include "app/THemisphereButton.h"
+#include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
+#include "game/TRxDice.h"
+#include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
 #include "support/Contrast.h"
 #include "support/FakePrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -161,7 +168,7 @@ int main(int argc, char *argv[])
     ok = ok && saveInDarkStyle(&w, out, QStringLiteral("main-choices"));
 
     // Paused with a game to continue.
-    action(w, "aPause")->trigger();
+    w.findChild<QAction *>(QStringLiteral("aPause"))->trigger();
     ok = ok && save(&w, out, QStringLiteral("main-paused"));
 
     // A won game enters the top ten, which then shows it.
@@ -185,10 +192,10 @@ int main(int argc, char *argv[])
     setup->hide();
 
     // The advisor beside a new game, after its first roll that scores.
-    action(w, "aAdvisor")->trigger();
+    w.findChild<QAction *>(QStringLiteral("aAdvisor"))->trigger();
     AdvisorWindow *advisor = w.sideWindows().advisor();
     ok = ok && advisor && advisor->waitForSolution(60000);
-    action(w, "aNew")->trigger();
+    w.findChild<QAction *>(QStringLiteral("aNew"))->trigger();
     w.surface().btStart()->click();
     ok = ok && rollScoring(w, timers);
     w.surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
@@ -233,7 +240,7 @@ int main(int argc, char *argv[])
 
     // The review of a game won by banking at 30 points, a blunder selected.
     playGame(w.game(), timers, simpleStrategy(1000, false, 30, 0), 9001);
-    action(w, "aReview")->trigger();
+    w.findChild<QAction *>(QStringLiteral("aReview"))->trigger();
     ReviewWindow *review = w.sideWindows().review();
     ok = ok && review && w.solver().waitFor(1000, false, 60000);
     QCoreApplication::processEvents();
@@ -260,7 +267,7 @@ int main(int argc, char *argv[])
         setup->pickLanguage(QLatin1String(code));
         ok = ok && setup->Save();
         w.loadLanguage();
-        action(w, "aNew")->trigger();
+        w.findChild<QAction *>(QStringLiteral("aNew"))->trigger();
         ok = ok && rollScoring(w, timers);
         w.surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)

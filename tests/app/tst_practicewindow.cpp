@@ -5,7 +5,7 @@
 #include "app/Announcer.h"
 #include "app/PracticeWindow.h"
 #include "game/SolveService.h"
-#include "support/WindowRig.h"
+#include "game/TRxDice.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
@@ -58,7 +58,7 @@ private slots:
     {
         PracticeWindow w(*m_solver, m_prompts, [] { return std::pair<qint32, bool>(1000, false); });
         QStringList said;
-        connect(w.narrator().announcer(), &Announcer::said, this, [&](const QString &t) { said << t; });
+        connect(w.announcer(), &Announcer::said, this, [&](const QString &t) { said << t; });
         w.show();
         // Nothing of the player's own yet.
         QVERIFY(!w.hasPosition());
@@ -81,7 +81,7 @@ private slots:
         QVERIFY(w.lvTop()->count() >= 1);
         QVERIFY(w.lvTop()->item(0)->text().endsWith(uiText("pracYours")));
         QVERIFY(said.last().startsWith(w.lVerdict()->text().section(QLatin1Char('\n'), 0, 0)));
-        QVERIFY(!w.surface().btRoll()->isVisible() && w.btNext()->isVisible());
+        QVERIFY(!w.btRoll()->isVisible() && w.btNext()->isVisible());
         QCOMPARE(PracticeFile::load(PracticeFile::fileName()).attempts.size(), 1);
         QCOMPARE(w.tbProgress()->item(0, 1)->text(), QStringLiteral("1"));
 
@@ -134,7 +134,7 @@ private slots:
             QVERIFY(w.die(n)->dieState() != TRxDice::Selected);
         QTest::mouseClick(w.die(2), Qt::LeftButton);
         QCOMPARE(w.die(2)->dieState(), int(TRxDice::Selected));
-        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
+        QTest::mouseClick(w.btDone(), Qt::LeftButton);
         QVERIFY(w.answered());
         QVERIFY(w.verdict().chosen.refused);
         QCOMPARE(w.verdict().reason, PracticeReason::BankRefused);
