@@ -8,7 +8,6 @@
 #include "app/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
-#include "app/Mnemonics.h"
 #include "app/PlayingSurface.h"
 #include "app/SideWindows.h"
 #include "app/THemisphereButton.h"
