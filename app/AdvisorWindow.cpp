@@ -34,7 +34,7 @@ QString joined(const QStringList &parts)
 } // namespace
 
 AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_game(game), m_solver(solver)
+    : SideWindow(parent), m_game(game), m_solver(solver)
 {
     setObjectName(QStringLiteral("frmAdvisor"));
     // The desktop's colours, with a selection its text reads on.
@@ -151,15 +151,6 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
     else
         parts << uiPlural("advThenRoll", action.diceNext).arg(action.diceNext);
     return joined(parts);
-}
-
-void AdvisorWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void AdvisorWindow::applyTexts()

@@ -3,6 +3,7 @@
 // table. Solving runs on a worker thread; the window only reads the game.
 #pragma once
 
+#include "app/SideWindow.h"
 #include "app/SolveProgressBar.h"
 #include "game/Advisor.h"
 
@@ -19,7 +20,7 @@ class QKeyEvent;
 class QShowEvent;
 class QTimer;
 
-class AdvisorWindow : public QWidget
+class AdvisorWindow : public SideWindow
 {
     Q_OBJECT
 
@@ -53,7 +54,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void showProgress();

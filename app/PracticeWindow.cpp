@@ -64,7 +64,7 @@ QPushButton *plainButton(QWidget *parent, const char *name)
 } // namespace
 
 PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInForce rules, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_solver(solver), m_prompts(prompts), m_rules(std::move(rules))
+    : SideWindow(parent), m_solver(solver), m_prompts(prompts), m_rules(std::move(rules))
 {
     setObjectName(QStringLiteral("frmPractice"));
     Appearance::keepHighlightReadable(this);
@@ -661,13 +661,11 @@ void PracticeWindow::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (mods != Qt::NoModifier) {
-        QWidget::keyPressEvent(event);
+        SideWindow::keyPressEvent(event);
         return;
     }
     const int key = event->key();
-    if (key == Qt::Key_Escape) {
-        close();
-    } else if (key >= Qt::Key_1 && key <= Qt::Key_6) {
+    if (key >= Qt::Key_1 && key <= Qt::Key_6) {
         toggleDie(key - Qt::Key_0);
     } else if (key == Qt::Key_R) {
         answer(false);
@@ -682,7 +680,7 @@ void PracticeWindow::keyPressEvent(QKeyEvent *event)
     } else if (key == Qt::Key_A) {
         again();
     } else {
-        QWidget::keyPressEvent(event);
+        SideWindow::keyPressEvent(event); // Escape closes
     }
 }
 

@@ -7,6 +7,7 @@
 // never touched. The analysis is the core's (game/Practice.h).
 #pragma once
 
+#include "app/SideWindow.h"
 #include "app/SolveProgressBar.h"
 #include "game/Practice.h"
 #include "records/PracticeFile.h"
@@ -32,7 +33,7 @@ class QTableWidget;
 class QVBoxLayout;
 struct GameReview;
 
-class PracticeWindow : public QWidget
+class PracticeWindow : public SideWindow
 {
     Q_OBJECT
 

@@ -409,7 +409,7 @@ void ReviewChart::mouseMoveEvent(QMouseEvent *event)
 // ---------------------------------------------------------------- window
 
 ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_game(game), m_solver(solver)
+    : SideWindow(parent), m_game(game), m_solver(solver)
 {
     setObjectName(QStringLiteral("frmReview"));
     Appearance::keepHighlightReadable(this);
@@ -808,13 +808,4 @@ void ReviewWindow::showMoment(int i)
             item->setFont(f);
         }
     }
-}
-
-void ReviewWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

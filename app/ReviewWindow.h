@@ -5,6 +5,7 @@
 // The analysis is the core's (game/Review.h); the window only shows it.
 #pragma once
 
+#include "app/SideWindow.h"
 #include "app/SolveProgressBar.h"
 #include "game/Advisor.h"
 #include "game/GameRecord.h"
@@ -83,7 +84,7 @@ private:
     int m_step = -1;
 };
 
-class ReviewWindow : public QWidget
+class ReviewWindow : public SideWindow
 {
     Q_OBJECT
 
@@ -130,7 +131,6 @@ signals:
     void reviewed(const GameRecord &record, const GameReview &review);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

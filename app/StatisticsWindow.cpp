@@ -356,7 +356,7 @@ void TrendChart::paintEvent(QPaintEvent *)
 // ------------------------------------------------------------------ the window
 
 StatisticsWindow::StatisticsWindow(Prompts &prompts, SolveService &solver, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_prompts(prompts), m_solver(solver)
+    : SideWindow(parent), m_prompts(prompts), m_solver(solver)
 {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(uiText("statTitle"));
@@ -545,15 +545,6 @@ void StatisticsWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     arrange();
-}
-
-void StatisticsWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 QString StatisticsWindow::rulesName(const RuleSet &r) const

@@ -4,6 +4,7 @@
 // a screen reader.
 #pragma once
 
+#include "app/SideWindow.h"
 #include "game/Advisor.h"
 #include "records/Statistics.h"
 
@@ -64,7 +65,7 @@ private:
     const char *m_emptyKey = "statNoReviews";
 };
 
-class StatisticsWindow : public QWidget
+class StatisticsWindow : public SideWindow
 {
     Q_OBJECT
 
@@ -94,7 +95,6 @@ public slots:
     void reset();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -10,7 +10,9 @@
 #include "BenchSupport.h"
 
 #include "settings/ProgramDir.h"
+#include "app/PlayingSurface.h"
 #include "app/ReviewWindow.h"
+#include "app/SideWindows.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/TRxDice.h"
@@ -20,6 +22,7 @@
 #include "settings/TfrmSetup.h"
 #include "support/FakePrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -133,10 +136,10 @@ bool benchDieStep()
     bool onlyThatDie = true;
     for (int n = 1; n <= 6; ++n) {
         counter.reset();
-        const int before = w.dice(n)->value();
+        const int before = w.surface().dice(n)->value();
         w.game().dieStep(n);
         QCoreApplication::processEvents();
-        const bool ok = w.dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.dice(n)) == 1;
+        const bool ok = w.surface().dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.surface().dice(n)) == 1;
         if (!ok) {
             onlyThatDie = false;
             QStringList painted;
@@ -353,9 +356,9 @@ void benchReviewWindow()
         }
         QElapsedTimer t;
         t.start();
-        w.aReview()->trigger();
+        w.findChild<QAction *>(QStringLiteral("aReview"))->trigger();
         QCoreApplication::processEvents();
-        w.reviewWindow()->grab();
+        w.sideWindows().review()->grab();
         opens.push_back(bench::msSince(t));
     }
     bench::report("warm.review_window_open", bench::stats(opens), "ms");

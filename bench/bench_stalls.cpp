@@ -156,13 +156,14 @@ void benchWinner(qint32 winner, const QString &folder)
         w = std::make_unique<TfrmMain>(prompts, timers, QStringList());
         w->show();
     }, [] { return true; }));
+    const auto act = [&w](const char *name) { return w->findChild<QAction *>(QLatin1String(name)); };
     const struct
     {
         const char *name;
         QAction *action;
-    } windows[] = {{"open_statistics", w->aStatistics()}, {"open_advisor", w->aAdvisor()},
-                   {"open_review", w->aReview()},         {"open_practice", w->aPractice()},
-                   {"open_setup", w->aSettings()},        {"open_topten", w->aTopTen()}};
+    } windows[] = {{"open_statistics", act("aStatistics")}, {"open_advisor", act("aAdvisor")},
+                   {"open_review", act("aReview")},         {"open_practice", act("aPractice")},
+                   {"open_setup", act("aSettings")},        {"open_topten", act("aTopTen")}};
     for (const auto &[name, action] : windows) {
         QElapsedTimer t;
         t.start();

@@ -8,6 +8,8 @@
 #include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
+#include "app/PlayingSurface.h"
+#include "app/SideWindows.h"
 #include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
@@ -18,6 +20,7 @@
 #include "support/Contrast.h"
 #include "support/FakePrompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -52,7 +55,7 @@ bool save(QWidget *w, const QDir &out, const QString &name)
 bool rollScoring(TfrmMain &w, ManualTimerService &timers)
 {
     for (int tries = 0; tries < 20; ++tries) {
-        w.btRoll()->click();
+        w.surface().btRoll()->click();
         if (!timers.runUntil([&w] { return w.game().RollingDice == 0; }))
             return false;
         if (!w.game().gs.NewRound)
@@ -137,25 +140,25 @@ int main(int argc, char *argv[])
     w.setOuterHeight(TfrmMain::kCheatHeight);
 
     // Mid-round: dice 1 and 4 kept from the last roll, die 2 selected now.
-    w.btStart()->click();
+    w.surface().btStart()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4()->click(); // 1, 1, 1, 5, 5, 5
-    w.dice(1)->setFocus();
+    w.surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
+    w.surface().dice(1)->setFocus();
     for (int n : {1, 4})
-        emit w.dice(n)->clicked();
-    w.btRoll()->click();
+        emit w.surface().dice(n)->clicked();
+    w.surface().btRoll()->click();
     ok = ok && timers.runUntil([&w] { return w.game().RollingDice == 0; });
-    w.Button4()->click();
-    emit w.dice(2)->clicked();
+    w.surface().cheat(4)->click();
+    emit w.surface().dice(2)->clicked();
     timers.advance(83000);
     ok = ok && save(&w, out, QStringLiteral("main-midround"));
 
     // Both choice lists: three ones and three fives selected.
-    w.btDone()->click();
+    w.surface().btDone()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4()->click();
+    w.surface().cheat(4)->click();
     for (int n = 1; n <= 6; ++n)
-        emit w.dice(n)->clicked();
+        emit w.surface().dice(n)->clicked();
     ok = ok && save(&w, out, QStringLiteral("main-choices"));
     // The same under a dark desktop theme: only the menu bar follows it.
     QApplication::setPalette(TestPalettes::dark());
@@ -164,13 +167,13 @@ int main(int argc, char *argv[])
     ok = ok && saveInDarkStyle(&w, out, QStringLiteral("main-choices"));
 
     // Paused with a game to continue.
-    w.aPause()->trigger();
+    w.findChild<QAction *>(QStringLiteral("aPause"))->trigger();
     ok = ok && save(&w, out, QStringLiteral("main-paused"));
 
     // A won game enters the top ten, which then shows it.
-    w.btCont()->click();
+    w.surface().btCont()->click();
     w.game().gs.Total = 850;
-    w.btDone()->click(); // banks the 150 above: 1000
+    w.surface().btDone()->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));
     QApplication::setPalette(TestPalettes::dark());
@@ -188,13 +191,13 @@ int main(int argc, char *argv[])
     setup->hide();
 
     // The advisor beside a new game, after its first roll that scores.
-    w.aAdvisor()->trigger();
-    AdvisorWindow *advisor = w.advisorWindow();
+    w.findChild<QAction *>(QStringLiteral("aAdvisor"))->trigger();
+    AdvisorWindow *advisor = w.sideWindows().advisor();
     ok = ok && advisor && advisor->waitForSolution(60000);
-    w.aNew()->trigger();
-    w.btStart()->click();
+    w.findChild<QAction *>(QStringLiteral("aNew"))->trigger();
+    w.surface().btStart()->click();
     ok = ok && rollScoring(w, timers);
-    w.Button4()->click(); // 1, 1, 1, 5, 5, 5
+    w.surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
     ok = ok && advisor && save(advisor, out, QStringLiteral("advisor"));
 
     // The statistics of a known file of 60 games at 1000 beside the best play,
@@ -233,8 +236,8 @@ int main(int argc, char *argv[])
 
     // The review of a game won by banking at 30 points, a blunder selected.
     playGame(w.game(), timers, simpleStrategy({1000, false}, 30, 0), 9001);
-    w.aReview()->trigger();
-    ReviewWindow *review = w.reviewWindow();
+    w.findChild<QAction *>(QStringLiteral("aReview"))->trigger();
+    ReviewWindow *review = w.sideWindows().review();
     ok = ok && review && w.solver().waitFor({1000, false}, 60000);
     QCoreApplication::processEvents();
     if (review) {
@@ -260,11 +263,11 @@ int main(int argc, char *argv[])
         setup->pickLanguage(QLatin1String(code));
         ok = ok && setup->Save();
         w.loadLanguage();
-        w.aNew()->trigger();
+        w.findChild<QAction *>(QStringLiteral("aNew"))->trigger();
         ok = ok && rollScoring(w, timers);
-        w.Button4()->click(); // 1, 1, 1, 5, 5, 5
+        w.surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
-            emit w.dice(n)->clicked();
+            emit w.surface().dice(n)->clicked();
         timers.advance(125000);
         ok = ok && save(&w, out, QStringLiteral("main-choices-%1").arg(QLatin1String(code)));
         setup->Fill();

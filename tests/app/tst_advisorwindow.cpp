@@ -6,21 +6,17 @@
 #include "app/AdvisorWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/Placement.h"
+#include "app/SideWindow.h"
 #include "settings/ProgramDir.h"
-#include "app/TfrmMain.h"
-#include "widgets/THemisphereButton.h"
-#include "game/TRxDice.h"
+#include "support/WindowRig.h"
 #include "game/EngineRig.h"
 #include "game/Scoring.h"
-#include "game/TimerService.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
-#include <QAction>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -34,11 +30,6 @@ class TestAdvisorWindow : public QObject
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
-    void roll(TfrmMain &w)
-    {
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
-    }
     // A roll at a time of day at which the dice come to rest scoring, or bust;
     // the window says "Rolling..." while they turn.
     void rollTo(TfrmMain &w, bool scores)
@@ -46,9 +37,9 @@ class TestAdvisorWindow : public QObject
         const qint64 m = midnightFor(w.game(), scores);
         QVERIFY(m >= 0);
         m_timers.setMsecsSinceMidnightUtc(m);
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         QVERIFY(w.game().RollingDice > 0);
-        QCOMPARE(w.advisorWindow()->lStatus()->text(), uiText("advRolling"));
+        QCOMPARE(w.sideWindows().advisor()->lStatus()->text(), uiText("advRolling"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         QCOMPARE(w.game().gs.NewRound, !scores);
     }
@@ -112,36 +103,30 @@ class TestAdvisorWindow : public QObject
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
     {
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        roll(w);
-        if (w.game().gs.NewRound)
-            roll(w);
-        QVERIFY(!w.game().gs.NewRound);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        rig::stage(w, m_timers, 1);
+        rig::clickAllDice(w);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.game().gs.Total, 800);
     }
     // Five fives banked as 200: the win.
     void win(TfrmMain &w)
     {
-        roll(w);
+        rig::roll(w, m_timers);
         if (w.game().gs.NewRound)
-            roll(w);
+            rig::roll(w, m_timers);
         QVERIFY(!w.game().gs.NewRound);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
     }
 
     // The review window open and up to date with the game on the table.
     ReviewWindow *review(TfrmMain &w)
     {
-        if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
-            w.aReview()->trigger();
-        ReviewWindow *r = w.reviewWindow();
+        if (!w.sideWindows().review() || !w.sideWindows().review()->isVisible())
+            action(w, "aReview")->trigger();
+        ReviewWindow *r = w.sideWindows().review();
         if (!w.solver().waitFor(w.game().settings.rules(), 60000))
             return nullptr;
         QCoreApplication::processEvents();
@@ -155,7 +140,7 @@ class TestAdvisorWindow : public QObject
             const qint64 m = midnightFor(w.game(), true);
             QVERIFY(m >= 0);
             m_timers.setMsecsSinceMidnightUtc(m);
-            QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
             QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         };
         if (w.game().gs.NewRound) {
@@ -165,12 +150,12 @@ class TestAdvisorWindow : public QObject
         for (int n = 1; n <= 6; ++n) {
             const DieModel &d = w.game().die(n);
             if (d.color == DieFree && (d.value == 1 || d.value == 5)) {
-                QTest::mouseClick(w.dice(n), Qt::LeftButton);
+                QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
                 break;
             }
         }
         if (w.game().gs.SelCount[1] + w.game().gs.SelCount[5] == 0 || w.game().gs.SubScore >= 300) {
-            QTest::mouseClick(w.btDone(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
             return;
         }
         rollScoring();
@@ -199,32 +184,32 @@ private slots:
     void opensFromTheToolsMenuAndFollowsTheTable()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QVERIFY(w.aAdvisor());
-        QCOMPARE(TfrmMain::plainText(w.aAdvisor()), QStringLiteral("Advisor..."));
-        QVERIFY(w.mTools()->actions().contains(w.aAdvisor()));
-        QVERIFY(!w.assisted);
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        QVERIFY(action(w, "aAdvisor"));
+        QCOMPARE(Mnemonics::plainText(action(w, "aAdvisor")), QStringLiteral("Advisor..."));
+        QVERIFY(menu(w, "mTools")->actions().contains(action(w, "aAdvisor")));
+        QVERIFY(!w.sideWindows().assisted());
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a && a->isVisible());
         QVERIFY(a->isWindow());
         // Over the cover the game is clean until it is played on.
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         QVERIFY(a->waitForSolution(60000));
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        QVERIFY(w.assisted);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QVERIFY(w.sideWindows().assisted());
         QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
         QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
-        roll(w);
+        rig::roll(w, m_timers);
         if (w.game().gs.NewRound)
-            roll(w);
+            rig::roll(w, m_timers);
         // Six ones on the table: the best play is on show, and a click moves it.
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
         QVERIFY(a->lBest()->text().contains(QStringLiteral("): Keep dice 1, 2, 3, 4, 5, 6 (1, 1, 1, 1, 1, 1) for ")));
         QVERIFY(a->lvActions()->count() > 1);
         QVERIFY(!a->lvActions()->accessibleName().isEmpty());
         QVERIFY(!a->pbSolve()->accessibleName().isEmpty());
-        QTest::mouseClick(w.dice(1), Qt::LeftButton);
+        QTest::mouseClick(w.surface().dice(1), Qt::LeftButton);
         QVERIFY(a->lBust()->text().contains(QStringLiteral("5 dice")));
     }
 
@@ -237,24 +222,24 @@ private slots:
         other.resize(100, 80);
         // Room on the right: it goes there, level with the top.
         w.move(avail.topLeft());
-        w.placeBeside(&other);
+        w.sideWindows().placeBeside(&other);
         QVERIFY(other.x() > w.frameGeometry().right());
         QCOMPARE(other.y(), w.frameGeometry().top());
         // None on the right: on the left.
         w.move(avail.right() + 1 - w.frameGeometry().width(), avail.top());
-        w.placeBeside(&other);
+        w.sideWindows().placeBeside(&other);
         QVERIFY(other.x() + other.width() <= w.frameGeometry().left());
         QVERIFY(avail.contains(QRect(other.pos(), other.size())));
         // Opened from the menu it lands whole on the screen, and so again when
         // opened after the main window has moved.
         w.move(avail.topLeft());
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(avail.contains(a->frameGeometry()));
         const QPoint first = a->pos();
         a->close();
         w.move(avail.right() + 1 - w.frameGeometry().width(), avail.bottom() + 1 - w.frameGeometry().height());
-        w.aAdvisor()->trigger();
+        action(w, "aAdvisor")->trigger();
         QVERIFY(avail.contains(a->frameGeometry()));
         QVERIFY(a->pos() != first);
     }
@@ -264,8 +249,8 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         w.game().settings.Winner = 1000;
         w.game().settings.Valid = false;
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         const auto single = a->solution();
         // Up to 1000 no bank reaches 1400-1500: nothing to solve again.
@@ -287,8 +272,8 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {});
         w.game().settings.Winner = 1003;
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
         // A total from a hand-made settings file, beyond what is worked out.
@@ -301,11 +286,11 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
-        w.aAdvisor()->trigger();
+        action(w, "aAdvisor")->trigger();
         to800(w);
         // Closing the window does not make the game a fair one again.
-        w.advisorWindow()->close();
-        QVERIFY(w.assisted);
+        w.sideWindows().advisor()->close();
+        QVERIFY(w.sideWindows().assisted());
         win(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QVERIFY(m_prompts.messages.last().contains(QStringLiteral("not entered in the top-ten tables")));
@@ -314,8 +299,8 @@ private slots:
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrT.ini"))));
         // The next game, begun with the window closed, is a fair one.
-        QVERIFY(!w.assisted);
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QVERIFY(!w.sideWindows().assisted());
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         to800(w);
         win(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
@@ -325,20 +310,20 @@ private slots:
     void aGameBegunWithTheWindowOpenIsAssisted()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor()->trigger();
-        w.aNew()->trigger();
-        QVERIFY(w.assisted);
-        w.advisorWindow()->hide();
-        w.aNew()->trigger();
-        QVERIFY(!w.assisted);
+        action(w, "aAdvisor")->trigger();
+        action(w, "aNew")->trigger();
+        QVERIFY(w.sideWindows().assisted());
+        w.sideWindows().advisor()->hide();
+        action(w, "aNew")->trigger();
+        QVERIFY(!w.sideWindows().assisted());
     }
 
     // A game through the engine, phase by phase: the lines the window shows.
     void statusLinesThroughTheRounds()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         const Game &g = w.game();
         const auto expected = [a](qint32 total) {
@@ -349,13 +334,13 @@ private slots:
         // the game is played with it open, it says the game stays out.
         QCOMPARE(a->windowTitle(), QStringLiteral("Advisor"));
         QVERIFY(!a->lAssisted()->isHidden());
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         QCOMPARE(a->lAssisted()->text(), uiText("advStillCounts"));
         // Before Start.
         QCOMPARE(a->lStatus()->text(), QStringLiteral("No game running."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("Start a game and the advice follows."));
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        QVERIFY(w.assisted);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QVERIFY(w.sideWindows().assisted());
         QCOMPARE(a->lAssisted()->text(),
                  QStringLiteral("A game during which the advisor is opened is not entered in the top-ten tables."));
         QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
@@ -364,14 +349,13 @@ private slots:
 
         // Hot dice: three ones and three fives, all six taken.
         rollTo(w, true);
-        QTest::mouseClick(w.Button4(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton);
         int picks = 0;
         QVERIFY(checkPlaysNameTheirDice(a, g, &picks) > 0);
         QVERIFY(picks > 0); // 3 * 10 or 3 * 5 rank among the plays here
         // Nothing selected yet: no roll on to weigh, only what to do.
         QCOMPARE(a->lBust()->text(), uiText("advNothingSelected"));
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
+        rig::clickAllDice(w);
         const qint32 hot = g.gs.SelScore;
         QVERIFY(hot > 0);
         QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
@@ -385,8 +369,8 @@ private slots:
 
         // One die taken, then a roll that scores nothing: while its message is
         // up the window says so and advises nothing.
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        QTest::mouseClick(w.dice(1), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
+        QTest::mouseClick(w.surface().dice(1), Qt::LeftButton);
         const qint32 before = g.eSubScore();
         QCOMPARE(before, hot + 10);
         QCOMPARE(a->lStatus()->text(), position(0, 1, before));
@@ -395,7 +379,7 @@ private slots:
         QString subtotalAtMessage;
         m_prompts.onMessage = [&](const QString &) {
             atMessage = seen(a);
-            subtotalAtMessage = w.eSubScore()->text();
+            subtotalAtMessage = w.surface().eSubScore()->text();
         };
         rollTo(w, false);
         QCOMPARE(m_prompts.messages.last(), g.texts.msgFail);
@@ -421,15 +405,15 @@ private slots:
 
         // Paused with a five taken: the position, and the advice kept for Continue.
         rollTo(w, true);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton);
-        QTest::mouseClick(w.dice(2), Qt::LeftButton);
-        w.aPause()->trigger();
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
+        QTest::mouseClick(w.surface().dice(2), Qt::LeftButton);
+        action(w, "aPause")->trigger();
         QVERIFY(g.coverVisible());
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("The advice comes back on Continue."));
         QCOMPARE(a->lBest()->text(), QString());
         QCOMPARE(a->lvActions()->count(), 0);
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         QCOMPARE(a->lStatus()->text(), position(-100, 3, 5));
         QVERIFY(a->lvActions()->count() > 0);
     }
@@ -437,20 +421,20 @@ private slots:
     void statusLinesAroundAWin()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         const Game &g = w.game();
         to800(w);
         // Five fives banked as 200 in the next roll that scores.
         rollTo(w, true);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
+            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
         const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.gs.RoundNo);
         QMap<QString, Seen> atMessage;
         m_prompts.onMessage = [&](const QString &text) { atMessage[text] = seen(a); };
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         m_prompts.onMessage = nullptr;
         // The win, and the notice that it stays out of the tables: no next roll.
         for (const QString &message : {g.texts.msgWin, uiText("msgAssisted")}) {
@@ -465,46 +449,56 @@ private slots:
         QVERIFY(g.coverVisible() && g.contVisible());
         QCOMPARE(a->lStatus()->text(), won);
         QCOMPARE(a->lBust()->text(), QStringLiteral("Continue or Start begins the next game."));
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         QCOMPARE(a->lStatus()->text(), position(0, 1, 0));
         QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Next roll: 6 dice")));
-        w.aPause()->trigger();
+        action(w, "aPause")->trigger();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total 0, round 1, points this round 0."));
     }
 
-    void escapeClosesIt()
+    void sideWindowsCloseOnEscapeAlone_data()
     {
+        QTest::addColumn<QString>("open");
+        for (const char *name : {"aAdvisor", "aStatistics", "aReview", "aPractice"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void sideWindowsCloseOnEscapeAlone()
+    {
+        // Escape closes a window beside the game, also from its list where the
+        // focus usually is; other keys leave it open, and opening it again
+        // leaves it where it stands.
+        QFETCH(QString, open);
         TfrmMain w(m_prompts, m_timers, {});
         w.show();
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
-        QVERIFY(a->isVisible());
-        QTest::keyClick(a, Qt::Key_Escape);
-        QVERIFY(!a->isVisible());
-        // Also from the list of plays, where the focus usually is.
-        w.aAdvisor()->trigger();
-        QVERIFY(a->isVisible());
-        QTest::keyClick(a->lvActions(), Qt::Key_Escape);
-        QVERIFY(!a->isVisible());
-        // Other keys leave it open; the game, still under the cover, stays a clean one.
-        w.aAdvisor()->trigger();
-        QTest::keyClick(a, Qt::Key_Escape, Qt::ShiftModifier);
-        QTest::keyClick(a->lvActions(), Qt::Key_Down);
-        QVERIFY(a->isVisible());
-        QVERIFY(!w.assisted);
+        QAction *opener = action(w, open.toLatin1().constData());
+        opener->trigger();
+        SideWindow *side = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *candidate = qobject_cast<SideWindow *>(top); candidate && candidate->isVisible())
+                side = candidate;
+        QVERIFY(side);
+        QWidget *list = nullptr;
+        for (QAbstractItemView *view : side->findChildren<QAbstractItemView *>())
+            list = list ? list : (view->isVisible() ? view : nullptr);
+        QVERIFY(list);
+        QTest::keyClick(side, Qt::Key_Escape, Qt::ShiftModifier);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(side->isVisible());
+        const QPoint at = side->pos();
+        opener->trigger();
+        QCOMPARE(side->pos(), at);
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!side->isVisible());
     }
 
     void itsTextsComeFromTheLanguageFile()
     {
-        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
-        QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
-                  "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
-        lng.close();
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
+                              "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
         TfrmMain w(m_prompts, m_timers, {});
         w.game().settings.Winner = 1500;
-        w.aAdvisor()->trigger();
-        AdvisorWindow *a = w.advisorWindow();
+        action(w, "aAdvisor")->trigger();
+        AdvisorWindow *a = w.sideWindows().advisor();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
         QCOMPARE(a->pbSolve()->format(), QStringLiteral("0 Prozent"));
         QCOMPARE(a->pbSolve()->accessibleName(), QStringLiteral("Rechnet"));
@@ -525,9 +519,9 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         w.show();
         w.move(w.screen()->availableGeometry().topLeft());
-        QVERIFY(w.aReview() && w.mTools()->actions().contains(w.aReview()));
-        QCOMPARE(TfrmMain::plainText(w.aReview()), QStringLiteral("Review Game..."));
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QVERIFY(action(w, "aReview") && menu(w, "mTools")->actions().contains(action(w, "aReview")));
+        QCOMPARE(Mnemonics::plainText(action(w, "aReview")), QStringLiteral("Review Game..."));
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         ReviewWindow *r = review(w);
         QVERIFY(r && r->isVisible() && r->isWindow());
         QCOMPARE(r->windowTitle(), QStringLiteral("Game Review"));
@@ -621,10 +615,10 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         to800(w);
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         ReviewWindow *r = review(w);
         QVERIFY(r);
-        QVERIFY(w.assisted);
+        QVERIFY(w.sideWindows().assisted());
         // The test button's six ones are no luck of the dice, and the window says so.
         QVERIFY(r->review().testSteps);
         QVERIFY(r->lNote()->text().contains(uiText("revTestSteps")));
@@ -647,34 +641,34 @@ private slots:
         const QByteArray stored = before.readAll();
         before.close();
         const int messages = m_prompts.messages.size();
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         // Behind the cover the game just won is the one reviewed.
         ReviewWindow *r = review(w);
         QVERIFY(r && r->review().finished);
         QCOMPARE(r->lStatus()->text(), uiText("revWon").arg(1000).arg(2));
         QCOMPARE(r->review().roundsPlayed, 2);
         QVERIFY(r->lSummary()->text().startsWith(QStringLiteral("Rounds played: 2.")));
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         QFile after(table);
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), stored);
         QCOMPARE(m_prompts.messages.size(), messages);
         // Continue begins the next game, which the open window now shows: assisted.
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         QCoreApplication::processEvents();
         QVERIFY(!r->review().finished);
-        QVERIFY(w.assisted);
+        QVERIFY(w.sideWindows().assisted());
         // Closed, the game after is a fair one again.
         r->close();
-        w.aNew()->trigger();
+        action(w, "aNew")->trigger();
         QCoreApplication::processEvents();
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
     }
 
     void reviewSaysWhatItCanOfAnOddGame()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         Game::Snapshot s = w.game().snapshot();
         s.total = 1003; // past the winning total, no multiple of 5
         w.game().restore(s);
@@ -694,8 +688,8 @@ private slots:
         // A winning total no play can reach: it says so, and lists the plays unvalued.
         r->close();
         w.game().settings.Winner = 1003;
-        w.aNew()->trigger();
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        action(w, "aNew")->trigger();
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         for (int k = 0; k < 3; ++k)
             playAStep(w);
         r = review(w);

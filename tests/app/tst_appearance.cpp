@@ -6,22 +6,17 @@
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/PracticeWindow.h"
-#include "game/TRxDice.h"
+#include "support/WindowRig.h"
 #include "widgets/Appearance.h"
 #include "settings/ProgramDir.h"
 #include "widgets/TEffectLabel.h"
-#include "widgets/THemisphereButton.h"
-#include "app/TfrmMain.h"
 #include "game/Scoring.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
 #include "support/Contrast.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,7 +27,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
@@ -397,11 +391,6 @@ class TestAppearance : public QObject
         QList<QWidget *> all() const { return {main.get(), topten, setup, advisor, statistics}; }
     };
 
-    void roll(TfrmMain &w)
-    {
-        w.btRoll()->click();
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
-    }
 
     void open(Windows &win)
     {
@@ -409,20 +398,16 @@ class TestAppearance : public QObject
         win.topten = &win.main->topten();
         win.setup = &win.main->setup();
         win.main->show();
-        win.main->btStart()->click();
-        roll(*win.main);
-        if (win.main->game().gs.NewRound)
-            roll(*win.main);
-        QVERIFY(!win.main->game().gs.NewRound);
-        win.main->Button4()->click(); // 1, 1, 1, 5, 5, 5
+        rig::stage(*win.main, m_timers, 0);
+        win.main->surface().cheat(4)->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
-            emit win.main->dice(n)->clicked();
-        QVERIFY(win.main->rg10()->isVisible() && win.main->rg5()->isVisible());
-        win.main->aAdvisor()->trigger();
-        win.advisor = win.main->advisorWindow();
+            emit win.main->surface().dice(n)->clicked();
+        QVERIFY(win.main->surface().rg10()->isVisible() && win.main->surface().rg5()->isVisible());
+        action(*win.main, "aAdvisor")->trigger();
+        win.advisor = win.main->sideWindows().advisor();
         QVERIFY(win.advisor);
-        win.main->aStatistics()->trigger();
-        win.statistics = win.main->statisticsWindow();
+        action(*win.main, "aStatistics")->trigger();
+        win.statistics = win.main->sideWindows().statistics();
         QVERIFY(win.statistics);
         win.setup->Fill();
         win.setup->show();
@@ -465,13 +450,13 @@ private slots:
             QApplication::setPalette(palette);
         Windows win;
         open(win);
-        win.main->aReview()->trigger();
-        win.review = win.main->reviewWindow();
+        action(*win.main, "aReview")->trigger();
+        win.review = win.main->sideWindows().review();
         QVERIFY(win.review && win.main->solver().waitFor({1000, false}, 60000));
         QCoreApplication::processEvents();
         // The practice window with a verdict shown.
-        win.main->aPractice()->trigger();
-        PracticeWindow *practice = win.main->practiceWindow();
+        action(*win.main, "aPractice")->trigger();
+        PracticeWindow *practice = win.main->sideWindows().practice();
         QVERIFY(practice);
         practice->setSource(PracticeSource::BuiltIn);
         QTRY_VERIFY_WITH_TIMEOUT(practice->hasPosition(), 60000);
@@ -486,7 +471,7 @@ private slots:
             QCoreApplication::processEvents();
         }
         // The playing surface keeps its own colours; the menus follow the desktop.
-        QCOMPARE(win.main->client()->palette().color(QPalette::Window),
+        QCOMPARE(win.main->surface().palette().color(QPalette::Window),
                  Appearance::surfacePalette().color(QPalette::Window));
         QCOMPARE(win.main->menuBar()->palette().color(QPalette::Window), palette.color(QPalette::Window));
         QCOMPARE(win.advisor->palette().color(QPalette::Base), palette.color(QPalette::Base));
@@ -552,13 +537,13 @@ private slots:
         Windows win;
         open(win);
         win.main->game().texts.s10 = whole;
-        win.main->btRoll()->click();
+        win.main->surface().btRoll()->click();
         QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
-        win.main->Button1()->click(); // six ones
+        win.main->surface().cheat(1)->click(); // six ones
         for (int n = 1; n <= 6; ++n)
-            emit win.main->dice(n)->clicked();
-        QVERIFY(win.main->rg10()->isVisible());
-        QCOMPARE(win.main->rg10()->toolTip(), whole);
+            emit win.main->surface().dice(n)->clicked();
+        QVERIFY(win.main->surface().rg10()->isVisible());
+        QCOMPARE(win.main->surface().rg10()->toolTip(), whole);
     }
 
     // The texts of every language shipped, English first; a translation is a
@@ -589,7 +574,7 @@ private slots:
         if (!languageFile.isEmpty()) {
             QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
             win.main->loadLanguage();
-            win.main->aStatistics()->trigger();
+            action(*win.main, "aStatistics")->trigger();
             QCoreApplication::processEvents();
         }
         QStringList cut, badCaptions;
@@ -599,7 +584,7 @@ private slots:
         // Texts a control shows at other times than the staged one.
         TfrmMain &w = *win.main;
         for (int face : {1, 5}) {
-            QGroupBox *box = face == 1 ? w.rg10() : w.rg5();
+            QGroupBox *box = face == 1 ? w.surface().rg10() : w.surface().rg5();
             auto *item = box->findChild<QRadioButton *>();
             QVERIFY(item);
             for (int count = 3; count <= 6; ++count)
@@ -608,17 +593,17 @@ private slots:
         }
         // The score display's texts, fitted as the window fits them.
         for (const QString &text : {QStringLiteral("Not done yet..."), QStringLiteral("-10000"), QStringLiteral("28333")}) {
-            QFont f = w.eValue()->font();
+            QFont f = w.surface().eValue()->font();
             QLabel probe;
             probe.setFont(f);
-            Appearance::condenseToFit(&probe, text, w.eValue()->contentsRect().width());
+            Appearance::condenseToFit(&probe, text, w.surface().eValue()->contentsRect().width());
             QVERIFY(probe.font().stretch() == QFont::Unstretched || probe.font().stretch() >= 80);
             QCOMPARE(probe.font().pixelSize(), 16);
-            rooms << Room{nameOf(w.eValue()), text, probe.font(), w.eValue()->contentsRect().width()};
+            rooms << Room{nameOf(w.surface().eValue()), text, probe.font(), w.surface().eValue()->contentsRect().width()};
         }
-        for (QLabel *e : {w.eSubScore(), w.eScore()})
+        for (QLabel *e : {w.surface().eSubScore(), w.surface().eScore()})
             rooms << Room{nameOf(e), QLocale().toString(-10000), e->font(), e->contentsRect().width()};
-        rooms << Room{nameOf(w.eRnd()), QLocale().toString(9999), w.eRnd()->font(), w.eRnd()->contentsRect().width()};
+        rooms << Room{nameOf(w.surface().eRnd()), QLocale().toString(9999), w.surface().eRnd()->font(), w.surface().eRnd()->contentsRect().width()};
         for (const QString &text : {QStringLiteral("00:00:00"), QStringLiteral("99999")})
             rooms << Room{QStringLiteral("frmTopten/ls"), text, win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->font(),
                           win.topten->findChild<QLabel *>(QStringLiteral("ls4"))->contentsRect().width()};
@@ -656,14 +641,14 @@ private slots:
         Windows win;
         open(win);
         TfrmMain &w = *win.main;
-        roll(w);
-        w.Button1()->click(); // six ones
+        rig::roll(w, m_timers);
+        w.surface().cheat(1)->click(); // six ones
         for (int n = 1; n <= 6; ++n)
-            emit w.dice(n)->clicked();
+            emit w.surface().dice(n)->clicked();
         win.setup->showPage(false);
         QCoreApplication::processEvents();
         QStringList failures;
-        for (QWidget *surface : QList<QWidget *>{w.client(), win.setup, win.topten}) {
+        for (QWidget *surface : QList<QWidget *>{&w.surface(), win.setup, win.topten}) {
             for (QAbstractButton *b : surface->findChildren<QAbstractButton *>()) {
                 if (!b->isVisible() || qobject_cast<THemisphereButton *>(b))
                     continue;
@@ -683,23 +668,23 @@ private slots:
 
         w.setOuterHeight(TfrmMain::kOuterHeight);
         QCoreApplication::processEvents();
-        QGroupBox *box = w.rg10();
+        QGroupBox *box = w.surface().rg10();
         QRect shown;
         for (QRadioButton *r : box->findChildren<QRadioButton *>())
             shown |= r->isVisible() ? r->geometry() : QRect();
-        QCOMPARE(shown.height() / w.rg10()->findChild<QRadioButton *>()->height(), 5);
+        QCOMPARE(shown.height() / w.surface().rg10()->findChild<QRadioButton *>()->height(), 5);
         // The frame's right edge, down the box's last column, in the box's own pixels.
-        const QImage img = w.client()->grab(box->geometry()).toImage();
+        const QImage img = w.surface().grab(box->geometry()).toImage();
         int top = -1, bottom = -1;
         for (int y = 0; y < img.height(); ++y) {
-            if (img.pixelColor(img.width() - 1, y) != w.client()->palette().color(QPalette::Window)) {
+            if (img.pixelColor(img.width() - 1, y) != w.surface().palette().color(QPalette::Window)) {
                 top = top < 0 ? int(y / img.devicePixelRatio()) : top;
                 bottom = int(y / img.devicePixelRatio());
             }
         }
         QVERIFY2(top >= 0 && top < shown.top() && bottom > shown.bottom(),
                  qPrintable(QStringLiteral("frame %1 to %2 around entries %3 to %4").arg(top).arg(bottom).arg(shown.top()).arg(shown.bottom())));
-        QVERIFY2(box->y() + bottom < w.client()->height() - 1, "the frame runs off the window");
+        QVERIFY2(box->y() + bottom < w.surface().height() - 1, "the frame runs off the window");
 
         for (int row = 1; row <= 3; ++row) {
             auto *badge = win.topten->findChild<QLabel *>(QStringLiteral("LMDNImage%1").arg(row));

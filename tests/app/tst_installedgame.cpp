@@ -4,8 +4,7 @@
 // scripts/install-test.sh runs it against a real installation, naming the
 // installed executable in KORVEX_INSTALLED_EXE.
 #include "settings/ProgramDir.h"
-#include "app/TfrmMain.h"
-#include "game/TimerService.h"
+#include "support/WindowRig.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
 #include "support/FakePrompts.h"
@@ -96,16 +95,16 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aRules()->trigger();
+        action(w, "aRules")->trigger();
         QVERIFY2(shownRules.contains(QStringLiteral("The rules of the game")), qPrintable(shownRules.left(200)));
         QVERIFY(QFile::exists(m_dir + "Korvex.cnf"));
         QVERIFY(QFile::exists(m_dir + "Korvex.lng"));
 
         // A saved game: the dialogs start in the same folder.
         prompts.fileAnswers.enqueue(m_dir + "installed.sav");
-        w.aSave()->trigger();
+        action(w, "aSave")->trigger();
         prompts.fileAnswers.enqueue(m_dir + "installed.sav");
-        w.aOpen()->trigger();
+        action(w, "aOpen")->trigger();
         QCOMPARE(prompts.startFolders, QStringList({m_dir, m_dir}));
         QVERIFY(QFileInfo(m_dir + "installed.sav").size() > 0);
         QCOMPARE(prompts.errors, QStringList());

@@ -4,14 +4,10 @@
 // clicked with the mouse, and only to stage known rolls; everything the game
 // itself is asked to do comes from key presses.
 #include "settings/ProgramDir.h"
-#include "widgets/THemisphereButton.h"
-#include "app/TfrmMain.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
+#include "support/WindowRig.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -42,41 +38,22 @@ private:
         QVERIFY2(target, "no window takes the keys");
         QTest::keyClick(target, key, mods);
     }
-    static QRadioButton *choice(TfrmMain &w, const char *name)
-    {
-        return w.findChild<QRadioButton *>(QString::fromLatin1(name));
-    }
-    static int state(TfrmMain &w, int n) { return w.dice(n)->dieState(); }
+    static int state(TfrmMain &w, int n) { return w.surface().dice(n)->dieState(); }
 
-    void showActive(TfrmMain &w)
-    {
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
     // R, then the dice run out on virtual time.
     void rollByKey(TfrmMain &w)
     {
         type(Qt::Key_R);
         QVERIFY(w.game().RollingDice > 0);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(rig::settle(w, m_timers));
     }
-    // Rolls until a roll scores (a bust ends the round and a new one begins).
-    void rollScoringByKey(TfrmMain &w)
-    {
-        for (int tries = 0; tries < 20; ++tries) {
-            rollByKey(w);
-            if (!w.game().gs.NewRound)
-                return;
-        }
-        QFAIL("no scoring roll in twenty tries");
-    }
+    void rollScoringByKey(TfrmMain &w) { rig::rollScoring(w, m_timers, [&] { rollByKey(w); }); }
     // Starts from the cover and has a scoring roll on the table.
     void startAndRoll(TfrmMain &w)
     {
-        showActive(w);
+        rig::showActive(w);
         type(Qt::Key_Return);
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().pCover()->isHidden());
         rollScoringByKey(w);
     }
 
@@ -96,29 +73,29 @@ private slots:
         w.buildDialogs();
         m_prompts.nameAnswers.enqueue(QStringLiteral("Keys"));
         Game &g = w.game();
-        showActive(w);
+        rig::showActive(w);
 
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         type(Qt::Key_Return);
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
 
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton); // staging: six ones
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton); // staging: six ones
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6})
             type(k);
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(state(w, n), int(TRxDice::Selected));
-        QVERIFY(!w.rg10()->isHidden());
+        QVERIFY(!w.surface().rg10()->isHidden());
         QCOMPARE(g.gs.SelScore, 800);
 
         // Tab leads into the list; the arrows pick another valuation there.
-        QRadioButton *full = choice(w, "rg10_0");
+        QRadioButton *full = w.surface().choice(0, 0);
         for (int i = 0; i < 12 && QApplication::focusWidget() != full; ++i)
             type(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(full));
         type(Qt::Key_Down);
-        QVERIFY(choice(w, "rg10_1")->isChecked());
+        QVERIFY(w.surface().choice(0, 1)->isChecked());
         QCOMPARE(g.gs.SelScore, 410);
         type(Qt::Key_Up);
         QVERIFY(full->isChecked());
@@ -128,14 +105,14 @@ private slots:
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, 800);
         QCOMPARE(g.gs.RoundNo, 2);
-        QVERIFY(w.rg10()->isHidden());
+        QVERIFY(w.surface().rg10()->isHidden());
 
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton); // staging: six fives
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton); // staging: six fives
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5})
             type(k);
         QCOMPARE(g.gs.SelScore, 200);
-        QVERIFY(!w.rg5()->isHidden());
+        QVERIFY(!w.surface().rg5()->isHidden());
 
         // While the top-ten check runs, Roll and Done are off and so are R, D and Enter.
         bool checkedDuringWin = false;
@@ -143,7 +120,7 @@ private slots:
             if (text != QStringLiteral("You have a new high score!"))
                 return;
             checkedDuringWin = true;
-            QVERIFY(!w.btRoll()->isEnabled());
+            QVERIFY(!w.surface().btRoll()->isEnabled());
             const int shown = m_prompts.messages.size();
             for (Qt::Key k : {Qt::Key_R, Qt::Key_D, Qt::Key_Return})
                 QTest::keyClick(&w, k);
@@ -154,12 +131,12 @@ private slots:
         QVERIFY(checkedDuringWin);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(g.gs.Total, 0); // the next game is prepared
-        QVERIFY(!w.pCover()->isHidden());
-        QVERIFY(!w.btCont()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
+        QVERIFY(!w.surface().btCont()->isHidden());
 
         // Enter on the cover now continues into the fresh game.
         type(Qt::Key_Return);
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.gs.RoundNo, 1);
     }
@@ -169,10 +146,10 @@ private slots:
         // Behind the cover the dice, Roll and Done cannot be reached, by key neither.
         TfrmMain w(m_prompts, m_timers, {});
         Game &g = w.game();
-        showActive(w);
+        rig::showActive(w);
         for (Qt::Key k : {Qt::Key_1, Qt::Key_6, Qt::Key_R, Qt::Key_D})
             type(k);
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         QCOMPARE(g.RollingDice, 0);
         QVERIFY(!g.stopWatchEnabled());
         QVERIFY(m_prompts.messages.isEmpty());
@@ -180,19 +157,19 @@ private slots:
         // Start; pause with points on the board; then Enter is Continue, not a new game.
         type(Qt::Key_Return);
         rollScoringByKey(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         type(Qt::Key_1);
         type(Qt::Key_D);
         QCOMPARE(g.gs.Total, 10);
         m_timers.advance(3000);
         const int elapsed = g.ElapsedSeconds;
-        w.aPause()->trigger();
-        QVERIFY(!w.btCont()->isHidden());
+        action(w, "aPause")->trigger();
+        QVERIFY(!w.surface().btCont()->isHidden());
         type(Qt::Key_1);
         type(Qt::Key_R);
         QCOMPARE(g.RollingDice, 0);
         type(Qt::Key_Return);
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().pCover()->isHidden());
         QCOMPARE(g.gs.Total, 10);
         QCOMPARE(g.ElapsedSeconds, elapsed);
         QVERIFY(g.stopWatchEnabled());
@@ -205,7 +182,7 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
-        showActive(w);
+        rig::showActive(w);
         type(Qt::Key_Return);
         type(Qt::Key_R);
         QVERIFY(g.RollingDice > 0);
@@ -221,7 +198,7 @@ private slots:
 
         type(Qt::Key_R);
         QCOMPARE(m_prompts.messages, QStringList{QStringLiteral("You did'n selected any dice !")});
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         QCOMPARE(m_prompts.messages.size(), 2);
         QCOMPARE(m_prompts.messages.at(1), m_prompts.messages.at(0));
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
@@ -234,23 +211,23 @@ private slots:
         auto play = [this](bool byKey) {
             TfrmMain w(m_prompts, m_timers, {});
             startAndRoll(w);
-            QTest::mouseClick(w.Button4(), Qt::LeftButton); // staging: 1, 1, 1, 5, 5, 5
+            QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton); // staging: 1, 1, 1, 5, 5, 5
             const int dice[] = {2, 4, 2, 1, 3, 6};
             for (int n : dice) {
                 if (byKey)
                     type(Qt::Key(Qt::Key_0 + n));
                 else
-                    QTest::mouseClick(w.dice(n), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
             }
             QStringList seen;
             for (int n = 1; n <= 6; ++n)
                 seen << QString::number(state(w, n));
-            seen << QString::number(w.game().gs.SelScore) << QString::number(w.rg10()->isVisible())
-                 << QString::number(w.rg5()->isVisible());
+            seen << QString::number(w.game().gs.SelScore) << QString::number(w.surface().rg10()->isVisible())
+                 << QString::number(w.surface().rg5()->isVisible());
             if (byKey)
                 type(Qt::Key_R);
             else
-                QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+                QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
             seen << QString::number(w.game().gs.SubScore) << QString::number(w.game().RollingDice);
             m_timers.runUntil([&w] { return w.game().RollingDice == 0; });
             return seen;
@@ -277,10 +254,10 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         startAndRoll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         for (int n = 1; n <= 3; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QVERIFY(!w.rg10()->isHidden());
+            QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
+        QVERIFY(!w.surface().rg10()->isHidden());
         QWidget *target = w.findChild<QWidget *>(focus);
         QVERIFY(target);
         target->setFocus(Qt::TabFocusReason);
@@ -289,7 +266,7 @@ private slots:
         // Down and Up pick a valuation of the list shown; the entry takes the focus.
         type(Qt::Key_Down);
         QCOMPARE(g.gs.SelScore, 30);
-        QVERIFY(choice(w, "rg10_1")->hasFocus());
+        QVERIFY(w.surface().choice(0, 1)->hasFocus());
         type(Qt::Key_Up);
         QCOMPARE(g.gs.SelScore, 100);
         target->setFocus(Qt::TabFocusReason);
@@ -304,7 +281,7 @@ private slots:
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         if (g.gs.NewRound)
             return; // the roll after the set was a bust: the round is over
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         if (QApplication::focusWidget() != target && target->isVisible())
             target->setFocus(Qt::TabFocusReason);
         const int total = g.gs.Total;
@@ -316,9 +293,9 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {});
         startAndRoll(w);
-        w.dice(2)->setFocus(Qt::TabFocusReason);
+        w.surface().dice(2)->setFocus(Qt::TabFocusReason);
         type(Qt::Key_Down);
-        QVERIFY(w.dice(3)->hasFocus());
+        QVERIFY(w.surface().dice(3)->hasFocus());
     }
 
     void enterOnAPushButtonIsDone()
@@ -327,12 +304,12 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         startAndRoll(w);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         type(Qt::Key_6);
-        w.Button3()->setFocus(Qt::TabFocusReason);
+        w.surface().cheat(3)->setFocus(Qt::TabFocusReason);
         type(Qt::Key_Return);
         QCOMPARE(g.gs.Total, 5);
-        QCOMPARE(w.dice(1)->value(), 5); // Button3 would have staged threes
+        QCOMPARE(w.surface().dice(1)->value(), 5); // Button3 would have staged threes
     }
 
     void heldKeysDoNotRepeat()
@@ -340,7 +317,7 @@ private slots:
         // A held digit is one click, not a toggle per repeat.
         TfrmMain w(m_prompts, m_timers, {});
         startAndRoll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         type(Qt::Key_2);
         QCOMPARE(state(w, 2), int(TRxDice::Selected));
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, QStringLiteral("2"), true);
@@ -385,7 +362,7 @@ private slots:
         w.buildDialogs();
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
-        showActive(w);
+        rig::showActive(w);
         if (phase != QLatin1String("cover")) {
             type(Qt::Key_Return);
             m_timers.advance(3000);
@@ -410,15 +387,15 @@ private slots:
         if (exits.count() == 1)
             seen = QStringLiteral("exit");
         else if (!m_prompts.titles.isEmpty())
-            seen = m_prompts.titles.last() == TfrmMain::plainText(w.aOpen()) ? QStringLiteral("open") : QStringLiteral("save");
+            seen = m_prompts.titles.last() == Mnemonics::plainText(action(w, "aOpen")) ? QStringLiteral("open") : QStringLiteral("save");
         else if (answered == 0)
             seen = QStringLiteral("rules"); // the settings dialog on its General page
-        else if (w.pCover()->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
+        else if (w.surface().pCover()->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
             seen = QStringLiteral("new");
-        else if (!w.pCover()->isHidden() && phase != QLatin1String("cover"))
+        else if (!w.surface().pCover()->isHidden() && phase != QLatin1String("cover"))
             seen = QStringLiteral("pause");
-        else if (!w.pCover()->isHidden())
-            seen = w.btCont()->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
+        else if (!w.surface().pCover()->isHidden())
+            seen = w.surface().btCont()->isHidden() ? QStringLiteral("none") : QStringLiteral("cover");
         QCOMPARE(seen, effect);
         QVERIFY(m_prompts.questions.isEmpty()); // leaving asks nothing either
         if (phase == QLatin1String("rolling")) {
@@ -437,21 +414,21 @@ private slots:
         // The menus show each command's keys, and the Help menu follows Tools.
         TfrmMain w(m_prompts, m_timers, {});
         const QList<QPair<QAction *, QString>> expected{
-            {w.aNew(), QStringLiteral("Ctrl+N")},  {w.aOpen(), QStringLiteral("Ctrl+O")},
-            {w.aSave(), QStringLiteral("Ctrl+S")}, {w.aRules(), QStringLiteral("F1")},
-            {w.aExit(), QStringLiteral("Alt+X")},  {w.aPause(), QStringLiteral("P")},
+            {action(w, "aNew"), QStringLiteral("Ctrl+N")},  {action(w, "aOpen"), QStringLiteral("Ctrl+O")},
+            {action(w, "aSave"), QStringLiteral("Ctrl+S")}, {action(w, "aRules"), QStringLiteral("F1")},
+            {action(w, "aExit"), QStringLiteral("Alt+X")},  {action(w, "aPause"), QStringLiteral("P")},
         };
         for (const auto &[action, keys] : expected)
             QCOMPARE(action->shortcut().toString(), keys);
-        QVERIFY(w.aExit()->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
-        QVERIFY(w.aPause()->shortcuts().contains(QKeySequence(Qt::Key_Pause)));
+        QVERIFY(action(w, "aExit")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+        QVERIFY(action(w, "aPause")->shortcuts().contains(QKeySequence(Qt::Key_Pause)));
         const QList<QAction *> bar = w.menuBar()->actions();
         QCOMPARE(bar.size(), 3);
-        QCOMPARE(bar.at(2)->menu(), w.mHelp());
-        QCOMPARE(TfrmMain::plainText(w.mHelp()), QStringLiteral("Help"));
-        QVERIFY(w.mHelp()->actions().contains(w.aRules()));
-        QVERIFY(w.mHelp()->actions().contains(w.aKeys()));
-        QVERIFY(w.mHelp()->actions().contains(w.aAbout()));
+        QCOMPARE(bar.at(2)->menu(), menu(w, "mHelp"));
+        QCOMPARE(Mnemonics::plainText(menu(w, "mHelp")), QStringLiteral("Help"));
+        QVERIFY(menu(w, "mHelp")->actions().contains(action(w, "aRules")));
+        QVERIFY(menu(w, "mHelp")->actions().contains(action(w, "aKeys")));
+        QVERIFY(menu(w, "mHelp")->actions().contains(action(w, "aAbout")));
     }
 
     void helpDialogsPauseAndTellEveryKey()
@@ -460,7 +437,7 @@ private slots:
         // version and the licence. Both pause the game first, as every dialog does.
         TfrmMain w(m_prompts, m_timers, {});
         Game &g = w.game();
-        showActive(w);
+        rig::showActive(w);
         type(Qt::Key_Return);
         QStringList keysShown, doesShown;
         QString about;
@@ -475,8 +452,8 @@ private slots:
             }
             return int(QDialog::Rejected);
         };
-        w.aKeys()->trigger();
-        QVERIFY(!w.pCover()->isHidden());
+        action(w, "aKeys")->trigger();
+        QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         for (const char *k : {"1 to 6", "R", "D, Enter", "Enter", "Arrow keys", "P, Pause", "Ctrl+N", "Ctrl+O",
                               "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc", "S", "Arrow keys, Space on a die"})
@@ -485,7 +462,7 @@ private slots:
         QVERIFY(doesShown.contains(QStringLiteral("Open Game")));
         QVERIFY(!doesShown.contains(QString()));
 
-        w.aAbout()->trigger();
+        action(w, "aAbout")->trigger();
         QVERIFY(about.startsWith(QStringLiteral("About Korvex|")));
         QVERIFY(about.contains(QStringLiteral("Korvex " KORVEX_VERSION)));
         QVERIFY(about.contains(QStringLiteral("GPL-3.0-or-later")));
@@ -498,7 +475,7 @@ private slots:
         Game &g = w.game();
         QSignalSpy exits(&w, &TfrmMain::exitRequested);
         startAndRoll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         type(Qt::Key_1, Qt::AltModifier);
         type(Qt::Key_1, Qt::ControlModifier);
         type(Qt::Key_R, Qt::ControlModifier);

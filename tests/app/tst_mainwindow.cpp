@@ -5,17 +5,13 @@
 #include "settings/ProgramDir.h"
 #include "widgets/Prompts.h"
 #include "widgets/TEffectLabel.h"
-#include "widgets/THemisphereButton.h"
-#include "app/TfrmMain.h"
+#include "support/WindowRig.h"
 #include "widgets/WindowSystem.h"
-#include "game/TRxDice.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
-#include "game/TimerService.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -27,7 +23,6 @@
 #include <QTimer>
 #include <QLabel>
 #include <QTextDocument>
-#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -89,26 +84,13 @@ private:
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
-    void writeFile(const QString &name, const QByteArray &content)
-    {
-        QFile f(ProgramDir::file(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    void roll(TfrmMain &w)
-    {
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
-    }
-    void clickDie(TfrmMain &w, int n) { QTest::mouseClick(w.dice(n), Qt::LeftButton); }
     // With the test buttons and a winning total of 800: six ones, taken and banked.
     void winWithSixOnes(TfrmMain &w)
     {
-        roll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        for (int n = 1; n <= 6; ++n)
-            clickDie(w, n);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        rig::roll(w, m_timers);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
+        rig::clickAllDice(w);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
     }
 
 private slots:
@@ -124,20 +106,20 @@ private slots:
         // The first sight: the cover with Start and Exit, no Continue, round 1, no timer.
         TfrmMain w(m_prompts, m_timers, {});
         QCOMPARE(w.windowTitle(), QStringLiteral("Korvex"));
-        QVERIFY(!w.pCover()->isHidden());
-        QVERIFY(w.btCont()->isHidden());
-        QVERIFY(!w.btStart()->isHidden());
-        QVERIFY(!w.btExit()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
+        QVERIFY(w.surface().btCont()->isHidden());
+        QVERIFY(!w.surface().btStart()->isHidden());
+        QVERIFY(!w.surface().btExit()->isHidden());
         QVERIFY(!w.game().stopWatchEnabled());
         QCOMPARE(m_timers.activeCount(), 0);
-        QCOMPARE(w.eRnd()->text(), QStringLiteral("1"));
+        QCOMPARE(w.surface().eRnd()->text(), QStringLiteral("1"));
         QCOMPARE(w.game().gs.RoundNo, 1);
         QCOMPARE(w.outerHeight(), 327);
         // Neither settings file is created by starting.
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
-        QCOMPARE(w.lType()->text(), QStringLiteral("Game type:  Normal / 1000"));
-        QCOMPARE(w.lYour()->text(), QStringLiteral("Your score:"));
+        QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 1000"));
+        QCOMPARE(w.surface().lYour()->text(), QStringLiteral("Your score:"));
     }
 
     void cheatSwitch_data()
@@ -160,7 +142,7 @@ private slots:
         QCOMPARE(w.outerHeight(), height);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const int clientBottom = w.client()->height();
+        const int clientBottom = w.surface().height();
         if (height == 327)
             QVERIFY2(clientBottom < 288, "the cheat row must be out of sight");
         else
@@ -170,17 +152,17 @@ private slots:
     void settingsAndLanguageAreApplied()
     {
         // Type 2 and Winner 3000 from the settings; a language file that renames Exit and a free die.
-        writeFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
-        writeFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n[DieName]\r\ndieFree=Free die %1 (%2)\r\n");
+        rig::writeProgramFile(QStringLiteral("Korvex.cnf"), "[Game]\r\nWinner=3000\r\nType=2\r\n");
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Menu]\r\naExit=Quit now\r\n[DieName]\r\ndieFree=Free die %1 (%2)\r\n");
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(TfrmMain::plainText(w.aExit()), QStringLiteral("Quit now"));
-        QCOMPARE(w.dice(2)->accessibleName(), QStringLiteral("Free die 2 (%1)").arg(w.dice(2)->value()));
-        QCOMPARE(w.aExit()->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
-        QCOMPARE(w.btExit()->text(), QStringLiteral("Quit now"));
-        QCOMPARE(w.lYour()->text(), QStringLiteral("Your time:"));
-        QCOMPARE(w.lType()->text(), QStringLiteral("Game type:  Time / 3000"));
-        QCOMPARE(w.eValue()->text(), QStringLiteral("Not done yet..."));
-        QCOMPARE(w.btRoll()->text(), QStringLiteral("Roll"));
+        QCOMPARE(Mnemonics::plainText(action(w, "aExit")), QStringLiteral("Quit now"));
+        QCOMPARE(w.surface().dice(2)->accessibleName(), QStringLiteral("Free die 2 (%1)").arg(w.surface().dice(2)->value()));
+        QCOMPARE(action(w, "aExit")->text(), QStringLiteral("&Quit now")); // Alt+Q in the menu
+        QCOMPARE(w.surface().btExit()->text(), QStringLiteral("Quit now"));
+        QCOMPARE(w.surface().lYour()->text(), QStringLiteral("Your time:"));
+        QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Time / 3000"));
+        QCOMPARE(w.surface().eValue()->text(), QStringLiteral("Not done yet..."));
+        QCOMPARE(w.surface().btRoll()->text(), QStringLiteral("Roll"));
     }
 
     void objectNamesAndPlaces()
@@ -192,13 +174,13 @@ private slots:
                                 "rg10", "rg5", "Button1", "Button4", "pCover", "btStart", "btExit", "btCont"};
         for (const QString &name : names)
             QVERIFY2(w.findChild<QWidget *>(name), qPrintable(name));
-        QCOMPARE(w.dice(3)->geometry(), QRect(160, 40, 66, 66));
-        QCOMPARE(w.btDone()->geometry(), QRect(233, 112, 97, 33));
-        QCOMPARE(w.eRnd()->geometry(), QRect(336, 216, 57, 28));
-        QCOMPARE(w.btCont()->geometry(), QRect(100, 144, 124, 41));
-        QCOMPARE(w.Button3()->geometry(), QRect(168, 288, 75, 25));
-        QCOMPARE(w.pCover()->geometry().top(), 33);
-        QCOMPARE(w.eScore()->accessibleName(), QStringLiteral("Total: 0"));
+        QCOMPARE(w.surface().dice(3)->geometry(), QRect(160, 40, 66, 66));
+        QCOMPARE(w.surface().btDone()->geometry(), QRect(233, 112, 97, 33));
+        QCOMPARE(w.surface().eRnd()->geometry(), QRect(336, 216, 57, 28));
+        QCOMPARE(w.surface().btCont()->geometry(), QRect(100, 144, 124, 41));
+        QCOMPARE(w.surface().cheat(3)->geometry(), QRect(168, 288, 75, 25));
+        QCOMPARE(w.surface().pCover()->geometry().top(), 33);
+        QCOMPARE(w.surface().eScore()->accessibleName(), QStringLiteral("Total: 0"));
     }
 
     void phasesThroughAWholeGame()
@@ -208,52 +190,52 @@ private slots:
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         Game &g = w.game();
 
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        QVERIFY(w.pCover()->isHidden());
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.ElapsedSeconds, 0);
 
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         QVERIFY(g.RollingDice > 0);
-        QVERIFY(!w.aExit()->isEnabled());
-        QVERIFY(!w.aNew()->isEnabled());
+        QVERIFY(!action(w, "aExit")->isEnabled());
+        QVERIFY(!action(w, "aNew")->isEnabled());
         QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         // A bust of the first roll is possible; stage a known roll either way.
         if (g.gs.NewRound)
-            roll(w);
-        QVERIFY(w.aExit()->isEnabled());
+            rig::roll(w, m_timers);
+        QVERIFY(action(w, "aExit")->isEnabled());
 
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         for (int n = 1; n <= 6; ++n) {
-            QCOMPARE(w.dice(n)->value(), 1);
-            clickDie(w, n);
+            QCOMPARE(w.surface().dice(n)->value(), 1);
+            rig::clickDie(w, n);
         }
-        QVERIFY(!w.rg10()->isHidden());
-        QCOMPARE(w.rg10()->title(), QStringLiteral("10 Points"));
+        QVERIFY(!w.surface().rg10()->isHidden());
+        QCOMPARE(w.surface().rg10()->title(), QStringLiteral("10 Points"));
         QCOMPARE(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->text(), QStringLiteral("Full : 800"));
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("rg10_0"))->isChecked());
-        QCOMPARE(w.eSubScore()->text(), QLocale().toString(800));
+        QCOMPARE(w.surface().eSubScore()->text(), QLocale().toString(800));
         // Choosing "6 * 10" changes the value at once.
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_4")), Qt::LeftButton);
         QCOMPARE(g.gs.SelScore, 60);
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_0")), Qt::LeftButton);
         QCOMPARE(g.gs.SelScore, 800);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
-        QCOMPARE(w.eScore()->text(), QLocale().toString(800));
-        QCOMPARE(w.eRnd()->text(), QStringLiteral("2"));
-        QVERIFY(w.rg10()->isHidden());
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
+        QCOMPARE(w.surface().eScore()->text(), QLocale().toString(800));
+        QCOMPARE(w.surface().eRnd()->text(), QStringLiteral("2"));
+        QVERIFY(w.surface().rg10()->isHidden());
 
-        roll(w);
+        rig::roll(w, m_timers);
         if (g.gs.NewRound) // a bust: try again
-            roll(w);
+            rig::roll(w, m_timers);
         QVERIFY(!g.gs.NewRound);
-        QTest::mouseClick(w.Button2(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
-            clickDie(w, n);
-        QVERIFY(!w.rg5()->isHidden());
+            rig::clickDie(w, n);
+        QVERIFY(!w.surface().rg5()->isHidden());
         QCOMPARE(g.gs.SelScore, 200);
         g.ElapsedSeconds = 42;
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
 
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QVERIFY(m_prompts.messages.contains(QStringLiteral("You have a new high score!")));
@@ -268,14 +250,14 @@ private slots:
         QVERIFY(stats.games[0].testButtons && !stats.games[0].assisted);
         QVERIFY(!g.testButtonsUsed); // the next game starts clean
         // A fresh game waits behind the cover, and Continue leads into it.
-        QVERIFY(!w.pCover()->isHidden());
-        QVERIFY(!w.btCont()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
+        QVERIFY(!w.surface().btCont()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         QCOMPARE(g.gs.Total, 0);
         QCOMPARE(g.gs.RoundNo, 1);
-        QVERIFY(w.btRoll()->isEnabled());
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().btRoll()->isEnabled());
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
+        QVERIFY(w.surface().pCover()->isHidden());
         QCOMPARE(g.ElapsedSeconds, 0);
     }
 
@@ -283,12 +265,12 @@ private slots:
     {
         // A top-ten file of 85 bytes is reported by name as before; then it
         // is kept aside, a new table takes the win, and the player is told.
-        writeFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
+        rig::writeProgramFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
         QCOMPARE(m_prompts.errors.size(), 1);
@@ -298,7 +280,7 @@ private slots:
         QVERIFY(m_prompts.messages.contains(uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside))));
         QCOMPARE(QFileInfo(aside).size(), qint64(85));
         QCOMPARE(QFileInfo(ProgramDir::file(QStringLiteral("KVXScrP.ini"))).size(), qint64(400));
-        QVERIFY(w.aNew()->isEnabled());
+        QVERIFY(action(w, "aNew")->isEnabled());
     }
 
     void markupFromFilesAndPlayersIsShownAsText()
@@ -317,20 +299,19 @@ private slots:
         TRegAuto(ProgramDir::file(QStringLiteral("Korvex.lng"))).WriteStrings(texts);
         topTenTable().slot(1) = {50, TopTen::nameBytes(tag), QByteArray("20260101120000")};
         topTenTable().SaveTopTen(1);
-        writeFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
+        rig::writeProgramFile(QStringLiteral("KVXStats.ini"), QByteArray("\x00\x01 not statistics", 18));
         DialogInspector inspector(tag, tag + QLatin1Char('X'));
         DialogPrompts prompts;
         TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
         w.show();
         w.game().settings.Winner = 800;
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
         topTenTable().LoadTopTen(1);
         QCOMPARE(topTenTable().slot(1).Name, TopTen::nameBytes(tag + QLatin1Char('X')));
-        for (auto open : {&TfrmMain::aStatisticsExecute, &TfrmMain::aAdvisorExecute, &TfrmMain::aReviewExecute,
-                          &TfrmMain::aKeysExecute, &TfrmMain::aAboutExecute, &TfrmMain::aLanguageExecute})
-            (w.*open)();
+        for (const char *open : {"aStatistics", "aAdvisor", "aReview", "aKeys", "aAbout", "aLanguage"})
+            action(w, open)->trigger();
         prompts.showError(tag);
         prompts.confirm(tag, tag);
         QCoreApplication::processEvents();
@@ -351,9 +332,9 @@ private slots:
         g.settings.Winner = 800;
         for (int game = 0; game < 2; ++game) {
             if (game == 0)
-                QTest::mouseClick(w.btStart(), Qt::LeftButton);
+                QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
             else
-                QTest::mouseClick(w.btCont(), Qt::LeftButton);
+                QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
             winWithSixOnes(w);
             StatsData d = Statistics::load(Statistics::fileName());
             QCOMPARE(d.games.size(), game + 1);
@@ -375,12 +356,12 @@ private slots:
         // The game starts and plays over a damaged statistics file; the win
         // keeps it whole beside a new one and tells the player so.
         const QByteArray damaged("\x00\x01 not statistics", 18);
-        writeFile(QStringLiteral("KVXStats.ini"), damaged);
+        rig::writeProgramFile(QStringLiteral("KVXStats.ini"), damaged);
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
         QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
@@ -402,7 +383,7 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         const QString path = ProgramDir::file(QStringLiteral("first.KVX"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aSave()->trigger();
+        action(w, "aSave")->trigger();
         QCOMPARE(m_prompts.titles.last(), QStringLiteral("Save Game..."));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -414,15 +395,15 @@ private slots:
         QCOMPARE(bytes.mid(108, 4), QByteArray(4, '\0'));       // no time yet
         QCOMPARE(bytes.mid(112, 4), QByteArray("\xe8\x03\0\0", 4)); // 1000
 
-        w.aSave()->trigger(); // cancelled
+        action(w, "aSave")->trigger(); // cancelled
         QCOMPARE(m_prompts.lastSuggested, path);
 
         m_prompts.fileAnswers.enqueue(path);
-        w.aOpen()->trigger();
+        action(w, "aOpen")->trigger();
         QCOMPARE(m_prompts.titles.last(), QStringLiteral("Open Game..."));
         QVERIFY(m_prompts.errors.isEmpty());
-        QVERIFY(!w.pCover()->isHidden());
-        QVERIFY(!w.btCont()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
+        QVERIFY(!w.surface().btCont()->isHidden());
         QVERIFY(!w.game().stopWatchEnabled());
     }
 
@@ -431,8 +412,8 @@ private slots:
         // A file is replaced only after a Yes; the game's own files, named in
         // any case or reached through a link, never, with a message naming them.
         TfrmMain w(m_prompts, m_timers, {});
-        writeFile(QStringLiteral("old.KVX"), "old");
-        writeFile(QStringLiteral("yes.KVX"), "yes");
+        rig::writeProgramFile(QStringLiteral("old.KVX"), "old");
+        rig::writeProgramFile(QStringLiteral("yes.KVX"), "yes");
         QVERIFY(QFile::link(ProgramDir::file(QStringLiteral("KVXStats.ini")), ProgramDir::file(QStringLiteral("link.KVX"))));
         const QStringList names{QStringLiteral("kvxstats.INI"), QStringLiteral("KORVEX.lng"), QStringLiteral("KVXScrT.ini"),
                                 QStringLiteral("KVXRules.de.rtf"), QStringLiteral("link.KVX"), QStringLiteral("old.KVX"),
@@ -440,7 +421,7 @@ private slots:
         m_prompts.confirmAnswers << false << true;
         for (const QString &name : names) {
             m_prompts.fileAnswers.enqueue(ProgramDir::file(name));
-            w.aSave()->trigger();
+            action(w, "aSave")->trigger();
         }
         QStringList refused;
         for (const QString &name : names.mid(0, 5))
@@ -458,15 +439,15 @@ private slots:
     {
         // A short file and a failed save end with a message; the game and the earlier file stay.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(4000);
         const QString good = ProgramDir::file(QStringLiteral("good.KVX"));
         m_prompts.fileAnswers.enqueue(good);
-        w.aSave()->trigger();
-        writeFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
+        action(w, "aSave")->trigger();
+        rig::writeProgramFile(QStringLiteral("short.KVX"), QByteArray(115, '\0'));
         const Game::Snapshot before = w.game().snapshot();
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("short.KVX")));
-        w.aOpen()->trigger();
+        action(w, "aOpen")->trigger();
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("Read beyond end of file")));
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("short.KVX")));
@@ -474,9 +455,9 @@ private slots:
         QCOMPARE(w.game().gs.RoundNo, before.roundNo);
 
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("no/such/folder/x.KVX")));
-        w.aSave()->trigger();
+        action(w, "aSave")->trigger();
         QCOMPARE(m_prompts.errors.size(), 2);
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         QFile f(good);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.size(), 116);
@@ -486,28 +467,28 @@ private slots:
     {
         // The clock label follows the ticks; the cover stops it.
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time:"));
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time:"));
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(3000);
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:03"));
-        w.aPause()->trigger();
-        QVERIFY(!w.pCover()->isHidden());
-        QVERIFY(!w.btCont()->isHidden());
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:03"));
+        action(w, "aPause")->trigger();
+        QVERIFY(!w.surface().pCover()->isHidden());
+        QVERIFY(!w.surface().btCont()->isHidden());
         m_timers.advance(5000);
         QCOMPARE(w.game().ElapsedSeconds, 3);
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         m_timers.advance(999);
         QCOMPARE(w.game().ElapsedSeconds, 3);
         m_timers.advance(1);
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:04"));
     }
 
     void roundButtonsIgnoreCornersAndDisabledState()
     {
         // A click in the corner of Roll's rectangle rolls nothing.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton, {}, QPoint(1, 1));
         QCOMPARE(w.game().RollingDice, 0);
         QVERIFY(w.game().gs.NewRound);
     }
@@ -520,7 +501,7 @@ private slots:
         w.topten();
         TfrmSetup *setup = &w.setup();
         Game &g = w.game();
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(2000);
         QTabWidget *pages = setup->findChild<QTabWidget *>(QStringLiteral("pcMain"));
         QVERIFY(pages);
@@ -530,11 +511,11 @@ private slots:
             shownPage = pages->currentWidget()->objectName();
             return int(QDialog::Rejected);
         };
-        w.aLanguage()->trigger();
+        action(w, "aLanguage")->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsLang"));
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
-        w.aRules()->trigger();
+        action(w, "aRules")->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsGen"));
         QCOMPARE(g.ElapsedSeconds, 2);
 
@@ -542,10 +523,10 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aSettings()->trigger();
+        action(w, "aSettings")->trigger();
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
-        QVERIFY(!w.pCover()->isHidden()); // still the same game, paused
+        QVERIFY(!w.surface().pCover()->isHidden()); // still the same game, paused
         QCOMPARE(g.ElapsedSeconds, 2);
 
         m_prompts.onModal = [&](QDialog &dlg) {
@@ -553,9 +534,9 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aSettings()->trigger();
+        action(w, "aSettings")->trigger();
         QVERIFY(g.settings.Valid);
-        QVERIFY(w.pCover()->isHidden()); // a new game runs
+        QVERIFY(w.surface().pCover()->isHidden()); // a new game runs
         QVERIFY(g.stopWatchEnabled());
         QCOMPARE(g.ElapsedSeconds, 0);
     }
@@ -572,29 +553,29 @@ private slots:
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
             return dlg.result();
         };
-        w.aLanguage()->trigger();
-        QCOMPARE(w.btRoll()->text(), QStringLiteral("Würfeln"));
-        QCOMPARE(w.lType()->text(), QStringLiteral("Spiel: Normal / 1000"));
+        action(w, "aLanguage")->trigger();
+        QCOMPARE(w.surface().btRoll()->text(), QStringLiteral("Würfeln"));
+        QCOMPARE(w.surface().lType()->text(), QStringLiteral("Spiel: Normal / 1000"));
         // A second window over the same folder reads the same texts.
         TfrmMain again(m_prompts, m_timers, {});
-        QCOMPARE(again.btRoll()->text(), QStringLiteral("Würfeln"));
+        QCOMPARE(again.surface().btRoll()->text(), QStringLiteral("Würfeln"));
     }
 
     void statisticsFromTheMenu()
     {
         // Nothing of the statistics is made before the player asks for it.
         TfrmMain w(m_prompts, m_timers, {});
-        QVERIFY(!w.statisticsWindow());
+        QVERIFY(!w.sideWindows().statistics());
         QVERIFY(!QFile::exists(Statistics::fileName()));
-        QVERIFY(w.mFile()->actions().contains(w.aStatistics()));
-        QCOMPARE(w.aStatistics()->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
+        QVERIFY(menu(w, "mFile")->actions().contains(action(w, "aStatistics")));
+        QCOMPARE(action(w, "aStatistics")->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
         w.game().settings.Winner = 3000;
         w.game().settings.Valid = true;
-        w.aStatistics()->trigger();
-        QVERIFY(w.statisticsWindow() && w.statisticsWindow()->isVisible());
-        QVERIFY(w.statisticsWindow()->shownRules() == (RuleSet{3000, true}));
+        action(w, "aStatistics")->trigger();
+        QVERIFY(w.sideWindows().statistics() && w.sideWindows().statistics()->isVisible());
+        QVERIFY(w.sideWindows().statistics()->shownRules() == (RuleSet{3000, true}));
         QVERIFY(!QFile::exists(Statistics::fileName())); // opening reads, never writes
-        w.statisticsWindow()->close();
+        w.sideWindows().statistics()->close();
     }
 
     void practiceLeavesTheGameAlone()
@@ -603,16 +584,16 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
         g.settings.Winner = 800;
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        roll(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
-        clickDie(w, 1);
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
-        roll(w);
-        QVERIFY(!w.practiceWindow());
-        QVERIFY(w.mTools()->actions().contains(w.aPractice()));
-        w.aPractice()->trigger();
-        PracticeWindow *p = w.practiceWindow();
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        rig::roll(w, m_timers);
+        QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
+        rig::clickDie(w, 1);
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
+        rig::roll(w, m_timers);
+        QVERIFY(!w.sideWindows().practice());
+        QVERIFY(menu(w, "mTools")->actions().contains(action(w, "aPractice")));
+        action(w, "aPractice")->trigger();
+        PracticeWindow *p = w.sideWindows().practice();
         QVERIFY(p && p->isVisible());
         QVERIFY(w.solver().waitFor({800, false}, 120000));
         p->setSource(PracticeSource::BuiltIn);
@@ -634,19 +615,19 @@ private slots:
         p->answer(plain.bank);
         QVERIFY(p->answered());
         // Nothing of the game moved: its state, its clock, its assisted mark, its files.
-        QVERIFY(!w.assisted);
+        QVERIFY(!w.sideWindows().assisted());
         QCOMPARE(g.ElapsedSeconds, seconds);
         QCOMPARE(g.gs.Total, before.Total);
         QCOMPARE(g.gs.SubScore, before.SubScore);
         QCOMPARE(g.gs.RoundNo, before.RoundNo);
         QVERIFY(!QFile::exists(Statistics::fileName()));
         // The review of the game keeps its costly bank to practise.
-        w.aReview()->trigger();
+        action(w, "aReview")->trigger();
         QTRY_VERIFY(!PracticeFile::load(PracticeFile::fileName()).mine({800, false}).isEmpty());
         const PracticeData d = PracticeFile::load(PracticeFile::fileName());
         QCOMPARE(d.mine({800, false}).first().total, 0);
         QVERIFY(d.mine({800, false}).first().cost >= PracticeRules::keepFrom);
-        w.reviewWindow()->close();
+        w.sideWindows().review()->close();
         p->close();
     }
 
@@ -656,11 +637,11 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         TfrmTopten *dlg = &w.topten();
         w.setup();
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        w.aTopTen()->trigger();
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        action(w, "aTopTen")->trigger();
         QVERIFY(dlg->isVisible());
         QVERIFY(w.game().stopWatchEnabled());
-        QVERIFY(w.pCover()->isHidden());
+        QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
     }
 
@@ -681,29 +662,29 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         if (phase != QLatin1String("covered")) {
-            QTest::mouseClick(w.btStart(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
             m_timers.advance(2000);
         }
         if (phase == QLatin1String("rolling"))
-            QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         w.setWindowState(Qt::WindowMinimized);
         if (phase == QLatin1String("rolling")) {
             QVERIFY(g.RollingDice > 0);
-            QVERIFY(w.pCover()->isHidden());
+            QVERIFY(w.surface().pCover()->isHidden());
             QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
         }
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         // Continue only where there is a game to continue: not before the first Start.
-        QCOMPARE(w.btCont()->isHidden(), phase == QLatin1String("covered"));
+        QCOMPARE(w.surface().btCont()->isHidden(), phase == QLatin1String("covered"));
         const int elapsed = g.ElapsedSeconds;
         m_timers.advance(7000);
         w.setWindowState(Qt::WindowNoState);
         m_timers.advance(3000);
         QCOMPARE(g.ElapsedSeconds, elapsed);
-        QVERIFY(!w.pCover()->isHidden());
+        QVERIFY(!w.surface().pCover()->isHidden());
         if (phase != QLatin1String("covered")) {
-            QTest::mouseClick(w.btCont(), Qt::LeftButton);
+            QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
             m_timers.advance(1000);
             QCOMPARE(g.ElapsedSeconds, elapsed + 1);
         }
@@ -713,21 +694,21 @@ private slots:
     {
         // Right after Open Game the clock shows the opened game's time, not the previous one's.
         TfrmMain w(m_prompts, m_timers, {});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(4000);
         const QString path = ProgramDir::file(QStringLiteral("four.KVX"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aSave()->trigger();
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        action(w, "aSave")->trigger();
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(9000);
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:09"));
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:09"));
         m_prompts.fileAnswers.enqueue(path);
-        w.aOpen()->trigger();
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
-        QTest::mouseClick(w.btCont(), Qt::LeftButton);
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:04"));
+        action(w, "aOpen")->trigger();
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:04"));
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:04"));
         m_timers.advance(1000);
-        QCOMPARE(w.lTime()->text(), QStringLiteral("Your time: 00:00:05"));
+        QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:05"));
     }
 
     void escapeClosesTheTopTenAndCancelsTheSettings()
@@ -750,7 +731,7 @@ private slots:
             return dlg.result();
         };
         w.game().settings.Winner = 3000;
-        w.aSettings()->trigger();
+        action(w, "aSettings")->trigger();
         QVERIFY(cancelled);
         QVERIFY(!setup->isVisible());
         QCOMPARE(w.game().settings.Winner, 3000);
@@ -811,9 +792,9 @@ private slots:
             topten = &w.topten();
             w.show();
             QVERIFY(QTest::qWaitForWindowActive(&w));
-            w.aTopTen()->trigger();
-            w.aAdvisor()->trigger();
-            advisor = w.advisorWindow();
+            action(w, "aTopTen")->trigger();
+            action(w, "aAdvisor")->trigger();
+            advisor = w.sideWindows().advisor();
             for (QWidget *own : {topten.data(), advisor.data()}) {
                 QVERIFY(own && own->isVisible() && own->isWindow());
                 QVERIFY(!own->parentWidget());
@@ -836,9 +817,9 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.activateWindow();
-        w.eScore()->setFocus(Qt::MouseFocusReason);
-        QVERIFY(!w.eScore()->hasFocus());
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(1)));
+        w.surface().eScore()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!w.surface().eScore()->hasFocus());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().dice(1)));
     }
 };
 

@@ -4,10 +4,7 @@
 // as an event.
 #include "app/Announcer.h"
 #include "settings/ProgramDir.h"
-#include "widgets/THemisphereButton.h"
-#include "app/TfrmMain.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
+#include "support/WindowRig.h"
 #include "support/AccessibilityRecorder.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
@@ -15,7 +12,6 @@
 #include <QAccessible>
 #include <QFile>
 #include <QLabel>
-#include <QMenu>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QtTest>
@@ -40,35 +36,8 @@ private:
     {
         QStringList names;
         for (int n = 1; n <= 6; ++n)
-            names << said(w.dice(n));
+            names << said(w.surface().dice(n));
         return names;
-    }
-    void roll(TfrmMain &w)
-    {
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
-    }
-    void rollScoring(TfrmMain &w)
-    {
-        for (int tries = 0; tries < 20; ++tries) {
-            roll(w);
-            if (!w.game().gs.NewRound)
-                return;
-        }
-        QFAIL("no scoring roll in twenty tries");
-    }
-    void needListening()
-    {
-        if (!m_listening)
-            QSKIP("accessibility cannot be switched on without the platform's private headers");
-    }
-    // What the playing surface announced, in order, as the text it carried.
-    static QStringList heardOn(TfrmMain &w, QAccessible::Event type = QAccessible::DescriptionChanged)
-    {
-        QStringList out;
-        for (const auto &e : AccessibilityRecorder::of(type, w.client()))
-            out << e.description;
-        return out;
     }
 
 private slots:
@@ -84,35 +53,33 @@ private slots:
     void diceNamesAfterAStagedRollAndASelection()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        rollScoring(w);
-        QTest::mouseClick(w.Button4(), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        rig::stage(w, m_timers, 4); // 1, 1, 1, 5, 5, 5
         QCOMPARE(diceNames(w), QStringList({"Die 1: 1, free", "Die 2: 1, free", "Die 3: 1, free",
                                             "Die 4: 5, free", "Die 5: 5, free", "Die 6: 5, free"}));
         AccessibilityRecorder::clear();
-        QTest::mouseClick(w.dice(5), Qt::LeftButton);
-        QTest::mouseClick(w.dice(2), Qt::LeftButton);
-        QCOMPARE(said(w.dice(5)), QStringLiteral("Die 5: 5, selected"));
-        QCOMPARE(said(w.dice(2)), QStringLiteral("Die 2: 1, selected"));
-        QCOMPARE(said(w.dice(1)), QStringLiteral("Die 1: 1, free"));
+        QTest::mouseClick(w.surface().dice(5), Qt::LeftButton);
+        QTest::mouseClick(w.surface().dice(2), Qt::LeftButton);
+        QCOMPARE(said(w.surface().dice(5)), QStringLiteral("Die 5: 5, selected"));
+        QCOMPARE(said(w.surface().dice(2)), QStringLiteral("Die 2: 1, selected"));
+        QCOMPARE(said(w.surface().dice(1)), QStringLiteral("Die 1: 1, free"));
         // Letting a die go again says so.
-        QTest::mouseClick(w.dice(2), Qt::LeftButton);
-        QCOMPARE(said(w.dice(2)), QStringLiteral("Die 2: 1, free"));
+        QTest::mouseClick(w.surface().dice(2), Qt::LeftButton);
+        QCOMPARE(said(w.surface().dice(2)), QStringLiteral("Die 2: 1, free"));
         // Rolling on keeps the selection: kept, and the other dice show their new faces.
-        QTest::mouseClick(w.btRoll(), Qt::LeftButton);
-        QCOMPARE(said(w.dice(5)), QStringLiteral("Die 5: 5, kept"));
+        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
+        QCOMPARE(said(w.surface().dice(5)), QStringLiteral("Die 5: 5, kept"));
         QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
         for (int n = 1; n <= 6; ++n) {
             const QString state = n == 5 ? QStringLiteral("kept") : QStringLiteral("free");
-            QCOMPARE(said(w.dice(n)),
-                     QStringLiteral("Die %1: %2, %3").arg(n).arg(w.dice(n)->value()).arg(state));
+            QCOMPARE(said(w.surface().dice(n)),
+                     QStringLiteral("Die %1: %2, %3").arg(n).arg(w.surface().dice(n)->value()).arg(state));
         }
 
         if (!m_listening)
             return;
         // Each change of a die reached the listeners with the new name.
         QStringList names;
-        for (const auto &e : AccessibilityRecorder::of(QAccessible::NameChanged, w.dice(2)))
+        for (const auto &e : AccessibilityRecorder::of(QAccessible::NameChanged, w.surface().dice(2)))
             if (names.isEmpty() || names.last() != e.name)
                 names << e.name;
         QCOMPARE(names.mid(0, 2), QStringList({"Die 2: 1, selected", "Die 2: 1, free"}));
@@ -123,24 +90,21 @@ private slots:
         // Flat review reads each display as "caption value"; an action that
         // leaves a display unchanged sends nothing for it.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QCOMPARE(said(w.eScore()), QStringLiteral("Total: 0"));
-        QCOMPARE(said(w.eSubScore()), QStringLiteral("Subtotal: 0"));
-        QCOMPARE(said(w.eRnd()), QStringLiteral("Round: 1"));
-        QCOMPARE(said(w.eValue()), QStringLiteral("Your score: 0"));
+        QCOMPARE(said(w.surface().eScore()), QStringLiteral("Total: 0"));
+        QCOMPARE(said(w.surface().eSubScore()), QStringLiteral("Subtotal: 0"));
+        QCOMPARE(said(w.surface().eRnd()), QStringLiteral("Round: 1"));
+        QCOMPARE(said(w.surface().eValue()), QStringLiteral("Your score: 0"));
 
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        rollScoring(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton);
+        rig::stage(w, m_timers, 1);
         AccessibilityRecorder::clear();
-        for (int n = 1; n <= 6; ++n)
-            QTest::mouseClick(w.dice(n), Qt::LeftButton);
-        QCOMPARE(said(w.eSubScore()), QStringLiteral("Subtotal: ") + QLocale().toString(800));
-        QTest::mouseClick(w.btDone(), Qt::LeftButton);
-        QCOMPARE(said(w.eScore()), QStringLiteral("Total: ") + QLocale().toString(800));
-        QCOMPARE(said(w.eRnd()), QStringLiteral("Round: 2"));
-        QCOMPARE(said(w.eValue()), QStringLiteral("Your score: 80000"));
+        rig::clickAllDice(w);
+        QCOMPARE(said(w.surface().eSubScore()), QStringLiteral("Subtotal: ") + QLocale().toString(800));
+        QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
+        QCOMPARE(said(w.surface().eScore()), QStringLiteral("Total: ") + QLocale().toString(800));
+        QCOMPARE(said(w.surface().eRnd()), QStringLiteral("Round: 2"));
+        QCOMPARE(said(w.surface().eValue()), QStringLiteral("Your score: 80000"));
         if (m_listening) {
-            for (QLabel *display : {w.eScore(), w.eSubScore(), w.eRnd(), w.eValue()}) {
+            for (QLabel *display : {w.surface().eScore(), w.surface().eSubScore(), w.surface().eRnd(), w.surface().eValue()}) {
                 QVERIFY(AccessibilityRecorder::of(QAccessible::DescriptionChanged, display).isEmpty());
                 QStringList names;
                 for (const auto &e : AccessibilityRecorder::of(QAccessible::NameChanged, display))
@@ -150,14 +114,11 @@ private slots:
         }
 
         // A new language renames the displays with their captions.
-        QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
-        QVERIFY(lng.open(QIODevice::WriteOnly));
-        lng.write("[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
-        lng.close();
+        rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Label]\r\nlTotal=Summe:\r\nlRound=Runde:\r\nlSubTotal=Zwischensumme:\r\n");
         w.loadLanguage();
-        w.aPause()->trigger();
-        QCOMPARE(said(w.eScore()), QStringLiteral("Summe: ") + QLocale().toString(800));
-        QCOMPARE(said(w.eRnd()), QStringLiteral("Runde: 2"));
+        action(w, "aPause")->trigger();
+        QCOMPARE(said(w.surface().eScore()), QStringLiteral("Summe: ") + QLocale().toString(800));
+        QCOMPARE(said(w.surface().eRnd()), QStringLiteral("Runde: 2"));
     }
 
     void everyResultIsSpokenInItsOrder()
@@ -169,13 +130,13 @@ private slots:
         QStringList heard;
         w.show(); // news appears only in a window on the screen
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        connect(w.announcer(), &Announcer::said, &w, [&heard](const QString &t) { heard << t; });
+        connect(w.narrator().announcer(), &Announcer::said, &w, [&heard](const QString &t) { heard << t; });
         m_prompts.onMessage = [&heard](const QString &t) { heard << QLatin1Char('[') + t + QLatin1Char(']'); };
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        roll(w);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        rig::roll(w, m_timers);
         QStringList faces;
         for (int n = 1; n <= 6; ++n)
-            faces << QString::number(w.dice(n)->value());
+            faces << QString::number(w.surface().dice(n)->value());
         QVERIFY(!heard.isEmpty());
         QCOMPARE(heard.first(), QStringLiteral("Rolled %1.").arg(faces.join(QStringLiteral(", "))));
         if (w.game().gs.NewRound) // a bust: its message and the loss follow the faces
@@ -183,9 +144,9 @@ private slots:
         else
             QCOMPARE(heard.size(), 1);
 
-        rollScoring(w);
+        rig::rollScoring(w, m_timers);
         heard.clear();
-        QTest::mouseClick(w.Button4(), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
+        QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton); // 1, 1, 1, 5, 5, 5
         for (Qt::Key k : {Qt::Key_5, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_5})
             QTest::keyClick(&w, k);
         QCOMPARE(heard, QStringList({"Rolled 1, 1, 1, 5, 5, 5.",
@@ -203,11 +164,11 @@ private slots:
                                             .arg(w.game().gs.RoundNo)});
 
         // Rolling on names only the dice rolled; a bust then speaks its message and the loss.
-        rollScoring(w);
-        QTest::mouseClick(w.Button4(), Qt::LeftButton);
+        rig::rollScoring(w, m_timers);
+        QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton);
         QTest::keyClick(&w, Qt::Key_4);
         heard.clear();
-        roll(w);
+        rig::roll(w, m_timers);
         QVERIFY2(heard.value(0).startsWith(QStringLiteral("Rolled dice 1, 2, 3, 5, 6: ")), qPrintable(heard.value(0)));
         if (w.game().gs.NewRound) {
             QCOMPARE(heard.mid(1), QStringList({"[You failed this round...]",
@@ -218,10 +179,10 @@ private slots:
         if (!m_listening)
             return;
         // Each piece of news reaches the listeners as a notification appearing.
-        const auto shown = AccessibilityRecorder::of(QAccessible::ObjectShow, w.announcer());
+        const auto shown = AccessibilityRecorder::of(QAccessible::ObjectShow, w.narrator().announcer());
         QVERIFY(!shown.isEmpty());
-        QCOMPARE(shown.last().name, w.announcer()->text());
-        QCOMPARE(QAccessible::queryAccessibleInterface(w.announcer())->role(), QAccessible::Notification);
+        QCOMPARE(shown.last().name, w.narrator().announcer()->text());
+        QCOMPARE(QAccessible::queryAccessibleInterface(w.narrator().announcer())->role(), QAccessible::Notification);
     }
 
     void whatADieKeyCannotDoIsSaid_data()
@@ -239,60 +200,74 @@ private slots:
         QFETCH(int, die);
         QFETCH(QString, spoken);
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         if (stage == QLatin1String("kept")) {
-            rollScoring(w);
-            QTest::mouseClick(w.Button4(), Qt::LeftButton);
+            rig::rollScoring(w, m_timers);
+            QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton);
             QTest::keyClick(&w, Qt::Key_4);
-            roll(w);
+            rig::roll(w, m_timers);
             if (w.game().gs.NewRound)
                 return; // the roll on was a bust: nothing is kept any more
         }
         QTest::keyClick(&w, Qt::Key(Qt::Key_0 + die));
-        QCOMPARE(w.announcer()->text(), spoken);
+        QCOMPARE(w.narrator().announcer()->text(), spoken);
     }
 
     void aFaceThatScoresOnlyInASetSaysSo()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        rollScoring(w);
-        QTest::mouseClick(w.Button4(), Qt::LeftButton);
+        rig::stage(w, m_timers, 4);
         w.game().setDieValue(4, 3); // one three among ones and fives
         w.game().EvaluateRoll();
         QTest::keyClick(&w, Qt::Key_4);
-        QCOMPARE(w.announcer()->text(),
+        QCOMPARE(w.narrator().announcer()->text(),
                  QStringLiteral("Die 4 (3) cannot be taken: it scores only in a set of three or more."));
-        QCOMPARE(w.dice(4)->dieState(), int(TRxDice::Free));
+        QCOMPARE(w.surface().dice(4)->dieState(), int(TRxDice::Free));
     }
 
     void choiceEntriesTellTheirPointsAndSpeakTheSubtotal()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
-        rollScoring(w);
-        QTest::mouseClick(w.Button1(), Qt::LeftButton); // six ones
+        rig::stage(w, m_timers, 1); // six ones
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4})
             QTest::keyClick(&w, k);
         auto *second = w.findChild<QRadioButton *>(QStringLiteral("rg10_1"));
         QVERIFY(second);
         QCOMPARE(said(second), QStringLiteral("100 + (1 * 10): 110"));
         QTest::mouseClick(second, Qt::LeftButton);
-        QCOMPARE(w.announcer()->text(), QStringLiteral("100 + (1 * 10): 110, subtotal 110."));
+        QCOMPARE(w.narrator().announcer()->text(), QStringLiteral("100 + (1 * 10): 110, subtotal 110."));
+    }
+
+    void narrationNeedsNoWindow()
+    {
+        // The narrator hears the engine alone: a roll's faces once the dice stop.
+        Game g(m_timers, m_prompts);
+        Announcer announcer(nullptr);
+        Narrator narrator(g, &announcer, [] { return QStringLiteral("Your score:"); });
+        QStringList heard;
+        connect(&announcer, &Announcer::said, &announcer, [&heard](const QString &t) { heard << t; });
+        g.prepareFirstGame();
+        g.btStartClick();
+        narrator.rollPressed(false);
+        g.btRollClick();
+        QVERIFY(heard.isEmpty());
+        QVERIFY(m_timers.runUntil([&heard] { return !heard.isEmpty(); }));
+        QVERIFY2(heard.first().startsWith(QStringLiteral("Rolled ")), qPrintable(heard.first()));
+        QVERIFY(narrator.stateSpoken().contains(QStringLiteral("Your score: ")));
     }
 
     void stateOnDemand()
     {
         // S speaks the whole state, the clock as words.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        QTest::mouseClick(w.btStart(), Qt::LeftButton);
+        QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         m_timers.advance(252000);
         QTest::keyClick(&w, Qt::Key_S);
-        QCOMPARE(w.announcer()->text(),
+        QCOMPARE(w.narrator().announcer()->text(),
                  QStringLiteral("Total 0, round 1, subtotal 0, Your score: 0, time 4 minutes 12 seconds."));
-        QCOMPARE(TfrmMain::spokenTime(1), QStringLiteral("1 second"));
-        QCOMPARE(TfrmMain::spokenTime(3661), QStringLiteral("1 hour 1 minute 1 second"));
-        QCOMPARE(TfrmMain::spokenTime(7200), QStringLiteral("2 hours 0 minutes 0 seconds"));
+        QCOMPARE(Narrator::spokenTime(1), QStringLiteral("1 second"));
+        QCOMPARE(Narrator::spokenTime(3661), QStringLiteral("1 hour 1 minute 1 second"));
+        QCOMPARE(Narrator::spokenTime(7200), QStringLiteral("2 hours 0 minutes 0 seconds"));
     }
 
     void focusStaysOnWhatCanBeSeen_data()
@@ -310,7 +285,7 @@ private slots:
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btStart()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().btStart()));
         QSet<QString> visited;
         for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -332,26 +307,26 @@ private slots:
                 QVERIFY2(game.contains(name), qPrintable(name));
         }
         // The arrows go from die to die, Space takes a die as its number does.
-        w.dice(6)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(w.dice(6), Qt::Key_Right);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(1)));
-        QTest::keyClick(w.dice(1), Qt::Key_Left);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.dice(6)));
+        w.surface().dice(6)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.surface().dice(6), Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().dice(1)));
+        QTest::keyClick(w.surface().dice(1), Qt::Key_Left);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().dice(6)));
 
         // A pause puts the focus on Continue; nothing under the cover keeps it.
-        w.aPause()->trigger();
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.btCont()));
-        QVERIFY(!w.Button1()->focusPolicy());
+        action(w, "aPause")->trigger();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().btCont()));
+        QVERIFY(!w.surface().cheat(1)->focusPolicy());
     }
 
     void menusOpenByAltAndALetter()
     {
         TfrmMain w(m_prompts, m_timers, {});
-        QCOMPARE(w.mFile()->title(), QStringLiteral("&File"));
-        QCOMPARE(w.mTools()->title(), QStringLiteral("&Tools"));
-        QCOMPARE(w.mHelp()->title(), QStringLiteral("&Help"));
+        QCOMPARE(menu(w, "mFile")->title(), QStringLiteral("&File"));
+        QCOMPARE(menu(w, "mTools")->title(), QStringLiteral("&Tools"));
+        QCOMPARE(menu(w, "mHelp")->title(), QStringLiteral("&Help"));
         // Every item of a menu has a letter of its own.
-        for (QMenu *menu : {w.mFile(), w.mTools(), w.mHelp()}) {
+        for (QMenu *menu : {menu(w, "mFile"), menu(w, "mTools"), menu(w, "mHelp")}) {
             QSet<QChar> letters;
             for (QAction *a : menu->actions()) {
                 if (a->isSeparator())

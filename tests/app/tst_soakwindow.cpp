@@ -3,15 +3,11 @@
 // whatever a player could reach, keys, menu actions, saving and opening files,
 // with the engine's rules and the window's mirror of them checked every step.
 #include "settings/ProgramDir.h"
-#include "widgets/THemisphereButton.h"
-#include "app/TfrmMain.h"
+#include "support/WindowRig.h"
 #include "game/SoakWatch.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
 #include "records/SavedGame.h"
 #include "support/FakePrompts.h"
 
-#include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
@@ -39,29 +35,25 @@ private:
 
     static bool reachable(QWidget *w) { return w->isVisible() && w->isEnabled(); }
 
-    bool settle(ManualTimerService &timers, TfrmMain &w)
-    {
-        return timers.runUntil([&w] { return w.game().RollingDice == 0; });
-    }
 
     // Where the window shows something other than the engine's state.
     static QString mirrorProblem(TfrmMain &w)
     {
         Game &g = w.game();
         for (int n = 1; n <= 6; ++n) {
-            if (w.dice(n)->value() != g.die(n).value || w.dice(n)->dieState() != g.DiceState(n))
+            if (w.surface().dice(n)->value() != g.die(n).value || w.surface().dice(n)->dieState() != g.DiceState(n))
                 return QStringLiteral("die %1 shows %2 in state %3, the engine has %4 in %5")
-                        .arg(n).arg(w.dice(n)->value()).arg(w.dice(n)->dieState())
+                        .arg(n).arg(w.surface().dice(n)->value()).arg(w.surface().dice(n)->dieState())
                         .arg(g.die(n).value).arg(g.DiceState(n));
         }
         const QLocale locale;
-        if (w.eScore()->text() != locale.toString(g.gs.Total))
-            return QStringLiteral("eScore shows %1, Total is %2").arg(w.eScore()->text()).arg(g.gs.Total);
-        if (w.eRnd()->text() != locale.toString(g.gs.RoundNo))
-            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.eRnd()->text()).arg(g.gs.RoundNo);
-        if (w.pCover()->isHidden() == g.coverVisible())
+        if (w.surface().eScore()->text() != locale.toString(g.gs.Total))
+            return QStringLiteral("eScore shows %1, Total is %2").arg(w.surface().eScore()->text()).arg(g.gs.Total);
+        if (w.surface().eRnd()->text() != locale.toString(g.gs.RoundNo))
+            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.surface().eRnd()->text()).arg(g.gs.RoundNo);
+        if (w.surface().pCover()->isHidden() == g.coverVisible())
             return QStringLiteral("the cover is out of step");
-        if (w.rg10()->isHidden() == g.rg10.visible || w.rg5()->isHidden() == g.rg5.visible)
+        if (w.surface().rg10()->isHidden() == g.rg10.visible || w.surface().rg5()->isHidden() == g.rg5.visible)
             return QStringLiteral("a choice list is out of step");
         return QString();
     }
@@ -83,7 +75,7 @@ private:
             const int n = int((r + quint32(k)) % 6) + 1;
             const int v = g.die(n).value;
             if (g.DiceState(n) == DieFree && (v == 1 || v == 5 || free[v] >= 3))
-                return w.dice(n);
+                return w.surface().dice(n);
         }
         return nullptr;
     }
@@ -144,19 +136,19 @@ private slots:
 
             if (g.coverVisible()) {
                 // Only the cover's buttons can be reached.
-                if (reachable(w.btCont()) && rng() % 8 != 0) {
+                if (reachable(w.surface().btCont()) && rng() % 8 != 0) {
                     what = QStringLiteral("Continue");
-                    QTest::mouseClick(w.btCont(), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
                 } else {
                     what = QStringLiteral("Start");
                     kind = StepKind::NewGame;
-                    QTest::mouseClick(w.btStart(), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
                 }
             } else if (pick < 30) {
                 const int n = int(rng() % 6) + 1;
                 what = QStringLiteral("die %1").arg(n);
                 if (rng() % 3)
-                    QTest::mouseClick(w.dice(n), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key(Qt::Key_1 + n - 1));
             } else if (pick < 50) {
@@ -170,7 +162,7 @@ private slots:
                 }
                 timers.setMsecsSinceMidnightUtc(qint64(rng() % 86400000u));
                 if (rng() % 4)
-                    QTest::mouseClick(w.btRoll(), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_R);
                 if (g.RollingDice != 0) {
@@ -181,24 +173,24 @@ private slots:
                     }
                     if (g.RollingDice != 0 && rng() % 3 == 0) {
                         const GameState before = g.gs;
-                        QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.btDone()) : w.dice(int(rng() % 6) + 1),
+                        QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.surface().btDone()) : w.surface().dice(int(rng() % 6) + 1),
                                           Qt::LeftButton);
                         if (memcmp(&before, &g.gs, sizeof before) != 0)
                             QFAIL("a click during a roll changed the game");
                     }
-                    QVERIFY(settle(timers, w));
+                    QVERIFY(rig::settle(w, timers));
                 }
             } else if (pick < 60) {
                 what = QStringLiteral("Done");
                 kind = StepKind::Done;
                 const qint32 before = g.gs.Total;
                 if (rng() % 3)
-                    QTest::mouseClick(w.btDone(), Qt::LeftButton);
+                    QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_D);
                 banks += g.gs.Total != before;
             } else if (pick < 68) {
-                QGroupBox *box = rng() % 2 ? w.rg10() : w.rg5();
+                QGroupBox *box = rng() % 2 ? w.surface().rg10() : w.surface().rg5();
                 const auto choices = box->findChildren<QRadioButton *>();
                 QRadioButton *r = choices.isEmpty() ? nullptr : choices.at(int(rng() % choices.size()));
                 what = QStringLiteral("choice");
@@ -207,11 +199,11 @@ private slots:
             } else if (pick < 73) {
                 what = QStringLiteral("cheat");
                 kind = StepKind::Roll;
-                QPushButton *buttons[] = {w.Button1(), w.Button2(), w.Button3(), w.Button4()};
+                QPushButton *buttons[] = {w.surface().cheat(1), w.surface().cheat(2), w.surface().cheat(3), w.surface().cheat(4)};
                 QTest::mouseClick(buttons[rng() % 4], Qt::LeftButton);
             } else if (pick < 78) {
                 what = QStringLiteral("Pause");
-                w.aPause()->trigger();
+                action(w, "aPause")->trigger();
             } else if (pick < 82) {
                 what = QStringLiteral("time");
                 timers.advance(qint64(rng() % 3000));
@@ -221,9 +213,9 @@ private slots:
                 prompts.fileAnswers.enqueue(saved);
                 prompts.confirmAnswers.clear();
                 prompts.confirmAnswers.enqueue(true); // yes, replace the last one
-                w.aSave()->trigger();
+                action(w, "aSave")->trigger();
                 prompts.fileAnswers.enqueue(saved);
-                w.aOpen()->trigger();
+                action(w, "aOpen")->trigger();
                 ++opens;
                 if (!prompts.errors.isEmpty())
                     QFAIL(qPrintable(QStringLiteral("step %1: %2").arg(i).arg(prompts.errors.join(QLatin1Char('\n')))));
@@ -233,17 +225,17 @@ private slots:
                 what = QStringLiteral("open a broken file");
                 const GameState before = g.gs;
                 prompts.fileAnswers.enqueue(broken);
-                w.aOpen()->trigger();
+                action(w, "aOpen")->trigger();
                 ++refusedOpens;
                 QCOMPARE(prompts.errors.size(), 1);
                 if (memcmp(&before, &g.gs, sizeof before) != 0)
                     QFAIL("a refused file changed the game");
             } else {
                 what = QStringLiteral("New Game");
-                const bool enabled = w.aNew()->isEnabled();
+                const bool enabled = action(w, "aNew")->isEnabled();
                 if (enabled)
                     kind = StepKind::NewGame;
-                w.aNew()->trigger();
+                action(w, "aNew")->trigger();
             }
             for (const QString &m : prompts.messages.mid(watchFrom))
                 wins += m == g.texts.msgWin;

@@ -217,16 +217,6 @@ private slots:
         QCOMPARE(f.readAll(), bytes);
     }
 
-    void escapeCloses()
-    {
-        StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::keyClick(w.tbFigures, Qt::Key_Escape);
-        QVERIFY(!w.isVisible());
-    }
-
     void textsFollowTheLanguageAtEachOpening()
     {
         StatisticsWindow w(m_prompts, m_solver);

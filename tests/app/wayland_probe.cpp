@@ -8,9 +8,8 @@
 #include "app/AdvisorWindow.h"
 #include "settings/ProgramDir.h"
 #include "widgets/Prompts.h"
-#include "app/TfrmMain.h"
+#include "support/WindowRig.h"
 #include "widgets/WindowSystem.h"
-#include "game/TimerService.h"
 #include "records/TfrmTopten.h"
 #include "settings/TfrmSetup.h"
 
@@ -141,7 +140,7 @@ int main(int argc, char *argv[])
     std::printf("graphics on Wayland: %s\n", qPrintable(graphicsModules()));
 
     whenModal(QStringLiteral("settings dialog"), [](QWidget *) {});
-    w.aSettingsExecute();
+    action(w, "aSettings")->trigger();
     whenModal(QStringLiteral("message box"), titleWhole);
     prompts.showMessage(QStringLiteral("Congratulation !"));
     whenModal(QStringLiteral("error box"), titleWhole);
@@ -150,10 +149,10 @@ int main(int argc, char *argv[])
     QString name = QStringLiteral("Player");
     prompts.askName(QStringLiteral("Korvex"), QStringLiteral("Your name:"), name);
 
-    w.aAdvisorExecute();
-    ownWindow(w.advisorWindow(), QStringLiteral("advisor"));
-    maximiseAndRestore(w.advisorWindow(), QStringLiteral("advisor"));
-    w.aTopTenExecute();
+    action(w, "aAdvisor")->trigger();
+    ownWindow(w.sideWindows().advisor(), QStringLiteral("advisor"));
+    maximiseAndRestore(w.sideWindows().advisor(), QStringLiteral("advisor"));
+    action(w, "aTopTen")->trigger();
     ownWindow(&w.topten(), QStringLiteral("top ten"));
     maximiseAndRestore(&w.topten(), QStringLiteral("top ten"));
 

@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Narrator.h"
+#include "app/Announcer.h"
+#include "game/Game.h"
+#include "game/Scoring.h"
+#include "settings/UiTexts.h"
+
+#include <QLocale>
+#include <QStringList>
+
+Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent)
+    : QObject(parent), m_game(game), m_announcer(announcer), m_yourCaption(std::move(yourCaption))
+{
+    connect(&m_game, &Game::stateChanged, this, &Narrator::stateChanged);
+    connect(&m_game, &Game::roundEnded, this, &Narrator::roundEnded);
+    connect(&m_game, &Game::gameWon, this, [this] { say(wonSpoken()); });
+}
+
+void Narrator::say(const QString &text)
+{
+    m_announcer->say(text);
+}
+
+void Narrator::stateChanged()
+{
+    // A choice list that has just come up is news.
+    for (auto [row, list] : {std::pair{0, &m_game.rg10}, std::pair{1, &m_game.rg5}}) {
+        const bool shown = list->visible && !m_game.coverVisible();
+        bool &was = row == 0 ? m_rg10Shown : m_rg5Shown;
+        if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size())
+            m_pendingNews = uiText("sayChoiceShown").arg(list->caption, entryName(row, list->itemIndex));
+        was = shown;
+    }
+    // A roll is over when the last die stops; its faces are spoken before
+    // anything the evaluation may show.
+    const bool now = m_game.RollingDice != 0;
+    if (m_rolling && !now)
+        say(rollSpoken());
+    m_rolling = now;
+}
+
+QString Narrator::entryName(int row, int k) const
+{
+    // An entry is named whole, with its points, whether or not it is shown cut.
+    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
+    const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
+    return uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
+}
+
+QString Narrator::yourSpoken() const
+{
+    // A caption ends in a colon of its own ("Your score:"); the value follows it.
+    return m_yourCaption().trimmed() + QLatin1Char(' ') + m_game.eValue();
+}
+
+void Narrator::rollPressed(bool hotDice)
+{
+    m_lastBank = false;
+    m_hotDice = hotDice;
+}
+
+void Narrator::donePressed()
+{
+    m_lastBank = true;
+}
+
+void Narrator::staged()
+{
+    say(rollSpoken());
+}
+
+void Narrator::newGame()
+{
+    say(uiText("sayNewGame"));
+}
+
+void Narrator::choiceTaken(int face, int entry)
+{
+    say(uiText("sayChoice").arg(entryName(face == 1 ? 0 : 1, entry), QLocale().toString(m_game.eSubScore())));
+}
+
+void Narrator::placedInTopTen(int n)
+{
+    const int type = m_game.settings.Type == 2 ? 2 : 1;
+    say(uiText("sayTopTen").arg(type == 2 ? m_game.texts.lType2 : m_game.texts.lType1).arg(n));
+}
+
+QString Narrator::spokenTime(qint32 seconds)
+{
+    const qint32 h = seconds / 3600, m = (seconds % 3600) / 60, sec = seconds % 60;
+    QStringList parts;
+    if (h > 0)
+        parts << uiPlural("sayHours", h).arg(h);
+    if (h > 0 || m > 0)
+        parts << uiPlural("sayMinutes", m).arg(m);
+    parts << uiPlural("saySeconds", sec).arg(sec);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString Narrator::rollSpoken()
+{
+    QStringList dice, faces;
+    for (int n = 1; n <= 6; ++n) {
+        if (m_game.die(n).color == DieKept)
+            continue;
+        dice << QString::number(n);
+        faces << QString::number(m_game.die(n).value);
+    }
+    QString text = dice.size() == 6 ? uiText("sayRolled").arg(faces.join(QStringLiteral(", ")))
+                                    : uiText("sayRolledSome").arg(dice.join(QStringLiteral(", ")),
+                                                                  faces.join(QStringLiteral(", ")));
+    if (m_hotDice)
+        text = uiText("sayHotDice") + QLatin1Char(' ') + text;
+    m_hotDice = false;
+    return text;
+}
+
+QString Narrator::stateSpoken() const
+{
+    const QLocale locale;
+    return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
+                                  locale.toString(m_game.eSubScore()), yourSpoken(),
+                                  spokenTime(m_game.ElapsedSeconds));
+}
+
+QString Narrator::wonSpoken() const
+{
+    const QLocale locale;
+    return uiPlural("sayWon", m_game.gs.RoundNo).arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
+                                spokenTime(m_game.ElapsedSeconds), yourSpoken());
+}
+
+void Narrator::roundEnded(qint32 points, int verdict)
+{
+    const QLocale locale;
+    const QString total = locale.toString(m_game.gs.Total);
+    const QString round = locale.toString(m_game.gs.RoundNo);
+    if (!m_lastBank)
+        say(uiText("sayLost").arg(total, round));
+    else if (verdict == int(BankVerdict::Banked))
+        say(uiText("sayBanked").arg(locale.toString(points), total, round));
+    else
+        say(uiText("sayRefused").arg(total, round));
+}
+
+void Narrator::beforeDieClick()
+{
+    for (int k = 1; k <= 6; ++k)
+        m_before[k] = m_game.DiceState(k);
+    m_pendingNews.clear();
+}
+
+void Narrator::dieClicked(int n)
+{
+    if (m_game.RollingDice != 0)
+        return; // the dice are turning: a click means nothing yet
+    QStringList changedDice, faces;
+    bool selected = false;
+    for (int k = 1; k <= 6; ++k) {
+        if (m_game.DiceState(k) == m_before[k])
+            continue;
+        changedDice << QString::number(k);
+        faces << QString::number(m_game.die(k).value);
+        selected = m_game.DiceState(k) == DieSelected;
+    }
+    const QString face = QString::number(m_game.die(n).value);
+    QString text;
+    if (changedDice.isEmpty()) {
+        if (m_game.gs.NewRound)
+            text = uiText("sayRollFirst");
+        else if (m_before[n] == DieKept)
+            text = uiText("sayKept").arg(QString::number(n), face);
+        else
+            text = uiText("sayCannotTake").arg(QString::number(n), face);
+    } else {
+        const QString which = changedDice.size() == 1
+                ? uiText("sayDie").arg(changedDice.constFirst(), faces.constFirst())
+                : uiText("sayDice").arg(changedDice.join(QStringLiteral(", ")), faces.join(QStringLiteral(", ")));
+        text = uiText(selected ? "saySelected" : "sayReleased").arg(which, QLocale().toString(m_game.eSubScore()));
+    }
+    if (!m_pendingNews.isEmpty())
+        text += QLatin1Char(' ') + m_pendingNews;
+    m_pendingNews.clear();
+    say(text);
+}

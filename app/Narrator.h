@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the screen reader is told as the game goes on: the faces of each
+// roll, what a click on a die did, a choice taken, each round's end, the win.
+// It listens to the engine and speaks through an Announcer; it needs no window.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class Announcer;
+class Game;
+
+class Narrator : public QObject
+{
+    Q_OBJECT
+
+public:
+    // yourCaption: the caption of the result display ("Your score:").
+    Narrator(Game &game, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent = nullptr);
+
+    Announcer *announcer() const { return m_announcer; }
+    void say(const QString &text);
+
+    // The player's actions, told before the engine acts on them.
+    void rollPressed(bool hotDice);
+    void donePressed();
+    void beforeDieClick();
+    // After the engine took the click on die n.
+    void dieClicked(int n);
+    // A staged roll from the test buttons.
+    void staged();
+    // Entry entry of the list of ones (face 1) or of fives (face 5) was taken.
+    void choiceTaken(int face, int entry);
+    void newGame();
+    // The game just won took place n of the top ten.
+    void placedInTopTen(int n);
+
+    // What S speaks: total, round, subtotal, score and the clock.
+    QString stateSpoken() const;
+    // Seconds as a player would say them ("4 minutes 12 seconds").
+    static QString spokenTime(qint32 seconds);
+
+private:
+    void stateChanged();
+    void roundEnded(qint32 points, int verdict);
+    QString rollSpoken();
+    QString wonSpoken() const;
+    QString entryName(int row, int k) const;
+    QString yourSpoken() const;
+
+    Game &m_game;
+    Announcer *m_announcer;
+    std::function<QString()> m_yourCaption;
+    int m_before[7] = {};
+    bool m_rolling = false;
+    bool m_hotDice = false;
+    bool m_lastBank = false;
+    bool m_rg10Shown = false, m_rg5Shown = false;
+    QString m_pendingNews;
+};

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A window beside the game (advisor, statistics, review, practice): a window
+// of its own that Escape closes, shown beside the main window on request.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QKeyEvent;
+
+class SideWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SideWindow(QWidget *parent = nullptr);
+
+    // Shows the window in front. A window not in sight is first placed by
+    // place (beside the game, clear of the dice); one in sight stays where
+    // the player left it.
+    void present(const std::function<void(QWidget *)> &place);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};

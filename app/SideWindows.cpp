@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/SideWindows.h"
+#include "app/AdvisorWindow.h"
+#include "app/Placement.h"
+#include "app/PracticeWindow.h"
+#include "app/ReviewWindow.h"
+#include "app/StatisticsWindow.h"
+#include "widgets/WindowSystem.h"
+#include "game/Game.h"
+#include "game/SolveService.h"
+
+#include <QMainWindow>
+#include <QScreen>
+#include <QWindow>
+
+SideWindows::SideWindows(QMainWindow &main, Game &game, SolveService &solver, Prompts &prompts,
+                         std::function<QRect()> playArea)
+    : m_main(main), m_game(game), m_solver(solver), m_prompts(prompts), m_playArea(std::move(playArea))
+{
+    // Each game starts unassisted unless it is played with the advisor open;
+    // a review window left open marks it once it shows the new game. The
+    // game prepared after a win stays clean behind the cover until then.
+    connect(&m_game, &Game::newGameStarted, this, [this] { m_assisted = advisingInPlay(); });
+    connect(&m_game, &Game::stateChanged, this, [this] {
+        if (!m_assisted && advisingInPlay())
+            m_assisted = true;
+    });
+}
+
+SideWindows::~SideWindows()
+{
+    // Windows of their own, not children: gone before the game they show.
+    delete m_review;
+    delete m_practice;
+    delete m_advisor;
+    delete m_statistics;
+}
+
+bool SideWindows::advisingInPlay() const
+{
+    return m_advisor && m_advisor->isVisible() && !m_game.coverVisible() && !m_game.winning();
+}
+
+void SideWindows::openAdvisor()
+{
+    if (!m_advisor) {
+        // A window of its own: a Wayland compositor keeps the keyboard on a
+        // child window while it is open, even when the player clicks the game.
+        m_advisor = new AdvisorWindow(m_game, m_solver);
+        m_advisor->setGameAssisted([this] { return m_assisted; });
+        // It opens beside the game, which keeps the keyboard.
+        m_advisor->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    // Over a game in play its advice is in sight at once; over the cover the
+    // game stays clean until it is played on with the window open.
+    if (!m_game.coverVisible())
+        m_assisted = true;
+    // Each opening finds it beside the game, whole on the game's screen,
+    // wherever it was left or whatever screens came and went since.
+    m_advisor->present([this](QWidget *w) { placeBeside(w); });
+    m_main.activateWindow();
+}
+
+void SideWindows::openReview()
+{
+    if (!m_review) {
+        // A window of its own, as the advisor is.
+        m_review = new ReviewWindow(m_game, m_solver);
+        // It opens beside the game, which keeps the keyboard.
+        m_review->setAttribute(Qt::WA_ShowWithoutActivating);
+        // The best plays of a game still being played assist it; a game won stays as it was.
+        connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { m_assisted = true; });
+        connect(m_review, &ReviewWindow::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
+            PracticeWindow::keepMistakes(record, review, m_prompts);
+        });
+    }
+    m_review->present([this](QWidget *w) { placeBeside(w); });
+    m_main.activateWindow();
+}
+
+void SideWindows::openPractice()
+{
+    if (!m_practice) {
+        // A window of its own, as the review is. It reads the rules in force
+        // and nothing else of the game: practising assists no game.
+        m_practice = new PracticeWindow(m_solver, m_prompts, [this] {
+            return m_game.settings.rules();
+        });
+    }
+    m_practice->present([this](QWidget *w) { placeBeside(w); });
+    m_practice->activateWindow();
+}
+
+void SideWindows::openStatistics()
+{
+    if (!m_statistics) {
+        // The best play of the rules shown: solved once for every window.
+        m_statistics = new StatisticsWindow(m_prompts, m_solver);
+        // Beside the game, which keeps the keyboard, as the advisor is.
+        m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    m_statistics->showRules(m_game.settings.rules());
+    m_statistics->present([this](QWidget *w) { placeBeside(w); });
+    m_main.activateWindow();
+}
+
+void SideWindows::applyLanguage()
+{
+    if (m_advisor)
+        m_advisor->refresh(); // its texts too
+    if (m_review)
+        m_review->refreshSoon();
+    if (m_practice && m_practice->isVisible())
+        m_practice->refresh();
+}
+
+void SideWindows::statisticsRecorded()
+{
+    if (m_statistics && m_statistics->isVisible())
+        m_statistics->showRules(m_game.settings.rules());
+}
+
+void SideWindows::placeBeside(QWidget *window)
+{
+    const QScreen *screen = m_main.screen();
+    if (!screen)
+        return;
+    // Before its first showing a window has no decoration yet; it gets the
+    // same as the game's.
+    const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
+                                                 : m_main.frameGeometry().size() - m_main.size();
+    const QSize smallest = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
+    const QSize outer = window->size() + decoration;
+    QRect frame = placeBesideFrame(m_main.frameGeometry(), outer, screen->availableGeometry(), m_playArea(), smallest);
+    const auto shown = [window](const QWidget *other) { return other && other != window && other->isVisible(); };
+    if (frame.intersects(m_playArea()) && !m_main.isMaximized() && !m_main.isFullScreen()
+        && !shown(m_advisor) && !shown(m_review) && !shown(m_statistics))
+        moveGameAside(frame, outer, smallest);
+    // A window placed clear of the dice stays in front of the game from its
+    // first showing on; one that could not be is left for the player to
+    // bring the game in front of.
+    if (!window->testAttribute(Qt::WA_WState_Created) && !frame.intersects(m_playArea()))
+        keepInFront(window);
+    if (frame.size() != outer)
+        window->resize(frame.size() - decoration);
+    moveFrameTo(window, frame.topLeft());
+}
+
+void SideWindows::moveGameAside(QRect &frame, QSize outer, QSize smallest)
+{
+    // No room beside the dice: the game moves to a side of the screen where
+    // the window fits beside it (unless another stands beside it).
+    const QRect available = m_main.screen()->availableGeometry();
+    const QRect game = m_main.frameGeometry();
+    for (const int x : {available.left(), available.right() + 1 - game.width()}) {
+        const QPoint shift(x - game.left(), 0);
+        const QRect moved = game.translated(shift), kept = m_playArea().translated(shift);
+        const QRect there = placeBesideFrame(moved, outer, available, kept, smallest);
+        if (!there.intersects(kept) && available.contains(moved)) {
+            m_main.move(m_main.pos() + shift);
+            frame = there;
+            break;
+        }
+    }
+}
+
+void SideWindows::moveFrameTo(QWidget *window, QPoint at) const
+{
+    // Once its native window exists, a window takes a point as its client's
+    // until the window system has framed it: it gets the game's frame.
+    if (window->testAttribute(Qt::WA_WState_Created) && window->frameGeometry() == window->geometry())
+        at += m_main.geometry().topLeft() - m_main.frameGeometry().topLeft();
+    window->move(at);
+}
+
+void SideWindows::keepInFront(QWidget *window) const
+{
+    // Under X11 the window manager keeps a window that belongs to the game
+    // above it, also while the game has the keyboard.
+    if (WindowSystem::isWayland())
+        return;
+    m_main.winId(); // the game's own handle, shown or not
+    // X11 lets only dialogs and tool windows belong to another window.
+    if (window->windowType() == Qt::Window && !window->testAttribute(Qt::WA_WState_Created))
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog
+                               | Qt::WindowMinMaxButtonsHint);
+    window->winId();
+    if (QWindow *handle = window->windowHandle(); handle && m_main.windowHandle())
+        handle->setTransientParent(m_main.windowHandle());
+}
+
+void SideWindows::placeBox(QWidget *box) const
+{
+    const QScreen *screen = m_main.screen();
+    if (!screen || !m_main.isVisible())
+        return;
+    // A box is shown before the window system decorates it.
+    const QSize decoration = m_main.frameGeometry().size() - m_main.size();
+    const QRect frame = placeBoxFrame(m_main.frameGeometry(), m_playArea(), box->size() + decoration,
+                                      screen->availableGeometry());
+    moveFrameTo(box, frame.topLeft());
+}
