@@ -81,10 +81,10 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     // A new game begun inside the winning sequence follows a win: the cover
     // that comes next belongs to the game just won.
     connect(&m_game, &Game::newGameStarted, this, [this] {
-        if (!m_game.coverVisible() && m_game.gs.Total == m_game.settings.Winner) {
+        if (!m_game.coverVisible() && m_game.state().Total == m_game.gameSettings().Winner) {
             m_afterWin = true;
-            m_wonTotal = m_game.gs.Total;
-            m_wonRound = m_game.gs.RoundNo;
+            m_wonTotal = m_game.state().Total;
+            m_wonRound = m_game.state().RoundNo;
         }
     });
     // The phase is followed always, so the window knows it when shown again;
@@ -106,12 +106,12 @@ bool AdvisorWindow::solving() const
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    return m_solver.solution(m_game.settings.Winner, m_game.settings.Valid);
+    return m_solver.solution(m_game.gameSettings().Winner, m_game.gameSettings().Valid);
 }
 
 bool AdvisorWindow::waitForSolution(int timeoutMs)
 {
-    return m_solver.waitFor(m_game.settings.Winner, m_game.settings.Valid, timeoutMs);
+    return m_solver.waitFor(m_game.gameSettings().Winner, m_game.gameSettings().Valid, timeoutMs);
 }
 
 void AdvisorWindow::showProgress()
@@ -207,7 +207,7 @@ void AdvisorWindow::refresh()
 {
     applyTexts();
     followPhase();
-    const auto key = m_solver.keyFor(m_game.settings.Winner, m_game.settings.Valid);
+    const auto key = m_solver.keyFor(m_game.gameSettings().Winner, m_game.gameSettings().Valid);
     const auto sol = m_solver.request(key.first, key.second);
     if (!sol) {
         // The bar shows only when the solve takes a while.
@@ -215,7 +215,7 @@ void AdvisorWindow::refresh()
             m_pbSolve->showFraction(0);
             m_slowTimer->start();
         }
-        m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.first));
+        m_lStatus->setText(uiText(m_game.gameSettings().Valid ? "advWorkingBand" : "advWorking").arg(key.first));
         clearAdvice();
         return;
     }
@@ -225,7 +225,7 @@ void AdvisorWindow::refresh()
                                                          : uiText("advNeverReached").arg(key.first));
         return;
     }
-    const GameState &gs = m_game.gs;
+    const GameState &gs = m_game.state();
     // The selection's points count once they are scored; right after a roll
     // SelScore still holds the selection that went into SubScore.
     int selected = 0, free = 0, kept = 0;
@@ -251,12 +251,12 @@ void AdvisorWindow::refresh()
         }
         return;
     }
-    if (gs.Total == m_game.settings.Winner || !m_game.rollDoneEnabled()) {
+    if (gs.Total == m_game.gameSettings().Winner || !m_game.rollDoneEnabled()) {
         // The winning sequence: its message and the top-ten check.
         m_lStatus->setText(uiText("advWon").arg(gs.Total).arg(gs.RoundNo));
         return;
     }
-    if (m_game.RollingDice != 0) {
+    if (m_game.rollingDice() != 0) {
         m_lStatus->setText(uiText("advRolling"));
         return;
     }
@@ -273,7 +273,7 @@ void AdvisorWindow::refresh()
         // A bust: its message is up and the round ends; there is nothing to choose.
         const bool penalty = kept == 0;
         m_lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
-        const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.settings.Winner, m_game.settings.Valid).total : gs.Total;
+        const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.gameSettings().Winner, m_game.gameSettings().Valid).total : gs.Total;
         m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
         return;
     }

@@ -155,7 +155,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     // A roll is over when the last die stops; its faces are spoken before
     // anything the evaluation may show.
     connect(&m_game, &Game::stateChanged, this, [this] {
-        const bool now = m_game.RollingDice != 0;
+        const bool now = m_game.rollingDice() != 0;
         if (m_rolling && !now)
             m_announcer->say(rollSpoken());
         m_rolling = now;
@@ -177,7 +177,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     });
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
-            m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+            m_statistics->showRules({m_game.gameSettings().Winner, m_game.gameSettings().Valid});
     });
     connect(&m_game, &Game::gameWon, this, [this] {
         if (!runTopTenCheck())
@@ -226,7 +226,7 @@ void TfrmMain::FormCreate(const QStringList &args)
     iniLng.setIniFile(ProgramDir::file(QStringLiteral("Korvex.lng")));
     {
         const TRegAuto::Pass pass(iniCfg);
-        m_game.settings = readConfig(iniCfg);
+        m_game.applySettings(readConfig(iniCfg));
         tellFileProblem(pass.problem());
     }
     loadLanguage();
@@ -349,7 +349,7 @@ void TfrmMain::buildClient()
         int held = 0;
         for (int n = 1; n <= 6; ++n)
             held += m_game.DiceState(n) != DieFree ? 1 : 0;
-        m_hotDice = held == 6 && !m_game.gs.NewRound && m_game.RollingDice == 0;
+        m_hotDice = held == 6 && !m_game.state().NewRound && m_game.rollingDice() == 0;
         m_game.btRollClick();
     });
     connect(m_btDone, &QAbstractButton::clicked, this, [this] {
@@ -430,13 +430,13 @@ void TfrmMain::buildClient()
     m_Button3->setProperty("Tag", 3);
     for (QPushButton *b : {m_Button1, m_Button2, m_Button3})
         connect(b, &QPushButton::clicked, this, [this, b] {
-            if (m_game.RollingDice != 0)
+            if (m_game.rollingDice() != 0)
                 return;
             m_game.Button1Click(b->property("Tag").toInt());
             m_announcer->say(rollSpoken());
         });
     connect(m_Button4, &QPushButton::clicked, this, [this] {
-        if (m_game.RollingDice != 0)
+        if (m_game.rollingDice() != 0)
             return;
         m_game.Button4Click();
         m_announcer->say(rollSpoken());
@@ -537,7 +537,7 @@ void TfrmMain::syncChoice(QGroupBox *box, const ChoiceList &list)
             if (used) {
                 Appearance::setFittedText(r, list.items.at(k));
                 // Named whole, with its points, whether or not it is shown cut.
-                const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
+                const qint32 points = (row == 0 ? m_game.state().OnesChoice : m_game.state().FivesChoice)[k];
                 const QString name = uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
                 if (r->accessibleName() != name)
                     r->setAccessibleName(name);
@@ -568,8 +568,8 @@ void TfrmMain::syncState()
     Appearance::condenseToFit(m_eValue, m_eValue->text(), m_eValue->contentsRect().width());
     nameDisplays();
     m_lType->setText(m_game.lTypeCaption());
-    syncChoice(m_rg10, m_game.rg10);
-    syncChoice(m_rg5, m_game.rg5);
+    syncChoice(m_rg10, m_game.choiceList(1));
+    syncChoice(m_rg5, m_game.choiceList(5));
     const bool menu = m_game.menuEnabled();
     for (QAction *a : std::as_const(m_actions))
         a->setEnabled(menu);
@@ -584,7 +584,7 @@ void TfrmMain::syncState()
             m_pCover->raise();
     }
     // A choice list that has just come up is news.
-    for (auto [box, list] : {std::pair{m_rg10, &m_game.rg10}, std::pair{m_rg5, &m_game.rg5}}) {
+    for (auto [box, list] : {std::pair{m_rg10, &m_game.choiceList(1)}, std::pair{m_rg5, &m_game.choiceList(5)}}) {
         const bool shown = list->visible && !m_game.coverVisible();
         bool &was = box == m_rg10 ? m_rg10Shown : m_rg5Shown;
         if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size()) {
@@ -594,7 +594,7 @@ void TfrmMain::syncState()
         }
         was = shown;
     }
-    const bool picking = (m_game.rg10.visible || m_game.rg5.visible) && !m_game.coverVisible();
+    const bool picking = (m_game.choiceList(1).visible || m_game.choiceList(5).visible) && !m_game.coverVisible();
     for (QShortcut *pick : std::as_const(m_pickKeys))
         pick->setEnabled(picking);
     updateFocus();
@@ -692,22 +692,22 @@ QString TfrmMain::stateSpoken() const
     return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
                                   locale.toString(m_game.eSubScore()),
                                   spokenCaption(m_lYour) + QLatin1Char(' ') + m_game.eValue(),
-                                  spokenTime(m_game.ElapsedSeconds));
+                                  spokenTime(m_game.elapsedSeconds()));
 }
 
 QString TfrmMain::wonSpoken() const
 {
     const QLocale locale;
-    return uiPlural("sayWon", m_game.gs.RoundNo).arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
-                                spokenTime(m_game.ElapsedSeconds),
+    return uiPlural("sayWon", m_game.state().RoundNo).arg(locale.toString(m_game.state().Total), locale.toString(m_game.state().RoundNo),
+                                spokenTime(m_game.elapsedSeconds()),
                                 spokenCaption(m_lYour) + QLatin1Char(' ') + m_game.eValue());
 }
 
 void TfrmMain::narrateRoundEnd(qint32 points, int verdict)
 {
     const QLocale locale;
-    const QString total = locale.toString(m_game.gs.Total);
-    const QString round = locale.toString(m_game.gs.RoundNo);
+    const QString total = locale.toString(m_game.state().Total);
+    const QString round = locale.toString(m_game.state().RoundNo);
     if (!m_lastBank)
         m_announcer->say(uiText("sayLost").arg(total, round));
     else if (verdict == int(BankVerdict::Banked))
@@ -727,7 +727,7 @@ void TfrmMain::clickDie(int n)
     m_game.RxDice1Click(n);
     if (m_game.die(n).value == 1 || m_game.die(n).value == 5)
         m_choiceFace = m_game.die(n).value;
-    if (m_game.RollingDice != 0)
+    if (m_game.rollingDice() != 0)
         return; // the dice are turning: a click means nothing yet
     QStringList changedDice, faces;
     bool selected = false;
@@ -741,7 +741,7 @@ void TfrmMain::clickDie(int n)
     const QString face = QString::number(m_game.die(n).value);
     QString text;
     if (changedDice.isEmpty()) {
-        if (m_game.gs.NewRound)
+        if (m_game.state().NewRound)
             text = uiText("sayRollFirst");
         else if (before[n] == DieKept)
             text = uiText("sayKept").arg(QString::number(n), face);
@@ -762,11 +762,11 @@ void TfrmMain::clickDie(int n)
 
 bool TfrmMain::pickChoice(int step)
 {
-    const bool ones = m_game.rg10.visible, fives = m_game.rg5.visible;
+    const bool ones = m_game.choiceList(1).visible, fives = m_game.choiceList(5).visible;
     if (!ones && !fives)
         return false;
     const int row = ones && fives ? (m_choiceFace == 5 ? 1 : 0) : (ones ? 0 : 1);
-    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
+    const ChoiceList &list = row == 0 ? m_game.choiceList(1) : m_game.choiceList(5);
     const int count = int(list.items.size());
     if (count == 0)
         return false;
@@ -813,18 +813,20 @@ void TfrmMain::loadLanguage()
     m_btDone->setText(text("btDone"));
     m_btStart->setText(text("btStart"));
     m_btCont->setText(text("btCont"));
-    applyToTexts(t, m_game.texts);
-    // A choice list in sight takes its new caption with the next redraw.
-    m_game.rg10.caption = m_game.texts.s10;
-    m_game.rg5.caption = m_game.texts.s5;
+    {
+        // A choice list in sight takes its new caption with the next redraw.
+        GameTexts texts = m_game.gameTexts();
+        applyToTexts(t, texts);
+        m_game.applyTexts(texts);
+    }
     applyLanguageToDialogs(t);
     m_lSubTotal->setText(text("lSubTotal"));
     m_lTotal->setText(text("lTotal"));
     m_lRound->setText(text("lRound"));
-    if (GameTexts::knownType(m_game.settings.Type))
-        m_lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
+    if (GameTexts::knownType(m_game.gameSettings().Type))
+        m_lYour->setText(m_game.gameTexts().resultLabel(m_game.gameSettings().Type));
     nameDisplays();
-    m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
     m_mFile->setTitle(text("mFile"));
     m_aNew->setText(text("aNew"));
     m_aOpen->setText(text("aOpen"));
@@ -1233,7 +1235,7 @@ void TfrmMain::aPracticeExecute()
         // A window of its own, as the review is. It reads the rules in force
         // and nothing else of the game: practising assists no game.
         m_practice = new PracticeWindow(m_solver, m_prompts, [this] {
-            return std::pair<qint32, bool>(m_game.settings.Winner, m_game.settings.Valid);
+            return std::pair<qint32, bool>(m_game.gameSettings().Winner, m_game.gameSettings().Valid);
         });
     }
     if (!m_practice->isVisible())
@@ -1336,8 +1338,8 @@ bool TfrmMain::runTopTenCheck()
     }
     TopTenPrompts ui(m_prompts, [this] { showToptenAfterCheck(); });
     try {
-        CheckTopTen(m_game.gs.Total, m_game.gs.RoundNo, m_game.ElapsedText(), QDate::currentDate(),
-                    m_game.texts.msgNewHi, ui);
+        CheckTopTen(m_game.state().Total, m_game.state().RoundNo, m_game.ElapsedText(), QDate::currentDate(),
+                    m_game.gameTexts().msgNewHi, ui);
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
         return false;
@@ -1356,7 +1358,7 @@ void TfrmMain::aStatisticsExecute()
         // Beside the game, which keeps the keyboard, as the advisor is.
         m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
     }
-    m_statistics->showRules({m_game.settings.Winner, m_game.settings.Valid});
+    m_statistics->showRules({m_game.gameSettings().Winner, m_game.gameSettings().Valid});
     if (!m_statistics->isVisible())
         placeBeside(m_statistics);
     m_statistics->show();
@@ -1376,7 +1378,11 @@ TfrmTopten &TfrmMain::topten()
         return *m_topten;
     // A window of its own, like the advisor; under X11 it stays in front of
     // the game, which keeps the keyboard while it is open.
-    m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
+    m_topten = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &iniLng, &m_prompts, [this](int type) {
+                                  GameSettings s = m_game.gameSettings();
+                                  s.Type = type;
+                                  m_game.applySettings(s);
+                              }});
     m_topten->setAttribute(Qt::WA_ShowWithoutActivating);
     keepInFront(m_topten);
     return *m_topten;
@@ -1391,8 +1397,8 @@ void TfrmMain::showToptenAfterCheck()
     const TopTenTable &table = topTenTable();
     for (int n = 1; n <= TopTen::Slots; ++n) {
         if (table.slot(n).Stamp == stamp) {
-            const int type = m_game.settings.Type == 2 ? 2 : 1;
-            m_announcer->say(uiText("sayTopTen").arg(type == 2 ? m_game.texts.lType2 : m_game.texts.lType1)
+            const int type = m_game.gameSettings().Type == 2 ? 2 : 1;
+            m_announcer->say(uiText("sayTopTen").arg(type == 2 ? m_game.gameTexts().lType2 : m_game.gameTexts().lType1)
                                      .arg(n));
             break;
         }
@@ -1441,7 +1447,7 @@ QString TfrmMain::textInForce(const QString &key) const
 {
     const int index = languageIndex(key);
     if (index >= 0 && kLanguageTable[index].variable)
-        return m_game.texts.*kLanguageTable[index].variable;
+        return m_game.gameTexts().*kLanguageTable[index].variable;
     // The dialogs' own captions, once they are built.
     if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
         return caption;
@@ -1461,14 +1467,14 @@ QString TfrmMain::textInForce(const QString &key) const
 
 void TfrmMain::typeTextsChanged()
 {
-    if (GameTexts::knownType(m_game.settings.Type))
-        m_lYour->setText(m_game.texts.resultLabel(m_game.settings.Type));
+    if (GameTexts::knownType(m_game.gameSettings().Type))
+        m_lYour->setText(m_game.gameTexts().resultLabel(m_game.gameSettings().Type));
     nameDisplays();
 }
 
 void TfrmMain::gameTypeTextChanged()
 {
-    m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
 }
 
 void TfrmMain::tellFileProblem(const QString &problem)

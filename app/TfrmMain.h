@@ -162,8 +162,10 @@ public:
 
     // What the settings dialog reads and changes.
     QString textInForce(const QString &key) const override;
-    GameSettings &liveSettings() override { return m_game.settings; }
-    GameTexts &liveTexts() override { return m_game.texts; }
+    const GameSettings &liveSettings() const override { return m_game.gameSettings(); }
+    void applySettings(const GameSettings &s) override { m_game.applySettings(s); }
+    const GameTexts &liveTexts() const override { return m_game.gameTexts(); }
+    void applyTexts(const GameTexts &t) override { m_game.applyTexts(t); }
     TRegAuto &languageStore() override { return iniLng; }
     TRegAuto &configStore() override { return iniCfg; }
     void showError(const QString &text) override;

@@ -57,8 +57,7 @@ Played play(const Strategy &strategy, int games, qint32 winner, bool valid)
     ManualTimerService timers;
     SilentUi ui;
     Game game(timers, ui);
-    game.settings.Winner = winner;
-    game.settings.Valid = valid;
+    game.applyRules({winner, valid});
     Played p;
     double sum = 0, sum2 = 0;
     for (int g = 0; g < games; ++g) {

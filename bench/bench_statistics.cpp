@@ -61,8 +61,7 @@ void spreadAgainstGames(qint32 winner, bool band, int games)
         ManualTimerService timers;
         SilentUi ui;
         Game game(timers, ui);
-        game.settings.Winner = winner;
-        game.settings.Valid = band;
+        game.applyRules({winner, band});
         const Strategy play = optimalStrategy(best);
         for (int g = 0; g < games; ++g)
             rounds.push_back(playGame(game, timers, play, quint32(50000 + g)));

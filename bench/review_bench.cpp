@@ -35,8 +35,7 @@ bool strategy(const char *name, const Strategy &play, const AdvisorSolution &sol
     ManualTimerService timers;
     SilentUi ui;
     Game game(timers, ui);
-    game.settings.Winner = sol.winner();
-    game.settings.Valid = valid;
+    game.applyRules({sol.winner(), valid});
     double lost = 0, luck = 0, luck2 = 0, rounds = 0, worstGap = 0;
     long decisions = 0, cls[4] = {};
     std::vector<double> costs;

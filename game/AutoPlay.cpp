@@ -54,11 +54,11 @@ bool applyAction(Game &game, const AdvisorAction &action)
 {
     const KeepOption &k = action.keep;
     for (int f = 1; f <= 6; ++f) {
-        for (int n = 1; n <= 6 && game.gs.SelCount[f] < k.count[f]; ++n) {
+        for (int n = 1; n <= 6 && game.state().SelCount[f] < k.count[f]; ++n) {
             if (game.die(n).value == f && game.DiceState(n) == DieFree)
                 game.RxDice1Click(n);
         }
-        if (game.gs.SelCount[f] != k.count[f])
+        if (game.state().SelCount[f] != k.count[f])
             return false;
     }
     if (k.onesEntry > 0)
@@ -66,7 +66,7 @@ bool applyAction(Game &game, const AdvisorAction &action)
     if (k.fivesEntry > 0)
         game.chooseEntry(5, k.fivesEntry);
     // SelScore is only recomputed by a click, so it means something only after one.
-    if (!k.empty() && game.gs.SelScore != k.points)
+    if (!k.empty() && game.state().SelScore != k.points)
         return false;
     if (action.bank)
         game.btDoneClick();
@@ -86,31 +86,31 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
     });
     game.NewGame();
     int rounds = -1;
-    const auto settle = [&] { return timers.runUntil([&game] { return game.RollingDice == 0; }); };
+    const auto settle = [&] { return timers.runUntil([&game] { return game.rollingDice() == 0; }); };
     timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
     game.btRollClick();
     while (settle()) {
         if (won) {
-            rounds = game.gs.RoundNo;
+            rounds = game.state().RoundNo;
             break;
         }
-        if (game.gs.RoundNo > maxRounds)
+        if (game.state().RoundNo > maxRounds)
             break;
-        if (game.gs.NewRound) {
+        if (game.state().NewRound) {
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
             game.btRollClick();
             continue;
         }
         int rolled[7] = {};
         for (int f = 1; f <= 6; ++f)
-            rolled[f] = game.gs.RollCount[f];
-        const AdvisorAction a = strategy(game.gs.Total, game.gs.SubScore, rolled);
+            rolled[f] = game.state().RollCount[f];
+        const AdvisorAction a = strategy(game.state().Total, game.state().SubScore, rolled);
         if (!a.bank)
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
         if (!applyAction(game, a))
             break;
         if (won) {
-            rounds = game.gs.RoundNo;
+            rounds = game.state().RoundNo;
             break;
         }
     }

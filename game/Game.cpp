@@ -49,6 +49,26 @@ int Game::dieIndexByName(const QString &name)
     return 0;
 }
 
+int Game::dieState(int n) const
+{
+    if (n < 1 || n > 6)
+        return -1;
+    const int c = m_dice[n].color;
+    return (c >= DieFree && c <= DieKept) ? c : -1;
+}
+
+void Game::applySettings(const GameSettings &s)
+{
+    settings = s;
+}
+
+void Game::applyTexts(const GameTexts &t)
+{
+    texts = t;
+    rg10.caption = texts.s10;
+    rg5.caption = texts.s5;
+}
+
 int Game::DiceState(int index, int mode)
 {
     const int n = dieIndexByName(QStringLiteral("RxDice") + QString::number(index));
@@ -397,7 +417,7 @@ void Game::stageRoll(const std::function<int(int)> &faceOfDie)
     // Ignored while dice roll, as clicks on the dice are.
     if (RollingDice != 0)
         return;
-    testButtonsUsed = true;
+    m_testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
             setDieValue(n, faceOfDie(n));
@@ -476,7 +496,7 @@ void Game::EndRound(qint32 points)
 void Game::NewGame()
 {
     emit newGameStarted();
-    testButtonsUsed = false;
+    m_testButtonsUsed = false;
     gs.KeptCount = 0;
     gs.Total = 0;
     setEScore(0);

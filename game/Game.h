@@ -8,6 +8,7 @@
 #include "game/GameSettings.h"
 #include "game/GameState.h"
 #include "game/GameTexts.h"
+#include "game/RuleSet.h"
 
 #include <QObject>
 #include <QString>
@@ -34,16 +35,25 @@ public:
     ~Game() override;
 
     // --- state, read by the window and the records ---
-    GameState gs;
-    qint32 RollingDice = 0;
-    qint32 ElapsedSeconds = 0;
-    GameSettings settings;
-    GameTexts texts;
+    const GameState &state() const { return gs; }
+    qint32 rollingDice() const { return RollingDice; }
+    qint32 elapsedSeconds() const { return ElapsedSeconds; }
+    const GameSettings &gameSettings() const { return settings; }
+    const GameTexts &gameTexts() const { return texts; }
+    // The choice list of ones (face 1) or of fives (any other face).
+    const ChoiceList &choiceList(int face) const { return face == 1 ? rg10 : rg5; }
     // A test button has set the dice in this game: it counts apart in the statistics.
-    bool testButtonsUsed = false;
-    ChoiceList rg10, rg5;
+    bool testButtonsUsed() const { return m_testButtonsUsed; }
+    RuleSet rules() const { return {settings.Winner, settings.Valid}; }
+    // The settings in force from now on (the next game is played by them).
+    void applySettings(const GameSettings &s);
+    void applyRules(const RuleSet &r) { settings.Winner = r.winner; settings.Valid = r.band; }
+    // The language's texts; the choice lists take their captions from them.
+    void applyTexts(const GameTexts &t);
 
     const DieModel &die(int n) const { return m_dice[n]; }
+    // The state of die n (0, 1, 2, or -1 for none of them).
+    int dieState(int n) const;
     int eSubScore() const { return m_eSubScore; }
     int eScore() const { return m_eScore; }
     int eRnd() const { return m_eRnd; }
@@ -150,6 +160,14 @@ signals:
     void gameWon();
 
 private:
+    GameState gs;
+    qint32 RollingDice = 0;
+    qint32 ElapsedSeconds = 0;
+    GameSettings settings;
+    GameTexts texts;
+    bool m_testButtonsUsed = false;
+    ChoiceList rg10, rg5;
+
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);

@@ -11,6 +11,7 @@
 #include "app/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
+#include "game/EngineRig.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
@@ -53,9 +54,9 @@ bool rollScoring(TfrmMain &w, ManualTimerService &timers)
 {
     for (int tries = 0; tries < 20; ++tries) {
         w.btRoll()->click();
-        if (!timers.runUntil([&w] { return w.game().RollingDice == 0; }))
+        if (!timers.runUntil([&w] { return w.game().rollingDice() == 0; }))
             return false;
-        if (!w.game().gs.NewRound)
+        if (!w.game().state().NewRound)
             return true;
     }
     return false;
@@ -144,7 +145,7 @@ int main(int argc, char *argv[])
     for (int n : {1, 4})
         emit w.dice(n)->clicked();
     w.btRoll()->click();
-    ok = ok && timers.runUntil([&w] { return w.game().RollingDice == 0; });
+    ok = ok && timers.runUntil([&w] { return w.game().rollingDice() == 0; });
     w.Button4()->click();
     emit w.dice(2)->clicked();
     timers.advance(83000);
@@ -169,7 +170,7 @@ int main(int argc, char *argv[])
 
     // A won game enters the top ten, which then shows it.
     w.btCont()->click();
-    w.game().gs.Total = 850;
+    restoreWith(w.game(), [](auto &s) { s.total = 850; });
     w.btDone()->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));

@@ -400,7 +400,7 @@ class TestAppearance : public QObject
     void roll(TfrmMain &w)
     {
         w.btRoll()->click();
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
     }
 
     void open(Windows &win)
@@ -411,9 +411,9 @@ class TestAppearance : public QObject
         win.main->show();
         win.main->btStart()->click();
         roll(*win.main);
-        if (win.main->game().gs.NewRound)
+        if (win.main->game().state().NewRound)
             roll(*win.main);
-        QVERIFY(!win.main->game().gs.NewRound);
+        QVERIFY(!win.main->game().state().NewRound);
         win.main->Button4()->click(); // 1, 1, 1, 5, 5, 5
         for (int n = 1; n <= 6; ++n)
             emit win.main->dice(n)->clicked();
@@ -551,9 +551,11 @@ private slots:
         // A choice list's caption in the main window.
         Windows win;
         open(win);
-        win.main->game().texts.s10 = whole;
+        GameTexts texts = win.main->game().gameTexts();
+        texts.s10 = whole;
+        win.main->game().applyTexts(texts);
         win.main->btRoll()->click();
-        QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&win] { return win.main->game().rollingDice() == 0; }));
         win.main->Button1()->click(); // six ones
         for (int n = 1; n <= 6; ++n)
             emit win.main->dice(n)->clicked();

@@ -46,13 +46,13 @@ private:
     void roll(TfrmMain &w)
     {
         QTest::mouseClick(w.btRoll(), Qt::LeftButton);
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
     }
     void rollScoring(TfrmMain &w)
     {
         for (int tries = 0; tries < 20; ++tries) {
             roll(w);
-            if (!w.game().gs.NewRound)
+            if (!w.game().state().NewRound)
                 return;
         }
         QFAIL("no scoring roll in twenty tries");
@@ -101,7 +101,7 @@ private slots:
         // Rolling on keeps the selection: kept, and the other dice show their new faces.
         QTest::mouseClick(w.btRoll(), Qt::LeftButton);
         QCOMPARE(said(w.dice(5)), QStringLiteral("Die 5: 5, kept"));
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
         for (int n = 1; n <= 6; ++n) {
             const QString state = n == 5 ? QStringLiteral("kept") : QStringLiteral("free");
             QCOMPARE(said(w.dice(n)),
@@ -178,7 +178,7 @@ private slots:
             faces << QString::number(w.dice(n)->value());
         QVERIFY(!heard.isEmpty());
         QCOMPARE(heard.first(), QStringLiteral("Rolled %1.").arg(faces.join(QStringLiteral(", "))));
-        if (w.game().gs.NewRound) // a bust: its message and the loss follow the faces
+        if (w.game().state().NewRound) // a bust: its message and the loss follow the faces
             QCOMPARE(heard.mid(1), QStringList({"[Ooops ! This is -100 point!]", "Round lost; total -100, round 2."}));
         else
             QCOMPARE(heard.size(), 1);
@@ -197,10 +197,10 @@ private slots:
                                      "Die 5 (5) released, subtotal 100."}));
         heard.clear();
         QTest::keyClick(&w, Qt::Key_D);
-        const qint32 total = w.game().gs.Total;
+        const qint32 total = w.game().state().Total;
         QCOMPARE(heard, QStringList{QStringLiteral("Banked 100; total %1, round %2.")
                                             .arg(QLocale().toString(total))
-                                            .arg(w.game().gs.RoundNo)});
+                                            .arg(w.game().state().RoundNo)});
 
         // Rolling on names only the dice rolled; a bust then speaks its message and the loss.
         rollScoring(w);
@@ -209,11 +209,11 @@ private slots:
         heard.clear();
         roll(w);
         QVERIFY2(heard.value(0).startsWith(QStringLiteral("Rolled dice 1, 2, 3, 5, 6: ")), qPrintable(heard.value(0)));
-        if (w.game().gs.NewRound) {
+        if (w.game().state().NewRound) {
             QCOMPARE(heard.mid(1), QStringList({"[You failed this round...]",
                                                 QStringLiteral("Round lost; total %1, round %2.")
                                                         .arg(QLocale().toString(total))
-                                                        .arg(w.game().gs.RoundNo)}));
+                                                        .arg(w.game().state().RoundNo)}));
         }
         if (!m_listening)
             return;
@@ -245,7 +245,7 @@ private slots:
             QTest::mouseClick(w.Button4(), Qt::LeftButton);
             QTest::keyClick(&w, Qt::Key_4);
             roll(w);
-            if (w.game().gs.NewRound)
+            if (w.game().state().NewRound)
                 return; // the roll on was a bust: nothing is kept any more
         }
         QTest::keyClick(&w, Qt::Key(Qt::Key_0 + die));

@@ -41,7 +41,7 @@ private:
 
     bool settle(ManualTimerService &timers, TfrmMain &w)
     {
-        return timers.runUntil([&w] { return w.game().RollingDice == 0; });
+        return timers.runUntil([&w] { return w.game().rollingDice() == 0; });
     }
 
     // Where the window shows something other than the engine's state.
@@ -55,13 +55,13 @@ private:
                         .arg(g.die(n).value).arg(g.DiceState(n));
         }
         const QLocale locale;
-        if (w.eScore()->text() != locale.toString(g.gs.Total))
-            return QStringLiteral("eScore shows %1, Total is %2").arg(w.eScore()->text()).arg(g.gs.Total);
-        if (w.eRnd()->text() != locale.toString(g.gs.RoundNo))
-            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.eRnd()->text()).arg(g.gs.RoundNo);
+        if (w.eScore()->text() != locale.toString(g.state().Total))
+            return QStringLiteral("eScore shows %1, Total is %2").arg(w.eScore()->text()).arg(g.state().Total);
+        if (w.eRnd()->text() != locale.toString(g.state().RoundNo))
+            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.eRnd()->text()).arg(g.state().RoundNo);
         if (w.pCover()->isHidden() == g.coverVisible())
             return QStringLiteral("the cover is out of step");
-        if (w.rg10()->isHidden() == g.rg10.visible || w.rg5()->isHidden() == g.rg5.visible)
+        if (w.rg10()->isHidden() == g.choiceList(1).visible || w.rg5()->isHidden() == g.choiceList(5).visible)
             return QStringLiteral("a choice list is out of step");
         return QString();
     }
@@ -70,7 +70,7 @@ private:
     static QWidget *scoringDie(TfrmMain &w, quint32 r)
     {
         Game &g = w.game();
-        if (g.gs.NewRound)
+        if (g.state().NewRound)
             return nullptr;
         int free[7] = {};
         for (int n = 1; n <= 6; ++n) {
@@ -125,7 +125,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Game &g = w.game();
-        QCOMPARE(g.settings.Winner, winner);
+        QCOMPARE(g.gameSettings().Winner, winner);
         SoakWatch watch(g);
         std::mt19937 rng(seed);
         QElapsedTimer clock;
@@ -173,17 +173,17 @@ private slots:
                     QTest::mouseClick(w.btRoll(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_R);
-                if (g.RollingDice != 0) {
+                if (g.rollingDice() != 0) {
                     ++rolls;
                     if (rng() % 4 == 0) {
                         // Clicks while the dice turn change nothing.
                         timers.advance(qint64(rng() % 1500));
                     }
-                    if (g.RollingDice != 0 && rng() % 3 == 0) {
-                        const GameState before = g.gs;
+                    if (g.rollingDice() != 0 && rng() % 3 == 0) {
+                        const GameState before = g.state();
                         QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.btDone()) : w.dice(int(rng() % 6) + 1),
                                           Qt::LeftButton);
-                        if (memcmp(&before, &g.gs, sizeof before) != 0)
+                        if (memcmp(&before, &g.state(), sizeof before) != 0)
                             QFAIL("a click during a roll changed the game");
                     }
                     QVERIFY(settle(timers, w));
@@ -191,12 +191,12 @@ private slots:
             } else if (pick < 60) {
                 what = QStringLiteral("Done");
                 kind = StepKind::Done;
-                const qint32 before = g.gs.Total;
+                const qint32 before = g.state().Total;
                 if (rng() % 3)
                     QTest::mouseClick(w.btDone(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_D);
-                banks += g.gs.Total != before;
+                banks += g.state().Total != before;
             } else if (pick < 68) {
                 QGroupBox *box = rng() % 2 ? w.rg10() : w.rg5();
                 const auto choices = box->findChildren<QRadioButton *>();
@@ -231,12 +231,12 @@ private slots:
                     QFAIL("saving and opening changed the game");
             } else if (pick < 93) {
                 what = QStringLiteral("open a broken file");
-                const GameState before = g.gs;
+                const GameState before = g.state();
                 prompts.fileAnswers.enqueue(broken);
                 w.aOpen()->trigger();
                 ++refusedOpens;
                 QCOMPARE(prompts.errors.size(), 1);
-                if (memcmp(&before, &g.gs, sizeof before) != 0)
+                if (memcmp(&before, &g.state(), sizeof before) != 0)
                     QFAIL("a refused file changed the game");
             } else {
                 what = QStringLiteral("New Game");
@@ -246,7 +246,7 @@ private slots:
                 w.aNew()->trigger();
             }
             for (const QString &m : prompts.messages.mid(watchFrom))
-                wins += m == g.texts.msgWin;
+                wins += m == g.gameTexts().msgWin;
 
             QString problem = watch.after(kind, prompts.messages);
             if (problem.isEmpty())

@@ -45,21 +45,21 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().NewRound, true);
         for (int f = 1; f <= 6; ++f) {
-            QCOMPARE(g.gs.RollCount[f], 0);
-            QCOMPARE(g.gs.SelCount[f], 0);
+            QCOMPARE(g.state().RollCount[f], 0);
+            QCOMPARE(g.state().SelCount[f], 0);
             QCOMPARE(g.die(f).value, 1);
             QCOMPARE(g.DiceState(f), int(DieFree));
             QVERIFY(!g.die(f).rotate);
         }
         for (int k = 0; k < 5; ++k)
-            QCOMPARE(g.gs.OnesChoice[k] + g.gs.FivesChoice[k], 0);
-        QCOMPARE(g.gs.KeptCount + g.gs.RoundNo + g.gs.SubScore + g.gs.Total + g.gs.SelScore, 0);
-        QCOMPARE(g.RollingDice, 0);
-        QCOMPARE(g.settings.Winner, 1000);
-        QCOMPARE(g.settings.Valid, false);
-        QCOMPARE(g.settings.Type, 1);
+            QCOMPARE(g.state().OnesChoice[k] + g.state().FivesChoice[k], 0);
+        QCOMPARE(g.state().KeptCount + g.state().RoundNo + g.state().SubScore + g.state().Total + g.state().SelScore, 0);
+        QCOMPARE(g.rollingDice(), 0);
+        QCOMPARE(g.gameSettings().Winner, 1000);
+        QCOMPARE(g.gameSettings().Valid, false);
+        QCOMPARE(g.gameSettings().Type, 1);
         QCOMPARE(rig.timers.activeCount(), 0);
     }
 
@@ -161,7 +161,7 @@ private slots:
         other.game.restore(s);
         other.game.aPauseExecute();
         QVERIFY(other.game.contVisible());
-        QCOMPARE(other.game.gs.NewRound, true);
+        QCOMPARE(other.game.state().NewRound, true);
     }
 
     void restoreRoundTrip()
@@ -174,42 +174,41 @@ private slots:
         for (int n : {4, 5, 6})
             g.RxDice1Click(n);
         g.chooseEntry(1, 1);
-        QCOMPARE(g.gs.SelScore, 30);
+        QCOMPARE(g.state().SelScore, 30);
         rig.timers.advance(4321);
-        g.gs.Total = 250;
-        g.gs.RoundNo = 6;
-        g.settings.Winner = 2000;
-        const Game::Snapshot saved = g.snapshot();
+        Game::Snapshot saved = g.snapshot();
+        saved.total = 250;
+        saved.roundNo = 6;
+        saved.winner = 2000;
         QCOMPARE(saved.subScore, 100);
         QVERIFY(saved.elapsedSeconds >= 4);
 
         EngineRig other;
         Game &h = other.game;
-        other.startPlaying();
-        h.gs.KeptCount = 5; // whatever the table held before
-        h.gs.SelScore = 999;
+        QVERIFY(other.playingWith({6, 6, 6, 6, 6, 5})); // whatever the table held before
+        h.RxDice1Click(1);
         h.restore(saved);
         QCOMPARE(differences(h.snapshot(), saved), QString());
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(h.die(n).value, g.die(n).value);
-        QCOMPARE(h.gs.KeptCount, 3);
-        QCOMPARE(h.gs.NewRound, false);
-        QVERIFY(h.rg10.visible);
-        QVERIFY(!h.rg5.visible);
-        QCOMPARE(h.rg10.items, (QStringList{"Full : 100", "3 * 10"}));
-        QCOMPARE(h.rg10.itemIndex, 0);
-        QCOMPARE(h.gs.OnesChoice[1], 30);
-        QCOMPARE(h.gs.SelScore, 100);
+        QCOMPARE(h.state().KeptCount, 3);
+        QCOMPARE(h.state().NewRound, false);
+        QVERIFY(h.choiceList(1).visible);
+        QVERIFY(!h.choiceList(5).visible);
+        QCOMPARE(h.choiceList(1).items, (QStringList{"Full : 100", "3 * 10"}));
+        QCOMPARE(h.choiceList(1).itemIndex, 0);
+        QCOMPARE(h.state().OnesChoice[1], 30);
+        QCOMPARE(h.state().SelScore, 100);
         QCOMPARE(h.eSubScore(), 200); // what Done banks: SubScore and the selection
         QCOMPARE(h.eScore(), 250);
         QCOMPARE(h.eRnd(), 6);
         QCOMPARE(h.eValue(), QStringLiteral("5000"));
-        QCOMPARE(h.settings.Winner, 2000);
+        QCOMPARE(h.gameSettings().Winner, 2000);
         QCOMPARE(other.brokenInvariant(), QString());
 
         // The restored game plays on: the next click counts the whole selection.
         h.RxDice1Click(6);
-        QCOMPARE(h.gs.SelScore, 20);
+        QCOMPARE(h.state().SelScore, 20);
         QCOMPARE(h.eSubScore(), 120);
     }
 
@@ -221,11 +220,11 @@ private slots:
         other.startPlaying();
         Game::Snapshot s = rig.game.snapshot();
         other.game.restore(s);
-        QCOMPARE(other.game.gs.NewRound, false);
+        QCOMPARE(other.game.state().NewRound, false);
         for (int f = 1; f <= 6; ++f)
             s.rollCount[f] = 0;
         other.game.restore(s);
-        QCOMPARE(other.game.gs.NewRound, true);
+        QCOMPARE(other.game.state().NewRound, true);
         other.game.RxDice1Click(1); // no roll yet: not clickable
         QCOMPARE(other.countIn(DieSelected), 0);
     }
@@ -235,7 +234,7 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.gs.RoundNo = 8;
+        restoreWith(g, [](auto &s) { s.roundNo = 8; });
         g.EndRound(5);
         QCOMPARE(g.eValue(), QStringLiteral("62"));
         Game::Snapshot s = g.snapshot();
