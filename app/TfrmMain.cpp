@@ -143,7 +143,7 @@ protected:
 } // namespace
 
 TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &args, QWidget *parent)
-    : QMainWindow(parent), m_prompts(prompts), m_game(timers, prompts)
+    : QMainWindow(parent), m_prompts(prompts), m_game(timers, m_random, *this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Korvex"));
@@ -152,16 +152,10 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(&m_game, &Game::stateChanged, this, &TfrmMain::syncState);
     connect(&m_game, &Game::dieChanged, this, &TfrmMain::syncDie);
     connect(&m_game, &Game::clockChanged, this, &TfrmMain::syncClock);
-    // A roll is over when the last die stops; its faces are spoken before
-    // anything the evaluation may show.
-    connect(&m_game, &Game::stateChanged, this, [this] {
-        const bool now = m_game.rollingDice() != 0;
-        if (m_rolling && !now)
-            m_announcer->say(rollSpoken());
-        m_rolling = now;
-    });
+    // A roll's faces are spoken before anything its evaluation may show.
+    connect(&m_game, &Game::rolled, this, [this] { m_announcer->say(rollSpoken()); });
     connect(&m_game, &Game::roundEnded, this, &TfrmMain::narrateRoundEnd);
-    connect(&m_game, &Game::gameWon, this, [this] { m_announcer->say(wonSpoken()); });
+    connect(&m_game, &Game::won, this, [this] { m_announcer->say(wonSpoken()); });
     // Each game starts unassisted unless it is played with the advisor open;
     // a review window left open marks it once it shows the new game. The
     // game prepared after a win stays clean behind the cover until then.
@@ -178,10 +172,6 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(m_recorder, &StatisticsRecorder::recorded, this, [this] {
         if (m_statistics && m_statistics->isVisible())
             m_statistics->showRules({m_game.gameSettings().Winner, m_game.gameSettings().Valid});
-    });
-    connect(&m_game, &Game::gameWon, this, [this] {
-        if (!runTopTenCheck())
-            m_game.stopAfterWin();
     });
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { placeBox(box); };
@@ -346,10 +336,8 @@ void TfrmMain::buildClient()
     m_btDone = round(m_client, "btDone", "Done", QRect(233, 112, 97, 33));
     connect(m_btRoll, &QAbstractButton::clicked, this, [this] {
         m_lastBank = false;
-        int held = 0;
-        for (int n = 1; n <= 6; ++n)
-            held += m_game.DiceState(n) != DieFree ? 1 : 0;
-        m_hotDice = held == 6 && !m_game.state().NewRound && m_game.rollingDice() == 0;
+        const GamePosition at = m_game.position();
+        m_hotDice = m_game.phase() == GamePhase::Choosing && at.kept + at.selected == 6;
         m_game.btRollClick();
     });
     connect(m_btDone, &QAbstractButton::clicked, this, [this] {
@@ -1327,6 +1315,11 @@ QRect TfrmMain::playArea() const
         area |= m_dice[n]->geometry();
     area |= m_btRoll->geometry() | m_btDone->geometry() | m_rg10->geometry() | m_rg5->geometry();
     return QRect(m_client->mapToGlobal(area.topLeft()), area.size());
+}
+
+void TfrmMain::showMessage(const QString &text)
+{
+    m_prompts.showMessage(text);
 }
 
 bool TfrmMain::runTopTenCheck()

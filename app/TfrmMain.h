@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/SolveService.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
@@ -36,7 +37,7 @@ class QPushButton;
 class QRadioButton;
 class QShortcut;
 
-class TfrmMain : public QMainWindow, public SetupHost
+class TfrmMain : public QMainWindow, public SetupHost, private GameUi
 {
     Q_OBJECT
 
@@ -166,6 +167,13 @@ public:
     void applySettings(const GameSettings &s) override { m_game.applySettings(s); }
     const GameTexts &liveTexts() const override { return m_game.gameTexts(); }
     void applyTexts(const GameTexts &t) override { m_game.applyTexts(t); }
+
+private:
+    // The engine's boxes are the window's; a win is checked for the top ten.
+    void showMessage(const QString &text) override;
+    bool checkWin(const WinSummary &) override { return runTopTenCheck(); }
+
+public:
     TRegAuto &languageStore() override { return iniLng; }
     TRegAuto &configStore() override { return iniCfg; }
     void showError(const QString &text) override;
@@ -224,6 +232,7 @@ private:
     static QString spokenCaption(const QLabel *caption);
 
     Prompts &m_prompts;
+    GameRandom m_random;
     Game m_game;
     SolveService m_solver;
     AdvisorWindow *m_advisor = nullptr;
@@ -242,7 +251,6 @@ private:
     QStringList m_toldFileProblems;
     void tellFileProblem(const QString &problem);
     Announcer *m_announcer = nullptr;
-    bool m_rolling = false;
     bool m_hotDice = false;
     bool m_lastBank = false;
     bool m_rg10Shown = false, m_rg5Shown = false;

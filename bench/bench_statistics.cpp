@@ -17,6 +17,7 @@
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/TimerService.h"
 #include "records/Statistics.h"
 #include "support/ChiSquare.h"
@@ -60,7 +61,8 @@ void spreadAgainstGames(qint32 winner, bool band, int games)
     {
         ManualTimerService timers;
         SilentUi ui;
-        Game game(timers, ui);
+        GameRandom random;
+        Game game(timers, random, ui);
         game.applyRules({winner, band});
         const Strategy play = optimalStrategy(best);
         for (int g = 0; g < games; ++g)

@@ -8,6 +8,7 @@
 #include "EngineRig.h"
 
 #include "FakeUi.h"
+#include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
@@ -36,7 +37,8 @@ struct Rig
 {
     ManualTimerService timers;
     FakeUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
     Rig() { game.prepareFirstGame(); }
 };
 

@@ -79,21 +79,16 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
 {
     std::mt19937 gen(seed);
     std::uniform_int_distribution<qint64> timeOfDay(0, 86399999);
-    bool won = false;
-    const QMetaObject::Connection winning = QObject::connect(&game, &Game::gameWon, [&won, &game] {
-        won = true;
-        game.stopAfterWin(); // the total and rounds stay as the win left them
-    });
-    game.NewGame();
     int rounds = -1;
+    const QMetaObject::Connection winning =
+            QObject::connect(&game, &Game::won, [&rounds](const WinSummary &win) { rounds = win.roundNo; });
+    game.NewGame();
     const auto settle = [&] { return timers.runUntil([&game] { return game.rollingDice() == 0; }); };
     timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
     game.btRollClick();
     while (settle()) {
-        if (won) {
-            rounds = game.state().RoundNo;
+        if (rounds >= 0)
             break;
-        }
         if (game.state().RoundNo > maxRounds)
             break;
         if (game.state().NewRound) {
@@ -107,12 +102,8 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
         const AdvisorAction a = strategy(game.state().Total, game.state().SubScore, rolled);
         if (!a.bank)
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
-        if (!applyAction(game, a))
+        if (!applyAction(game, a) || rounds >= 0)
             break;
-        if (won) {
-            rounds = game.state().RoundNo;
-            break;
-        }
     }
     QObject::disconnect(winning);
     return rounds;

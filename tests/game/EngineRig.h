@@ -95,21 +95,20 @@ inline Faces facesOf(const Game &game)
 
 // The next Roll of `game` at a time of day, made by the engine itself on a
 // stand-in with the same dice and a clock of its own; `seen` looks at the
-// stand-in once its dice rest. The game and the generator are left as they were.
+// stand-in once its dice rest. The game is left as it was.
 inline void rollStandIn(const Game &game, qint64 midnightMs, const std::function<void(const Game &)> &seen)
 {
-    const quint32 seed = gameRandom().seed();
     {
         ManualTimerService timers;
         FakeUi ui;
-        Game copy(timers, ui);
+        GameRandom random;
+        Game copy(timers, random, ui);
         copy.restore(game.snapshot());
         timers.setMsecsSinceMidnightUtc(midnightMs);
         copy.btRollClick();
         timers.runUntil([&copy] { return copy.rollingDice() == 0; });
         seen(copy);
     }
-    gameRandom().setSeed(seed);
 }
 
 // The faces the next Roll of `game` at that time of day comes to rest on.
@@ -137,16 +136,10 @@ struct EngineRig
 {
     ManualTimerService timers;
     FakeUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
 
     Faces faces() const { return facesOf(game); }
-    std::array<bool, 7> freeDice() const
-    {
-        std::array<bool, 7> r{};
-        for (int n = 1; n <= 6; ++n)
-            r[n] = game.dieState(n) != DieKept;
-        return r;
-    }
     std::array<bool, 7> diceToRoll() { return ::diceToRoll(game); }
 
     // The cover lifted and a fresh game on the table, as after Start.

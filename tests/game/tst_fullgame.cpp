@@ -188,7 +188,7 @@ private slots:
             quint32 tick;
         };
         QVector<Win> wins;
-        QObject::connect(&g, &Game::gameWon, [&] {
+        QObject::connect(&g, &Game::won, [&] {
             wins << Win{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), rig.timers.tickCount()};
         });
         int penalties = 0, busts = 0, refused = 0, hotDice = 0, banked = 0;

@@ -41,28 +41,6 @@ class TestGameState : public QObject
     Q_OBJECT
 
 private slots:
-    void freshGame()
-    {
-        EngineRig rig;
-        Game &g = rig.game;
-        QCOMPARE(g.state().NewRound, true);
-        for (int f = 1; f <= 6; ++f) {
-            QCOMPARE(g.state().RollCount[f], 0);
-            QCOMPARE(g.state().SelCount[f], 0);
-            QCOMPARE(g.die(f).value, 1);
-            QCOMPARE(g.DiceState(f), int(DieFree));
-            QVERIFY(!g.die(f).rotate);
-        }
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(g.state().OnesChoice[k] + g.state().FivesChoice[k], 0);
-        QCOMPARE(g.state().KeptCount + g.state().RoundNo + g.state().SubScore + g.state().Total + g.state().SelScore, 0);
-        QCOMPARE(g.rollingDice(), 0);
-        QCOMPARE(g.gameSettings().Winner, 1000);
-        QCOMPARE(g.gameSettings().Valid, false);
-        QCOMPARE(g.gameSettings().Type, 1);
-        QCOMPARE(rig.timers.activeCount(), 0);
-    }
-
     void diceStateModes_data()
     {
         QTest::addColumn<int>("mode");
@@ -210,6 +188,49 @@ private slots:
         h.RxDice1Click(6);
         QCOMPARE(h.state().SelScore, 20);
         QCOMPARE(h.eSubScore(), 120);
+    }
+
+    void phaseAndPositionFollowPlay()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        g.prepareFirstGame();
+        QCOMPARE(g.phase(), GamePhase::Cover);
+        QVector<int> rolled;
+        WinSummary won;
+        QObject::connect(&g, &Game::rolled, [&rolled](const QVector<int> &f) { rolled = f; });
+        QObject::connect(&g, &Game::won, [&won](const WinSummary &w) { won = w; });
+        QVERIFY(rig.playingWithOnesSelected());
+        QCOMPARE(g.phase(), GamePhase::Choosing);
+        GamePosition p = g.position();
+        QCOMPARE(p.selection, 100);
+        QCOMPARE(p.selected, 3);
+        QCOMPARE(p.rolled[1], 3); // the staged faces are the roll's
+        QCOMPARE(rolled.size(), 7); // the scoring roll's faces, not the staged ones
+        GamePhase inBox = GamePhase::Cover;
+        rig.ui.onMessage = [&](const QString &) { inBox = g.phase(); };
+        rig.timers.setMsecsSinceMidnightUtc(rig.midnightFor(true));
+        g.btRollClick();
+        QCOMPARE(g.phase(), GamePhase::Rolling);
+        QVERIFY(rig.settle());
+        p = g.position();
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(rolled[n], n <= 3 ? 0 : g.die(n).value); // the kept ones did not roll
+        QCOMPARE(g.phase(), GamePhase::Choosing);
+        QCOMPARE(p.roundPoints, 100);
+        QCOMPARE(p.selection, 0); // the selection Roll carried into the round counts no more
+        QCOMPARE(p.kept, 3);
+        g.btRollClick(); // nothing selected
+        QCOMPARE(inBox, GamePhase::Message);
+        g.aPauseExecute();
+        QCOMPARE(g.phase(), GamePhase::Paused);
+        g.btContClick();
+        restoreWith(g, [](auto &s) { s.total = 900; });
+        rig.ui.winGoesOn = false;
+        g.EndRound(100);
+        QCOMPARE(g.phase(), GamePhase::Won);
+        QCOMPARE(won.total, 1000);
+        QCOMPARE(won.rules, (RuleSet{1000, false}));
     }
 
     void restoreWithNothingRolled()

@@ -136,7 +136,7 @@ private slots:
         quint64 model = 5555;
         for (int i = 0; i < 6; ++i)
             modelDraw(model, 20);
-        QCOMPARE(quint64(gameRandom().seed()), model);
+        QCOMPARE(quint64(rig.random.seed()), model);
     }
 
     void faceNeverRepeats_data()
@@ -167,7 +167,7 @@ private slots:
             if (modelDraw(m, 5) + 1 == draw)
                 break;
         }
-        gameRandom().setSeed(seed);
+        rig.random.setSeed(seed);
         rig.game.dieStep(1);
         QCOMPARE(rig.game.die(1).value, next);
         QVERIFY(rig.game.die(1).rotate);

@@ -139,7 +139,7 @@ private slots:
             QStringList messages;
         };
         QVector<Seen> checks;
-        QObject::connect(&g, &Game::gameWon, [&] {
+        QObject::connect(&g, &Game::won, [&] {
             checks << Seen{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), g.stopWatchEnabled(),
                            g.rollDoneEnabled(), g.coverVisible(), rig.ui.messages};
         });
@@ -183,7 +183,7 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         restoreWith(g, [](Game::Snapshot &s) { s.total = 900; });
-        QObject::connect(&g, &Game::gameWon, [&g] { g.stopAfterWin(); });
+        rig.ui.winGoesOn = false;
         g.EndRound(100);
         QCOMPARE(g.state().Total, 1000);
         QVERIFY(!g.coverVisible());

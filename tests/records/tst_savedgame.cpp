@@ -2,6 +2,7 @@
 // Saved games: the record's bytes, writing and reading files, refusing what
 // no game could have saved, and putting a loaded game on the table.
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
@@ -35,7 +36,8 @@ struct Table
 {
     ManualTimerService timers;
     RecordingUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
 
     Table() { game.prepareFirstGame(); }
 
