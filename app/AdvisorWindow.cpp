@@ -78,23 +78,17 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
         emit solved();
     });
 
-    // A new game begun inside the winning sequence follows a win: the cover
-    // that comes next belongs to the game just won.
-    connect(&m_game, &Game::newGameStarted, this, [this] {
-        if (!m_game.coverVisible() && m_game.gs.Total == m_game.settings.Winner) {
-            m_afterWin = true;
-            m_wonTotal = m_game.gs.Total;
-            m_wonRound = m_game.gs.RoundNo;
-        }
+    // The game won, shown behind the cover until the next game begins.
+    connect(&m_game, &Game::won, this, [this](const WinSummary &win) {
+        m_wonTotal = win.total;
+        m_wonRound = win.roundNo;
     });
     // The phase is followed always, so the window knows it when shown again;
     // the advice is worked out only while it is in sight.
     connect(&m_game, &Game::stateChanged, this, [this] {
-        followPhase();
-        refreshIfShown();
+            refreshIfShown();
     });
     connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refreshIfShown);
-    m_coverWasUp = m_game.coverVisible();
     Appearance::showPlainText(this);
     refresh();
 }
@@ -106,12 +100,12 @@ bool AdvisorWindow::solving() const
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    return m_solver.solution(m_game.settings.rules());
+    return m_solver.solution(m_game.rules());
 }
 
 bool AdvisorWindow::waitForSolution(int timeoutMs)
 {
-    return m_solver.waitFor(m_game.settings.rules(), timeoutMs);
+    return m_solver.waitFor(m_game.rules(), timeoutMs);
 }
 
 void AdvisorWindow::showProgress()
@@ -176,15 +170,6 @@ void AdvisorWindow::clearAdvice()
     m_lvActions->clear();
 }
 
-void AdvisorWindow::followPhase()
-{
-    // The cover lifted by Continue, Start or New Game ends what a win left.
-    const bool coverUp = m_game.coverVisible();
-    if (m_coverWasUp && !coverUp)
-        m_afterWin = false;
-    m_coverWasUp = coverUp;
-}
-
 void AdvisorWindow::refreshIfShown()
 {
     if (isVisible())
@@ -200,8 +185,7 @@ void AdvisorWindow::showEvent(QShowEvent *event)
 void AdvisorWindow::refresh()
 {
     applyTexts();
-    followPhase();
-    const RuleSet key = m_solver.keyFor(m_game.settings.rules());
+    const RuleSet key = m_solver.keyFor(m_game.rules());
     const auto sol = m_solver.request(key);
     if (!sol) {
         // The bar shows only when the solve takes a while.
@@ -209,74 +193,75 @@ void AdvisorWindow::refresh()
             m_pbSolve->showFraction(0);
             m_slowTimer->start();
         }
-        m_lStatus->setText(uiText(m_game.settings.Valid ? "advWorkingBand" : "advWorking").arg(key.winner));
+        m_lStatus->setText(uiText(key.band ? "advWorkingBand" : "advWorking").arg(key.winner));
         clearAdvice();
         return;
     }
+    if (m_game.phase() == GamePhase::Message)
+        return; // what was shown stands beside the message
     clearAdvice();
     if (!sol->winnable()) {
         m_lStatus->setText(key.winner > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
                                                          : uiText("advNeverReached").arg(key.winner));
         return;
     }
-    const GameState &gs = m_game.gs;
-    // The selection's points count once they are scored; right after a roll
-    // SelScore still holds the selection that went into SubScore.
-    int selected = 0, free = 0, kept = 0;
-    for (int n = 1; n <= 6; ++n) {
-        const int c = m_game.die(n).color;
-        selected += c == DieSelected ? 1 : 0;
-        free += c == DieFree ? 1 : 0;
-        kept += c == DieKept ? 1 : 0;
-    }
-    const qint64 roundPoints = qint64(gs.SubScore) + (selected > 0 ? gs.SelScore : 0);
-    if (m_game.coverVisible()) {
-        // Under the cover the dice stay hidden, and so does the advice.
-        const bool freshGame = gs.Total == 0 && gs.SubScore == 0 && gs.RoundNo == 1 && gs.NewRound;
-        if (m_afterWin && freshGame) {
+    showPosition(*sol);
+}
+
+void AdvisorWindow::showPosition(const AdvisorSolution &sol)
+{
+    const GamePosition pos = m_game.position();
+    const qint64 roundPoints = qint64(pos.roundPoints) + pos.selection;
+    switch (m_game.phase()) {
+    case GamePhase::Message: // left as it was shown
+        return;
+    case GamePhase::Won:
+        // The winning sequence, its message and the top-ten check; behind
+        // the cover the game won until the next begins.
+        if (m_game.coverVisible()) {
             m_lStatus->setText(uiText("advWon").arg(m_wonTotal).arg(m_wonRound));
             m_lBust->setText(uiText("advWonNext"));
-        } else if (m_game.contVisible()) {
-            m_lStatus->setText(uiText("advPaused").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
-            m_lBust->setText(uiText("advOnContinue"));
         } else {
-            m_lStatus->setText(uiText("advNoGame"));
-            m_lBust->setText(uiText("advOnStart"));
+            m_lStatus->setText(uiText("advWon").arg(pos.total).arg(pos.roundNo));
         }
         return;
-    }
-    if (gs.Total == m_game.settings.Winner || !m_game.rollDoneEnabled()) {
-        // The winning sequence: its message and the top-ten check.
-        m_lStatus->setText(uiText("advWon").arg(gs.Total).arg(gs.RoundNo));
+    case GamePhase::Paused:
+        // Under the cover the dice stay hidden, and so does the advice.
+        m_lStatus->setText(uiText("advPaused").arg(pos.total).arg(pos.roundNo).arg(roundPoints));
+        m_lBust->setText(uiText("advOnContinue"));
         return;
-    }
-    if (m_game.RollingDice != 0) {
+    case GamePhase::Cover:
+        m_lStatus->setText(uiText("advNoGame"));
+        m_lBust->setText(uiText("advOnStart"));
+        return;
+    case GamePhase::Rolling:
         m_lStatus->setText(uiText("advRolling"));
         return;
+    case GamePhase::BeforeFirstRoll:
+    case GamePhase::Choosing:
+        break;
     }
-    m_lStatus->setText(uiText("advPosition").arg(gs.Total).arg(gs.RoundNo).arg(roundPoints));
-    if (gs.NewRound) {
+    m_lStatus->setText(uiText("advPosition").arg(pos.total).arg(pos.roundNo).arg(roundPoints));
+    if (m_game.phase() == GamePhase::BeforeFirstRoll) {
         m_lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
-        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol->roundsFromTotal(gs.Total))));
+        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol.roundsFromTotal(pos.total))));
         return;
     }
-    int rolled[7] = {};
-    for (int f = 1; f <= 6; ++f)
-        rolled[f] = gs.RollCount[f];
-    if (legalKeeps(rolled).isEmpty()) {
+    if (legalKeeps(pos.rolled).isEmpty()) {
         // A bust: its message is up and the round ends; there is nothing to choose.
-        const bool penalty = kept == 0;
+        const bool penalty = pos.kept == 0;
         m_lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
-        const qint32 after = penalty ? bankOutcome(gs.Total, -100, m_game.settings.Winner, m_game.settings.Valid).total : gs.Total;
-        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol->roundsFromTotal(after))));
+        const qint32 after = penalty ? bankOutcome(pos.total, -100, pos.rules.winner, pos.rules.band).total : pos.total;
+        m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol.roundsFromTotal(after))));
         return;
     }
+    const int free = 6 - pos.kept - pos.selected;
     // After a roll: the dice the present selection leaves, and every choice ranked.
     // With nothing selected yet there is no roll on to weigh: Roll would be refused.
     const int next = free == 0 ? 6 : free;
-    m_lBust->setText(selected == 0 ? uiText("advNothingSelected")
+    m_lBust->setText(pos.selected == 0 ? uiText("advNothingSelected")
                                    : uiPlural("advRollOn", next).arg(next).arg(percent(AdvisorSolution::bustChance(next))));
-    const QVector<AdvisorAction> actions = sol->rankActions(gs.Total, gs.SubScore, rolled);
+    const QVector<AdvisorAction> actions = sol.rankActions(pos.total, pos.roundPoints, pos.rolled);
     if (actions.isEmpty())
         return;
     m_lRounds->setText(uiText("advRoundsBest").arg(rounds(actions.first().rounds)));

@@ -60,7 +60,8 @@ private:
     // The texts that do not follow the table (title, captions, names).
     void applyTexts();
     void clearAdvice();
-    void followPhase();
+    // The advice for where the game stands, with the best play worked out.
+    void showPosition(const AdvisorSolution &sol);
     void refreshIfShown();
     // One play in words: which dice to keep, by position and face, and what then.
     QString play(const AdvisorAction &action) const;
@@ -72,9 +73,6 @@ private:
     SolveService &m_solver;
     std::function<bool()> m_gameAssisted;
     QTimer *m_slowTimer;
-    // The game just won, remembered for the cover that follows the win until
-    // the cover is lifted again.
-    bool m_afterWin = false;
+    // The game just won, shown behind the cover that follows the win.
     qint32 m_wonTotal = 0, m_wonRound = 0;
-    bool m_coverWasUp = false;
 };

@@ -13,7 +13,9 @@ Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yo
 {
     connect(&m_game, &Game::stateChanged, this, &Narrator::stateChanged);
     connect(&m_game, &Game::roundEnded, this, &Narrator::roundEnded);
-    connect(&m_game, &Game::gameWon, this, [this] { say(wonSpoken()); });
+    connect(&m_game, &Game::won, this, [this] { say(wonSpoken()); });
+    // A roll's faces are spoken before anything its evaluation may show.
+    connect(&m_game, &Game::rolled, this, [this] { say(rollSpoken()); });
 }
 
 void Narrator::say(const QString &text)
@@ -24,26 +26,20 @@ void Narrator::say(const QString &text)
 void Narrator::stateChanged()
 {
     // A choice list that has just come up is news.
-    for (auto [row, list] : {std::pair{0, &m_game.rg10}, std::pair{1, &m_game.rg5}}) {
+    for (auto [row, list] : {std::pair{0, &m_game.choiceList(1)}, std::pair{1, &m_game.choiceList(5)}}) {
         const bool shown = list->visible && !m_game.coverVisible();
         bool &was = row == 0 ? m_rg10Shown : m_rg5Shown;
         if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size())
             m_pendingNews = uiText("sayChoiceShown").arg(list->caption, entryName(row, list->itemIndex));
         was = shown;
     }
-    // A roll is over when the last die stops; its faces are spoken before
-    // anything the evaluation may show.
-    const bool now = m_game.RollingDice != 0;
-    if (m_rolling && !now)
-        say(rollSpoken());
-    m_rolling = now;
 }
 
 QString Narrator::entryName(int row, int k) const
 {
     // An entry is named whole, with its points, whether or not it is shown cut.
-    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
-    const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
+    const ChoiceList &list = row == 0 ? m_game.choiceList(1) : m_game.choiceList(5);
+    const qint32 points = (row == 0 ? m_game.state().OnesChoice : m_game.state().FivesChoice)[k];
     return uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
 }
 
@@ -81,8 +77,8 @@ void Narrator::choiceTaken(int face, int entry)
 
 void Narrator::placedInTopTen(int n)
 {
-    const int type = m_game.settings.Type == 2 ? 2 : 1;
-    say(uiText("sayTopTen").arg(type == 2 ? m_game.texts.lType2 : m_game.texts.lType1).arg(n));
+    const int type = m_game.gameSettings().Type == 2 ? 2 : 1;
+    say(uiText("sayTopTen").arg(type == 2 ? m_game.gameTexts().lType2 : m_game.gameTexts().lType1).arg(n));
 }
 
 QString Narrator::spokenTime(qint32 seconds)
@@ -120,21 +116,21 @@ QString Narrator::stateSpoken() const
     const QLocale locale;
     return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
                                   locale.toString(m_game.eSubScore()), yourSpoken(),
-                                  spokenTime(m_game.ElapsedSeconds));
+                                  spokenTime(m_game.elapsedSeconds()));
 }
 
 QString Narrator::wonSpoken() const
 {
     const QLocale locale;
-    return uiPlural("sayWon", m_game.gs.RoundNo).arg(locale.toString(m_game.gs.Total), locale.toString(m_game.gs.RoundNo),
-                                spokenTime(m_game.ElapsedSeconds), yourSpoken());
+    return uiPlural("sayWon", m_game.state().RoundNo).arg(locale.toString(m_game.state().Total), locale.toString(m_game.state().RoundNo),
+                                spokenTime(m_game.elapsedSeconds()), yourSpoken());
 }
 
 void Narrator::roundEnded(qint32 points, int verdict)
 {
     const QLocale locale;
-    const QString total = locale.toString(m_game.gs.Total);
-    const QString round = locale.toString(m_game.gs.RoundNo);
+    const QString total = locale.toString(m_game.state().Total);
+    const QString round = locale.toString(m_game.state().RoundNo);
     if (!m_lastBank)
         say(uiText("sayLost").arg(total, round));
     else if (verdict == int(BankVerdict::Banked))
@@ -152,7 +148,7 @@ void Narrator::beforeDieClick()
 
 void Narrator::dieClicked(int n)
 {
-    if (m_game.RollingDice != 0)
+    if (m_game.rollingDice() != 0)
         return; // the dice are turning: a click means nothing yet
     QStringList changedDice, faces;
     bool selected = false;
@@ -166,7 +162,7 @@ void Narrator::dieClicked(int n)
     const QString face = QString::number(m_game.die(n).value);
     QString text;
     if (changedDice.isEmpty()) {
-        if (m_game.gs.NewRound)
+        if (m_game.state().NewRound)
             text = uiText("sayRollFirst");
         else if (m_before[n] == DieKept)
             text = uiText("sayKept").arg(QString::number(n), face);

@@ -54,7 +54,6 @@ private:
     Announcer *m_announcer;
     std::function<QString()> m_yourCaption;
     int m_before[7] = {};
-    bool m_rolling = false;
     bool m_hotDice = false;
     bool m_lastBank = false;
     bool m_rg10Shown = false, m_rg5Shown = false;

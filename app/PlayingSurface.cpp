@@ -401,7 +401,7 @@ void PlayingSurface::syncChoice(QGroupBox *box, const ChoiceList &list)
             if (used) {
                 Appearance::setFittedText(r, list.items.at(k));
                 // Named whole, with its points, whether or not it is shown cut.
-                const qint32 points = (row == 0 ? m_game.gs.OnesChoice : m_game.gs.FivesChoice)[k];
+                const qint32 points = (row == 0 ? m_game.state().OnesChoice : m_game.state().FivesChoice)[k];
                 const QString name = uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
                 if (r->accessibleName() != name)
                     r->setAccessibleName(name);
@@ -432,8 +432,8 @@ void PlayingSurface::sync()
     Appearance::condenseToFit(m_eValue, m_eValue->text(), m_eValue->contentsRect().width());
     nameDisplays();
     m_lType->setText(m_game.lTypeCaption());
-    syncChoice(m_rg10, m_game.rg10);
-    syncChoice(m_rg5, m_game.rg5);
+    syncChoice(m_rg10, m_game.choiceList(1));
+    syncChoice(m_rg5, m_game.choiceList(5));
     m_btRoll->setEnabled(m_game.rollDoneEnabled());
     m_btDone->setEnabled(m_game.rollDoneEnabled());
     m_btCont->setVisible(m_game.contVisible());
@@ -442,7 +442,7 @@ void PlayingSurface::sync()
         if (m_game.coverVisible())
             m_pCover->raise();
     }
-    const bool picking = (m_game.rg10.visible || m_game.rg5.visible) && !m_game.coverVisible();
+    const bool picking = (m_game.choiceList(1).visible || m_game.choiceList(5).visible) && !m_game.coverVisible();
     for (QShortcut *pick : std::as_const(m_pickKeys))
         pick->setEnabled(picking);
     updateFocus();
@@ -504,11 +504,11 @@ void PlayingSurface::noteFaceClicked(int face)
 
 bool PlayingSurface::pickChoice(int step)
 {
-    const bool ones = m_game.rg10.visible, fives = m_game.rg5.visible;
+    const bool ones = m_game.choiceList(1).visible, fives = m_game.choiceList(5).visible;
     if (!ones && !fives)
         return false;
     const int row = ones && fives ? (m_choiceFace == 5 ? 1 : 0) : (ones ? 0 : 1);
-    const ChoiceList &list = row == 0 ? m_game.rg10 : m_game.rg5;
+    const ChoiceList &list = row == 0 ? m_game.choiceList(1) : m_game.choiceList(5);
     const int count = int(list.items.size());
     if (count == 0)
         return false;

@@ -84,7 +84,7 @@ void SideWindows::openPractice()
         // A window of its own, as the review is. It reads the rules in force
         // and nothing else of the game: practising assists no game.
         m_practice = new PracticeWindow(m_solver, m_prompts, [this] {
-            return m_game.settings.rules();
+            return m_game.gameSettings().rules();
         });
     }
     m_practice->present([this](QWidget *w) { placeBeside(w); });
@@ -99,7 +99,7 @@ void SideWindows::openStatistics()
         // Beside the game, which keeps the keyboard, as the advisor is.
         m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
     }
-    m_statistics->showRules(m_game.settings.rules());
+    m_statistics->showRules(m_game.gameSettings().rules());
     m_statistics->present([this](QWidget *w) { placeBeside(w); });
     m_main.activateWindow();
 }
@@ -117,7 +117,7 @@ void SideWindows::applyLanguage()
 void SideWindows::statisticsRecorded()
 {
     if (m_statistics && m_statistics->isVisible())
-        m_statistics->showRules(m_game.settings.rules());
+        m_statistics->showRules(m_game.gameSettings().rules());
 }
 
 void SideWindows::placeBeside(QWidget *window)

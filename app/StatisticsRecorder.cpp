@@ -22,14 +22,14 @@ void StatisticsRecorder::recordWin(bool assisted)
 {
     StatsGame g;
     g.when = QDateTime::currentDateTime();
-    g.winner = m_game.settings.Winner;
-    g.band = m_game.settings.Valid;
-    g.type = m_game.settings.Type;
-    g.rounds = m_game.gs.RoundNo;
-    g.seconds = m_game.ElapsedSeconds;
-    g.rating = topTenScore(m_game.gs.Total, m_game.gs.RoundNo);
+    g.winner = m_game.gameSettings().Winner;
+    g.band = m_game.gameSettings().Valid;
+    g.type = m_game.gameSettings().Type;
+    g.rounds = m_game.state().RoundNo;
+    g.seconds = m_game.elapsedSeconds();
+    g.rating = topTenScore(m_game.state().Total, m_game.state().RoundNo);
     g.assisted = assisted;
-    g.testButtons = m_game.testButtonsUsed;
+    g.testButtons = m_game.testButtonsUsed();
     const auto solution = m_solver.request(g.rules());
     if (solution && solution->winnable()) {
         const GameReview review = reviewGame(m_game.record(), *solution);

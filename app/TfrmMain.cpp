@@ -49,7 +49,7 @@ constexpr int kFrameHeight = 50;
 } // namespace
 
 TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &args, QWidget *parent)
-    : QMainWindow(parent), m_prompts(prompts), m_game(timers, prompts)
+    : QMainWindow(parent), m_prompts(prompts), m_game(timers, m_random, *this)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Korvex"));
@@ -94,10 +94,6 @@ void TfrmMain::wireGame()
         PracticeWindow::keepMistakes(record, review, m_prompts);
     });
     connect(m_recorder, &StatisticsRecorder::recorded, m_sideWindows, &SideWindows::statisticsRecorded);
-    connect(&m_game, &Game::gameWon, this, [this] {
-        if (!runTopTenCheck())
-            m_game.stopAfterWin();
-    });
 }
 
 bool TfrmMain::cheatRequested(const QStringList &args)
@@ -126,7 +122,7 @@ void TfrmMain::FormCreate(const QStringList &args)
     iniLng.setIniFile(ProgramDir::file(QStringLiteral("Korvex.lng")));
     {
         const TRegAuto::Pass pass(iniCfg);
-        m_game.settings = readConfig(iniCfg);
+        m_game.applySettings(readConfig(iniCfg));
         tellFileProblem(pass.problem());
     }
     loadLanguage();
@@ -216,10 +212,8 @@ void TfrmMain::wireSurface()
     PlayingSurface *s = m_surface;
     connect(s, &PlayingSurface::dieClicked, this, &TfrmMain::clickDie);
     connect(s->btRoll(), &QAbstractButton::clicked, this, [this] {
-        int held = 0;
-        for (int n = 1; n <= 6; ++n)
-            held += m_game.DiceState(n) != DieFree ? 1 : 0;
-        m_narrator->rollPressed(held == 6 && !m_game.gs.NewRound && m_game.RollingDice == 0);
+        const GamePosition at = m_game.position();
+        m_narrator->rollPressed(m_game.phase() == GamePhase::Choosing && at.kept + at.selected == 6);
         m_game.btRollClick();
     });
     connect(s->btDone(), &QAbstractButton::clicked, this, [this] {
@@ -233,7 +227,7 @@ void TfrmMain::wireSurface()
     // The test buttons stage a roll: ones, fives, threes, ones and fives.
     for (int i = 1; i <= 4; ++i)
         connect(s->cheat(i), &QPushButton::clicked, this, [this, b = s->cheat(i)] {
-            if (m_game.RollingDice != 0)
+            if (m_game.rollingDice() != 0)
                 return;
             if (b->property("Tag").isValid())
                 m_game.Button1Click(b->property("Tag").toInt());
@@ -279,13 +273,15 @@ void TfrmMain::loadLanguage()
     // Numbers are written as the language in force writes them.
     QLocale::setDefault(localeFor(languageCode(iniLng)));
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
-    applyToTexts(t, m_game.texts);
-    // A choice list in sight takes its new caption with the next redraw.
-    m_game.rg10.caption = m_game.texts.s10;
-    m_game.rg5.caption = m_game.texts.s5;
+    {
+        // A choice list in sight takes its new caption with the next redraw.
+        GameTexts texts = m_game.gameTexts();
+        applyToTexts(t, texts);
+        m_game.applyTexts(texts);
+    }
     applyLanguageToDialogs(t);
     m_surface->applyTexts(text, yourCaption());
-    m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
     applyMenuTexts(text);
     m_surface->btExit()->setText(m_aExit->text());
     Mnemonics::apply({m_mFile, m_mTools, m_mHelp});
@@ -306,7 +302,7 @@ void TfrmMain::applyMenuTexts(const std::function<QString(const char *)> &text)
 QString TfrmMain::yourCaption() const
 {
     // A game type without a caption of its own keeps the one shown.
-    return GameTexts::knownType(m_game.settings.Type) ? m_game.texts.resultLabel(m_game.settings.Type) : QString();
+    return GameTexts::knownType(m_game.gameSettings().Type) ? m_game.gameTexts().resultLabel(m_game.gameSettings().Type) : QString();
 }
 
 // ---------------------------------------------------------------- handlers
@@ -486,6 +482,11 @@ private:
 };
 } // namespace
 
+void TfrmMain::showMessage(const QString &text)
+{
+    m_prompts.showMessage(text);
+}
+
 bool TfrmMain::runTopTenCheck()
 {
     m_recorder->recordWin(m_sideWindows->assisted());
@@ -495,8 +496,8 @@ bool TfrmMain::runTopTenCheck()
     }
     TopTenPrompts ui(m_prompts, [this] { showToptenAfterCheck(); });
     try {
-        CheckTopTen(m_game.gs.Total, m_game.gs.RoundNo, m_game.ElapsedText(), QDate::currentDate(),
-                    m_game.texts.msgNewHi, ui);
+        CheckTopTen(m_game.state().Total, m_game.state().RoundNo, m_game.ElapsedText(), QDate::currentDate(),
+                    m_game.gameTexts().msgNewHi, ui);
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
         return false;
@@ -516,7 +517,11 @@ TfrmTopten &TfrmMain::topten()
         return *m_topten;
     // A window of its own, like the advisor; under X11 it stays in front of
     // the game, which keeps the keyboard while it is open.
-    m_topten = new TfrmTopten({&m_game.settings, &m_game.texts, &iniLng, &m_prompts});
+    m_topten = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &iniLng, &m_prompts, [this](int type) {
+                                  GameSettings s = m_game.gameSettings();
+                                  s.Type = type;
+                                  m_game.applySettings(s);
+                              }});
     m_topten->setAttribute(Qt::WA_ShowWithoutActivating);
     m_sideWindows->keepInFront(m_topten);
     return *m_topten;
@@ -579,7 +584,7 @@ QString TfrmMain::textInForce(const QString &key) const
 {
     const int index = languageIndex(key);
     if (index >= 0 && kLanguageTable[index].variable)
-        return m_game.texts.*kLanguageTable[index].variable;
+        return m_game.gameTexts().*kLanguageTable[index].variable;
     // The dialogs' own captions, once they are built.
     if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
         return caption;
@@ -604,7 +609,7 @@ void TfrmMain::typeTextsChanged()
 
 void TfrmMain::gameTypeTextChanged()
 {
-    m_game.setLTypeCaption(m_game.texts.gameTypeLabel(m_game.settings.Type, m_game.settings.Winner));
+    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
 }
 
 void TfrmMain::tellFileProblem(const QString &problem)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/SolveService.h"
 #include "settings/SetupHost.h"
 #include "settings/TRegAuto.h"
@@ -26,7 +27,7 @@ class StatisticsRecorder;
 class QAction;
 class QMenu;
 
-class TfrmMain : public QMainWindow, public SetupHost
+class TfrmMain : public QMainWindow, public SetupHost, private GameUi
 {
     Q_OBJECT
 
@@ -68,8 +69,10 @@ public:
 
     // What the settings dialog reads and changes.
     QString textInForce(const QString &key) const override;
-    GameSettings &liveSettings() override { return m_game.settings; }
-    GameTexts &liveTexts() override { return m_game.texts; }
+    const GameSettings &liveSettings() const override { return m_game.gameSettings(); }
+    void applySettings(const GameSettings &s) override { m_game.applySettings(s); }
+    const GameTexts &liveTexts() const override { return m_game.gameTexts(); }
+    void applyTexts(const GameTexts &t) override { m_game.applyTexts(t); }
     TRegAuto &languageStore() override { return iniLng; }
     TRegAuto &configStore() override { return iniCfg; }
     void showError(const QString &text) override;
@@ -99,6 +102,9 @@ private:
     QString yourCaption() const;
     void applyLanguageToDialogs(const std::array<std::optional<QString>, 41> &texts);
     bool runTopTenCheck();
+    // The engine's boxes are the window's; a win is checked for the top ten.
+    void showMessage(const QString &text) override;
+    bool checkWin(const WinSummary &) override { return runTopTenCheck(); }
     void showToptenAfterCheck();
     void tellFileProblem(const QString &problem);
 
@@ -114,6 +120,7 @@ private:
     void aOpenExecute();
 
     Prompts &m_prompts;
+    GameRandom m_random;
     Game m_game;
     SolveService m_solver;
     PlayingSurface *m_surface = nullptr;

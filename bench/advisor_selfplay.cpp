@@ -12,6 +12,7 @@
 // simple strategies at 1000 over a quarter as many.
 #include "game/AutoPlay.h"
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/TimerService.h"
 #include "support/ChiSquare.h"
 
@@ -56,9 +57,9 @@ Played play(const Strategy &strategy, int games, qint32 winner, bool valid)
 {
     ManualTimerService timers;
     SilentUi ui;
-    Game game(timers, ui);
-    game.settings.Winner = winner;
-    game.settings.Valid = valid;
+    GameRandom random;
+    Game game(timers, random, ui);
+    game.applyRules({winner, valid});
     Played p;
     double sum = 0, sum2 = 0;
     for (int g = 0; g < games; ++g) {

@@ -126,8 +126,8 @@ bool benchDieStep()
     w.game().btRollClick();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-    if (w.game().RollingDice != 6) {
-        bench::note(QStringLiteral("die step: the roll did not start (%1 dice rolling)").arg(w.game().RollingDice));
+    if (w.game().rollingDice() != 6) {
+        bench::note(QStringLiteral("die step: the roll did not start (%1 dice rolling)").arg(w.game().rollingDice()));
         return false;
     }
 
@@ -194,7 +194,7 @@ void benchRoll()
         const bool done = timers.runUntil([&] {
             ++fired;
             QCoreApplication::processEvents();
-            return w.game().RollingDice == 0;
+            return w.game().rollingDice() == 0;
         });
         const double ms = bench::msSince(t);
         if (!done)
@@ -271,7 +271,9 @@ bool benchTimers()
     check("timers.paused", true, 0);
     w.game().btContClick();
     // A win: the last points reach the winning total exactly.
-    w.game().gs.Total = w.game().settings.Winner - 100;
+    Game::Snapshot near = w.game().snapshot();
+    near.total = near.winner - 100;
+    w.game().restore(near);
     w.game().EndRound(100);
     bench::note(QStringLiteral("after the win: total %1, messages: %2")
                     .arg(w.game().eScore())

@@ -18,6 +18,7 @@
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/TimerService.h"
 #include "records/Statistics.h"
 #include "support/ChiSquare.h"
@@ -61,9 +62,9 @@ void spreadAgainstGames(qint32 winner, bool band, int games)
     {
         ManualTimerService timers;
         SilentUi ui;
-        Game game(timers, ui);
-        game.settings.Winner = winner;
-        game.settings.Valid = band;
+        GameRandom random;
+        Game game(timers, random, ui);
+        game.applyRules({winner, band});
         const Strategy play = optimalStrategy(best);
         for (int g = 0; g < games; ++g)
             rounds.push_back(playGame(game, timers, play, quint32(50000 + g)));

@@ -9,6 +9,7 @@
 //   review_bench [games]   (winning totals 1000 and 2000, both band rules)
 #include "game/AutoPlay.h"
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/Review.h"
 #include "game/TimerService.h"
 
@@ -34,9 +35,9 @@ bool strategy(const char *name, const Strategy &play, const AdvisorSolution &sol
 {
     ManualTimerService timers;
     SilentUi ui;
-    Game game(timers, ui);
-    game.settings.Winner = sol.winner();
-    game.settings.Valid = valid;
+    GameRandom random;
+    Game game(timers, random, ui);
+    game.applyRules({sol.winner(), valid});
     double lost = 0, luck = 0, luck2 = 0, rounds = 0, worstGap = 0;
     long decisions = 0, cls[4] = {};
     std::vector<double> costs;

@@ -5,9 +5,10 @@
 // that keeps its rules through whatever is played next, and every game it
 // saves from there opens again as it was.
 #include "FuzzCheck.h"
-#include "Invariants.h"
+#include "EngineRig.h"
 
 #include "FakeUi.h"
+#include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
@@ -36,7 +37,8 @@ struct Rig
 {
     ManualTimerService timers;
     FakeUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
     Rig() { game.prepareFirstGame(); }
 };
 
@@ -75,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Opening it as the window does: read and check, then put it on the table.
     const Game::Snapshot before = g.snapshot();
-    const GameState gsBefore = g.gs;
+    const GameState gsBefore = g.state();
     bool accepted = true;
     Game::Snapshot loaded{};
     try {
@@ -86,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(accepted == problem.isEmpty(), problem);
     if (!accepted) {
         FUZZ_CHECK(sameSnapshot(before, g.snapshot()), QStringLiteral("a refused file changed the game"));
-        FUZZ_CHECK(std::memcmp(&gsBefore, &g.gs, sizeof(GameState)) == 0, QStringLiteral("a refused file changed the state"));
+        FUZZ_CHECK(std::memcmp(&gsBefore, &g.state(), sizeof(GameState)) == 0, QStringLiteral("a refused file changed the state"));
         return 0;
     }
     FUZZ_CHECK(sameSnapshot(loaded, s), QStringLiteral("the file read differs from its record"));
@@ -107,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 1:
             rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
             g.btRollClick();
-            FUZZ_CHECK(rig.timers.runUntil([&g] { return g.RollingDice == 0; }), QStringLiteral("a roll never ends"));
+            FUZZ_CHECK(rig.timers.runUntil([&g] { return g.rollingDice() == 0; }), QStringLiteral("a roll never ends"));
             break;
         case 2:
         case 3:

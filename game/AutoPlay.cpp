@@ -68,14 +68,14 @@ bool applyAction(Game &game, const AdvisorAction &action)
         if (taken[n] && game.DiceState(n) == DieFree)
             game.RxDice1Click(n);
     for (int f = 1; f <= 6; ++f)
-        if (game.gs.SelCount[f] != k.count[f])
+        if (game.state().SelCount[f] != k.count[f])
             return false;
     if (k.onesEntry > 0)
         game.chooseEntry(1, k.onesEntry);
     if (k.fivesEntry > 0)
         game.chooseEntry(5, k.fivesEntry);
     // SelScore is only recomputed by a click, so it means something only after one.
-    if (!k.empty() && game.gs.SelScore != k.points)
+    if (!k.empty() && game.state().SelScore != k.points)
         return false;
     if (action.bank)
         game.btDoneClick();
@@ -88,40 +88,31 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
 {
     std::mt19937 gen(seed);
     std::uniform_int_distribution<qint64> timeOfDay(0, 86399999);
-    bool won = false;
-    const QMetaObject::Connection winning = QObject::connect(&game, &Game::gameWon, [&won, &game] {
-        won = true;
-        game.stopAfterWin(); // the total and rounds stay as the win left them
-    });
-    game.NewGame();
     int rounds = -1;
-    const auto settle = [&] { return timers.runUntil([&game] { return game.RollingDice == 0; }); };
+    const QMetaObject::Connection winning =
+            QObject::connect(&game, &Game::won, [&rounds](const WinSummary &win) { rounds = win.roundNo; });
+    game.NewGame();
+    const auto settle = [&] { return timers.runUntil([&game] { return game.rollingDice() == 0; }); };
     timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
     game.btRollClick();
     while (settle()) {
-        if (won) {
-            rounds = game.gs.RoundNo;
+        if (rounds >= 0)
             break;
-        }
-        if (game.gs.RoundNo > maxRounds)
+        if (game.state().RoundNo > maxRounds)
             break;
-        if (game.gs.NewRound) {
+        if (game.state().NewRound) {
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
             game.btRollClick();
             continue;
         }
         int rolled[7] = {};
         for (int f = 1; f <= 6; ++f)
-            rolled[f] = game.gs.RollCount[f];
-        const AdvisorAction a = strategy(game.gs.Total, game.gs.SubScore, rolled);
+            rolled[f] = game.state().RollCount[f];
+        const AdvisorAction a = strategy(game.state().Total, game.state().SubScore, rolled);
         if (!a.bank)
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
-        if (!applyAction(game, a))
+        if (!applyAction(game, a) || rounds >= 0)
             break;
-        if (won) {
-            rounds = game.gs.RoundNo;
-            break;
-        }
     }
     QObject::disconnect(winning);
     return rounds;

@@ -22,12 +22,12 @@ qint32 saturate(qint64 v)
 
 } // namespace
 
-Game::Game(TimerService &timers, GameUi &ui, QObject *parent)
-    : QObject(parent), m_timers(timers), m_ui(ui)
+Game::Game(TimerService &timers, GameRandom &random, GameUi &ui, QObject *parent)
+    : QObject(parent), m_timers(timers), m_random(random), m_ui(ui)
 {
     // Each die reseeds the generator when it is made.
     for (int n = 1; n <= 6; ++n)
-        gameRandom().randomize(m_timers.msecsSinceMidnightUtc());
+        m_random.randomize(m_timers.msecsSinceMidnightUtc());
 }
 
 Game::~Game()
@@ -47,6 +47,60 @@ int Game::dieIndexByName(const QString &name)
         if (name.compare(QStringLiteral("RxDice") + QString::number(n), Qt::CaseInsensitive) == 0)
             return n;
     return 0;
+}
+
+GamePhase Game::phase() const
+{
+    if (m_coverVisible) {
+        if (m_freshRecordDue)
+            return GamePhase::Won;
+        return m_contVisible ? GamePhase::Paused : GamePhase::Cover;
+    }
+    if (!m_rollDoneEnabled || gs.Total == settings.Winner)
+        return GamePhase::Won;
+    if (m_messageOpen)
+        return GamePhase::Message;
+    if (RollingDice != 0)
+        return GamePhase::Rolling;
+    return gs.NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
+}
+
+GamePosition Game::position() const
+{
+    GamePosition p;
+    p.total = gs.Total;
+    p.roundNo = gs.RoundNo;
+    p.roundPoints = gs.SubScore;
+    for (int n = 1; n <= 6; ++n) {
+        p.kept += m_dice[n].color == DieKept ? 1 : 0;
+        p.selected += m_dice[n].color == DieSelected ? 1 : 0;
+        p.rolled[n] = gs.RollCount[n];
+    }
+    // Right after a roll SelScore still holds the selection Roll carried into
+    // SubScore: it counts again only once dice are selected.
+    p.selection = p.selected > 0 ? gs.SelScore : 0;
+    p.rules = rules();
+    return p;
+}
+
+int Game::dieState(int n) const
+{
+    if (n < 1 || n > 6)
+        return -1;
+    const int c = m_dice[n].color;
+    return (c >= DieFree && c <= DieKept) ? c : -1;
+}
+
+void Game::applySettings(const GameSettings &s)
+{
+    settings = s;
+}
+
+void Game::applyTexts(const GameTexts &t)
+{
+    texts = t;
+    rg10.caption = texts.s10;
+    rg5.caption = texts.s5;
 }
 
 int Game::DiceState(int index, int mode)
@@ -95,7 +149,7 @@ void Game::setRotate(int n, bool on)
 
 void Game::RxDice1Start(int n)
 {
-    m_dice[n].autoStopInterval = (gameRandom().random(20) + 1) * 100;
+    m_dice[n].autoStopInterval = (m_random.random(20) + 1) * 100;
 }
 
 void Game::dieStep(int n)
@@ -103,7 +157,7 @@ void Game::dieStep(int n)
     DieModel &d = m_dice[n];
     // A new face at every step, chosen evenly among the five not shown, so
     // no face is favoured where the die comes to rest.
-    int v = gameRandom().random(5) + 1;
+    int v = m_random.random(5) + 1;
     if (v >= d.value)
         v += 1;
     setDieValue(n, v);
@@ -174,7 +228,7 @@ void Game::btRollClick()
         for (int n = 1; n <= 6; ++n)
             DiceState(n, DieFree);
     }
-    gameRandom().randomize(m_timers.msecsSinceMidnightUtc());
+    m_random.randomize(m_timers.msecsSinceMidnightUtc());
     RollingDice = 0;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) == DieFree) {
@@ -198,6 +252,12 @@ void Game::EvaluateRoll()
             gs.RollCount[v] += 1;
     }
     recordRoll();
+    if (!m_staging) {
+        QVector<int> faces(7, 0);
+        for (int n = 1; n <= 6; ++n)
+            faces[n] = DiceState(n) == DieKept ? 0 : m_dice[n].value;
+        emit rolled(faces);
+    }
     const bool bust = isBust(gs.RollCount);
     changed();
     if (bust)
@@ -396,7 +456,7 @@ void Game::stageRoll(const std::function<int(int)> &faceOfDie)
     // Ignored while dice roll, as clicks on the dice are.
     if (RollingDice != 0)
         return;
-    testButtonsUsed = true;
+    m_testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
             setDieValue(n, faceOfDie(n));
@@ -454,9 +514,9 @@ void Game::EndRound(qint32 points)
         ShowMsg(texts.msgWin, -1);
         m_rollDoneEnabled = false;
         changed();
-        m_stopAfterWin = false;
-        emit gameWon();
-        if (m_stopAfterWin)
+        const WinSummary summary{gs.Total, gs.RoundNo, ElapsedSeconds, rules(), settings.Type, m_testButtonsUsed};
+        emit won(summary);
+        if (!m_ui.checkWin(summary))
             return;
         // The game won stays on record behind the cover.
         m_winning = true;
@@ -475,7 +535,7 @@ void Game::EndRound(qint32 points)
 void Game::NewGame()
 {
     emit newGameStarted();
-    testButtonsUsed = false;
+    m_testButtonsUsed = false;
     gs.KeptCount = 0;
     gs.Total = 0;
     setEScore(0);
@@ -512,8 +572,11 @@ void Game::ShowMsg(const QString &text, qint64 number)
         out += shown.mid(from);
         shown = out;
     }
+    const bool nested = m_messageOpen;
+    m_messageOpen = true;
     emit messageShown(shown);
     m_ui.showMessage(shown);
+    m_messageOpen = nested;
 }
 
 void Game::prepareFirstGame()

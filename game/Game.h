@@ -8,12 +8,51 @@
 #include "game/GameSettings.h"
 #include "game/GameState.h"
 #include "game/GameTexts.h"
+#include "game/RuleSet.h"
 
 #include <QObject>
 #include <QString>
+#include <QVector>
 #include <functional>
 
+class GameRandom;
 class TimerService;
+
+// Where the game stands; the windows and the narration follow it.
+enum class GamePhase {
+    Cover,           // behind the cover, no game to continue
+    BeforeFirstRoll, // a round begun, its first roll not made yet
+    Rolling,         // dice turning
+    Choosing,        // a roll at rest: dice to select, then Roll or Done
+    Message,         // a message box is open
+    Paused,          // behind the cover, Continue plays on
+    Won,             // the winning total reached: the winning sequence, and
+                     // behind the cover the game won until the next begins
+};
+
+// The position on the table.
+struct GamePosition
+{
+    qint32 total = 0;
+    qint32 roundNo = 0;
+    qint32 roundPoints = 0; // the points of the round's earlier rolls
+    qint32 selection = 0;   // the points of the dice selected now; 0 while none are
+    int rolled[7] = {};     // the dice just rolled, by face; none before the round's first roll
+    int kept = 0;           // dice Kept
+    int selected = 0;       // dice Selected
+    RuleSet rules;
+};
+
+// A game won, as the winning sequence reports it.
+struct WinSummary
+{
+    qint32 total = 0;
+    qint32 roundNo = 0;
+    qint32 elapsedSeconds = 0;
+    RuleSet rules;
+    qint32 type = 1;
+    bool testButtonsUsed = false;
+};
 
 // Modal interactions the engine needs from whoever shows it.
 class GameUi
@@ -22,6 +61,10 @@ public:
     virtual ~GameUi() = default;
     // A modal box with the application's title and one OK button.
     virtual void showMessage(const QString &text) = 0;
+    // The check of a game won (the top ten), made once its message is shown
+    // and won() is sent. True lets the winning sequence go on to prepare the
+    // next game behind the cover; false leaves the won game on the table.
+    virtual bool checkWin(const WinSummary &) { return true; }
 };
 
 
@@ -30,20 +73,32 @@ class Game : public QObject
     Q_OBJECT
 
 public:
-    Game(TimerService &timers, GameUi &ui, QObject *parent = nullptr);
+    // The dice draw from `random`, which the game reseeds from the time of day at each roll.
+    Game(TimerService &timers, GameRandom &random, GameUi &ui, QObject *parent = nullptr);
     ~Game() override;
 
     // --- state, read by the window and the records ---
-    GameState gs;
-    qint32 RollingDice = 0;
-    qint32 ElapsedSeconds = 0;
-    GameSettings settings;
-    GameTexts texts;
+    GamePhase phase() const;
+    GamePosition position() const;
+    const GameState &state() const { return gs; }
+    qint32 rollingDice() const { return RollingDice; }
+    qint32 elapsedSeconds() const { return ElapsedSeconds; }
+    const GameSettings &gameSettings() const { return settings; }
+    const GameTexts &gameTexts() const { return texts; }
+    // The choice list of ones (face 1) or of fives (any other face).
+    const ChoiceList &choiceList(int face) const { return face == 1 ? rg10 : rg5; }
     // A test button has set the dice in this game: it counts apart in the statistics.
-    bool testButtonsUsed = false;
-    ChoiceList rg10, rg5;
+    bool testButtonsUsed() const { return m_testButtonsUsed; }
+    RuleSet rules() const { return {settings.Winner, settings.Valid}; }
+    // The settings in force from now on (the next game is played by them).
+    void applySettings(const GameSettings &s);
+    void applyRules(const RuleSet &r) { settings.Winner = r.winner; settings.Valid = r.band; }
+    // The language's texts; the choice lists take their captions from them.
+    void applyTexts(const GameTexts &t);
 
     const DieModel &die(int n) const { return m_dice[n]; }
+    // The state of die n (0, 1, 2, or -1 for none of them).
+    int dieState(int n) const;
     int eSubScore() const { return m_eSubScore; }
     int eScore() const { return m_eScore; }
     int eRnd() const { return m_eRnd; }
@@ -105,9 +160,6 @@ public:
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
     void setLTypeCaption(const QString &text);
-    // Only while gameWon is handled (a failed top-ten check): the winning
-    // sequence ends there and the won game stays as it is.
-    void stopAfterWin() { m_stopAfterWin = true; }
     // True while the winning sequence prepares the next game.
     bool winning() const { return m_winning; }
 
@@ -142,14 +194,25 @@ signals:
     void newGameStarted();
     // A round of the game in progress has ended: banked, refused or lost
     // (points 0 or -100 after a bust); verdict is a BankVerdict. Not for the
-    // round a new game opens with, nor for the winning bank (gameWon).
+    // round a new game opens with, nor for the winning bank (won).
     void roundEnded(qint32 points, int verdict);
-    // The winning message has been shown and the clock stopped: the top-ten
-    // check is made by the receivers. Then a new game is prepared, paused,
-    // unless a receiver called stopAfterWin.
-    void gameWon();
+    // The dice of a roll have come to rest: the faces of dice 1 to 6 (slot 0
+    // unused), 0 for a Kept die. Sent before the roll is scored; not for the
+    // faces the test buttons set.
+    void rolled(const QVector<int> &faces);
+    // The winning message has been shown and the clock stopped. The top-ten
+    // check (GameUi::checkWin) follows, then the next game is prepared, paused.
+    void won(const WinSummary &summary);
 
 private:
+    GameState gs;
+    qint32 RollingDice = 0;
+    qint32 ElapsedSeconds = 0;
+    GameSettings settings;
+    GameTexts texts;
+    bool m_testButtonsUsed = false;
+    ChoiceList rg10, rg5;
+
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);
@@ -164,6 +227,7 @@ private:
     void recordRoundEnd(qint32 points, int verdict);
 
     TimerService &m_timers;
+    GameRandom &m_random;
     GameUi &m_ui;
     DieModel m_dice[7];
     int m_eSubScore = 0;
@@ -183,5 +247,5 @@ private:
     bool m_freshRecordDue = false; // the record holds a game won; the next game's starts on its first step
     bool m_staging = false;        // a test button is setting the dice
     bool m_winning = false;
-    bool m_stopAfterWin = false;
+    bool m_messageOpen = false;
 };

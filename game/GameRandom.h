@@ -22,6 +22,3 @@ public:
 private:
     quint32 m_seed = 0;
 };
-
-// The process-wide generator.
-GameRandom &gameRandom();

@@ -1,17 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real and virtual timers.
 #include "game/TimerService.h"
-#include "game/GameRandom.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
-
-GameRandom &gameRandom()
-{
-    static GameRandom generator;
-    return generator;
-}
 
 QtTimerService::QtTimerService()
 {

@@ -252,8 +252,8 @@ int TfrmTopten::currentType() const
 
 void TfrmTopten::setCurrentType(int type)
 {
-    if (m_shared.settings)
-        m_shared.settings->Type = type;
+    if (m_shared.settings && m_shared.setType)
+        m_shared.setType(type);
     else
         m_ownType = type;
 }

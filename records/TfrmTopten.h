@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QFrame;
@@ -29,10 +30,11 @@ public:
     // the English captions, a message box.
     struct Shared
     {
-        GameSettings *settings = nullptr;
+        const GameSettings *settings = nullptr;
         const GameTexts *texts = nullptr;
         const TRegAuto *language = nullptr;
         Prompts *prompts = nullptr;
+        std::function<void(int)> setType; // with settings: sets its Type
     };
 
     explicit TfrmTopten(QWidget *parent = nullptr);

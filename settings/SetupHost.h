@@ -15,8 +15,10 @@ public:
     // The text now in force for a language key: a control's caption as it
     // stands, or a text variable.
     virtual QString textInForce(const QString &key) const = 0;
-    virtual GameSettings &liveSettings() = 0;
-    virtual GameTexts &liveTexts() = 0;
+    virtual const GameSettings &liveSettings() const = 0;
+    virtual void applySettings(const GameSettings &settings) = 0;
+    virtual const GameTexts &liveTexts() const = 0;
+    virtual void applyTexts(const GameTexts &texts) = 0;
     virtual TRegAuto &languageStore() = 0;
     virtual TRegAuto &configStore() = 0;
     // A modal error box (a write that failed).

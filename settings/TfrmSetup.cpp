@@ -295,12 +295,10 @@ int TfrmSetup::winnerFromField() const
 
 TfrmSetup::Outcome TfrmSetup::Save()
 {
-    GameSettings &live = m_host.liveSettings();
-    const int winnerBefore = live.Winner;
-    const bool validBefore = live.Valid;
+    GameSettings live = m_host.liveSettings();
     try {
         TRegAuto &lng = m_host.languageStore();
-        GameTexts &texts = m_host.liveTexts();
+        GameTexts texts = m_host.liveTexts();
         const auto fieldFor = [this](QString GameTexts::*variable) {
             for (int n = 0; n < kLanguageCount; ++n) {
                 if (kLanguageTable[n].variable == variable)
@@ -328,8 +326,10 @@ TfrmSetup::Outcome TfrmSetup::Save()
         // the game-type text go live at once.
         for (const auto variable : {&GameTexts::lType1, &GameTexts::lType2, &GameTexts::sLGT1, &GameTexts::sLGT2})
             texts.*variable = fieldFor(variable);
+        m_host.applyTexts(texts);
         emit typeTextsChanged();
         texts.lType = fieldFor(&GameTexts::lType);
+        m_host.applyTexts(texts);
         emit gameTypeTextChanged();
 
         const int winner = winnerFromField();
@@ -339,10 +339,9 @@ TfrmSetup::Outcome TfrmSetup::Save()
         live.Winner = winner;
         live.Valid = valid;
         writeConfig(m_host.configStore(), live.Winner, live.Valid);
+        m_host.applySettings(live);
         return changed ? SavedNewSettings : Saved;
     } catch (const KvxError &e) {
-        live.Winner = winnerBefore;
-        live.Valid = validBefore;
         m_host.showError(e.message());
         return NotSaved;
     }

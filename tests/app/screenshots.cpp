@@ -13,6 +13,8 @@
 #include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
+#include "game/EngineRig.h"
+#include "game/EngineRig.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
 #include "records/TfrmTopten.h"
@@ -56,9 +58,9 @@ bool rollScoring(TfrmMain &w, ManualTimerService &timers)
 {
     for (int tries = 0; tries < 20; ++tries) {
         w.surface().btRoll()->click();
-        if (!timers.runUntil([&w] { return w.game().RollingDice == 0; }))
+        if (!timers.runUntil([&w] { return w.game().rollingDice() == 0; }))
             return false;
-        if (!w.game().gs.NewRound)
+        if (!w.game().state().NewRound)
             return true;
     }
     return false;
@@ -147,7 +149,7 @@ int main(int argc, char *argv[])
     for (int n : {1, 4})
         emit w.surface().dice(n)->clicked();
     w.surface().btRoll()->click();
-    ok = ok && timers.runUntil([&w] { return w.game().RollingDice == 0; });
+    ok = ok && timers.runUntil([&w] { return w.game().rollingDice() == 0; });
     w.surface().cheat(4)->click();
     emit w.surface().dice(2)->clicked();
     timers.advance(83000);
@@ -172,7 +174,7 @@ int main(int argc, char *argv[])
 
     // A won game enters the top ten, which then shows it.
     w.surface().btCont()->click();
-    w.game().gs.Total = 850;
+    restoreWith(w.game(), [](auto &s) { s.total = 850; });
     w.surface().btDone()->click(); // banks the 150 above: 1000
     topten->show();
     ok = ok && save(topten, out, QStringLiteral("topten"));

@@ -38,10 +38,10 @@ class TestAdvisorWindow : public QObject
         QVERIFY(m >= 0);
         m_timers.setMsecsSinceMidnightUtc(m);
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-        QVERIFY(w.game().RollingDice > 0);
+        QVERIFY(w.game().rollingDice() > 0);
         QCOMPARE(w.sideWindows().advisor()->lStatus()->text(), uiText("advRolling"));
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
-        QCOMPARE(w.game().gs.NewRound, !scores);
+        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
+        QCOMPARE(w.game().state().NewRound, !scores);
     }
     static QString position(qint32 total, qint32 round, qint64 points)
     {
@@ -106,15 +106,15 @@ class TestAdvisorWindow : public QObject
         rig::stage(w, m_timers, 1);
         rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
-        QCOMPARE(w.game().gs.Total, 800);
+        QCOMPARE(w.game().state().Total, 800);
     }
     // Five fives banked as 200: the win.
     void win(TfrmMain &w)
     {
         rig::roll(w, m_timers);
-        if (w.game().gs.NewRound)
+        if (w.game().state().NewRound)
             rig::roll(w, m_timers);
-        QVERIFY(!w.game().gs.NewRound);
+        QVERIFY(!w.game().state().NewRound);
         QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
@@ -127,7 +127,7 @@ class TestAdvisorWindow : public QObject
         if (!w.sideWindows().review() || !w.sideWindows().review()->isVisible())
             action(w, "aReview")->trigger();
         ReviewWindow *r = w.sideWindows().review();
-        if (!w.solver().waitFor(w.game().settings.rules(), 60000))
+        if (!w.solver().waitFor(w.game().gameSettings().rules(), 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;
@@ -141,9 +141,9 @@ class TestAdvisorWindow : public QObject
             QVERIFY(m >= 0);
             m_timers.setMsecsSinceMidnightUtc(m);
             QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-            QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+            QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
         };
-        if (w.game().gs.NewRound) {
+        if (w.game().state().NewRound) {
             rollScoring();
             return;
         }
@@ -154,7 +154,7 @@ class TestAdvisorWindow : public QObject
                 break;
             }
         }
-        if (w.game().gs.SelCount[1] + w.game().gs.SelCount[5] == 0 || w.game().gs.SubScore >= 300) {
+        if (w.game().state().SelCount[1] + w.game().state().SelCount[5] == 0 || w.game().state().SubScore >= 300) {
             QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
             return;
         }
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(a->lBust()->text().contains(QStringLiteral("3.09")));
         QVERIFY(a->lRounds()->text().contains(QLocale().toString(a->solution()->roundsFromTotal(0), 'f', 3)));
         rig::roll(w, m_timers);
-        if (w.game().gs.NewRound)
+        if (w.game().state().NewRound)
             rig::roll(w, m_timers);
         // Six ones on the table: the best play is on show, and a click moves it.
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
@@ -247,37 +247,36 @@ private slots:
     void bothBandRulesShareASolutionWhereTheyAgree()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.game().settings.Winner = 1000;
-        w.game().settings.Valid = false;
+        w.game().applyRules({1000, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         const auto single = a->solution();
         // Up to 1000 no bank reaches 1400-1500: nothing to solve again.
-        w.game().settings.Valid = true;
+        w.game().applyRules({1000, true});
         QCOMPARE(a->solution(), single);
         a->refresh();
         QVERIFY(!a->solving());
         QVERIFY(!a->lStatus()->text().startsWith(QStringLiteral("Working out")));
         // At 2000 the rules differ, and each has its own solution.
-        w.game().settings.Winner = 2000;
+        w.game().applyRules({2000, true});
         QVERIFY(!a->solution());
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->solution()->valid());
-        w.game().settings.Valid = false;
+        w.game().applyRules({2000, false});
         QVERIFY(!a->solution());
     }
 
     void saysWhyItCannotAdvise()
     {
         TfrmMain w(m_prompts, m_timers, {});
-        w.game().settings.Winner = 1003;
+        w.game().applyRules({1003, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
         // A total from a hand-made settings file, beyond what is worked out.
-        w.game().settings.Winner = 250000;
+        w.game().applyRules({250000, false});
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("up to 100000 points")));
     }
@@ -356,7 +355,7 @@ private slots:
         // Nothing selected yet: no roll on to weigh, only what to do.
         QCOMPARE(a->lBust()->text(), uiText("advNothingSelected"));
         rig::clickAllDice(w);
-        const qint32 hot = g.gs.SelScore;
+        const qint32 hot = g.state().SelScore;
         QVERIFY(hot > 0);
         QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
         QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
@@ -382,7 +381,7 @@ private slots:
             subtotalAtMessage = w.surface().eSubScore()->text();
         };
         rollTo(w, false);
-        QCOMPARE(m_prompts.messages.last(), g.texts.msgFail);
+        QCOMPARE(m_prompts.messages.last(), g.gameTexts().msgFail);
         // The points are gone before the message, in Subtotal and here alike.
         QCOMPARE(atMessage.status, position(0, 1, 0));
         QCOMPARE(subtotalAtMessage, QStringLiteral("0"));
@@ -394,7 +393,7 @@ private slots:
         // A first roll that scores nothing costs 100 points.
         QCOMPARE(a->lStatus()->text(), position(0, 2, 0));
         rollTo(w, false);
-        QCOMPARE(m_prompts.messages.last(), g.texts.msgCrash);
+        QCOMPARE(m_prompts.messages.last(), g.gameTexts().msgCrash);
         QCOMPARE(atMessage.status, position(0, 2, -100));
         QCOMPARE(subtotalAtMessage, QStringLiteral("-100")); // the penalty shows before its message
         QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
@@ -431,13 +430,13 @@ private slots:
         QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
-        const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.gs.RoundNo);
+        const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.state().RoundNo);
         QMap<QString, Seen> atMessage;
         m_prompts.onMessage = [&](const QString &text) { atMessage[text] = seen(a); };
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         m_prompts.onMessage = nullptr;
         // The win, and the notice that it stays out of the tables: no next roll.
-        for (const QString &message : {g.texts.msgWin, uiText("msgAssisted")}) {
+        for (const QString &message : {g.gameTexts().msgWin, uiText("msgAssisted")}) {
             QVERIFY2(atMessage.contains(message), qPrintable(message));
             const Seen s = atMessage.value(message);
             QCOMPARE(s.status, won);
@@ -496,7 +495,7 @@ private slots:
         rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
                               "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
         TfrmMain w(m_prompts, m_timers, {});
-        w.game().settings.Winner = 1500;
+        w.game().applyRules({1500, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
@@ -687,7 +686,7 @@ private slots:
         QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
         // A winning total no play can reach: it says so, and lists the plays unvalued.
         r->close();
-        w.game().settings.Winner = 1003;
+        w.game().applyRules({1003, false});
         action(w, "aNew")->trigger();
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         for (int k = 0; k < 3; ++k)

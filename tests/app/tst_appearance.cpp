@@ -536,9 +536,11 @@ private slots:
         // A choice list's caption in the main window.
         Windows win;
         open(win);
-        win.main->game().texts.s10 = whole;
+        GameTexts texts = win.main->game().gameTexts();
+        texts.s10 = whole;
+        win.main->game().applyTexts(texts);
         win.main->surface().btRoll()->click();
-        QVERIFY(m_timers.runUntil([&win] { return win.main->game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&win] { return win.main->game().rollingDice() == 0; }));
         win.main->surface().cheat(1)->click(); // six ones
         for (int n = 1; n <= 6; ++n)
             emit win.main->surface().dice(n)->clicked();

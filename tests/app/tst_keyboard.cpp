@@ -44,7 +44,7 @@ private:
     void rollByKey(TfrmMain &w)
     {
         type(Qt::Key_R);
-        QVERIFY(w.game().RollingDice > 0);
+        QVERIFY(w.game().rollingDice() > 0);
         QVERIFY(rig::settle(w, m_timers));
     }
     void rollScoringByKey(TfrmMain &w) { rig::rollScoring(w, m_timers, [&] { rollByKey(w); }); }
@@ -87,7 +87,7 @@ private slots:
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(state(w, n), int(TRxDice::Selected));
         QVERIFY(!w.surface().rg10()->isHidden());
-        QCOMPARE(g.gs.SelScore, 800);
+        QCOMPARE(g.state().SelScore, 800);
 
         // Tab leads into the list; the arrows pick another valuation there.
         QRadioButton *full = w.surface().choice(0, 0);
@@ -96,22 +96,22 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(full));
         type(Qt::Key_Down);
         QVERIFY(w.surface().choice(0, 1)->isChecked());
-        QCOMPARE(g.gs.SelScore, 410);
+        QCOMPARE(g.state().SelScore, 410);
         type(Qt::Key_Up);
         QVERIFY(full->isChecked());
-        QCOMPARE(g.gs.SelScore, 800);
+        QCOMPARE(g.state().SelScore, 800);
 
         // D banks, even with the focus in the list.
         type(Qt::Key_D);
-        QCOMPARE(g.gs.Total, 800);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().Total, 800);
+        QCOMPARE(g.state().RoundNo, 2);
         QVERIFY(w.surface().rg10()->isHidden());
 
         rollScoringByKey(w);
         QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton); // staging: six fives
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5})
             type(k);
-        QCOMPARE(g.gs.SelScore, 200);
+        QCOMPARE(g.state().SelScore, 200);
         QVERIFY(!w.surface().rg5()->isHidden());
 
         // While the top-ten check runs, Roll and Done are off and so are R, D and Enter.
@@ -124,13 +124,13 @@ private slots:
             const int shown = m_prompts.messages.size();
             for (Qt::Key k : {Qt::Key_R, Qt::Key_D, Qt::Key_Return})
                 QTest::keyClick(&w, k);
-            QCOMPARE(g.RollingDice, 0);
+            QCOMPARE(g.rollingDice(), 0);
             QCOMPARE(m_prompts.messages.size(), shown);
         };
         type(Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(checkedDuringWin);
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
-        QCOMPARE(g.gs.Total, 0); // the next game is prepared
+        QCOMPARE(g.state().Total, 0); // the next game is prepared
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!w.surface().btCont()->isHidden());
 
@@ -138,7 +138,7 @@ private slots:
         type(Qt::Key_Return);
         QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
-        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.state().RoundNo, 1);
     }
 
     void coverTakesOnlyEnter()
@@ -150,7 +150,7 @@ private slots:
         for (Qt::Key k : {Qt::Key_1, Qt::Key_6, Qt::Key_R, Qt::Key_D})
             type(k);
         QVERIFY(!w.surface().pCover()->isHidden());
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         QVERIFY(!g.stopWatchEnabled());
         QVERIFY(m_prompts.messages.isEmpty());
 
@@ -160,18 +160,18 @@ private slots:
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         type(Qt::Key_1);
         type(Qt::Key_D);
-        QCOMPARE(g.gs.Total, 10);
+        QCOMPARE(g.state().Total, 10);
         m_timers.advance(3000);
-        const int elapsed = g.ElapsedSeconds;
+        const int elapsed = g.elapsedSeconds();
         action(w, "aPause")->trigger();
         QVERIFY(!w.surface().btCont()->isHidden());
         type(Qt::Key_1);
         type(Qt::Key_R);
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         type(Qt::Key_Return);
         QVERIFY(w.surface().pCover()->isHidden());
-        QCOMPARE(g.gs.Total, 10);
-        QCOMPARE(g.ElapsedSeconds, elapsed);
+        QCOMPARE(g.state().Total, 10);
+        QCOMPARE(g.elapsedSeconds(), elapsed);
         QVERIFY(g.stopWatchEnabled());
     }
 
@@ -185,14 +185,14 @@ private slots:
         rig::showActive(w);
         type(Qt::Key_Return);
         type(Qt::Key_R);
-        QVERIFY(g.RollingDice > 0);
-        const int subScore = g.gs.SubScore;
+        QVERIFY(g.rollingDice() > 0);
+        const int subScore = g.state().SubScore;
         for (Qt::Key k : {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6, Qt::Key_D})
             type(k);
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(state(w, n), int(TRxDice::Free));
-        QCOMPARE(g.gs.SubScore, subScore);
-        QVERIFY(g.RollingDice > 0);
+        QCOMPARE(g.state().SubScore, subScore);
+        QVERIFY(g.rollingDice() > 0);
         type(Qt::Key_X, Qt::AltModifier);
         QCOMPARE(exits.count(), 0);
 
@@ -201,7 +201,7 @@ private slots:
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         QCOMPARE(m_prompts.messages.size(), 2);
         QCOMPARE(m_prompts.messages.at(1), m_prompts.messages.at(0));
-        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
     }
 
     void keysMatchClicksAfterARoll()
@@ -222,14 +222,14 @@ private slots:
             QStringList seen;
             for (int n = 1; n <= 6; ++n)
                 seen << QString::number(state(w, n));
-            seen << QString::number(w.game().gs.SelScore) << QString::number(w.surface().rg10()->isVisible())
+            seen << QString::number(w.game().state().SelScore) << QString::number(w.surface().rg10()->isVisible())
                  << QString::number(w.surface().rg5()->isVisible());
             if (byKey)
                 type(Qt::Key_R);
             else
                 QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-            seen << QString::number(w.game().gs.SubScore) << QString::number(w.game().RollingDice);
-            m_timers.runUntil([&w] { return w.game().RollingDice == 0; });
+            seen << QString::number(w.game().state().SubScore) << QString::number(w.game().rollingDice());
+            m_timers.runUntil([&w] { return w.game().rollingDice() == 0; });
             return seen;
         };
         const QStringList clicks = play(false);
@@ -265,28 +265,28 @@ private slots:
 
         // Down and Up pick a valuation of the list shown; the entry takes the focus.
         type(Qt::Key_Down);
-        QCOMPARE(g.gs.SelScore, 30);
+        QCOMPARE(g.state().SelScore, 30);
         QVERIFY(w.surface().choice(0, 1)->hasFocus());
         type(Qt::Key_Up);
-        QCOMPARE(g.gs.SelScore, 100);
+        QCOMPARE(g.state().SelScore, 100);
         target->setFocus(Qt::TabFocusReason);
 
         type(Qt::Key_4);
         QCOMPARE(state(w, 4), int(TRxDice::Selected));
-        QCOMPARE(g.gs.SelScore, 200);
+        QCOMPARE(g.state().SelScore, 200);
         type(Qt::Key_4);
         QCOMPARE(state(w, 4), int(TRxDice::Free));
         type(Qt::Key_R);
-        QVERIFY(g.RollingDice > 0);
-        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
-        if (g.gs.NewRound)
+        QVERIFY(g.rollingDice() > 0);
+        QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
+        if (g.state().NewRound)
             return; // the roll after the set was a bust: the round is over
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         if (QApplication::focusWidget() != target && target->isVisible())
             target->setFocus(Qt::TabFocusReason);
-        const int total = g.gs.Total;
+        const int total = g.state().Total;
         type(Qt::Key_D);
-        QCOMPARE(g.gs.Total, total + 100);
+        QCOMPARE(g.state().Total, total + 100);
     }
 
     void upAndDownMoveBetweenTheDiceWithoutAList()
@@ -308,7 +308,7 @@ private slots:
         type(Qt::Key_6);
         w.surface().cheat(3)->setFocus(Qt::TabFocusReason);
         type(Qt::Key_Return);
-        QCOMPARE(g.gs.Total, 5);
+        QCOMPARE(g.state().Total, 5);
         QCOMPARE(w.surface().dice(1)->value(), 5); // Button3 would have staged threes
     }
 
@@ -325,7 +325,7 @@ private slots:
         QCOMPARE(state(w, 2), int(TRxDice::Selected));
         QKeyEvent repeatRoll(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"), true);
         QApplication::sendEvent(&w, &repeatRoll);
-        QCOMPARE(w.game().RollingDice, 0);
+        QCOMPARE(w.game().rollingDice(), 0);
     }
 
     void standardKeysInEveryPhase_data()
@@ -366,11 +366,11 @@ private slots:
         if (phase != QLatin1String("cover")) {
             type(Qt::Key_Return);
             m_timers.advance(3000);
-            QCOMPARE(g.ElapsedSeconds, 3);
+            QCOMPARE(g.elapsedSeconds(), 3);
         }
         if (phase == QLatin1String("rolling")) {
             type(Qt::Key_R);
-            QVERIFY(g.RollingDice > 0);
+            QVERIFY(g.rollingDice() > 0);
         }
         int answered = -1;
         m_prompts.onModal = [&answered](QDialog &dlg) {
@@ -379,8 +379,8 @@ private slots:
         };
         type(Qt::Key(key), Qt::KeyboardModifiers(mods));
         if (phase == QLatin1String("rolling")) {
-            QVERIFY(g.RollingDice > 0); // the key changed nothing in the roll
-            QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+            QVERIFY(g.rollingDice() > 0); // the key changed nothing in the roll
+            QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         }
 
         QString seen = QStringLiteral("none");
@@ -390,7 +390,7 @@ private slots:
             seen = m_prompts.titles.last() == Mnemonics::plainText(action(w, "aOpen")) ? QStringLiteral("open") : QStringLiteral("save");
         else if (answered == 0)
             seen = QStringLiteral("rules"); // the settings dialog on its General page
-        else if (w.surface().pCover()->isHidden() && g.ElapsedSeconds == 0 && g.gs.RoundNo == 1 && g.stopWatchEnabled())
+        else if (w.surface().pCover()->isHidden() && g.elapsedSeconds() == 0 && g.state().RoundNo == 1 && g.stopWatchEnabled())
             seen = QStringLiteral("new");
         else if (!w.surface().pCover()->isHidden() && phase != QLatin1String("cover"))
             seen = QStringLiteral("pause");
@@ -400,9 +400,9 @@ private slots:
         QVERIFY(m_prompts.questions.isEmpty()); // leaving asks nothing either
         if (phase == QLatin1String("rolling")) {
             QVERIFY(g.stopWatchEnabled()); // the clock ran on through the roll
-            QVERIFY(g.ElapsedSeconds >= 3);
+            QVERIFY(g.elapsedSeconds() >= 3);
         } else if (effect != QLatin1String("new") && phase != QLatin1String("cover")) {
-            QCOMPARE(g.ElapsedSeconds, 3);
+            QCOMPARE(g.elapsedSeconds(), 3);
         }
         if (effect == QLatin1String("pause") || effect == QLatin1String("open") || effect == QLatin1String("save")
             || effect == QLatin1String("rules"))
@@ -481,13 +481,13 @@ private slots:
         type(Qt::Key_R, Qt::ControlModifier);
         type(Qt::Key_D, Qt::AltModifier);
         QCOMPARE(state(w, 1), int(TRxDice::Free));
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         QVERIFY(m_prompts.messages.isEmpty());
         // Shift does not hide a letter: Shift+R is R.
         type(Qt::Key_1);
         type(Qt::Key_R, Qt::ShiftModifier);
-        QVERIFY(g.RollingDice > 0);
-        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        QVERIFY(g.rollingDice() > 0);
+        QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         type(Qt::Key_X, Qt::AltModifier);
         QCOMPARE(exits.count(), 1);
     }

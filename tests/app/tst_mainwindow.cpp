@@ -5,6 +5,7 @@
 #include "settings/ProgramDir.h"
 #include "widgets/Prompts.h"
 #include "widgets/TEffectLabel.h"
+#include "game/EngineRig.h"
 #include "support/WindowRig.h"
 #include "widgets/WindowSystem.h"
 #include "records/TfrmTopten.h"
@@ -30,6 +31,7 @@
 
 #include "app/PracticeWindow.h"
 #include "app/ReviewWindow.h"
+#include "game/EngineRig.h"
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
 #include "settings/LanguageTable.h"
@@ -113,7 +115,7 @@ private slots:
         QVERIFY(!w.game().stopWatchEnabled());
         QCOMPARE(m_timers.activeCount(), 0);
         QCOMPARE(w.surface().eRnd()->text(), QStringLiteral("1"));
-        QCOMPARE(w.game().gs.RoundNo, 1);
+        QCOMPARE(w.game().state().RoundNo, 1);
         QCOMPARE(w.outerHeight(), 327);
         // Neither settings file is created by starting.
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
@@ -193,15 +195,15 @@ private slots:
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(g.stopWatchEnabled());
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
 
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-        QVERIFY(g.RollingDice > 0);
+        QVERIFY(g.rollingDice() > 0);
         QVERIFY(!action(w, "aExit")->isEnabled());
         QVERIFY(!action(w, "aNew")->isEnabled());
-        QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         // A bust of the first roll is possible; stage a known roll either way.
-        if (g.gs.NewRound)
+        if (g.state().NewRound)
             rig::roll(w, m_timers);
         QVERIFY(action(w, "aExit")->isEnabled());
 
@@ -217,24 +219,24 @@ private slots:
         QCOMPARE(w.surface().eSubScore()->text(), QLocale().toString(800));
         // Choosing "6 * 10" changes the value at once.
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_4")), Qt::LeftButton);
-        QCOMPARE(g.gs.SelScore, 60);
+        QCOMPARE(g.state().SelScore, 60);
         QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rg10_0")), Qt::LeftButton);
-        QCOMPARE(g.gs.SelScore, 800);
+        QCOMPARE(g.state().SelScore, 800);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.surface().eScore()->text(), QLocale().toString(800));
         QCOMPARE(w.surface().eRnd()->text(), QStringLiteral("2"));
         QVERIFY(w.surface().rg10()->isHidden());
 
         rig::roll(w, m_timers);
-        if (g.gs.NewRound) // a bust: try again
+        if (g.state().NewRound) // a bust: try again
             rig::roll(w, m_timers);
-        QVERIFY(!g.gs.NewRound);
+        QVERIFY(!g.state().NewRound);
         QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         for (int n = 1; n <= 5; ++n)
             rig::clickDie(w, n);
         QVERIFY(!w.surface().rg5()->isHidden());
-        QCOMPARE(g.gs.SelScore, 200);
-        g.ElapsedSeconds = 42;
+        QCOMPARE(g.state().SelScore, 200);
+        restoreWith(g, [](auto &s) { s.elapsedSeconds = 42; });
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
 
         QVERIFY(m_prompts.messages.contains(QStringLiteral("Congratulation !")));
@@ -248,17 +250,17 @@ private slots:
         QCOMPARE(stats.games[0].seconds, 42);
         QCOMPARE(stats.games[0].rating, topTenScore(1000, 2));
         QVERIFY(stats.games[0].testButtons && !stats.games[0].assisted);
-        QVERIFY(!g.testButtonsUsed); // the next game starts clean
+        QVERIFY(!g.testButtonsUsed()); // the next game starts clean
         // A fresh game waits behind the cover, and Continue leads into it.
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!w.surface().btCont()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
         QVERIFY(w.surface().btRoll()->isEnabled());
         QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         QVERIFY(w.surface().pCover()->isHidden());
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
     }
 
     void damagedTopTenIsKeptAsideAndTheWinGoesIn()
@@ -268,7 +270,7 @@ private slots:
         rig::writeProgramFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.settings.Winner = 800;
+        g.applyRules({800, false});
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
@@ -304,7 +306,7 @@ private slots:
         DialogPrompts prompts;
         TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
         w.show();
-        w.game().settings.Winner = 800;
+        w.game().applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
@@ -329,7 +331,7 @@ private slots:
         m_prompts.nameAnswers << QStringLiteral("Tester") << QStringLiteral("Tester");
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.settings.Winner = 800;
+        g.applyRules({800, false});
         for (int game = 0; game < 2; ++game) {
             if (game == 0)
                 QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
@@ -360,7 +362,7 @@ private slots:
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.settings.Winner = 800;
+        g.applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
@@ -451,8 +453,8 @@ private slots:
         QCOMPARE(m_prompts.errors.size(), 1);
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("Read beyond end of file")));
         QVERIFY(m_prompts.errors.last().contains(QStringLiteral("short.KVX")));
-        QCOMPARE(w.game().ElapsedSeconds, before.elapsedSeconds);
-        QCOMPARE(w.game().gs.RoundNo, before.roundNo);
+        QCOMPARE(w.game().elapsedSeconds(), before.elapsedSeconds);
+        QCOMPARE(w.game().state().RoundNo, before.roundNo);
 
         m_prompts.fileAnswers.enqueue(ProgramDir::file(QStringLiteral("no/such/folder/x.KVX")));
         action(w, "aSave")->trigger();
@@ -475,10 +477,10 @@ private slots:
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!w.surface().btCont()->isHidden());
         m_timers.advance(5000);
-        QCOMPARE(w.game().ElapsedSeconds, 3);
+        QCOMPARE(w.game().elapsedSeconds(), 3);
         QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
         m_timers.advance(999);
-        QCOMPARE(w.game().ElapsedSeconds, 3);
+        QCOMPARE(w.game().elapsedSeconds(), 3);
         m_timers.advance(1);
         QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:04"));
     }
@@ -489,8 +491,8 @@ private slots:
         TfrmMain w(m_prompts, m_timers, {});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton, {}, QPoint(1, 1));
-        QCOMPARE(w.game().RollingDice, 0);
-        QVERIFY(w.game().gs.NewRound);
+        QCOMPARE(w.game().rollingDice(), 0);
+        QVERIFY(w.game().state().NewRound);
     }
 
     void settingsDialogFlows()
@@ -517,7 +519,7 @@ private slots:
         QVERIFY(!g.stopWatchEnabled());
         action(w, "aRules")->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsGen"));
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
 
         m_prompts.onModal = [&](QDialog &dlg) {
             setup->findChild<QAbstractButton *>(QStringLiteral("btSave"))->click();
@@ -527,7 +529,7 @@ private slots:
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.lng"))));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
         QVERIFY(!w.surface().pCover()->isHidden()); // still the same game, paused
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
 
         m_prompts.onModal = [&](QDialog &dlg) {
             setup->findChild<QCheckBox *>(QStringLiteral("eValid"))->setChecked(true);
@@ -535,10 +537,10 @@ private slots:
             return dlg.result();
         };
         action(w, "aSettings")->trigger();
-        QVERIFY(g.settings.Valid);
+        QVERIFY(g.gameSettings().Valid);
         QVERIFY(w.surface().pCover()->isHidden()); // a new game runs
         QVERIFY(g.stopWatchEnabled());
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
     }
 
     void languageEditorRenamesTheGame()
@@ -569,8 +571,7 @@ private slots:
         QVERIFY(!QFile::exists(Statistics::fileName()));
         QVERIFY(menu(w, "mFile")->actions().contains(action(w, "aStatistics")));
         QCOMPARE(action(w, "aStatistics")->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
-        w.game().settings.Winner = 3000;
-        w.game().settings.Valid = true;
+        w.game().applyRules({3000, true});
         action(w, "aStatistics")->trigger();
         QVERIFY(w.sideWindows().statistics() && w.sideWindows().statistics()->isVisible());
         QVERIFY(w.sideWindows().statistics()->shownRules() == (RuleSet{3000, true}));
@@ -583,7 +584,7 @@ private slots:
         // A costly bank: ten points kept of six ones that would have won at once.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.settings.Winner = 800;
+        g.applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         rig::roll(w, m_timers);
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
@@ -598,8 +599,8 @@ private slots:
         QVERIFY(w.solver().waitFor({800, false}, 120000));
         p->setSource(PracticeSource::BuiltIn);
         QTRY_VERIFY_WITH_TIMEOUT(p->hasPosition(), 60000);
-        const GameState before = g.gs;
-        const qint32 seconds = g.ElapsedSeconds;
+        const GameState before = g.state();
+        const qint32 seconds = g.elapsedSeconds();
         const PracticeChoice plain = plainPlay(p->position());
         PracticeDie dice[7];
         practiceLayout(p->position(), dice);
@@ -616,10 +617,10 @@ private slots:
         QVERIFY(p->answered());
         // Nothing of the game moved: its state, its clock, its assisted mark, its files.
         QVERIFY(!w.sideWindows().assisted());
-        QCOMPARE(g.ElapsedSeconds, seconds);
-        QCOMPARE(g.gs.Total, before.Total);
-        QCOMPARE(g.gs.SubScore, before.SubScore);
-        QCOMPARE(g.gs.RoundNo, before.RoundNo);
+        QCOMPARE(g.elapsedSeconds(), seconds);
+        QCOMPARE(g.state().Total, before.Total);
+        QCOMPARE(g.state().SubScore, before.SubScore);
+        QCOMPARE(g.state().RoundNo, before.RoundNo);
         QVERIFY(!QFile::exists(Statistics::fileName()));
         // The review of the game keeps its costly bank to practise.
         action(w, "aReview")->trigger();
@@ -669,24 +670,24 @@ private slots:
             QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         w.setWindowState(Qt::WindowMinimized);
         if (phase == QLatin1String("rolling")) {
-            QVERIFY(g.RollingDice > 0);
+            QVERIFY(g.rollingDice() > 0);
             QVERIFY(w.surface().pCover()->isHidden());
-            QVERIFY(m_timers.runUntil([&g] { return g.RollingDice == 0; }));
+            QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         }
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!g.stopWatchEnabled());
         // Continue only where there is a game to continue: not before the first Start.
         QCOMPARE(w.surface().btCont()->isHidden(), phase == QLatin1String("covered"));
-        const int elapsed = g.ElapsedSeconds;
+        const int elapsed = g.elapsedSeconds();
         m_timers.advance(7000);
         w.setWindowState(Qt::WindowNoState);
         m_timers.advance(3000);
-        QCOMPARE(g.ElapsedSeconds, elapsed);
+        QCOMPARE(g.elapsedSeconds(), elapsed);
         QVERIFY(!w.surface().pCover()->isHidden());
         if (phase != QLatin1String("covered")) {
             QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
             m_timers.advance(1000);
-            QCOMPARE(g.ElapsedSeconds, elapsed + 1);
+            QCOMPARE(g.elapsedSeconds(), elapsed + 1);
         }
     }
 
@@ -730,11 +731,11 @@ private slots:
             cancelled = dlg.result() == QDialog::Rejected;
             return dlg.result();
         };
-        w.game().settings.Winner = 3000;
+        w.game().applyRules({3000, false});
         action(w, "aSettings")->trigger();
         QVERIFY(cancelled);
         QVERIFY(!setup->isVisible());
-        QCOMPARE(w.game().settings.Winner, 3000);
+        QCOMPARE(w.game().gameSettings().Winner, 3000);
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("Korvex.cnf"))));
     }
 

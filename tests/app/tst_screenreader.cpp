@@ -4,6 +4,7 @@
 // as an event.
 #include "app/Announcer.h"
 #include "settings/ProgramDir.h"
+#include "game/GameRandom.h"
 #include "support/WindowRig.h"
 #include "support/AccessibilityRecorder.h"
 #include "support/FakePrompts.h"
@@ -68,7 +69,7 @@ private slots:
         // Rolling on keeps the selection: kept, and the other dice show their new faces.
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
         QCOMPARE(said(w.surface().dice(5)), QStringLiteral("Die 5: 5, kept"));
-        QVERIFY(m_timers.runUntil([&w] { return w.game().RollingDice == 0; }));
+        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
         for (int n = 1; n <= 6; ++n) {
             const QString state = n == 5 ? QStringLiteral("kept") : QStringLiteral("free");
             QCOMPARE(said(w.surface().dice(n)),
@@ -139,7 +140,7 @@ private slots:
             faces << QString::number(w.surface().dice(n)->value());
         QVERIFY(!heard.isEmpty());
         QCOMPARE(heard.first(), QStringLiteral("Rolled %1.").arg(faces.join(QStringLiteral(", "))));
-        if (w.game().gs.NewRound) // a bust: its message and the loss follow the faces
+        if (w.game().state().NewRound) // a bust: its message and the loss follow the faces
             QCOMPARE(heard.mid(1), QStringList({"[Ooops ! This is -100 point!]", "Round lost; total -100, round 2."}));
         else
             QCOMPARE(heard.size(), 1);
@@ -158,10 +159,10 @@ private slots:
                                      "Die 5 (5) released, subtotal 100."}));
         heard.clear();
         QTest::keyClick(&w, Qt::Key_D);
-        const qint32 total = w.game().gs.Total;
+        const qint32 total = w.game().state().Total;
         QCOMPARE(heard, QStringList{QStringLiteral("Banked 100; total %1, round %2.")
                                             .arg(QLocale().toString(total))
-                                            .arg(w.game().gs.RoundNo)});
+                                            .arg(w.game().state().RoundNo)});
 
         // Rolling on names only the dice rolled; a bust then speaks its message and the loss.
         rig::rollScoring(w, m_timers);
@@ -170,11 +171,11 @@ private slots:
         heard.clear();
         rig::roll(w, m_timers);
         QVERIFY2(heard.value(0).startsWith(QStringLiteral("Rolled dice 1, 2, 3, 5, 6: ")), qPrintable(heard.value(0)));
-        if (w.game().gs.NewRound) {
+        if (w.game().state().NewRound) {
             QCOMPARE(heard.mid(1), QStringList({"[You failed this round...]",
                                                 QStringLiteral("Round lost; total %1, round %2.")
                                                         .arg(QLocale().toString(total))
-                                                        .arg(w.game().gs.RoundNo)}));
+                                                        .arg(w.game().state().RoundNo)}));
         }
         if (!m_listening)
             return;
@@ -206,7 +207,7 @@ private slots:
             QTest::mouseClick(w.surface().cheat(4), Qt::LeftButton);
             QTest::keyClick(&w, Qt::Key_4);
             rig::roll(w, m_timers);
-            if (w.game().gs.NewRound)
+            if (w.game().state().NewRound)
                 return; // the roll on was a bust: nothing is kept any more
         }
         QTest::keyClick(&w, Qt::Key(Qt::Key_0 + die));
@@ -241,7 +242,8 @@ private slots:
     void narrationNeedsNoWindow()
     {
         // The narrator hears the engine alone: a roll's faces once the dice stop.
-        Game g(m_timers, m_prompts);
+        GameRandom random;
+        Game g(m_timers, random, m_prompts);
         Announcer announcer(nullptr);
         Narrator narrator(g, &announcer, [] { return QStringLiteral("Your score:"); });
         QStringList heard;

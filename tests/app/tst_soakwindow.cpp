@@ -47,13 +47,13 @@ private:
                         .arg(g.die(n).value).arg(g.DiceState(n));
         }
         const QLocale locale;
-        if (w.surface().eScore()->text() != locale.toString(g.gs.Total))
-            return QStringLiteral("eScore shows %1, Total is %2").arg(w.surface().eScore()->text()).arg(g.gs.Total);
-        if (w.surface().eRnd()->text() != locale.toString(g.gs.RoundNo))
-            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.surface().eRnd()->text()).arg(g.gs.RoundNo);
+        if (w.surface().eScore()->text() != locale.toString(g.state().Total))
+            return QStringLiteral("eScore shows %1, Total is %2").arg(w.surface().eScore()->text()).arg(g.state().Total);
+        if (w.surface().eRnd()->text() != locale.toString(g.state().RoundNo))
+            return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.surface().eRnd()->text()).arg(g.state().RoundNo);
         if (w.surface().pCover()->isHidden() == g.coverVisible())
             return QStringLiteral("the cover is out of step");
-        if (w.surface().rg10()->isHidden() == g.rg10.visible || w.surface().rg5()->isHidden() == g.rg5.visible)
+        if (w.surface().rg10()->isHidden() == g.choiceList(1).visible || w.surface().rg5()->isHidden() == g.choiceList(5).visible)
             return QStringLiteral("a choice list is out of step");
         return QString();
     }
@@ -62,7 +62,7 @@ private:
     static QWidget *scoringDie(TfrmMain &w, quint32 r)
     {
         Game &g = w.game();
-        if (g.gs.NewRound)
+        if (g.state().NewRound)
             return nullptr;
         int free[7] = {};
         for (int n = 1; n <= 6; ++n) {
@@ -117,7 +117,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Game &g = w.game();
-        QCOMPARE(g.settings.Winner, winner);
+        QCOMPARE(g.gameSettings().Winner, winner);
         SoakWatch watch(g);
         std::mt19937 rng(seed);
         QElapsedTimer clock;
@@ -165,17 +165,17 @@ private slots:
                     QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_R);
-                if (g.RollingDice != 0) {
+                if (g.rollingDice() != 0) {
                     ++rolls;
                     if (rng() % 4 == 0) {
                         // Clicks while the dice turn change nothing.
                         timers.advance(qint64(rng() % 1500));
                     }
-                    if (g.RollingDice != 0 && rng() % 3 == 0) {
-                        const GameState before = g.gs;
+                    if (g.rollingDice() != 0 && rng() % 3 == 0) {
+                        const GameState before = g.state();
                         QTest::mouseClick(rng() % 2 ? static_cast<QWidget *>(w.surface().btDone()) : w.surface().dice(int(rng() % 6) + 1),
                                           Qt::LeftButton);
-                        if (memcmp(&before, &g.gs, sizeof before) != 0)
+                        if (memcmp(&before, &g.state(), sizeof before) != 0)
                             QFAIL("a click during a roll changed the game");
                     }
                     QVERIFY(rig::settle(w, timers));
@@ -183,12 +183,12 @@ private slots:
             } else if (pick < 60) {
                 what = QStringLiteral("Done");
                 kind = StepKind::Done;
-                const qint32 before = g.gs.Total;
+                const qint32 before = g.state().Total;
                 if (rng() % 3)
                     QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
                 else
                     QTest::keyClick(&w, Qt::Key_D);
-                banks += g.gs.Total != before;
+                banks += g.state().Total != before;
             } else if (pick < 68) {
                 QGroupBox *box = rng() % 2 ? w.surface().rg10() : w.surface().rg5();
                 const auto choices = box->findChildren<QRadioButton *>();
@@ -223,12 +223,12 @@ private slots:
                     QFAIL("saving and opening changed the game");
             } else if (pick < 93) {
                 what = QStringLiteral("open a broken file");
-                const GameState before = g.gs;
+                const GameState before = g.state();
                 prompts.fileAnswers.enqueue(broken);
                 action(w, "aOpen")->trigger();
                 ++refusedOpens;
                 QCOMPARE(prompts.errors.size(), 1);
-                if (memcmp(&before, &g.gs, sizeof before) != 0)
+                if (memcmp(&before, &g.state(), sizeof before) != 0)
                     QFAIL("a refused file changed the game");
             } else {
                 what = QStringLiteral("New Game");
@@ -238,7 +238,7 @@ private slots:
                 action(w, "aNew")->trigger();
             }
             for (const QString &m : prompts.messages.mid(watchFrom))
-                wins += m == g.texts.msgWin;
+                wins += m == g.gameTexts().msgWin;
 
             QString problem = watch.after(kind, prompts.messages);
             if (problem.isEmpty())

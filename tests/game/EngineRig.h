@@ -15,6 +15,62 @@
 
 using Faces = std::array<int, 7>; // slot 0 unused
 
+// The rules the engine keeps whenever it is at rest (no die rotating),
+// whatever the player did and whatever file was opened: empty when every
+// rule holds, otherwise the first one broken.
+inline QString restingStateProblem(const Game &g)
+{
+    int selected[7] = {};
+    int kept = 0;
+    for (int n = 1; n <= 6; ++n) {
+        const int s = g.dieState(n);
+        const int face = g.die(n).value;
+        if (s < DieFree || s > DieKept)
+            return QStringLiteral("die %1 has no state").arg(n);
+        if (face < 1 || face > 6)
+            return QStringLiteral("die %1 shows %2").arg(n).arg(face);
+        if (g.die(n).rotate)
+            return QStringLiteral("die %1 rotates at rest").arg(n);
+        if (s == DieSelected)
+            selected[face] += 1;
+        if (s == DieKept)
+            kept += 1;
+    }
+    for (int f = 1; f <= 6; ++f) {
+        if (g.state().SelCount[f] != selected[f])
+            return QStringLiteral("SelCount[%1] is %2 but %3 dice are selected")
+                    .arg(f).arg(g.state().SelCount[f]).arg(selected[f]);
+        if (f != 1 && f != 5 && selected[f] != 0 && selected[f] < 3)
+            return QStringLiteral("%1 dice showing %2 selected").arg(selected[f]).arg(f);
+    }
+    if (g.state().KeptCount != kept)
+        return QStringLiteral("KeptCount is %1 but %2 dice are kept").arg(g.state().KeptCount).arg(kept);
+    if (g.rollingDice() != 0)
+        return QStringLiteral("RollingDice is %1 outside a roll").arg(g.rollingDice());
+    if (g.choiceList(1).visible != (g.state().SelCount[1] >= 3))
+        return QStringLiteral("the ones' choice list is out of step with %1 selected ones").arg(g.state().SelCount[1]);
+    if (g.choiceList(5).visible != (g.state().SelCount[5] >= 3))
+        return QStringLiteral("the fives' choice list is out of step with %1 selected fives").arg(g.state().SelCount[5]);
+    int anySelected = 0;
+    for (int f = 1; f <= 6; ++f)
+        anySelected += selected[f];
+    if (g.state().NewRound && (kept != 0 || anySelected != 0))
+        return QStringLiteral("dice held before the round's first roll");
+    if (g.state().RoundNo < 1)
+        return QStringLiteral("RoundNo is %1").arg(g.state().RoundNo);
+    return QString();
+}
+
+// Puts the game where `edit` moves its saved-game snapshot, as opening that
+// saved game would: the one way tests reach a position play does not give.
+inline void restoreWith(Game &game, const std::function<void(Game::Snapshot &)> &edit)
+{
+    Game::Snapshot s = game.snapshot();
+    edit(s);
+    game.restore(s);
+}
+
+
 // The dice that a Roll now would set rotating (hot dice free all six).
 inline std::array<bool, 7> diceToRoll(const Game &game)
 {
@@ -39,25 +95,20 @@ inline Faces facesOf(const Game &game)
 
 // The next Roll of `game` at a time of day, made by the engine itself on a
 // stand-in with the same dice and a clock of its own; `seen` looks at the
-// stand-in once its dice rest. The game and the generator are left as they were.
+// stand-in once its dice rest. The game is left as it was.
 inline void rollStandIn(const Game &game, qint64 midnightMs, const std::function<void(const Game &)> &seen)
 {
-    const quint32 seed = gameRandom().seed();
     {
         ManualTimerService timers;
         FakeUi ui;
-        Game copy(timers, ui);
-        copy.gs = game.gs;
-        for (int n = 1; n <= 6; ++n) {
-            copy.setDieValue(n, game.die(n).value);
-            copy.DiceState(n, const_cast<Game &>(game).DiceState(n));
-        }
+        GameRandom random;
+        Game copy(timers, random, ui);
+        copy.restore(game.snapshot());
         timers.setMsecsSinceMidnightUtc(midnightMs);
         copy.btRollClick();
-        timers.runUntil([&copy] { return copy.RollingDice == 0; });
+        timers.runUntil([&copy] { return copy.rollingDice() == 0; });
         seen(copy);
     }
-    gameRandom().setSeed(seed);
 }
 
 // The faces the next Roll of `game` at that time of day comes to rest on.
@@ -74,7 +125,7 @@ inline qint64 midnightFor(const Game &game, bool scores, qint64 from = 1000)
 {
     for (qint64 m = from; m < from + 200000; ++m) {
         bool scored = false;
-        rollStandIn(game, m, [&scored](const Game &rolled) { scored = !rolled.gs.NewRound; });
+        rollStandIn(game, m, [&scored](const Game &rolled) { scored = !rolled.state().NewRound; });
         if (scored == scores)
             return m;
     }
@@ -85,16 +136,10 @@ struct EngineRig
 {
     ManualTimerService timers;
     FakeUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
 
     Faces faces() const { return facesOf(game); }
-    std::array<bool, 7> freeDice()
-    {
-        std::array<bool, 7> r{};
-        for (int n = 1; n <= 6; ++n)
-            r[n] = game.DiceState(n) != DieKept;
-        return r;
-    }
     std::array<bool, 7> diceToRoll() { return ::diceToRoll(game); }
 
     // The cover lifted and a fresh game on the table, as after Start.
@@ -104,7 +149,7 @@ struct EngineRig
         game.btStartClick();
     }
 
-    bool settle() { return timers.runUntil([this] { return game.RollingDice == 0; }); }
+    bool settle() { return timers.runUntil([this] { return game.rollingDice() == 0; }); }
 
     // Rolls at the time of day given and lets the dice come to rest.
     bool rollAt(qint64 midnightMs)
@@ -120,7 +165,7 @@ struct EngineRig
     bool scoringRoll()
     {
         const qint64 m = midnightFor(true);
-        return m >= 0 && rollAt(m) && !game.gs.NewRound;
+        return m >= 0 && rollAt(m) && !game.state().NewRound;
     }
 
     // Puts the faces given on the dice that are not Kept and evaluates them as
@@ -147,49 +192,16 @@ struct EngineRig
             return false;
         for (int n : {1, 2, 3})
             game.RxDice1Click(n);
-        return game.gs.SelScore == 100;
+        return game.state().SelScore == 100;
     }
 
     int countIn(int state) const
     {
         int c = 0;
         for (int n = 1; n <= 6; ++n)
-            c += const_cast<Game &>(game).DiceState(n) == state ? 1 : 0;
+            c += game.dieState(n) == state ? 1 : 0;
         return c;
     }
 
-    // The rules the engine keeps between two player actions; empty when all hold.
-    QString brokenInvariant() const
-    {
-        Game &g = const_cast<Game &>(game);
-        int selected[7] = {};
-        int kept = 0;
-        for (int n = 1; n <= 6; ++n) {
-            const int s = g.DiceState(n);
-            if (s < DieFree || s > DieKept)
-                return QStringLiteral("die %1 has no state").arg(n);
-            if (s == DieSelected)
-                selected[g.die(n).value] += 1;
-            if (s == DieKept)
-                kept += 1;
-            if (g.die(n).value < 1 || g.die(n).value > 6)
-                return QStringLiteral("die %1 shows %2").arg(n).arg(g.die(n).value);
-        }
-        for (int f = 1; f <= 6; ++f) {
-            if (g.gs.SelCount[f] != selected[f])
-                return QStringLiteral("SelCount[%1] is %2, %3 selected")
-                        .arg(f).arg(g.gs.SelCount[f]).arg(selected[f]);
-            if (f != 1 && f != 5 && g.gs.SelCount[f] != 0 && g.gs.SelCount[f] < 3)
-                return QStringLiteral("SelCount[%1] is %2").arg(f).arg(g.gs.SelCount[f]);
-        }
-        if (g.gs.KeptCount != kept)
-            return QStringLiteral("KeptCount %1, %2 kept").arg(g.gs.KeptCount).arg(kept);
-        if (g.RollingDice != 0)
-            return QStringLiteral("RollingDice %1 at rest").arg(g.RollingDice);
-        if (g.rg10.visible != (g.gs.SelCount[1] >= 3) || g.rg5.visible != (g.gs.SelCount[5] >= 3))
-            return QStringLiteral("a choice list out of step with the selection");
-        if (g.gs.Total % 5 != 0)
-            return QStringLiteral("Total %1 is no multiple of 5").arg(g.gs.Total);
-        return QString();
-    }
+    QString brokenInvariant() const { return restingStateProblem(game); }
 };

@@ -4,7 +4,7 @@
 // the scoring rules, independently of the engine's own tables.
 #pragma once
 
-#include "Invariants.h"
+#include "EngineRig.h"
 
 #include <QStringList>
 
@@ -38,8 +38,8 @@ inline qint64 modelSelection(const Game &g)
 {
     qint64 v = 0;
     for (int f = 1; f <= 6; ++f) {
-        const int entry = f == 1 ? g.rg10.itemIndex : f == 5 ? g.rg5.itemIndex : -1;
-        v += modelTake(f, g.gs.SelCount[f], entry);
+        const int entry = f == 1 ? g.choiceList(1).itemIndex : f == 5 ? g.choiceList(5).itemIndex : -1;
+        v += modelTake(f, g.state().SelCount[f], entry);
     }
     return v;
 }
@@ -52,9 +52,9 @@ public:
     // The game is between two steps; `messages` is how many messages were shown so far.
     void before(int messages)
     {
-        m_total = m_g.gs.Total;
-        m_round = m_g.gs.RoundNo;
-        m_bank = qint64(m_g.gs.SubScore) + modelSelection(m_g);
+        m_total = m_g.state().Total;
+        m_round = m_g.state().RoundNo;
+        m_bank = qint64(m_g.state().SubScore) + modelSelection(m_g);
         m_messages = messages;
         int held = 0;
         for (int n = 1; n <= 6; ++n)
@@ -70,15 +70,15 @@ public:
         if (!problem.isEmpty())
             return problem;
         const QStringList mine = shown.mid(m_messages);
-        const qint32 total = m_g.gs.Total;
-        const qint32 round = m_g.gs.RoundNo;
-        const bool won = mine.contains(m_g.texts.msgWin);
+        const qint32 total = m_g.state().Total;
+        const qint32 round = m_g.state().RoundNo;
+        const bool won = mine.contains(m_g.gameTexts().msgWin);
         if (kind == StepKind::NewGame || won) {
             if (total != 0 || round != 1)
                 return QStringLiteral("a new game at Total %1, round %2").arg(total).arg(round);
-            if (won && m_total + m_bank != m_g.settings.Winner && kind != StepKind::NewGame)
+            if (won && m_total + m_bank != m_g.gameSettings().Winner && kind != StepKind::NewGame)
                 return QStringLiteral("won from %1 with %2 to bank, aiming at %3")
-                        .arg(m_total).arg(m_bank).arg(m_g.settings.Winner);
+                        .arg(m_total).arg(m_bank).arg(m_g.gameSettings().Winner);
             return QString();
         }
         if (round < m_round)
@@ -93,7 +93,7 @@ public:
             break;
         case StepKind::Roll:
             if (delta == -100) {
-                if (!mine.contains(m_g.texts.msgCrash) || !m_sixRoll)
+                if (!mine.contains(m_g.gameTexts().msgCrash) || !m_sixRoll)
                     return QStringLiteral("100 points lost without a bust of six dice (%1 dice held, messages: %2)")
                             .arg(m_held).arg(mine.join(QLatin1String(" | ")));
             } else if (delta != 0) {

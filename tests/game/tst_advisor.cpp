@@ -27,8 +27,7 @@ class TestAdvisor : public QObject
                          QList<int> *rounds = nullptr)
     {
         EngineRig rig;
-        rig.game.settings.Winner = s->winner();
-        rig.game.settings.Valid = s->valid();
+        rig.game.applyRules({s->winner(), s->valid()});
         const Strategy play = optimalStrategy(s);
         double sum = 0, sum2 = 0;
         for (int g = 0; g < games; ++g) {
@@ -109,10 +108,10 @@ private slots:
         for (int n = 1; n <= 4; ++n)
             rig.game.RxDice1Click(n);
         const QVector<ChoiceEntry> ones = choiceEntries(1, 4);
-        QCOMPARE(rig.game.rg10.items.size(), ones.size());
+        QCOMPARE(rig.game.choiceList(1).items.size(), ones.size());
         for (int k = 0; k < ones.size(); ++k) {
-            QCOMPARE(rig.game.rg10.items[k], ones[k].text);
-            QCOMPARE(rig.game.gs.OnesChoice[k], ones[k].value);
+            QCOMPARE(rig.game.choiceList(1).items[k], ones[k].text);
+            QCOMPARE(rig.game.state().OnesChoice[k], ones[k].value);
         }
     }
 

@@ -19,12 +19,12 @@ private slots:
             QCOMPARE(g.die(n).value, 1);
             QCOMPARE(g.DiceState(n), int(DieFree));
         }
-        QCOMPARE(g.gs.RollCount[1], 6);
+        QCOMPARE(g.state().RollCount[1], 6);
         QVERIFY(g.menuEnabled());
         for (int n = 1; n <= 6; ++n)
             g.RxDice1Click(n);
-        QCOMPARE(g.gs.SelScore, 800);
-        QCOMPARE(g.rg10.items.size(), 5);
+        QCOMPARE(g.state().SelScore, 800);
+        QCOMPARE(g.choiceList(1).items.size(), 5);
         QCOMPARE(rig.ui.messages, QStringList());
     }
 
@@ -36,14 +36,14 @@ private slots:
         for (int n : {1, 2, 3, 4})
             g.RxDice1Click(n);
         QVERIFY(rig.scoringRoll());
-        QCOMPARE(g.gs.KeptCount, 4);
-        QCOMPARE(g.gs.SubScore, 30);
+        QCOMPARE(g.state().KeptCount, 4);
+        QCOMPARE(g.state().SubScore, 30);
         g.Button1Click(3);
         QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.RoundNo, 2);
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().RoundNo, 2);
+        QCOMPARE(g.state().NewRound, true);
         QCOMPARE(g.eSubScore(), 0);
         QCOMPARE(rig.countIn(DieFree), 6);
         QCOMPARE(rig.brokenInvariant(), QString());
@@ -56,12 +56,12 @@ private slots:
         Game &g = rig.game;
         g.Button1Click(3);
         QCOMPARE(rig.ui.messages, QStringList());
-        QCOMPARE(g.gs.NewRound, false);
-        QCOMPARE(g.gs.RollCount[3], 6);
+        QCOMPARE(g.state().NewRound, false);
+        QCOMPARE(g.state().RollCount[3], 6);
         g.RxDice1Click(1);
         for (int n = 4; n <= 6; ++n)
             g.RxDice1Click(n);
-        QCOMPARE(g.gs.SelScore, 240);
+        QCOMPARE(g.state().SelScore, 240);
     }
 
     void onesAndFivesAroundKeptDice()
@@ -80,10 +80,10 @@ private slots:
         QCOMPARE(g.DiceState(5), int(DieKept));
         for (int n : {1, 3, 4, 6})
             QCOMPARE(g.DiceState(n), int(DieFree));
-        QCOMPARE(g.gs.RollCount[1], 2);
-        QCOMPARE(g.gs.RollCount[5], 2);
-        QCOMPARE(g.gs.KeptCount, 2);
-        QCOMPARE(g.gs.SubScore, 15);
+        QCOMPARE(g.state().RollCount[1], 2);
+        QCOMPARE(g.state().RollCount[5], 2);
+        QCOMPARE(g.state().KeptCount, 2);
+        QCOMPARE(g.state().SubScore, 15);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -98,19 +98,19 @@ private slots:
         for (int n : {1, 2, 3})
             g.RxDice1Click(n);
         QCOMPARE(g.eSubScore(), 105);
-        QVERIFY(g.rg10.visible);
-        const int total = g.gs.Total, round = g.gs.RoundNo;
+        QVERIFY(g.choiceList(1).visible);
+        const int total = g.state().Total, round = g.state().RoundNo;
         g.Button1Click(5);
         QCOMPARE(rig.countIn(DieSelected), 0);
         for (int f = 1; f <= 6; ++f)
-            QCOMPARE(g.gs.SelCount[f], 0);
-        QCOMPARE(g.gs.SelScore, 0);
+            QCOMPARE(g.state().SelCount[f], 0);
+        QCOMPARE(g.state().SelScore, 0);
         QCOMPARE(g.eSubScore(), 5);
-        QVERIFY(!g.rg10.visible);
-        QCOMPARE(g.gs.Total, total);
-        QCOMPARE(g.gs.RoundNo, round);
-        QCOMPARE(g.gs.SubScore, 5);
-        QCOMPARE(g.gs.KeptCount, 1);
+        QVERIFY(!g.choiceList(1).visible);
+        QCOMPARE(g.state().Total, total);
+        QCOMPARE(g.state().RoundNo, round);
+        QCOMPARE(g.state().SubScore, 5);
+        QCOMPARE(g.state().KeptCount, 1);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -120,13 +120,13 @@ private slots:
         rig.startPlaying();
         Game &g = rig.game;
         g.Button1Click(1);
-        QCOMPARE(g.gs.RollCount[1], 6);
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().RollCount[1], 6);
+        QCOMPARE(g.state().NewRound, true);
         g.RxDice1Click(1);
         QCOMPARE(rig.countIn(DieSelected), 0);
         g.btRollClick();
         QCOMPARE(rig.ui.messages, QStringList());
-        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(g.rollingDice(), 6);
         QVERIFY(rig.settle());
     }
 
@@ -146,7 +146,7 @@ private slots:
         g.Button4Click();
         QCOMPARE(rig.faces(), during);
         QVERIFY(!g.menuEnabled());
-        QCOMPARE(g.RollingDice, 5);
+        QCOMPARE(g.rollingDice(), 5);
         QVERIFY(rig.settle());
         QCOMPARE(rig.faces(), expected);
     }

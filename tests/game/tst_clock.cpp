@@ -28,9 +28,6 @@ private slots:
         QFETCH(int, seconds);
         QFETCH(QString, text);
         QCOMPARE(Game::elapsedText(seconds), text);
-        EngineRig rig;
-        rig.game.ElapsedSeconds = seconds;
-        QCOMPARE(rig.game.ElapsedText(), text);
     }
 
     void captionAfterTicks()
@@ -38,9 +35,9 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.ElapsedSeconds = 3724;
+        restoreWith(g, [](auto &s) { s.elapsedSeconds = 3724; });
         rig.timers.advance(1000);
-        QCOMPARE(g.ElapsedSeconds, 3725);
+        QCOMPARE(g.elapsedSeconds(), 3725);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:05"));
         rig.timers.advance(1000);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 01:02:06"));
@@ -51,7 +48,9 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.texts.lTime = QStringLiteral("Elapsed:");
+        GameTexts texts;
+        texts.lTime = QStringLiteral("Elapsed:");
+        g.applyTexts(texts);
         rig.timers.advance(1000);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Elapsed: 00:00:01"));
     }
@@ -65,11 +64,11 @@ private slots:
         QVERIFY(!g.contVisible());
         QVERIFY(!g.stopWatchEnabled());
         QCOMPARE(rig.timers.activeCount(), 0);
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         rig.timers.advance(10000);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time:"));
     }
 
@@ -83,11 +82,11 @@ private slots:
         QVERIFY(!g.coverVisible());
         QVERIFY(g.stopWatchEnabled());
         rig.timers.advance(999);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         rig.timers.advance(1);
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
         rig.timers.advance(59000);
-        QCOMPARE(g.ElapsedSeconds, 60);
+        QCOMPARE(g.elapsedSeconds(), 60);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:01:00"));
     }
 
@@ -97,22 +96,22 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         rig.timers.advance(2500);
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
         g.aPauseExecute();
         QVERIFY(g.coverVisible());
         QVERIFY(g.contVisible());
         QVERIFY(!g.stopWatchEnabled());
         QCOMPARE(rig.timers.activeCount(), 0);
         rig.timers.advance(60000);
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
         g.btContClick();
         QVERIFY(!g.coverVisible());
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
         // The half second before the pause is not counted.
         rig.timers.advance(999);
-        QCOMPARE(g.ElapsedSeconds, 2);
+        QCOMPARE(g.elapsedSeconds(), 2);
         rig.timers.advance(1);
-        QCOMPARE(g.ElapsedSeconds, 3);
+        QCOMPARE(g.elapsedSeconds(), 3);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:03"));
     }
 
@@ -125,12 +124,12 @@ private slots:
         g.aPauseExecute();
         QVERIFY(g.contVisible());
         // The game behind the cover changes (as a load would); pause again.
-        g.gs.Total = g.settings.Winner;
+        restoreWith(g, [](auto &s) { s.total = s.winner; });
         g.aPauseExecute();
         QVERIFY(!g.contVisible());
         QVERIFY(g.coverVisible());
         QVERIFY(!g.stopWatchEnabled());
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
     }
 
     void pauseRightAfterStartUp()
@@ -145,10 +144,10 @@ private slots:
         QCOMPARE(rig.timers.activeCount(), 0);
         g.btContClick();
         QVERIFY(!g.coverVisible());
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.elapsedSeconds(), 0);
         rig.timers.advance(1000);
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
     }
 
     void continueAfterFreshStart()
@@ -160,10 +159,10 @@ private slots:
         rig.timers.advance(5000);
         g.aPauseExecute();
         g.btStartClick();
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QVERIFY(!g.coverVisible());
         rig.timers.advance(1000);
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
     }
 
     void newGameKeepsTheBeat()
@@ -172,12 +171,12 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         rig.timers.advance(1500);
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
         g.aNewExecute();
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QCOMPARE(rig.timers.activeCount(), 1);
         rig.timers.advance(500); // the running beat goes on
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
     }
 
     void captionKeptUntilFirstTickOfNewGame()
@@ -199,20 +198,19 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.gs.RoundNo = 0;
-        g.gs.Total = 0;
-        g.gs.SubScore = 0;
+        restoreWith(g, [](auto &s) { s.roundNo = s.total = s.subScore = 0; });
         g.aPauseExecute();
         QVERIFY(!g.contVisible());
         g.btContClick();
         // Total + SubScore + RoundNo adding up to 0 counts as nothing to continue.
-        g.gs.Total = -100;
-        g.gs.SubScore = 0;
-        g.gs.RoundNo = 100;
+        restoreWith(g, [](auto &s) {
+            s.total = -100;
+            s.roundNo = 100;
+        });
         g.aPauseExecute();
         QVERIFY(!g.contVisible());
         g.btContClick();
-        g.gs.RoundNo = 3;
+        restoreWith(g, [](auto &s) { s.roundNo = 3; });
         g.aPauseExecute();
         QVERIFY(g.contVisible());
     }

@@ -82,14 +82,14 @@ public:
 
     bool legalTotal(qint64 x) const
     {
-        const qint64 t = m_g.settings.Valid ? x % 1000 : x;
-        return x <= m_g.settings.Winner && !(t > 395 && t < 505);
+        const qint64 t = m_g.gameSettings().Valid ? x % 1000 : x;
+        return x <= m_g.gameSettings().Winner && !(t > 395 && t < 505);
     }
 
     void click(const Pick &p)
     {
         for (const Part &part : p.parts) {
-            for (int n = 1; n <= 6 && m_g.gs.SelCount[part.face] < part.count; ++n)
+            for (int n = 1; n <= 6 && m_g.state().SelCount[part.face] < part.count; ++n)
                 if (m_g.DiceState(n) == DieFree && m_g.die(n).value == part.face)
                     m_g.RxDice1Click(n);
             if (part.entry >= 0)
@@ -102,9 +102,9 @@ public:
     // Decides after a roll that scored; returns what to press.
     Move decide(Pick &chosen) const
     {
-        const qint64 total = m_g.gs.Total;
-        const int sub = m_g.gs.SubScore;
-        const int need = m_g.settings.Winner - int(total) - sub;
+        const qint64 total = m_g.state().Total;
+        const int sub = m_g.state().SubScore;
+        const int need = m_g.gameSettings().Winner - int(total) - sub;
         const QVector<Pick> all = picks();
         const Pick *best = nullptr, *smallest = nullptr, *bestLegal = nullptr;
         for (const Pick &p : all) {
@@ -127,7 +127,7 @@ public:
             int taken = 0;
             for (const Part &part : chosen.parts)
                 taken += part.count;
-            const int left = 6 - m_g.gs.KeptCount - taken;
+            const int left = 6 - m_g.state().KeptCount - taken;
             const bool enough = round >= 100 || (left > 0 && left <= 2);
             return enough && legalTotal(total + round) ? Done : Roll;
         }
@@ -177,8 +177,7 @@ private slots:
 
         EngineRig rig;
         Game &g = rig.game;
-        g.settings.Winner = winner;
-        g.settings.Valid = valid;
+        g.applyRules({winner, valid});
         g.prepareFirstGame();
         rig.timers.advance(2345);
         g.btStartClick();
@@ -189,31 +188,31 @@ private slots:
             quint32 tick;
         };
         QVector<Win> wins;
-        QObject::connect(&g, &Game::gameWon, [&] {
-            wins << Win{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, rig.timers.tickCount()};
+        QObject::connect(&g, &Game::won, [&] {
+            wins << Win{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), rig.timers.tickCount()};
         });
         int penalties = 0, busts = 0, refused = 0, hotDice = 0, banked = 0;
         rig.ui.onMessage = [&](const QString &text) {
-            if (text == g.texts.msgCrash)
+            if (text == g.gameTexts().msgCrash)
                 ++penalties;
-            else if (text == g.texts.msgFail)
+            else if (text == g.gameTexts().msgFail)
                 ++busts;
-            else if (text == g.texts.msgBadIn || text.startsWith(QStringLiteral("Sorry ! You have")))
+            else if (text == g.gameTexts().msgBadIn || text.startsWith(QStringLiteral("Sorry ! You have")))
                 ++refused;
         };
 
         Player player(g);
-        int lastRound = g.gs.RoundNo;
-        int lastTotal = g.gs.Total;
+        int lastRound = g.state().RoundNo;
+        int lastTotal = g.state().Total;
         QString broken;
         auto settle = [&] {
             return rig.timers.runUntil([&] {
                 int turning = 0;
                 for (int n = 1; n <= 6; ++n)
                     turning += g.die(n).timer != 0 ? 1 : 0;
-                if (turning != g.RollingDice && broken.isEmpty())
-                    broken = QStringLiteral("%1 dice turning, RollingDice %2").arg(turning).arg(g.RollingDice);
-                return g.RollingDice == 0;
+                if (turning != g.rollingDice() && broken.isEmpty())
+                    broken = QStringLiteral("%1 dice turning, RollingDice %2").arg(turning).arg(g.rollingDice());
+                return g.rollingDice() == 0;
             });
         };
 
@@ -222,47 +221,47 @@ private slots:
             rig.timers.setMsecsSinceMidnightUtc((clockStart + rig.timers.tickCount()) % 86400000);
             const int keptBefore = rig.countIn(DieKept) + rig.countIn(DieSelected);
             g.btRollClick();
-            QVERIFY(g.RollingDice > 0);
+            QVERIFY(g.rollingDice() > 0);
             QVERIFY(!g.menuEnabled());
             if (keptBefore == 6) {
                 ++hotDice;
-                QCOMPARE(g.RollingDice, 6);
+                QCOMPARE(g.rollingDice(), 6);
             }
             QVERIFY(settle());
             QCOMPARE(broken, QString());
             QCOMPARE(rig.brokenInvariant(), QString());
 
-            if (!g.gs.NewRound) {
+            if (!g.state().NewRound) {
                 Pick pick;
                 const Player::Move move = player.decide(pick);
                 player.click(pick);
                 QCOMPARE(rig.brokenInvariant(), QString());
                 if (!pick.empty()) {
-                    QCOMPARE(g.gs.SelScore, pick.value);
-                    QCOMPARE(g.eSubScore(), g.gs.SubScore + pick.value);
+                    QCOMPARE(g.state().SelScore, pick.value);
+                    QCOMPARE(g.eSubScore(), g.state().SubScore + pick.value);
                 } else {
-                    QCOMPARE(g.eSubScore(), g.gs.SubScore);
+                    QCOMPARE(g.eSubScore(), g.state().SubScore);
                 }
                 if (move == Player::Done) {
-                    const int expected = g.gs.SubScore + pick.value;
+                    const int expected = g.state().SubScore + pick.value;
                     g.btDoneClick();
-                    if (wins.isEmpty() && g.gs.Total == lastTotal + expected)
+                    if (wins.isEmpty() && g.state().Total == lastTotal + expected)
                         ++banked;
                 }
                 QCOMPARE(rig.brokenInvariant(), QString());
             }
             if (!wins.isEmpty())
                 break;
-            if (g.gs.NewRound) {
+            if (g.state().NewRound) {
                 // A round ended: one more round, Total moved only by what the rules allow.
-                QCOMPARE(g.gs.RoundNo, lastRound + 1);
-                QCOMPARE(g.eRnd(), g.gs.RoundNo);
-                QCOMPARE(g.eScore(), g.gs.Total);
-                QVERIFY(g.gs.Total <= winner);
-                QVERIFY(g.gs.Total == lastTotal || g.gs.Total == lastTotal - 100
-                        || (g.gs.Total > lastTotal && player.legalTotal(g.gs.Total)));
-                lastRound = g.gs.RoundNo;
-                lastTotal = g.gs.Total;
+                QCOMPARE(g.state().RoundNo, lastRound + 1);
+                QCOMPARE(g.eRnd(), g.state().RoundNo);
+                QCOMPARE(g.eScore(), g.state().Total);
+                QVERIFY(g.state().Total <= winner);
+                QVERIFY(g.state().Total == lastTotal || g.state().Total == lastTotal - 100
+                        || (g.state().Total > lastTotal && player.legalTotal(g.state().Total)));
+                lastRound = g.state().RoundNo;
+                lastTotal = g.state().Total;
             }
         }
 
@@ -278,9 +277,9 @@ private slots:
         QVERIFY(g.coverVisible());
         QVERIFY(g.contVisible());
         QVERIFY(!g.stopWatchEnabled());
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QCOMPARE(rig.timers.activeCount(), 0);
         QCOMPARE(rig.brokenInvariant(), QString());
     }

@@ -41,28 +41,6 @@ class TestGameState : public QObject
     Q_OBJECT
 
 private slots:
-    void freshGame()
-    {
-        EngineRig rig;
-        Game &g = rig.game;
-        QCOMPARE(g.gs.NewRound, true);
-        for (int f = 1; f <= 6; ++f) {
-            QCOMPARE(g.gs.RollCount[f], 0);
-            QCOMPARE(g.gs.SelCount[f], 0);
-            QCOMPARE(g.die(f).value, 1);
-            QCOMPARE(g.DiceState(f), int(DieFree));
-            QVERIFY(!g.die(f).rotate);
-        }
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(g.gs.OnesChoice[k] + g.gs.FivesChoice[k], 0);
-        QCOMPARE(g.gs.KeptCount + g.gs.RoundNo + g.gs.SubScore + g.gs.Total + g.gs.SelScore, 0);
-        QCOMPARE(g.RollingDice, 0);
-        QCOMPARE(g.settings.Winner, 1000);
-        QCOMPARE(g.settings.Valid, false);
-        QCOMPARE(g.settings.Type, 1);
-        QCOMPARE(rig.timers.activeCount(), 0);
-    }
-
     void diceStateModes_data()
     {
         QTest::addColumn<int>("mode");
@@ -161,7 +139,7 @@ private slots:
         other.game.restore(s);
         other.game.aPauseExecute();
         QVERIFY(other.game.contVisible());
-        QCOMPARE(other.game.gs.NewRound, true);
+        QCOMPARE(other.game.state().NewRound, true);
     }
 
     void restoreRoundTrip()
@@ -174,43 +152,85 @@ private slots:
         for (int n : {4, 5, 6})
             g.RxDice1Click(n);
         g.chooseEntry(1, 1);
-        QCOMPARE(g.gs.SelScore, 30);
+        QCOMPARE(g.state().SelScore, 30);
         rig.timers.advance(4321);
-        g.gs.Total = 250;
-        g.gs.RoundNo = 6;
-        g.settings.Winner = 2000;
-        const Game::Snapshot saved = g.snapshot();
+        Game::Snapshot saved = g.snapshot();
+        saved.total = 250;
+        saved.roundNo = 6;
+        saved.winner = 2000;
         QCOMPARE(saved.subScore, 100);
         QVERIFY(saved.elapsedSeconds >= 4);
 
         EngineRig other;
         Game &h = other.game;
-        other.startPlaying();
-        h.gs.KeptCount = 5; // whatever the table held before
-        h.gs.SelScore = 999;
+        QVERIFY(other.playingWith({6, 6, 6, 6, 6, 5})); // whatever the table held before
+        h.RxDice1Click(1);
         h.restore(saved);
         QCOMPARE(differences(h.snapshot(), saved), QString());
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(h.die(n).value, g.die(n).value);
-        QCOMPARE(h.gs.KeptCount, 3);
-        QCOMPARE(h.gs.NewRound, false);
-        QVERIFY(h.rg10.visible);
-        QVERIFY(!h.rg5.visible);
-        QCOMPARE(h.rg10.items, (QStringList{"Full : 100", "3 * 10"}));
-        QCOMPARE(h.rg10.itemIndex, 0);
-        QCOMPARE(h.gs.OnesChoice[1], 30);
-        QCOMPARE(h.gs.SelScore, 100);
+        QCOMPARE(h.state().KeptCount, 3);
+        QCOMPARE(h.state().NewRound, false);
+        QVERIFY(h.choiceList(1).visible);
+        QVERIFY(!h.choiceList(5).visible);
+        QCOMPARE(h.choiceList(1).items, (QStringList{"Full : 100", "3 * 10"}));
+        QCOMPARE(h.choiceList(1).itemIndex, 0);
+        QCOMPARE(h.state().OnesChoice[1], 30);
+        QCOMPARE(h.state().SelScore, 100);
         QCOMPARE(h.eSubScore(), 200); // what Done banks: SubScore and the selection
         QCOMPARE(h.eScore(), 250);
         QCOMPARE(h.eRnd(), 6);
         QCOMPARE(h.eValue(), QStringLiteral("5000"));
-        QCOMPARE(h.settings.Winner, 2000);
+        QCOMPARE(h.gameSettings().Winner, 2000);
         QCOMPARE(other.brokenInvariant(), QString());
 
         // The restored game plays on: the next click counts the whole selection.
         h.RxDice1Click(6);
-        QCOMPARE(h.gs.SelScore, 20);
+        QCOMPARE(h.state().SelScore, 20);
         QCOMPARE(h.eSubScore(), 120);
+    }
+
+    void phaseAndPositionFollowPlay()
+    {
+        EngineRig rig;
+        Game &g = rig.game;
+        g.prepareFirstGame();
+        QCOMPARE(g.phase(), GamePhase::Cover);
+        QVector<int> rolled;
+        WinSummary won;
+        QObject::connect(&g, &Game::rolled, [&rolled](const QVector<int> &f) { rolled = f; });
+        QObject::connect(&g, &Game::won, [&won](const WinSummary &w) { won = w; });
+        QVERIFY(rig.playingWithOnesSelected());
+        QCOMPARE(g.phase(), GamePhase::Choosing);
+        GamePosition p = g.position();
+        QCOMPARE(p.selection, 100);
+        QCOMPARE(p.selected, 3);
+        QCOMPARE(p.rolled[1], 3); // the staged faces are the roll's
+        QCOMPARE(rolled.size(), 7); // the scoring roll's faces, not the staged ones
+        GamePhase inBox = GamePhase::Cover;
+        rig.ui.onMessage = [&](const QString &) { inBox = g.phase(); };
+        rig.timers.setMsecsSinceMidnightUtc(rig.midnightFor(true));
+        g.btRollClick();
+        QCOMPARE(g.phase(), GamePhase::Rolling);
+        QVERIFY(rig.settle());
+        p = g.position();
+        for (int n = 1; n <= 6; ++n)
+            QCOMPARE(rolled[n], n <= 3 ? 0 : g.die(n).value); // the kept ones did not roll
+        QCOMPARE(g.phase(), GamePhase::Choosing);
+        QCOMPARE(p.roundPoints, 100);
+        QCOMPARE(p.selection, 0); // the selection Roll carried into the round counts no more
+        QCOMPARE(p.kept, 3);
+        g.btRollClick(); // nothing selected
+        QCOMPARE(inBox, GamePhase::Message);
+        g.aPauseExecute();
+        QCOMPARE(g.phase(), GamePhase::Paused);
+        g.btContClick();
+        restoreWith(g, [](auto &s) { s.total = 900; });
+        rig.ui.winGoesOn = false;
+        g.EndRound(100);
+        QCOMPARE(g.phase(), GamePhase::Won);
+        QCOMPARE(won.total, 1000);
+        QCOMPARE(won.rules, (RuleSet{1000, false}));
     }
 
     void restoreWithNothingRolled()
@@ -221,11 +241,11 @@ private slots:
         other.startPlaying();
         Game::Snapshot s = rig.game.snapshot();
         other.game.restore(s);
-        QCOMPARE(other.game.gs.NewRound, false);
+        QCOMPARE(other.game.state().NewRound, false);
         for (int f = 1; f <= 6; ++f)
             s.rollCount[f] = 0;
         other.game.restore(s);
-        QCOMPARE(other.game.gs.NewRound, true);
+        QCOMPARE(other.game.state().NewRound, true);
         other.game.RxDice1Click(1); // no roll yet: not clickable
         QCOMPARE(other.countIn(DieSelected), 0);
     }
@@ -235,7 +255,7 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.gs.RoundNo = 8;
+        restoreWith(g, [](auto &s) { s.roundNo = 8; });
         g.EndRound(5);
         QCOMPARE(g.eValue(), QStringLiteral("62"));
         Game::Snapshot s = g.snapshot();

@@ -36,8 +36,8 @@ class TestReview : public QObject
     {
         int rolled[7] = {};
         for (int f = 1; f <= 6; ++f)
-            rolled[f] = rig.game.gs.RollCount[f];
-        return s.rankActions(rig.game.gs.Total, rig.game.gs.SubScore, rolled);
+            rolled[f] = rig.game.state().RollCount[f];
+        return s.rankActions(rig.game.state().Total, rig.game.state().SubScore, rolled);
     }
 
 private slots:
@@ -72,8 +72,7 @@ private slots:
         const auto &sol = solutionFor(valid);
         EngineRig rig;
         const qint32 winner = sol->winner();
-        rig.game.settings.Winner = winner;
-        rig.game.settings.Valid = valid;
+        rig.game.applyRules({winner, valid});
         const Strategy play = strategy == 0 ? optimalStrategy(sol)
                 : strategy == 1 ? simpleStrategy({winner, valid}, 30, 0)
                                 : simpleStrategy({winner, valid}, 1 << 30, 3);
@@ -143,8 +142,7 @@ private slots:
         QFETCH(bool, valid);
         const auto &sol = solutionFor(valid);
         EngineRig rig;
-        rig.game.settings.Winner = sol->winner();
-        rig.game.settings.Valid = valid;
+        rig.game.applyRules({sol->winner(), valid});
         QVERIFY(rig.playingWith(faces));
         const QVector<AdvisorAction> ranked = ranking(rig, *sol);
         QVERIFY(ranked.size() > 2);
@@ -207,9 +205,9 @@ private slots:
         const int before = int(rig.game.record().steps().size());
         for (int n = 1; n <= 4; ++n)
             rig.game.RxDice1Click(n);
-        QVERIFY(rig.game.rg10.items.size() > 1);
+        QVERIFY(rig.game.choiceList(1).items.size() > 1);
         rig.game.chooseEntry(1, 1);
-        const qint32 points = rig.game.gs.SelScore;
+        const qint32 points = rig.game.state().SelScore;
         QVERIFY(rig.rollAt(rig.midnightFor(true)));
         const auto &steps = rig.game.record().steps();
         QCOMPARE(int(steps.size()), before + 2);
@@ -257,9 +255,9 @@ private slots:
     {
         EngineRig rig;
         // A bank, refused by the band.
-        rig.game.settings.Valid = true;
+        rig.game.applyRules({1000, true});
         QVERIFY(rig.playingWith({1, 2, 3, 4, 6, 6}));
-        rig.game.gs.Total = 400; // a total the band refuses any small bank from
+        restoreWith(rig.game, [](auto &s) { s.total = 400; }); // a total the band refuses any small bank from
         rig.game.RxDice1Click(1);
         rig.game.btDoneClick();
         const RecordStep &refused = rig.game.record().steps().back();
@@ -289,7 +287,7 @@ private slots:
         EngineRig rig;
         // The winning sequence runs on: nothing stops it, and a new game waits behind the cover.
         QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-        rig.game.gs.Total = 970;
+        restoreWith(rig.game, [](auto &s) { s.total = 970; });
         rig.game.RxDice1Click(1);
         rig.game.RxDice1Click(2);
         rig.game.RxDice1Click(3);
@@ -297,10 +295,10 @@ private slots:
         for (int e = 0; e < entries.size(); ++e)
             if (entries[e].value == 30)
                 rig.game.chooseEntry(1, e);
-        QCOMPARE(rig.game.gs.SelScore, 30);
+        QCOMPARE(rig.game.state().SelScore, 30);
         rig.game.btDoneClick();
         QVERIFY(rig.game.coverVisible());
-        QCOMPARE(rig.game.gs.Total, 0);
+        QCOMPARE(rig.game.state().Total, 0);
         const GameRecord &rec = rig.game.record();
         QVERIFY(rec.won());
         QCOMPARE(rec.steps().back().total, 1000);
@@ -317,7 +315,7 @@ private slots:
     {
         EngineRig rig;
         QVERIFY(rig.playingWith({5, 2, 3, 4, 6, 6}));
-        rig.game.gs.Total = 995;
+        restoreWith(rig.game, [](auto &s) { s.total = 995; });
         rig.game.RxDice1Click(1);
         rig.game.btDoneClick();
         QVERIFY(rig.game.record().won());
@@ -350,11 +348,11 @@ private slots:
         QVERIFY(rec.steps().empty());
         QVERIFY(rec.start().opened);
         QVERIFY(!rec.start().newRound);
-        QCOMPARE(rec.start().total, rig.game.gs.Total);
+        QCOMPARE(rec.start().total, rig.game.state().Total);
         QCOMPARE(rec.start().roundPoints, 10);
         QCOMPARE(rec.start().keptDice, keptBack);
         for (int f = 1; f <= 6; ++f)
-            QCOMPARE(rec.start().rolled[f], rig.game.gs.RollCount[f]);
+            QCOMPARE(rec.start().rolled[f], rig.game.state().RollCount[f]);
         // The review starts from the opened position's best play and goes on from there.
         const QVector<AdvisorAction> ranked = ranking(other, *m_off);
         QVERIFY(!ranked.isEmpty());
@@ -400,13 +398,13 @@ private slots:
         rig.game.restore(s);
         // Play on a few steps as a player could.
         for (int k = 0; k < 6; ++k) {
-            if (rig.game.gs.NewRound || rig.game.gs.SelCount[1] + rig.game.gs.SelCount[5] > 0) {
+            if (rig.game.state().NewRound || rig.game.state().SelCount[1] + rig.game.state().SelCount[5] > 0) {
                 rig.rollAt(1000 + k);
             } else {
                 for (int n = 1; n <= 6; ++n)
                     if (rig.game.die(n).value == 1 || rig.game.die(n).value == 5)
                         rig.game.RxDice1Click(n);
-                if (rig.game.gs.SelCount[1] + rig.game.gs.SelCount[5] == 0)
+                if (rig.game.state().SelCount[1] + rig.game.state().SelCount[5] == 0)
                     rig.game.btDoneClick();
             }
         }
@@ -424,7 +422,7 @@ private slots:
     void aSolutionForOtherRulesValuesNothing()
     {
         EngineRig rig;
-        rig.game.settings.Winner = 2000;
+        rig.game.applyRules({2000, false});
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
         rig.game.RxDice1Click(1);
         rig.game.btDoneClick();

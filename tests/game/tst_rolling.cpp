@@ -136,7 +136,7 @@ private slots:
         quint64 model = 5555;
         for (int i = 0; i < 6; ++i)
             modelDraw(model, 20);
-        QCOMPARE(quint64(gameRandom().seed()), model);
+        QCOMPARE(quint64(rig.random.seed()), model);
     }
 
     void faceNeverRepeats_data()
@@ -167,7 +167,7 @@ private slots:
             if (modelDraw(m, 5) + 1 == draw)
                 break;
         }
-        gameRandom().setSeed(seed);
+        rig.random.setSeed(seed);
         rig.game.dieStep(1);
         QCOMPARE(rig.game.die(1).value, next);
         QVERIFY(rig.game.die(1).rotate);
@@ -211,7 +211,7 @@ private slots:
         const ModelRoll expected = modelRoll(midnight, rig.faces(), rig.diceToRoll());
         rig.timers.setMsecsSinceMidnightUtc(midnight);
         g.btRollClick();
-        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(g.rollingDice(), 6);
         // Advance tick by tick; each die must come to rest exactly when predicted.
         for (int t = 60; t <= expected.lastRestMs; t += 60) {
             rig.timers.advance(60);
@@ -221,9 +221,9 @@ private slots:
                          qPrintable(QStringLiteral("die %1 at %2 ms").arg(n).arg(t)));
             }
             if (t < expected.lastRestMs)
-                QVERIFY(g.RollingDice > 0);
+                QVERIFY(g.rollingDice() > 0);
         }
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         QCOMPARE(rig.faces(), expected.faces);
         // A die of 100 ms rests after three ticks, one of 2000 ms after 36.
         for (int n = 1; n <= 6; ++n)
@@ -290,20 +290,20 @@ private slots:
         std::vector<std::vector<double>> beforeAfter(6, std::vector<double>(6, 0));
         bool settled = true;
         for (int i = 0; i < rolls && settled; ++i) {
-            if (!g.gs.NewRound)
+            if (!g.state().NewRound)
                 g.EndRound(0); // nothing taken: the next roll is of all six again
             const Faces before = rig.faces();
             // Reseeded and started by Roll, then stepped tick by tick as the
             // timers would, each die in its turn.
             rig.timers.setMsecsSinceMidnightUtc(qint64(timeOfDay() % 86400000u));
             g.btRollClick();
-            for (int tick = 1; g.RollingDice > 0 && tick < 50; ++tick) {
+            for (int tick = 1; g.rollingDice() > 0 && tick < 50; ++tick) {
                 rig.timers.setTickCount(rig.timers.tickCount() + 60);
                 for (int n = 1; n <= 6; ++n)
                     if (g.die(n).timer)
                         g.dieStep(n);
             }
-            settled = g.RollingDice == 0;
+            settled = g.rollingDice() == 0;
             for (int n = 1; n <= 6; ++n) {
                 faces[g.die(n).value - 1] += 1;
                 beforeAfter[before[n] - 1][g.die(n).value - 1] += 1;
@@ -340,11 +340,11 @@ private slots:
         for (int n = 1; n <= 6; ++n)
             QVERIFY(g.die(n).autoStopInterval >= 1000);
         rig.timers.advance(60); // the counter has wrapped: every die stops at the next tick
-        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(g.rollingDice(), 6);
         for (int n = 1; n <= 6; ++n)
             QVERIFY(!g.die(n).rotate);
         rig.timers.advance(60);
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(g.die(n).timer, 0);
     }
@@ -357,8 +357,8 @@ private slots:
         QVERIFY(g.menuEnabled());
         g.btRollClick();
         QCOMPARE(rig.ui.messages, QStringList());
-        QCOMPARE(g.RollingDice, 6);
-        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.rollingDice(), 6);
+        QCOMPARE(g.state().NewRound, false);
         QVERIFY(!g.menuEnabled());
         for (int n = 1; n <= 6; ++n) {
             QVERIFY(g.die(n).rotate);
@@ -366,7 +366,7 @@ private slots:
             QCOMPARE(g.die(n).interval, 60);
         }
         QVERIFY(rig.settle());
-        QVERIFY(g.menuEnabled() || g.gs.NewRound);
+        QVERIFY(g.menuEnabled() || g.state().NewRound);
     }
 
     void keptDiceStayPut()
@@ -380,8 +380,8 @@ private slots:
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
         g.btRollClick();
-        QCOMPARE(g.RollingDice, 4);
-        QCOMPARE(g.gs.KeptCount, 2);
+        QCOMPARE(g.rollingDice(), 4);
+        QCOMPARE(g.state().KeptCount, 2);
         QVERIFY(!g.die(2).rotate && !g.die(4).rotate);
         QVERIFY(rig.settle());
         QCOMPARE(g.die(2).value, 5);
@@ -390,7 +390,7 @@ private slots:
         // The evaluation counted only the rolled dice.
         int counted = 0;
         for (int f = 1; f <= 6; ++f)
-            counted += g.gs.RollCount[f];
+            counted += g.state().RollCount[f];
         QCOMPARE(counted, 4);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
@@ -409,8 +409,8 @@ private slots:
         QFETCH(QVector<int>, faces);
         EngineRig rig;
         QVERIFY(rig.playingWith(faces));
-        QCOMPARE(rig.game.gs.NewRound, false);
-        QCOMPARE(rig.game.gs.Total, 0);
+        QCOMPARE(rig.game.state().NewRound, false);
+        QCOMPARE(rig.game.state().Total, 0);
         QCOMPARE(rig.ui.messages, QStringList());
     }
 
@@ -420,11 +420,11 @@ private slots:
         QVERIFY(rig.playingWith({2, 2, 3, 3, 4, 6}));
         Game &g = rig.game;
         QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-        QCOMPARE(g.gs.Total, -100);
+        QCOMPARE(g.state().Total, -100);
         QCOMPARE(g.eScore(), -100);
-        QCOMPARE(g.gs.RoundNo, 2);
-        QCOMPARE(g.gs.NewRound, true);
-        QCOMPARE(g.gs.SubScore, 0);
+        QCOMPARE(g.state().RoundNo, 2);
+        QCOMPARE(g.state().NewRound, true);
+        QCOMPARE(g.state().SubScore, 0);
         QCOMPARE(g.eSubScore(), 0);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
@@ -441,8 +441,8 @@ private slots:
         QVERIFY(rig.rollAt(m));
         QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
         QCOMPARE(subScoreShown, -100); // shown while the message is up
-        QCOMPARE(g.gs.Total, -100);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().Total, -100);
+        QCOMPARE(g.state().RoundNo, 2);
         QVERIFY(g.menuEnabled());
     }
 
@@ -458,10 +458,10 @@ private slots:
         QVERIFY(rig.rollAt(m));
         QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
         QCOMPARE(subScoreShown, 0);
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 2);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 2);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().NewRound, true);
         QCOMPARE(rig.countIn(DieFree), 6);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
@@ -484,16 +484,16 @@ private slots:
         rig.timers.setMsecsSinceMidnightUtc(m);
         g.btRollClick();
         // Hot dice: all six free again and rolling, the round's points kept.
-        QCOMPARE(g.gs.KeptCount, 0);
-        QCOMPARE(g.RollingDice, 6);
+        QCOMPARE(g.state().KeptCount, 0);
+        QCOMPARE(g.rollingDice(), 6);
         QCOMPARE(rig.countIn(DieFree), 6);
-        QCOMPARE(g.gs.SubScore, 210);
-        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.state().SubScore, 210);
+        QCOMPARE(g.state().NewRound, false);
         QVERIFY(rig.settle());
         QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-        QCOMPARE(g.gs.Total, -100);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().Total, -100);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().RoundNo, 2);
     }
 
     void secondRollWithoutSelection()
@@ -503,7 +503,7 @@ private slots:
         Game &g = rig.game;
         g.RxDice1Click(1);
         QVERIFY(rig.scoringRoll());
-        QCOMPARE(g.gs.SubScore, 10);
+        QCOMPARE(g.state().SubScore, 10);
         const Faces before = rig.faces();
         QVector<int> statesBefore;
         for (int n = 1; n <= 6; ++n)
@@ -512,10 +512,10 @@ private slots:
         rig.ui.clear();
         g.btRollClick();
         QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
-        QCOMPARE(g.gs.SubScore, 10);
+        QCOMPARE(g.state().SubScore, 10);
         QCOMPARE(g.eSubScore(), shown);
         QVERIFY(g.menuEnabled());
-        QCOMPARE(g.RollingDice, 0);
+        QCOMPARE(g.rollingDice(), 0);
         QCOMPARE(rig.faces(), before);
         for (int n = 1; n <= 6; ++n) {
             QCOMPARE(g.DiceState(n), statesBefore[n - 1]);
@@ -531,12 +531,12 @@ private slots:
         Game &g = rig.game;
         g.RxDice1Click(1);
         g.btRollClick();
-        QCOMPARE(g.RollingDice, 5);
+        QCOMPARE(g.rollingDice(), 5);
         rig.timers.advance(60);
         g.btRollClick();
         QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
-        QCOMPARE(g.RollingDice, 5);
-        QCOMPARE(g.gs.SubScore, 10);
+        QCOMPARE(g.rollingDice(), 5);
+        QCOMPARE(g.state().SubScore, 10);
         QVERIFY(rig.settle());
     }
 
@@ -549,19 +549,19 @@ private slots:
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
         g.btRollClick();
-        QCOMPARE(g.gs.SubScore, 100);
+        QCOMPARE(g.state().SubScore, 100);
         rig.timers.advance(120);
-        QVERIFY(g.RollingDice > 0);
+        QVERIFY(g.rollingDice() > 0);
         g.btDoneClick(); // would bank 100 and dodge the coming bust
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.gs.NewRound, false);
-        QCOMPARE(g.gs.SubScore, 100);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.state().NewRound, false);
+        QCOMPARE(g.state().SubScore, 100);
         QVERIFY(rig.settle());
         // The roll's risk stays with the round: a plain bust, no penalty.
         QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 2);
     }
 };
 

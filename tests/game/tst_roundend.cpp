@@ -58,19 +58,20 @@ private slots:
         QFETCH(QString, message);
         EngineRig rig;
         Game &g = rig.game;
-        g.settings.Winner = winner;
-        g.settings.Valid = valid;
+        g.applyRules({winner, valid});
         rig.startPlaying();
-        g.gs.Total = total;
-        g.gs.RoundNo = 7;
+        restoreWith(g, [&](Game::Snapshot &s) {
+            s.total = total;
+            s.roundNo = 7;
+        });
         g.EndRound(points);
-        QCOMPARE(g.gs.Total, accepted ? total + points : total);
-        QCOMPARE(g.gs.RoundNo, 8);
+        QCOMPARE(g.state().Total, accepted ? total + points : total);
+        QCOMPARE(g.state().RoundNo, 8);
         QCOMPARE(g.eRnd(), 8);
         if (accepted)
             QCOMPARE(g.eScore(), total + points);
         QCOMPARE(rig.ui.messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().NewRound, true);
         QVERIFY(g.stopWatchEnabled());
     }
 
@@ -81,22 +82,20 @@ private slots:
         Game &g = rig.game;
         for (int n = 1; n <= 6; ++n)
             g.RxDice1Click(n);
-        QVERIFY(g.rg10.visible && g.rg5.visible);
-        g.gs.SubScore = 40;
-        g.gs.KeptCount = 0;
+        QVERIFY(g.choiceList(1).visible && g.choiceList(5).visible);
         g.EndRound(0);
         QCOMPARE(rig.countIn(DieFree), 6);
         for (int f = 1; f <= 6; ++f) {
-            QCOMPARE(g.gs.RollCount[f], 0);
-            QCOMPARE(g.gs.SelCount[f], 0);
+            QCOMPARE(g.state().RollCount[f], 0);
+            QCOMPARE(g.state().SelCount[f], 0);
         }
-        QCOMPARE(g.gs.KeptCount, 0);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(g.state().KeptCount, 0);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().SelScore, 0);
         QCOMPARE(g.eSubScore(), 0);
-        QVERIFY(!g.rg10.visible && !g.rg5.visible);
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QVERIFY(!g.choiceList(1).visible && !g.choiceList(5).visible);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -104,13 +103,13 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.settings.Winner = 3000;
+        g.applyRules({3000, false});
         rig.startPlaying();
-        g.gs.Total = 2950;
+        restoreWith(g, [](Game::Snapshot &s) { s.total = 2950; });
         g.EndRound(55);
         QCOMPARE(rig.ui.messages,
                  QStringList{"Sorry ! You have to reach exactly the final 3000 point score !"});
-        QCOMPARE(g.gs.Total, 2950);
+        QCOMPARE(g.state().Total, 2950);
     }
 
     void winSequence()
@@ -119,13 +118,15 @@ private slots:
         QVERIFY(rig.playingWith({5, 5, 5, 2, 3, 4}));
         Game &g = rig.game;
         rig.timers.advance(4500);
-        const int seconds = g.ElapsedSeconds;
+        const int seconds = g.elapsedSeconds();
         QVERIFY(seconds >= 4);
-        g.gs.Total = 950;
-        g.gs.RoundNo = 12;
+        restoreWith(g, [](Game::Snapshot &s) {
+            s.total = 950;
+            s.roundNo = 12;
+        });
         for (int n : {1, 2, 3})
             g.RxDice1Click(n);
-        QCOMPARE(g.gs.SelScore, 50);
+        QCOMPARE(g.state().SelScore, 50);
 
         bool clockAtMessage = true, buttonsAtMessage = false;
         rig.ui.onMessage = [&](const QString &) {
@@ -138,8 +139,8 @@ private slots:
             QStringList messages;
         };
         QVector<Seen> checks;
-        QObject::connect(&g, &Game::gameWon, [&] {
-            checks << Seen{g.gs.Total, g.gs.RoundNo, g.ElapsedSeconds, g.stopWatchEnabled(),
+        QObject::connect(&g, &Game::won, [&] {
+            checks << Seen{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), g.stopWatchEnabled(),
                            g.rollDoneEnabled(), g.coverVisible(), rig.ui.messages};
         });
         g.btDoneClick();
@@ -156,23 +157,23 @@ private slots:
         QCOMPARE(rig.ui.messages, QStringList{"Congratulation !"});
 
         // A fresh game behind the cover, clock stopped at 0, Continue offered.
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.eScore(), 0);
         QCOMPARE(g.eRnd(), 1);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QVERIFY(g.coverVisible());
         QVERIFY(g.contVisible());
         QVERIFY(!g.stopWatchEnabled());
         QVERIFY(g.rollDoneEnabled());
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().NewRound, true);
         QCOMPARE(rig.timers.activeCount(), 0);
         rig.timers.advance(5000);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.elapsedSeconds(), 0);
 
         g.btContClick();
         rig.timers.advance(1000);
-        QCOMPARE(g.ElapsedSeconds, 1);
+        QCOMPARE(g.elapsedSeconds(), 1);
         QCOMPARE(g.lTimeCaption(), QStringLiteral("Your time: 00:00:01"));
     }
 
@@ -181,10 +182,10 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.gs.Total = 900;
-        QObject::connect(&g, &Game::gameWon, [&g] { g.stopAfterWin(); });
+        restoreWith(g, [](Game::Snapshot &s) { s.total = 900; });
+        rig.ui.winGoesOn = false;
         g.EndRound(100);
-        QCOMPARE(g.gs.Total, 1000);
+        QCOMPARE(g.state().Total, 1000);
         QVERIFY(!g.coverVisible());
         QVERIFY(!g.stopWatchEnabled());
         QVERIFY(!g.rollDoneEnabled());
@@ -194,15 +195,15 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.settings.Winner = 450;
+        g.applyRules({450, false});
         rig.startPlaying();
-        g.gs.Total = 350;
+        restoreWith(g, [](Game::Snapshot &s) { s.total = 350; });
         g.EndRound(100);
         QCOMPARE(rig.ui.messages, QStringList{badIn});
-        QCOMPARE(g.gs.Total, 350);
-        g.gs.Total = 0;
+        QCOMPARE(g.state().Total, 350);
+        restoreWith(g, [](Game::Snapshot &s) { s.total = 0; });
         g.EndRound(450);
-        QCOMPARE(g.gs.Total, 0);
+        QCOMPARE(g.state().Total, 0);
         QCOMPARE(rig.ui.messages, (QStringList{badIn, badIn}));
         QVERIFY(g.rollDoneEnabled());
         QVERIFY(!g.coverVisible());
@@ -215,9 +216,9 @@ private slots:
         rig.startPlaying();
         g.ScoreSelection(-1);
         QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
-        QCOMPARE(g.gs.Total, -100);
+        QCOMPARE(g.state().Total, -100);
         QCOMPARE(g.eScore(), -100);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(g.eValue(), QStringLiteral("-10000"));
     }
 
@@ -229,27 +230,24 @@ private slots:
         g.RxDice1Click(1);
         g.btRollClick();
         QVERIFY(rig.settle());
-        g.gs.Total = 300;
-        g.settings.Winner = 3000;
-        g.settings.Type = 2;
+        g.applySettings({3000, false, 2});
         rig.timers.advance(3000);
         g.NewGame();
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.eScore(), 0);
         QCOMPARE(g.eRnd(), 1);
-        QCOMPARE(g.gs.KeptCount, 0);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.NewRound, true);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.state().KeptCount, 0);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().NewRound, true);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QVERIFY(g.stopWatchEnabled());
         QVERIFY(!g.coverVisible());
         QVERIFY(g.rollDoneEnabled());
         QCOMPARE(rig.countIn(DieFree), 6);
         QCOMPARE(g.lTypeCaption(), QStringLiteral("Game type:  Time / 3000"));
         QCOMPARE(g.eValue(), QStringLiteral("Not done yet..."));
-        g.settings.Type = 1;
-        g.settings.Winner = 1000;
+        g.applySettings({1000, false, 1});
         g.NewGame();
         QCOMPARE(g.lTypeCaption(), QStringLiteral("Game type:  Normal / 1000"));
     }
@@ -278,14 +276,15 @@ private slots:
         QFETCH(QString, shown);
         EngineRig rig;
         Game &g = rig.game;
-        g.settings.Type = type;
-        g.settings.Winner = 10000;
+        g.applySettings({10000, false, type});
         rig.startPlaying();
         QCOMPARE(g.eValue(), type == 1 ? QStringLiteral("0") : QStringLiteral("Not done yet..."));
-        g.gs.Total = total;
-        g.gs.RoundNo = round;
+        restoreWith(g, [&](Game::Snapshot &s) {
+            s.total = total;
+            s.roundNo = round;
+        });
         g.EndRound(points);
-        QCOMPARE(g.gs.RoundNo, round + 1);
+        QCOMPARE(g.state().RoundNo, round + 1);
         QCOMPARE(g.eValue(), shown);
     }
 
@@ -294,12 +293,12 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.gs.RoundNo = 8;
+        restoreWith(g, [](Game::Snapshot &s) { s.roundNo = 8; });
         g.EndRound(5);
         QCOMPARE(g.eValue(), QStringLiteral("62"));
-        g.settings.Type = 3;
+        g.applySettings({1000, false, 3});
         g.EndRound(100);
-        QCOMPARE(g.gs.Total, 105);
+        QCOMPARE(g.state().Total, 105);
         QCOMPARE(g.eValue(), QStringLiteral("62"));
     }
 
@@ -331,7 +330,7 @@ private slots:
     {
         EngineRig rig;
         QSignalSpy spy(&rig.game, &Game::messageShown);
-        rig.game.ShowMsg(rig.game.texts.msgExact, 1000);
+        rig.game.ShowMsg(rig.game.gameTexts().msgExact, 1000);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), rig.ui.last());
         QCOMPARE(rig.ui.last(), QStringLiteral("Sorry ! You have to reach exactly the final 1000 point score !"));

@@ -67,11 +67,11 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith(rollOf(face, count)));
         Game &g = rig.game;
-        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.state().NewRound, false);
         selectAll(g, face);
-        QCOMPARE(g.gs.SelCount[face], count);
-        QCOMPARE(g.gs.SelScore, points);
-        QCOMPARE(g.eSubScore(), g.gs.SubScore + points);
+        QCOMPARE(g.state().SelCount[face], count);
+        QCOMPARE(g.state().SelScore, points);
+        QCOMPARE(g.eSubScore(), g.state().SubScore + points);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -116,9 +116,9 @@ private slots:
         Game &g = rig.game;
         selectAll(g, face);
 
-        ChoiceList &list = face == 1 ? g.rg10 : g.rg5;
-        ChoiceList &other = face == 1 ? g.rg5 : g.rg10;
-        const qint32 *table = face == 1 ? g.gs.OnesChoice : g.gs.FivesChoice;
+        const ChoiceList &list = face == 1 ? g.choiceList(1) : g.choiceList(5);
+        const ChoiceList &other = face == 1 ? g.choiceList(5) : g.choiceList(1);
+        const qint32 *table = face == 1 ? g.state().OnesChoice : g.state().FivesChoice;
         QVERIFY(list.visible);
         QVERIFY(!other.visible);
         QCOMPARE(list.caption, face == 1 ? QStringLiteral("10 Points") : QStringLiteral("5 Points"));
@@ -126,13 +126,13 @@ private slots:
         QCOMPARE(list.itemIndex, 0);
         for (int k = 0; k < values.size(); ++k)
             QCOMPARE(table[k], values[k]);
-        QCOMPARE(g.gs.SelScore, values[0]);
+        QCOMPARE(g.state().SelScore, values[0]);
 
         for (int k = values.size() - 1; k >= 0; --k) {
             g.chooseEntry(face, k);
             QCOMPARE(list.itemIndex, k);
-            QCOMPARE(g.gs.SelScore, values[k]);
-            QCOMPARE(g.eSubScore(), g.gs.SubScore + values[k]);
+            QCOMPARE(g.state().SelScore, values[k]);
+            QCOMPARE(g.eSubScore(), g.state().SubScore + values[k]);
         }
         // An entry past the end is no entry.
         g.chooseEntry(face, values.size());
@@ -145,20 +145,20 @@ private slots:
         QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
         Game &g = rig.game;
         g.RxDice1Click(1);
-        QCOMPARE(g.gs.SelScore, 10);
-        QVERIFY(!g.rg10.visible);
+        QCOMPARE(g.state().SelScore, 10);
+        QVERIFY(!g.choiceList(1).visible);
         g.RxDice1Click(2);
-        QCOMPARE(g.gs.SelScore, 20);
+        QCOMPARE(g.state().SelScore, 20);
         g.RxDice1Click(3);
-        QVERIFY(g.rg10.visible);
-        QCOMPARE(g.rg10.itemIndex, 0);
-        QCOMPARE(g.gs.SelScore, 100);
+        QVERIFY(g.choiceList(1).visible);
+        QCOMPARE(g.choiceList(1).itemIndex, 0);
+        QCOMPARE(g.state().SelScore, 100);
         g.RxDice1Click(4);
-        QCOMPARE(g.gs.SelScore, 105);
-        QVERIFY(!g.rg5.visible);
+        QCOMPARE(g.state().SelScore, 105);
+        QVERIFY(!g.choiceList(5).visible);
         g.chooseEntry(1, 1);
-        QCOMPARE(g.rg10.items.value(1), QStringLiteral("3 * 10"));
-        QCOMPARE(g.gs.SelScore, 35);
+        QCOMPARE(g.choiceList(1).items.value(1), QStringLiteral("3 * 10"));
+        QCOMPARE(g.state().SelScore, 35);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -169,17 +169,17 @@ private slots:
         Game &g = rig.game;
         g.RxDice1Click(5);
         QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 0, 0}));
-        QCOMPARE(g.gs.SelScore, 20);
+        QCOMPARE(g.state().SelScore, 20);
         g.RxDice1Click(5);
         QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-        QCOMPARE(g.gs.SelScore, 40);
+        QCOMPARE(g.state().SelScore, 40);
         g.RxDice1Click(3);
         QCOMPARE(states(g), (QVector<int>{1, 0, 0, 1, 1, 0}));
-        QCOMPARE(g.gs.SelScore, 20);
+        QCOMPARE(g.state().SelScore, 20);
         g.RxDice1Click(1);
         QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-        QCOMPARE(g.gs.SelScore, 0);
-        QCOMPARE(g.gs.SelCount[2], 0);
+        QCOMPARE(g.state().SelScore, 0);
+        QCOMPARE(g.state().SelCount[2], 0);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -191,8 +191,8 @@ private slots:
         g.RxDice1Click(1);
         g.RxDice1Click(2);
         QCOMPARE(rig.countIn(DieSelected), 6);
-        QCOMPARE(g.gs.SelScore, 90);
-        QCOMPARE(g.eSubScore(), g.gs.SubScore + 90);
+        QCOMPARE(g.state().SelScore, 90);
+        QCOMPARE(g.eSubScore(), g.state().SubScore + 90);
     }
 
     void fiveFivesThenOneLess()
@@ -201,16 +201,16 @@ private slots:
         QVERIFY(rig.playingWith({5, 5, 5, 5, 5, 2}));
         Game &g = rig.game;
         selectAll(g, 5);
-        QCOMPARE(g.gs.SelCount[5], 5);
+        QCOMPARE(g.state().SelCount[5], 5);
         g.chooseEntry(5, 1);
-        QCOMPARE(g.rg5.items.value(1), QStringLiteral("100 + (1 * 5)"));
-        QCOMPARE(g.gs.SelScore, 105);
+        QCOMPARE(g.choiceList(5).items.value(1), QStringLiteral("100 + (1 * 5)"));
+        QCOMPARE(g.state().SelScore, 105);
         g.RxDice1Click(3);
-        QCOMPARE(g.gs.SelCount[5], 4);
-        QCOMPARE(g.rg5.items.size(), 3);
-        QCOMPARE(g.rg5.itemIndex, 0);
-        QCOMPARE(g.rg5.items.value(0), QStringLiteral("Full : 100"));
-        QCOMPARE(g.gs.SelScore, 100);
+        QCOMPARE(g.state().SelCount[5], 4);
+        QCOMPARE(g.choiceList(5).items.size(), 3);
+        QCOMPARE(g.choiceList(5).itemIndex, 0);
+        QCOMPARE(g.choiceList(5).items.value(0), QStringLiteral("Full : 100"));
+        QCOMPARE(g.state().SelScore, 100);
     }
 
     void groupTakesFirstThreeInDieOrder()
@@ -220,12 +220,12 @@ private slots:
         Game &g = rig.game;
         g.RxDice1Click(6);
         QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 0}));
-        QCOMPARE(g.gs.SelCount[2], 3);
-        QCOMPARE(g.gs.SelScore, 20);
+        QCOMPARE(g.state().SelCount[2], 3);
+        QCOMPARE(g.state().SelScore, 20);
         // A click on a die that was not taken adds it.
         g.RxDice1Click(6);
         QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 1}));
-        QCOMPARE(g.gs.SelScore, 40);
+        QCOMPARE(g.state().SelScore, 40);
     }
 
     void selectedGroupReleasedWholeOnlyAtThree()
@@ -234,17 +234,17 @@ private slots:
         QVERIFY(rig.playingWith({4, 4, 4, 4, 4, 1}));
         Game &g = rig.game;
         selectAll(g, 4);
-        QCOMPARE(g.gs.SelCount[4], 5);
-        QCOMPARE(g.gs.SelScore, 160);
+        QCOMPARE(g.state().SelCount[4], 5);
+        QCOMPARE(g.state().SelScore, 160);
         g.RxDice1Click(2); // five selected: only this one goes
         QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-        QCOMPARE(g.gs.SelScore, 80);
+        QCOMPARE(g.state().SelScore, 80);
         g.RxDice1Click(4); // four selected: only this one goes
         QCOMPARE(states(g), (QVector<int>{1, 0, 1, 0, 1, 0}));
-        QCOMPARE(g.gs.SelScore, 40);
+        QCOMPARE(g.state().SelScore, 40);
         g.RxDice1Click(5); // three selected: all three go
         QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(g.state().SelScore, 0);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -256,10 +256,10 @@ private slots:
         for (int n : {1, 2, 4, 5, 6})
             g.RxDice1Click(n);
         QCOMPARE(rig.countIn(DieSelected), 0);
-        QCOMPARE(g.gs.SelScore, 0);
+        QCOMPARE(g.state().SelScore, 0);
         g.RxDice1Click(3);
         QCOMPARE(g.DiceState(3), int(DieSelected));
-        QCOMPARE(g.gs.SelScore, 10);
+        QCOMPARE(g.state().SelScore, 10);
     }
 
     void deselectingThirdOneHidesList()
@@ -268,11 +268,11 @@ private slots:
         QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
         Game &g = rig.game;
         selectAll(g, 1);
-        QVERIFY(g.rg10.visible);
+        QVERIFY(g.choiceList(1).visible);
         g.RxDice1Click(3);
-        QVERIFY(!g.rg10.visible);
-        QCOMPARE(g.gs.SelCount[1], 2);
-        QCOMPARE(g.gs.SelScore, 20);
+        QVERIFY(!g.choiceList(1).visible);
+        QCOMPARE(g.state().SelCount[1], 2);
+        QCOMPARE(g.state().SelScore, 20);
     }
 
     void fourthOneChoosesFullAgain()
@@ -283,11 +283,11 @@ private slots:
         for (int n : {1, 2, 3})
             g.RxDice1Click(n);
         g.chooseEntry(1, 1);
-        QCOMPARE(g.gs.SelScore, 30);
+        QCOMPARE(g.state().SelScore, 30);
         g.RxDice1Click(4);
-        QCOMPARE(g.rg10.itemIndex, 0);
-        QCOMPARE(g.rg10.items.value(0), QStringLiteral("Full : 200"));
-        QCOMPARE(g.gs.SelScore, 200);
+        QCOMPARE(g.choiceList(1).itemIndex, 0);
+        QCOMPARE(g.choiceList(1).items.value(0), QStringLiteral("Full : 200"));
+        QCOMPARE(g.state().SelScore, 200);
     }
 
     void choiceSurvivesOtherFaces()
@@ -300,14 +300,14 @@ private slots:
         g.chooseEntry(1, 1); // 3 * 10
         for (int n : {4, 5, 6})
             g.RxDice1Click(n);
-        QCOMPARE(g.rg10.itemIndex, 1);
-        QCOMPARE(g.gs.SelScore, 30 + 50);
+        QCOMPARE(g.choiceList(1).itemIndex, 1);
+        QCOMPARE(g.state().SelScore, 30 + 50);
         g.chooseEntry(5, 1); // 3 * 5
-        QCOMPARE(g.gs.SelScore, 30 + 15);
+        QCOMPARE(g.state().SelScore, 30 + 15);
         g.RxDice1Click(6); // two fives left: the list goes, they count singly
-        QVERIFY(!g.rg5.visible);
-        QCOMPARE(g.rg10.itemIndex, 1);
-        QCOMPARE(g.gs.SelScore, 30 + 10);
+        QVERIFY(!g.choiceList(5).visible);
+        QCOMPARE(g.choiceList(1).itemIndex, 1);
+        QCOMPARE(g.state().SelScore, 30 + 10);
     }
 
     void ignoredClicks()
@@ -328,15 +328,15 @@ private slots:
         g.btRollClick(); // die 1 becomes Kept
         QCOMPARE(g.DiceState(1), int(DieKept));
         // While the roll is under way.
-        QCOMPARE(g.RollingDice, 5);
+        QCOMPARE(g.rollingDice(), 5);
         g.RxDice1Click(2);
         QCOMPARE(rig.countIn(DieSelected), 0);
         QVERIFY(rig.settle());
-        QCOMPARE(g.gs.NewRound, false);
+        QCOMPARE(g.state().NewRound, false);
         // A Kept die.
         g.RxDice1Click(1);
         QCOMPARE(g.DiceState(1), int(DieKept));
-        QCOMPARE(g.gs.SelCount[1], 0);
+        QCOMPARE(g.state().SelCount[1], 0);
         g.RxDice1Click(0);
         g.RxDice1Click(7);
         QCOMPARE(rig.brokenInvariant(), QString());
@@ -351,10 +351,10 @@ private slots:
         g.RxDice1Click(2);
         QCOMPARE(g.eSubScore(), 15);
         g.btRollClick();
-        QCOMPARE(g.gs.SubScore, 15);
+        QCOMPARE(g.state().SubScore, 15);
         QCOMPARE(g.eSubScore(), 15);
-        QCOMPARE(g.gs.KeptCount, 2);
-        QCOMPARE(g.RollingDice, 4);
+        QCOMPARE(g.state().KeptCount, 2);
+        QCOMPARE(g.rollingDice(), 4);
     }
 
     void doneBanksEarlierRolls()
@@ -366,13 +366,13 @@ private slots:
         const qint64 m = rig.midnightFor(true);
         QVERIFY(m >= 0);
         QVERIFY(rig.rollAt(m));
-        QCOMPARE(g.gs.SubScore, 100);
-        QCOMPARE(g.gs.NewRound, false);
-        const int round = g.gs.RoundNo;
+        QCOMPARE(g.state().SubScore, 100);
+        QCOMPARE(g.state().NewRound, false);
+        const int round = g.state().RoundNo;
         g.btDoneClick();
-        QCOMPARE(g.gs.Total, 100);
-        QCOMPARE(g.gs.RoundNo, round + 1);
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().Total, 100);
+        QCOMPARE(g.state().RoundNo, round + 1);
+        QCOMPARE(g.state().NewRound, true);
         QCOMPARE(g.eScore(), 100);
         QCOMPARE(g.eSubScore(), 0);
         QCOMPARE(rig.ui.messages, QStringList());
@@ -385,9 +385,9 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         g.btDoneClick();
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.NewRound, true);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().NewRound, true);
         QCOMPARE(rig.ui.messages, QStringList());
     }
 
@@ -399,8 +399,8 @@ private slots:
         g.RxDice1Click(2);
         g.RxDice1Click(4);
         g.btDoneClick();
-        QCOMPARE(g.gs.Total, 65);
-        QCOMPARE(g.gs.RoundNo, 2);
+        QCOMPARE(g.state().Total, 65);
+        QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(rig.countIn(DieFree), 6);
     }
 

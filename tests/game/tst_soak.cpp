@@ -20,8 +20,7 @@ class Soak
 public:
     Soak(quint32 seed, qint32 winner, bool valid) : m_rng(seed), m_watch(m_rig.game)
     {
-        m_rig.game.settings.Winner = winner;
-        m_rig.game.settings.Valid = valid;
+        m_rig.game.applyRules({winner, valid});
         m_rig.startPlaying();
     }
 
@@ -52,9 +51,9 @@ public:
                 return why;
         } else if (pick < 64) {
             kind = StepKind::Done;
-            const qint32 before = g.gs.Total;
+            const qint32 before = g.state().Total;
             g.btDoneClick();
-            if (g.gs.Total != before)
+            if (g.state().Total != before)
                 ++banks;
         } else if (pick < 72) {
             const int faces[] = {1, 5, 2, 0};
@@ -79,7 +78,7 @@ public:
             // Roll with nothing selected, when that is possible.
             kind = StepKind::Roll;
             g.btRollClick();
-            if (g.RollingDice != 0) {
+            if (g.rollingDice() != 0) {
                 if (!m_rig.settle())
                     return QStringLiteral("a roll never ended");
             } else {
@@ -93,8 +92,8 @@ public:
                 g.btStartClick();
         }
         for (const QString &m : ui.messages.mid(shownBefore)) {
-            wins += m == g.texts.msgWin;
-            busts += m == g.texts.msgCrash || m == g.texts.msgFail;
+            wins += m == g.gameTexts().msgWin;
+            busts += m == g.gameTexts().msgCrash || m == g.gameTexts().msgFail;
         }
         return m_watch.after(kind, ui.messages);
     }
@@ -111,14 +110,14 @@ private:
         }
         m_rig.timers.setMsecsSinceMidnightUtc(qint64(m_rng() % 86400000u));
         g.btRollClick();
-        if (g.RollingDice == 0)
+        if (g.rollingDice() == 0)
             return QString(); // refused, or nothing to roll
         ++rolls;
         if (meddle) {
             m_rig.timers.advance(qint64(m_rng() % 1800));
-            if (g.RollingDice != 0) {
-                const GameState gs = g.gs;
-                const qint32 rolling = g.RollingDice;
+            if (g.rollingDice() != 0) {
+                const GameState gs = g.state();
+                const qint32 rolling = g.rollingDice();
                 switch (m_rng() % 6) {
                 case 0: g.RxDice1Click(int(m_rng() % 7)); break;
                 case 1: g.btDoneClick(); break;
@@ -127,7 +126,7 @@ private:
                 case 4: g.Button4Click(); break;
                 case 5: g.chooseEntry(m_rng() % 2 ? 1 : 5, int(m_rng() % 4)); break;
                 }
-                if (g.RollingDice != rolling || memcmp(&gs, &g.gs, sizeof gs) != 0)
+                if (g.rollingDice() != rolling || memcmp(&gs, &g.state(), sizeof gs) != 0)
                     return QStringLiteral("an action during a roll changed the game");
             }
         }
@@ -140,7 +139,7 @@ private:
     void takeSomething()
     {
         Game &g = m_rig.game;
-        if (g.gs.NewRound)
+        if (g.state().NewRound)
             return;
         int free[7] = {};
         for (int n = 1; n <= 6; ++n) {
@@ -169,7 +168,7 @@ private:
         const QString problem = savedGameProblem(back);
         if (!problem.isEmpty())
             return QStringLiteral("the game refuses its own save: ") + problem;
-        const GameState gs = g.gs;
+        const GameState gs = g.state();
         g.restore(back);
         ++saves;
         if (encodeSavedGame(g.snapshot()) != file)
@@ -179,11 +178,11 @@ private:
         bool staged = false;
         for (int f = 1; f <= 6; ++f)
             staged = staged || gs.RollCount[f] != 0;
-        const bool newRoundKept = gs.NewRound == g.gs.NewRound || (gs.NewRound && staged);
-        if (!newRoundKept || gs.KeptCount != g.gs.KeptCount || gs.SubScore != g.gs.SubScore)
+        const bool newRoundKept = gs.NewRound == g.state().NewRound || (gs.NewRound && staged);
+        if (!newRoundKept || gs.KeptCount != g.state().KeptCount || gs.SubScore != g.state().SubScore)
             return QStringLiteral("save and open changed the round: NewRound %1 -> %2, KeptCount %3 -> %4, SubScore %5 -> %6")
-                    .arg(gs.NewRound).arg(g.gs.NewRound).arg(gs.KeptCount).arg(g.gs.KeptCount)
-                    .arg(gs.SubScore).arg(g.gs.SubScore);
+                    .arg(gs.NewRound).arg(g.state().NewRound).arg(gs.KeptCount).arg(g.state().KeptCount)
+                    .arg(gs.SubScore).arg(g.state().SubScore);
         return QString();
     }
 

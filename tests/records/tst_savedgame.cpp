@@ -2,6 +2,7 @@
 // Saved games: the record's bytes, writing and reading files, refusing what
 // no game could have saved, and putting a loaded game on the table.
 #include "game/Game.h"
+#include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
@@ -35,7 +36,8 @@ struct Table
 {
     ManualTimerService timers;
     RecordingUi ui;
-    Game game{timers, ui};
+    GameRandom random;
+    Game game{timers, random, ui};
 
     Table() { game.prepareFirstGame(); }
 
@@ -43,7 +45,7 @@ struct Table
     void roll()
     {
         game.btRollClick();
-        QVERIFY(timers.runUntil([this] { return game.RollingDice == 0; }));
+        QVERIFY(timers.runUntil([this] { return game.rollingDice() == 0; }));
     }
 };
 
@@ -73,9 +75,9 @@ struct Observed
     bool rg10Visible, rg5Visible;
 
     explicit Observed(const Game &g)
-        : snap(g.snapshot()), keptCount(g.gs.KeptCount), selScore(g.gs.SelScore),
-          newRound(g.gs.NewRound), eSubScore(g.eSubScore()), eScore(g.eScore()), eRnd(g.eRnd()),
-          eValue(g.eValue()), rg10Visible(g.rg10.visible), rg5Visible(g.rg5.visible) {}
+        : snap(g.snapshot()), keptCount(g.state().KeptCount), selScore(g.state().SelScore),
+          newRound(g.state().NewRound), eSubScore(g.eSubScore()), eScore(g.eScore()), eRnd(g.eRnd()),
+          eValue(g.eValue()), rg10Visible(g.choiceList(1).visible), rg5Visible(g.choiceList(5).visible) {}
 
     bool operator==(const Observed &o) const
     {
@@ -132,27 +134,27 @@ private:
             t.timers.setMsecsSinceMidnightUtc(seed * 1009);
             g.btStartClick();
             t.roll();
-            if (g.gs.NewRound)
+            if (g.state().NewRound)
                 continue;
             g.Button4Click();           // 1 1 1 5 5 5
             for (int n = 1; n <= 3; ++n)
                 g.RxDice1Click(n);
             g.btDoneClick();            // banks 100
             t.roll();
-            if (g.gs.NewRound)
+            if (g.state().NewRound)
                 continue;
             g.Button4Click();
             for (int n = 1; n <= 4; ++n)
                 g.RxDice1Click(n);      // three 1s (Full 100) and a 5
             t.roll();
-            if (g.gs.NewRound)
+            if (g.state().NewRound)
                 continue;
             g.Button1Click(1);          // the two rolled dice show 1
             g.RxDice1Click(5);
             t.timers.advance(7000);
             g.aPauseExecute();
-            return g.gs.Total == 100 && g.gs.RoundNo == 2 && g.gs.KeptCount == 4
-                    && g.gs.SubScore == 105 && g.gs.SelScore == 10 && g.ElapsedSeconds >= 7
+            return g.state().Total == 100 && g.state().RoundNo == 2 && g.state().KeptCount == 4
+                    && g.state().SubScore == 105 && g.state().SelScore == 10 && g.elapsedSeconds() >= 7
                     && g.DiceState(5) == DieSelected && g.DiceState(6) == DieFree;
         }
         return false;
@@ -254,19 +256,19 @@ private slots:
         for (int n = 1; n <= 6; ++n) {
             QCOMPARE(g.die(n).value, a.game.die(n).value);
             QCOMPARE(g.die(n).color, a.game.die(n).color);
-            QCOMPARE(g.gs.SelCount[n], a.game.gs.SelCount[n]);
-            QCOMPARE(g.gs.RollCount[n], a.game.gs.RollCount[n]);
+            QCOMPARE(g.state().SelCount[n], a.game.state().SelCount[n]);
+            QCOMPARE(g.state().RollCount[n], a.game.state().RollCount[n]);
         }
-        QCOMPARE(g.gs.SubScore, 105);
-        QCOMPARE(g.gs.Total, 100);
-        QCOMPARE(g.gs.RoundNo, 2);
-        QCOMPARE(g.ElapsedSeconds, a.game.ElapsedSeconds);
+        QCOMPARE(g.state().SubScore, 105);
+        QCOMPARE(g.state().Total, 100);
+        QCOMPARE(g.state().RoundNo, 2);
+        QCOMPARE(g.elapsedSeconds(), a.game.elapsedSeconds());
         QCOMPARE(g.ElapsedText(), a.game.ElapsedText());
 
         // What the file does not carry follows from the dice.
-        QCOMPARE(g.gs.KeptCount, 4);
-        QCOMPARE(g.gs.NewRound, false);
-        QCOMPARE(g.gs.SelScore, 10);
+        QCOMPARE(g.state().KeptCount, 4);
+        QCOMPARE(g.state().NewRound, false);
+        QCOMPARE(g.state().SelScore, 10);
 
         // Displays: the subtotal is what Done banks, the selection included.
         QCOMPARE(g.eScore(), 100);
@@ -274,7 +276,7 @@ private slots:
         QCOMPARE(g.eSubScore(), 115);
         QCOMPARE(g.eValue(), a.game.eValue());
         QCOMPARE(g.eValue(), QStringLiteral("10000"));
-        QVERIFY(!g.rg10.visible);
+        QVERIFY(!g.choiceList(1).visible);
     }
 
     void openedGamePlaysOnAndItsClockResumes()
@@ -292,20 +294,20 @@ private slots:
         QVERIFY(g.contVisible());
         QVERIFY(!g.stopWatchEnabled());
 
-        const qint32 loaded = g.ElapsedSeconds;
+        const qint32 loaded = g.elapsedSeconds();
         g.btContClick();
         b.timers.advance(1000);
-        QCOMPARE(g.ElapsedSeconds, loaded + 1);
+        QCOMPARE(g.elapsedSeconds(), loaded + 1);
 
         // The Selected 1 becomes the fifth Kept die and only die 6 rolls.
         const int before = b.ui.messages.size();
         b.roll();
-        QCOMPARE(b.ui.messages.mid(before).contains(g.texts.msgNoSel), false);
-        if (!g.gs.NewRound) { // the single die did not bust
-            QCOMPARE(g.gs.KeptCount, 5);
-            QCOMPARE(g.gs.SubScore, 115);
+        QCOMPARE(b.ui.messages.mid(before).contains(g.gameTexts().msgNoSel), false);
+        if (!g.state().NewRound) { // the single die did not bust
+            QCOMPARE(g.state().KeptCount, 5);
+            QCOMPARE(g.state().SubScore, 115);
         } else {
-            QCOMPARE(g.gs.Total, 100);
+            QCOMPARE(g.state().Total, 100);
         }
     }
 
@@ -313,27 +315,27 @@ private slots:
     {
         Table a;
         a.game.btStartClick();
-        for (qint64 seed = 1; a.game.gs.NewRound && seed < 50; ++seed) {
+        for (qint64 seed = 1; a.game.state().NewRound && seed < 50; ++seed) {
             a.timers.setMsecsSinceMidnightUtc(seed * 1009);
             a.roll();
         }
-        QVERIFY(!a.game.gs.NewRound);
+        QVERIFY(!a.game.state().NewRound);
         a.game.Button4Click();
         for (int n = 1; n <= 4; ++n)
             a.game.RxDice1Click(n);
         a.game.chooseEntry(1, 1); // 3 * 10
-        QCOMPARE(a.game.gs.SelScore, 35);
+        QCOMPARE(a.game.state().SelScore, 35);
         const QString file = path("ones.kvx");
         writeSavedGame(file, a.game.snapshot());
 
         Table b;
         QCOMPARE(openInto(b.game, file), QString());
         // The list is rebuilt with its first entry, the full set.
-        QVERIFY(b.game.rg10.visible);
-        QCOMPARE(b.game.rg10.itemIndex, 0);
-        QCOMPARE(b.game.gs.SelScore, 105);
+        QVERIFY(b.game.choiceList(1).visible);
+        QCOMPARE(b.game.choiceList(1).itemIndex, 0);
+        QCOMPARE(b.game.state().SelScore, 105);
         QCOMPARE(b.game.eSubScore(), 105);
-        QVERIFY(!b.game.gs.NewRound);
+        QVERIFY(!b.game.state().NewRound);
     }
 
     void startUpFileOpensWithContinue()
@@ -348,12 +350,12 @@ private slots:
         Game &g = b.game;
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(g.die(n).color, int(DieFree));
-        QCOMPARE(g.gs.Total, 0);
-        QCOMPARE(g.gs.RoundNo, 1);
-        QCOMPARE(g.gs.SubScore, 0);
-        QCOMPARE(g.gs.KeptCount, 0);
-        QCOMPARE(g.gs.NewRound, true);
-        QCOMPARE(g.ElapsedSeconds, 0);
+        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(g.state().RoundNo, 1);
+        QCOMPARE(g.state().SubScore, 0);
+        QCOMPARE(g.state().KeptCount, 0);
+        QCOMPARE(g.state().NewRound, true);
+        QCOMPARE(g.elapsedSeconds(), 0);
         QCOMPARE(g.eValue(), QStringLiteral("0"));
         g.aPauseExecute();
         QVERIFY(g.contVisible());
@@ -536,16 +538,16 @@ private slots:
             check("before a roll");
             if (QTest::currentTestFailed())
                 return;
-            int held = g.gs.KeptCount;
+            int held = g.state().KeptCount;
             for (int f = 1; f <= 6; ++f)
-                held += g.gs.SelCount[f];
+                held += g.state().SelCount[f];
             t.timers.setMsecsSinceMidnightUtc(1000 + rolls * 7919);
             t.roll();
             ++rolls;
             if (held == 6)
                 ++hotDice;
             check("after a roll");
-            if (QTest::currentTestFailed() || g.gs.NewRound)
+            if (QTest::currentTestFailed() || g.state().NewRound)
                 continue;
             // Take every die that scores; now and then put one back.
             for (int n = 1; n <= 6; ++n)
@@ -565,8 +567,8 @@ private slots:
                 return;
             int selected = 0;
             for (int f = 1; f <= 6; ++f)
-                selected += g.gs.SelCount[f];
-            if (selected == 0 || g.gs.SubScore + g.gs.SelScore >= 250)
+                selected += g.state().SelCount[f];
+            if (selected == 0 || g.state().SubScore + g.state().SelScore >= 250)
                 g.btDoneClick();
         }
         // The cheat staging at a round's start is reachable too.
@@ -574,7 +576,7 @@ private slots:
         g.Button1Click(3);
         check("after staging a roll before the first one");
         QVERIFY(checked > 300);
-        QVERIFY(g.gs.RoundNo > 10 || g.gs.Total != 0);
+        QVERIFY(g.state().RoundNo > 10 || g.state().Total != 0);
         qDebug() << "hot dice seen:" << hotDice;
     }
 
@@ -589,10 +591,10 @@ private slots:
         writeSavedGame(file, s);
 
         Table b;
-        QCOMPARE(b.game.settings.Winner, 1000);
+        QCOMPARE(b.game.gameSettings().Winner, 1000);
         const QString typeLine = b.game.lTypeCaption();
         QCOMPARE(openInto(b.game, file), QString());
-        QCOMPARE(b.game.settings.Winner, 2000);
+        QCOMPARE(b.game.gameSettings().Winner, 2000);
         QCOMPARE(b.game.lTypeCaption(), typeLine);
         QVERIFY(typeLine.endsWith(QStringLiteral("1000")));
     }

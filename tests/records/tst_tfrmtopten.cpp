@@ -56,7 +56,7 @@ private:
 
     std::unique_ptr<TfrmTopten> makeDialog()
     {
-        return std::make_unique<TfrmTopten>(TfrmTopten::Shared{&m_settings, &m_texts, &m_lng, &m_prompts});
+        return std::make_unique<TfrmTopten>(TfrmTopten::Shared{&m_settings, &m_texts, &m_lng, &m_prompts, [this](int t) { m_settings.Type = t; }});
     }
     void setCaption(const char *key, const char *text)
     {

@@ -71,8 +71,10 @@ public:
             return dialog->caption(key);
         return inForce.value(key, QString::fromUtf8(kLanguageTable[i].englishDefault));
     }
-    GameSettings &liveSettings() override { return settings; }
-    GameTexts &liveTexts() override { return texts; }
+    const GameSettings &liveSettings() const override { return settings; }
+    void applySettings(const GameSettings &s) override { settings = s; }
+    const GameTexts &liveTexts() const override { return texts; }
+    void applyTexts(const GameTexts &t) override { texts = t; }
     void typeTextsChanged()
     {
         calls << QStringLiteral("type");

@@ -37,7 +37,7 @@ namespace rig {
 // Runs virtual time until the dice stop.
 inline bool settle(TfrmMain &w, ManualTimerService &timers)
 {
-    return timers.runUntil([&w] { return w.game().RollingDice == 0; });
+    return timers.runUntil([&w] { return w.game().rollingDice() == 0; });
 }
 
 // A click on Roll, and the dice run out.
@@ -53,7 +53,7 @@ inline void rollScoring(TfrmMain &w, ManualTimerService &timers, const std::func
 {
     for (int tries = 0; tries < 20; ++tries) {
         rollOnce ? rollOnce() : roll(w, timers);
-        if (QTest::currentTestFailed() || !w.game().gs.NewRound)
+        if (QTest::currentTestFailed() || !w.game().state().NewRound)
             return;
     }
     QFAIL("no scoring roll in twenty tries");
