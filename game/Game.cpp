@@ -277,60 +277,30 @@ void Game::RxDice1Click(int n)
     if (m_dice[n].rotate || RollingDice != 0 || gs.NewRound || DiceState(n) == DieKept)
         return;
     const int v = m_dice[n].value;
-    if (v == 1 || v == 5) {
-        if (DiceState(n) == DieFree) {
-            DiceState(n, DieSelected);
-            gs.SelCount[v] += 1;
-        } else {
-            DiceState(n, DieFree);
-            gs.SelCount[v] -= 1;
-        }
+    SelectGroup(v, n);
+    if (v == 1 || v == 5)
         BuildChoices(v);
-    } else {
-        SelectGroup(v, n);
-    }
     ScoreSelection(1);
 }
 
 void Game::SelectGroup(int v, int n)
 {
-    qint32 &count = gs.SelCount[v];
-    if (gs.RollCount[v] < 3)
-        return;
-    if (count >= 4) {
-        if (DiceState(n) == DieFree) {
-            DiceState(n, DieSelected);
-            count += 1;
-        } else {
-            DiceState(n, DieFree);
-            count -= 1;
-        }
-        return;
+    // The rule of which dice a click takes or frees is shared with the
+    // practice; here it is applied to the dice and their counts.
+    int faces[7] = {};
+    bool takeable[7] = {}, selected[7] = {};
+    for (int k = 1; k <= 6; ++k) {
+        faces[k] = m_dice[k].value;
+        takeable[k] = DiceState(k) != DieKept;
+        selected[k] = DiceState(k) == DieSelected;
     }
-    if (DiceState(n) == DieFree) {
-        if (count == 3) {
-            DiceState(n, DieSelected);
-            count += 1;
-        } else {
-            for (int k = 1; k <= 6 && count < 3; ++k) {
-                if (DiceState(k) == DieFree && m_dice[k].value == v) {
-                    DiceState(k, DieSelected);
-                    count += 1;
-                }
-            }
-        }
-    } else {
-        if (count == 3) {
-            for (int k = 1; k <= 6 && count != 0; ++k) {
-                if (DiceState(k) == DieSelected && m_dice[k].value == v) {
-                    DiceState(k, DieFree);
-                    count -= 1;
-                }
-            }
-        } else {
-            DiceState(n, DieFree);
-            count -= 1;
-        }
+    if (faces[n] != v || !toggleSelection(faces, takeable, selected, n))
+        return;
+    for (int k = 1; k <= 6; ++k) {
+        if (selected[k] == (DiceState(k) == DieSelected))
+            continue;
+        DiceState(k, selected[k] ? DieSelected : DieFree);
+        gs.SelCount[faces[k]] += selected[k] ? 1 : -1;
     }
 }
 

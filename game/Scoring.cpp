@@ -127,8 +127,9 @@ bool toggleSelection(const int faces[7], const bool takeable[7], bool selected[7
     }
     if (rolled < 3)
         return false;
-    // Past three, one by one; up to three, the set as a whole.
-    if (count >= 4 || (count == 3 && !selected[n])) {
+    // Past three, one by one; up to three, the set as a whole (a die of a set
+    // left short of three, as only a saved game can hold, is freed alone).
+    if (count >= 4 || (count == 3 && !selected[n]) || (count < 3 && selected[n])) {
         selected[n] = !selected[n];
         return true;
     }
