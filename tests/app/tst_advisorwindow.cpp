@@ -142,7 +142,8 @@ class TestAdvisorWindow : public QObject
         if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
             w.aReview()->trigger();
         ReviewWindow *r = w.reviewWindow();
-        if (!w.solver().waitFor(w.game().settings.rules(), 60000))
+        if (!w.solver().waitFor(w.game().settings.rules(), 60000)
+            || !QTest::qWaitFor([&w] { return !w.solver().jobsPending(); }, 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;
