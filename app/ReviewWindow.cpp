@@ -551,15 +551,13 @@ void ReviewWindow::refresh()
         return;
     }
     m_pbSolve->hide();
-    if (!rec.won()) {
-        showReview(rec, sol);
-        return;
-    }
-    // A won game's review is the one the statistics asked for, worked out on
-    // the worker; the window shows it when it lands.
+    // The review is worked out on the worker (a long game takes a while) and
+    // shared with the statistics; the window shows it when it lands, the last
+    // one staying in sight meanwhile.
     const auto review = m_solver.requestReview(rec, sol);
     if (!review) {
-        m_lStatus->setText(uiText("revReviewing"));
+        if (!m_solution || rec.won())
+            m_lStatus->setText(uiText("revReviewing"));
         return;
     }
     showReview(rec, sol, *review);

@@ -92,18 +92,25 @@ std::shared_ptr<const GameReview> SolveService::requestReview(const GameRecord &
     if (const KeptReview *kept = keptReview(record, solution.get()))
         return kept->review; // null while under way
     // Two are kept, so two callers asking for two games do not push each other out.
-    m_reviews.push_front(KeptReview{record, solution.get(), nullptr});
-    if (m_reviews.size() > 2)
+    auto wanted = std::make_shared<std::atomic<bool>>(true);
+    m_reviews.push_front(KeptReview{record, solution.get(), nullptr, wanted});
+    if (m_reviews.size() > 2) {
+        *m_reviews.back().wanted = false;
         m_reviews.pop_back();
+    }
     auto result = std::make_shared<GameReview>();
-    runOnWorker([record, solution, result] { *result = reviewGame(record, *solution); }, this,
-                [this, record, solution, result] {
-                    KeptReview *kept = keptReview(record, solution.get());
-                    if (!kept)
-                        return; // pushed out by later ones
-                    kept->review = result;
-                    emit reviewReady();
-                });
+    runOnWorker(
+            [record, solution, result, wanted] {
+                if (*wanted)
+                    *result = reviewGame(record, *solution);
+            },
+            this, [this, record, solution, result, wanted] {
+                KeptReview *kept = *wanted ? keptReview(record, solution.get()) : nullptr;
+                if (!kept)
+                    return; // pushed out by later ones
+                kept->review = result;
+                emit reviewReady();
+            });
     return nullptr;
 }
 

@@ -47,8 +47,8 @@ public:
     // `work` there, then `done` on the owner's thread (unless `context` is gone).
     void runOnWorker(std::function<void()> work, QObject *context, std::function<void()> done);
     bool jobsPending() const { return !m_jobs.empty() || m_job; }
-    // The review of a won game against its rules' solution, worked out once
-    // on the worker and shared by all who ask (the statistics, the review
+    // The review of a game against its rules' solution, worked out once on
+    // the worker and shared by all who ask (the statistics, the review
     // window). Returns it when at hand, else starts it unless under way and
     // returns null; reviewReady() follows.
     std::shared_ptr<const GameReview> requestReview(const GameRecord &record,
@@ -89,6 +89,8 @@ private:
         GameRecord record;
         const AdvisorSolution *solution = nullptr;
         std::shared_ptr<const GameReview> review;
+        // Cleared when pushed out: the worker skips a review nobody waits for.
+        std::shared_ptr<std::atomic<bool>> wanted;
     };
     std::deque<KeptReview> m_reviews;
     KeptReview *keptReview(const GameRecord &record, const AdvisorSolution *solution);

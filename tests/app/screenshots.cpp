@@ -237,7 +237,7 @@ int main(int argc, char *argv[])
     w.aReview()->trigger();
     ReviewWindow *review = w.reviewWindow();
     ok = ok && review && w.solver().waitFor({1000, false}, 60000)
-            && QTest::qWaitFor([&w] { return !w.solver().jobsPending(); }, 60000);
+            && QTest::qWaitFor([&] { return !w.solver().jobsPending() && review->review().finished; }, 60000);
     QCoreApplication::processEvents();
     if (review) {
         for (int i = int(review->review().decisions.size()) - 1; i >= 0; --i) {

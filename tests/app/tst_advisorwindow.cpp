@@ -142,8 +142,12 @@ class TestAdvisorWindow : public QObject
         if (!w.reviewWindow() || !w.reviewWindow()->isVisible())
             w.aReview()->trigger();
         ReviewWindow *r = w.reviewWindow();
-        if (!w.solver().waitFor(w.game().settings.rules(), 60000)
-            || !QTest::qWaitFor([&w] { return !w.solver().jobsPending(); }, 60000))
+        const GameRecord &rec = w.game().record();
+        const auto shown = [&] {
+            return !w.solver().jobsPending() && r->review().chart.size() == rec.steps().size() + 1
+                    && r->record().won() == rec.won();
+        };
+        if (!w.solver().waitFor(w.game().settings.rules(), 60000) || !QTest::qWaitFor(shown, 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;
@@ -543,7 +547,7 @@ private slots:
         // Step by step through a known game: the list and the chart keep up with the record.
         for (int k = 0; k < 24; ++k) {
             playAStep(w);
-            QCoreApplication::processEvents();
+            QCOMPARE(review(w), r);
             const GameRecord &rec = w.game().record();
             QCOMPARE(int(r->record().steps().size()), int(rec.steps().size()));
             QCOMPARE(r->lvDecisions()->count(), keeps(rec));
@@ -662,7 +666,7 @@ private slots:
         QCOMPARE(m_prompts.messages.size(), messages);
         // Continue begins the next game, which the open window now shows: assisted.
         QTest::mouseClick(w.btCont(), Qt::LeftButton);
-        QCoreApplication::processEvents();
+        QCOMPARE(review(w), r);
         QVERIFY(!r->review().finished);
         QVERIFY(w.assisted);
         // Closed, the game after is a fair one again.
