@@ -437,6 +437,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     connect(m_soon, &QTimer::timeout, this, &ReviewWindow::refresh);
     connect(&m_game, &Game::stateChanged, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
+    connect(&m_solver, &SolveService::reviewReady, this, &ReviewWindow::refreshSoon);
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);
     connect(m_chart, &ReviewChart::stepPointed, this, [this](int step, QPoint at) {
         QToolTip::showText(at, Appearance::plainToolTip(stepSentence(step)), m_chart);
@@ -550,16 +551,32 @@ void ReviewWindow::refresh()
         return;
     }
     m_pbSolve->hide();
-    showReview(rec, sol);
+    // The review is worked out on the worker (a long game takes a while) and
+    // shared with the statistics; the window shows it when it lands, the last
+    // one staying in sight meanwhile.
+    const auto review = m_solver.requestReview(rec, sol);
+    if (!review) {
+        if (!m_solution || rec.won())
+            m_lStatus->setText(uiText("revReviewing"));
+        return;
+    }
+    showReview(rec, sol, *review);
 }
 
 void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution)
+{
+    const GameReview review = reviewGame(record, *solution);
+    showReview(record, std::move(solution), review);
+}
+
+void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution,
+                              const GameReview &review)
 {
     const int row = m_lvDecisions->currentRow();
     const bool atEnd = row < 0 || row == m_lvDecisions->count() - 1;
     m_record = record;
     m_solution = std::move(solution);
-    m_review = reviewGame(m_record, *m_solution);
+    m_review = review;
     m_chart->setReview(&m_review, &m_record);
     showSummary();
     fillDecisions();

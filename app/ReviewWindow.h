@@ -109,6 +109,8 @@ public:
     // Analyses a record against a solution and shows it (the window's own
     // refresh does this with the game's record and the shared solution).
     void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution);
+    void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution,
+                    const GameReview &review);
     // The sentence a screen reader reads for decision i.
     QString decisionSentence(int i) const;
     // What the chart says of a step (-1 for the start): the decision's

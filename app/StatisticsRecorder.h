@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Puts every won game into the statistics, with its review's figures as
-// soon as the best play of its rules is solved.
+// Puts every won game into the statistics at once, with its review's
+// figures as soon as the best play of its rules is solved and the review,
+// worked out on the solve worker, has landed.
 #pragma once
 
 #include "game/GameRecord.h"
@@ -21,9 +22,12 @@ class StatisticsRecorder : public QObject
 
 public:
     StatisticsRecorder(Game &game, SolveService &solver, Prompts &prompts, QObject *parent = nullptr);
+    // A review still under way is worked out here, so closing right after a
+    // win keeps its figures.
+    ~StatisticsRecorder() override;
 
     // The game on the table has just been won. Asks for the solve of its rules
-    // when it is not at hand; its review's figures follow when it lands.
+    // when it is not at hand and for its review; their figures follow.
     void recordWin(bool assisted);
 
 signals:
@@ -33,12 +37,14 @@ signals:
     void reviewed(const GameRecord &record, const GameReview &review);
 
 private:
-    void solved();
+    // Takes the pending game a step on when its solution or review lands.
+    void advance();
+    void store(const GameRecord &record, qint64 key, const GameReview &review);
 
     Game &m_game;
     SolveService &m_solver;
     Prompts &m_prompts;
-    // A won game whose review waits for the solve of its rules.
+    // A won game whose review waits for the solve of its rules or the worker.
     struct Pending
     {
         GameRecord record;

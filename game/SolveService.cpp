@@ -58,6 +58,62 @@ void SolveService::runOnWorker(std::function<void()> work, QObject *context, std
     startNext();
 }
 
+namespace {
+
+bool sameStep(const RecordStep &a, const RecordStep &b)
+{
+    return a.kind == b.kind && a.test == b.test && a.bank == b.bank && a.end == b.end && a.onesEntry == b.onesEntry
+            && a.fivesEntry == b.fivesEntry && std::equal(a.faces, a.faces + 7, b.faces) && a.total == b.total
+            && a.roundNo == b.roundNo && a.roundPoints == b.roundPoints && a.points == b.points;
+}
+
+bool sameRecord(const GameRecord &a, const GameRecord &b)
+{
+    const RecordStart &x = a.start(), &y = b.start();
+    return a.won() == b.won() && x.total == y.total && x.roundNo == y.roundNo && x.roundPoints == y.roundPoints
+            && x.winner == y.winner && x.valid == y.valid && x.opened == y.opened && x.newRound == y.newRound
+            && x.keptDice == y.keptDice && std::equal(x.rolled, x.rolled + 7, y.rolled)
+            && std::equal(a.steps().begin(), a.steps().end(), b.steps().begin(), b.steps().end(), sameStep);
+}
+
+} // namespace
+
+SolveService::KeptReview *SolveService::keptReview(const GameRecord &record, const AdvisorSolution *solution)
+{
+    for (KeptReview &kept : m_reviews)
+        if (kept.solution == solution && sameRecord(kept.record, record))
+            return &kept;
+    return nullptr;
+}
+
+std::shared_ptr<const GameReview> SolveService::requestReview(const GameRecord &record,
+                                                              std::shared_ptr<const AdvisorSolution> solution)
+{
+    if (const KeptReview *kept = keptReview(record, solution.get()))
+        return kept->review; // null while under way
+    // Two are kept, so two callers asking for two games do not push each other out.
+    auto wanted = std::make_shared<std::atomic<bool>>(true);
+    m_reviews.push_front(KeptReview{record, solution.get(), nullptr, wanted});
+    if (m_reviews.size() > 2) {
+        *m_reviews.back().wanted = false;
+        m_reviews.pop_back();
+    }
+    auto result = std::make_shared<GameReview>();
+    runOnWorker(
+            [record, solution, result, wanted] {
+                if (*wanted)
+                    *result = reviewGame(record, *solution);
+            },
+            this, [this, record, solution, result, wanted] {
+                KeptReview *kept = *wanted ? keptReview(record, solution.get()) : nullptr;
+                if (!kept)
+                    return; // pushed out by later ones
+                kept->review = result;
+                emit reviewReady();
+            });
+    return nullptr;
+}
+
 void SolveService::startNext()
 {
     if (m_worker.joinable())

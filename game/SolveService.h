@@ -6,6 +6,8 @@
 #pragma once
 
 #include "game/Advisor.h"
+#include "game/GameRecord.h"
+#include "game/Review.h"
 
 #include <QObject>
 #include <QPointer>
@@ -45,10 +47,17 @@ public:
     // `work` there, then `done` on the owner's thread (unless `context` is gone).
     void runOnWorker(std::function<void()> work, QObject *context, std::function<void()> done);
     bool jobsPending() const { return !m_jobs.empty() || m_job; }
+    // The review of a game against its rules' solution, worked out once on
+    // the worker and shared by all who ask (the statistics, the review
+    // window). Returns it when at hand, else starts it unless under way and
+    // returns null; reviewReady() follows.
+    std::shared_ptr<const GameReview> requestReview(const GameRecord &record,
+                                                    std::shared_ptr<const AdvisorSolution> solution);
 
 signals:
     void solved(const RuleSet &rules);
     void progressChanged(double fraction);
+    void reviewReady();
 
 private:
     void startNext();
@@ -73,4 +82,16 @@ private:
     std::atomic<bool> m_finished{false};
     std::atomic<int> m_progress{0}; // per mille
     QTimer *m_poll;
+    // The last games whose reviews were asked for, newest first; each
+    // review once landed.
+    struct KeptReview
+    {
+        GameRecord record;
+        const AdvisorSolution *solution = nullptr;
+        std::shared_ptr<const GameReview> review;
+        // Cleared when pushed out: the worker skips a review nobody waits for.
+        std::shared_ptr<std::atomic<bool>> wanted;
+    };
+    std::deque<KeptReview> m_reviews;
+    KeptReview *keptReview(const GameRecord &record, const AdvisorSolution *solution);
 };

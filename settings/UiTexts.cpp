@@ -162,6 +162,7 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "aReview", "Review Game..."},
     {"Review", "revTitle", "Game Review"},
     {"Review", "revWorking", "Working out the best play for %1 points..."},
+    {"Review", "revReviewing", "Reviewing the game..."},
     {"Review", "revWorkingBand", "Working out the best play for %1 points, 400-500 in every thousand..."},
     {"Review", "revProgressName", "Working out the best play"},
     {"Review", "revProgress", "%1 %"},

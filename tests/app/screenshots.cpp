@@ -35,6 +35,7 @@
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QtCore/qtestsupport_core.h>
 
 #include <cmath>
 #include <cstdio>
@@ -240,7 +241,8 @@ int main(int argc, char *argv[])
     playGame(w.game(), timers, simpleStrategy({1000, false}, 30, 0), 9001);
     w.findChild<QAction *>(QStringLiteral("aReview"))->trigger();
     ReviewWindow *review = w.sideWindows().review();
-    ok = ok && review && w.solver().waitFor({1000, false}, 60000);
+    ok = ok && review && w.solver().waitFor({1000, false}, 60000)
+            && QTest::qWaitFor([&] { return !w.solver().jobsPending() && review->review().finished; }, 60000);
     QCoreApplication::processEvents();
     if (review) {
         for (int i = int(review->review().decisions.size()) - 1; i >= 0; --i) {

@@ -127,7 +127,12 @@ class TestAdvisorWindow : public QObject
         if (!w.sideWindows().review() || !w.sideWindows().review()->isVisible())
             action(w, "aReview")->trigger();
         ReviewWindow *r = w.sideWindows().review();
-        if (!w.solver().waitFor(w.game().gameSettings().rules(), 60000))
+        const GameRecord &rec = w.game().record();
+        const auto shown = [&] {
+            return !w.solver().jobsPending() && r->review().chart.size() == rec.steps().size() + 1
+                    && r->record().won() == rec.won();
+        };
+        if (!w.solver().waitFor(w.game().rules(), 60000) || !QTest::qWaitFor(shown, 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;
@@ -535,7 +540,7 @@ private slots:
         // Step by step through a known game: the list and the chart keep up with the record.
         for (int k = 0; k < 24; ++k) {
             playAStep(w);
-            QCoreApplication::processEvents();
+            QCOMPARE(review(w), r);
             const GameRecord &rec = w.game().record();
             QCOMPARE(int(r->record().steps().size()), int(rec.steps().size()));
             QCOMPARE(r->lvDecisions()->count(), keeps(rec));
@@ -654,7 +659,7 @@ private slots:
         QCOMPARE(m_prompts.messages.size(), messages);
         // Continue begins the next game, which the open window now shows: assisted.
         QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
-        QCoreApplication::processEvents();
+        QCOMPARE(review(w), r);
         QVERIFY(!r->review().finished);
         QVERIFY(w.sideWindows().assisted());
         // Closed, the game after is a fair one again.
