@@ -11,7 +11,7 @@
 int main(int argc, char *argv[])
 {
     // On a Wayland desktop that offers X11 too, the game runs on XWayland:
-    // there its windows keep their places and sizes (app/WindowSystem.h).
+    // there its windows keep their places and sizes (widgets/WindowSystem.h).
     const bool chosePlatform = WindowSystem::choosePlatform(argc, argv);
     QApplication app(argc, argv);
     if (chosePlatform)
