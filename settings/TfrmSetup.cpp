@@ -38,6 +38,7 @@ constexpr int kClientWidth = 479;
 constexpr int kClientHeight = 452;
 constexpr int kBottomHeight = 41;
 constexpr int kRowPitch = 24;
+constexpr int kRowsWidth = 168 + 273 + 8;
 
 QString keyOf(int row)
 {
@@ -135,10 +136,15 @@ void TfrmSetup::buildLanguagePage()
     sbLang->setFocusPolicy(Qt::NoFocus);
     sbLang->setWidgetResizable(false);
     sbLang->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    auto *rows = new QWidget;
-    rows->setObjectName(QStringLiteral("sbLangRows"));
-    rows->resize(168 + 273 + 8, addLanguageRows(rows) + 8);
-    sbLang->setWidget(rows);
+    m_rows = new QWidget;
+    m_rows->setObjectName(QStringLiteral("sbLangRows"));
+    m_rows->resize(kRowsWidth, addLanguageRows(m_rows) + 8);
+    sbLang->setWidget(m_rows);
+    m_addedTexts.resize(size_t(kUiTextCount));
+    connect(pcMain, &QTabWidget::currentChanged, this, [this](int index) {
+        if (pcMain->widget(index) == tsLang)
+            ensureAddedRows();
+    });
 
     // Above the texts, the language they are filled from.
     lLanguage = new QLabel(tsLang);
@@ -173,6 +179,15 @@ int TfrmSetup::addLanguageRows(QWidget *rows)
         field->setAccessibleName(label->text());
         m_edits[size_t(n)] = field;
     }
+    return 8 + kRowPitch * kLanguageCount;
+}
+
+void TfrmSetup::ensureAddedRows()
+{
+    if (!m_added.empty())
+        return;
+    QWidget *rows = m_rows;
+    std::vector<QWidget *> built;
     // After the 41, the texts added since, under a heading for each section;
     // each row is its English text, whole, over a field as wide as the page,
     // since many of them are sentences.
@@ -187,7 +202,9 @@ int TfrmSetup::addLanguageRows(QWidget *rows)
             QFont bold = heading->font();
             bold.setBold(true);
             heading->setFont(bold);
+            heading->setTextFormat(Qt::PlainText);
             heading->setGeometry(8, y + 8, kWideField, 16);
+            built.push_back(heading);
             y += kRowPitch;
         }
         const QString english = QString::fromUtf8(e.englishDefault);
@@ -201,10 +218,43 @@ int TfrmSetup::addLanguageRows(QWidget *rows)
         field->setGeometry(8, y + 5 + labelHeight, kWideField, 24);
         field->setAccessibleName(english);
         label->setBuddy(field);
+        field->setText(m_addedTexts[size_t(i)]);
         m_added.push_back(field);
+        built.insert(built.end(), {label, field});
         y += labelHeight + 5 + 24 + 4;
     }
-    return y;
+    m_addedTexts.clear();
+    m_rows->resize(kRowsWidth, y + 8);
+    // Tab goes on from the last of the 41 through the added texts.
+    QWidget *previous = m_edits[size_t(kLanguageCount - 1)];
+    for (QLineEdit *field : m_added) {
+        setTabOrder(previous, field);
+        previous = field;
+    }
+    // Rows added to a page already on screen are not shown by themselves.
+    if (rows->isVisible()) {
+        for (QWidget *w : built)
+            w->show();
+    }
+}
+
+QLineEdit *TfrmSetup::addedEdit(int index)
+{
+    ensureAddedRows();
+    return m_added[size_t(index)];
+}
+
+void TfrmSetup::setAddedText(int index, const QString &text)
+{
+    if (m_added.empty())
+        m_addedTexts[size_t(index)] = text;
+    else
+        m_added[size_t(index)]->setText(text);
+}
+
+QString TfrmSetup::addedText(int index) const
+{
+    return m_added.empty() ? m_addedTexts[size_t(index)] : m_added[size_t(index)]->text();
 }
 
 void TfrmSetup::buildBottomPanel()
@@ -224,15 +274,11 @@ void TfrmSetup::buildBottomPanel()
 
 void TfrmSetup::setTabOrders()
 {
-    // Tab walks the editor's rows top to bottom, the added texts after the 41.
+    // Tab walks the editor's rows top to bottom, the added texts after the 41
+    // (chained when they are built).
     setTabOrder(cbLanguage, m_edits[0]);
     for (int n = 1; n < kLanguageCount; ++n)
         setTabOrder(m_edits[size_t(n - 1)], m_edits[size_t(n)]);
-    QWidget *previous = m_edits[size_t(kLanguageCount - 1)];
-    for (QLineEdit *field : m_added) {
-        setTabOrder(previous, field);
-        previous = field;
-    }
 }
 
 void TfrmSetup::Fill()
@@ -240,7 +286,7 @@ void TfrmSetup::Fill()
     for (int n = 0; n < kLanguageCount; ++n)
         m_edits[size_t(n)]->setText(m_host.textInForce(keyOf(n)));
     for (int i = 0; i < kUiTextCount; ++i)
-        m_added[size_t(i)]->setText(uiText(kUiTexts[i].key));
+        setAddedText(i, uiText(kUiTexts[i].key));
     const GameSettings &live = m_host.liveSettings();
     iWin->setValue(live.Winner); // the spin box keeps it within its limits
     eValid->setChecked(live.Valid);
@@ -278,7 +324,7 @@ void TfrmSetup::pickLanguage(const QString &code)
     for (int n = 0; n < kLanguageCount; ++n)
         m_edits[size_t(n)]->setText(value(kLanguageTable[n].key, kLanguageTable[n].englishDefault));
     for (int i = 0; i < kUiTextCount; ++i)
-        m_added[size_t(i)]->setText(value(kUiTexts[i].key, kUiTexts[i].englishDefault));
+        setAddedText(i, value(kUiTexts[i].key, kUiTexts[i].englishDefault));
     m_pickedCode = code;
     const int at = cbLanguage->findData(code);
     if (at >= 0)
@@ -316,7 +362,7 @@ TfrmSetup::Outcome TfrmSetup::Save()
         }
         for (int i = 0; i < kUiTextCount; ++i) {
             const UiTextEntry &e = kUiTexts[i];
-            entries.append({QLatin1String(e.section), QLatin1String(e.key), m_added[size_t(i)]->text()});
+            entries.append({QLatin1String(e.section), QLatin1String(e.key), addedText(i)});
         }
         if (!m_pickedCode.isEmpty())
             entries.append({QLatin1String(kLanguageSection), QLatin1String(kLanguageCodeKey), m_pickedCode});
@@ -404,5 +450,7 @@ QString TfrmSetup::caption(const QString &key) const
 
 void TfrmSetup::showPage(bool language)
 {
+    if (language)
+        ensureAddedRows();
     pcMain->setCurrentWidget(language ? tsLang : tsGen);
 }

@@ -69,8 +69,9 @@ public:
     int winnerFromField() const;
 
     QLineEdit *edit(int row) const { return m_edits[size_t(row)]; }
-    // The field of an added text, by its index in kUiTexts.
-    QLineEdit *addedEdit(int index) const { return m_added[size_t(index)]; }
+    // The field of an added text, by its index in kUiTexts; builds the rows
+    // of the added texts when they are not built yet.
+    QLineEdit *addedEdit(int index);
     // Fills every text field from a shipped translation (English for
     // kEnglishCode); Save then writes them with the code.
     void pickLanguage(const QString &code);
@@ -85,9 +86,14 @@ signals:
 private:
     void buildGeneralPage();
     void buildLanguagePage();
-    // One row per text, the 41 first, then the added ones by section; the
-    // height the rows take.
+    // One row for each of the 41 texts; the height the rows take.
     int addLanguageRows(QWidget *rows);
+    // The rows of the added texts, by section, under the 41; built the first
+    // time the Language page is shown or a field of theirs is asked for, since
+    // they are most of the dialog's widgets.
+    void ensureAddedRows();
+    void setAddedText(int index, const QString &text);
+    QString addedText(int index) const;
     void buildBottomPanel();
     void setTabOrders();
     void btSaveClick();
@@ -103,12 +109,14 @@ private:
     QLabel *lRules = nullptr;
     QTextEdit *mRules = nullptr;
     QScrollArea *sbLang = nullptr;
+    QWidget *m_rows = nullptr;
     QWidget *pBottom = nullptr;
     THemisphereButton *btSave = nullptr;
     THemisphereButton *btCancel = nullptr;
     std::array<QLineEdit *, kLanguageCount> m_edits{};
     QString m_rulesCaption;
-    std::vector<QLineEdit *> m_added;
+    std::vector<QLineEdit *> m_added; // empty until the rows are built
+    std::vector<QString> m_addedTexts; // what the added fields hold until then
     QLabel *lLanguage = nullptr;
     QComboBox *cbLanguage = nullptr;
     QString m_pickedCode; // the language the fields were filled from; empty when none

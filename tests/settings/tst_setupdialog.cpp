@@ -250,6 +250,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_dlg->edit(n)));
         }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m_dlg->addedEdit(0)));
         // The box scrolled along to the last row.
         auto *box = m_dlg->findChild<QScrollArea *>();
         QVERIFY(box->verticalScrollBar()->value() > 0);
@@ -292,6 +294,13 @@ private slots:
         QCOMPARE(pc->currentWidget()->objectName(), QStringLiteral("tsLang"));
         m_dlg->showPage(false);
         QCOMPARE(pc->currentWidget()->objectName(), QStringLiteral("tsGen"));
+        // Chosen on the tab bar of the open dialog, the page shows the added texts too.
+        open();
+        m_dlg->show();
+        pc = child<QTabWidget>("pcMain");
+        pc->setCurrentIndex(1);
+        QVERIFY(m_dlg->addedEdit(0)->isVisible());
+        QCOMPARE(m_dlg->addedEdit(0)->text(), uiText(kUiTexts[0].key));
     }
 
     // ---------------------------------------------------------------- captions
@@ -470,6 +479,29 @@ private slots:
         // Back to English: the defaults again.
         m_dlg->pickLanguage(QStringLiteral("en"));
         QCOMPARE(m_dlg->edit(languageIndex(QStringLiteral("msgWin")))->text(), QStringLiteral("Congratulation !"));
+    }
+
+    void saveWritesTheSameWhetherTheLanguagePageWasShownOrNot()
+    {
+        // The added texts' rows are built when the page is first shown; a save
+        // before that writes what they would have held.
+        const QString code = shippedTranslations().constFirst().code;
+        QList<QByteArray> files;
+        for (const bool shown : {false, true}) {
+            for (const bool picked : {false, true}) {
+                cleanup(); // each save from the same start
+                init();
+                open();
+                if (picked)
+                    m_dlg->pickLanguage(code);
+                m_dlg->showPage(shown);
+                QVERIFY(m_dlg->Save());
+                files << bytesOf(path("Korvex.lng"));
+            }
+        }
+        QVERIFY(files[0] != files[1]);
+        QCOMPARE(files[2], files[0]);
+        QCOMPARE(files[3], files[1]);
     }
 
     void rulesViewerShowsTheRulesFile()
