@@ -32,3 +32,17 @@ bool GameRecord::hasTestSteps() const
 {
     return std::any_of(m_steps.begin(), m_steps.end(), [](const RecordStep &s) { return s.test; });
 }
+
+bool RecordStep::operator==(const RecordStep &o) const
+{
+    return kind == o.kind && test == o.test && bank == o.bank && end == o.end && onesEntry == o.onesEntry
+            && fivesEntry == o.fivesEntry && std::equal(faces, faces + 7, o.faces) && total == o.total
+            && roundNo == o.roundNo && roundPoints == o.roundPoints && points == o.points;
+}
+
+bool RecordStart::operator==(const RecordStart &o) const
+{
+    return total == o.total && roundNo == o.roundNo && roundPoints == o.roundPoints && winner == o.winner
+            && valid == o.valid && opened == o.opened && newRound == o.newRound && keptDice == o.keptDice
+            && std::equal(rolled, rolled + 7, o.rolled);
+}

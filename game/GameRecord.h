@@ -30,6 +30,7 @@ struct RecordStep
     int diceRolled() const;
     // Dice per face of a Roll (slots 1..6).
     void counts(int out[7]) const;
+    bool operator==(const RecordStep &o) const;
 };
 
 // Where the record starts: a fresh game, or the position of an opened file.
@@ -44,6 +45,7 @@ struct RecordStart
     bool newRound = true;  // nothing rolled yet in the round
     int rolled[7] = {};    // after a roll: the dice rolled per face
     int keptDice = 0;      // dice kept back from the round's earlier rolls
+    bool operator==(const RecordStart &o) const;
 };
 
 class GameRecord
@@ -57,6 +59,11 @@ public:
     const std::vector<RecordStep> &steps() const { return m_steps; }
     bool won() const { return m_won; }
     bool hasTestSteps() const;
+    // The same game step by step, from the same start.
+    bool operator==(const GameRecord &o) const
+    {
+        return m_won == o.m_won && m_start == o.m_start && m_steps == o.m_steps;
+    }
     // Bytes held, for the benchmark.
     size_t bytes() const { return sizeof(*this) + m_steps.capacity() * sizeof(RecordStep); }
 

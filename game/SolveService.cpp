@@ -58,30 +58,10 @@ void SolveService::runOnWorker(std::function<void()> work, QObject *context, std
     startNext();
 }
 
-namespace {
-
-bool sameStep(const RecordStep &a, const RecordStep &b)
-{
-    return a.kind == b.kind && a.test == b.test && a.bank == b.bank && a.end == b.end && a.onesEntry == b.onesEntry
-            && a.fivesEntry == b.fivesEntry && std::equal(a.faces, a.faces + 7, b.faces) && a.total == b.total
-            && a.roundNo == b.roundNo && a.roundPoints == b.roundPoints && a.points == b.points;
-}
-
-bool sameRecord(const GameRecord &a, const GameRecord &b)
-{
-    const RecordStart &x = a.start(), &y = b.start();
-    return a.won() == b.won() && x.total == y.total && x.roundNo == y.roundNo && x.roundPoints == y.roundPoints
-            && x.winner == y.winner && x.valid == y.valid && x.opened == y.opened && x.newRound == y.newRound
-            && x.keptDice == y.keptDice && std::equal(x.rolled, x.rolled + 7, y.rolled)
-            && std::equal(a.steps().begin(), a.steps().end(), b.steps().begin(), b.steps().end(), sameStep);
-}
-
-} // namespace
-
 SolveService::KeptReview *SolveService::keptReview(const GameRecord &record, const AdvisorSolution *solution)
 {
     for (KeptReview &kept : m_reviews)
-        if (kept.solution == solution && sameRecord(kept.record, record))
+        if (kept.solution == solution && kept.record == record)
             return &kept;
     return nullptr;
 }
