@@ -327,75 +327,40 @@ private slots:
 
     // --- writing ---
 
-    void firstWriteCreatesFile()
+    void writeChangesOnlyItsLine_data()
     {
-        // A missing file is created by the first write, holding just that section and key.
-        ini().WriteString(QStringLiteral("Game"), QStringLiteral("Winner"), QStringLiteral("1000"));
-        QCOMPARE(get(), QByteArray("[Game]\r\nWinner=1000\r\n"));
+        QTest::addColumn<QByteArray>("before"); // "<missing>": no file
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("first write creates the file") << QByteArray("<missing>") << QStringLiteral("Game") << QStringLiteral("Winner") << QByteArray("[Game]\r\nWinner=v\r\n");
+        // Comments, order, other keys and the key's spelling stay.
+        const QByteArray kept = "; made by hand\r\nStray=1\r\n[game]\r\n\tWINNER =  5   \r\n; note\r\nType=2\r\n\r\n[Other]\r\nWinner=9\r\n";
+        QTest::newRow("replace") << kept << QStringLiteral("Game") << QStringLiteral("Winner") << QByteArray(kept).replace("\tWINNER =  5   ", "\tWINNER =  v");
+        // After the section's last key, ahead of the blank lines before the next section.
+        QTest::newRow("new key") << QByteArray("[A]\nX=1\n; about A\nY=2\n\n[B]\nZ=3\n") << QStringLiteral("a") << QStringLiteral("New")
+                                 << QByteArray("[A]\nX=1\n; about A\nY=2\nNew=v\n\n[B]\nZ=3\n");
+        QTest::newRow("new key, empty section") << QByteArray("[A]\n[B]\nZ=3\n") << QStringLiteral("A") << QStringLiteral("K") << QByteArray("[A]\nK=v\n[B]\nZ=3\n");
+        QTest::newRow("new section at the end") << QByteArray("[A]\r\nX=1\r\n") << QStringLiteral("B") << QStringLiteral("Y") << QByteArray("[A]\r\nX=1\r\n[B]\r\nY=v\r\n");
+        QTest::newRow("no last line break, new key") << QByteArray("[A]\nX=1") << QStringLiteral("A") << QStringLiteral("Y") << QByteArray("[A]\nX=1\nY=v");
+        QTest::newRow("no last line break, new section") << QByteArray("[A]\nX=1") << QStringLiteral("B") << QStringLiteral("Z") << QByteArray("[A]\nX=1\n[B]\nZ=v");
+        // Into the first of two equal sections, where reads look.
+        QTest::newRow("duplicate sections") << QByteArray("[S]\nK=1\n[S]\nL=2\n") << QStringLiteral("S") << QStringLiteral("L") << QByteArray("[S]\nK=1\nL=v\n[S]\nL=2\n");
+        // A key line without "=" is the key: it gets the value, no second line.
+        QTest::newRow("keyless line") << QByteArray("[S]\nK  \nM=1\n") << QStringLiteral("S") << QStringLiteral("k") << QByteArray("[S]\nK=v\nM=1\n");
     }
-
-    void replaceKeepsEverythingElse()
+    void writeChangesOnlyItsLine()
     {
-        // Replacing a value changes only that value: comments, order, other keys and the key's spelling stay.
-        const QByteArray before = "; made by hand\r\nStray=1\r\n[game]\r\n\tWINNER =  5   \r\n; note\r\nType=2\r\n\r\n[Other]\r\nWinner=9\r\n";
-        put(before);
-        ini().WriteInteger(QStringLiteral("Game"), QStringLiteral("Winner"), 3000);
-        QByteArray expected = before;
-        expected.replace("\tWINNER =  5   ", "\tWINNER =  3000");
-        QCOMPARE(get(), expected);
-    }
-
-    void newKeyGoesToEndOfItsSection()
-    {
-        // A new key follows the last key of its section, ahead of blank lines before the next section.
-        put("[A]\nX=1\n; about A\nY=2\n\n[B]\nZ=3\n");
-        ini().WriteString(QStringLiteral("a"), QStringLiteral("New"), QStringLiteral("v"));
-        QCOMPARE(get(), QByteArray("[A]\nX=1\n; about A\nY=2\nNew=v\n\n[B]\nZ=3\n"));
-    }
-
-    void newKeyInEmptySection()
-    {
-        // A section with no keys gets the new key right under its header.
-        put("[A]\n[B]\nZ=3\n");
-        ini().WriteString(QStringLiteral("A"), QStringLiteral("K"), QStringLiteral("1"));
-        QCOMPARE(get(), QByteArray("[A]\nK=1\n[B]\nZ=3\n"));
-    }
-
-    void newSectionGoesToEndOfFile()
-    {
-        // A new section is appended at the end of the file, and only it.
-        put("[A]\r\nX=1\r\n");
-        ini().WriteString(QStringLiteral("B"), QStringLiteral("Y"), QStringLiteral("2"));
-        QCOMPARE(get(), QByteArray("[A]\r\nX=1\r\n[B]\r\nY=2\r\n"));
-    }
-
-    void lastLineWithoutBreak()
-    {
-        // A file ending without a line break still gets whole lines added.
-        put("[A]\nX=1");
-        ini().WriteString(QStringLiteral("A"), QStringLiteral("Y"), QStringLiteral("2"));
-        QCOMPARE(get(), QByteArray("[A]\nX=1\nY=2"));
-        ini().WriteString(QStringLiteral("B"), QStringLiteral("Z"), QStringLiteral("3"));
-        QCOMPARE(get(), QByteArray("[A]\nX=1\nY=2\n[B]\nZ=3"));
-    }
-
-    void writeGoesToFirstOfDuplicateSections()
-    {
-        // With two equal sections, a write lands in the first, where reads look.
-        put("[S]\nK=1\n[S]\nL=2\n");
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        if (before != "<missing>")
+            put(before);
         TRegAuto s = ini();
-        s.WriteString(QStringLiteral("S"), QStringLiteral("L"), QStringLiteral("3"));
-        QCOMPARE(get(), QByteArray("[S]\nK=1\nL=3\n[S]\nL=2\n"));
-        QCOMPARE(s.ReadString(QStringLiteral("S"), QStringLiteral("L"), QString()), QStringLiteral("3"));
-    }
-
-    void writeGivesKeylessLineItsValue()
-    {
-        // A key line without "=" is the key: a write gives it a value instead of adding a second one.
-        put("[S]\nK  \nM=1\n");
-        TRegAuto s = ini();
-        s.WriteString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"));
-        QCOMPARE(get(), QByteArray("[S]\nK=v\nM=1\n"));
+        s.WriteString(section, key, QStringLiteral("v"));
+        QFETCH(QByteArray, after);
+        QCOMPARE(get(), after);
+        QCOMPARE(s.ReadString(section, key, QString()), QStringLiteral("v"));
     }
 
     void valuesSurviveWriteAndRead_data()
