@@ -148,12 +148,6 @@ private slots:
         QVERIFY(!formatOf(doc, QStringLiteral("plain")).fontItalic());
     }
 
-    void bareLineBreaksAreIgnored()
-    {
-        QCOMPARE(readText("{\\rtf1 Hel\r\nlo\nWor\rld}"), QStringLiteral("HelloWorld"));
-        QCOMPARE(readText("{\\rtf1 \\b\r\nx}"), QStringLiteral("x"));
-    }
-
     void delimitingSpaceIsConsumedOnce()
     {
         QTextDocument doc;
@@ -189,36 +183,54 @@ private slots:
                                       + QLatin1Char('f') + QChar(0x2011) + QStringLiteral("ghi")));
     }
 
-    void escapedLineBreakIsAParagraph()
-    {
-        QCOMPARE(readText("{\\rtf1 one\\\ntwo\\\r\nthree}"), QStringLiteral("one\ntwo\nthree"));
-    }
-
     // --- characters ---
 
-    void hexInDefaultCodePage()
-    {
-        QCOMPARE(readText("{\\rtf1 caf\\'e9 \\'80 \\'93q\\'94 \\'9f\\'81}"),
-                 QString(QStringLiteral("caf\u00e9 \u20ac \u201cq\u201d \u0178") + QChar(0x81)));
-    }
-
-    void hexInCodePages_data()
+    // The text of a document, character by character.
+    void textOf_data()
     {
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("text");
-        QTest::newRow("1250") << QByteArray("{\\rtf1\\ansi\\ansicpg1250 \\'8a\\'b9\\'e8\\'f8\\'a3}")
-                              << QStringLiteral("\u0160\u0105\u010d\u0159\u0141");
-        QTest::newRow("1251") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2 \\'a8\\'b8\\'b9}")
-                              << QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442 \u0401\u0451\u2116");
-        QTest::newRow("1252") << QByteArray("{\\rtf1\\ansi\\ansicpg1252 \\'e9\\'8a\\'9c}")
-                              << QStringLiteral("\u00e9\u0160\u0153");
-        QTest::newRow("unknown falls back to 1252")
-            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'e9\\'80}") << QStringLiteral("\u00e9\u20ac");
-        QTest::newRow("mac falls back to 1252") << QByteArray("{\\rtf1\\mac \\'e9}") << QStringLiteral("\u00e9");
-        QTest::newRow("uppercase hex") << QByteArray("{\\rtf1 \\'E9\\'C9}") << QStringLiteral("\u00e9\u00c9");
+        const auto row = [](const char *tag, const QByteArray &rtf, const QString &text) { QTest::newRow(tag) << rtf << text; };
+        const QString die = QString::fromUcs4(U"\U0001F3B2");
+        row("bare line breaks are ignored", "{\\rtf1 Hel\r\nlo\nWor\rld}", QStringLiteral("HelloWorld"));
+        row("bare line break ends a word", "{\\rtf1 \\b\r\nx}", QStringLiteral("x"));
+        row("escaped line break", "{\\rtf1 one\\\ntwo\\\r\nthree}", QStringLiteral("one\ntwo\nthree"));
+        row("line, tab, par, page, sect", "{\\rtf1 a\\line b\\tab c\\par d\\page e\\sect f\tg}",
+            QStringLiteral("a") + kLineSep + QStringLiteral("b\tc\nd\ne\nf\tg"));
+        row("empty paragraph", "{\\rtf1 a\\par\\par b}", QStringLiteral("a\n\nb"));
+        row("hidden text", "{\\rtf1 a{\\v hidden}b\\v c\\v0 d}", QStringLiteral("abd"));
+        row("named symbols", "{\\rtf1 \\bullet\\lquote a\\rquote\\ldblquote b\\rdblquote\\endash\\emdash}",
+            QStringLiteral("\u2022\u2018a\u2019\u201cb\u201d\u2013\u2014"));
+        row("hex, default code page", "{\\rtf1 caf\\'e9 \\'80 \\'93q\\'94 \\'9f\\'81}",
+            QString(QStringLiteral("caf\u00e9 \u20ac \u201cq\u201d \u0178") + QChar(0x81)));
+        row("1250", "{\\rtf1\\ansi\\ansicpg1250 \\'8a\\'b9\\'e8\\'f8\\'a3}", QStringLiteral("\u0160\u0105\u010d\u0159\u0141"));
+        row("1251", "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2 \\'a8\\'b8\\'b9}",
+            QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442 \u0401\u0451\u2116"));
+        row("1252", "{\\rtf1\\ansi\\ansicpg1252 \\'e9\\'8a\\'9c}", QStringLiteral("\u00e9\u0160\u0153"));
+        row("unknown falls back to 1252", "{\\rtf1\\ansi\\ansicpg932 \\'e9\\'80}", QStringLiteral("\u00e9\u20ac"));
+        row("mac falls back to 1252", "{\\rtf1\\mac \\'e9}", QStringLiteral("\u00e9"));
+        row("uppercase hex", "{\\rtf1 \\'E9\\'C9}", QStringLiteral("\u00e9\u00c9"));
+        row("raw 8-bit, 1251", "{\\rtf1\\ansi\\ansicpg1251 \xcf\xf0\xe8}", QStringLiteral("\u041f\u0440\u0438"));
+        row("raw 8-bit, default", "{\\rtf1 caf\xe9}", QStringLiteral("caf\u00e9"));
+        row("skip count scoped to groups", "{\\rtf1 {\\uc2 \\u233 ab}\\u233 cd}", QStringLiteral("\u00e9\u00e9d"));
+        row("skip count restored after group", "{\\rtf1 \\uc3 {\\u233 abcX}\\u233 abcY}", QStringLiteral("\u00e9X\u00e9Y"));
+        row("negative skip count", "{\\rtf1 \\uc-5 \\u233 x}", QStringLiteral("\u00e9x"));
+        row("skip ends at a closing brace", "{\\rtf1 \\uc3 {\\u233 a}bc}", QStringLiteral("\u00e9bc"));
+        row("skip ends at an opening brace", "{\\rtf1 \\uc3 \\u233 a{\\b b}c}", QStringLiteral("\u00e9bc"));
+        row("negative unicode", "{\\rtf1 \\u-4064?}", QString(QChar(0x10000 - 4064)));
+        row("unicode -1", "{\\rtf1 \\u-1?}", QString(QChar(0xFFFF)));
+        row("unicode below the range", "{\\rtf1 \\u-99999?x}", QStringLiteral("\ufffdx"));
+        row("surrogate pair", "{\\rtf1 a\\u55356?\\u57266?b}", QStringLiteral("a") + die + QStringLiteral("b"));
+        row("surrogate pair, negative", "{\\rtf1 \\u-10180?\\u-8270?}", die);
+        row("code point above 16 bits", "{\\rtf1 \\u127922?}", die);
+        row("lone high surrogate", "{\\rtf1 \\u55356?x}", QStringLiteral("\ufffdx"));
+        row("lone low surrogate", "{\\rtf1 \\u57266?x}", QStringLiteral("\ufffdx"));
+        row("high surrogate at the end", "{\\rtf1 x\\u55356?}", QStringLiteral("x\ufffd"));
+        row("two high surrogates", "{\\rtf1 \\u55356?\\u55356?\\u57266?}", QStringLiteral("\ufffd") + die);
+        row("high surrogate before par", "{\\rtf1 \\u55356?\\par x}", QStringLiteral("\ufffd\nx"));
     }
 
-    void hexInCodePages()
+    void textOf()
     {
         QFETCH(QByteArray, rtf);
         QFETCH(QString, text);
@@ -231,12 +243,6 @@ private slots:
                                "{\\f1\\fnil\\fcharset204 Arial Cyr;}{\\f2\\fnil\\fcharset238 Arial CE;}}"
                                "\\'e9 {\\f1 \\'e4\\'e0} \\f2\\'e8\\f0\\'e8\\plain\\'e4}";
         QCOMPARE(readText(rtf), QStringLiteral("\u00e9 \u0434\u0430 \u010d\u00e8\u00e4"));
-    }
-
-    void rawEightBitText()
-    {
-        QCOMPARE(readText("{\\rtf1\\ansi\\ansicpg1251 \xcf\xf0\xe8}"), QStringLiteral("\u041f\u0440\u0438"));
-        QCOMPARE(readText("{\\rtf1 caf\xe9}"), QStringLiteral("caf\u00e9"));
     }
 
     void unicodeWithFallbackSkip()
@@ -253,52 +259,6 @@ private slots:
         RtfReader::read("{\\rtf1 \\u233\\b x}", &doc);
         QCOMPARE(blocks(doc), QStringLiteral("\u00e9x"));
         QVERIFY(!isBold(formatOf(doc, QStringLiteral("x"))));
-    }
-
-    void unicodeSkipCountIsScopedToGroups()
-    {
-        QCOMPARE(readText("{\\rtf1 {\\uc2 \\u233 ab}\\u233 cd}"), QStringLiteral("\u00e9\u00e9d"));
-        QCOMPARE(readText("{\\rtf1 \\uc3 {\\u233 abcX}\\u233 abcY}"), QStringLiteral("\u00e9X\u00e9Y"));
-        QCOMPARE(readText("{\\rtf1 \\uc-5 \\u233 x}"), QStringLiteral("\u00e9x"));
-    }
-
-    void unicodeSkipEndsAtBraces()
-    {
-        QCOMPARE(readText("{\\rtf1 \\uc3 {\\u233 a}bc}"), QStringLiteral("\u00e9bc"));
-        QCOMPARE(readText("{\\rtf1 \\uc3 \\u233 a{\\b b}c}"), QStringLiteral("\u00e9bc"));
-    }
-
-    void negativeUnicode()
-    {
-        QCOMPARE(readText("{\\rtf1 \\u-4064?}"), QString(QChar(0x10000 - 4064)));
-        QCOMPARE(readText("{\\rtf1 \\u-1?}"), QString(QChar(0xFFFF)));
-        QCOMPARE(readText("{\\rtf1 \\u-99999?x}"), QStringLiteral("\ufffdx"));
-    }
-
-    void surrogatePairsAreJoined()
-    {
-        const QString die = QString::fromUcs4(U"\U0001F3B2");
-        QCOMPARE(readText("{\\rtf1 a\\u55356?\\u57266?b}"), QStringLiteral("a") + die + QStringLiteral("b"));
-        // The same pair written as negative numbers.
-        QCOMPARE(readText("{\\rtf1 \\u-10180?\\u-8270?}"), die);
-        // A code point written directly above the 16-bit range.
-        QCOMPARE(readText("{\\rtf1 \\u127922?}"), die);
-    }
-
-    void loneSurrogatesBecomeReplacement()
-    {
-        QCOMPARE(readText("{\\rtf1 \\u55356?x}"), QStringLiteral("\ufffdx"));
-        QCOMPARE(readText("{\\rtf1 \\u57266?x}"), QStringLiteral("\ufffdx"));
-        QCOMPARE(readText("{\\rtf1 x\\u55356?}"), QStringLiteral("x\ufffd"));
-        QCOMPARE(readText("{\\rtf1 \\u55356?\\u55356?\\u57266?}"),
-                 QStringLiteral("\ufffd") + QString::fromUcs4(U"\U0001F3B2"));
-        QCOMPARE(readText("{\\rtf1 \\u55356?\\par x}"), QStringLiteral("\ufffd\nx"));
-    }
-
-    void namedSymbols()
-    {
-        QCOMPARE(readText("{\\rtf1 \\bullet\\lquote a\\rquote\\ldblquote b\\rdblquote\\endash\\emdash}"),
-                 QStringLiteral("\u2022\u2018a\u2019\u201cb\u201d\u2013\u2014"));
     }
 
     // --- destinations ---
@@ -348,19 +308,7 @@ private slots:
         QVERIFY(!formatOf(doc, QStringLiteral(" and")).fontUnderline());
     }
 
-    void hiddenTextIsLeftOut()
-    {
-        QCOMPARE(readText("{\\rtf1 a{\\v hidden}b\\v c\\v0 d}"), QStringLiteral("abd"));
-    }
-
     // --- structure ---
-
-    void lineTabAndParagraph()
-    {
-        QCOMPARE(readText("{\\rtf1 a\\line b\\tab c\\par d\\page e\\sect f\tg}"),
-                 QStringLiteral("a") + kLineSep + QStringLiteral("b\tc\nd\ne\nf\tg"));
-        QCOMPARE(readText("{\\rtf1 a\\par\\par b}"), QStringLiteral("a\n\nb"));
-    }
 
     void tableCellsAndRows()
     {
