@@ -30,18 +30,13 @@ class TestAdvisorWindow : public QObject
     ManualTimerService m_timers;
     FakePrompts m_prompts;
 
-    // A roll at a time of day at which the dice come to rest scoring, or bust;
-    // the window says "Rolling..." while they turn.
+    // A roll that comes to rest scoring, or bust; the window says "Rolling..." while the dice turn.
     void rollTo(TfrmMain &w, bool scores)
     {
-        const qint64 m = midnightFor(w.game(), scores);
-        QVERIFY(m >= 0);
-        m_timers.setMsecsSinceMidnightUtc(m);
-        QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-        QVERIFY(w.game().rollingDice() > 0);
-        QCOMPARE(w.sideWindows().advisor()->lStatus()->text(), uiText("advRolling"));
-        QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
-        QCOMPARE(w.game().state().NewRound, !scores);
+        rig::rollTo(w, m_timers, scores, [&w] {
+            QVERIFY(w.game().rollingDice() > 0);
+            QCOMPARE(w.sideWindows().advisor()->lStatus()->text(), uiText("advRolling"));
+        });
     }
     static QString position(qint32 total, qint32 round, qint64 points)
     {
@@ -141,13 +136,7 @@ class TestAdvisorWindow : public QObject
     // or a bank once the round holds 300.
     void playAStep(TfrmMain &w)
     {
-        const auto rollScoring = [&] {
-            const qint64 m = midnightFor(w.game(), true);
-            QVERIFY(m >= 0);
-            m_timers.setMsecsSinceMidnightUtc(m);
-            QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
-            QVERIFY(m_timers.runUntil([&w] { return w.game().rollingDice() == 0; }));
-        };
+        const auto rollScoring = [&] { rig::rollTo(w, m_timers, true); };
         if (w.game().state().NewRound) {
             rollScoring();
             return;

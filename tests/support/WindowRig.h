@@ -13,6 +13,7 @@
 #include "app/TfrmMain.h"
 #include "game/TRxDice.h"
 #include "game/TimerService.h"
+#include "game/EngineRig.h"
 
 #include <QAction>
 #include <QFile>
@@ -45,6 +46,20 @@ inline void roll(TfrmMain &w, ManualTimerService &timers)
 {
     QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
     QVERIFY(settle(w, timers));
+}
+
+// A click on Roll at a time of day at which the dice come to rest scoring,
+// or bust; `whileRolling` is called as they turn.
+inline void rollTo(TfrmMain &w, ManualTimerService &timers, bool scores, const std::function<void()> &whileRolling = {})
+{
+    const qint64 m = midnightFor(w.game(), scores);
+    QVERIFY(m >= 0);
+    timers.setMsecsSinceMidnightUtc(m);
+    QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
+    if (whileRolling)
+        whileRolling();
+    QVERIFY(settle(w, timers));
+    QCOMPARE(w.game().state().NewRound, !scores);
 }
 
 // Rolls until a roll scores (a bust ends the round and a new one begins);
