@@ -13,13 +13,11 @@
 #include "widgets/Prompts.h"
 #include "app/SideWindows.h"
 #include "app/StatisticsRecorder.h"
+#include "app/TopTenKeeper.h"
 #include "widgets/THemisphereButton.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
-#include "records/TfrmTopten.h"
-#include "records/TopTen.h"
-#include "records/TopTenCheck.h"
 #include "settings/Config.h"
 #include "settings/LanguageTable.h"
 #include "settings/Translations.h"
@@ -71,6 +69,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(&m_game, &Game::clockChanged, m_surface, &PlayingSurface::syncClock);
     m_narrator = new Narrator(m_game, announcer, [this] { return m_surface->lYour()->text(); }, this);
     m_sideWindows = new SideWindows(*this, m_game, m_solver, m_prompts, [this] { return m_surface->playArea(); });
+    m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator, this);
     wireGame();
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { m_sideWindows->placeBox(box); };
@@ -83,7 +82,7 @@ TfrmMain::~TfrmMain()
     // Windows of their own, not children: gone before the game they show.
     delete m_sideWindows;
     delete m_recorder;
-    delete m_topten;
+    m_topTen.reset();
 }
 
 void TfrmMain::wireGame()
@@ -267,7 +266,7 @@ void TfrmMain::clickDie(int n)
 void TfrmMain::loadLanguage()
 {
     const TRegAuto::Pass pass(iniLng);
-    const LanguageTexts t = readLanguage(iniLng, m_topten != nullptr, m_setup != nullptr);
+    const LanguageTexts t = readLanguage(iniLng, m_topTen->built(), m_setup != nullptr);
     loadUiTexts(iniLng);
     tellFileProblem(pass.problem());
     // Numbers are written as the language in force writes them.
@@ -416,10 +415,8 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         m_narrator->say(m_narrator->stateSpoken());
         return;
     }
-    if (key == Qt::Key_Escape && m_topten && m_topten->isVisible()) {
-        m_topten->btCloseClick();
+    if (key == Qt::Key_Escape && m_topTen->closeIfOpen())
         return;
-    }
     if (m_game.coverVisible()) {
         if (enter) {
             (m_game.contVisible() ? m_surface->btCont() : m_surface->btStart())->click();
@@ -462,47 +459,19 @@ bool TfrmMain::dieKey(QKeyEvent *event)
 
 // ---------------------------------------------------------------- the other windows
 
-namespace {
-// The top-ten check's questions, asked through the window's prompts.
-class TopTenPrompts : public TopTenUi
-{
-public:
-    TopTenPrompts(Prompts &prompts, std::function<void()> show) : m_prompts(prompts), m_show(std::move(show)) {}
-    void showMessage(const QString &text) override { m_prompts.showMessage(text); }
-    void showError(const QString &text) override { m_prompts.showError(text); }
-    bool askName(const QString &caption, const QString &prompt, QString &text) override
-    {
-        return m_prompts.askName(caption, prompt, text);
-    }
-    void showTopTen() override { m_show(); }
-
-private:
-    Prompts &m_prompts;
-    std::function<void()> m_show;
-};
-} // namespace
-
 void TfrmMain::showMessage(const QString &text)
 {
     m_prompts.showMessage(text);
 }
 
-bool TfrmMain::runTopTenCheck()
+bool TfrmMain::checkWin(const WinSummary &)
 {
     m_recorder->recordWin(m_sideWindows->assisted());
     if (m_sideWindows->assisted()) {
         m_prompts.showMessage(uiText("msgAssisted"));
         return true;
     }
-    TopTenPrompts ui(m_prompts, [this] { showToptenAfterCheck(); });
-    try {
-        CheckTopTen(m_game.state().Total, m_game.state().RoundNo, m_game.ElapsedText(), QDate::currentDate(),
-                    m_game.gameTexts().msgNewHi, ui);
-    } catch (const KvxError &e) {
-        m_prompts.showError(e.message());
-        return false;
-    }
-    return true;
+    return m_topTen->checkWin();
 }
 
 void TfrmMain::buildDialogs()
@@ -511,50 +480,19 @@ void TfrmMain::buildDialogs()
     setup();
 }
 
-TfrmTopten &TfrmMain::topten()
-{
-    if (m_topten)
-        return *m_topten;
-    // A window of its own, like the advisor; under X11 it stays in front of
-    // the game, which keeps the keyboard while it is open.
-    m_topten = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &iniLng, &m_prompts, [this](int type) {
-                                  GameSettings s = m_game.gameSettings();
-                                  s.Type = type;
-                                  m_game.applySettings(s);
-                              }});
-    m_topten->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_sideWindows->keepInFront(m_topten);
-    return *m_topten;
-}
-
-void TfrmMain::showToptenAfterCheck()
-{
-    topten().FillTopTen();
-    topten().show();
-    // The window opens beside the game without the focus: its news is spoken.
-    const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
-    const TopTenTable &table = topTenTable();
-    for (int n = 1; n <= TopTen::Slots; ++n) {
-        if (table.slot(n).Stamp == stamp) {
-            m_narrator->placedInTopTen(n);
-            break;
-        }
-    }
-}
-
 void TfrmMain::aTopTenExecute()
 {
-    // Shown as it was last filled, in front of the game, without taking the
-    // focus from it.
-    topten().show();
-    topten().raise();
-    activateWindow();
+    m_topTen->show();
+}
+
+TfrmTopten &TfrmMain::topten()
+{
+    return m_topTen->window();
 }
 
 void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 {
-    if (m_topten)
-        m_topten->applyLanguage(t);
+    m_topTen->applyLanguage(t);
     if (m_setup)
         m_setup->applyLanguage(t);
 }
@@ -588,7 +526,7 @@ QString TfrmMain::textInForce(const QString &key) const
     // The dialogs' own captions, once they are built.
     if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
         return caption;
-    if (const QString caption = m_topten ? m_topten->caption(key) : QString(); !caption.isNull())
+    if (const QString caption = m_topTen->caption(key); !caption.isNull())
         return caption;
     // Captions of this window: its controls, menus and actions carry the key as their name.
     if (const QString caption = m_surface->caption(key); !caption.isNull())

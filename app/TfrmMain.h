@@ -14,11 +14,13 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Prompts;
 class TimerService;
 class TfrmTopten;
+class TopTenKeeper;
 class TfrmSetup;
 class Narrator;
 class PlayingSurface;
@@ -101,11 +103,9 @@ private:
     void gameTypeTextChanged();
     QString yourCaption() const;
     void applyLanguageToDialogs(const std::array<std::optional<QString>, 41> &texts);
-    bool runTopTenCheck();
-    // The engine's boxes are the window's; a win is checked for the top ten.
+    // The engine's boxes are the window's; a win goes into the statistics and is checked for the top ten.
     void showMessage(const QString &text) override;
-    bool checkWin(const WinSummary &) override { return runTopTenCheck(); }
-    void showToptenAfterCheck();
+    bool checkWin(const WinSummary &) override;
     void tellFileProblem(const QString &problem);
 
     // The menu's handlers.
@@ -133,7 +133,7 @@ private:
     QAction *m_aReview = nullptr, *m_aStatistics = nullptr, *m_aPractice = nullptr;
     QMenu *m_mFile = nullptr, *m_mTools = nullptr, *m_mHelp = nullptr;
     QList<QAction *> m_actions;
-    TfrmTopten *m_topten = nullptr;
+    std::unique_ptr<TopTenKeeper> m_topTen;
     TfrmSetup *m_setup = nullptr;
     QString m_lastSaveName;
     // Settings or language files that could not be read, each told once.

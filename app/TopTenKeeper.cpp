@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/TopTenKeeper.h"
+#include "app/Narrator.h"
+#include "app/SideWindows.h"
+#include "game/Game.h"
+#include "game/KvxError.h"
+#include "records/TfrmTopten.h"
+#include "records/TopTen.h"
+#include "records/TopTenCheck.h"
+#include "widgets/Prompts.h"
+
+#include <QDate>
+
+#include <functional>
+
+namespace {
+// The top-ten check's questions, asked through the window's prompts.
+class TopTenPrompts : public TopTenUi
+{
+public:
+    TopTenPrompts(Prompts &prompts, std::function<void()> show) : m_prompts(prompts), m_show(std::move(show)) {}
+    void showMessage(const QString &text) override { m_prompts.showMessage(text); }
+    void showError(const QString &text) override { m_prompts.showError(text); }
+    bool askName(const QString &caption, const QString &prompt, QString &text) override
+    {
+        return m_prompts.askName(caption, prompt, text);
+    }
+    void showTopTen() override { m_show(); }
+
+private:
+    Prompts &m_prompts;
+    std::function<void()> m_show;
+};
+} // namespace
+
+TopTenKeeper::TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows,
+                           Narrator &narrator, QWidget *gameWindow)
+    : m_game(game), m_language(language), m_prompts(prompts), m_sideWindows(sideWindows), m_narrator(narrator),
+      m_gameWindow(gameWindow)
+{
+}
+
+// A window of its own, not a child of the game's.
+TopTenKeeper::~TopTenKeeper() { delete m_window; }
+
+TfrmTopten &TopTenKeeper::window()
+{
+    if (m_window)
+        return *m_window;
+    // Like the advisor; under X11 it stays in front of the game, which keeps
+    // the keyboard while it is open.
+    m_window = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &m_language, &m_prompts, [this](int type) {
+                                  GameSettings s = m_game.gameSettings();
+                                  s.Type = type;
+                                  m_game.applySettings(s);
+                              }});
+    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_sideWindows.keepInFront(m_window);
+    return *m_window;
+}
+
+bool TopTenKeeper::closeIfOpen()
+{
+    if (!m_window || !m_window->isVisible())
+        return false;
+    m_window->btCloseClick();
+    return true;
+}
+
+bool TopTenKeeper::checkWin()
+{
+    TopTenPrompts ui(m_prompts, [this] { showAfterCheck(); });
+    try {
+        CheckTopTen(m_game.state().Total, m_game.state().RoundNo, m_game.ElapsedText(), QDate::currentDate(),
+                    m_game.gameTexts().msgNewHi, ui);
+    } catch (const KvxError &e) {
+        m_prompts.showError(e.message());
+        return false;
+    }
+    return true;
+}
+
+void TopTenKeeper::showAfterCheck()
+{
+    window().FillTopTen();
+    window().show();
+    // The window opens beside the game without the focus: its news is spoken.
+    const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
+    const TopTenTable &table = topTenTable();
+    for (int n = 1; n <= TopTen::Slots; ++n) {
+        if (table.slot(n).Stamp == stamp) {
+            m_narrator.placedInTopTen(n);
+            break;
+        }
+    }
+}
+
+void TopTenKeeper::show()
+{
+    // Shown as it was last filled, in front of the game, without taking the
+    // focus from it.
+    window().show();
+    window().raise();
+    m_gameWindow->activateWindow();
+}
+
+QString TopTenKeeper::caption(const QString &key) const
+{
+    return m_window ? m_window->caption(key) : QString();
+}
+
+void TopTenKeeper::applyLanguage(const LanguageTexts &texts)
+{
+    if (m_window)
+        m_window->applyLanguage(texts);
+}
