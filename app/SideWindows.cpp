@@ -38,7 +38,9 @@ SideWindows::~SideWindows()
 
 bool SideWindows::advisingInPlay() const
 {
-    return m_advisor && m_advisor->isVisible() && !m_game.coverVisible() && !m_game.winning();
+    const GamePhase phase = m_game.phase();
+    return m_advisor && m_advisor->isVisible() && phase != GamePhase::Cover && phase != GamePhase::Paused
+            && phase != GamePhase::Won;
 }
 
 void SideWindows::openAdvisor()

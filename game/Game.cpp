@@ -56,7 +56,8 @@ GamePhase Game::phase() const
             return GamePhase::Won;
         return m_contVisible ? GamePhase::Paused : GamePhase::Cover;
     }
-    if (!m_rollDoneEnabled || gs.Total == settings.Winner)
+    // While the winning sequence prepares the next game, the game won is still the one in play.
+    if (m_winning || !m_rollDoneEnabled || gs.Total == settings.Winner)
         return GamePhase::Won;
     if (m_messageOpen)
         return GamePhase::Message;

@@ -304,6 +304,12 @@ private slots:
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         action(w, "aAdvisor")->trigger();
+        to800(w);
+        win(w);
+        // The game prepared behind the cover after a win is clean until it is played on.
+        QVERIFY(!w.sideWindows().assisted());
+        QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
+        QVERIFY(w.sideWindows().assisted());
         action(w, "aNew")->trigger();
         QVERIFY(w.sideWindows().assisted());
         w.sideWindows().advisor()->hide();
