@@ -18,14 +18,7 @@
 
 namespace {
 
-TopTenEntry entry(qint32 score, const QByteArray &name, const QByteArray &stamp)
-{
-    TopTenEntry e;
-    e.Score = score;
-    e.Name = name;
-    e.Stamp = stamp;
-    return e;
-}
+TopTenEntry entry(qint32 score, const QByteArray &name, const QByteArray &stamp) { return {score, name, stamp}; }
 
 void writeTable(int type, const QList<TopTenEntry> &entries)
 {

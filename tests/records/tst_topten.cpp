@@ -14,14 +14,7 @@
 
 namespace {
 
-TopTenEntry entry(qint32 score, const QByteArray &name, const QByteArray &stamp)
-{
-    TopTenEntry e;
-    e.Score = score;
-    e.Name = name;
-    e.Stamp = stamp;
-    return e;
-}
+TopTenEntry entry(qint32 score, const QByteArray &name, const QByteArray &stamp) { return {score, name, stamp}; }
 
 QByteArray rawRecord(qint32 score, quint8 nameLen, const QByteArray &name, quint8 stampLen,
                      const QByteArray &stamp)
