@@ -25,14 +25,6 @@ void selectAll(Game &g, int face)
             g.RxDice1Click(n);
 }
 
-QVector<int> states(Game &g)
-{
-    QVector<int> s;
-    for (int n = 1; n <= 6; ++n)
-        s << g.DiceState(n);
-    return s;
-}
-
 } // namespace
 
 class TestScoring : public QObject
@@ -139,175 +131,76 @@ private slots:
         QCOMPARE(list.itemIndex, 0);
     }
 
-    void onesAndAFive()
+    // Clicks on the dice of a roll and picks in the choice lists, step by
+    // step: "die n" clicks die n, "ones k" / "fives k" picks entry k of that
+    // list; then what the selection is worth, which dice are taken ("taken
+    // 1,3"), and which choice lists are up ("lists 1,5" or "lists none").
+    void selecting_data()
     {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 1, 1, 5, 2, 3}));
-        Game &g = rig.game;
-        g.RxDice1Click(1);
-        QCOMPARE(g.state().SelScore, 10);
-        QVERIFY(!g.choiceList(1).visible);
-        g.RxDice1Click(2);
-        QCOMPARE(g.state().SelScore, 20);
-        g.RxDice1Click(3);
-        QVERIFY(g.choiceList(1).visible);
-        QCOMPARE(g.choiceList(1).itemIndex, 0);
-        QCOMPARE(g.state().SelScore, 100);
-        g.RxDice1Click(4);
-        QCOMPARE(g.state().SelScore, 105);
-        QVERIFY(!g.choiceList(5).visible);
-        g.chooseEntry(1, 1);
-        QCOMPARE(g.choiceList(1).items.value(1), QStringLiteral("3 * 10"));
-        QCOMPARE(g.state().SelScore, 35);
-        QCOMPARE(rig.brokenInvariant(), QString());
+        QTest::addColumn<QVector<int>>("faces");
+        QTest::addColumn<QStringList>("steps");
+        const auto row = [](const char *tag, const QVector<int> &faces, const QStringList &steps) {
+            QTest::newRow(tag) << faces << steps;
+        };
+        row("ones and a five", {1, 1, 1, 5, 2, 3},
+            {"die 1 -> 10 lists none", "die 2 -> 20", "die 3 -> 100 lists 1", "die 4 -> 105 lists 1", "ones 1 -> 35"});
+        row("a group of twos, released whole at three", {2, 4, 2, 2, 2, 6},
+            {"die 5 -> 20 taken 1,3,4", "die 5 -> 40 taken 1,3,4,5", "die 3 -> 20 taken 1,4,5", "die 1 -> 0 taken none"});
+        row("threes and sixes add up", {3, 6, 3, 6, 3, 6}, {"die 1 -> 30", "die 2 -> 90 taken 1,2,3,4,5,6"});
+        row("five fives, then one less", {5, 5, 5, 5, 5, 2},
+            {"die 1 -> 5", "die 2 -> 10", "die 3 -> 50", "die 4 -> 100", "die 5 -> 200 lists 5", "fives 1 -> 105",
+             "die 3 -> 100 taken 1,2,4,5 lists 5"});
+        row("a group takes the first three in die order", {1, 2, 2, 4, 2, 2},
+            {"die 6 -> 20 taken 2,3,5", "die 6 -> 40 taken 2,3,5,6"});
+        row("a group is released whole only at three", {4, 4, 4, 4, 4, 1},
+            {"die 1 -> 40 taken 1,2,3", "die 4 -> 80", "die 5 -> 160 taken 1,2,3,4,5", "die 2 -> 80 taken 1,3,4,5",
+             "die 4 -> 40 taken 1,3,5", "die 5 -> 0 taken none"});
+        row("fewer than three cannot be taken", {2, 2, 1, 3, 4, 6},
+            {"die 1 -> 0 taken none", "die 2 -> 0", "die 4 -> 0", "die 5 -> 0", "die 6 -> 0 taken none", "die 3 -> 10 taken 3"});
+        row("a third one released hides the list", {1, 1, 1, 2, 3, 4},
+            {"die 1 -> 10", "die 2 -> 20", "die 3 -> 100 lists 1", "die 3 -> 20 taken 1,2 lists none"});
+        row("a fourth one chooses Full again", {1, 1, 1, 1, 3, 4},
+            {"die 1 -> 10", "die 2 -> 20", "die 3 -> 100", "ones 1 -> 30", "die 4 -> 200 lists 1"});
+        row("a choice survives other faces", {1, 1, 1, 5, 5, 5},
+            {"die 1 -> 10", "die 2 -> 20", "die 3 -> 100", "ones 1 -> 30", "die 4 -> 35", "die 5 -> 40",
+             "die 6 -> 80 lists 1,5", "fives 1 -> 45", "die 6 -> 40 taken 1,2,3,4,5 lists 1"});
     }
-
-    void groupOfTwos()
+    void selecting()
     {
+        QFETCH(QVector<int>, faces);
+        QFETCH(QStringList, steps);
         EngineRig rig;
-        QVERIFY(rig.playingWith({2, 4, 2, 2, 2, 6}));
+        QVERIFY(rig.playingWith(faces));
         Game &g = rig.game;
-        g.RxDice1Click(5);
-        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 0, 0}));
-        QCOMPARE(g.state().SelScore, 20);
-        g.RxDice1Click(5);
-        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-        QCOMPARE(g.state().SelScore, 40);
-        g.RxDice1Click(3);
-        QCOMPARE(states(g), (QVector<int>{1, 0, 0, 1, 1, 0}));
-        QCOMPARE(g.state().SelScore, 20);
-        g.RxDice1Click(1);
-        QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-        QCOMPARE(g.state().SelScore, 0);
-        QCOMPARE(g.state().SelCount[2], 0);
-        QCOMPARE(rig.brokenInvariant(), QString());
-    }
-
-    void threesAndSixesAddUp()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({3, 6, 3, 6, 3, 6}));
-        Game &g = rig.game;
-        g.RxDice1Click(1);
-        g.RxDice1Click(2);
-        QCOMPARE(rig.countIn(DieSelected), 6);
-        QCOMPARE(g.state().SelScore, 90);
-        QCOMPARE(g.eSubScore(), g.state().SubScore + 90);
-    }
-
-    void fiveFivesThenOneLess()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({5, 5, 5, 5, 5, 2}));
-        Game &g = rig.game;
-        selectAll(g, 5);
-        QCOMPARE(g.state().SelCount[5], 5);
-        g.chooseEntry(5, 1);
-        QCOMPARE(g.choiceList(5).items.value(1), QStringLiteral("100 + (1 * 5)"));
-        QCOMPARE(g.state().SelScore, 105);
-        g.RxDice1Click(3);
-        QCOMPARE(g.state().SelCount[5], 4);
-        QCOMPARE(g.choiceList(5).items.size(), 3);
-        QCOMPARE(g.choiceList(5).itemIndex, 0);
-        QCOMPARE(g.choiceList(5).items.value(0), QStringLiteral("Full : 100"));
-        QCOMPARE(g.state().SelScore, 100);
-    }
-
-    void groupTakesFirstThreeInDieOrder()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 2, 2, 4, 2, 2}));
-        Game &g = rig.game;
-        g.RxDice1Click(6);
-        QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 0}));
-        QCOMPARE(g.state().SelCount[2], 3);
-        QCOMPARE(g.state().SelScore, 20);
-        // A click on a die that was not taken adds it.
-        g.RxDice1Click(6);
-        QCOMPARE(states(g), (QVector<int>{0, 1, 1, 0, 1, 1}));
-        QCOMPARE(g.state().SelScore, 40);
-    }
-
-    void selectedGroupReleasedWholeOnlyAtThree()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({4, 4, 4, 4, 4, 1}));
-        Game &g = rig.game;
-        selectAll(g, 4);
-        QCOMPARE(g.state().SelCount[4], 5);
-        QCOMPARE(g.state().SelScore, 160);
-        g.RxDice1Click(2); // five selected: only this one goes
-        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 1, 1, 0}));
-        QCOMPARE(g.state().SelScore, 80);
-        g.RxDice1Click(4); // four selected: only this one goes
-        QCOMPARE(states(g), (QVector<int>{1, 0, 1, 0, 1, 0}));
-        QCOMPARE(g.state().SelScore, 40);
-        g.RxDice1Click(5); // three selected: all three go
-        QCOMPARE(states(g), (QVector<int>{0, 0, 0, 0, 0, 0}));
-        QCOMPARE(g.state().SelScore, 0);
-        QCOMPARE(rig.brokenInvariant(), QString());
-    }
-
-    void fewerThanThreeCannotBeSelected()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({2, 2, 1, 3, 4, 6}));
-        Game &g = rig.game;
-        for (int n : {1, 2, 4, 5, 6})
-            g.RxDice1Click(n);
-        QCOMPARE(rig.countIn(DieSelected), 0);
-        QCOMPARE(g.state().SelScore, 0);
-        g.RxDice1Click(3);
-        QCOMPARE(g.DiceState(3), int(DieSelected));
-        QCOMPARE(g.state().SelScore, 10);
-    }
-
-    void deselectingThirdOneHidesList()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
-        Game &g = rig.game;
-        selectAll(g, 1);
-        QVERIFY(g.choiceList(1).visible);
-        g.RxDice1Click(3);
-        QVERIFY(!g.choiceList(1).visible);
-        QCOMPARE(g.state().SelCount[1], 2);
-        QCOMPARE(g.state().SelScore, 20);
-    }
-
-    void fourthOneChoosesFullAgain()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 1, 1, 1, 3, 4}));
-        Game &g = rig.game;
-        for (int n : {1, 2, 3})
-            g.RxDice1Click(n);
-        g.chooseEntry(1, 1);
-        QCOMPARE(g.state().SelScore, 30);
-        g.RxDice1Click(4);
-        QCOMPARE(g.choiceList(1).itemIndex, 0);
-        QCOMPARE(g.choiceList(1).items.value(0), QStringLiteral("Full : 200"));
-        QCOMPARE(g.state().SelScore, 200);
-    }
-
-    void choiceSurvivesOtherFaces()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 1, 1, 5, 5, 5}));
-        Game &g = rig.game;
-        for (int n : {1, 2, 3})
-            g.RxDice1Click(n);
-        g.chooseEntry(1, 1); // 3 * 10
-        for (int n : {4, 5, 6})
-            g.RxDice1Click(n);
-        QCOMPARE(g.choiceList(1).itemIndex, 1);
-        QCOMPARE(g.state().SelScore, 30 + 50);
-        g.chooseEntry(5, 1); // 3 * 5
-        QCOMPARE(g.state().SelScore, 30 + 15);
-        g.RxDice1Click(6); // two fives left: the list goes, they count singly
-        QVERIFY(!g.choiceList(5).visible);
-        QCOMPARE(g.choiceList(1).itemIndex, 1);
-        QCOMPARE(g.state().SelScore, 30 + 10);
+        static const QRegularExpression step(
+            QStringLiteral("^(die|ones|fives) (\\d) -> (\\d+)(?: taken ([\\d,]+|none))?(?: lists ([\\d,]+|none))?$"));
+        for (const QString &text : steps) {
+            const QRegularExpressionMatch m = step.match(text);
+            QVERIFY2(m.hasMatch(), qPrintable(text));
+            const int n = m.captured(2).toInt();
+            if (m.captured(1) == QLatin1String("die"))
+                g.RxDice1Click(n);
+            else
+                g.chooseEntry(m.captured(1) == QLatin1String("ones") ? 1 : 5, n);
+            // What is seen after the step, told as the step tells it.
+            QString seen = text.left(text.indexOf(QLatin1String(" -> "))) + QStringLiteral(" -> ")
+                    + QString::number(g.state().SelScore);
+            if (m.hasCaptured(4)) {
+                QStringList taken;
+                for (int d = 1; d <= 6; ++d)
+                    if (g.DiceState(d) == DieSelected)
+                        taken << QString::number(d);
+                seen += QStringLiteral(" taken ") + (taken.isEmpty() ? QStringLiteral("none") : taken.join(QLatin1Char(',')));
+            }
+            if (m.hasCaptured(5)) {
+                const bool ones = g.choiceList(1).visible, fives = g.choiceList(5).visible;
+                seen += QStringLiteral(" lists ")
+                        + (ones && fives ? QStringLiteral("1,5") : ones ? QStringLiteral("1") : fives ? QStringLiteral("5") : QStringLiteral("none"));
+            }
+            QCOMPARE(seen, text);
+            QCOMPARE(g.eSubScore(), g.state().SubScore + g.state().SelScore);
+            QVERIFY2(rig.brokenInvariant().isEmpty(), qPrintable(text + QStringLiteral(": ") + rig.brokenInvariant()));
+        }
     }
 
     void ignoredClicks()
