@@ -3,6 +3,7 @@
 // engine to the playing surface, the narrator and the windows beside it.
 #include "app/TfrmMain.h"
 #include "app/Announcer.h"
+#include "app/GameKeys.h"
 #include "widgets/Appearance.h"
 #include "app/HelpDialogs.h"
 #include "app/Mnemonics.h"
@@ -70,6 +71,10 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     m_narrator = new Narrator(m_game, announcer, [this] { return m_surface->lYour()->text(); }, this);
     m_sideWindows = new SideWindows(*this, m_game, m_solver, m_prompts, [this] { return m_surface->playArea(); });
     m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator, this);
+    m_keys = std::make_unique<GameKeys>(m_game, *m_surface,
+                                        GameKeys::Actions{[this](int n) { clickDie(n); },
+                                                          [this] { m_narrator->say(m_narrator->stateSpoken()); },
+                                                          [this] { return m_topTen->closeIfOpen(); }});
     wireGame();
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { m_sideWindows->placeBox(box); };
@@ -401,60 +406,8 @@ void TfrmMain::changeEvent(QEvent *event)
 
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
-    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
+    if (!m_keys->keyPressed(event))
         QMainWindow::keyPressEvent(event);
-        return;
-    }
-    const int key = event->key();
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    // A held key is one click, as a held mouse button is.
-    if (event->isAutoRepeat()
-        && (enter || (key >= Qt::Key_1 && key <= Qt::Key_6) || key == Qt::Key_R || key == Qt::Key_D))
-        return;
-    if (key == Qt::Key_S && !event->isAutoRepeat()) {
-        m_narrator->say(m_narrator->stateSpoken());
-        return;
-    }
-    if (key == Qt::Key_Escape && m_topTen->closeIfOpen())
-        return;
-    if (m_game.coverVisible()) {
-        if (enter) {
-            (m_game.contVisible() ? m_surface->btCont() : m_surface->btStart())->click();
-            return;
-        }
-    } else if (key >= Qt::Key_1 && key <= Qt::Key_6) {
-        clickDie(key - Qt::Key_1 + 1);
-        return;
-    } else if (key == Qt::Key_Space || key == Qt::Key_Left || key == Qt::Key_Right
-               || key == Qt::Key_Up || key == Qt::Key_Down) {
-        if (dieKey(event))
-            return;
-    } else if (key == Qt::Key_R) {
-        if (m_surface->btRoll()->isEnabled())
-            m_surface->btRoll()->click();
-        return;
-    } else if (key == Qt::Key_D || enter) {
-        if (m_surface->btDone()->isEnabled())
-            m_surface->btDone()->click();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
-}
-
-bool TfrmMain::dieKey(QKeyEvent *event)
-{
-    // On a die: Space takes or releases it, the arrows go to its neighbours.
-    const int n = m_surface->focusedDie();
-    if (n == 0)
-        return false;
-    const int key = event->key();
-    if (key == Qt::Key_Space) {
-        if (!event->isAutoRepeat())
-            clickDie(n);
-    } else {
-        m_surface->focusDie(key == Qt::Key_Left || key == Qt::Key_Up ? -1 : 1);
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------- the other windows

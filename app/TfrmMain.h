@@ -21,6 +21,7 @@ class Prompts;
 class TimerService;
 class TfrmTopten;
 class TopTenKeeper;
+class GameKeys;
 class TfrmSetup;
 class Narrator;
 class PlayingSurface;
@@ -97,7 +98,6 @@ private:
     void applyMenuTexts(const std::function<QString(const char *)> &text);
     void syncState();
     void clickDie(int n);
-    bool dieKey(QKeyEvent *event);
     void runSetup(bool languagePage);
     void typeTextsChanged();
     void gameTypeTextChanged();
@@ -134,6 +134,7 @@ private:
     QMenu *m_mFile = nullptr, *m_mTools = nullptr, *m_mHelp = nullptr;
     QList<QAction *> m_actions;
     std::unique_ptr<TopTenKeeper> m_topTen;
+    std::unique_ptr<GameKeys> m_keys;
     TfrmSetup *m_setup = nullptr;
     QString m_lastSaveName;
     // Settings or language files that could not be read, each told once.
