@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Narrator.h"
 #include "app/Announcer.h"
+#include "app/PlayingSurface.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "settings/UiTexts.h"
@@ -46,7 +47,7 @@ QString Narrator::entryName(int row, int k) const
 QString Narrator::yourSpoken() const
 {
     // A caption ends in a colon of its own ("Your score:"); the value follows it.
-    return m_yourCaption().trimmed() + QLatin1Char(' ') + m_game.eValue();
+    return m_yourCaption().trimmed() + QLatin1Char(' ') + PlayingSurface::ratingText(m_game.rating());
 }
 
 void Narrator::rollPressed(bool hotDice)

@@ -4,7 +4,6 @@
 #include "game/GameRandom.h"
 #include "game/Scoring.h"
 #include "game/TimerService.h"
-#include "settings/UiTexts.h"
 
 #include <cmath>
 #include <limits>
@@ -511,7 +510,6 @@ void Game::NewGame()
     setEScore(0);
     gs.RoundNo = 0;
     setERnd(0);
-    setLTypeCaption(texts.gameTypeLabel(settings.Type, settings.Winner));
     m_rollDoneEnabled = true;
     m_coverVisible = false;
     ElapsedSeconds = 0;
@@ -558,12 +556,6 @@ void Game::prepareFirstGame()
     changed();
 }
 
-void Game::setLTypeCaption(const QString &text)
-{
-    m_lType = text;
-    changed();
-}
-
 // ---------------------------------------------------------------- clock and cover
 
 QString Game::elapsedText(qint32 s)
@@ -584,17 +576,6 @@ void Game::StopWatchTimer()
 {
     if (ElapsedSeconds < std::numeric_limits<qint32>::max())
         ElapsedSeconds += 1;
-    showClock();
-}
-
-void Game::showClock()
-{
-    const QString t = ElapsedText();
-    // From 100 hours on the hours take more than two places; minutes and
-    // seconds stay the last four.
-    const QString hours = t.left(t.size() - 4);
-    m_lTime = texts.lTime + QLatin1Char(' ') + hours + QLatin1Char(':') + t.mid(t.size() - 4, 2)
-            + QLatin1Char(':') + t.right(2);
     emit clockChanged();
 }
 
@@ -677,11 +658,9 @@ void Game::setERnd(int v)
 void Game::eScoreChange()
 {
     if (settings.Type == 1) {
-        m_eValue = gs.RoundNo == 0
-                ? QStringLiteral("0")
-                : QString::number(rating(gs.Total, gs.RoundNo));
+        m_rating = gs.RoundNo == 0 ? 0 : ::rating(gs.Total, gs.RoundNo);
     } else if (settings.Type == 2) {
-        m_eValue = uiText("eValueNotDone");
+        m_rating.reset();
     }
     changed();
 }
@@ -689,11 +668,9 @@ void Game::eScoreChange()
 void Game::eRndChange()
 {
     if (settings.Type == 1) {
-        m_eValue = gs.RoundNo == 1
-                ? QStringLiteral("0")
-                : QString::number(rating(gs.Total, qint64(gs.RoundNo) - 1));
+        m_rating = gs.RoundNo == 1 ? 0 : ::rating(gs.Total, qint64(gs.RoundNo) - 1);
     } else if (settings.Type == 2) {
-        m_eValue = uiText("eValueNotDone");
+        m_rating.reset();
     }
     changed();
 }
@@ -756,7 +733,7 @@ void Game::restore(const Snapshot &s)
     m_eRnd = gs.RoundNo;
     eRndChange();
     // The opened game's time shows at once, not the previous game's until the next tick.
-    showClock();
+    emit clockChanged();
     startRecord(true);
 }
 

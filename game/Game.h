@@ -14,6 +14,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class GameRandom;
 class TimerService;
@@ -102,9 +103,9 @@ public:
     int eSubScore() const { return m_eSubScore; }
     int eScore() const { return m_eScore; }
     int eRnd() const { return m_eRnd; }
-    QString eValue() const { return m_eValue; }
-    QString lTimeCaption() const { return m_lTime; }
-    QString lTypeCaption() const { return m_lType; }
+    // The rating the result display shows; none in a game type that is not
+    // rated by its points (Time).
+    std::optional<qint64> rating() const { return m_rating; }
     bool menuEnabled() const { return m_menuEnabled; }
     bool rollDoneEnabled() const { return m_rollDoneEnabled; }
     bool coverVisible() const { return m_coverVisible; }
@@ -159,7 +160,6 @@ public:
 
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
-    void setLTypeCaption(const QString &text);
     // True while the winning sequence prepares the next game.
     bool winning() const { return m_winning; }
 
@@ -189,6 +189,7 @@ public:
 signals:
     void dieChanged(int n);
     void stateChanged();
+    // A second of play has passed, or an opened game brought its time.
     void clockChanged();
     void messageShown(const QString &text);
     void newGameStarted();
@@ -220,7 +221,6 @@ private:
     void setChoiceVisible(ChoiceList &list, bool visible);
     int choiceValue(const ChoiceList &list, const qint32 *table) const;
     void changed() { emit stateChanged(); }
-    void showClock();
     void startRecord(bool opened);
     void recordRoll();
     void recordKeep(bool bank);
@@ -233,9 +233,7 @@ private:
     int m_eSubScore = 0;
     int m_eScore = 0;
     int m_eRnd = 1;
-    QString m_eValue = QStringLiteral("0");
-    QString m_lTime = QStringLiteral("Your time:");
-    QString m_lType = QStringLiteral("Game type: Normal / 1000");
+    std::optional<qint64> m_rating = 0;
     bool m_menuEnabled = true;
     bool m_rollDoneEnabled = true;
     bool m_coverVisible = false;
