@@ -295,12 +295,17 @@ void Game::SelectGroup(int v, int n)
     }
     if (faces[n] != v || !toggleSelection(faces, takeable, selected, n))
         return;
+    QVector<int> changedDice;
     for (int k = 1; k <= 6; ++k) {
         if (selected[k] == (DiceState(k) == DieSelected))
             continue;
         DiceState(k, selected[k] ? DieSelected : DieFree);
         gs.SelCount[faces[k]] += selected[k] ? 1 : -1;
+        changedDice << k;
     }
+    // A click takes dice or frees them, never both.
+    if (!changedDice.isEmpty())
+        emit selectionChanged(changedDice, selected[changedDice.constLast()]);
 }
 
 void Game::BuildChoices(int f)
@@ -322,8 +327,11 @@ void Game::BuildChoices(int f)
     }
     if (list.itemIndex == -1)
         list.itemIndex = 0;
+    const bool comingUp = !list.visible;
     list.visible = true;
     changed();
+    if (comingUp)
+        emit choicesShown(f);
 }
 
 int Game::choiceValue(const ChoiceList &list, const qint32 *table) const

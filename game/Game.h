@@ -204,6 +204,10 @@ signals:
     // The winning message has been shown and the clock stopped. The top-ten
     // check (GameUi::checkWin) follows, then the next game is prepared, paused.
     void won(const WinSummary &summary);
+    // A click on a die has selected dice, or freed them: their numbers in order.
+    void selectionChanged(const QVector<int> &dice, bool selected);
+    // The choice list of ones (face 1) or of fives (5) has come up.
+    void choicesShown(int face);
 
 private:
     GameState gs;
