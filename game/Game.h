@@ -120,7 +120,6 @@ public:
     int DiceState(int index, int mode = -1);
     // The die named "RxDice" + n, compared without regard to case; 0 when none.
     static int dieIndexByName(const QString &name);
-    void setDieValue(int n, int face);
 
     // --- the player's actions ---
     void btRollClick();
@@ -218,6 +217,7 @@ private:
     bool m_testButtonsUsed = false;
     ChoiceList rg10, rg5;
 
+    void setDieValue(int n, int face);
     void setRotate(int n, bool on);
     void RxDice1Start(int n);
     void RxDice1Stop(int n);
