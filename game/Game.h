@@ -4,6 +4,7 @@
 // state and forwards the player's clicks to the handlers below.
 #pragma once
 
+#include "game/DiceTurning.h"
 #include "game/GameRecord.h"
 #include "game/GameSettings.h"
 #include "game/GameState.h"
@@ -82,7 +83,7 @@ public:
     GamePhase phase() const;
     GamePosition position() const;
     const GameState &state() const { return gs; }
-    qint32 rollingDice() const { return RollingDice; }
+    qint32 rollingDice() const { return m_turning.rollingDice(); }
     qint32 elapsedSeconds() const { return ElapsedSeconds; }
     const GameSettings &gameSettings() const { return settings; }
     const GameTexts &gameTexts() const { return texts; }
@@ -183,7 +184,7 @@ public:
     void restore(const Snapshot &s);
 
     // Animation: one step of die n (called by its timer).
-    void dieStep(int n);
+    void dieStep(int n) { m_turning.dieStep(n); }
 
 signals:
     void dieChanged(int n);
@@ -210,17 +211,12 @@ signals:
 
 private:
     GameState gs;
-    qint32 RollingDice = 0;
     qint32 ElapsedSeconds = 0;
     GameSettings settings;
     GameTexts texts;
     bool m_testButtonsUsed = false;
     ChoiceList rg10, rg5;
 
-    void setDieValue(int n, int face);
-    void setRotate(int n, bool on);
-    void RxDice1Start(int n);
-    void RxDice1Stop(int n);
     void setMenuEnabled(bool on);
     void setChoiceVisible(ChoiceList &list, bool visible);
     int choiceValue(const ChoiceList &list, const qint32 *table) const;
@@ -234,6 +230,7 @@ private:
     GameRandom &m_random;
     GameUi &m_ui;
     DieModel m_dice[7];
+    DiceTurning m_turning; // after the dice it turns
     int m_eSubScore = 0;
     int m_eScore = 0;
     int m_eRnd = 1;
