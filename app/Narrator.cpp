@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Narrator.h"
 #include "app/Announcer.h"
+#include "app/PlayingSurface.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "settings/UiTexts.h"
@@ -11,7 +12,16 @@
 Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent)
     : QObject(parent), m_game(game), m_announcer(announcer), m_yourCaption(std::move(yourCaption))
 {
-    connect(&m_game, &Game::stateChanged, this, &Narrator::stateChanged);
+    connect(&m_game, &Game::selectionChanged, this, [this](const QVector<int> &dice, bool selected) {
+        m_changed = dice;
+        m_changedSelected = selected;
+    });
+    // A choice list that comes up is news, told after the click that brought it.
+    connect(&m_game, &Game::choicesShown, this, [this](int face) {
+        const ChoiceList &list = m_game.choiceList(face);
+        if (!m_game.coverVisible() && list.itemIndex >= 0 && list.itemIndex < list.items.size())
+            m_pendingNews = uiText("sayChoiceShown").arg(list.caption, entryName(face == 1 ? 0 : 1, list.itemIndex));
+    });
     connect(&m_game, &Game::roundEnded, this, &Narrator::roundEnded);
     connect(&m_game, &Game::won, this, [this] { say(wonSpoken()); });
     // A roll's faces are spoken before anything its evaluation may show.
@@ -21,18 +31,6 @@ Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yo
 void Narrator::say(const QString &text)
 {
     m_announcer->say(text);
-}
-
-void Narrator::stateChanged()
-{
-    // A choice list that has just come up is news.
-    for (auto [row, list] : {std::pair{0, &m_game.choiceList(1)}, std::pair{1, &m_game.choiceList(5)}}) {
-        const bool shown = list->visible && !m_game.coverVisible();
-        bool &was = row == 0 ? m_rg10Shown : m_rg5Shown;
-        if (shown && !was && list->itemIndex >= 0 && list->itemIndex < list->items.size())
-            m_pendingNews = uiText("sayChoiceShown").arg(list->caption, entryName(row, list->itemIndex));
-        was = shown;
-    }
 }
 
 QString Narrator::entryName(int row, int k) const
@@ -46,7 +44,7 @@ QString Narrator::entryName(int row, int k) const
 QString Narrator::yourSpoken() const
 {
     // A caption ends in a colon of its own ("Your score:"); the value follows it.
-    return m_yourCaption().trimmed() + QLatin1Char(' ') + m_game.eValue();
+    return m_yourCaption().trimmed() + QLatin1Char(' ') + PlayingSurface::ratingText(m_game.rating());
 }
 
 void Narrator::rollPressed(bool hotDice)
@@ -141,8 +139,7 @@ void Narrator::roundEnded(qint32 points, int verdict)
 
 void Narrator::beforeDieClick()
 {
-    for (int k = 1; k <= 6; ++k)
-        m_before[k] = m_game.DiceState(k);
+    m_changed.clear();
     m_pendingNews.clear();
 }
 
@@ -151,20 +148,16 @@ void Narrator::dieClicked(int n)
     if (m_game.rollingDice() != 0)
         return; // the dice are turning: a click means nothing yet
     QStringList changedDice, faces;
-    bool selected = false;
-    for (int k = 1; k <= 6; ++k) {
-        if (m_game.DiceState(k) == m_before[k])
-            continue;
+    for (int k : std::as_const(m_changed)) {
         changedDice << QString::number(k);
         faces << QString::number(m_game.die(k).value);
-        selected = m_game.DiceState(k) == DieSelected;
     }
     const QString face = QString::number(m_game.die(n).value);
     QString text;
     if (changedDice.isEmpty()) {
         if (m_game.state().NewRound)
             text = uiText("sayRollFirst");
-        else if (m_before[n] == DieKept)
+        else if (m_game.dieState(n) == DieKept)
             text = uiText("sayKept").arg(QString::number(n), face);
         else
             text = uiText("sayCannotTake").arg(QString::number(n), face);
@@ -172,7 +165,7 @@ void Narrator::dieClicked(int n)
         const QString which = changedDice.size() == 1
                 ? uiText("sayDie").arg(changedDice.constFirst(), faces.constFirst())
                 : uiText("sayDice").arg(changedDice.join(QStringLiteral(", ")), faces.join(QStringLiteral(", ")));
-        text = uiText(selected ? "saySelected" : "sayReleased").arg(which, QLocale().toString(m_game.eSubScore()));
+        text = uiText(m_changedSelected ? "saySelected" : "sayReleased").arg(which, QLocale().toString(m_game.eSubScore()));
     }
     if (!m_pendingNews.isEmpty())
         text += QLatin1Char(' ') + m_pendingNews;

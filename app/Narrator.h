@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -43,7 +44,6 @@ public:
     static QString spokenTime(qint32 seconds);
 
 private:
-    void stateChanged();
     void roundEnded(qint32 points, int verdict);
     QString rollSpoken();
     QString wonSpoken() const;
@@ -53,9 +53,9 @@ private:
     Game &m_game;
     Announcer *m_announcer;
     std::function<QString()> m_yourCaption;
-    int m_before[7] = {};
+    QVector<int> m_changed; // the dice the click being told selected or freed
+    bool m_changedSelected = false;
     bool m_hotDice = false;
     bool m_lastBank = false;
-    bool m_rg10Shown = false, m_rg5Shown = false;
     QString m_pendingNews;
 };

@@ -170,6 +170,7 @@ PlayingSurface::PlayingSurface(Game &game, QWidget *parent) : QWidget(parent), m
     buildCover();
     buildTabOrder();
     layoutCover();
+    connect(&m_game, &Game::newGameStarted, this, &PlayingSurface::showGameType);
     m_built = true;
 }
 
@@ -382,9 +383,29 @@ void PlayingSurface::syncDie(int n)
     m_dice[n]->setDieState(d.color);
 }
 
+QString PlayingSurface::clockCaption(const QString &label, qint32 seconds)
+{
+    const QString t = Game::elapsedText(seconds);
+    // From 100 hours on the hours take more than two places; minutes and
+    // seconds stay the last four.
+    const QString hours = t.left(t.size() - 4);
+    return label + QLatin1Char(' ') + hours + QLatin1Char(':') + t.mid(t.size() - 4, 2) + QLatin1Char(':')
+         + t.right(2);
+}
+
+QString PlayingSurface::ratingText(std::optional<qint64> rating)
+{
+    return rating ? QString::number(*rating) : uiText("eValueNotDone");
+}
+
 void PlayingSurface::syncClock()
 {
-    m_lTime->setText(m_game.lTimeCaption());
+    m_lTime->setText(clockCaption(m_game.gameTexts().lTime, m_game.elapsedSeconds()));
+}
+
+void PlayingSurface::showGameType()
+{
+    m_lType->setText(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
 }
 
 void PlayingSurface::syncChoice(QGroupBox *box, const ChoiceList &list)
@@ -428,10 +449,9 @@ void PlayingSurface::sync()
     m_eSubScore->setText(locale.toString(m_game.eSubScore()));
     m_eScore->setText(locale.toString(m_game.eScore()));
     m_eRnd->setText(locale.toString(m_game.eRnd()));
-    m_eValue->setText(m_game.eValue());
+    m_eValue->setText(ratingText(m_game.rating()));
     Appearance::condenseToFit(m_eValue, m_eValue->text(), m_eValue->contentsRect().width());
     nameDisplays();
-    m_lType->setText(m_game.lTypeCaption());
     syncChoice(m_rg10, m_game.choiceList(1));
     syncChoice(m_rg5, m_game.choiceList(5));
     m_btRoll->setEnabled(m_game.rollDoneEnabled());

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class Game;
 class QGroupBox;
@@ -58,6 +59,14 @@ public:
     void sync();
     void syncDie(int n);
     void syncClock();
+    // The game-type line, from the settings and texts in force: at each new
+    // game and when the texts change; an opened game keeps the line.
+    void showGameType();
+
+    // The clock's line: its label and the time played ("Your time: 01:02:05").
+    static QString clockCaption(const QString &label, qint32 seconds);
+    // The result display: the rating, or a note that the game type has none.
+    static QString ratingText(std::optional<qint64> rating);
     // A display is named by its caption and its value.
     void nameDisplays();
     // Only what the player can see takes the focus.

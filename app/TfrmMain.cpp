@@ -285,7 +285,7 @@ void TfrmMain::loadLanguage()
     }
     applyLanguageToDialogs(t);
     m_surface->applyTexts(text, yourCaption());
-    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
+    m_surface->showGameType();
     applyMenuTexts(text);
     m_surface->btExit()->setText(m_aExit->text());
     Mnemonics::apply({m_mFile, m_mTools, m_mHelp});
@@ -500,7 +500,7 @@ void TfrmMain::typeTextsChanged()
 
 void TfrmMain::gameTypeTextChanged()
 {
-    m_game.setLTypeCaption(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
+    m_surface->showGameType();
 }
 
 void TfrmMain::tellFileProblem(const QString &problem)

@@ -4,7 +4,6 @@
 #include "game/GameRandom.h"
 #include "game/Scoring.h"
 #include "game/TimerService.h"
-#include "settings/UiTexts.h"
 
 #include <cmath>
 #include <limits>
@@ -23,18 +22,13 @@ qint32 saturate(qint64 v)
 } // namespace
 
 Game::Game(TimerService &timers, GameRandom &random, GameUi &ui, QObject *parent)
-    : QObject(parent), m_timers(timers), m_random(random), m_ui(ui)
+    : QObject(parent), m_timers(timers), m_random(random), m_ui(ui),
+      m_turning(timers, random, m_dice, [this](int n) { emit dieChanged(n); }, [this] { EvaluateRoll(); })
 {
-    // Each die reseeds the generator when it is made.
-    for (int n = 1; n <= 6; ++n)
-        m_random.randomize(m_timers.msecsSinceMidnightUtc());
 }
 
 Game::~Game()
 {
-    for (int n = 1; n <= 6; ++n)
-        if (m_dice[n].timer)
-            m_timers.stopTimer(m_dice[n].timer);
     if (m_stopWatch)
         m_timers.stopTimer(m_stopWatch);
 }
@@ -61,7 +55,7 @@ GamePhase Game::phase() const
         return GamePhase::Won;
     if (m_messageOpen)
         return GamePhase::Message;
-    if (RollingDice != 0)
+    if (rollingDice() != 0)
         return GamePhase::Rolling;
     return gs.NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
 }
@@ -121,69 +115,7 @@ int Game::DiceState(int index, int mode)
     return mode;
 }
 
-void Game::setDieValue(int n, int face)
-{
-    if (face < 1 || face > 6 || m_dice[n].value == face)
-        return;
-    m_dice[n].value = face;
-    emit dieChanged(n);
-}
-
 // ---------------------------------------------------------------- rolling
-
-void Game::setRotate(int n, bool on)
-{
-    DieModel &d = m_dice[n];
-    if (on == d.rotate)
-        return;
-    if (!on) {
-        // The timer runs on; its next tick makes the last step and stops.
-        d.rotate = false;
-        return;
-    }
-    if (!d.timer)
-        d.timer = m_timers.startTimer(d.interval, [this, n] { dieStep(n); });
-    d.rotate = true;
-    d.startTime = m_timers.tickCount();
-    RxDice1Start(n);
-}
-
-void Game::RxDice1Start(int n)
-{
-    m_dice[n].autoStopInterval = (m_random.random(20) + 1) * 100;
-}
-
-void Game::dieStep(int n)
-{
-    DieModel &d = m_dice[n];
-    // A new face at every step, chosen evenly among the five not shown, so
-    // no face is favoured where the die comes to rest.
-    int v = m_random.random(5) + 1;
-    if (v >= d.value)
-        v += 1;
-    setDieValue(n, v);
-    if (!d.rotate) {
-        if (d.timer) {
-            m_timers.stopTimer(d.timer);
-            d.timer = 0;
-        }
-        emit dieChanged(n); // at rest now
-        RxDice1Stop(n);
-        return;
-    }
-    if (d.autoStopInterval != 0) {
-        const quint32 now = m_timers.tickCount();
-        if (now < d.startTime || quint64(now - d.startTime) >= quint64(quint32(d.autoStopInterval)))
-            d.rotate = false;
-    }
-}
-
-void Game::RxDice1Stop(int)
-{
-    RollingDice -= 1;
-    if (RollingDice == 0)
-        EvaluateRoll();
-}
 
 void Game::setMenuEnabled(bool on)
 {
@@ -230,13 +162,10 @@ void Game::btRollClick()
             DiceState(n, DieFree);
     }
     m_random.randomize(m_timers.msecsSinceMidnightUtc());
-    RollingDice = 0;
-    for (int n = 1; n <= 6; ++n) {
-        if (DiceState(n) == DieFree) {
-            RollingDice += 1;
-            setRotate(n, true);
-        }
-    }
+    bool turn[7] = {};
+    for (int n = 1; n <= 6; ++n)
+        turn[n] = DiceState(n) == DieFree;
+    m_turning.roll(turn);
     changed();
 }
 
@@ -275,7 +204,7 @@ void Game::RxDice1Click(int n)
 {
     if (n < 1 || n > 6)
         return;
-    if (m_dice[n].rotate || RollingDice != 0 || gs.NewRound || DiceState(n) == DieKept)
+    if (m_dice[n].rotate || rollingDice() != 0 || gs.NewRound || DiceState(n) == DieKept)
         return;
     const int v = m_dice[n].value;
     SelectGroup(v, n);
@@ -297,12 +226,17 @@ void Game::SelectGroup(int v, int n)
     }
     if (faces[n] != v || !toggleSelection(faces, takeable, selected, n))
         return;
+    QVector<int> changedDice;
     for (int k = 1; k <= 6; ++k) {
         if (selected[k] == (DiceState(k) == DieSelected))
             continue;
         DiceState(k, selected[k] ? DieSelected : DieFree);
         gs.SelCount[faces[k]] += selected[k] ? 1 : -1;
+        changedDice << k;
     }
+    // A click takes dice or frees them, never both.
+    if (!changedDice.isEmpty())
+        emit selectionChanged(changedDice, selected[changedDice.constLast()]);
 }
 
 void Game::BuildChoices(int f)
@@ -324,8 +258,11 @@ void Game::BuildChoices(int f)
     }
     if (list.itemIndex == -1)
         list.itemIndex = 0;
+    const bool comingUp = !list.visible;
     list.visible = true;
     changed();
+    if (comingUp)
+        emit choicesShown(f);
 }
 
 int Game::choiceValue(const ChoiceList &list, const qint32 *table) const
@@ -398,7 +335,7 @@ void Game::chooseEntry(int face, int index)
 void Game::btDoneClick()
 {
     // A roll in flight cannot be banked around: its risk belongs to the round.
-    if (RollingDice != 0)
+    if (rollingDice() != 0)
         return;
     ScoreSelection(1);
     const qint64 p = qint64(gs.SubScore) + gs.SelScore;
@@ -425,12 +362,12 @@ void Game::Button4Click()
 void Game::stageRoll(const std::function<int(int)> &faceOfDie)
 {
     // Ignored while dice roll, as clicks on the dice are.
-    if (RollingDice != 0)
+    if (rollingDice() != 0)
         return;
     m_testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
-            setDieValue(n, faceOfDie(n));
+            m_turning.setDieValue(n, faceOfDie(n));
             DiceState(n, DieFree);
         }
     }
@@ -512,7 +449,6 @@ void Game::NewGame()
     setEScore(0);
     gs.RoundNo = 0;
     setERnd(0);
-    setLTypeCaption(texts.gameTypeLabel(settings.Type, settings.Winner));
     m_rollDoneEnabled = true;
     m_coverVisible = false;
     ElapsedSeconds = 0;
@@ -559,12 +495,6 @@ void Game::prepareFirstGame()
     changed();
 }
 
-void Game::setLTypeCaption(const QString &text)
-{
-    m_lType = text;
-    changed();
-}
-
 // ---------------------------------------------------------------- clock and cover
 
 QString Game::elapsedText(qint32 s)
@@ -585,17 +515,6 @@ void Game::StopWatchTimer()
 {
     if (ElapsedSeconds < std::numeric_limits<qint32>::max())
         ElapsedSeconds += 1;
-    showClock();
-}
-
-void Game::showClock()
-{
-    const QString t = ElapsedText();
-    // From 100 hours on the hours take more than two places; minutes and
-    // seconds stay the last four.
-    const QString hours = t.left(t.size() - 4);
-    m_lTime = texts.lTime + QLatin1Char(' ') + hours + QLatin1Char(':') + t.mid(t.size() - 4, 2)
-            + QLatin1Char(':') + t.right(2);
     emit clockChanged();
 }
 
@@ -605,7 +524,7 @@ void Game::pauseWhenIdle()
     // sequence the clock already stands.
     if (!m_stopWatch)
         return;
-    if (RollingDice != 0) {
+    if (rollingDice() != 0) {
         m_pauseAfterRoll = true;
         return;
     }
@@ -678,11 +597,9 @@ void Game::setERnd(int v)
 void Game::eScoreChange()
 {
     if (settings.Type == 1) {
-        m_eValue = gs.RoundNo == 0
-                ? QStringLiteral("0")
-                : QString::number(rating(gs.Total, gs.RoundNo));
+        m_rating = gs.RoundNo == 0 ? 0 : ::rating(gs.Total, gs.RoundNo);
     } else if (settings.Type == 2) {
-        m_eValue = uiText("eValueNotDone");
+        m_rating.reset();
     }
     changed();
 }
@@ -690,11 +607,9 @@ void Game::eScoreChange()
 void Game::eRndChange()
 {
     if (settings.Type == 1) {
-        m_eValue = gs.RoundNo == 1
-                ? QStringLiteral("0")
-                : QString::number(rating(gs.Total, qint64(gs.RoundNo) - 1));
+        m_rating = gs.RoundNo == 1 ? 0 : ::rating(gs.Total, qint64(gs.RoundNo) - 1);
     } else if (settings.Type == 2) {
-        m_eValue = uiText("eValueNotDone");
+        m_rating.reset();
     }
     changed();
 }
@@ -725,7 +640,7 @@ void Game::restore(const Snapshot &s)
         // A die stored as showing none of the states comes back Free, so the
         // counters read from the file agree with the dice on the table.
         DiceState(n, s.dieState[n] == -1 ? int(DieFree) : s.dieState[n]);
-        setDieValue(n, s.face[n] & 0xFF);
+        m_turning.setDieValue(n, s.face[n] & 0xFF);
         gs.SelCount[n] = s.selCount[n];
         gs.RollCount[n] = s.rollCount[n];
     }
@@ -757,7 +672,7 @@ void Game::restore(const Snapshot &s)
     m_eRnd = gs.RoundNo;
     eRndChange();
     // The opened game's time shows at once, not the previous game's until the next tick.
-    showClock();
+    emit clockChanged();
     startRecord(true);
 }
 

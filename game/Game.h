@@ -4,6 +4,7 @@
 // state and forwards the player's clicks to the handlers below.
 #pragma once
 
+#include "game/DiceTurning.h"
 #include "game/GameRecord.h"
 #include "game/GameSettings.h"
 #include "game/GameState.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class GameRandom;
 class TimerService;
@@ -81,7 +83,7 @@ public:
     GamePhase phase() const;
     GamePosition position() const;
     const GameState &state() const { return gs; }
-    qint32 rollingDice() const { return RollingDice; }
+    qint32 rollingDice() const { return m_turning.rollingDice(); }
     qint32 elapsedSeconds() const { return ElapsedSeconds; }
     const GameSettings &gameSettings() const { return settings; }
     const GameTexts &gameTexts() const { return texts; }
@@ -102,9 +104,9 @@ public:
     int eSubScore() const { return m_eSubScore; }
     int eScore() const { return m_eScore; }
     int eRnd() const { return m_eRnd; }
-    QString eValue() const { return m_eValue; }
-    QString lTimeCaption() const { return m_lTime; }
-    QString lTypeCaption() const { return m_lType; }
+    // The rating the result display shows; none in a game type that is not
+    // rated by its points (Time).
+    std::optional<qint64> rating() const { return m_rating; }
     bool menuEnabled() const { return m_menuEnabled; }
     bool rollDoneEnabled() const { return m_rollDoneEnabled; }
     bool coverVisible() const { return m_coverVisible; }
@@ -119,7 +121,6 @@ public:
     int DiceState(int index, int mode = -1);
     // The die named "RxDice" + n, compared without regard to case; 0 when none.
     static int dieIndexByName(const QString &name);
-    void setDieValue(int n, int face);
 
     // --- the player's actions ---
     void btRollClick();
@@ -159,7 +160,6 @@ public:
 
     // The first state after start-up: a game prepared behind the cover, clock stopped.
     void prepareFirstGame();
-    void setLTypeCaption(const QString &text);
     // True while the winning sequence prepares the next game.
     bool winning() const { return m_winning; }
 
@@ -184,11 +184,12 @@ public:
     void restore(const Snapshot &s);
 
     // Animation: one step of die n (called by its timer).
-    void dieStep(int n);
+    void dieStep(int n) { m_turning.dieStep(n); }
 
 signals:
     void dieChanged(int n);
     void stateChanged();
+    // A second of play has passed, or an opened game brought its time.
     void clockChanged();
     void messageShown(const QString &text);
     void newGameStarted();
@@ -203,24 +204,23 @@ signals:
     // The winning message has been shown and the clock stopped. The top-ten
     // check (GameUi::checkWin) follows, then the next game is prepared, paused.
     void won(const WinSummary &summary);
+    // A click on a die has selected dice, or freed them: their numbers in order.
+    void selectionChanged(const QVector<int> &dice, bool selected);
+    // The choice list of ones (face 1) or of fives (5) has come up.
+    void choicesShown(int face);
 
 private:
     GameState gs;
-    qint32 RollingDice = 0;
     qint32 ElapsedSeconds = 0;
     GameSettings settings;
     GameTexts texts;
     bool m_testButtonsUsed = false;
     ChoiceList rg10, rg5;
 
-    void setRotate(int n, bool on);
-    void RxDice1Start(int n);
-    void RxDice1Stop(int n);
     void setMenuEnabled(bool on);
     void setChoiceVisible(ChoiceList &list, bool visible);
     int choiceValue(const ChoiceList &list, const qint32 *table) const;
     void changed() { emit stateChanged(); }
-    void showClock();
     void startRecord(bool opened);
     void recordRoll();
     void recordKeep(bool bank);
@@ -230,12 +230,11 @@ private:
     GameRandom &m_random;
     GameUi &m_ui;
     DieModel m_dice[7];
+    DiceTurning m_turning; // after the dice it turns
     int m_eSubScore = 0;
     int m_eScore = 0;
     int m_eRnd = 1;
-    QString m_eValue = QStringLiteral("0");
-    QString m_lTime = QStringLiteral("Your time:");
-    QString m_lType = QStringLiteral("Game type: Normal / 1000");
+    std::optional<qint64> m_rating = 0;
     bool m_menuEnabled = true;
     bool m_rollDoneEnabled = true;
     bool m_coverVisible = false;

@@ -363,6 +363,7 @@ private slots:
         Game &g = w.game();
         g.applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 800")); // a new game names its rules
         winWithSixOnes(w);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
         QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
@@ -482,6 +483,7 @@ private slots:
         QCOMPARE(w.game().elapsedSeconds(), 3);
         m_timers.advance(1);
         QCOMPARE(w.surface().lTime()->text(), QStringLiteral("Your time: 00:00:04"));
+        QCOMPARE(PlayingSurface::clockCaption(QStringLiteral("Elapsed:"), 363725), QStringLiteral("Elapsed: 101:02:05"));
     }
 
     void roundButtonsIgnoreCornersAndDisabledState()
@@ -585,6 +587,7 @@ private slots:
         Game &g = w.game();
         g.applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
+        QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 800")); // a new game names its rules
         rig::roll(w, m_timers);
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         rig::clickDie(w, 1);

@@ -217,13 +217,16 @@ private slots:
     void aFaceThatScoresOnlyInASetSaysSo()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        rig::stage(w, m_timers, 4);
-        w.game().setDieValue(4, 3); // one three among ones and fives
-        w.game().EvaluateRoll();
+        rig::stage(w, m_timers, 0);
+        w.game().stageRoll([](int n) { return n == 4 ? 3 : n < 4 ? 1 : 5; }); // one three among ones and fives
         QTest::keyClick(&w, Qt::Key_4);
         QCOMPARE(w.narrator().announcer()->text(),
                  QStringLiteral("Die 4 (3) cannot be taken: it scores only in a set of three or more."));
         QCOMPARE(w.surface().dice(4)->dieState(), int(TRxDice::Free));
+        // Of four, a click takes the first three as a set.
+        w.game().stageRoll([](int n) { return n <= 4 ? 3 : 5; });
+        QTest::keyClick(&w, Qt::Key_4);
+        QCOMPARE(w.narrator().announcer()->text(), QStringLiteral("Dice 1, 2, 3 (3, 3, 3) selected, subtotal 30."));
     }
 
     void choiceEntriesTellTheirPointsAndSpeakTheSubtotal()

@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(h.eSubScore(), 200); // what Done banks: SubScore and the selection
         QCOMPARE(h.eScore(), 250);
         QCOMPARE(h.eRnd(), 6);
-        QCOMPARE(h.eValue(), QStringLiteral("5000"));
+        QCOMPARE(h.rating(), 5000);
         QCOMPARE(h.gameSettings().Winner, 2000);
         QCOMPARE(other.brokenInvariant(), QString());
 
@@ -257,12 +257,12 @@ private slots:
         rig.startPlaying();
         restoreWith(g, [](auto &s) { s.roundNo = 8; });
         g.EndRound(5);
-        QCOMPARE(g.eValue(), QStringLiteral("62"));
+        QCOMPARE(g.rating(), 62);
         Game::Snapshot s = g.snapshot();
         s.total = 15; // same round number, so eRnd keeps its value
         g.restore(s);
         QCOMPARE(g.eRnd(), 9);
-        QCOMPARE(g.eValue(), QStringLiteral("188"));
+        QCOMPARE(g.rating(), 188);
     }
 
     void restoreKeepsFacesInRange()
