@@ -25,7 +25,7 @@ Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yo
     connect(&m_game, &Game::roundEnded, this, &Narrator::roundEnded);
     connect(&m_game, &Game::won, this, [this] { say(wonSpoken()); });
     // A roll's faces are spoken before anything its evaluation may show.
-    connect(&m_game, &Game::rolled, this, [this] { say(rollSpoken()); });
+    connect(&m_game, &Game::rolled, this, [this](const QVector<int> &, bool hotDice) { say(rollSpoken(hotDice)); });
 }
 
 void Narrator::say(const QString &text)
@@ -47,10 +47,9 @@ QString Narrator::yourSpoken() const
     return m_yourCaption().trimmed() + QLatin1Char(' ') + PlayingSurface::ratingText(m_game.rating());
 }
 
-void Narrator::rollPressed(bool hotDice)
+void Narrator::rollPressed()
 {
     m_lastBank = false;
-    m_hotDice = hotDice;
 }
 
 void Narrator::donePressed()
@@ -60,7 +59,7 @@ void Narrator::donePressed()
 
 void Narrator::staged()
 {
-    say(rollSpoken());
+    say(rollSpoken(false));
 }
 
 void Narrator::newGame()
@@ -91,7 +90,7 @@ QString Narrator::spokenTime(qint32 seconds)
     return parts.join(QLatin1Char(' '));
 }
 
-QString Narrator::rollSpoken()
+QString Narrator::rollSpoken(bool hotDice)
 {
     QStringList dice, faces;
     for (int n = 1; n <= 6; ++n) {
@@ -103,9 +102,8 @@ QString Narrator::rollSpoken()
     QString text = dice.size() == 6 ? uiText("sayRolled").arg(faces.join(QStringLiteral(", ")))
                                     : uiText("sayRolledSome").arg(dice.join(QStringLiteral(", ")),
                                                                   faces.join(QStringLiteral(", ")));
-    if (m_hotDice)
+    if (hotDice)
         text = uiText("sayHotDice") + QLatin1Char(' ') + text;
-    m_hotDice = false;
     return text;
 }
 

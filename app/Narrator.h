@@ -25,7 +25,7 @@ public:
     void say(const QString &text);
 
     // The player's actions, told before the engine acts on them.
-    void rollPressed(bool hotDice);
+    void rollPressed();
     void donePressed();
     void beforeDieClick();
     // After the engine took the click on die n.
@@ -45,7 +45,7 @@ public:
 
 private:
     void roundEnded(qint32 points, int verdict);
-    QString rollSpoken();
+    QString rollSpoken(bool hotDice);
     QString wonSpoken() const;
     QString entryName(int row, int k) const;
     QString yourSpoken() const;
@@ -55,7 +55,6 @@ private:
     std::function<QString()> m_yourCaption;
     QVector<int> m_changed; // the dice the click being told selected or freed
     bool m_changedSelected = false;
-    bool m_hotDice = false;
     bool m_lastBank = false;
     QString m_pendingNews;
 };

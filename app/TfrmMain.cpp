@@ -216,8 +216,7 @@ void TfrmMain::wireSurface()
     PlayingSurface *s = m_surface;
     connect(s, &PlayingSurface::dieClicked, this, &TfrmMain::clickDie);
     connect(s->btRoll(), &QAbstractButton::clicked, this, [this] {
-        const GamePosition at = m_game.position();
-        m_narrator->rollPressed(m_game.phase() == GamePhase::Choosing && at.kept + at.selected == 6);
+        m_narrator->rollPressed();
         m_game.btRollClick();
     });
     connect(s->btDone(), &QAbstractButton::clicked, this, [this] {

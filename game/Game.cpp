@@ -155,7 +155,8 @@ void Game::btRollClick()
             gs.KeptCount += 1;
         }
     }
-    if (gs.KeptCount == 6) {
+    m_hotDiceRoll = gs.KeptCount == 6;
+    if (m_hotDiceRoll) {
         // Hot dice: all six roll again within the same round.
         gs.KeptCount = 0;
         for (int n = 1; n <= 6; ++n)
@@ -186,7 +187,7 @@ void Game::EvaluateRoll()
         QVector<int> faces(7, 0);
         for (int n = 1; n <= 6; ++n)
             faces[n] = DiceState(n) == DieKept ? 0 : m_dice[n].value;
-        emit rolled(faces);
+        emit rolled(faces, m_hotDiceRoll);
     }
     const bool bust = isBust(gs.RollCount);
     changed();

@@ -199,8 +199,8 @@ signals:
     void roundEnded(qint32 points, int verdict);
     // The dice of a roll have come to rest: the faces of dice 1 to 6 (slot 0
     // unused), 0 for a Kept die. Sent before the roll is scored; not for the
-    // faces the test buttons set.
-    void rolled(const QVector<int> &faces);
+    // faces the test buttons set. hotDice: all six scored and rolled again.
+    void rolled(const QVector<int> &faces, bool hotDice);
     // The winning message has been shown and the clock stopped. The top-ten
     // check (GameUi::checkWin) follows, then the next game is prepared, paused.
     void won(const WinSummary &summary);
@@ -246,5 +246,6 @@ private:
     bool m_freshRecordDue = false; // the record holds a game won; the next game's starts on its first step
     bool m_staging = false;        // a test button is setting the dice
     bool m_winning = false;
+    bool m_hotDiceRoll = false; // the dice turning were all six scored
     bool m_messageOpen = false;
 };

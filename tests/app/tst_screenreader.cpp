@@ -253,11 +253,18 @@ private slots:
         connect(&announcer, &Announcer::said, &announcer, [&heard](const QString &t) { heard << t; });
         g.prepareFirstGame();
         g.btStartClick();
-        narrator.rollPressed(false);
+        narrator.rollPressed();
         g.btRollClick();
         QVERIFY(heard.isEmpty());
         QVERIFY(m_timers.runUntil([&heard] { return !heard.isEmpty(); }));
         QVERIFY2(heard.first().startsWith(QStringLiteral("Rolled ")), qPrintable(heard.first()));
+        // Six ones taken: the engine says all six roll again.
+        g.Button1Click(1);
+        for (int n = 1; n <= 6; ++n)
+            g.RxDice1Click(n);
+        g.btRollClick();
+        QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
+        QVERIFY2(heard.last().startsWith(QStringLiteral("Hot dice, all six roll again. Rolled ")), qPrintable(heard.last()));
         QVERIFY(narrator.stateSpoken().contains(QStringLiteral("Your score: ")));
     }
 

@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(g.phase(), GamePhase::Cover);
         QVector<int> rolled;
         WinSummary won;
-        QObject::connect(&g, &Game::rolled, [&rolled](const QVector<int> &f) { rolled = f; });
+        QObject::connect(&g, &Game::rolled, [&rolled](const QVector<int> &f, bool) { rolled = f; });
         QObject::connect(&g, &Game::won, [&won](const WinSummary &w) { won = w; });
         QVERIFY(rig.playingWithOnesSelected());
         QCOMPARE(g.phase(), GamePhase::Choosing);
