@@ -15,6 +15,8 @@
 #include "BenchSupport.h"
 
 #include "settings/ProgramDir.h"
+#include "app/SideWindows.h"
+#include "app/StatisticsWindow.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/SolveService.h"
@@ -133,6 +135,13 @@ double measure(Heartbeat &beat, const std::function<void()> &start, const std::f
     return beat.longestMs();
 }
 
+// Nothing solved, worked out or read any more (a game's review included).
+bool settled(TfrmMain &w)
+{
+    const StatisticsWindow *stats = w.sideWindows().statistics();
+    return !w.solver().solving() && !w.solver().jobsPending() && !(stats && stats->reading());
+}
+
 // A whole game of the best play through the engine's clicks, the events
 // handled between decisions. Besides the longest stall, which stretch it
 // was: the longest between two decisions, and the last one (the win).
@@ -153,7 +162,7 @@ void benchGame(Heartbeat &beat, TfrmMain &w, ManualTimerService &timers, qint32 
     const double ms = measure(beat, [&] {
         rounds = playGame(w.game(), timers, handling, quint32(4200 + winner));
         win = bench::msSince(since);
-    }, [&w] { return !w.solver().solving() && !w.solver().jobsPending(); }); // the review's figures written too
+    }, [&w] { return settled(w); });
     const QString name = QString::fromLatin1(what);
     reportStall(winner, what, ms);
     bench::report(QStringLiteral("%1.w%2.between_decisions").arg(name).arg(winner).toLatin1().constData(),
@@ -181,7 +190,7 @@ void benchWinner(qint32 winner, const QString &folder)
     ManualTimerService timers;
     FakePrompts prompts;
     std::unique_ptr<TfrmMain> w;
-    const auto idle = [&w] { return !w->solver().solving() && !w->solver().jobsPending(); };
+    const auto idle = [&w] { return settled(*w); };
     reportStall(winner, "open_main", measure(beat, [&] {
         w = std::make_unique<TfrmMain>(prompts, timers, QStringList());
         w->show();
