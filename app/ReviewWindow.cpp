@@ -591,7 +591,8 @@ void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const Ad
         m_chart->selectStep(int(m_review.chart.size()) - 2);
         showMoment(-1);
     }
-    if (m_solution->winnable())
+    // A won game's review reaches the practice with the statistics' own.
+    if (m_solution->winnable() && !m_record.won())
         emit reviewed(m_record, m_review);
 }
 

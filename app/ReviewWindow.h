@@ -129,7 +129,8 @@ public slots:
 signals:
     // The window shows best plays of a game not yet won.
     void showsGameInProgress();
-    // A review was made (the practice keeps its costly decisions).
+    // A game still in play was reviewed (the practice keeps its costly
+    // decisions; those of a won game come with its statistics).
     void reviewed(const GameRecord &record, const GameReview &review);
 
 protected:

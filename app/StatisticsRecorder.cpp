@@ -15,17 +15,20 @@
 StatisticsRecorder::StatisticsRecorder(Game &game, SolveService &solver, Prompts &prompts, QObject *parent)
     : QObject(parent), m_game(game), m_solver(solver), m_prompts(prompts)
 {
+    m_writer.setMaxThreadCount(1);
     connect(&m_solver, &SolveService::solved, this, &StatisticsRecorder::advance);
     connect(&m_solver, &SolveService::reviewReady, this, &StatisticsRecorder::advance);
 }
 
 StatisticsRecorder::~StatisticsRecorder()
 {
-    if (!m_pending)
-        return;
-    const auto solution = m_solver.solution(m_pending->rules);
-    if (solution && solution->winnable())
-        store(m_pending->record, m_pending->key, reviewGame(m_pending->record, *solution));
+    if (m_pending) {
+        const auto solution = m_solver.solution(m_pending->rules);
+        if (solution && solution->winnable())
+            store(m_pending->record, m_pending->key, reviewGame(m_pending->record, *solution));
+    }
+    // What the writer is told back arrives no more: this is gone first.
+    m_writer.waitForDone();
 }
 
 void StatisticsRecorder::recordWin(bool assisted)
@@ -41,17 +44,40 @@ void StatisticsRecorder::recordWin(bool assisted)
     g.assisted = assisted;
     g.testButtons = m_game.testButtonsUsed();
     m_solver.request(g.rules());
-    try {
-        qint64 key = 0;
-        const QString aside = Statistics::addGame(Statistics::fileName(), g, &key);
+    const Key key = std::make_shared<std::atomic<qint64>>(0);
+    m_pending = Pending{m_game.record(), g.rules(), key};
+    write([path = Statistics::fileName(), g, key] {
+        qint64 added = 0;
+        const QString aside = Statistics::addGame(path, g, &added);
+        *key = added;
+        Outcome o;
+        o.changed = true;
         if (!aside.isEmpty())
-            m_prompts.showMessage(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside)));
-        m_pending = Pending{m_game.record(), g.rules(), key};
-    } catch (const KvxError &e) {
-        m_prompts.showError(e.message());
-    }
-    emit recorded();
+            o.message = uiText("statKeptAside").arg(QDir::toNativeSeparators(aside));
+        return o;
+    });
     advance();
+}
+
+void StatisticsRecorder::write(std::function<Outcome()> work)
+{
+    m_writer.start([this, work = std::move(work)] {
+        Outcome o;
+        try {
+            o = work();
+        } catch (const KvxError &e) {
+            o.changed = true; // the windows read the file again, as after any win
+            o.error = e.message();
+        }
+        QMetaObject::invokeMethod(this, [this, o] {
+            if (!o.message.isEmpty())
+                m_prompts.showMessage(o.message);
+            if (!o.error.isEmpty())
+                m_prompts.showError(o.error);
+            if (o.changed)
+                emit recorded();
+        }, Qt::QueuedConnection);
+    });
 }
 
 void StatisticsRecorder::advance()
@@ -73,15 +99,19 @@ void StatisticsRecorder::advance()
     store(pending.record, pending.key, *review);
 }
 
-void StatisticsRecorder::store(const GameRecord &record, qint64 key, const GameReview &review)
+void StatisticsRecorder::store(const GameRecord &record, const Key &key, const GameReview &review)
 {
     if (!review.finished)
         return;
     emit reviewed(record, review);
-    try {
-        if (Statistics::setReview(Statistics::fileName(), key, review.decisionsLost, review.luck))
-            emit recorded();
-    } catch (const KvxError &) {
-        // The game stays in the statistics as one not reviewed.
-    }
+    // Queued behind the game's own write, which gave the key.
+    write([path = Statistics::fileName(), key, lost = review.decisionsLost, luck = review.luck] {
+        Outcome o;
+        try {
+            o.changed = *key != 0 && Statistics::setReview(path, *key, lost, luck);
+        } catch (const KvxError &) {
+            // The game stays in the statistics as one not reviewed.
+        }
+        return o;
+    });
 }

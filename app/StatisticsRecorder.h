@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Puts every won game into the statistics at once, with its review's
 // figures as soon as the best play of its rules is solved and the review,
-// worked out on the solve worker, has landed.
+// worked out on the solve worker, has landed. The file is written on a
+// thread of its own, one write after another: a game before its review.
 #pragma once
 
 #include "game/GameRecord.h"
@@ -9,7 +10,11 @@
 #include "game/RuleSet.h"
 
 #include <QObject>
+#include <QThreadPool>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class Game;
@@ -22,8 +27,8 @@ class StatisticsRecorder : public QObject
 
 public:
     StatisticsRecorder(Game &game, SolveService &solver, Prompts &prompts, QObject *parent = nullptr);
-    // A review still under way is worked out here, so closing right after a
-    // win keeps its figures.
+    // A review still under way is worked out here, and every write waited
+    // for, so closing right after a win keeps the game and its figures.
     ~StatisticsRecorder() override;
 
     // The game on the table has just been won. Asks for the solve of its rules
@@ -39,7 +44,15 @@ signals:
 private:
     // Takes the pending game a step on when its solution or review lands.
     void advance();
-    void store(const GameRecord &record, qint64 key, const GameReview &review);
+    using Key = std::shared_ptr<std::atomic<qint64>>; // the game's key in the file, 0 until added
+    void store(const GameRecord &record, const Key &key, const GameReview &review);
+    // What a write on the writer thread brings back to this one.
+    struct Outcome
+    {
+        bool changed = false;
+        QString message, error; // for the player
+    };
+    void write(std::function<Outcome()> work);
 
     Game &m_game;
     SolveService &m_solver;
@@ -49,7 +62,8 @@ private:
     {
         GameRecord record;
         RuleSet rules;
-        qint64 key = 0;
+        Key key;
     };
     std::optional<Pending> m_pending;
+    QThreadPool m_writer; // one thread
 };

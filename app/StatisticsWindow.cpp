@@ -11,6 +11,7 @@
 #include "settings/UiTexts.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -358,6 +359,7 @@ void TrendChart::paintEvent(QPaintEvent *)
 StatisticsWindow::StatisticsWindow(Prompts &prompts, SolveService &solver, QWidget *parent)
     : SideWindow(parent), m_prompts(prompts), m_solver(solver)
 {
+    m_reader.setMaxThreadCount(1);
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(uiText("statTitle"));
     Appearance::keepHighlightReadable(this);
@@ -599,10 +601,32 @@ void StatisticsWindow::showRules(const RuleSet &inForce)
     reload();
 }
 
+StatisticsWindow::~StatisticsWindow()
+{
+    m_reader.waitForDone();
+}
+
 void StatisticsWindow::reload()
 {
     m_path = Statistics::fileName();
-    m_data = Statistics::load(m_path);
+    const int asked = ++m_readsAsked;
+    m_reader.start([this, asked, path = m_path] {
+        const StatsData data = Statistics::load(path);
+        QMetaObject::invokeMethod(this, [this, asked, data] {
+            m_readsDone = asked;
+            if (asked == m_readsAsked)
+                dataRead(data);
+        }, Qt::QueuedConnection);
+    });
+    // Busy until the file is read, as while the best play is solved.
+    m_pbSolve->setRange(0, 0);
+    m_pbSolve->show();
+}
+
+void StatisticsWindow::dataRead(const StatsData &data)
+{
+    m_data = data;
+    m_pbSolve->setRange(0, 1000);
     const QString file = QDir::toNativeSeparators(m_path);
     QString notice;
     switch (m_data.status) {
@@ -656,6 +680,8 @@ QString StatisticsWindow::figure(const char *key) const
 
 void StatisticsWindow::solutionReady()
 {
+    if (reading())
+        return; // shown with the file
     if (isVisible() || !m_data.games.isEmpty() || m_data.status != StatsData::Absent)
         showChosen();
 }
@@ -779,6 +805,11 @@ void StatisticsWindow::showTrend(const StatsFigures &f)
 
 void StatisticsWindow::reset()
 {
+    // What is forgotten is what the file holds: a read under way is awaited.
+    if (reading()) {
+        m_reader.waitForDone();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
     const StatsTotals t = m_data.totalsFor(m_shown);
     // Kept enabled (a disabled button's text is too faint to read): with
     // nothing to forget it says so.

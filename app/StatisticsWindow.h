@@ -8,6 +8,7 @@
 #include "game/Advisor.h"
 #include "records/Statistics.h"
 
+#include <QThreadPool>
 #include <QWidget>
 
 #include <functional>
@@ -72,9 +73,13 @@ class StatisticsWindow : public SideWindow
 public:
     // The best play beside the player's games comes from the shared solver.
     StatisticsWindow(Prompts &prompts, SolveService &solver, QWidget *parent = nullptr);
+    // Waits for a read under way.
+    ~StatisticsWindow() override;
 
-    // Reads the file again and shows the rules in force.
+    // Reads the file again, on a thread of its own, and shows the rules in
+    // force once it is read; meanwhile the progress bar is busy.
     void showRules(const RuleSet &inForce);
+    bool reading() const { return m_readsAsked != m_readsDone; }
     RuleSet shownRules() const { return m_shown; }
     const StatsData &data() const { return m_data; }
 
@@ -104,6 +109,7 @@ private:
     void arrange();
     void applyTexts();
     void reload();
+    void dataRead(const StatsData &data);
     void fillRuleChoice();
     void buildFigures();
     void buildCharts();
@@ -121,6 +127,8 @@ private:
     SolveProgressBar *m_pbSolve;
     QString m_path;
     StatsData m_data;
+    QThreadPool m_reader;
+    int m_readsAsked = 0, m_readsDone = 0; // only the last read asked for is shown
     RuleSet m_inForce, m_shown;
     QList<RuleSet> m_choices;
     TextTable *m_rounds, *m_trend;

@@ -5,7 +5,9 @@
 // the solves it asked for are done, and then while a whole game is played
 // with every side window open, at Winner 1000 and 10000. A 1 ms timer beats
 // on the user-interface thread; the largest gap between two beats is the
-// longest stall.
+// longest stall. The statistics file holds 10,000 won games of the rules
+// played (as many as it keeps one by one), so that opening the statistics
+// and recording a win read and write a file of its largest usual size.
 //
 //   korvex_bench_stalls [winner...]
 //
@@ -13,10 +15,13 @@
 #include "BenchSupport.h"
 
 #include "settings/ProgramDir.h"
+#include "app/SideWindows.h"
+#include "app/StatisticsWindow.h"
 #include "app/TfrmMain.h"
 #include "game/AutoPlay.h"
 #include "game/SolveService.h"
 #include "game/TimerService.h"
+#include "records/Statistics.h"
 #include "support/FakePrompts.h"
 
 #include <QAction>
@@ -68,6 +73,31 @@ private:
 
 bool g_allWithin = true;
 
+// A statistics file of Statistics::kKeep won games of these rules, written as
+// the game writes it.
+bool writeFullStatistics(const RuleSet &rules)
+{
+    StatsData data;
+    data.status = StatsData::Ok;
+    const QDateTime first(QDate(2025, 1, 1), QTime(20, 0));
+    for (int i = 0; i < Statistics::kKeep; ++i) {
+        StatsGame g;
+        g.when = first.addSecs(qint64(i) * 3600);
+        g.winner = rules.winner;
+        g.band = rules.band;
+        g.rounds = 8 + i % 40;
+        g.seconds = 60 + i % 500;
+        g.rating = rules.winner * 10 / g.rounds;
+        if (i % 3 == 0) {
+            g.decisionsLost = 0.01 * (i % 300);
+            g.luck = 0.01 * (i % 200) - 1.0;
+        }
+        data.addGame(g);
+    }
+    QFile file(Statistics::fileName());
+    return file.open(QIODevice::WriteOnly) && file.write(Statistics::format(data)) > 0;
+}
+
 void reportStall(qint32 winner, const char *what, double ms)
 {
     const QByteArray name = QStringLiteral("stall.w%1.%2").arg(winner).arg(QLatin1String(what)).toLatin1();
@@ -105,6 +135,13 @@ double measure(Heartbeat &beat, const std::function<void()> &start, const std::f
     return beat.longestMs();
 }
 
+// Nothing solved, worked out or read any more (a game's review included).
+bool settled(TfrmMain &w)
+{
+    const StatisticsWindow *stats = w.sideWindows().statistics();
+    return !w.solver().solving() && !w.solver().jobsPending() && !(stats && stats->reading());
+}
+
 // A whole game of the best play through the engine's clicks, the events
 // handled between decisions. Besides the longest stall, which stretch it
 // was: the longest between two decisions, and the last one (the win).
@@ -125,7 +162,7 @@ void benchGame(Heartbeat &beat, TfrmMain &w, ManualTimerService &timers, qint32 
     const double ms = measure(beat, [&] {
         rounds = playGame(w.game(), timers, handling, quint32(4200 + winner));
         win = bench::msSince(since);
-    }, [] { return true; });
+    }, [&w] { return settled(w); });
     const QString name = QString::fromLatin1(what);
     reportStall(winner, what, ms);
     bench::report(QStringLiteral("%1.w%2.between_decisions").arg(name).arg(winner).toLatin1().constData(),
@@ -146,12 +183,14 @@ void benchWinner(qint32 winner, const QString &folder)
         return;
     cnf.write(QStringLiteral("[Game]\r\nWinner=%1\r\n").arg(winner).toLatin1());
     cnf.close();
+    if (!writeFullStatistics({winner, false}))
+        return;
 
     Heartbeat beat;
     ManualTimerService timers;
     FakePrompts prompts;
     std::unique_ptr<TfrmMain> w;
-    const auto idle = [&w] { return !w->solver().solving() && !w->solver().jobsPending(); };
+    const auto idle = [&w] { return settled(*w); };
     reportStall(winner, "open_main", measure(beat, [&] {
         w = std::make_unique<TfrmMain>(prompts, timers, QStringList());
         w->show();

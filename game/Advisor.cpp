@@ -242,7 +242,9 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(const RuleSet &rules, cons
     s->m_tailRounds = s->roundsFromTotal(0);
     if (winner <= AdvisorSolution::distributionLimit) {
         const advisor::Outcomes outcomes = policy.takeOutcomes();
-        advisor::winDistribution(outcomes, s->m_v, int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds);
+        if (!advisor::winDistribution(outcomes, s->m_v, int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds,
+                                      [&policy] { return policy.stillWanted(); }))
+            return nullptr;
         s->m_hasDistribution = true;
     }
     s->m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -37,7 +37,6 @@ public:
     // the solution when it is at hand, else null.
     std::shared_ptr<const AdvisorSolution> request(const RuleSet &rules);
     bool solving() const { return m_worker.joinable() && !m_job; }
-    RuleSet solvingKey() const { return m_solving; }
     // Of the solve under way, 0 to 1.
     double progress() const { return m_progress.load() / 1000.0; }
     // Requests these rules and waits, handling events, until they are solved.

@@ -268,8 +268,8 @@ Outcomes Policy::takeOutcomes()
 
 // Each round moves the chance of being at each total by the round's recorded
 // outcomes: a failure stays, the penalty goes 100 down, a bank goes up or wins.
-void winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
-                     std::vector<double> &dist, double &tailRounds)
+bool winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
+                     std::vector<double> &dist, double &tailRounds, const std::function<bool()> &goOn)
 {
     const int N = o.N;
     dist.clear();
@@ -286,6 +286,8 @@ void winDistribution(const Outcomes &o, const std::vector<double> &V, int start,
     }
     // A game this long has a chance far below any tail asked for.
     while (left >= tail && dist.size() < 1000000) {
+        if (dist.size() % 16 == 15 && goOn && !goOn())
+            return false;
         std::fill(next.begin(), next.end(), 0.0);
         double win = 0;
         int nlo = N, nhi = 0;
@@ -321,6 +323,7 @@ void winDistribution(const Outcomes &o, const std::vector<double> &V, int start,
     tailRounds = 0;
     for (int i = lo; i <= hi; ++i)
         tailRounds += p[size_t(i)] * (n + V[size_t(i)]);
+    return true;
 }
 
 } // namespace advisor

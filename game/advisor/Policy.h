@@ -33,8 +33,9 @@ struct Outcomes
 // `start`: the chance of winning in exactly n rounds (entry n - 1), for
 // n = 1, 2, ... until less than `tail` is left, and the expected rounds of
 // what is left (the rounds already played included). `V` are the policy's values.
-void winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
-                     std::vector<double> &dist, double &tailRounds);
+// Asks `goOn` every few rounds; false when it said no.
+bool winDistribution(const Outcomes &o, const std::vector<double> &V, int start, double tail,
+                     std::vector<double> &dist, double &tailRounds, const std::function<bool()> &goOn = {});
 
 // The values of the start of a round per total, and the policy's outcome
 // distributions from the last time each total's round was solved.
@@ -56,6 +57,8 @@ public:
 
     // The outcomes of the last policy, handed over (the policy keeps none).
     Outcomes takeOutcomes();
+    // Whether the solve is still wanted, the progress shown kept as it is.
+    bool stillWanted() { return !m_progress || report(m_shown); }
 
 private:
     struct Pass;

@@ -223,6 +223,8 @@ int main(int argc, char *argv[])
         file.close();
         StatisticsWindow stats(prompts, w.solver());
         stats.showRules({1000, false});
+        while (stats.reading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         stats.resize(1100, 680);
         stats.show();
         ok = ok && save(&stats, out, QStringLiteral("statistics"));

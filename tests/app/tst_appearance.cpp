@@ -392,6 +392,13 @@ class TestAppearance : public QObject
     };
 
 
+    // The statistics read, nothing else let in meanwhile (no solve lands).
+    static void awaitStatistics(Windows &win)
+    {
+        while (win.statistics->reading())
+            QCoreApplication::sendPostedEvents(win.statistics, QEvent::MetaCall);
+    }
+
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
@@ -409,6 +416,7 @@ class TestAppearance : public QObject
         action(*win.main, "aStatistics")->trigger();
         win.statistics = win.main->sideWindows().statistics();
         QVERIFY(win.statistics);
+        awaitStatistics(win);
         win.setup->Fill();
         win.setup->show();
         win.topten->show();
@@ -577,6 +585,7 @@ private slots:
             QVERIFY(QFile::copy(languageFile, ProgramDir::file(QStringLiteral("Korvex.lng"))));
             win.main->loadLanguage();
             action(*win.main, "aStatistics")->trigger();
+            awaitStatistics(win);
             QCoreApplication::processEvents();
         }
         QStringList cut, badCaptions;

@@ -246,6 +246,7 @@ private slots:
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrT.ini"))));
         // The win is in the statistics, set apart: the test buttons made it.
+        QTRY_VERIFY(QFile::exists(Statistics::fileName()));
         const StatsData stats = Statistics::load(Statistics::fileName());
         QCOMPARE(stats.games.size(), 1);
         QCOMPARE(stats.games[0].rounds, 2);
@@ -311,7 +312,7 @@ private slots:
         w.game().applyRules({800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
-        QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
+        QTRY_COMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
         topTenTable().LoadTopTen(1);
         QCOMPARE(topTenTable().slot(1).Name, TopTen::nameBytes(tag + QLatin1Char('X')));
         for (const char *open : {"aStatistics", "aAdvisor", "aReview", "aKeys", "aAbout", "aLanguage"})
@@ -336,7 +337,7 @@ private slots:
         w->game().applyRules({800, false});
         QTest::mouseClick(w->surface().btStart(), Qt::LeftButton);
         winWithSixOnes(*w);
-        QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
+        QTRY_COMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
         QVERIFY(!Statistics::load(Statistics::fileName()).games[0].decisionsLost);
         QVERIFY(w->solver().waitFor({800, false}, 120000));
         QTRY_VERIFY(Statistics::load(Statistics::fileName()).games[0].decisionsLost);
@@ -366,7 +367,7 @@ private slots:
         QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 800")); // a new game names its rules
         winWithSixOnes(w);
         const QString aside = Statistics::fileName() + QStringLiteral(".damaged");
-        QVERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
+        QTRY_VERIFY2(m_prompts.messages.contains(uiText("statKeptAside").arg(QDir::toNativeSeparators(aside))),
                  qPrintable(m_prompts.messages.join(QLatin1Char('|'))));
         QFile kept(aside);
         QVERIFY(kept.open(QIODevice::ReadOnly));

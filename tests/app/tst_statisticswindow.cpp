@@ -59,6 +59,13 @@ class TestStatisticsWindow : public QObject
             Statistics::addGame(Statistics::fileName(), g);
     }
 
+    // Shows the rules once the file is read.
+    static void open(StatisticsWindow &w, const RuleSet &rules)
+    {
+        w.showRules(rules);
+        QTRY_VERIFY(!w.reading());
+    }
+
 private slots:
     void initTestCase()
     {
@@ -97,7 +104,12 @@ private slots:
         QFETCH(QString, value);
         writeKnownFile();
         StatisticsWindow w(m_prompts, m_solver);
+        // Read off the user-interface thread, the bar busy meanwhile.
         w.showRules({1000, false});
+        QProgressBar *bar = w.findChild<QProgressBar *>();
+        QVERIFY(w.reading() && !bar->isHidden() && bar->maximum() == 0);
+        QTRY_VERIFY(!w.reading());
+        QVERIFY(bar->isHidden());
         QCOMPARE(w.figure(key.constData()), value);
         QVERIFY(w.lNotice->isHidden());
     }
@@ -106,7 +118,7 @@ private slots:
     {
         writeKnownFile();
         StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
+        open(w, {1000, false});
         QCOMPARE(w.figure("statBestMean"), QLocale().toString(m_thousand->distributionMean(), 'f', 2));
         // One row per rounds, as far as the best play's 99th percentile.
         const int last = m_thousand->roundsForChance(0.99);
@@ -138,7 +150,7 @@ private slots:
     {
         writeKnownFile();
         StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
+        open(w, {1000, false});
         w.show();
         const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
         QVERIFY(least.width() <= 500 && least.height() <= 400);
@@ -162,7 +174,7 @@ private slots:
         writeKnownFile();
         StatisticsWindow w(m_prompts, m_solver);
         // Rules in force without games of their own: they come first, the others follow.
-        w.showRules({1500, false});
+        open(w, {1500, false});
         QCOMPARE(w.cbRules->count(), 3);
         QVERIFY(w.cbRules->itemText(0).contains(QStringLiteral("1500")));
         QCOMPARE(w.figure("statGames"), QStringLiteral("0"));
@@ -207,7 +219,7 @@ private slots:
         f.write(bytes);
         f.close();
         StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
+        open(w, {1000, false});
         QVERIFY(!w.lNotice->isHidden());
         QVERIFY2(w.lNotice->text().contains(says), qPrintable(w.lNotice->text()));
         QVERIFY(w.lNotice->text().contains(QStringLiteral("KVXStats.ini")));
@@ -220,14 +232,14 @@ private slots:
     void textsFollowTheLanguageAtEachOpening()
     {
         StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
+        open(w, {1000, false});
         QCOMPARE(w.btReset->text(), QStringLiteral("Reset..."));
         QFile lng(ProgramDir::file(QStringLiteral("Korvex.lng")));
         QVERIFY(lng.open(QIODevice::WriteOnly));
         lng.write("[Statistics]\nstatReset=Zur\xc3\xbc" "cksetzen...\nstatGames=Gewonnene Spiele\nstatRoundsColumn=Runden\n");
         lng.close();
         loadUiTexts(TRegAuto(lng.fileName()));
-        w.showRules({1000, false});
+        open(w, {1000, false});
         resetUiTexts();
         QCOMPARE(w.btReset->text(), QString::fromUtf8("Zur\xc3\xbc" "cksetzen..."));
         QVERIFY(w.btReset->minimumWidth() > w.btReset->fontMetrics().horizontalAdvance(w.btReset->text()));
@@ -239,7 +251,7 @@ private slots:
     {
         writeKnownFile();
         StatisticsWindow w(m_prompts, m_solver);
-        w.showRules({1000, false});
+        open(w, {1000, false});
         const QByteArray before = [] {
             QFile f(Statistics::fileName());
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -261,7 +273,7 @@ private slots:
 
         m_prompts.confirmAnswers.enqueue(true);
         QTest::mouseClick(w.btReset, Qt::LeftButton);
-        QCOMPARE(w.figure("statGames"), QStringLiteral("0"));
+        QTRY_COMPARE(w.figure("statGames"), QStringLiteral("0"));
         QCOMPARE(w.figure("statSetAside"), QStringLiteral("0"));
         // Nothing left to forget: it says so and asks nothing.
         QTest::mouseClick(w.btReset, Qt::LeftButton);

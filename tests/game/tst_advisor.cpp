@@ -7,6 +7,7 @@
 #include "game/AutoPlay.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
+#include "game/advisor/Policy.h"
 #include "game/advisor/Round.h"
 
 #include <QtTest>
@@ -159,6 +160,16 @@ private slots:
         int calls = 0;
         QVERIFY(!Advisor::solve({2000, true}, [&calls](double) { return ++calls < 5; }));
         QCOMPARE(calls, 5);
+        // So does saying no while the spread of rounds is worked out, last of all.
+        std::vector<double> values, dist;
+        const advisor::Policy::Progress quiet;
+        advisor::Policy policy(2000, -advisor::kFloorDepth, true, values, quiet);
+        QVERIFY(policy.firstSweep() && policy.improve() > 0);
+        double tail = 0;
+        calls = 0;
+        QVERIFY(!advisor::winDistribution(policy.takeOutcomes(), values, advisor::kFloorDepth / 5, 1e-9, dist, tail,
+                                          [&calls] { return ++calls < 3; }));
+        QCOMPARE(dist.size(), size_t(47));
     }
 
     // The shared service: one solve per set of rules, queued in turn, and
