@@ -326,9 +326,11 @@ QList<Room> roomsOf(QWidget *window, QStringList &badCaptions)
             for (int i = 0; i < combo->count(); ++i)
                 rooms << Room{name + QStringLiteral(" item %1").arg(i), combo->itemText(i), combo->font(), room};
         } else if (auto *list = qobject_cast<QListWidget *>(w)) {
+            // A list that wraps its lines cuts only a word longer than a line.
             for (int i = 0; i < list->count(); ++i)
-                rooms << Room{name + QStringLiteral(" item %1").arg(i), list->item(i)->text(), list->font(),
-                              list->viewport()->width() - 8};
+                for (const QString &text : list->wordWrap() ? list->item(i)->text().split(QLatin1Char(' '))
+                                                            : QStringList{list->item(i)->text()})
+                    rooms << Room{name + QStringLiteral(" item %1").arg(i), text, list->font(), list->viewport()->width() - 8};
         }
     }
     return rooms;
@@ -412,7 +414,7 @@ class TestAppearance : public QObject
         QVERIFY(win.main->surface().rg10()->isVisible() && win.main->surface().rg5()->isVisible());
         action(*win.main, "aAdvisor")->trigger();
         win.advisor = win.main->sideWindows().advisor();
-        QVERIFY(win.advisor);
+        QVERIFY(win.advisor && win.advisor->waitForSolution(60000)); // its plays listed
         action(*win.main, "aStatistics")->trigger();
         win.statistics = win.main->sideWindows().statistics();
         QVERIFY(win.statistics);
@@ -421,6 +423,7 @@ class TestAppearance : public QObject
         win.setup->show();
         win.topten->show();
         QCoreApplication::processEvents();
+        QVERIFY(win.advisor->lvActions()->count() > 0);
     }
 
 private slots:
