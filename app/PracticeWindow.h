@@ -57,10 +57,8 @@ public:
     QPushButton *btRoll() const { return m_btRoll; }
     QPushButton *btDone() const { return m_btDone; }
     QPushButton *btNext() const { return m_btNext; }
-    QPushButton *btAgain() const { return m_btAgain; }
     QListWidget *lvTop() const { return m_lvTop; }
     QTableWidget *tbProgress() const { return m_tbProgress; }
-    TrendChart *chProgress() const { return m_chProgress; }
     TRxDice *die(int n) const { return m_dice[n]; }
     Announcer *announcer() const { return m_announcer; }
     SolveProgressBar *pbSolve() const { return m_pbSolve; }

@@ -96,7 +96,6 @@ public:
     QLabel *lCounts() const { return m_lCounts; }
     QLabel *lNote() const { return m_lNote; }
     QLabel *lStatus() const { return m_lStatus; }
-    QLabel *lMoment() const { return m_lMoment; }
     SolveProgressBar *pbSolve() const { return m_pbSolve; }
     ReviewChart *chart() const { return m_chart; }
     QListWidget *lvDecisions() const { return m_lvDecisions; }

@@ -81,7 +81,6 @@ public:
     void showRules(const RuleSet &inForce);
     bool reading() const { return m_readsAsked != m_readsDone; }
     RuleSet shownRules() const { return m_shown; }
-    const StatsData &data() const { return m_data; }
 
     QLabel *lNotice, *lRules, *lBest, *lRoundsCaption, *lTrendCaption;
     QComboBox *cbRules;

@@ -103,15 +103,6 @@ void ManualTimerService::advance(qint64 ms)
     m_clock = until;
 }
 
-qint64 ManualTimerService::runUntilIdle(qint64 limitMs)
-{
-    const quint64 start = m_clock;
-    const quint64 until = m_clock + quint64(limitMs);
-    while (!m_timers.empty() && fireNext(until)) {
-    }
-    return qint64(m_clock - start);
-}
-
 bool ManualTimerService::runUntil(const std::function<bool()> &done, qint64 limitMs)
 {
     const quint64 until = m_clock + quint64(limitMs);

@@ -52,8 +52,6 @@ public:
 
     // Moves time forward, firing every tick that falls due, in time order.
     void advance(qint64 ms);
-    // Fires timers until none is running or the limit is reached; returns the time used.
-    qint64 runUntilIdle(qint64 limitMs = 60000);
     // Fires timers until the predicate holds (checked after each tick).
     bool runUntil(const std::function<bool()> &done, qint64 limitMs = 60000);
     int activeCount() const { return int(m_timers.size()); }
