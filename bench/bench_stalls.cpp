@@ -13,6 +13,7 @@
 //
 // Exits 1 when a stall is longer than the budget (50 ms).
 #include "BenchSupport.h"
+#include "StatsSupport.h"
 
 #include "settings/ProgramDir.h"
 #include "app/SideWindows.h"
@@ -72,31 +73,6 @@ private:
 };
 
 bool g_allWithin = true;
-
-// A statistics file of Statistics::kKeep won games of these rules, written as
-// the game writes it.
-bool writeFullStatistics(const RuleSet &rules)
-{
-    StatsData data;
-    data.status = StatsData::Ok;
-    const QDateTime first(QDate(2025, 1, 1), QTime(20, 0));
-    for (int i = 0; i < Statistics::kKeep; ++i) {
-        StatsGame g;
-        g.when = first.addSecs(qint64(i) * 3600);
-        g.winner = rules.winner;
-        g.band = rules.band;
-        g.rounds = 8 + i % 40;
-        g.seconds = 60 + i % 500;
-        g.rating = rules.winner * 10 / g.rounds;
-        if (i % 3 == 0) {
-            g.decisionsLost = 0.01 * (i % 300);
-            g.luck = 0.01 * (i % 200) - 1.0;
-        }
-        data.addGame(g);
-    }
-    QFile file(Statistics::fileName());
-    return file.open(QIODevice::WriteOnly) && file.write(Statistics::format(data)) > 0;
-}
 
 void reportStall(qint32 winner, const char *what, double ms)
 {
@@ -183,7 +159,7 @@ void benchWinner(qint32 winner, const QString &folder)
         return;
     cnf.write(QStringLiteral("[Game]\r\nWinner=%1\r\n").arg(winner).toLatin1());
     cnf.close();
-    if (!writeFullStatistics({winner, false}))
+    if (bench::writeFullStatistics([winner](int) { return RuleSet{winner, false}; }).isEmpty())
         return;
 
     Heartbeat beat;

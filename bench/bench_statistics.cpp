@@ -11,6 +11,7 @@
 // Exits 1 when a figure is over its budget: load 50 ms, add 5 ms (in memory),
 // open 100 ms.
 #include "BenchSupport.h"
+#include "StatsSupport.h"
 
 #include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
@@ -31,22 +32,6 @@
 #include <map>
 
 namespace {
-
-StatsGame someGame(int i, qint32 winner)
-{
-    StatsGame g;
-    g.when = QDateTime(QDate(2026, 1, 1), QTime(12, 0)).addSecs(qint64(i) * 3600);
-    g.winner = winner;
-    g.rounds = 12 + (i * 7919) % 30;
-    g.seconds = 200 + (i * 104729) % 900;
-    g.rating = winner * 100 / g.rounds;
-    if (i % 3 == 0) {
-        g.decisionsLost = 0.25 * (i % 11);
-        g.luck = 0.5 * (i % 7) - 1.5;
-    }
-    g.assisted = i % 50 == 0;
-    return g;
-}
 
 struct SilentUi : GameUi
 {
@@ -122,17 +107,9 @@ int main(int argc, char **argv)
     ProgramDir::set(dir.path() + QLatin1Char('/'));
     const QString path = Statistics::fileName();
 
-    StatsData d;
-    for (int i = 0; i < Statistics::kKeep; ++i) {
-        const StatsGame g = someGame(i, i % 4 == 0 ? 2000 : 1000);
-        d.addGame(g);
-    }
-    const QByteArray file = Statistics::format(d);
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
-            return 2;
-    }
+    const QByteArray file = bench::writeFullStatistics([](int i) { return RuleSet{i % 4 == 0 ? 2000 : 1000, false}; });
+    if (file.isEmpty())
+        return 2;
     bench::note(QStringLiteral("a file of %1 games, %2 KiB").arg(Statistics::kKeep).arg(file.size() / 1024));
 
     std::vector<double> load, add, open;
@@ -147,7 +124,7 @@ int main(int argc, char **argv)
     for (int r = 0; r < runs; ++r) {
         QElapsedTimer t;
         t.start();
-        Statistics::addGame(path, someGame(Statistics::kKeep + r, 1000));
+        Statistics::addGame(path, bench::someGame(Statistics::kKeep + r, RuleSet{}));
         add.push_back(bench::msSince(t));
     }
 
@@ -161,7 +138,7 @@ int main(int argc, char **argv)
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer t;
             t.start();
-            Statistics::addGame(memPath, someGame(Statistics::kKeep + r, 1000));
+            Statistics::addGame(memPath, bench::someGame(Statistics::kKeep + r, RuleSet{}));
             addMemory.push_back(bench::msSince(t));
         }
     }
