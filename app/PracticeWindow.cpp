@@ -623,7 +623,7 @@ void PracticeWindow::showProgress()
         cell(r, 0, day);
         const QString none = uiText("statNone");
         cell(r, 1, QString::number(p.tried));
-        cell(r, 2, p.tried ? QLocale().toString(p.shareBest() * 100.0, 'f', 0) + QStringLiteral(" %") : none);
+        cell(r, 2, p.tried ? uiText("pracProgress").arg(QLocale().toString(p.shareBest() * 100.0, 'f', 0)) : none);
         cell(r, 3, p.tried ? number(p.lostPer()) : none);
     };
     // Newest first in the table; the chart runs oldest to newest.

@@ -129,6 +129,7 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statYourGames", "Your games"},
     {"Statistics", "statYourShare", "Your share"},
     {"Statistics", "statBestShare", "Best play"},
+    {"Statistics", "statPercent", "%1%"},
     {"Statistics", "statRoundsTableName", "Rounds to the win, your games and the best play"},
     {"Statistics", "statTrendCaption", "Rounds lost to decisions, game by game"},
     {"Statistics", "statGameAxis", "reviewed game"},
