@@ -265,6 +265,33 @@ private slots:
         QVERIFY2(same.isEmpty(), qPrintable(code + QStringLiteral(" left in English: ") + same.join(QLatin1Char(' '))));
     }
 
+    void nothingStraysIntoAnotherSection_data()
+    {
+        everyTranslationIsWhole_data();
+    }
+    void nothingStraysIntoAnotherSection()
+    {
+        // A key under a section that is not its own is never read: a
+        // leftover copy there only misleads whoever edits the file.
+        QFETCH(QString, code);
+        QSet<QString> known{QStringLiteral("language/code"), QStringLiteral("language/name")};
+        for (const Entry &e : everyText())
+            known << (QLatin1String(e.section) + QLatin1Char('/') + QLatin1String(e.key)).toLower();
+        QFile f(QStringLiteral(":/korvex/lang/") + code + QStringLiteral(".lng"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString section;
+        QStringList stray;
+        for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+            const QString l = line.trimmed();
+            if (l.startsWith(QLatin1Char('[')) && l.endsWith(QLatin1Char(']')))
+                section = l.mid(1, l.size() - 2);
+            else if (l.contains(QLatin1Char('=')) && !l.startsWith(QLatin1Char(';'))
+                     && !known.contains((section + QLatin1Char('/') + l.section(QLatin1Char('='), 0, 0)).toLower()))
+                stray << section + QLatin1Char('/') + l.section(QLatin1Char('='), 0, 0);
+        }
+        QVERIFY2(stray.isEmpty(), qPrintable(code + QStringLiteral(": ") + stray.join(QLatin1Char(' '))));
+    }
+
     void countsReadAsANativeSpeakerSaysThem_data()
     {
         QTest::addColumn<QString>("code");
