@@ -322,6 +322,10 @@ private slots:
             {"hu", "revCountBlunders", "1 súlyos hiba|2 súlyos hiba|5 súlyos hiba|22 súlyos hiba|0,50 súlyos hiba"},
             {"nl", "sayMinutes", "1 minuut|2 minuten|5 minuten|22 minuten|0,50 minuten"},
             {"nl", "revCountBlunders", "1 blunder|2 blunders|5 blunders|22 blunders|0,50 blunders"},
+            // a practice verdict's cost, in a language of each kind of counting
+            {"de", "pracInGame", "In deinem Spiel hat er 1 Runde gekostet.|In deinem Spiel hat er 2 Runden gekostet.|In deinem Spiel hat er 5 Runden gekostet.|In deinem Spiel hat er 22 Runden gekostet.|In deinem Spiel hat er 0,50 Runden gekostet."},
+            {"pl", "pracInGame", "W twojej grze kosztował 1 rundę.|W twojej grze kosztował 2 rundy.|W twojej grze kosztował 5 rund.|W twojej grze kosztował 22 rundy.|W twojej grze kosztował 0,50 rundy."},
+            {"cs", "pracInGame", "Ve tvé hře stál 1 kolo.|Ve tvé hře stál 2 kola.|Ve tvé hře stál 5 kol.|Ve tvé hře stál 22 kol.|Ve tvé hře stál 0,50 kola."},
         };
         for (const QStringList &r : rows)
             QTest::newRow(qPrintable(r[0] + QLatin1Char(' ') + r[1])) << r[0] << r[1] << r[2];
