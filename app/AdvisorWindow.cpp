@@ -134,7 +134,7 @@ QString AdvisorWindow::play(const AdvisorAction &action) const
             faces << QString::number(face[n]);
         }
     }
-    QStringList parts{uiText("advKeep").arg(joined(positions), joined(faces)).arg(action.keep.points)};
+    QStringList parts{uiPlural("advKeep", positions.size()).arg(joined(positions), joined(faces), QString::number(action.keep.points))};
     // Where a choice list should not keep its first entry, the entry to pick.
     if (action.keep.onesEntry > 0)
         parts << uiText("advOnesAs").arg(action.keep.entryText(1));

@@ -100,8 +100,8 @@ QString Narrator::rollSpoken(bool hotDice)
         faces << QString::number(m_game.die(n).value);
     }
     QString text = dice.size() == 6 ? uiText("sayRolled").arg(faces.join(QStringLiteral(", ")))
-                                    : uiText("sayRolledSome").arg(dice.join(QStringLiteral(", ")),
-                                                                  faces.join(QStringLiteral(", ")));
+                                    : uiPlural("sayRolledSome", dice.size()).arg(dice.join(QStringLiteral(", ")),
+                                                                                 faces.join(QStringLiteral(", ")));
     if (hotDice)
         text = uiText("sayHotDice") + QLatin1Char(' ') + text;
     return text;

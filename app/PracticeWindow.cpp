@@ -277,7 +277,7 @@ void PracticeWindow::reloadFile()
         m_fileNotice = uiText("pracDamaged").arg(file, m_data.problem);
         break;
     case PracticeData::Partial:
-        m_fileNotice = uiText("pracPartial").arg(file).arg(m_data.skipped);
+        m_fileNotice = uiText("pracPartial").arg(file, QString::number(m_data.skipped));
         break;
     case PracticeData::Future:
         m_fileNotice = uiText("pracFuture").arg(file);
@@ -335,7 +335,7 @@ void PracticeWindow::refresh()
     if (!m_fileNotice.isEmpty())
         notes << m_fileNotice;
     if (const int others = m_data.otherRules(rules))
-        notes << uiText("pracOtherRules").arg(others);
+        notes << uiText("pracOtherRules").arg(QString::number(others));
     m_lStatus->setText(notes.join(QLatin1Char(' ')));
     m_lStatus->setVisible(!notes.isEmpty());
     if (!m_hasPosition)
@@ -535,13 +535,13 @@ QString PracticeWindow::verdictText() const
     const PracticeVerdict &v = m_verdict;
     const QString mine = ReviewWindow::playText(v.chosen, m_position.roundPoints, false);
     const QString best = ReviewWindow::playText(v.best, m_position.roundPoints, false);
-    QString t = v.answeredBest ? uiText("pracVerdictBest").arg(mine, number(v.chosen.rounds, 3))
-                               : uiText("pracVerdictCost").arg(mine, number(v.cost), number(v.chosen.rounds, 3),
-                                                               best, number(v.best.rounds, 3));
+    QString t = v.answeredBest ? uiPlural("pracVerdictBest", v.chosen.rounds, 3).arg(mine, number(v.chosen.rounds, 3))
+                               : uiPlural("pracVerdictCost", v.cost, 2).arg(mine, number(v.cost), number(v.chosen.rounds, 3),
+                                                                            best, number(v.best.rounds, 3));
     if (m_position.source == PracticeSource::BuiltIn && m_position.rule != PlainRule::None)
-        t += QLatin1Char(' ') + uiText("pracPlainRule").arg(plainRuleName(m_position.rule), number(m_position.cost));
+        t += QLatin1Char(' ') + uiPlural("pracPlainRule", m_position.cost, 2).arg(plainRuleName(m_position.rule), number(m_position.cost));
     else if (m_position.source == PracticeSource::Mine)
-        t += QLatin1Char(' ') + uiText("pracInGame").arg(number(m_position.cost));
+        t += QLatin1Char(' ') + uiPlural("pracInGame", m_position.cost, 2).arg(number(m_position.cost));
     return t;
 }
 
@@ -554,18 +554,17 @@ QString PracticeWindow::whyText() const
         return v.pastWinner ? uiText("pracWhyPastWinner").arg(v.landing).arg(m_position.winner)
                             : uiText("pracWhyBand").arg(v.landing);
     case PracticeReason::BustRisk:
-        return uiText(v.other.diceNext == 6 ? "pracWhyBustSix" : "pracWhyBust")
-            .arg(v.other.diceNext)
-            .arg(percent(v.bustOther))
-            .arg(points);
+        return uiPlural(v.other.diceNext == 6 ? "pracWhyBustSix" : "pracWhyBust", v.other.diceNext)
+            .arg(QString::number(v.other.diceNext), percent(v.bustOther), QString::number(points));
     case PracticeReason::LowRisk:
-        return uiText("pracWhyLowRisk").arg(v.best.diceNext).arg(percent(v.bustBest));
-    case PracticeReason::MoreDice:
-        return uiText("pracWhyMoreDice")
-            .arg(v.best.diceNext)
-            .arg(percent(v.bustBest))
-            .arg(v.other.diceNext)
-            .arg(percent(v.bustOther));
+        return uiPlural("pracWhyLowRisk", v.best.diceNext).arg(QString::number(v.best.diceNext), percent(v.bustBest));
+    case PracticeReason::MoreDice: {
+        // Each play's dice are counted in a phrase of their own.
+        const auto chance = [](int dice, double bust) {
+            return uiPlural("pracBustChance", dice).arg(QString::number(dice), percent(bust));
+        };
+        return uiText("pracWhyMoreDice").arg(chance(v.best.diceNext, v.bustBest), chance(v.other.diceNext, v.bustOther));
+    }
     case PracticeReason::BankTotal:
         return uiText("pracWhyBankTotal").arg(v.landing).arg(qint64(m_position.total) + points);
     case PracticeReason::MorePoints:
@@ -624,7 +623,7 @@ void PracticeWindow::showProgress()
         cell(r, 0, day);
         const QString none = uiText("statNone");
         cell(r, 1, QString::number(p.tried));
-        cell(r, 2, p.tried ? QLocale().toString(p.shareBest() * 100.0, 'f', 0) + QStringLiteral(" %") : none);
+        cell(r, 2, p.tried ? uiText("pracProgress").arg(QLocale().toString(p.shareBest() * 100.0, 'f', 0)) : none);
         cell(r, 3, p.tried ? number(p.lostPer()) : none);
     };
     // Newest first in the table; the chart runs oldest to newest.

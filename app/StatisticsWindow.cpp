@@ -105,7 +105,7 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
     const double yStep = ChartAxis::tickStep(yMax, 4);
     yMax = std::max(yStep, std::ceil(yMax / yStep - 1e-9) * yStep);
     const auto yLabel = [&](double v) {
-        return percent ? QStringLiteral("%1 %").arg(number(100 * v, yStep * 100 < 1 ? 1 : 0)) : number(v, yStep < 1 ? 1 : 0);
+        return percent ? uiText("statPercent").arg(number(100 * v, yStep * 100 < 1 ? 1 : 0)) : number(v, yStep < 1 ? 1 : 0);
     };
     const double left = fm.horizontalAdvance(yLabel(yMax)) + fm.height() * 0.6;
     Plot plot{QRectF(r.left() + left, r.top() + fm.height() * 2.4, r.width() - left - fm.height() * 0.8,
@@ -253,7 +253,7 @@ void RoundsChart::paintEvent(QPaintEvent *)
             p.setPen(QPen(c.back, 3));
             p.drawLine(QPointF(bar.left() - 2, y + 2), QPointF(bar.right() + 2, y - 2));
             p.setPen(c.text);
-            const QString label = QStringLiteral("%1 %").arg(number(100 * share, 0));
+            const QString label = uiText("statPercent").arg(number(100 * share, 0));
             const double tw = fm.horizontalAdvance(label);
             const double lx = bar.right() + 4 + tw <= plot.area.right() ? bar.right() + 4 : bar.left() - 4 - tw;
             p.drawText(QPointF(lx, y + fm.height() + fm.ascent() / 2), label);
@@ -767,11 +767,11 @@ int StatisticsWindow::showRounds(const StatsFigures &f)
         case 1:
             return QString::number(count);
         case 2:
-            return kept > 0 ? number(100.0 * count / kept, 1) + QStringLiteral(" %") : none;
+            return kept > 0 ? uiText("statPercent").arg(number(100.0 * count / kept, 1)) : none;
         default:
             if (!solved)
                 return waiting;
-            return number(100.0 * (n <= int(bestShare.size()) ? bestShare[size_t(n) - 1] : 0.0), 1) + QStringLiteral(" %");
+            return uiText("statPercent").arg(number(100.0 * (n <= int(bestShare.size()) ? bestShare[size_t(n) - 1] : 0.0), 1));
         }
     });
     // A row above the player's fewest rounds at the top.

@@ -126,10 +126,10 @@ private slots:
         QCOMPARE(w.tbRounds->model()->rowCount(), last);
         QCOMPARE(w.tbRounds->model()->index(11, 0).data().toString(), QStringLiteral("12"));
         QCOMPARE(w.tbRounds->model()->index(11, 1).data().toString(), QStringLiteral("2"));
-        QCOMPARE(w.tbRounds->model()->index(11, 2).data().toString(), QLocale().toString(50.0, 'f', 1) + QStringLiteral(" %"));
+        QCOMPARE(w.tbRounds->model()->index(11, 2).data().toString(), QLocale().toString(50.0, 'f', 1) + QStringLiteral("%"));
         QCOMPARE(w.tbRounds->model()->index(2, 1).data().toString(), QStringLiteral("0")); // the test-button game is not there
         QCOMPARE(w.tbRounds->model()->index(24, 3).data().toString(),
-                 QLocale().toString(100 * m_thousand->roundsDistribution()[24], 'f', 1) + QStringLiteral(" %"));
+                 QLocale().toString(100 * m_thousand->roundsDistribution()[24], 'f', 1) + QStringLiteral("%"));
         // The reviewed games, oldest first.
         QCOMPARE(w.tbTrend->model()->rowCount(), 3);
         QCOMPARE(w.tbTrend->model()->index(0, 3).data().toString(), QLocale().toString(2.5, 'f', 2));

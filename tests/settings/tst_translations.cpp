@@ -17,6 +17,8 @@
 #include <QTextDocument>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace {
 
 QString sourceFile(const QString &path)
@@ -58,7 +60,7 @@ QStringList termsNamed(const QString &key, const QString &english)
     static const QList<QPair<const char *, QRegularExpression>> words{
         {"hotDice", QRegularExpression(QStringLiteral("\\bhot dice\\b"), QRegularExpression::CaseInsensitiveOption)},
         {"bust", QRegularExpression(QStringLiteral("\\bbust\\b"), QRegularExpression::CaseInsensitiveOption)},
-        {"topTen", QRegularExpression(QStringLiteral("\\btop[- ]ten\\b"), QRegularExpression::CaseInsensitiveOption)},
+        {"topTen", QRegularExpression(QStringLiteral("\\btop[- ]ten\\b|\\bhall of fame\\b"), QRegularExpression::CaseInsensitiveOption)},
         {"bank", QRegularExpression(QStringLiteral("\\bbank(ed|s)?\\b"), QRegularExpression::CaseInsensitiveOption)},
         {"round", QRegularExpression(QStringLiteral("\\brounds?\\b"), QRegularExpression::CaseInsensitiveOption)},
         {"dice", QRegularExpression(QStringLiteral("\\bdic?e\\b"), QRegularExpression::CaseInsensitiveOption)},
@@ -154,6 +156,65 @@ QList<Entry> everyText()
     return out;
 }
 
+// Whether an English text counts something in a placeholder ("%1 dice",
+// "dice %1" for a list of them): such a text takes its forms by the count.
+// Points are left out: they come in fives and thousands, which every shipped
+// language writes with its plural. "Dice %1" beside "Die %1" is a pair of
+// its own.
+bool namesACount(const char *key, const QString &english)
+{
+    static const QRegularExpression count(
+            QStringLiteral("%\\d (dic?e|rounds?|positions?|lines?|games?|mistakes?|blunders?|inaccurac(y|ies)|hours?|minutes?|seconds?)\\b"
+                           "|\\bdice %\\d"),
+            QRegularExpression::CaseInsensitiveOption);
+    return qstrcmp(key, "sayDice") != 0 && count.match(english).hasMatch();
+}
+
+// The texts that carry an Alt letter, window by window. A text marked by the
+// window itself takes its first letter.
+struct Window
+{
+    const char *name;
+    QList<const char *> keys;
+    QList<const char *> firstLetter;
+};
+
+const QList<Window> &windows()
+{
+    static const QList<Window> all{
+        {"practice", {"pracSource", "pracOnesAs", "pracFivesAs", "pracRoll", "pracDone", "pracAgain", "pracNext", "statClose"}, {}},
+        {"statistics", {"statRules", "statReset", "statClose"}, {}},
+        {"settings", {"btSave", "btCancel", "tsGen", "tsLang", "lWinnerTotal", "lLanguagePick"}, {"lRules"}},
+    };
+    return all;
+}
+
+// The letter Alt takes a control with: the one after a single ampersand.
+QChar altLetter(const QString &text, bool firstLetter)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        if (firstLetter && text.at(i).isLetterOrNumber())
+            return text.at(i).toLower();
+        if (!firstLetter && text.at(i) == QLatin1Char('&') && i + 1 < text.size()) {
+            if (text.at(i + 1) != QLatin1Char('&'))
+                return text.at(i + 1).toLower();
+            ++i;
+        }
+    }
+    return QChar();
+}
+
+// The texts of a language by key (lower case); English for no code.
+QHash<QString, QString> textsOf(const QString &code)
+{
+    if (!code.isEmpty())
+        return translationTexts(code);
+    QHash<QString, QString> out;
+    for (const Entry &e : everyText())
+        out.insert(QString::fromLatin1(e.key).toLower(), QString::fromUtf8(e.english));
+    return out;
+}
+
 } // namespace
 
 class TestTranslations : public QObject
@@ -188,8 +249,13 @@ private slots:
             const QString text = texts.value(key.toLower());
             QVERIFY2(!text.trimmed().isEmpty(), qPrintable(code + QLatin1Char(':') + key + " is empty"));
             QCOMPARE(placeholders(text), placeholders(english));
-            // The game-type line is built on the caption's own trailing blank.
-            QCOMPARE(text.endsWith(QLatin1Char(' ')), english.endsWith(QLatin1Char(' ')));
+            // A caption the game writes on keeps its trailing blank; the
+            // game-type line adds a blank of its own, so lType may end
+            // without one.
+            if (key != QLatin1String("lType"))
+                QCOMPARE(text.endsWith(QLatin1Char(' ')), english.endsWith(QLatin1Char(' ')));
+            else
+                QVERIFY2(!text.endsWith(QStringLiteral("  ")), qPrintable(code + QStringLiteral(":lType")));
             // A command that opens a dialog says so, in any language.
             if (english.endsWith(QLatin1String("...")))
                 QVERIFY2(text.endsWith(QLatin1String("...")) || text.endsWith(QChar(0x2026)), qPrintable(key));
@@ -197,6 +263,33 @@ private slots:
                 same << key;
         }
         QVERIFY2(same.isEmpty(), qPrintable(code + QStringLiteral(" left in English: ") + same.join(QLatin1Char(' '))));
+    }
+
+    void nothingStraysIntoAnotherSection_data()
+    {
+        everyTranslationIsWhole_data();
+    }
+    void nothingStraysIntoAnotherSection()
+    {
+        // A key under a section that is not its own is never read: a
+        // leftover copy there only misleads whoever edits the file.
+        QFETCH(QString, code);
+        QSet<QString> known{QStringLiteral("language/code"), QStringLiteral("language/name")};
+        for (const Entry &e : everyText())
+            known << (QLatin1String(e.section) + QLatin1Char('/') + QLatin1String(e.key)).toLower();
+        QFile f(QStringLiteral(":/korvex/lang/") + code + QStringLiteral(".lng"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString section;
+        QStringList stray;
+        for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+            const QString l = line.trimmed();
+            if (l.startsWith(QLatin1Char('[')) && l.endsWith(QLatin1Char(']')))
+                section = l.mid(1, l.size() - 2);
+            else if (l.contains(QLatin1Char('=')) && !l.startsWith(QLatin1Char(';'))
+                     && !known.contains((section + QLatin1Char('/') + l.section(QLatin1Char('='), 0, 0)).toLower()))
+                stray << section + QLatin1Char('/') + l.section(QLatin1Char('='), 0, 0);
+        }
+        QVERIFY2(stray.isEmpty(), qPrintable(code + QStringLiteral(": ") + stray.join(QLatin1Char(' '))));
     }
 
     void countsReadAsANativeSpeakerSaysThem_data()
@@ -229,6 +322,10 @@ private slots:
             {"hu", "revCountBlunders", "1 súlyos hiba|2 súlyos hiba|5 súlyos hiba|22 súlyos hiba|0,50 súlyos hiba"},
             {"nl", "sayMinutes", "1 minuut|2 minuten|5 minuten|22 minuten|0,50 minuten"},
             {"nl", "revCountBlunders", "1 blunder|2 blunders|5 blunders|22 blunders|0,50 blunders"},
+            // a practice verdict's cost, in a language of each kind of counting
+            {"de", "pracInGame", "In deinem Spiel hat er 1 Runde gekostet.|In deinem Spiel hat er 2 Runden gekostet.|In deinem Spiel hat er 5 Runden gekostet.|In deinem Spiel hat er 22 Runden gekostet.|In deinem Spiel hat er 0,50 Runden gekostet."},
+            {"pl", "pracInGame", "W twojej grze kosztował 1 rundę.|W twojej grze kosztował 2 rundy.|W twojej grze kosztował 5 rund.|W twojej grze kosztował 22 rundy.|W twojej grze kosztował 0,50 rundy."},
+            {"cs", "pracInGame", "Ve tvé hře stál 1 kolo.|Ve tvé hře stál 2 kola.|Ve tvé hře stál 5 kol.|Ve tvé hře stál 22 kol.|Ve tvé hře stál 0,50 kola."},
         };
         for (const QStringList &r : rows)
             QTest::newRow(qPrintable(r[0] + QLatin1Char(' ') + r[1])) << r[0] << r[1] << r[2];
@@ -291,6 +388,100 @@ private slots:
                 off << QStringLiteral("desktop/") + QLatin1String(term);
         if (g.avoid.match(desktop).hasMatch())
             off << QStringLiteral("desktop/avoided");
+        QVERIFY2(off.isEmpty(), qPrintable(code + QStringLiteral(": ") + off.join(QLatin1Char(' '))));
+    }
+
+    void everyCountHasItsForms_data()
+    {
+        QTest::addColumn<QString>("key");
+        for (int i = 0; i < kUiTextCount; ++i)
+            if (!kUiTexts[i].formOf && namesACount(kUiTexts[i].key, QString::fromUtf8(kUiTexts[i].englishDefault)))
+                QTest::newRow(kUiTexts[i].key) << QString::fromLatin1(kUiTexts[i].key);
+    }
+    void everyCountHasItsForms()
+    {
+        // "1 dice" or "5 kostki" is what a counted text without its forms says.
+        QFETCH(QString, key);
+        QString forms;
+        for (int i = 0; i < kUiTextCount; ++i)
+            if (kUiTexts[i].formOf && key == QLatin1String(kUiTexts[i].formOf))
+                forms += QLatin1Char(kUiTexts[i].form);
+        std::sort(forms.begin(), forms.end());
+        QCOMPARE(forms, QStringLiteral("1fm"));
+    }
+
+    void noTwoControlsShareAnAltLetter_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("en") << QString();
+        for (const Translation &t : shippedTranslations())
+            QTest::newRow(t.code.toUtf8().constData()) << t.code;
+    }
+    void noTwoControlsShareAnAltLetter()
+    {
+        // Two controls on one letter: Alt and the letter presses neither.
+        QFETCH(QString, code);
+        const QHash<QString, QString> texts = textsOf(code);
+        QSet<QString> listed;
+        QStringList clashes;
+        for (const Window &w : windows()) {
+            QHash<QChar, QString> taken;
+            for (const bool first : {false, true}) {
+                for (const char *key : first ? w.firstLetter : w.keys) {
+                    listed << QString::fromLatin1(key).toLower();
+                    const QChar letter = altLetter(texts.value(QString::fromLatin1(key).toLower()), first);
+                    if (letter.isNull())
+                        continue;
+                    if (taken.contains(letter))
+                        clashes << QStringLiteral("%1: %2/%3 on %4").arg(QLatin1String(w.name), taken.value(letter), QLatin1String(key), letter);
+                    taken.insert(letter, QLatin1String(key));
+                }
+            }
+        }
+        QVERIFY2(clashes.isEmpty(), qPrintable(code + QStringLiteral(" ") + clashes.join(QStringLiteral("; "))));
+        // A text with a letter belongs to a window above, so it is checked.
+        for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+            if (!altLetter(it.value(), false).isNull())
+                QVERIFY2(listed.contains(it.key()), qPrintable(code + QLatin1Char(':') + it.key()));
+    }
+
+    void typographyFollowsTheLanguage_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("beforePercent"); // between a number and "%"
+        QTest::addColumn<QString>("beforeColon");
+        const QString none, noBreak(QChar(0x00A0));
+        QTest::newRow("en") << QString() << none << none;
+        for (const char *code : {"de", "es", "cs"})
+            QTest::newRow(code) << QString::fromLatin1(code) << noBreak << none;
+        QTest::newRow("fr") << QStringLiteral("fr") << noBreak << noBreak;
+        for (const char *code : {"pl", "hu", "it", "pt_BR", "nl"})
+            QTest::newRow(code) << QString::fromLatin1(code) << none << none;
+    }
+    void typographyFollowsTheLanguage()
+    {
+        // "27,8 %" with a space that never breaks in German, "27,8%" in
+        // Polish; a colon straight after its word except in French.
+        QFETCH(QString, code);
+        QFETCH(QString, beforePercent);
+        QFETCH(QString, beforeColon);
+        const QHash<QString, QString> texts = textsOf(code);
+        static const QRegularExpression percent(QStringLiteral("%\\d(\\s*)%(?!\\d)"), QRegularExpression::UseUnicodePropertiesOption);
+        static const QRegularExpression colon(QStringLiteral("\\w(\\s*):"), QRegularExpression::UseUnicodePropertiesOption);
+        QStringList off;
+        for (const Entry &e : everyText()) {
+            const QString key = QString::fromLatin1(e.key);
+            // The fixed English captions keep their own spacing.
+            if (code.isEmpty() && qstrcmp(e.section, "Caption") == 0)
+                continue;
+            const QString text = texts.value(key.toLower());
+            for (auto it = percent.globalMatch(text); it.hasNext();)
+                if (it.next().captured(1) != beforePercent)
+                    off << key + QStringLiteral("/%");
+            for (auto it = colon.globalMatch(text); it.hasNext();)
+                if (it.next().captured(1) != beforeColon)
+                    off << key + QStringLiteral("/:");
+        }
         QVERIFY2(off.isEmpty(), qPrintable(code + QStringLiteral(": ") + off.join(QLatin1Char(' '))));
     }
 
