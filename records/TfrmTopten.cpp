@@ -84,9 +84,6 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmTopten"));
     setWindowTitle(QString());
-    // Shown beside the game, which keeps the keyboard.
-    setAttribute(Qt::WA_ShowWithoutActivating);
-
     // The light look it was designed with, under any desktop theme.
     QPalette pal = Appearance::surfacePalette();
     pal.setColor(QPalette::Window, kBackground);
