@@ -65,11 +65,13 @@ void SideWindows::openAdvisor()
 
 void SideWindows::openReview()
 {
+    // It takes the keys, as a window opened to read does. The game goes on
+    // beside it: the review follows it play by play, as the advisor does,
+    // and a game reviewed in play is kept out of the top ten, so its clock
+    // never reaches the time table.
     if (!m_review) {
         // A window of its own, as the advisor is.
         m_review = new ReviewWindow(m_game, m_solver);
-        // It opens beside the game, which keeps the keyboard.
-        m_review->setAttribute(Qt::WA_ShowWithoutActivating);
         // The best plays of a game still being played assist it; a game won stays as it was.
         connect(m_review, &ReviewWindow::showsGameInProgress, this, [this] { m_assisted = true; });
         connect(m_review, &ReviewWindow::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
@@ -77,11 +79,13 @@ void SideWindows::openReview()
         });
     }
     m_review->present([this](QWidget *w) { placeBeside(w); });
-    m_main.activateWindow();
+    m_review->activateWindow();
 }
 
 void SideWindows::openPractice()
 {
+    // Practising is not playing: the game's clock waits behind the cover.
+    m_game.aPauseExecute();
     if (!m_practice) {
         // A window of its own, as the review is. It reads the rules in force
         // and nothing else of the game: practising assists no game.
@@ -95,15 +99,17 @@ void SideWindows::openPractice()
 
 void SideWindows::openStatistics()
 {
+    // A window opened to read: it takes the keys, and the game waits behind
+    // the cover meanwhile, as it does for the settings, so that the time
+    // table holds only time spent playing.
+    m_game.aPauseExecute();
     if (!m_statistics) {
         // The best play of the rules shown: solved once for every window.
         m_statistics = new StatisticsWindow(m_prompts, m_solver);
-        // Beside the game, which keeps the keyboard, as the advisor is.
-        m_statistics->setAttribute(Qt::WA_ShowWithoutActivating);
     }
     m_statistics->showRules(m_game.gameSettings().rules());
     m_statistics->present([this](QWidget *w) { placeBeside(w); });
-    m_main.activateWindow();
+    m_statistics->activateWindow();
 }
 
 void SideWindows::applyLanguage()

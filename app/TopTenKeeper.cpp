@@ -47,14 +47,14 @@ TfrmTopten &TopTenKeeper::window()
 {
     if (m_window)
         return *m_window;
-    // Like the advisor; under X11 it stays in front of the game, which keeps
-    // the keyboard while it is open.
+    // A window of its own; under X11 it stays in front of the game. It takes
+    // the keyboard while it is open, so nothing typed in it reaches the game
+    // behind it.
     m_window = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &m_language, &m_prompts, [this](int type) {
                                   GameSettings s = m_game.gameSettings();
                                   s.Type = type;
                                   m_game.applySettings(s);
                               }});
-    m_window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_sideWindows.keepInFront(m_window);
     return *m_window;
 }
@@ -84,7 +84,8 @@ void TopTenKeeper::showAfterCheck()
 {
     window().FillTopTen();
     window().show();
-    // The window opens beside the game without the focus: its news is spoken.
+    window().activateWindow();
+    // Its news is spoken too.
     const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
     const TopTenTable &table = topTenTable();
     for (int n = 1; n <= TopTen::Slots; ++n) {
@@ -97,11 +98,10 @@ void TopTenKeeper::showAfterCheck()
 
 void TopTenKeeper::show()
 {
-    // Shown as it was last filled, in front of the game, without taking the
-    // focus from it.
+    // Shown as it was last filled, in front of the game, with the keys.
     window().show();
     window().raise();
-    m_gameWindow->activateWindow();
+    window().activateWindow();
 }
 
 QString TopTenKeeper::caption(const QString &key) const

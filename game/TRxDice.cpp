@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -249,20 +250,29 @@ void TRxDice::paintEvent(QPaintEvent *)
     const qreal dpr = target ? target->devicePixelRatioF() : devicePixelRatioF();
 
     p.fillRect(rect(), color());
-    const QRect inner = rect().adjusted(1, 1, -1, -1);
+    QRect inner = rect().adjusted(1, 1, -1, -1);
     if (inner.isEmpty())
         return;
-    const QPixmap face = facePixmap(m_value, dpr);
-    if (inner.size() != QSize(64, 64))
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(inner, face);
     // Reached with the keyboard: a dark frame with a light edge inside it,
-    // plain on every die colour, in whole pixels of the screen.
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    // plain on every die colour, in whole pixels of the screen. The face
+    // moves in by the frame's width, so the die's colour still shows all
+    // round between the frame and the face.
+    const bool ring = hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+    const int dark = std::max(2, qRound(3 * dpr)), light = std::max(1, qRound(dpr));
+    QRect drawn = inner;
+    if (ring) {
+        const int in = int(std::ceil((dark + light) / dpr));
+        if (inner.width() > 4 * in && inner.height() > 4 * in)
+            drawn = inner.adjusted(in, in, -in, -in);
+    }
+    const QPixmap face = facePixmap(m_value, dpr);
+    if (drawn.size() != QSize(64, 64))
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(drawn, face);
+    if (ring) {
         p.save();
         p.scale(1.0 / dpr, 1.0 / dpr);
         const QRect box(QPoint(0, 0), QSize(qRound(width() * dpr), qRound(height() * dpr)));
-        const int dark = std::max(2, qRound(3 * dpr)), light = std::max(1, qRound(dpr));
         const auto frame = [&p](const QRect &r, int w, const QColor &c) {
             p.fillRect(QRect(r.left(), r.top(), r.width(), w), c);
             p.fillRect(QRect(r.left(), r.bottom() + 1 - w, r.width(), w), c);

@@ -84,9 +84,6 @@ TfrmTopten::TfrmTopten(const Shared &shared, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmTopten"));
     setWindowTitle(QString());
-    // Shown beside the game, which keeps the keyboard.
-    setAttribute(Qt::WA_ShowWithoutActivating);
-
     // The light look it was designed with, under any desktop theme.
     QPalette pal = Appearance::surfacePalette();
     pal.setColor(QPalette::Window, kBackground);
@@ -348,6 +345,17 @@ void TfrmTopten::btChangeClick()
 void TfrmTopten::btClearClick()
 {
     const int type = currentType();
+    // The entries are gone for good: the player says so first, and the
+    // question names the table it empties (No is the default).
+    const GameTexts english;
+    const GameTexts &texts = m_shared.texts ? *m_shared.texts : english;
+    const QString name = type == 2 ? texts.lType2 : texts.lType1;
+    const bool yes = m_shared.prompts ? m_shared.prompts->confirm(uiText("topClearTitle"), uiText("topClearAsk").arg(name))
+                                      : QMessageBox::question(this, uiText("topClearTitle"), uiText("topClearAsk").arg(name),
+                                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                                            == QMessageBox::Yes;
+    if (!yes)
+        return;
     if (type == 1 || type == 2) {
         const QString path = TopTen::fileName(type);
         if (QFile::exists(path))

@@ -409,6 +409,9 @@ const UiTextEntry kUiTexts[] = {
     {"DieName", "dieSelected", "Die %1: %2, selected"},
     {"DieName", "dieKept", "Die %1: %2, kept"},
     {"DieName", "dieRolling", "Die %1: rolling"},
+    // --- the top-ten window
+    {"TopTen", "topClearTitle", "Clear the table"},
+    {"TopTen", "topClearAsk", "Clear the \"%1\" table? Its entries cannot be brought back."},
     // --- the settings dialog's language page
     {"Setup", "lLanguagePick", "Fill the texts from:"},
     // --- captions whose English wording is fixed, translatable all the same

@@ -310,7 +310,7 @@ void THemisphereButton::paintEvent(QPaintEvent *)
     // Reached with the keyboard: a dark ring with a light edge inside the
     // face's rim, plain on any face colour and drawn at the screen's own
     // resolution.
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    if (focusRingShown()) {
         const qreal inset = bevelInset() + 2.0;
         const QRectF ring = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
         if (ring.width() > 6 && ring.height() > 6) {
@@ -380,6 +380,29 @@ void THemisphereButton::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double click is a press like any other.
     mousePressEvent(event);
+}
+
+bool THemisphereButton::focusRingShown() const
+{
+    return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+void THemisphereButton::keyPressEvent(QKeyEvent *event)
+{
+    // Enter presses the button whose ring the player sees, as a dialog's
+    // focused push button takes it. Focused by a click, the key goes on to
+    // the window (the game's Done, a dialog's default).
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && focusRingShown()
+        && isEnabled() && !m_mousePressed) {
+        event->accept();
+        if (!event->isAutoRepeat()) {
+            setDown(true);
+            fireClick();
+        }
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void THemisphereButton::keyReleaseEvent(QKeyEvent *event)

@@ -62,6 +62,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -71,6 +72,7 @@ private:
     void rebuildIfStale(qreal dpr) const;
     QImage renderFace(bool pressed, qreal dpr) const;
     void fireClick();
+    bool focusRingShown() const;
 
     QColor m_faceColor = defaultFace();
     QColor m_textColor{128, 0, 0};

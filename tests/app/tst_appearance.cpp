@@ -401,6 +401,13 @@ class TestAppearance : public QObject
             QCoreApplication::sendPostedEvents(win.statistics, QEvent::MetaCall);
     }
 
+    // Continue on the cover that a window opened to read put up.
+    static void playOn(Windows &win)
+    {
+        if (win.main->surface().btCont()->isVisible())
+            win.main->surface().btCont()->click();
+    }
+
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
@@ -419,6 +426,7 @@ class TestAppearance : public QObject
         win.statistics = win.main->sideWindows().statistics();
         QVERIFY(win.statistics);
         awaitStatistics(win);
+        playOn(win); // the statistics paused the game
         win.setup->Fill();
         win.setup->show();
         win.topten->show();
@@ -467,6 +475,7 @@ private slots:
         QCoreApplication::processEvents();
         // The practice window with a verdict shown.
         action(*win.main, "aPractice")->trigger();
+        playOn(win);
         PracticeWindow *practice = win.main->sideWindows().practice();
         QVERIFY(practice);
         practice->setSource(PracticeSource::BuiltIn);
@@ -589,6 +598,7 @@ private slots:
             win.main->loadLanguage();
             action(*win.main, "aStatistics")->trigger();
             awaitStatistics(win);
+            playOn(win);
             QCoreApplication::processEvents();
         }
         QStringList cut, badCaptions;

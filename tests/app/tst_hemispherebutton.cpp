@@ -29,7 +29,8 @@ private slots:
     void disabledLooksTheSame();
 
     // keyboard and accessibility
-    void spaceActivates();
+    void keysActivate_data();
+    void keysActivate();
     void accessibleNameIsCaption();
 
     // face images
@@ -198,18 +199,37 @@ void HemisphereButtonTest::disabledLooksTheSame()
     QCOMPARE(disabled, enabled);
 }
 
-void HemisphereButtonTest::spaceActivates()
+void HemisphereButtonTest::keysActivate_data()
 {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("ringShown");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << false << 1;
+    QTest::newRow("enter, ring shown") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true << 1;
+    QTest::newRow("keypad enter, ring shown") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << true << 1;
+    // Focused by a click, Enter is the window's (the game's Done).
+    QTest::newRow("enter, no ring") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << false << 0;
+    QTest::newRow("ctrl+enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ControlModifier) << true << 0;
+    QTest::newRow("a letter") << int(Qt::Key_A) << Qt::KeyboardModifiers() << true << 0;
+}
+
+void HemisphereButtonTest::keysActivate()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, ringShown);
+    QFETCH(int, clicks);
     QCOMPARE(m_button->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    m_button->setFocus(Qt::TabFocusReason);
+    m_window->setAttribute(Qt::WA_KeyboardFocusChange, ringShown);
     QSignalSpy clicked(m_button, &QAbstractButton::clicked);
     bool downInHandler = false;
     connect(m_button, &QAbstractButton::clicked, this, [&] { downInHandler = m_button->isDown(); });
-    QTest::keyClick(m_button, Qt::Key_Space);
-    QCOMPARE(clicked.count(), 1);
-    QVERIFY(downInHandler);
+    QTest::keyClick(m_button, Qt::Key(key), modifiers);
+    QCOMPARE(clicked.count(), clicks);
+    QCOMPARE(downInHandler, clicks > 0);
     QVERIFY(!m_button->isDown());
-    QTest::keyClick(m_button, Qt::Key_A);
-    QCOMPARE(clicked.count(), 1);
 }
 
 void HemisphereButtonTest::accessibleNameIsCaption()

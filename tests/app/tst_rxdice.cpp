@@ -20,6 +20,7 @@ private slots:
     void facesAreSharedAndTransparentAround();
     void paintsColourAroundTheFace();
     void paintsSharplyAtRatioTwo();
+    void focusMarkLeavesTheColour();
     void topFaceReadsAtAGlance_data();
     void topFaceReadsAtAGlance();
 
@@ -193,6 +194,43 @@ void RxDiceTest::paintsSharplyAtRatioTwo()
     QImage inner = shot.copy(2, 2, 128, 128);
     inner.setDevicePixelRatio(1.0);
     QCOMPARE(inner, expected);
+}
+
+void RxDiceTest::focusMarkLeavesTheColour()
+{
+    QWidget window;
+    auto *die = new TRxDice(&window);
+    die->setGeometry(10, 10, 66, 66);
+    die->setFocusPolicy(Qt::StrongFocus);
+    die->setValue(3);
+    die->setDieState(TRxDice::Selected);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const auto colourShown = [die] {
+        const QImage shot = die->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += shot.pixelColor(x, y) == die->color();
+        return n;
+    };
+    const int plain = colourShown();
+    die->setFocus(Qt::TabFocusReason);
+    window.setAttribute(Qt::WA_KeyboardFocusChange);
+    QVERIFY(die->hasFocus());
+    const QImage marked = die->grab().toImage();
+    QCOMPARE(marked.pixelColor(0, 0), QColor(Qt::black));
+    // The colour still shows, most of it, all round.
+    QVERIFY2(colourShown() * 2 >= plain, qPrintable(QStringLiteral("%1 of %2").arg(colourShown()).arg(plain)));
+    // Inward from the middle of each side, past the frame: the colour.
+    for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+        QPoint at(step.x() < 0 ? 65 : step.x() > 0 ? 0 : 33, step.y() < 0 ? 65 : step.y() > 0 ? 0 : 33);
+        bool seen = false;
+        for (int k = 0; k < 8 && !seen; ++k, at += step)
+            seen = marked.pixelColor(at) == die->color();
+        QVERIFY2(seen, qPrintable(QStringLiteral("no colour inward from %1,%2").arg(at.x()).arg(at.y())));
+    }
 }
 
 void RxDiceTest::tagProperty()

@@ -4,6 +4,7 @@
 #include "widgets/TEffectLabel.h"
 #include "widgets/THemisphereButton.h"
 #include "records/TfrmTopten.h"
+#include "settings/UiTexts.h"
 #include "records/TopTen.h"
 #include "settings/TRegAuto.h"
 #include "support/FakePrompts.h"
@@ -251,12 +252,18 @@ private slots:
         QCOMPARE(row(*d, 1), (QStringList{"99", "Cy", "2026.12.08 - 00:00:01"}));
     }
 
-    void clearEmptiesOnlyTheShownTable()
+    void clearAsksAndEmptiesOnlyTheShownTable()
     {
         writeBoth();
-        const QByteArray scores = fileBytes(1);
+        const QByteArray scores = fileBytes(1), times = fileBytes(2);
         m_settings.Type = 2;
         auto d = makeDialog();
+        button(*d, "btClear")->click(); // answered No
+        QCOMPARE(m_prompts.questions, QStringList{uiText("topClearAsk").arg("Time")});
+        QCOMPARE(fileBytes(2), times);
+        QCOMPARE(row(*d, 1).at(1), QString("Bo"));
+
+        m_prompts.confirmAnswers.enqueue(true);
         button(*d, "btClear")->click();
         QCOMPARE(fileBytes(2), QByteArray());
         QCOMPARE(fileBytes(1), scores);
@@ -264,14 +271,15 @@ private slots:
         QCOMPARE(m_settings.Type, 2);
 
         writeTable(2, {entry(1, "T", "20261206000005")});
-        const QByteArray times = fileBytes(2);
+        const QByteArray kept = fileBytes(2);
         m_settings.Type = 1;
+        m_prompts.confirmAnswers.enqueue(true);
         button(*d, "btClear")->click();
+        QCOMPARE(m_prompts.questions.last(), uiText("topClearAsk").arg("Normal"));
         QCOMPARE(fileBytes(1), QByteArray());
-        QCOMPARE(fileBytes(2), times);
+        QCOMPARE(fileBytes(2), kept);
         QCOMPARE(row(*d, 1), (QStringList{"0", " ", "    .  .   -   :  :  "}));
         QVERIFY(m_prompts.errors.isEmpty());
-        QVERIFY(m_prompts.questions.isEmpty()); // cleared without a question
     }
 
     void closeSetsTypeToOne()
