@@ -75,7 +75,7 @@ void Narrator::choiceTaken(int face, int entry)
 void Narrator::placedInTopTen(int n)
 {
     const int type = m_game.gameSettings().Type == 2 ? 2 : 1;
-    say(uiText("sayTopTen").arg(type == 2 ? m_game.gameTexts().lType2 : m_game.gameTexts().lType1).arg(n));
+    say(uiText("sayTopTen").arg(type == 2 ? m_game.gameTexts().lType2 : m_game.gameTexts().lType1, QString::number(n)));
 }
 
 QString Narrator::spokenTime(qint32 seconds)

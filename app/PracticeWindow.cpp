@@ -11,6 +11,7 @@
 #include "game/Scoring.h"
 #include "game/SolveService.h"
 #include "game/TRxDice.h"
+#include "settings/FileLock.h"
 #include "settings/UiTexts.h"
 
 #include <QComboBox>
@@ -26,6 +27,8 @@
 #include <QSet>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -379,9 +382,8 @@ void PracticeWindow::again()
     showPosition();
     if (m_hasPosition) {
         say(uiText("pracSayPosition")
-                .arg(m_position.total)
-                .arg(m_position.roundPoints)
-                .arg(PracticePosition::facesText(m_position.rolled)));
+                .arg(QString::number(m_position.total), QString::number(m_position.roundPoints),
+                     PracticePosition::facesText(m_position.rolled)));
     } else if (!m_lPosition->text().isEmpty()) {
         say(m_lPosition->text()); // why there is nothing to practise, for those who cannot see it
     }
@@ -415,10 +417,9 @@ void PracticeWindow::showPosition()
     practiceLayout(m_position, m_layout);
     const QString from = m_position.source == PracticeSource::Mine ? uiText("pracFromMine") : uiText("pracFromBuiltIn");
     m_lPosition->setText(uiText("pracPosition")
-                             .arg(m_position.total)
-                             .arg(m_position.winner)
-                             .arg(m_position.roundPoints)
-                             .arg(PracticePosition::facesText(m_position.rolled))
+                             .arg(QString::number(m_position.total), QString::number(m_position.winner),
+                                  QString::number(m_position.roundPoints),
+                                  PracticePosition::facesText(m_position.rolled))
                          + QLatin1Char(' ') + from);
     showSelection();
     if (!m_answered) {
@@ -453,7 +454,7 @@ void PracticeWindow::showSelection()
     }
     bool legal = false;
     const PracticeChoice c = choiceOf(counts, m_cbChoice[0]->currentIndex(), m_cbChoice[1]->currentIndex(), true, &legal);
-    m_lSelection->setText(uiText("pracSelected").arg(c.keep.points).arg(m_position.roundPoints + c.keep.points));
+    m_lSelection->setText(uiText("pracSelected").arg(QString::number(c.keep.points), QString::number(m_position.roundPoints + c.keep.points)));
     // Only what can be done now is there (a greyed button would not read well).
     m_btRoll->setVisible(!m_answered);
     m_btDone->setVisible(!m_answered);
@@ -466,11 +467,11 @@ void PracticeWindow::toggleDie(int n)
     if (!m_hasPosition || m_answered || n < 1 || n > 6)
         return;
     if (m_layout[n].kept) {
-        say(uiText("sayKept").arg(n).arg(m_layout[n].face));
+        say(uiText("sayKept").arg(QString::number(n), QString::number(m_layout[n].face)));
         return;
     }
     if (!practiceToggle(m_layout, m_selected, n)) {
-        say(uiText("sayCannotTake").arg(n).arg(m_layout[n].face));
+        say(uiText("sayCannotTake").arg(QString::number(n), QString::number(m_layout[n].face)));
         return;
     }
     showSelection();
@@ -478,9 +479,44 @@ void PracticeWindow::toggleDie(int n)
     selectedCounts(m_layout, m_selected, counts);
     bool legal = false;
     const PracticeChoice c = choiceOf(counts, m_cbChoice[0]->currentIndex(), m_cbChoice[1]->currentIndex(), true, &legal);
-    const QString die = uiText("sayDie").arg(n).arg(m_layout[n].face);
-    say(uiText(m_selected[n] ? "saySelected" : "sayReleased").arg(die).arg(m_position.roundPoints + c.keep.points));
+    const QString die = uiText("sayDie").arg(QString::number(n), QString::number(m_layout[n].face));
+    say(uiText(m_selected[n] ? "saySelected" : "sayReleased").arg(die, QString::number(m_position.roundPoints + c.keep.points)));
 }
+
+namespace {
+// Practice writes, on the interface thread, that wait for a file in use.
+LaterWrites &practiceLater()
+{
+    static LaterWrites later;
+    return later;
+}
+
+// One write of the practice file, behind those that wait; `write` gives the
+// name a damaged file was kept under.
+// Files kept aside by the writes, told by whoever asks next.
+QStringList &keptAside()
+{
+    static QStringList kept;
+    return kept;
+}
+
+void writePractice(Prompts &prompts, std::function<QString()> write)
+{
+    try {
+        for (const QString &e : practiceLater().retry())
+            prompts.showError(e);
+        practiceLater().run([write = std::move(write)] {
+            const QString aside = write();
+            if (!aside.isEmpty())
+                keptAside() << aside;
+        });
+    } catch (const KvxError &e) {
+        prompts.showError(e.message());
+    }
+    for (const QString &aside : std::exchange(keptAside(), QStringList()))
+        prompts.showMessage(uiText("pracKeptAside").arg(QDir::toNativeSeparators(aside)));
+}
+} // namespace
 
 void PracticeWindow::answer(bool bank)
 {
@@ -501,13 +537,7 @@ void PracticeWindow::answer(bool bank)
     }
     m_verdict = v;
     m_answered = true;
-    try {
-        const QString aside = PracticeFile::answer(PracticeFile::fileName(), m_position, v);
-        if (!aside.isEmpty())
-            m_prompts.showMessage(uiText("pracKeptAside").arg(QDir::toNativeSeparators(aside)));
-    } catch (const KvxError &e) {
-        m_prompts.showError(e.message());
-    }
+    writePractice(m_prompts, [position = m_position, v] { return PracticeFile::answer(PracticeFile::fileName(), position, v); });
     reloadFile();
     showSelection();
     showVerdict();
@@ -551,7 +581,7 @@ QString PracticeWindow::whyText() const
     const int points = m_position.roundPoints + v.other.keep.points;
     switch (v.reason) {
     case PracticeReason::BankRefused:
-        return v.pastWinner ? uiText("pracWhyPastWinner").arg(v.landing).arg(m_position.winner)
+        return v.pastWinner ? uiText("pracWhyPastWinner").arg(QString::number(v.landing), QString::number(m_position.winner))
                             : uiText("pracWhyBand").arg(v.landing);
     case PracticeReason::BustRisk:
         return uiPlural(v.other.diceNext == 6 ? "pracWhyBustSix" : "pracWhyBust", v.other.diceNext)
@@ -566,7 +596,7 @@ QString PracticeWindow::whyText() const
         return uiText("pracWhyMoreDice").arg(chance(v.best.diceNext, v.bustBest), chance(v.other.diceNext, v.bustOther));
     }
     case PracticeReason::BankTotal:
-        return uiText("pracWhyBankTotal").arg(v.landing).arg(qint64(m_position.total) + points);
+        return uiText("pracWhyBankTotal").arg(QString::number(v.landing), QString::number(qint64(m_position.total) + points));
     case PracticeReason::MorePoints:
         return uiText("pracWhyMorePoints").arg(v.best.keep.points - v.other.keep.points);
     case PracticeReason::FewerPoints:
@@ -701,11 +731,19 @@ void PracticeWindow::keepMistakes(const GameRecord &record, const GameReview &re
     }
     if (fresh.isEmpty())
         return;
-    try {
-        const QString aside = PracticeFile::addMine(path, fresh);
-        if (!aside.isEmpty())
-            prompts.showMessage(uiText("pracKeptAside").arg(QDir::toNativeSeparators(aside)));
-    } catch (const KvxError &e) {
-        prompts.showError(e.message());
-    }
+    writePractice(prompts, [path, fresh] { return PracticeFile::addMine(path, fresh); });
+}
+
+void PracticeWindow::writeWaiting(Prompts &prompts)
+{
+    if (practiceLater().waiting() == 0)
+        return;
+    const LockWait closing(LaterWrites::kLastWaitMs);
+    for (const QString &e : practiceLater().retry())
+        prompts.showError(e);
+    for (const QString &aside : std::exchange(keptAside(), QStringList()))
+        prompts.showMessage(uiText("pracKeptAside").arg(QDir::toNativeSeparators(aside)));
+    if (practiceLater().waiting() > 0)
+        prompts.showError(uiText("fileNotWritten").arg(QDir::toNativeSeparators(PracticeFile::fileName())));
+    practiceLater().clear();
 }

@@ -47,6 +47,10 @@ public:
     // Keeps the costly decisions of a reviewed game in the practice file (each
     // new one once), saying so when a damaged file had to be kept aside.
     static void keepMistakes(const GameRecord &record, const GameReview &review, Prompts &prompts);
+    // Practice writes that found the file in use by another copy of the game
+    // wait and go before the next one; this is their last try, waiting
+    // longer, as the game closes. The player is told of any still unwritten.
+    static void writeWaiting(Prompts &prompts);
 
     QLabel *lStatus() const { return m_lStatus; }
     QLabel *lPosition() const { return m_lPosition; }

@@ -12,6 +12,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 StatisticsRecorder::StatisticsRecorder(Game &game, SolveService &solver, Prompts &prompts, QObject *parent)
     : QObject(parent), m_game(game), m_solver(solver), m_prompts(prompts)
 {
@@ -29,6 +31,24 @@ StatisticsRecorder::~StatisticsRecorder()
     }
     // What the writer is told back arrives no more: this is gone first.
     m_writer.waitForDone();
+    if (m_later.waiting() == 0)
+        return;
+    // The last chance for writes kept for later: the lock may be waited for longer.
+    QStringList errors;
+    {
+        const LockWait closing(LaterWrites::kLastWaitMs);
+        errors = m_later.retry();
+    }
+    if (m_later.waiting() > 0)
+        errors << uiText("fileNotWritten").arg(QDir::toNativeSeparators(Statistics::fileName()));
+    for (const QString &e : errors)
+        m_prompts.showError(e);
+}
+
+int StatisticsRecorder::settle()
+{
+    m_writer.waitForDone();
+    return m_later.waiting();
 }
 
 void StatisticsRecorder::recordWin(bool assisted)
@@ -53,7 +73,7 @@ void StatisticsRecorder::recordWin(bool assisted)
         Outcome o;
         o.changed = true;
         if (!aside.isEmpty())
-            o.message = uiText("statKeptAside").arg(QDir::toNativeSeparators(aside));
+            o.messages << uiText("statKeptAside").arg(QDir::toNativeSeparators(aside));
         return o;
     });
     advance();
@@ -62,22 +82,37 @@ void StatisticsRecorder::recordWin(bool assisted)
 void StatisticsRecorder::write(std::function<Outcome()> work)
 {
     m_writer.start([this, work = std::move(work)] {
-        Outcome o;
+        // Writes kept for later go first, so the file takes them in order;
+        // this one waits behind any that still cannot go.
+        for (const QString &e : m_later.retry())
+            m_outbox.errors << e;
         try {
-            o = work();
+            m_later.run([this, work] {
+                const Outcome o = work();
+                m_outbox.changed = m_outbox.changed || o.changed;
+                m_outbox.messages += o.messages;
+                m_outbox.errors += o.errors;
+            });
         } catch (const KvxError &e) {
-            o.changed = true; // the windows read the file again, as after any win
-            o.error = e.message();
+            m_outbox.changed = true; // the windows read the file again, as after any win
+            m_outbox.errors << e.message();
         }
-        QMetaObject::invokeMethod(this, [this, o] {
-            if (!o.message.isEmpty())
-                m_prompts.showMessage(o.message);
-            if (!o.error.isEmpty())
-                m_prompts.showError(o.error);
-            if (o.changed)
-                emit recorded();
-        }, Qt::QueuedConnection);
+        deliver(std::exchange(m_outbox, Outcome()));
     });
+}
+
+void StatisticsRecorder::deliver(const Outcome &o)
+{
+    if (!o.changed && o.messages.isEmpty() && o.errors.isEmpty())
+        return;
+    QMetaObject::invokeMethod(this, [this, o] {
+        for (const QString &m : o.messages)
+            m_prompts.showMessage(m);
+        for (const QString &e : o.errors)
+            m_prompts.showError(e);
+        if (o.changed)
+            emit recorded();
+    }, Qt::QueuedConnection);
 }
 
 void StatisticsRecorder::advance()
@@ -109,6 +144,8 @@ void StatisticsRecorder::store(const GameRecord &record, const Key &key, const G
         Outcome o;
         try {
             o.changed = *key != 0 && Statistics::setReview(path, *key, lost, luck);
+        } catch (const FileInUse &) {
+            throw; // kept for later, behind its game
         } catch (const KvxError &) {
             // The game stays in the statistics as one not reviewed.
         }

@@ -87,6 +87,7 @@ TfrmMain::~TfrmMain()
     // Windows of their own, not children: gone before the game they show.
     delete m_sideWindows;
     delete m_recorder;
+    PracticeWindow::writeWaiting(m_prompts);
     m_topTen.reset();
 }
 

@@ -7,9 +7,12 @@
 #include "records/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
+#include "settings/FileLock.h"
+#include "settings/UiTexts.h"
 #include "widgets/Prompts.h"
 
 #include <QDate>
+#include <QDir>
 
 #include <functional>
 
@@ -40,8 +43,19 @@ TopTenKeeper::TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, Sid
 {
 }
 
-// A window of its own, not a child of the game's.
-TopTenKeeper::~TopTenKeeper() { delete m_window; }
+TopTenKeeper::~TopTenKeeper()
+{
+    // Entries whose table was in use get their last try, waiting longer.
+    if (waitingTopTenEntries() > 0) {
+        TopTenPrompts ui(m_prompts, [] {});
+        const LockWait closing(LaterWrites::kLastWaitMs);
+        enterWaitingTopTen(ui);
+        for (const QString &file : waitingTopTenFiles())
+            m_prompts.showError(uiText("fileNotWritten").arg(QDir::toNativeSeparators(file)));
+    }
+    // A window of its own, not a child of the game's.
+    delete m_window;
+}
 
 TfrmTopten &TopTenKeeper::window()
 {

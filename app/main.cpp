@@ -7,6 +7,7 @@
 #include "game/TimerService.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -32,5 +33,8 @@ int main(int argc, char *argv[])
     // maps it, before the event loop paints anything or takes input.
     frmMain.show();
     frmMain.buildDialogs();
+    // The program's own folder could not be used: the player learns which is.
+    if (const QString notice = ProgramDir::startupNotice(); !notice.isEmpty())
+        QTimer::singleShot(0, &frmMain, [&prompts, notice] { prompts.showMessage(notice); });
     return QApplication::exec();
 }

@@ -203,7 +203,8 @@ void TRxDice::updateAccessibleName()
 {
     static const char *const keys[] = {"dieFree", "dieSelected", "dieKept"};
     // A rolling die is named once as rolling, not at every face it flashes.
-    const QString shown = m_rolling ? uiText("dieRolling").arg(m_tag) : uiText(keys[m_state]).arg(m_tag).arg(m_value);
+    const QString shown = m_rolling ? uiText("dieRolling").arg(m_tag)
+                                     : uiText(keys[m_state]).arg(QString::number(m_tag), QString::number(m_value));
     if (shown != accessibleName())
         setAccessibleName(shown); // sends the name-changed event itself
 }

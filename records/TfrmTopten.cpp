@@ -260,8 +260,9 @@ void TfrmTopten::reportError(const QString &message)
     if (m_shared.prompts)
         m_shared.prompts->showError(message);
     else {
-        QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message, QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), boxText(message), QMessageBox::Ok, this);
         Appearance::showPlainText(&box);
+        keepOnScreen(box);
         box.exec();
     }
 }

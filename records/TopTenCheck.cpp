@@ -5,6 +5,7 @@
 #include "settings/CodePage.h"
 #include "settings/UiTexts.h"
 #include "records/TopTen.h"
+#include "settings/FileLock.h"
 
 #include "game/Scoring.h"
 
@@ -13,7 +14,45 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
+
+namespace {
+
+enum class Entered { Yes, NoLonger, InUse };
+
+// One entry into one table, under the table's lock, as the table is now.
+Entered enterOne(const TopTenEntry &entry, int type, TopTenUi &ui)
+{
+    QString aside;
+    bool in = false;
+    try {
+        in = topTenTable().InsertTopTen(entry, type, &aside);
+    } catch (const FileInUse &) {
+        return Entered::InUse;
+    }
+    if (!aside.isEmpty())
+        ui.showMessage(uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside)));
+    if (in)
+        return Entered::Yes;
+    ui.showMessage(uiText(type == 2 ? "ttNoLongerTime" : "ttNoLongerScore"));
+    return Entered::NoLonger;
+}
+
+struct Waiting
+{
+    TopTenEntry entry;
+    int type = 1;
+};
+
+// Entries whose table was in use, in the order they came.
+std::deque<Waiting> &waiting()
+{
+    static std::deque<Waiting> w;
+    return w;
+}
+
+} // namespace
 
 qint32 topTenScore(qint32 total, qint32 roundNo)
 {
@@ -27,10 +66,8 @@ QByteArray topTenStamp(const QDate &today, const QString &elapsedText)
 {
     // Longer elapsed texts would shift into the wrong places of the stamp.
     const QString time = elapsedText.size() > 6 ? QStringLiteral("995959") : elapsedText;
-    const QString date = QStringLiteral("%1%2%3")
-                             .arg(today.year(), 4, 10, QLatin1Char('0'))
-                             .arg(today.month(), 2, 10, QLatin1Char('0'))
-                             .arg(today.day(), 2, 10, QLatin1Char('0'));
+    const auto digits = [](int v, int width) { return QString::number(v).rightJustified(width, QLatin1Char('0')); };
+    const QString date = digits(today.year(), 4) + digits(today.month(), 2) + digits(today.day(), 2);
     return toCp1252((date + time).left(TopTen::StampCapacity));
 }
 
@@ -49,6 +86,8 @@ bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const
     TopTenEntry entry;
     entry.Score = topTenScore(total, roundNo);
     entry.Stamp = topTenStamp(today, elapsedText);
+
+    enterWaitingTopTen(ui);
 
     TopTenTable &table = topTenTable();
     QStringList damaged;
@@ -69,15 +108,60 @@ bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const
     }
     entry.Name = TopTen::nameBytes(typed);
 
+    bool stored = false;
     for (const int type : {1, 2}) {
         if (!(q & type))
             continue;
-        QString aside;
-        table.InsertTopTen(entry, type, &aside);
-        if (!aside.isEmpty())
-            ui.showMessage(uiText("ttKeptAside").arg(QDir::toNativeSeparators(aside)));
+        switch (enterOne(entry, type, ui)) {
+        case Entered::Yes:
+            stored = true;
+            break;
+        case Entered::NoLonger:
+            break;
+        case Entered::InUse:
+            waiting().push_back({entry, type});
+            ui.showMessage(uiText("ttEnterLater").arg(QDir::toNativeSeparators(TopTen::fileName(type))));
+            break;
+        }
     }
 
-    ui.showTopTen();
-    return true;
+    if (stored)
+        ui.showTopTen();
+    return stored;
+}
+
+int enterWaitingTopTen(TopTenUi &ui)
+{
+    std::deque<Waiting> &w = waiting();
+    bool busy[3] = {false, false, false}; // a table found in use is not waited for twice
+    for (auto it = w.begin(); it != w.end();) {
+        Entered done = Entered::InUse;
+        try {
+            if (!busy[it->type == 2 ? 2 : 1])
+                done = enterOne(it->entry, it->type, ui);
+        } catch (const KvxError &e) {
+            ui.showError(e.message());
+            done = Entered::NoLonger;
+        }
+        if (done == Entered::InUse)
+            busy[it->type == 2 ? 2 : 1] = true;
+        it = done == Entered::InUse ? std::next(it) : w.erase(it);
+    }
+    return int(w.size());
+}
+
+int waitingTopTenEntries()
+{
+    return int(waiting().size());
+}
+
+QStringList waitingTopTenFiles()
+{
+    QStringList files;
+    for (const Waiting &w : waiting()) {
+        const QString file = TopTen::fileName(w.type);
+        if (!files.contains(file))
+            files << file;
+    }
+    return files;
 }

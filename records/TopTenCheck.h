@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 struct TopTenEntry;
@@ -36,6 +37,18 @@ bool topTenNameIsBlank(const QString &typed);
 // tables it enters and shows the dialog. Returns true when something was
 // stored. A damaged table is reported, kept aside and begun again with this
 // win, and the player told where it went; other file failures throw
-// KvxError and end the check.
+// KvxError and end the check. The tables are read again under their locks
+// when the name comes back: a player whose place another copy of the game
+// took meanwhile is told so. A table in use by another copy for the whole
+// wait keeps the entry for later, and the player is told it will follow.
+// Entries kept for later are entered first.
 bool CheckTopTen(qint32 total, qint32 roundNo, const QString &elapsedText, const QDate &today,
                  const QString &msgNewHi, TopTenUi &ui);
+
+// Enters the entries kept for later whose tables are free now, oldest first;
+// the player is told of any that no longer makes its table. Other file
+// failures are shown as errors and drop the entry. Returns how many still wait.
+int enterWaitingTopTen(TopTenUi &ui);
+// How many entries wait for their table, and the files of those tables.
+int waitingTopTenEntries();
+QStringList waitingTopTenFiles();

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -47,19 +48,25 @@ std::map<QString, Held> &held()
     return h;
 }
 
-[[noreturn]] void refuse(const QString &shown, const QString &reason)
+QString named(const QString &shown, const QString &reason)
 {
-    throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(shown), reason));
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(shown), reason);
 }
+
+// The wait a LockWait sets, for every thread; -1 when none is.
+std::atomic<int> gWait{-1};
 } // namespace
 
 SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &shownAs)
     : m_lockPath(QFileInfo(path + QStringLiteral(".lock")).absoluteFilePath())
 {
     const QString shown = shownAs.isEmpty() ? path : shownAs;
-    const QString inUse = QStringLiteral("in use by another copy of the game");
+    if (const int set = gWait.load(); set >= 0)
+        waitMs = set;
+    else if (waitMs < 0)
+        waitMs = kWaitMs;
     if (!gate().try_lock_for(std::chrono::milliseconds(waitMs)))
-        refuse(shown, inUse);
+        throw FileInUse(named(shown, uiText("fileWhyInUse")));
     Held &h = held()[m_lockPath];
     if (h.depth > 0) {
         ++h.depth;
@@ -71,10 +78,11 @@ SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &s
         h.depth = 1;
         return;
     }
+    const bool inUse = h.file->error() == QLockFile::LockFailedError;
     QString reason;
     switch (h.file->error()) {
     case QLockFile::LockFailedError:
-        reason = inUse;
+        reason = uiText("fileWhyInUse");
         break;
     case QLockFile::PermissionError:
         reason = QStringLiteral("Permission denied");
@@ -84,7 +92,9 @@ SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &s
     }
     held().erase(m_lockPath);
     gate().unlock();
-    refuse(shown, reason);
+    if (inUse)
+        throw FileInUse(named(shown, reason));
+    throw KvxError(named(shown, reason));
 }
 
 SharedFileLock::~SharedFileLock()
@@ -93,4 +103,41 @@ SharedFileLock::~SharedFileLock()
     if (it != held().end() && --it->second.depth == 0)
         held().erase(it); // unlocks
     gate().unlock();
+}
+
+LockWait::LockWait(int ms) : m_before(gWait.exchange(ms)) {}
+
+LockWait::~LockWait() { gWait = m_before; }
+
+int LockWait::current() { return gWait.load(); }
+
+bool LaterWrites::run(Write write)
+{
+    if (!m_waiting.empty()) {
+        m_waiting.push_back(std::move(write));
+        return false;
+    }
+    try {
+        write();
+    } catch (const FileInUse &) {
+        m_waiting.push_back(std::move(write));
+        return false;
+    }
+    return true;
+}
+
+QStringList LaterWrites::retry()
+{
+    QStringList failed;
+    while (!m_waiting.empty()) {
+        try {
+            m_waiting.front()();
+        } catch (const FileInUse &) {
+            break;
+        } catch (const KvxError &e) {
+            failed << e.message();
+        }
+        m_waiting.pop_front();
+    }
+    return failed;
 }

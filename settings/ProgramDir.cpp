@@ -10,6 +10,13 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
+#include "settings/UiTexts.h"
+
+#include <map>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #ifndef KORVEX_REL_DATADIR
 #define KORVEX_REL_DATADIR "../share/games/korvex"
 #endif
@@ -158,11 +165,10 @@ bool provide(const QString &dir, const QString &rulesSource)
     return all;
 }
 
-QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
-                const QString &relDataDir)
+namespace {
+// The start-up rule once the executable's folder and any installed rules are known.
+QString resolveIn(const QString &exeDir, const QString &installed, const QString &xdgDataHome, const QString &home)
 {
-    const QString exeDir = fromExecutable(exePath);
-    const QString installed = installedRulesOf(exeDir, relDataDir);
     const bool writable = installed.isEmpty() && isWritableDir(exeDir);
     const QString dir = choose(exeDir, userDataHome(xdgDataHome, home), writable, installed);
     if (dir == exeDir)
@@ -174,14 +180,110 @@ QString resolve(const QString &exePath, const QString &xdgDataHome, const QStrin
     return QFileInfo(dir).isDir() ? dir : exeDir;
 }
 
+// The folder passed over at start-up, when it could not be reached.
+QString &unreachedAtStartup()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
+                const QString &relDataDir)
+{
+    const QString exeDir = fromExecutable(exePath);
+    return resolveIn(exeDir, installedRulesOf(exeDir, relDataDir), xdgDataHome, home);
+}
+
+QString reachableFolder(const QByteArray &dirBytes)
+{
+    if (dirBytes.isEmpty())
+        return QString();
+    const QString asText = QFile::decodeName(dirBytes);
+    if (QFile::encodeName(asText) == dirBytes)
+        return withSlash(asText);
+    // One handle for each folder, however often it is asked for.
+    static std::map<QByteArray, QString> handles;
+    const auto known = handles.find(dirBytes);
+    if (known != handles.end())
+        return known->second;
+#ifdef O_PATH
+    const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    const int fd = ::open(dirBytes.constData(), flags);
+    if (fd < 0)
+        return QString();
+    const QString handle = QStringLiteral("/proc/self/fd/%1/").arg(fd);
+    if (!QFileInfo(handle).isDir()) { // no /proc here
+        ::close(fd);
+        return QString();
+    }
+    handles.emplace(dirBytes, handle);
+    return handle;
+}
+
+QString resolveBytes(const QByteArray &exePath, const QString &xdgDataHome, const QString &home,
+                     const QString &relDataDir, QString *unreached)
+{
+    const QString asText = QFile::decodeName(exePath);
+    if (QFile::encodeName(asText) == exePath)
+        return resolve(asText, xdgDataHome, home, relDataDir);
+    const qsizetype cut = exePath.lastIndexOf('/');
+    const QByteArray dirBytes = cut < 0 ? QByteArray(".") : cut == 0 ? QByteArray("/") : exePath.left(cut);
+    const QString exeDir = reachableFolder(dirBytes);
+    if (exeDir.isEmpty()) {
+        const QString dir = resolveIn(fromExecutable(asText), QString(), xdgDataHome, home);
+        if (unreached && dir != fromExecutable(asText))
+            *unreached = fromExecutable(asText);
+        return dir;
+    }
+    // The installed layout is looked for through the bytes too: ".." in a
+    // handle's path is the folder's real parent only to the system.
+    QString installed;
+    if (!relDataDir.isEmpty()) {
+        const QString data = reachableFolder(dirBytes + '/' + QFile::encodeName(relDataDir));
+        if (!data.isEmpty() && QFileInfo(data + kRules).isFile())
+            installed = data + kRules;
+    }
+    return resolveIn(exeDir, installed, xdgDataHome, home);
+}
+
+QByteArray executableBytes()
+{
+    QByteArray path(4096, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", path.data(), size_t(path.size()));
+        if (n < 0)
+            return QFile::encodeName(QCoreApplication::applicationFilePath());
+        if (n < path.size()) {
+            path.truncate(n);
+            return path;
+        }
+        if (path.size() >= 1 << 20)
+            return QFile::encodeName(QCoreApplication::applicationFilePath());
+        path.resize(path.size() * 2);
+    }
+}
+
+QString startupNotice()
+{
+    if (unreachedAtStartup().isEmpty())
+        return QString();
+    return uiText("folderNotReached").arg(QDir::toNativeSeparators(unreachedAtStartup()),
+                                          QDir::toNativeSeparators(get()));
+}
+
 QString relDataDir() { return QStringLiteral(KORVEX_REL_DATADIR); }
 
 void resolveAtStartup()
 {
     if (!get().isEmpty())
         return;
-    set(resolve(QCoreApplication::applicationFilePath(), qEnvironmentVariable("XDG_DATA_HOME"),
-                qEnvironmentVariable("HOME"), relDataDir()));
+    // By the bytes of its path, which need not be text in any encoding.
+    set(resolveBytes(executableBytes(), qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME"),
+                     relDataDir(), &unreachedAtStartup()));
 }
 
 bool isGameFile(const QString &path)

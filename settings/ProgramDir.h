@@ -52,6 +52,28 @@ bool provide(const QString &dir, const QString &rulesSource);
 QString resolve(const QString &exePath, const QString &xdgDataHome, const QString &home,
                 const QString &relDataDir);
 
+// The folder `dirBytes` (a path as the system spells it) as a path that every
+// file function of this process takes: its name as text when that text
+// spells the same bytes again, otherwise a handle on the folder,
+// "/proc/self/fd/<n>/", held open for the life of the process. A name that is
+// no text in the system's encoding (bytes that are not UTF-8) cannot be put
+// into a QString and back. Empty when the folder cannot be opened.
+QString reachableFolder(const QByteArray &dirBytes);
+
+// resolve() for an executable path as the system spells it, whatever the
+// encoding of its folder's name. When that folder cannot be reached at all,
+// the per-user folder is used and *unreached (when given) names the folder
+// that was passed over, as near as text can.
+QString resolveBytes(const QByteArray &exePath, const QString &xdgDataHome, const QString &home,
+                     const QString &relDataDir, QString *unreached = nullptr);
+
+// The running executable's path as the system spells it.
+QByteArray executableBytes();
+
+// What the player is told at start-up about where the files are: empty, or
+// why the program's own folder was passed over and which is used instead.
+QString startupNotice();
+
 // Where this build installs its data, relative to the installed executable's folder.
 QString relDataDir();
 

@@ -430,6 +430,9 @@ const UiTextEntry kUiTexts[] = {
     {"Caption", "Button4", "Cheat 1+5"},
     // --- the game's own notices beyond the original messages
     {"Notice", "msgAssisted", "The advisor was open during this game, so it is not entered in the top-ten tables."},
+    {"Notice", "ttNoLongerScore", "Another copy of the game has entered better results since, so this win no longer makes the top ten by points per round."},
+    {"Notice", "ttNoLongerTime", "Another copy of the game has entered faster wins since, so this win no longer makes the top ten by time."},
+    {"Notice", "folderNotReached", "The program folder %1 could not be opened, so the game keeps its files in %2."},
     // --- saving a game
     {"SaveGame", "saveReplace", "%1 already exists. Replace it with this game?"},
     {"SaveGame", "saveOwnFile", "%1 is one of Korvex's own files and cannot hold a saved game. Choose another name."},
@@ -442,6 +445,9 @@ const UiTextEntry kUiTexts[] = {
     {"Files", "fileNotRead", "%1. The game goes on with its own texts and settings."},
     {"Files", "ttKeptAside", "The top-ten table could not be read. It has been kept as %1, and a new table holds this win."},
     {"Files", "statResetAside", "The statistics file could not be read. It has been kept as %1; there was nothing else to forget."},
+    {"Files", "fileWhyInUse", "in use by another copy of the game"},
+    {"Files", "ttEnterLater", "The top-ten table %1 is in use by another copy of the game. Your entry will be added at your next win or when you close the game."},
+    {"Files", "fileNotWritten", "%1 stayed in use by another copy of the game until this one closed; the changes waiting for it could not be written."},
 };
 const int kUiTextCount = int(sizeof kUiTexts / sizeof kUiTexts[0]);
 

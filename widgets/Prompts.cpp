@@ -10,7 +10,12 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <algorithm>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QValidator>
@@ -59,11 +64,100 @@ protected:
         const bool done = Dialog::event(event);
         if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
             WindowSystem::freeSize(this);
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
+            keepOnScreen(*this);
         if (event->type() == QEvent::Show && place)
             place(this);
         return done;
     }
 };
+} // namespace
+
+QString boxText(const QString &text, int maxChars)
+{
+    QString shown = text;
+    if (shown.size() > maxChars) {
+        qsizetype head = maxChars / 2;
+        qsizetype tail = maxChars - head;
+        if (head > 0 && shown.at(head - 1).isHighSurrogate())
+            --head;
+        if (tail > 0 && shown.at(shown.size() - tail).isLowSurrogate())
+            --tail;
+        shown = shown.left(head) + QChar(0x2026) + shown.right(tail);
+    }
+    QString out;
+    out.reserve(shown.size() + shown.size() / kBoxRun + 1);
+    int run = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QChar c = shown.at(i);
+        out += c;
+        if (c.isSpace() || c == QChar(0x200B) || c == QLatin1Char('-')) {
+            run = 0;
+            continue;
+        }
+        // A pair of surrogates is one character and is never split.
+        if (c.isHighSurrogate())
+            continue;
+        if (++run >= kBoxRun && i + 1 < shown.size() && !shown.at(i + 1).isSpace()) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return out;
+}
+
+QString fitBoxText(const QString &text, const QFont &font, int width, int height)
+{
+    const QFontMetrics metrics(font);
+    const auto fits = [&](const QString &t) {
+        return metrics.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 24), Qt::TextWordWrap, t).height() <= height;
+    };
+    QString shown = boxText(text);
+    if (fits(shown))
+        return shown;
+    // The longest cut that fits, found by halving.
+    int low = 0, high = int(std::min<qsizetype>(text.size(), kBoxChars));
+    while (low < high) {
+        const int mid = (low + high + 1) / 2;
+        if (fits(boxText(text, mid)))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return boxText(text, low);
+}
+
+void keepOnScreen(QDialog &box)
+{
+    QScreen *screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    if (box.minimumWidth() > room.width())
+        box.setMinimumWidth(room.width());
+    if (box.minimumHeight() > room.height())
+        box.setMinimumHeight(room.height());
+    box.setMaximumSize(room.size());
+    if (box.width() > room.width())
+        box.resize(room.width(), box.height());
+}
+
+namespace {
+QRect roomBeside(QWidget *parent)
+{
+    QScreen *screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 640, 480);
+}
+
+// A message box's text, fitted to what the box can take on the screen: Qt
+// wraps a text that can break at half the screen's width, at most 500 px,
+// less the icon and the margins; the title and the buttons take some height.
+QString boxTextFor(const QString &text, QWidget *parent)
+{
+    const QRect room = roomBeside(parent);
+    const int width = std::min(room.width() / 2, 500) - 80;
+    return fitBoxText(text, QApplication::font("QMessageBox"), width, room.height() - 160);
+}
 } // namespace
 
 int Prompts::runModal(QDialog &dialog)
@@ -73,7 +167,7 @@ int Prompts::runModal(QDialog &dialog)
 
 void DialogPrompts::showMessage(const QString &text)
 {
-    Sized<QMessageBox> box(QMessageBox::NoIcon, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    Sized<QMessageBox> box(QMessageBox::NoIcon, QStringLiteral("Korvex"), boxTextFor(text, m_parent), QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("msgBox"));
     Appearance::showPlainText(&box);
     box.place = placeBox;
@@ -82,7 +176,7 @@ void DialogPrompts::showMessage(const QString &text)
 
 void DialogPrompts::showError(const QString &text)
 {
-    Sized<QMessageBox> box(QMessageBox::Critical, QStringLiteral("Korvex"), text, QMessageBox::Ok, m_parent);
+    Sized<QMessageBox> box(QMessageBox::Critical, QStringLiteral("Korvex"), boxTextFor(text, m_parent), QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("errorBox"));
     Appearance::showPlainText(&box);
     box.exec();
@@ -90,7 +184,7 @@ void DialogPrompts::showError(const QString &text)
 
 bool DialogPrompts::confirm(const QString &title, const QString &text)
 {
-    Sized<QMessageBox> box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    Sized<QMessageBox> box(QMessageBox::Warning, title, boxTextFor(text, m_parent), QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setObjectName(QStringLiteral("confirmBox"));
     Appearance::showPlainText(&box);
     box.setDefaultButton(QMessageBox::No);
@@ -131,7 +225,19 @@ bool DialogPrompts::askName(const QString &caption, const QString &prompt, QStri
     Sized<QInputDialog> dlg(m_parent);
     dlg.setObjectName(QStringLiteral("HiScore"));
     dlg.setWindowTitle(caption);
-    dlg.setLabelText(prompt);
+    // The prompt wraps like a message box's text, in no more than half the screen.
+    const QRect room = roomBeside(m_parent);
+    const int width = std::min(room.width() - 80, 480);
+    const QFont font = QApplication::font("QLabel");
+    if (QFontMetrics(font).horizontalAdvance(prompt) <= width) {
+        dlg.setLabelText(prompt);
+    } else {
+        dlg.setLabelText(fitBoxText(prompt, font, width, room.height() / 2));
+        if (auto *label = dlg.findChild<QLabel *>()) {
+            label->setWordWrap(true);
+            label->setMinimumWidth(width);
+        }
+    }
     dlg.setInputMode(QInputDialog::TextInput);
     if (auto *field = dlg.findChild<QLineEdit *>())
         field->setValidator(new NameLimit(field));

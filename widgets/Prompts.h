@@ -10,6 +10,7 @@
 #include <functional>
 
 class QDialog;
+class QFont;
 class QWidget;
 
 class Prompts : public GameUi
@@ -31,6 +32,22 @@ public:
     // unset: where the toolkit puts it.
     std::function<void(QWidget *box)> placeBox;
 };
+
+// A text as a box shows it: a run of more than kBoxRun characters with
+// nowhere to break the line gets a zero-width space after every kBoxRun
+// characters, so that the box wraps it instead of growing past the screen,
+// and a text longer than maxChars loses its middle to a "…" (a file's name
+// and the reason stay).
+constexpr int kBoxRun = 40;
+constexpr int kBoxChars = 4000;
+QString boxText(const QString &text, int maxChars = kBoxChars);
+// boxText() cut further, as little as needed, until the text wrapped at
+// width in font stands within height.
+QString fitBoxText(const QString &text, const QFont &font, int width, int height);
+
+// Keeps a box or a query within the available part of its screen: a size
+// past the screen's is brought back to it.
+void keepOnScreen(QDialog &box);
 
 // The real boxes and dialogs.
 class DialogPrompts : public Prompts

@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
+#include <QStringList>
 #include <QtMath>
 
 #include <algorithm>
@@ -211,12 +212,11 @@ QSize THemisphereButton::minimumSizeHint() const
 
 void THemisphereButton::rebuildIfStale(qreal dpr) const
 {
-    const QString key = QStringLiteral("%1x%2@%3|%4|%5|%6|%7|%8|%9/%10/%11")
-                            .arg(width()).arg(height()).arg(dpr)
-                            .arg(text(), font().key(), m_faceColor.name(QColor::HexArgb),
-                                 m_textColor.name(QColor::HexArgb))
-                            .arg(m_faceShaded)
-                            .arg(int(m_bevelOuter)).arg(int(m_bevelInner)).arg(m_bevelWidth);
+    const QString key = QStringList{QString::number(width()), QString::number(height()), QString::number(dpr), text(),
+                                    font().key(), m_faceColor.name(QColor::HexArgb), m_textColor.name(QColor::HexArgb),
+                                    QString::number(m_faceShaded), QString::number(int(m_bevelOuter)),
+                                    QString::number(int(m_bevelInner)), QString::number(m_bevelWidth)}
+                            .join(QLatin1Char('|'));
     if (key == m_builtKey)
         return;
     m_raised = renderFace(false, dpr);

@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QLockFile>
+#include <QScreen>
 #include <QTimer>
 #include <QLabel>
 #include <QTextDocument>
@@ -34,10 +36,12 @@
 #include "app/PracticeWindow.h"
 #include "app/ReviewWindow.h"
 #include "game/EngineRig.h"
+#include "app/StatisticsRecorder.h"
 #include "app/StatisticsWindow.h"
 #include "records/Statistics.h"
 #include "settings/LanguageTable.h"
 #include "settings/TRegAuto.h"
+#include "settings/FileLock.h"
 #include "settings/UiTexts.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
@@ -351,6 +355,92 @@ private slots:
             QVERIFY(*won.decisionsLost >= 0);
             QVERIFY(won.testButtons);
         }
+    }
+
+    void winsFindingTheStatisticsInUseAreWrittenLater()
+    {
+        // Another copy holds the statistics past the wait: the wins wait,
+        // unannounced, and go in order at the next win once it lets go, or
+        // when the window closes.
+        QLockFile other(Statistics::fileName() + QStringLiteral(".lock"));
+        for (int i = 0; i < 4; ++i)
+            m_prompts.nameAnswers << QStringLiteral("Tester");
+        auto w = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
+        auto *recorder = w->findChild<StatisticsRecorder *>();
+        QVERIFY(recorder);
+        w->game().applyRules({800, false});
+        QTest::mouseClick(w->surface().btStart(), Qt::LeftButton);
+        {
+            const LockWait shortWait(20);
+            QVERIFY(other.tryLock(0));
+            winWithSixOnes(*w);
+            QCOMPARE(recorder->settle(), 1);
+            QTest::mouseClick(w->surface().btCont(), Qt::LeftButton);
+            winWithSixOnes(*w);
+            QVERIFY(recorder->settle() >= 2);
+            QVERIFY(!QFile::exists(Statistics::fileName()));
+            other.unlock();
+        }
+        QTest::mouseClick(w->surface().btCont(), Qt::LeftButton);
+        winWithSixOnes(*w);
+        QCOMPARE(recorder->settle(), 0);
+        QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 3);
+        {
+            const LockWait shortWait(20);
+            QVERIFY(other.tryLock(0));
+            QTest::mouseClick(w->surface().btCont(), Qt::LeftButton);
+            winWithSixOnes(*w);
+            QVERIFY(recorder->settle() >= 1);
+            other.unlock();
+        }
+        w.reset();
+        QCOMPARE(Statistics::load(Statistics::fileName()).games.size(), 4);
+        QVERIFY2(m_prompts.errors.isEmpty(), qPrintable(m_prompts.errors.join(QLatin1Char('|'))));
+    }
+
+    void boxesKeepALongTextOnTheScreen_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"message", "error", "question", "name"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void boxesKeepALongTextOnTheScreen()
+    {
+        // A language text of 2,047 characters without a space: the box wraps
+        // it (and cuts what the screen cannot hold) and stays within the
+        // screen, its buttons on it.
+        QFETCH(QString, kind);
+        const QString text(2047, QLatin1Char('W'));
+        DialogPrompts prompts;
+        QRect box, room;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            box = dialog->frameGeometry();
+            room = dialog->screen()->availableGeometry();
+            for (QLabel *label : dialog->findChildren<QLabel *>())
+                if (label->text().size() > shown.size())
+                    shown = label->text();
+            dialog->reject();
+        });
+        QString name;
+        if (kind == "message")
+            prompts.showMessage(text);
+        else if (kind == "error")
+            prompts.showError(text);
+        else if (kind == "question")
+            prompts.confirm(QStringLiteral("Korvex"), text);
+        else
+            prompts.askName(QStringLiteral("HiScore"), text, name);
+        QVERIFY(box.isValid());
+        QVERIFY(box.width() <= room.width() && box.height() <= room.height());
+        // Wrapped, and cut in the middle only as far as the screen needs.
+        shown.remove(QChar(0x200B));
+        QVERIFY(shown == text
+                || (shown.size() > 500 && shown.size() < text.size() && shown.count(QChar(0x2026)) == 1
+                    && shown.startsWith(QStringLiteral("WWW")) && shown.endsWith(QStringLiteral("WWW"))));
     }
 
     void damagedStatisticsAreKeptAsideAtTheWin()

@@ -6,11 +6,14 @@
 #include "app/PracticeWindow.h"
 #include "game/SolveService.h"
 #include "game/TRxDice.h"
+#include "settings/ProgramDir.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -139,6 +142,22 @@ private slots:
         QVERIFY(w.verdict().chosen.refused);
         QCOMPARE(w.verdict().reason, PracticeReason::BankRefused);
         QVERIFY(w.lVerdict()->text().contains(uiText("pracWhyBand").arg(460)));
+    }
+
+    void aPercentInTheFolderNameStaysInTheNotice()
+    {
+        // The file's name is filled in with the count of lines in one step.
+        const QString name = QStringLiteral("p%1 %2");
+        QVERIFY(QDir(m_folder.path()).mkdir(name));
+        ProgramDir::set(m_folder.filePath(name) + QLatin1Char('/'));
+        QFile f(PracticeFile::fileName());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Practice]\r\nVersion=1\r\n[Positions]\r\n1=m,1000,0,100,15,15,1333,0.3000,0,0,\r\n2=m,1000,x\r\n");
+        f.close();
+        PracticeWindow w(*m_solver, m_prompts, [] { return RuleSet{1000, false}; });
+        w.show();
+        QVERIFY2(w.lStatus()->text().contains(uiText("pracPartial").arg(QDir::toNativeSeparators(f.fileName()), "1")),
+                 qPrintable(w.lStatus()->text()));
     }
 };
 

@@ -3,12 +3,15 @@
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
 #include "records/TopTen.h"
+#include "settings/FileLock.h"
+#include "settings/UiTexts.h"
 #include "support/HostileFile.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -419,6 +422,41 @@ private slots:
         QCOMPARE(t.slot(9).Score, 20);
         QCOMPARE(t.slot(10), entry(15, "new", ""));
         QCOMPARE(readFile(1).size(), 400);
+    }
+
+    void writesFindingTheTableInUseGoLaterInOrder()
+    {
+        // Another copy holds the table's lock past the wait: nothing is
+        // written and the writes wait, in order, until it lets go.
+        const LockWait shortWait(20);
+        QLockFile other(path(1) + ".lock");
+        QVERIFY(other.tryLock(0));
+        TopTenTable t;
+        try {
+            t.InsertTopTen(entry(10, "a", ""), 1);
+            QFAIL("the table is in use");
+        } catch (const FileInUse &e) {
+            QCOMPARE(e.message(), QDir::toNativeSeparators(path(1)) + ": " + uiText("fileWhyInUse"));
+        }
+        LaterWrites later;
+        QStringList done;
+        for (const QByteArray &name : {QByteArray("first"), QByteArray("second")})
+            QVERIFY(!later.run([&, name] {
+                t.InsertTopTen(entry(10, name, ""), 1);
+                done << QString::fromLatin1(name);
+            }));
+        QVERIFY(later.retry().isEmpty());
+        QCOMPARE(later.waiting(), 2);
+        QVERIFY(!QFile::exists(path(1)));
+        other.unlock();
+        QVERIFY(later.retry().isEmpty());
+        QCOMPARE(later.waiting(), 0);
+        QCOMPARE(done, (QStringList{"first", "second"}));
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("first")); // ties keep the order they came in
+        QCOMPARE(t.slot(2).Name, QByteArray("second"));
+        // With nothing waiting, a write is done at once.
+        QVERIFY(later.run([&] { t.InsertTopTen(entry(20, "third", ""), 1); }));
     }
 
     // --- row texts ---

@@ -4,13 +4,18 @@
 #include "game/KvxError.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
+#include "settings/FileLock.h"
 #include "settings/UiTexts.h"
 #include "support/ProgramFolder.h"
+
+#include <QLockFile>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -28,12 +33,15 @@ public:
     QStringList messages, errors;
     QList<Ask> asks;
     int shown = 0;
+    std::function<void()> whileAsking; // what another copy of the game does meanwhile
 
     void showMessage(const QString &text) override { messages << text; }
     void showError(const QString &text) override { errors << text; }
     bool askName(const QString &caption, const QString &prompt, QString &text) override
     {
         asks << Ask{caption, prompt, text};
+        if (whileAsking)
+            whileAsking();
         if (answers.isEmpty() || answers.first().isNull()) {
             if (!answers.isEmpty())
                 answers.removeFirst();
@@ -72,7 +80,13 @@ private:
 
 private slots:
     void init() { QVERIFY(m_folder.make()); }
-    void cleanup() { m_folder.remove(); }
+    void cleanup()
+    {
+        ScriptedUi ui;
+        enterWaitingTopTen(ui);
+        QCOMPARE(waitingTopTenEntries(), 0);
+        m_folder.remove();
+    }
 
     // --- rating and stamp ---
 
@@ -285,6 +299,92 @@ private slots:
         TopTenTable t;
         t.LoadTopTen(1);
         QCOMPARE(t.slot(1).Name, QByteArray("Eve"));
+    }
+
+    // --- other copies of the game at the same tables ---
+
+    void aPlaceTakenWhileTheNameIsTypedIsTold()
+    {
+        // Another copy fills both tables with better wins while the name is
+        // typed: the tables are read again under their locks, and the player
+        // learns why the name is not there.
+        ScriptedUi ui;
+        ui.answers << "Late";
+        ui.whileAsking = [] {
+            TopTenTable other;
+            for (int i = 0; i < TopTen::Slots; ++i)
+                for (const int type : {1, 2})
+                    QVERIFY(other.InsertTopTen({50000 + i, "Fast", "20261206000001"}, type));
+        };
+        QVERIFY(!CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.messages, (QStringList{kMsg, uiText("ttNoLongerScore"), uiText("ttNoLongerTime")}));
+        QCOMPARE(ui.shown, 0);
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(10).Name, QByteArray("Fast"));
+    }
+
+    void aTableInUseTakesTheEntryLater()
+    {
+        // The score table stays locked by another copy past the wait: the time
+        // table takes the win at once, the score table at the next win.
+        const LockWait shortWait(20);
+        QLockFile other(TopTen::fileName(1) + ".lock");
+        QVERIFY(other.tryLock(0));
+        ScriptedUi ui;
+        ui.answers << "Ann";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        QCOMPARE(ui.messages, (QStringList{kMsg, uiText("ttEnterLater").arg(QDir::toNativeSeparators(TopTen::fileName(1)))}));
+        QCOMPARE(waitingTopTenEntries(), 1);
+        QCOMPARE(waitingTopTenFiles(), QStringList{TopTen::fileName(1)});
+        QCOMPARE(fileBytes(1), QByteArray());
+        other.unlock();
+        ScriptedUi next; // the next win (its name query cancelled)
+        QVERIFY(!CheckTopTen(-1000, 7, "999999", kDay, kMsg, next));
+        QCOMPARE(waitingTopTenEntries(), 0);
+        QVERIFY(next.errors.isEmpty());
+        TopTenTable t;
+        t.LoadTopTen(1);
+        QCOMPARE(t.slot(1).Name, QByteArray("Ann"));
+        QCOMPARE(t.slot(1).Score, 14286);
+    }
+
+    // --- a folder whose name holds placeholders ---
+
+    void messagesKeepThePercentsOfTheFolderName_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("kept aside") << "damaged";
+        QTest::newRow("entered later") << "in use";
+        QTest::newRow("unreadable") << "unreadable";
+    }
+    void messagesKeepThePercentsOfTheFolderName()
+    {
+        QFETCH(QString, kind);
+        const QString name = QStringLiteral("nv-\u00e9-2%2 %1");
+        QVERIFY(QDir(m_folder.path()).mkdir(name));
+        ProgramDir::set(m_folder.filePath(name) + QLatin1Char('/'));
+        const QString table = QDir::toNativeSeparators(TopTen::fileName(2));
+        QFile f(TopTen::fileName(2));
+        QLockFile other(TopTen::fileName(2) + ".lock");
+        const LockWait shortWait(20);
+        if (kind == "damaged") {
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("xx");
+            f.close();
+        } else if (kind == "in use") {
+            QVERIFY(other.tryLock(0));
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), TopTen::fileName(2)));
+        }
+        ScriptedUi ui;
+        ui.answers << "Pat";
+        QVERIFY(CheckTopTen(1000, 7, "000100", kDay, kMsg, ui));
+        const QStringList told = ui.messages.mid(1) + ui.errors;
+        QVERIFY(!told.isEmpty());
+        for (const QString &text : told)
+            QVERIFY2(text.contains(table), qPrintable(text));
+        other.unlock();
     }
 };
 

@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestProgramDir : public QObject
 {
     Q_OBJECT
@@ -251,6 +255,58 @@ private slots:
         writeFile(tmp.path() + "/home", "not a folder");
         const QString dir = ProgramDir::resolve(exe, QString(), tmp.path() + "/home", kGamesData);
         QCOMPARE(dir, tmp.path() + "/prefix/games/");
+    }
+
+    // A folder name of bytes that are no UTF-8 text cannot be held in a
+    // QString; the folder is reached through a handle on it.
+    void aFolderNamedInNoEncodingIsFoundByItsBytes()
+    {
+        QTemporaryDir tmp;
+        const QByteArray folder = QFile::encodeName(tmp.path()) + "/nu-\xff\xfe";
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        for (const char *name : {"/korvex", "/KVXRules.rtf"}) {
+            const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT, 0755);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, "{\\rtf1}", 7), ssize_t(7));
+            ::close(fd);
+        }
+        QString unreached;
+        const QString dir = ProgramDir::resolveBytes(folder + "/korvex", QString(), tmp.path() + "/home", kGamesData,
+                                                     &unreached);
+        QVERIFY2(dir.startsWith("/proc/self/fd/"), qPrintable(dir));
+        QVERIFY(unreached.isEmpty());
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1}"));
+        writeFile(dir + "Korvex.cnf", "[Game]\n");
+        struct stat st {};
+        QCOMPARE(::stat((folder + "/Korvex.cnf").constData(), &st), 0);
+        QCOMPARE(ProgramDir::reachableFolder(folder), dir); // one handle for the folder
+        QVERIFY(!QFile::exists(tmp.path() + "/home"));
+    }
+
+    void anInstalledCopyBelowSuchAFolderFindsItsRules()
+    {
+        QTemporaryDir tmp;
+        const QByteArray prefix = QFile::encodeName(tmp.path()) + "/pr\xe9" "fix";
+        for (const QByteArray &sub : {QByteArray(), QByteArray("/games"), QByteArray("/share"), QByteArray("/share/games"),
+                                      QByteArray("/share/games/korvex")})
+            QVERIFY(::mkdir((prefix + sub).constData(), 0755) == 0);
+        const int fd = ::open((prefix + "/share/games/korvex/KVXRules.rtf").constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "{\\rtf1 installed}", 17), ssize_t(17));
+        ::close(fd);
+        const QString dir = ProgramDir::resolveBytes(prefix + "/games/korvex", QString(), tmp.path() + "/home", kGamesData);
+        QCOMPARE(dir, tmp.path() + "/home/.local/share/Korvex/");
+        QCOMPARE(readFile(dir + "KVXRules.rtf"), QByteArray("{\\rtf1 installed}"));
+    }
+
+    void aFolderThatCannotBeOpenedIsNamed()
+    {
+        QTemporaryDir tmp;
+        const QByteArray gone = QFile::encodeName(tmp.path()) + "/gone-\xff/korvex";
+        QString unreached;
+        const QString dir = ProgramDir::resolveBytes(gone, QString(), tmp.path() + "/home", kGamesData, &unreached);
+        QCOMPARE(dir, tmp.path() + "/home/.local/share/Korvex/");
+        QCOMPARE(unreached, ProgramDir::fromExecutable(QFile::decodeName(gone)));
     }
 
     void startUpKeepsAFolderAlreadySet()
