@@ -89,12 +89,15 @@ private slots:
         PracticeData d;
         for (int i = 0; i < PracticeFile::kMaxMine + 5; ++i) {
             PracticePosition p = position(5 * i);
+            p.winner = 5000;
             d.addMine(p);
         }
         QCOMPARE(d.positions.size(), PracticeFile::kMaxMine);
         QCOMPARE(d.positions.first().total, 25);
         // The same decision missed again is not kept twice.
-        d.addMine(position(25, 0.9));
+        PracticePosition again = position(25, 0.9);
+        again.winner = 5000;
+        d.addMine(again);
         QCOMPARE(d.positions.size(), PracticeFile::kMaxMine);
         QCOMPARE(d.positions.last().cost, 0.9);
         for (int i = 0; i < PracticeFile::kMaxAttempts + 3; ++i)

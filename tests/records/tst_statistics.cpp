@@ -135,6 +135,29 @@ private slots:
         QTest::newRow("a million lines") << QByteArray(1000000, '\n').prepend("[Statistics]\nVersion=1\n")
                                          << int(StatsData::Damaged) << 0 << 0;
         QTest::newRow("empty") << QByteArray("\r\n") << int(StatsData::Absent) << 0 << 0;
+        // Figures no play produces: the line is not read, and kept.
+        const auto hostile = [&good](const char *row, const QByteArray &from, const QByteArray &to, int skipped) {
+            QVERIFY(good.contains(from));
+            QTest::newRow(row) << QByteArray(good).replace(from, to) << int(StatsData::Partial) << 3 - skipped
+                               << skipped;
+        };
+        hostile("rounds 2^31-1", ",1,11,110,", ",1,2147483647,110,", 1);
+        hostile("rounds past a million", ",1,11,110,", ",1,1000001,110,", 1);
+        hostile("a winning total of 0", "T17:00:11,1000,", "T17:00:11,0,", 1);
+        hostile("a winning total past a million", "T17:00:11,1000,", "T17:00:11,1000001,", 1);
+        hostile("game type 3", ",0,1,11,110,", ",0,3,11,110,", 1);
+        hostile("a rating past any winning total", ",11,110,9090,", ",11,110,100000001,", 1);
+        hostile("rounds lost past any game", ",11,110,9090,0,0,,", ",11,110,9090,0,0,1e300,", 1);
+        hostile("a key past any the game gives", "\n2=", "\n1000000000000=", 1);
+        hostile("totals of 2^31 rounds a game", "1000=3,0,33,", "1000=3,0,6442450941,", 0);
+        // Byte-order mark and line ends: read alike.
+        QByteArray lf = good, cr = good;
+        lf.replace("\r\n", "\n");
+        cr.replace("\r\n", "\r");
+        QTest::newRow("LF") << lf << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("CR") << cr << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("BOM, CRLF") << "\xEF\xBB\xBF" + good << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("BOM, CR") << "\xEF\xBB\xBF" + cr << int(StatsData::Ok) << 3 << 0;
     }
 
     void badFiles()
@@ -304,7 +327,8 @@ private slots:
     {
         QByteArray bytes = fileOf({game(10, 100), game(20, 200)});
         QVERIFY(bytes.contains("1000=2,0,30,300,"));
-        write(path(), bytes.replace("1000=2,0,30,300,", "1000=2,0,999999999999999995,300,"));
+        // As many games as the totals take, each of the most rounds there are.
+        write(path(), bytes.replace("1000=2,0,30,300,", "1000=1000000000000,0,999999999999999995,300,"));
         QCOMPARE(Statistics::load(path()).totalsFor({1000, false}).roundsSum, qint64(999999999999999995));
         Statistics::addGame(path(), game(12, 120));
         const StatsData d = Statistics::load(path());
