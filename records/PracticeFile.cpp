@@ -238,9 +238,9 @@ void PracticeData::keepTurnsInRange()
 
 bool PracticeData::fit()
 {
-    // The oldest answers go first, then the oldest positions; each kind's
-    // lines this version reads before those it does not. What lies outside
-    // those lists stays whole; when it alone is too large, false.
+    // Answers go first, then positions, the oldest first; of each, the lines
+    // this version cannot read before those it uses. What lies outside those
+    // lists stays whole; when it alone is too large, false.
     keepTurnsInRange();
     const auto lineBytes = [](const QString &value) { return qint64(value.toUtf8().size()) + 4; };
     for (;;) {
@@ -250,20 +250,20 @@ bool PracticeData::fit()
         bool dropped = false;
         while (excess > 0) {
             qint64 freed = 0;
-            if (!attempts.isEmpty()) {
-                freed = lineBytes(PracticeFile::attemptLine(attempts.front()));
-                attempts.removeFirst();
-            } else if (!unreadAttempts.isEmpty()) {
+            if (!unreadAttempts.isEmpty()) {
                 freed = lineBytes(unreadAttempts.front().first) + lineBytes(unreadAttempts.front().second) - 5;
                 unreadAttempts.removeFirst();
                 skipped = std::max(0, skipped - 1);
-            } else if (!positions.isEmpty()) {
-                freed = lineBytes(PracticeFile::positionLine(positions.front()));
-                positions.removeFirst();
+            } else if (!attempts.isEmpty()) {
+                freed = lineBytes(PracticeFile::attemptLine(attempts.front()));
+                attempts.removeFirst();
             } else if (!unreadPositions.isEmpty()) {
                 freed = lineBytes(unreadPositions.front().first) + lineBytes(unreadPositions.front().second) - 5;
                 unreadPositions.removeFirst();
                 skipped = std::max(0, skipped - 1);
+            } else if (!positions.isEmpty()) {
+                freed = lineBytes(PracticeFile::positionLine(positions.front()));
+                positions.removeFirst();
             } else {
                 break;
             }

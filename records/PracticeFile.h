@@ -52,9 +52,9 @@ struct PracticeData
     // Numbers the turn and the due turns afresh, in the same order, where
     // one lies past what a read takes (PlayLimits::kMaxTurn).
     void keepTurnsInRange();
-    // Drops the oldest answers, then the oldest positions, until the file
-    // written is within PracticeFile::kMaxBytes; false when the lines kept
-    // besides them are too large alone.
+    // Drops answers, then positions (unread lines of each first, then the
+    // oldest), until the file written is within PracticeFile::kMaxBytes;
+    // false when the lines kept besides them are too large alone.
     bool fit();
     // The player's positions of these rules, and the built-in set with the
     // due turns the file holds for it.

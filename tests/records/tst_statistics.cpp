@@ -3,6 +3,7 @@
 // two copies of the game winning at the same moment.
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
+#include "game/PlayLimits.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"
@@ -247,6 +248,88 @@ private slots:
         QCOMPARE(d.lastKey, qint64(Statistics::kKeep + 1));
         QVERIFY(d.gameBlock.startsWith("2="));
         QVERIFY(d.gameBlock.contains("\r\n10001=2026-12-07T17:00:03,1000,0,1,3,30,"));
+    }
+
+    void aFullFileTakesMoreGames_data()
+    {
+        QTest::addColumn<QByteArray>("padding"); // lines after the games, to the cap
+        QTest::addColumn<bool>("byLines");
+        QTest::newRow("to the size") << "9=" + QByteArray(4000, 'x') + "\r\n" << false;
+        QTest::newRow("to the lines") << QByteArray(";\r\n") << true;
+    }
+    void aFullFileTakesMoreGames()
+    {
+        // Filled to the size or the lines a read takes, short of one game:
+        // each win and review is written within them, the oldest lines giving
+        // way and the totals counting on.
+        QFETCH(QByteArray, padding);
+        QFETCH(bool, byLines);
+        QByteArray bytes = fileOf({game(10, 100), game(11, 110)});
+        while (byLines ? bytes.count('\n') < Statistics::kMaxLines - 1 : bytes.size() + padding.size() < Statistics::kMaxBytes)
+            bytes += padding;
+        bytes += QByteArray(byLines ? 0 : int(Statistics::kMaxBytes - bytes.size() - 40), ';') + "\r\n";
+        write(path(), bytes);
+        QVERIFY(Statistics::load(path()).status != StatsData::Damaged);
+        for (int i = 1; i <= 3; ++i) {
+            qint64 key = 0;
+            QVERIFY(Statistics::addGame(path(), game(20 + i, 60), &key).isEmpty());
+            QVERIFY(Statistics::setReview(path(), key, 1.5, 0.25));
+            const QByteArray written = read(path());
+            QVERIFY(written.size() <= Statistics::kMaxBytes && written.count('\n') <= Statistics::kMaxLines);
+            const StatsData d = Statistics::load(path());
+            QVERIFY(d.status == StatsData::Ok || d.status == StatsData::Partial);
+            QCOMPARE(d.totalsFor({1000, false}).games, qint64(2 + i));
+            QCOMPARE(d.games.last().rounds, 20 + i);
+            QVERIFY(d.games.last().decisionsLost);
+        }
+        QVERIFY(!QFile::exists(path() + QStringLiteral(".damaged")));
+    }
+
+    void aFileFullOfOtherLinesIsNotWritten()
+    {
+        // What this version does not write is never dropped: with no room
+        // beside it the win is refused by name, and the file stays as it was.
+        QByteArray bytes = fileOf({}) + "[Later]\r\n";
+        bytes += QByteArray(int(Statistics::kMaxBytes - bytes.size() - 10), ';') + "\r\n";
+        write(path(), bytes);
+        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(12, 100)));
+        QCOMPARE(read(path()), bytes);
+        // Nor is a game no play can produce.
+        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(PlayLimits::kMaxRounds + 1, 100)));
+        QCOMPARE(read(path()), bytes);
+    }
+
+    void theLastKeyIsNumberedAfresh()
+    {
+        QByteArray bytes = fileOf({game(10, 100), game(11, 110)});
+        write(path(), bytes.replace("\n2=", "\n" + QByteArray::number(Statistics::kMaxKey) + "="));
+        qint64 key = 0;
+        Statistics::addGame(path(), game(12, 120), &key);
+        QCOMPARE(key, qint64(3));
+        const StatsData d = Statistics::load(path());
+        QCOMPARE(d.status, StatsData::Ok);
+        QCOMPARE(d.games.size(), 3);
+        QVERIFY(d.gameBlock.startsWith("1=") && d.gameBlock.contains("\n2=") && d.gameBlock.contains("\n3="));
+    }
+
+    void roundsBucketsAreBounded()
+    {
+        // One bar per round while they are few; however long the games, at
+        // most kMaxBuckets, and every game and chance in one of them.
+        const std::vector<double> best{0.5, 0.3, 0.2};
+        auto b = roundsBuckets({{1, 2}, {3, 1}}, 3, best, 3);
+        QCOMPARE(b.size(), size_t(3));
+        QCOMPARE(b[2].games, 1);
+        QCOMPARE(b[1].bestShare, 0.3);
+        for (const int last : {PlayLimits::kMaxRounds, std::numeric_limits<int>::max()}) {
+            b = roundsBuckets({{1, 2}, {12, 1}, {last, 1}}, 4, best, last);
+            QVERIFY(b.size() <= size_t(kMaxBuckets));
+            QCOMPARE(b.front().from, 1);
+            QCOMPARE(b.back().to, last);
+            QCOMPARE(b.front().games, 3);
+            QCOMPARE(b.back().games, 1);
+            QCOMPARE(b.front().bestShare, 1.0);
+        }
     }
 
     void aReviewArrivesLater()
