@@ -10,11 +10,10 @@
 
 namespace PlayLimits {
 
-// Winning totals: the setup offers 1,000 to 10,000; a saved game may carry
-// another, and the game is played to it. Ten times the largest total the
-// advisor solves leaves room for any of them.
+// Winning totals: the setup offers 1,000 to 10,000, but "Korvex.cnf" and a
+// saved game may carry any positive total, and the game is played to it.
 constexpr qint32 kMinWinner = 1;
-constexpr qint32 kMaxWinner = 1000000;
+constexpr qint32 kMaxWinner = 2147483647;
 
 // Rounds to a win. A round takes at least one roll; a million of them is far
 // more than anyone plays (a game of 10,000 takes some thirty).
@@ -23,8 +22,9 @@ constexpr qint32 kMaxRounds = 1000000;
 // Playing time of a game, in seconds: the game's clock is a 32-bit count.
 constexpr qint32 kMaxSeconds = 2147483647;
 
-// The rating of a won game: the winning total per round, times 100.
-constexpr qint32 kMaxRating = kMaxWinner * 100;
+// The rating of a won game: the winning total per round, times 100, as the
+// top ten keep it (a 32-bit score).
+constexpr qint32 kMaxRating = 2147483647;
 
 // Rounds lost to decisions, and the luck, of a reviewed game: never more
 // than a game can take in rounds.

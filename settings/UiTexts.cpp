@@ -158,7 +158,7 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statPartial", "Some lines of the statistics file %1 could not be read (%2): they are kept in the file but left out here. Everything else is shown."},
     {"Statistics", "statFuture", "The statistics file %1 was written by a newer version of Korvex. What this version understands is shown; the rest is kept."},
     {"Statistics", "statKeptAside", "The statistics file could not be read. It has been kept as %1, and a new one begun with this game."},
-    {"Statistics", "statBeyond", "This game is not recorded in the statistics file %1: its figures lie beyond any that play can reach."},
+    {"Statistics", "statBeyond", "This game is not recorded in the statistics file %1: its figures lie beyond what the statistics take."},
     {"Statistics", "statFull", "The statistics file %1 holds so many lines this version does not write that no game fits beside them: this game is not recorded."},
     // --- the game review window
     {"Review", "aReview", "Review Game..."},

@@ -145,9 +145,7 @@ private slots:
         hostile("rounds 2^31-1", ",1,11,110,", ",1,2147483647,110,", 1);
         hostile("rounds past a million", ",1,11,110,", ",1,1000001,110,", 1);
         hostile("a winning total of 0", "T17:00:11,1000,", "T17:00:11,0,", 1);
-        hostile("a winning total past a million", "T17:00:11,1000,", "T17:00:11,1000001,", 1);
         hostile("game type 3", ",0,1,11,110,", ",0,3,11,110,", 1);
-        hostile("a rating past any winning total", ",11,110,9090,", ",11,110,100000001,", 1);
         hostile("rounds lost past any game", ",11,110,9090,0,0,,", ",11,110,9090,0,0,1e300,", 1);
         hostile("a key past any the game gives", "\n2=", "\n1000000000000=", 1);
         hostile("totals of 2^31 rounds a game", "1000=3,0,33,", "1000=3,0,6442450941,", 0);
