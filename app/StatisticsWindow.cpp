@@ -112,11 +112,16 @@ Plot drawAxes(QPainter &p, const QRectF &r, const ChartColours &c, double xMin, 
                      r.height() - fm.height() * 4.4),
               xMin, xMax, yMax};
     const ChartAxis::ValueLines lines{QPen(c.grid, 0), c.text, r.left(), left - fm.height() * 0.3, fm.height()};
-    for (double v = 0; v <= yMax + 1e-9; v += yStep)
-        ChartAxis::drawValueLine(p, plot.area, plot.y(v), lines, yLabel(v));
+    // A few lines and ticks each, whatever the values (a step lost in a huge
+    // value would not move on).
+    constexpr int kTicks = 40;
+    for (int i = 0; i <= kTicks && i * yStep <= yMax + 1e-9; ++i)
+        ChartAxis::drawValueLine(p, plot.area, plot.y(i * yStep), lines, yLabel(i * yStep));
     const double xStep = ChartAxis::wholeStep(xMax - xMin, 8);
     p.setPen(c.text);
-    for (double v = std::ceil(xMin / xStep) * xStep; v <= xMax + 1e-9; v += xStep) {
+    const double xFirst = std::ceil(xMin / xStep) * xStep;
+    for (int i = 0; i <= kTicks && xFirst + i * xStep <= xMax + 1e-9; ++i) {
+        const double v = xFirst + i * xStep;
         const double x = plot.x(v);
         p.drawLine(QPointF(x, plot.area.bottom()), QPointF(x, plot.area.bottom() + fm.height() * 0.25));
         p.drawText(QRectF(x - 40, plot.area.bottom() + fm.height() * 0.3, 80, fm.height()), Qt::AlignHCenter,
@@ -196,19 +201,9 @@ QSize RoundsChart::sizeHint() const
     return QSize(480, 260);
 }
 
-void RoundsChart::setData(const std::map<int, int> &player, const std::vector<double> &best, double playerMean,
-                          double bestMean, int lastRounds)
+void RoundsChart::setData(const std::vector<RoundsBucket> &buckets, double playerMean, double bestMean)
 {
-    int games = 0;
-    for (const auto &[n, count] : player)
-        games += count;
-    m_player.assign(size_t(lastRounds) + 1, 0.0);
-    m_best.assign(size_t(lastRounds) + 1, 0.0);
-    for (const auto &[n, count] : player)
-        if (n >= 1 && n <= lastRounds)
-            m_player[size_t(n)] = double(count) / games;
-    for (int n = 1; n <= lastRounds && n <= int(best.size()); ++n)
-        m_best[size_t(n)] = best[size_t(n) - 1];
+    m_buckets = buckets;
     m_playerMean = playerMean;
     m_bestMean = bestMean;
     update();
@@ -220,13 +215,13 @@ void RoundsChart::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const ChartColours c(palette());
     p.fillRect(rect(), c.back);
-    const int last = int(m_player.size()) - 1;
-    if (last < 1)
+    if (m_buckets.empty())
         return;
+    const int last = m_buckets.back().to;
     double playerTop = 0, bestTop = 0;
-    for (int n = 1; n <= last; ++n) {
-        playerTop = std::max(playerTop, m_player[size_t(n)]);
-        bestTop = std::max(bestTop, m_best[size_t(n)]);
+    for (const RoundsBucket &b : m_buckets) {
+        playerTop = std::max(playerTop, b.share);
+        bestTop = std::max(bestTop, b.bestShare);
     }
     // The scale follows the best play's curve: a bar of a few games (one game
     // is a bar of 100 %) would flatten it. A bar taller than the scale is cut
@@ -234,16 +229,17 @@ void RoundsChart::paintEvent(QPaintEvent *)
     const double yMax = bestTop > 0 && playerTop > 2 * bestTop ? 1.5 * bestTop : std::max(playerTop, bestTop);
     const Plot plot = drawAxes(p, QRectF(rect()).adjusted(4, 4, -4, -4), c, 0.5, last + 0.5, std::max(yMax, 0.01),
                                true, uiText("statRoundsAxis"));
-    const double w = plot.area.width() / last;
     const QFontMetricsF fm(p.font());
-    // the player's bars
-    for (int n = 1; n <= last; ++n) {
-        const double share = m_player[size_t(n)];
+    // the player's bars, each as wide as the rounds it holds
+    for (const RoundsBucket &b : m_buckets) {
+        const double share = b.share;
         if (share <= 0)
             continue;
         const bool cut = share > plot.yMax;
         const double top = cut ? plot.area.top() : plot.y(share);
-        const QRectF bar(plot.x(n) - w * 0.4, top, w * 0.8, plot.area.bottom() - top);
+        const double left = plot.x(b.from - 0.5), right = plot.x(b.to + 0.5);
+        const double w = right - left;
+        const QRectF bar(left + w * 0.1, top, w * 0.8, plot.area.bottom() - top);
         p.setPen(QPen(c.barEdge, 0));
         p.setBrush(c.bars);
         p.drawRect(bar);
@@ -259,11 +255,11 @@ void RoundsChart::paintEvent(QPaintEvent *)
             p.drawText(QPointF(lx, y + fm.height() + fm.ascent() / 2), label);
         }
     }
-    // the best play's line, with a dot at each whole number of rounds
+    // the best play's line, with a point at the middle of each bar
     QPainterPath line;
-    for (int n = 1; n <= last; ++n) {
-        const QPointF pt(plot.x(n), plot.y(m_best[size_t(n)]));
-        n == 1 ? line.moveTo(pt) : line.lineTo(pt);
+    for (const RoundsBucket &b : m_buckets) {
+        const QPointF pt(plot.x((b.from + b.to) / 2.0), plot.y(b.bestShare));
+        line.elementCount() == 0 ? line.moveTo(pt) : line.lineTo(pt);
     }
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(c.line, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -634,7 +630,7 @@ void StatisticsWindow::dataRead(const StatsData &data)
         notice = uiText("statDamaged").arg(file, m_data.problem);
         break;
     case StatsData::Partial:
-        notice = uiText("statPartial").arg(file).arg(m_data.skipped + m_data.unreadTotals);
+        notice = uiText("statPartial").arg(file, QString::number(m_data.skipped + m_data.unreadTotals));
         break;
     case StatsData::Future:
         notice = uiText("statFuture").arg(file);
@@ -746,36 +742,35 @@ int StatisticsWindow::showRounds(const StatsFigures &f)
     lBest->setText(solved ? uiPlural("statBestLine", best->distributionMean(), 2).arg(rulesName(m_shown), number(best->distributionMean(), 2))
                           : f.totals.games == 0 ? uiText("statNoGames").arg(rulesName(m_shown)) : waiting);
 
-    // The histogram: as far as the player's longest game and the best play's 99th percentile.
+    // The histogram: as far as the player's longest game and the best play's
+    // 99th percentile, in buckets of several rounds where that is far.
     int last = f.roundsCount.empty() ? 0 : f.roundsCount.rbegin()->first;
     if (solved)
         last = std::max(last, best->roundsForChance(0.99));
-    last = std::max(last, 1);
-    const std::vector<double> dist = solved ? best->roundsDistribution() : std::vector<double>();
-    chRounds->setData(f.roundsCount, dist, f.keptGames > 0 ? f.averageRounds : 0,
-                      solved ? best->distributionMean() : 0, last);
-    const std::map<int, int> counts = f.roundsCount;
+    const std::vector<RoundsBucket> buckets = roundsBuckets(
+            f.roundsCount, f.keptGames, solved ? best->roundsDistribution() : std::vector<double>(), last);
+    chRounds->setData(buckets, f.keptGames > 0 ? f.averageRounds : 0, solved ? best->distributionMean() : 0);
     const int kept = f.keptGames;
-    const std::vector<double> bestShare = dist;
-    m_rounds->reset(last, [counts, kept, bestShare, solved, none, waiting](int row, int column) {
-        const int n = row + 1;
-        const auto it = counts.find(n);
-        const int count = it == counts.end() ? 0 : it->second;
+    m_rounds->reset(int(buckets.size()), [buckets, kept, solved, none, waiting](int row, int column) {
+        const RoundsBucket &b = buckets[size_t(row)];
         switch (column) {
         case 0:
-            return QString::number(n);
+            return b.from == b.to ? QString::number(b.from)
+                                  : QStringLiteral("%1\u2013%2").arg(QString::number(b.from), QString::number(b.to));
         case 1:
-            return QString::number(count);
+            return QString::number(b.games);
         case 2:
-            return kept > 0 ? uiText("statPercent").arg(number(100.0 * count / kept, 1)) : none;
+            return kept > 0 ? uiText("statPercent").arg(number(100.0 * b.share, 1)) : none;
         default:
-            if (!solved)
-                return waiting;
-            return uiText("statPercent").arg(number(100.0 * (n <= int(bestShare.size()) ? bestShare[size_t(n) - 1] : 0.0), 1));
+            return solved ? uiText("statPercent").arg(number(100.0 * b.bestShare, 1)) : waiting;
         }
     });
     // A row above the player's fewest rounds at the top.
-    return counts.empty() ? 0 : std::max(0, counts.begin()->first - 2);
+    if (f.roundsCount.empty())
+        return 0;
+    const int fewest = f.roundsCount.begin()->first;
+    const auto at = std::find_if(buckets.begin(), buckets.end(), [fewest](const RoundsBucket &b) { return b.to >= fewest; });
+    return std::max(0, int(at - buckets.begin()) - 1);
 }
 
 void StatisticsWindow::showTrend(const StatsFigures &f)

@@ -34,15 +34,15 @@ class RoundsChart : public QWidget
     Q_OBJECT
 public:
     explicit RoundsChart(QWidget *parent = nullptr);
-    void setData(const std::map<int, int> &player, const std::vector<double> &best, double playerMean,
-                 double bestMean, int lastRounds);
+    // The bars and the line, as many as the buckets (at most kMaxBuckets).
+    void setData(const std::vector<RoundsBucket> &buckets, double playerMean, double bestMean);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    std::vector<double> m_player, m_best; // per rounds, index 0 unused
+    std::vector<RoundsBucket> m_buckets;
     double m_playerMean = 0, m_bestMean = 0;
 };
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The practice file's reader against arbitrary files: what it can use is
 // written back so that a second reading finds the same, an answer added keeps
-// every line it held, and a file it cannot use is said to be damaged.
+// every line it held, and a file it cannot use is said to be damaged. Nothing
+// written lies past what a read takes, and the progress grows only with the
+// answers read.
 #include "FuzzCheck.h"
 
+#include "game/PlayLimits.h"
 #include "records/PracticeFile.h"
 
 #include <cstdint>
@@ -19,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     for (const PracticePosition &p : d.positions)
         FUZZ_CHECK(p.sound(), "a position the game cannot meet was read");
+    // The progress is bounded by the answers read, never by a figure.
+    for (const PracticeSource source : {PracticeSource::Mine, PracticeSource::BuiltIn}) {
+        const PracticeProgress progress = practiceProgress(d, source);
+        FUZZ_CHECK(progress.days.size() <= d.attempts.size() && progress.whole.tried <= d.attempts.size(),
+                   "more days than answers");
+    }
 
     // Written back and read again: the same positions, answers and unread lines.
     const QByteArray written = PracticeFile::format(d);
@@ -44,6 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(after.skipped == d.skipped, "unread lines lost with an answer");
     FUZZ_CHECK(after.attempts.size() == std::min(d.attempts.size() + 1, qsizetype(PracticeFile::kMaxAttempts)),
                "an answer lost");
-    FUZZ_CHECK(after.turn == d.turn + 1, "the turn did not move on");
+    // The turns move on, numbered afresh when they would pass what a read takes.
+    FUZZ_CHECK(after.turn == answered.turn && after.positions.size() == answered.positions.size(),
+               "the turn or a position was written past what a read takes");
+    FUZZ_CHECK(answered.turn >= 0 && answered.turn <= PlayLimits::kMaxTurn, "a turn past what a read takes");
+    qint64 lastDue = d.turn;
+    for (const PracticePosition &q : d.positions)
+        lastDue = std::max(lastDue, q.due);
+    FUZZ_CHECK(lastDue >= PlayLimits::kMaxTurn - 10 || answered.turn == d.turn + 1, "the turn did not move on");
+
+    // Written within the size a read takes, or not at all.
+    if (answered.fit())
+        FUZZ_CHECK(PracticeFile::format(answered).size() <= PracticeFile::kMaxBytes, "a file written that a read refuses");
     return 0;
 }

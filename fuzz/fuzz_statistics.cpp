@@ -2,6 +2,7 @@
 // The statistics reader against arbitrary files: whatever it can use is
 // written back so that a second reading finds the same, a win added to it
 // keeps every line it held, and a file it cannot use is said to be damaged.
+// No figure in the file makes the figures or the chart grow past the lines read.
 #include "FuzzCheck.h"
 
 #include "records/Statistics.h"
@@ -37,6 +38,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     FUZZ_CHECK(d.games.size() + d.skipped == d.lineCount, "every line of a game is used or counted as skipped");
 
+    // Only figures play can produce are read, and what is made of them is
+    // bounded by the lines read, never by a figure.
+    for (const StatsGame &g : d.games)
+        FUZZ_CHECK(Statistics::withinPlay(g), "a game no play produces was read");
+    QList<RuleSet> shown = d.ruleSets();
+    shown.append({1000, false});
+    for (const RuleSet &r : shown) {
+        FUZZ_CHECK(Statistics::withinPlay(d.totalsFor(r)), "totals no play produces were read");
+        const StatsFigures f = statsFigures(d, r);
+        FUZZ_CHECK(qsizetype(f.roundsCount.size()) <= d.games.size() && f.reviewed.size() <= d.games.size()
+                       && f.keptGames <= d.games.size(),
+                   "figures larger than the games read");
+        const int last = f.roundsCount.empty() ? 1 : f.roundsCount.rbegin()->first;
+        const std::vector<RoundsBucket> buckets = roundsBuckets(f.roundsCount, f.keptGames, {0.5, 0.5}, last);
+        FUZZ_CHECK(!buckets.empty() && buckets.size() <= size_t(kMaxBuckets), "more bars than the chart takes");
+        int games = 0;
+        for (const RoundsBucket &b : buckets)
+            games += b.games;
+        FUZZ_CHECK(games == f.keptGames, "a game not in the chart");
+    }
+
     // Written back and read again: the same games, lines and totals.
     const StatsData again = Statistics::parse(Statistics::format(d));
     FUZZ_CHECK(again.status != StatsData::Damaged, again.problem);
@@ -59,7 +81,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     g.rating = 8333;
     won.addGame(g);
     won.keepLast(Statistics::kKeep);
-    const StatsData after = Statistics::parse(Statistics::format(won));
+    // Written within what a read takes, or not at all.
+    const bool fits = won.fit();
+    const QByteArray written = Statistics::format(won);
+    if (!fits)
+        return 0;
+    FUZZ_CHECK(written.size() <= Statistics::kMaxBytes && written.count('\n') <= Statistics::kMaxLines,
+               "a file written that a read refuses");
+    FUZZ_CHECK(won.lastKey <= Statistics::kMaxKey, "a key past what a read takes");
+    const StatsData after = Statistics::parse(written);
     FUZZ_CHECK(after.status != StatsData::Damaged, after.problem);
     if (d.lineCount < Statistics::kKeep)
         FUZZ_CHECK(after.gameBlock.startsWith(d.gameBlock), "a win lost lines of the file");

@@ -5,6 +5,7 @@
 
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
+#include "game/PlayLimits.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
 #include "records/Statistics.h"
@@ -41,14 +42,23 @@ bool integer(const QString &s, qint64 *out, qint64 lo, qint64 hi)
     return true;
 }
 
+// Rounds lost or a position's cost.
+constexpr double kMaxCost = 1e6;
+
 bool number(const QString &s, double *out)
 {
     bool ok = false;
     const double v = s.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v < 0 || v > 1e6)
+    if (!ok || !std::isfinite(v) || v < 0 || v > kMaxCost)
         return false;
     *out = v;
     return true;
+}
+
+// A cost as a read takes it.
+double costWritten(double v)
+{
+    return std::isfinite(v) ? std::clamp(v, 0.0, kMaxCost) : 0.0;
 }
 
 // "1 1 5" written as "115"; "-" for none.
@@ -98,8 +108,11 @@ PracticeData damaged(const QString &problem)
     return d;
 }
 
-void save(const QString &path, const PracticeData &d)
+// Written only as a read takes it again: within the size a read accepts.
+void save(const QString &path, PracticeData &d)
 {
+    if (!d.fit())
+        throw KvxError(uiText("pracFull").arg(QDir::toNativeSeparators(path)));
     const QString error = writeAtomically(path, PracticeFile::format(d));
     if (!error.isEmpty())
         throw KvxError(fileProblem(path, error));
@@ -132,13 +145,16 @@ PracticeData loadForWrite(const QString &path, QString *aside)
 
 void PracticeData::addMine(const PracticePosition &p)
 {
+    // Only what a read takes again.
+    if (!p.sound())
+        return;
     for (int i = 0; i < positions.size(); ++i) {
         PracticePosition &q = positions[i];
         if (q.source == PracticeSource::Mine && q.samePlace(p)) {
             // The same decision missed again: the newest cost, due now, and
             // moved to the newest end so that the bound keeps it.
             PracticePosition again = q;
-            again.cost = p.cost;
+            again.cost = costWritten(p.cost);
             again.due = std::min(q.due, turn);
             again.added = p.added;
             positions.remove(i);
@@ -148,6 +164,7 @@ void PracticeData::addMine(const PracticePosition &p)
     }
     PracticePosition n = p;
     n.source = PracticeSource::Mine;
+    n.cost = costWritten(p.cost);
     n.due = turn;
     positions.append(n);
     bound();
@@ -155,12 +172,15 @@ void PracticeData::addMine(const PracticePosition &p)
 
 void PracticeData::answer(const PracticePosition &p, const PracticeVerdict &v, const QDateTime &when)
 {
+    // Only what a read takes again.
+    if (!p.sound())
+        return;
     PracticeAttempt a;
     a.when = when;
     a.source = p.source;
     a.winner = p.winner;
     a.band = p.band;
-    a.lost = v.cost;
+    a.lost = costWritten(v.cost);
     a.best = v.answeredBest;
     attempts.append(a);
     turn += 1;
@@ -177,11 +197,82 @@ void PracticeData::answer(const PracticePosition &p, const PracticeVerdict &v, c
     }
     if (!found && p.source == PracticeSource::BuiltIn) {
         PracticePosition q = p;
+        q.cost = costWritten(p.cost);
         q.due = due;
         q.added = when;
         positions.append(q);
     }
     bound();
+    keepTurnsInRange();
+}
+
+void PracticeData::keepTurnsInRange()
+{
+    // Only the order of the turns counts (the lowest due comes first, and
+    // the clock against them): shifted so that the lowest is 0, or where
+    // they lie too far apart even for that, numbered by rank.
+    const auto inRange = [this] {
+        if (turn < 0 || turn > PlayLimits::kMaxTurn)
+            return false;
+        for (const PracticePosition &p : positions)
+            if (p.due < -PlayLimits::kMaxTurn || p.due > PlayLimits::kMaxTurn)
+                return false;
+        return true;
+    };
+    if (inRange())
+        return;
+    std::vector<qint64> values{turn};
+    for (const PracticePosition &p : positions)
+        values.push_back(p.due);
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    const qint64 low = values.front();
+    const bool shift = values.back() - low <= PlayLimits::kMaxTurn;
+    const auto renumbered = [&](qint64 v) {
+        return shift ? v - low : qint64(std::lower_bound(values.begin(), values.end(), v) - values.begin());
+    };
+    turn = renumbered(turn);
+    for (PracticePosition &p : positions)
+        p.due = renumbered(p.due);
+}
+
+bool PracticeData::fit()
+{
+    // Answers go first, then positions, the oldest first; of each, the lines
+    // this version cannot read before those it uses. What lies outside those
+    // lists stays whole; when it alone is too large, false.
+    keepTurnsInRange();
+    const auto lineBytes = [](const QString &value) { return qint64(value.toUtf8().size()) + 4; };
+    for (;;) {
+        qint64 excess = PracticeFile::format(*this).size() - PracticeFile::kMaxBytes;
+        if (excess <= 0)
+            return true;
+        bool dropped = false;
+        while (excess > 0) {
+            qint64 freed = 0;
+            if (!unreadAttempts.isEmpty()) {
+                freed = lineBytes(unreadAttempts.front().first) + lineBytes(unreadAttempts.front().second) - 5;
+                unreadAttempts.removeFirst();
+                skipped = std::max(0, skipped - 1);
+            } else if (!attempts.isEmpty()) {
+                freed = lineBytes(PracticeFile::attemptLine(attempts.front()));
+                attempts.removeFirst();
+            } else if (!unreadPositions.isEmpty()) {
+                freed = lineBytes(unreadPositions.front().first) + lineBytes(unreadPositions.front().second) - 5;
+                unreadPositions.removeFirst();
+                skipped = std::max(0, skipped - 1);
+            } else if (!positions.isEmpty()) {
+                freed = lineBytes(PracticeFile::positionLine(positions.front()));
+                positions.removeFirst();
+            } else {
+                break;
+            }
+            excess -= freed;
+            dropped = true;
+        }
+        if (!dropped)
+            return false;
+    }
 }
 
 void PracticeData::bound()
@@ -281,7 +372,7 @@ bool parsePosition(const QString &text, PracticePosition *out)
     if (!readSource(f[0], &p.source) || !integer(f[1], &winner, 5, Advisor::maxWinner) || !integer(f[2], &band, 0, 1)
         || !integer(f[3], &total, -Advisor::maxWinner, Advisor::maxWinner)
         || !integer(f[4], &points, 0, Advisor::maxWinner) || !readDice(f[5], p.kept) || !readDice(f[6], p.rolled)
-        || !number(f[7], &p.cost) || !integer(f[8], &due, -(qint64(1) << 50), qint64(1) << 50)
+        || !number(f[7], &p.cost) || !integer(f[8], &due, -PlayLimits::kMaxTurn, PlayLimits::kMaxTurn)
         || !integer(f[9], &rule, 0, 3))
         return false;
     p.winner = qint32(winner);
@@ -342,10 +433,13 @@ PracticeData parse(const QByteArray &bytes)
                 if (same(kv.first, kVersionKey) && !versionSeen && integer(kv.second, &v, 1, 1 << 30)) {
                     versionSeen = true;
                     d.version = int(v);
-                } else if (same(kv.first, kTurnKey) && !turnSeen && integer(kv.second, &v, 0, qint64(1) << 50)) {
+                } else if (same(kv.first, kTurnKey) && !turnSeen && integer(kv.second, &v, 0, PlayLimits::kMaxTurn)) {
                     turnSeen = true;
                     d.turn = v;
                 } else {
+                    // A turn past any play makes is not read: kept as it is, and counted.
+                    if (same(kv.first, kTurnKey) && !integer(kv.second, &v, 0, PlayLimits::kMaxTurn))
+                        d.skipped += 1;
                     d.otherKeys.append(kv);
                 }
             }

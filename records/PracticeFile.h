@@ -49,6 +49,13 @@ struct PracticeData
     void answer(const PracticePosition &p, const PracticeVerdict &v, const QDateTime &when);
     // Keeps the newest within the bounds.
     void bound();
+    // Numbers the turn and the due turns afresh, in the same order, where
+    // one lies past what a read takes (PlayLimits::kMaxTurn).
+    void keepTurnsInRange();
+    // Drops answers, then positions (unread lines of each first, then the
+    // oldest), until the file written is within PracticeFile::kMaxBytes;
+    // false when the lines kept besides them are too large alone.
+    bool fit();
     // The player's positions of these rules, and the built-in set with the
     // due turns the file holds for it.
     QVector<PracticePosition> mine(const RuleSet &rules) const;

@@ -4,6 +4,7 @@
 
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
+#include "game/PlayLimits.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
 #include "settings/UiTexts.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -36,7 +38,7 @@ bool parseRulesKey(const QString &key, RuleSet *r)
     if (r->band)
         k.chop(5);
     int w = 0;
-    if (!TRegAuto::parseInteger(k.trimmed(), &w) || w < 1)
+    if (!TRegAuto::parseInteger(k.trimmed(), &w) || w < PlayLimits::kMinWinner || w > PlayLimits::kMaxWinner)
         return false;
     r->winner = w;
     return true;
@@ -89,10 +91,10 @@ bool whole(QByteArrayView f, qint64 *out)
     return true;
 }
 
-bool whole32(QByteArrayView f, qint32 *out)
+bool whole32(QByteArrayView f, qint32 *out, qint32 lo = 0, qint32 hi = std::numeric_limits<qint32>::max())
 {
     qint64 v = 0;
-    if (!whole(f, &v) || v > std::numeric_limits<qint32>::max())
+    if (!whole(f, &v) || v < lo || v > hi)
         return false;
     *out = qint32(v);
     return true;
@@ -106,6 +108,7 @@ bool flag(QByteArrayView f, bool *out)
     return true;
 }
 
+// A review's figure: rounds, within what a game can take either way.
 bool figure(QByteArrayView f, std::optional<double> *out)
 {
     if (f.isEmpty()) {
@@ -114,7 +117,8 @@ bool figure(QByteArrayView f, std::optional<double> *out)
     }
     double v = 0;
     const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), v);
-    if (ec != std::errc() || end != f.data() + f.size() || !std::isfinite(v))
+    if (ec != std::errc() || end != f.data() + f.size() || !std::isfinite(v)
+        || std::abs(v) > PlayLimits::kMaxReviewRounds)
         return false;
     *out = v;
     return true;
@@ -143,14 +147,16 @@ bool stamp(QByteArrayView f, QDateTime *out)
 
 // A game from its value. Fields after the eleventh come from a newer version
 // and are passed over.
+// Every figure within what a game can end with (PlayLimits).
 bool readGame(QByteArrayView text, StatsGame *out)
 {
+    using namespace PlayLimits;
     Fields f(text);
     StatsGame g;
-    if (!stamp(f.next(), &g.when) || !whole32(f.next(), &g.winner) || g.winner < 1 || !flag(f.next(), &g.band)
-        || !whole32(f.next(), &g.type) || !whole32(f.next(), &g.rounds) || g.rounds < 1
-        || !whole32(f.next(), &g.seconds) || !whole32(f.next(), &g.rating) || f.atEnd()
-        || !flag(f.next(), &g.assisted))
+    if (!stamp(f.next(), &g.when) || !whole32(f.next(), &g.winner, kMinWinner, kMaxWinner)
+        || !flag(f.next(), &g.band) || !whole32(f.next(), &g.type, 1, 2) || !whole32(f.next(), &g.rounds, 1, kMaxRounds)
+        || !whole32(f.next(), &g.seconds, 0, kMaxSeconds) || !whole32(f.next(), &g.rating, 0, kMaxRating)
+        || f.atEnd() || !flag(f.next(), &g.assisted))
         return false;
     if (f.atEnd() || !flag(f.next(), &g.testButtons))
         return false;
@@ -207,9 +213,10 @@ constexpr int kTotalsFields = 7;
 
 QString totalsLine(const StatsTotals &t, const QString &extra)
 {
-    QString s = QStringLiteral("%1,%2,%3,%4,%5,%6,%7")
-                    .arg(t.games).arg(t.setAside).arg(t.roundsSum).arg(t.secondsSum).arg(t.ratingSum)
-                    .arg(t.bestRounds).arg(t.bestSeconds);
+    QString s;
+    for (const qint64 v : {t.games, t.setAside, t.roundsSum, t.secondsSum, t.ratingSum, qint64(t.bestRounds),
+                           qint64(t.bestSeconds)})
+        s += (s.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(v);
     if (!extra.isEmpty())
         s += QLatin1Char(',') + extra;
     return s;
@@ -227,8 +234,16 @@ bool parseTotals(const QString &text, StatsTotals *t, QString *extra)
     if (!whole32(trimmed(QByteArrayView(f[5].toLatin1())), &t->bestRounds)
         || !whole32(trimmed(QByteArrayView(f[6].toLatin1())), &t->bestSeconds))
         return false;
+    if (!Statistics::withinPlay(*t))
+        return false;
     *extra = f.mid(kTotalsFields).join(QLatin1Char(','));
     return true;
+}
+
+// At most `most` per game of `games`, without overflow.
+bool perGame(qint64 sum, qint64 games, qint64 most)
+{
+    return sum >= 0 && (sum + most - 1) / most <= games;
 }
 
 StatsData damaged(const QString &problem)
@@ -277,6 +292,8 @@ void StatsTotals::widen(const StatsTotals &o)
 
 void StatsData::addGame(const StatsGame &g)
 {
+    if (lastKey >= Statistics::kMaxKey)
+        renumber();
     ++lastKey;
     ++lineCount;
     gameBlock += QByteArray::number(lastKey) + '=' + Statistics::gameLine(g).toLatin1() + "\r\n";
@@ -286,9 +303,51 @@ void StatsData::addGame(const StatsGame &g)
     t.add(g);
     // A running total past what a read takes would make the line unreadable:
     // the games kept one by one are the account then.
-    if (t.games > Statistics::kMaxTotal || t.setAside > Statistics::kMaxTotal || t.roundsSum > Statistics::kMaxTotal
-        || t.secondsSum > Statistics::kMaxTotal || t.ratingSum > Statistics::kMaxTotal)
+    if (!Statistics::withinPlay(t))
         recount(r);
+}
+
+void StatsData::renumber()
+{
+    QByteArray block;
+    qint64 key = 0;
+    eachLine(gameBlock, [&](QByteArrayView line) {
+        const GameLine l = splitLine(line);
+        qint64 k = 0;
+        const qsizetype eq = line.indexOf('=');
+        if (l.entry && eq >= 0 && whole(l.key, &k) && k <= Statistics::kMaxKey)
+            block += QByteArray::number(++key) + line.sliced(eq).toByteArray();
+        else
+            block += line;
+    });
+    gameBlock = block;
+    lastKey = key;
+}
+
+bool StatsData::fit()
+{
+    const QByteArray text = Statistics::format(*this);
+    qint64 bytes = text.size() - Statistics::kMaxBytes;
+    qint64 lines = text.count('\n') - Statistics::kMaxLines;
+    if (bytes <= 0 && lines <= 0)
+        return true;
+    // The oldest lines of games go, the newest always stays.
+    qsizetype cut = 0;
+    int entries = 0;
+    eachLine(gameBlock, [&](QByteArrayView line) {
+        if (bytes <= 0 && lines <= 0)
+            return;
+        cut += line.size();
+        bytes -= line.size();
+        lines -= 1;
+        if (splitLine(line).entry)
+            ++entries;
+    });
+    if (bytes > 0 || lines > 0 || entries >= lineCount)
+        return false;
+    gameBlock.remove(0, cut);
+    lineCount -= entries;
+    return true;
 }
 
 void StatsData::recount(const RuleSet &r)
@@ -373,9 +432,54 @@ StatsFigures statsFigures(const StatsData &data, const RuleSet &rules)
     return f;
 }
 
+std::vector<RoundsBucket> roundsBuckets(const std::map<int, int> &roundsCount, int keptGames,
+                                        const std::vector<double> &best, int last)
+{
+    last = std::max(last, 1);
+    const int width = int((qint64(last) + kMaxBuckets - 1) / kMaxBuckets);
+    const int count = int((qint64(last) + width - 1) / width);
+    std::vector<RoundsBucket> out(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        out[size_t(i)].from = int(qint64(i) * width + 1);
+        out[size_t(i)].to = int(std::min<qint64>(last, qint64(i + 1) * width));
+    }
+    // Over what is there, never over the rounds between.
+    for (const auto &[n, games] : roundsCount)
+        if (n >= 1 && n <= last)
+            out[size_t((n - 1) / width)].games += games;
+    const size_t bestRounds = std::min(best.size(), size_t(last));
+    for (size_t n = 1; n <= bestRounds; ++n)
+        out[(n - 1) / size_t(width)].bestShare += best[n - 1];
+    for (RoundsBucket &b : out)
+        b.share = keptGames > 0 ? double(b.games) / keptGames : 0;
+    return out;
+}
+
 // ------------------------------------------------------------------ the file
 
 namespace Statistics {
+
+bool withinPlay(const StatsTotals &t)
+{
+    using namespace PlayLimits;
+    return t.games >= 0 && t.games <= kMaxGames && t.setAside >= 0 && t.setAside <= kMaxGames
+        && t.roundsSum >= t.games && t.roundsSum <= kMaxTotal && perGame(t.roundsSum, t.games, kMaxRounds)
+        && t.secondsSum <= kMaxTotal && perGame(t.secondsSum, t.games, kMaxSeconds)
+        && t.ratingSum <= kMaxTotal && perGame(t.ratingSum, t.games, kMaxRating)
+        && t.bestRounds >= 0 && t.bestRounds <= kMaxRounds && t.bestSeconds >= 0 && t.bestSeconds <= kMaxSeconds;
+}
+
+bool withinPlay(const StatsGame &g)
+{
+    using namespace PlayLimits;
+    const auto review = [](const std::optional<double> &v) {
+        return !v || (std::isfinite(*v) && std::abs(*v) <= kMaxReviewRounds);
+    };
+    return g.when.isValid() && g.when.date().year() >= 1 && g.when.date().year() <= 9999
+        && g.winner >= kMinWinner && g.winner <= kMaxWinner && (g.type == 1 || g.type == 2)
+        && g.rounds >= 1 && g.rounds <= kMaxRounds && g.seconds >= 0 && g.seconds <= kMaxSeconds
+        && g.rating >= 0 && g.rating <= kMaxRating && review(g.decisionsLost) && review(g.luck);
+}
 
 QString fileName()
 {
@@ -389,17 +493,11 @@ QString fileNameIn(const QString &dir)
 
 QString gameLine(const StatsGame &g)
 {
-    return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11")
-        .arg(g.when.toString(kStamp))
-        .arg(g.winner)
-        .arg(g.band ? 1 : 0)
-        .arg(g.type)
-        .arg(g.rounds)
-        .arg(g.seconds)
-        .arg(g.rating)
-        .arg(g.assisted ? 1 : 0)
-        .arg(g.testButtons ? 1 : 0)
-        .arg(figureText(g.decisionsLost), figureText(g.luck));
+    const auto n = [](qint64 v) { return QString::number(v); };
+    return QStringList{g.when.toString(kStamp), n(g.winner), n(g.band ? 1 : 0), n(g.type), n(g.rounds),
+                       n(g.seconds), n(g.rating), n(g.assisted ? 1 : 0), n(g.testButtons ? 1 : 0),
+                       figureText(g.decisionsLost), figureText(g.luck)}
+            .join(QLatin1Char(','));
 }
 
 namespace {
@@ -503,6 +601,22 @@ struct PartReader
     }
 };
 
+// A byte-order mark goes, and a line that ends in a CR alone (as old Mac
+// editors end them) ends in a line feed, so that LF, CRLF and CR files read
+// alike, each with as many bytes as it had.
+QByteArray plainLines(const QByteArray &bytes)
+{
+    static const QByteArray bom("\xEF\xBB\xBF");
+    QByteArray out = bytes.startsWith(bom) ? bytes.sliced(bom.size()) : bytes;
+    if (!out.contains('\r'))
+        return out;
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i)
+        if (out[i] == '\r' && (i + 1 == n || out[i + 1] != '\n'))
+            out[i] = '\n';
+    return out;
+}
+
 // The lines of games: counted, the last key found, and each game read (with
 // the totals it adds up to) when `games`.
 void readGames(StatsData &d, bool games, std::map<RuleSet, StatsTotals> &kept)
@@ -513,12 +627,14 @@ void readGames(StatsData &d, bool games, std::map<RuleSet, StatsTotals> &kept)
             return;
         ++d.lineCount;
         qint64 key = 0;
-        if (whole(l.key, &key))
+        const bool numbered = whole(l.key, &key);
+        if (numbered && key <= kMaxKey)
             d.lastKey = std::max(d.lastKey, key);
         if (!games)
             return;
         StatsGame g;
-        if (!readGame(l.value, &g)) {
+        // A key past any the game gives is no line of its own.
+        if ((numbered && key > kMaxKey) || !readGame(l.value, &g)) {
             ++d.skipped;
             return;
         }
@@ -529,10 +645,11 @@ void readGames(StatsData &d, bool games, std::map<RuleSet, StatsTotals> &kept)
 
 } // namespace
 
-StatsData parse(const QByteArray &bytes, bool games)
+StatsData parse(const QByteArray &read, bool games)
 {
-    if (bytes.contains('\0'))
+    if (read.contains('\0'))
         return damaged(uiText("statWhyNotText"));
+    const QByteArray bytes = plainLines(read);
     if (bytes.count('\n') > kMaxLines)
         return damaged(uiText("statWhyTooManyLines"));
 
@@ -594,8 +711,12 @@ QByteArray format(const StatsData &d)
 
 namespace {
 
-void save(const QString &path, const StatsData &d)
+// Written only as a read takes it again: within the size and the lines a
+// read accepts, the oldest games giving way (the totals keep them).
+void save(const QString &path, StatsData &d)
 {
+    if (!d.fit())
+        throw KvxError(uiText("statFull").arg(QDir::toNativeSeparators(path)));
     const QString error = writeAtomically(path, format(d));
     if (!error.isEmpty())
         throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error));
@@ -615,6 +736,8 @@ QString keepDamaged(const QString &path)
 
 QString addGame(const QString &path, const StatsGame &game, qint64 *key)
 {
+    if (!withinPlay(game))
+        throw KvxError(uiText("statBeyond").arg(QDir::toNativeSeparators(path)));
     const SharedFileLock lock(path);
     StatsData d = load(path, false);
     QString aside;

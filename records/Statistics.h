@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 // One won game.
 struct StatsGame
@@ -77,6 +78,12 @@ struct StatsData
     void addGame(const StatsGame &g);
     // Drops the oldest lines of games beyond the last n.
     void keepLast(int n);
+    // Drops the oldest lines of games until the file written is one a read
+    // accepts (Statistics::kMaxBytes, kMaxLines); false when even the newest
+    // game alone does not fit beside the lines this version does not write.
+    bool fit();
+    // Numbers the lines of games 1, 2, ... again, in their order.
+    void renumber();
 
     // --- what the file held, for writing it back ---
     // Every line not understood is kept byte for byte, whatever its length,
@@ -107,6 +114,23 @@ struct StatsFigures
 };
 StatsFigures statsFigures(const StatsData &data, const RuleSet &rules);
 
+// A bar of the rounds chart and a row of the table beside it: the games won
+// in `from` to `to` rounds (one round each while the rounds are few), and the
+// best play's chance to win in as many.
+struct RoundsBucket
+{
+    int from = 1, to = 1;
+    int games = 0;
+    double share = 0;     // of the counted games kept
+    double bestShare = 0;
+};
+// Rounds 1 to `last` (at least 1, the longest game or the best play's tail)
+// in at most kMaxBuckets buckets of equal width, however long the games:
+// `best` is the best play's chance per rounds, from 1 round on.
+constexpr int kMaxBuckets = 200;
+std::vector<RoundsBucket> roundsBuckets(const std::map<int, int> &roundsCount, int keptGames,
+                                        const std::vector<double> &best, int last);
+
 namespace Statistics {
 
 constexpr int kVersion = 1;
@@ -118,6 +142,14 @@ constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
 constexpr int kMaxLines = 40000;
 // The largest running total written: 18 digits, the most a read takes.
 constexpr qint64 kMaxTotal = 999999999999999999LL;
+// The largest key of a game's line: past it the keys are numbered afresh.
+constexpr qint64 kMaxKey = 999999999999LL;
+
+// Whether a game or a line of totals holds figures play can produce
+// (game/PlayLimits.h): a line that does not is not read, and such a game is
+// not written.
+bool withinPlay(const StatsGame &g);
+bool withinPlay(const StatsTotals &t);
 
 // ProgramDir + "KVXStats.ini".
 QString fileName();

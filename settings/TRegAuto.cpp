@@ -46,8 +46,8 @@ QString decodeFile(const QByteArray &bytes, bool *bom)
         return text;
     *bom = false;
     // Not UTF-8: an 8-bit file in the Windows code page of the language it
-    // names, 1252 when it names none.
-    const QString western = fromCp1252(bytes);
+    // names, 1252 when it names none. A byte-order mark before it is no text.
+    const QString western = fromCp1252(body);
     static const QRegularExpression codeLine(
             QStringLiteral("^[ \\t]*\\[[ \\t]*Language[ \\t]*\\][^\\[]*?^[ \\t]*Code[ \\t]*=[ \\t]*\"?([A-Za-z]+)"),
             QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption
@@ -56,8 +56,8 @@ QString decodeFile(const QByteArray &bytes, bool *bom)
     if (codePage == 1252)
         return western;
     QString central;
-    central.reserve(bytes.size());
-    for (const char ch : bytes)
+    central.reserve(body.size());
+    for (const char ch : body)
         central.append(QChar(fromCodePage(codePage, static_cast<unsigned char>(ch))));
     return central;
 }

@@ -162,6 +162,8 @@ const UiTextEntry kUiTexts[] = {
     {"Statistics", "statPartial", "Some lines of the statistics file %1 could not be read (%2): they are kept in the file but left out here. Everything else is shown."},
     {"Statistics", "statFuture", "The statistics file %1 was written by a newer version of Korvex. What this version understands is shown; the rest is kept."},
     {"Statistics", "statKeptAside", "The statistics file could not be read. It has been kept as %1, and a new one begun with this game."},
+    {"Statistics", "statBeyond", "This game is not recorded in the statistics file %1: its figures lie beyond what the statistics take."},
+    {"Statistics", "statFull", "The statistics file %1 holds so many lines this version does not write that no game fits beside them: this game is not recorded."},
     // --- the game review window
     {"Review", "aReview", "Review Game..."},
     {"Review", "revTitle", "Game Review"},
@@ -365,6 +367,7 @@ const UiTextEntry kUiTexts[] = {
     {"Practice", "pracPartial", "Lines of the practice file %1 that could not be read: %2. They are kept in the file but left out here."},
     {"Practice", "pracFuture", "The practice file %1 was written by a newer version of Korvex. What this version understands is used; the rest is kept."},
     {"Practice", "pracKeptAside", "The practice file could not be read. It has been kept as %1, and a new one begun."},
+    {"Practice", "pracFull", "The practice file %1 holds so many lines this version does not write that nothing more fits beside them: nothing new is recorded in it."},
     // --- what a screen reader speaks as the game goes on
     {"Speech", "sayRolled", "Rolled %1."},
     {"Speech", "sayRolledSome", "Rolled dice %1: %2."},

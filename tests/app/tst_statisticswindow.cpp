@@ -3,12 +3,14 @@
 // them, the other rule sets, bad files and Reset.
 #include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
+#include "game/PlayLimits.h"
 #include "game/SolveService.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -208,12 +210,19 @@ private slots:
         QTest::newRow("hand-edited") << QByteArray("[Statistics]\nVersion=1\n[Games]\n1=2026-12-07T17:00:00,1000,0,1,ten,100\n"
                                                    "2=2026-12-07T17:00:00,1000,0,1,10,100,10000,0,0,,\n")
                                      << QStringLiteral("could not be read (1)");
+        QTest::newRow("rounds 2^31-1") << QByteArray("[Statistics]\nVersion=1\n[Games]\n1=2024-01-01T10:00:00,1000,0,1,2147483647,60,5000,0,0,,\n"
+                                                     "2=2026-12-07T17:00:00,1000,0,1,10,100,10000,0,0,,\n")
+                                       << QStringLiteral("could not be read (1)");
     }
 
     void badFilesAreNamed()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, says);
+        // A folder whose name holds placeholders of its own.
+        const QString folder = m_dir->path() + QStringLiteral("/nv-%2-%1/");
+        QVERIFY(QDir().mkpath(folder));
+        ProgramDir::set(folder);
         QFile f(Statistics::fileName());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
@@ -222,11 +231,28 @@ private slots:
         open(w, {1000, false});
         QVERIFY(!w.lNotice->isHidden());
         QVERIFY2(w.lNotice->text().contains(says), qPrintable(w.lNotice->text()));
-        QVERIFY(w.lNotice->text().contains(QStringLiteral("KVXStats.ini")));
+        QVERIFY2(w.lNotice->text().contains(QDir::toNativeSeparators(folder + QStringLiteral("KVXStats.ini"))),
+                 qPrintable(w.lNotice->text()));
         QCOMPARE(w.lNotice->accessibleName(), w.lNotice->text());
         // The window reads; it never touches the file.
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
+    }
+
+    void aMillionRoundsStayBounded()
+    {
+        // The longest game play can win: the chart and its table in buckets
+        // of rounds, as many as for a short game.
+        for (const StatsGame &g : {game(10, 100), game(12, 100), game(PlayLimits::kMaxRounds, 100)})
+            Statistics::addGame(Statistics::fileName(), g);
+        StatisticsWindow w(m_prompts, m_solver);
+        open(w, {1000, false});
+        QCOMPARE(w.tbRounds->model()->rowCount(), kMaxBuckets);
+        QCOMPARE(w.tbRounds->model()->index(0, 0).data().toString(), QStringLiteral("1\u20135000"));
+        QCOMPARE(w.tbRounds->model()->index(0, 1).data().toString(), QStringLiteral("2"));
+        QCOMPARE(w.tbRounds->model()->index(kMaxBuckets - 1, 1).data().toString(), QStringLiteral("1"));
+        w.resize(900, 600);
+        QVERIFY(!w.chRounds->grab().isNull());
     }
 
     void textsFollowTheLanguageAtEachOpening()

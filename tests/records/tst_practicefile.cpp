@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The practice file: what is written reads back the same, it stays within its
 // bounds, and a damaged, huge or foreign file is refused and kept aside.
+#include "game/PlayLimits.h"
 #include "records/PracticeFile.h"
 #include "support/ProgramFolder.h"
 
@@ -89,12 +90,15 @@ private slots:
         PracticeData d;
         for (int i = 0; i < PracticeFile::kMaxMine + 5; ++i) {
             PracticePosition p = position(5 * i);
+            p.winner = 5000;
             d.addMine(p);
         }
         QCOMPARE(d.positions.size(), PracticeFile::kMaxMine);
         QCOMPARE(d.positions.first().total, 25);
         // The same decision missed again is not kept twice.
-        d.addMine(position(25, 0.9));
+        PracticePosition again = position(25, 0.9);
+        again.winner = 5000;
+        d.addMine(again);
         QCOMPARE(d.positions.size(), PracticeFile::kMaxMine);
         QCOMPARE(d.positions.last().cost, 0.9);
         for (int i = 0; i < PracticeFile::kMaxAttempts + 3; ++i)
@@ -102,6 +106,63 @@ private slots:
         QCOMPARE(d.attempts.size(), PracticeFile::kMaxAttempts);
         // Far below the size from which a file is refused.
         QVERIFY(PracticeFile::format(d).size() < PracticeFile::kMaxBytes / 2);
+    }
+
+    void aFullFileTakesMoreAnswers()
+    {
+        // Lines it does not read, to 40 bytes short of the size a read takes:
+        // each answer is written within it, the oldest lines giving way.
+        const QString path = PracticeFile::fileName();
+        QByteArray bytes = "[Practice]\r\nVersion=1\r\nTurn=7\r\n[Positions]\r\n1="
+                + PracticeFile::positionLine(position(100)).toUtf8() + "\r\n[Attempts]\r\n";
+        for (int n = 1; bytes.size() < PracticeFile::kMaxBytes - 1100; ++n)
+            bytes += QByteArray::number(n) + "=" + QByteArray(1000, 'x') + "\r\n";
+        bytes += "0=" + QByteArray(int(PracticeFile::kMaxBytes - bytes.size() - 44), 'y') + "\r\n";
+        write(path, bytes);
+        const PracticeData before = PracticeFile::load(path);
+        QCOMPARE(before.status, PracticeData::Partial);
+        for (int i = 1; i <= 3; ++i) {
+            QVERIFY(PracticeFile::answer(path, before.positions[0], verdict(0.1)).isEmpty());
+            const PracticeData d = PracticeFile::load(path);
+            QCOMPARE(d.status, PracticeData::Partial);
+            QCOMPARE(d.turn, 7 + i);
+            QCOMPARE(d.attempts.size(), i);
+            QCOMPARE(d.positions.size(), 1);
+        }
+        QVERIFY(!QFile::exists(path + QStringLiteral(".damaged")));
+    }
+
+    void turnsStayWithinWhatIsRead()
+    {
+        // A turn no play reaches is not read, but kept; what the game writes
+        // is read again whole.
+        const QString path = PracticeFile::fileName();
+        write(path, "[Practice]\r\nVersion=1\r\nTurn=1125899906842624\r\n[Positions]\r\n1="
+                        + PracticeFile::positionLine(position(100)).toUtf8() + "\r\n");
+        PracticeData d = PracticeFile::load(path);
+        QCOMPARE(d.skipped, 1);
+        QCOMPARE(d.turn, 0);
+        QVERIFY(PracticeFile::answer(path, d.positions[0], verdict(0)).isEmpty());
+        d = PracticeFile::load(path);
+        QCOMPARE(d.skipped, 1);
+        QCOMPARE(d.turn, 1);
+        QCOMPARE(d.positions.size(), 1);
+
+        // At the last turn read, the turns are numbered afresh in their order.
+        d.turn = PlayLimits::kMaxTurn;
+        d.positions[0].due = PlayLimits::kMaxTurn - 3;
+        PracticePosition later = position(200), built = position(300);
+        later.due = PlayLimits::kMaxTurn;
+        built.source = PracticeSource::BuiltIn;
+        built.due = -5;
+        d.positions += {later, built};
+        d.answer(d.positions[0], verdict(0), QDateTime(QDate(2026, 12, 2), QTime(9, 0)));
+        const PracticeData again = PracticeFile::parse(PracticeFile::format(d));
+        QCOMPARE(again.skipped, 1);
+        QCOMPARE(again.positions.size(), 3);
+        // Answered best: after the last due, which comes after the built-in one.
+        QVERIFY(again.positions[2].due < again.positions[1].due && again.positions[1].due < again.turn
+                && again.turn < again.positions[0].due);
     }
 
     void badFilesAreSetAside_data()

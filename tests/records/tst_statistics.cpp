@@ -3,6 +3,7 @@
 // two copies of the game winning at the same moment.
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
+#include "game/PlayLimits.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"
@@ -135,6 +136,27 @@ private slots:
         QTest::newRow("a million lines") << QByteArray(1000000, '\n').prepend("[Statistics]\nVersion=1\n")
                                          << int(StatsData::Damaged) << 0 << 0;
         QTest::newRow("empty") << QByteArray("\r\n") << int(StatsData::Absent) << 0 << 0;
+        // Figures no play produces: the line is not read, and kept.
+        const auto hostile = [&good](const char *row, const QByteArray &from, const QByteArray &to, int skipped) {
+            QVERIFY(good.contains(from));
+            QTest::newRow(row) << QByteArray(good).replace(from, to) << int(StatsData::Partial) << 3 - skipped
+                               << skipped;
+        };
+        hostile("rounds 2^31-1", ",1,11,110,", ",1,2147483647,110,", 1);
+        hostile("rounds past a million", ",1,11,110,", ",1,1000001,110,", 1);
+        hostile("a winning total of 0", "T17:00:11,1000,", "T17:00:11,0,", 1);
+        hostile("game type 3", ",0,1,11,110,", ",0,3,11,110,", 1);
+        hostile("rounds lost past any game", ",11,110,9090,0,0,,", ",11,110,9090,0,0,1e300,", 1);
+        hostile("a key past any the game gives", "\n2=", "\n1000000000000=", 1);
+        hostile("totals of 2^31 rounds a game", "1000=3,0,33,", "1000=3,0,6442450941,", 0);
+        // Byte-order mark and line ends: read alike.
+        QByteArray lf = good, cr = good;
+        lf.replace("\r\n", "\n");
+        cr.replace("\r\n", "\r");
+        QTest::newRow("LF") << lf << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("CR") << cr << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("BOM, CRLF") << "\xEF\xBB\xBF" + good << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("BOM, CR") << "\xEF\xBB\xBF" + cr << int(StatsData::Ok) << 3 << 0;
     }
 
     void badFiles()
@@ -226,6 +248,62 @@ private slots:
         QVERIFY(d.gameBlock.contains("\r\n10001=2026-12-07T17:00:03,1000,0,1,3,30,"));
     }
 
+    void aFullFileTakesMoreGames_data()
+    {
+        QTest::addColumn<QByteArray>("padding"); // lines after the games, to the cap
+        QTest::addColumn<bool>("byLines");
+        QTest::newRow("to the size") << "9=" + QByteArray(4000, 'x') + "\r\n" << false;
+        QTest::newRow("to the lines") << QByteArray(";\r\n") << true;
+    }
+    void aFullFileTakesMoreGames()
+    {
+        // Filled to the size or the lines a read takes, short of one game:
+        // each win and review is written within them, the totals counting on.
+        QFETCH(QByteArray, padding);
+        QFETCH(bool, byLines);
+        QByteArray bytes = fileOf({game(10, 100), game(11, 110)});
+        while (byLines ? bytes.count('\n') < Statistics::kMaxLines - 1 : bytes.size() + padding.size() < Statistics::kMaxBytes)
+            bytes += padding;
+        bytes += QByteArray(byLines ? 0 : int(Statistics::kMaxBytes - bytes.size() - 40), ';') + "\r\n";
+        write(path(), bytes);
+        QVERIFY(Statistics::load(path()).status != StatsData::Damaged);
+        for (int i = 1; i <= 3; ++i) {
+            qint64 key = 0;
+            QVERIFY(Statistics::addGame(path(), game(20 + i, 60), &key).isEmpty());
+            QVERIFY(Statistics::setReview(path(), key, 1.5, 0.25));
+            const StatsData d = Statistics::load(path());
+            QVERIFY(d.status == StatsData::Ok || d.status == StatsData::Partial);
+            QCOMPARE(d.totalsFor({1000, false}).games, qint64(2 + i));
+            QCOMPARE(d.games.last().rounds, 20 + i);
+            QVERIFY(d.games.last().decisionsLost);
+        }
+        QVERIFY(!QFile::exists(path() + QStringLiteral(".damaged")));
+    }
+
+    void aFileFullOfOtherLinesIsNotWritten()
+    {
+        // What this version does not write is never dropped: with no room
+        // beside it the win is refused by name, and the file stays as it was.
+        QByteArray bytes = fileOf({}) + "[Later]\r\n";
+        bytes += QByteArray(int(Statistics::kMaxBytes - bytes.size() - 10), ';') + "\r\n";
+        write(path(), bytes);
+        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(12, 100)));
+        QCOMPARE(read(path()), bytes);
+        // Nor is a game no play can produce.
+        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(PlayLimits::kMaxRounds + 1, 100)));
+        QCOMPARE(read(path()), bytes);
+    }
+
+    void theLastKeyIsNumberedAfresh()
+    {
+        QByteArray bytes = fileOf({game(10, 100), game(11, 110)});
+        write(path(), bytes.replace("\n2=", "\n" + QByteArray::number(Statistics::kMaxKey) + "="));
+        qint64 key = 0;
+        Statistics::addGame(path(), game(12, 120), &key);
+        QCOMPARE(key, qint64(3));
+        QVERIFY(Statistics::load(path()).gameBlock.contains("\n2=2026-12-07T17:00:11,"));
+    }
+
     void aReviewArrivesLater()
     {
         // The review of a won game lands after the game: it fills that game's
@@ -304,7 +382,8 @@ private slots:
     {
         QByteArray bytes = fileOf({game(10, 100), game(20, 200)});
         QVERIFY(bytes.contains("1000=2,0,30,300,"));
-        write(path(), bytes.replace("1000=2,0,30,300,", "1000=2,0,999999999999999995,300,"));
+        // As many games as the totals take, each of the most rounds there are.
+        write(path(), bytes.replace("1000=2,0,30,300,", "1000=1000000000000,0,999999999999999995,300,"));
         QCOMPARE(Statistics::load(path()).totalsFor({1000, false}).roundsSum, qint64(999999999999999995));
         Statistics::addGame(path(), game(12, 120));
         const StatsData d = Statistics::load(path());

@@ -282,21 +282,36 @@ private slots:
     void lineEnds_data()
     {
         QTest::addColumn<QByteArray>("eol");
-        QTest::newRow("CR only") << QByteArray("\r");
-        QTest::newRow("LF") << QByteArray("\n");
-        QTest::newRow("CRLF") << QByteArray("\r\n");
+        QTest::addColumn<QByteArray>("bom");
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("CR only") << QByteArray("\r") << QByteArray();
+        QTest::newRow("LF") << QByteArray("\n") << QByteArray();
+        QTest::newRow("CRLF") << QByteArray("\r\n") << QByteArray();
+        QTest::newRow("byte-order mark, CR only") << QByteArray("\r") << bom;
+        QTest::newRow("byte-order mark, CRLF") << QByteArray("\r\n") << bom;
+        // A mark before bytes that are no UTF-8: not part of the first line either.
+        QTest::newRow("byte-order mark, Windows-1252") << QByteArray("\n") << bom;
     }
     void lineEnds()
     {
-        // CR, LF and CRLF files all read, and a write keeps the file's own line end.
+        // CR, LF and CRLF files all read, with a byte-order mark too, and a
+        // write keeps the file's own line end.
         QFETCH(QByteArray, eol);
-        put("[A]" + eol + "X=1" + eol + "[B]" + eol + "Y=2" + eol);
+        QFETCH(QByteArray, bom);
+        const bool western = QByteArray(QTest::currentDataTag()).endsWith("1252");
+        if (western) {
+            put(bom + "[A]\nX=1\nW=caf\xE9\n");
+            QCOMPARE(ini().ReadString(QStringLiteral("A"), QStringLiteral("X"), QString()), QStringLiteral("1"));
+            QCOMPARE(ini().ReadString(QStringLiteral("A"), QStringLiteral("W"), QString()), QStringLiteral("caf\u00e9"));
+            return;
+        }
+        put(bom + "[A]" + eol + "X=1" + eol + "[B]" + eol + "Y=2" + eol);
         TRegAuto s = ini();
         QCOMPARE(s.ReadString(QStringLiteral("A"), QStringLiteral("X"), QString()), QStringLiteral("1"));
         QCOMPARE(s.ReadString(QStringLiteral("B"), QStringLiteral("Y"), QString()), QStringLiteral("2"));
         QCOMPARE(s.ReadString(QStringLiteral("A"), QStringLiteral("Y"), QStringLiteral("d")), QStringLiteral("d"));
         s.WriteString(QStringLiteral("A"), QStringLiteral("Z"), QStringLiteral("3"));
-        QCOMPARE(get(), "[A]" + eol + "X=1" + eol + "Z=3" + eol + "[B]" + eol + "Y=2" + eol);
+        QCOMPARE(get(), bom + "[A]" + eol + "X=1" + eol + "Z=3" + eol + "[B]" + eol + "Y=2" + eol);
     }
 
     void longValueIsCut()
