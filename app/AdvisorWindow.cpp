@@ -242,6 +242,11 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
         break;
     }
     m_lStatus->setText(uiText("advPosition").arg(QString::number(pos.total), QString::number(pos.roundNo), QString::number(roundPoints)));
+    if (!sol.canWeigh(pos.total, pos.roundPoints)) {
+        // Only a position no game reaches; asked, the advisor answers nothing.
+        m_lBust->setText(uiText("advCannotWeigh").arg(QString::number(pos.total), QString::number(pos.roundPoints)));
+        return;
+    }
     if (m_game.phase() == GamePhase::BeforeFirstRoll) {
         m_lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
         m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol.roundsFromTotal(pos.total))));
