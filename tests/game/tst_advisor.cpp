@@ -5,6 +5,7 @@
 #include "EngineRig.h"
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
+#include "game/GameLimits.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
 #include "game/advisor/Policy.h"
@@ -377,6 +378,48 @@ private slots:
     }
 
     // The spread is worked out with the solve, and only within the
+    // --- every total a game reaches ---
+
+    void everyTotalAGameReachesIsWeighed()
+    {
+        // Below the floor a round is the deepest one solved, moved by its own
+        // value: the same plays in the same order, every value shifted alike.
+        const int rolled[7] = {0, 1, 1, 1, 1, 1, 1};
+        const qint32 deep = m_off->floorTotal() - 2000;
+        const QVector<AdvisorAction> ref = m_off->rankActions(deep, 50, rolled);
+        for (const qint32 t : {deep - 5, qint32(-5000000), GameLimits::lowestTotal}) {
+            QVERIFY(m_off->canWeigh(t, 50));
+            const QVector<AdvisorAction> a = m_off->rankActions(t, 50, rolled);
+            QCOMPARE(a.size(), ref.size());
+            const double shift = m_off->roundsFromTotal(t) - m_off->roundsFromTotal(deep);
+            QVERIFY(shift > 0);
+            for (int k = 0; k < a.size(); ++k) {
+                QVERIFY(a[k].keep.sameAs(ref[k].keep) && a[k].bank == ref[k].bank);
+                QVERIFY(std::fabs(a[k].rounds - ref[k].rounds - shift) < 1e-6 * (1 + shift));
+            }
+            QVERIFY(std::fabs(m_off->roundsBeforeRoll(t, 0, 6) - m_off->roundsFromTotal(t)) < 1e-6 * (1 + shift));
+        }
+        // A round whose points are past every bank: nothing overflows, only rolling on is left.
+        const QVector<AdvisorAction> far = m_off->rankActions(0, GameLimits::maxPoints, rolled);
+        QVERIFY(!far.isEmpty());
+        for (const AdvisorAction &x : far)
+            QVERIFY(std::isfinite(x.rounds) && (!x.bank || x.refused));
+    }
+
+    void positionsNoGameReachesAreNotWeighed()
+    {
+        const int rolled[7] = {0, 1, 1, 1, 1, 1, 1};
+        for (const qint32 t : {-2147483000, -2000000000, GameLimits::lowestTotal - 5, 7}) {
+            QVERIFY(!m_off->canWeigh(t));
+            QVERIFY(m_off->rankActions(t, 0, rolled).isEmpty());
+            QVERIFY(std::isnan(m_off->roundsBeforeRoll(t, 0, 6)));
+            QVERIFY(std::isnan(m_off->roundsFromTotal(t)));
+        }
+        QVERIFY(m_off->rankActions(0, 13, rolled).isEmpty());
+        QVERIFY(m_off->rankActions(0, -5, rolled).isEmpty());
+        QVERIFY(!m_off->canWeigh(1005));
+    }
+
     // settings' range: above it the mean is still the solver's.
     void distributionOnlyWithinTheSettingsRange()
     {
