@@ -242,9 +242,12 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
         break;
     }
     m_lStatus->setText(uiText("advPosition").arg(QString::number(pos.total), QString::number(pos.roundNo), QString::number(roundPoints)));
-    if (!sol.canWeigh(pos.total, pos.roundPoints)) {
-        // Only a position no game reaches; asked, the advisor answers nothing.
+    // Only a position no game reaches is not weighed; asked, the advisor answers nothing.
+    const auto cannotWeigh = [&] {
         m_lBust->setText(uiText("advCannotWeigh").arg(QString::number(pos.total), QString::number(pos.roundPoints)));
+    };
+    if (!sol.canWeigh(pos.total)) {
+        cannotWeigh();
         return;
     }
     if (m_game.phase() == GamePhase::BeforeFirstRoll) {
@@ -266,6 +269,10 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
     const int next = free == 0 ? 6 : free;
     m_lBust->setText(pos.selected == 0 ? uiText("advNothingSelected")
                                    : uiPlural("advRollOn", next).arg(QString::number(next), percent(AdvisorSolution::bustChance(next))));
+    if (!sol.canWeigh(pos.total, pos.roundPoints)) {
+        cannotWeigh();
+        return;
+    }
     const QVector<AdvisorAction> actions = sol.rankActions(pos.total, pos.roundPoints, pos.rolled);
     if (actions.isEmpty())
         return;

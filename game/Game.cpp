@@ -540,7 +540,7 @@ QString Game::ElapsedText() const
 
 void Game::StopWatchTimer()
 {
-    if (ElapsedSeconds < std::numeric_limits<qint32>::max())
+    if (ElapsedSeconds < GameLimits::maxSeconds)
         ElapsedSeconds += 1;
     emit clockChanged();
 }
