@@ -283,7 +283,7 @@ private slots:
                 under = std::min(under, v - s->roundsBeforeRoll(t, 0, 6));
             }
             const QByteArray what = QStringLiteral("Winner %1: gain %2, under %3, largest %4")
-                    .arg(s->winner()).arg(gain).arg(under).arg(largest).toLatin1();
+                    .arg(QString::number(s->winner()), QString::number(gain), QString::number(under), QString::number(largest)).toLatin1();
             QVERIFY2(gain * (1 + largest) <= 1e-9, what.constData());
             QVERIFY2(under >= -1e-12, what.constData());
         }
@@ -311,7 +311,7 @@ private slots:
         selfPlay(s, games, mean, se, &rounds);
         const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(mean - v) < 3 * se,
-                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(QString::number(mean), QString::number(se), QString::number(v))));
 
         // The games' rounds follow the best play's distribution: the largest gap
         // between the two cumulative chances stays within the 1 % bound of a
@@ -327,8 +327,8 @@ private slots:
             }
         }
         QVERIFY2(gap < 1.63 / std::sqrt(double(games)),
-                 qPrintable(QStringLiteral("within %1 rounds: played %2, best play %3").arg(worst).arg(gap)
-                                    .arg(s->chanceWithin(worst))));
+                 qPrintable(QStringLiteral("within %1 rounds: played %2, best play %3").arg(QString::number(worst), QString::number(gap),
+                                         QString::number(s->chanceWithin(worst)))));
     }
 
     // --- the best play's rounds to the win ---
@@ -366,7 +366,7 @@ private slots:
         // misses only what the last 1e-9 adds.
         const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(s->distributionMean() - v) < 1e-9,
-                 qPrintable(QStringLiteral("mean %1 solver %2").arg(s->distributionMean(), 0, 'g', 15).arg(v, 0, 'g', 15)));
+                 qPrintable(QStringLiteral("mean %1 solver %2").arg(QString::number(s->distributionMean(), 'g', 15), QString::number(v, 'g', 15))));
         QVERIFY(std::fabs(head - v) < 1e-9 * (10 * double(d.size()) + v) && head <= v);
         // Median and the 90th percentile, as the statistics window shows them.
         const int median = s->roundsForChance(0.5), p90 = s->roundsForChance(0.9);

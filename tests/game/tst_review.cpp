@@ -116,7 +116,7 @@ private slots:
             // flagging every decision.
             QVERIFY(lost / games > 0.3);
             QVERIFY(flagged > 0);
-            QVERIFY2(flagged < decisions * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(flagged).arg(decisions)));
+            QVERIFY2(flagged < decisions * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(QString::number(flagged), QString::number(decisions))));
         }
     }
 

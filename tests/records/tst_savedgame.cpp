@@ -690,7 +690,7 @@ private slots:
         auto check = [&](const char *when) {
             const QString problem = savedGameProblem(g.snapshot());
             QVERIFY2(problem.isEmpty(),
-                     qPrintable(QStringLiteral("%1 after %2 rolls: %3").arg(when).arg(rolls).arg(problem)));
+                     qPrintable(QStringLiteral("%1 after %2 rolls: %3").arg(QLatin1String(when), QString::number(rolls), problem)));
             ++checked;
         };
         while (rolls < 150) {
