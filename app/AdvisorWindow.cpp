@@ -219,15 +219,15 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
         // The winning sequence, its message and the top-ten check; behind
         // the cover the game won until the next begins.
         if (m_game.coverVisible()) {
-            m_lStatus->setText(uiText("advWon").arg(m_wonTotal).arg(m_wonRound));
+            m_lStatus->setText(uiText("advWon").arg(QString::number(m_wonTotal), QString::number(m_wonRound)));
             m_lBust->setText(uiText("advWonNext"));
         } else {
-            m_lStatus->setText(uiText("advWon").arg(pos.total).arg(pos.roundNo));
+            m_lStatus->setText(uiText("advWon").arg(QString::number(pos.total), QString::number(pos.roundNo)));
         }
         return;
     case GamePhase::Paused:
         // Under the cover the dice stay hidden, and so does the advice.
-        m_lStatus->setText(uiText("advPaused").arg(pos.total).arg(pos.roundNo).arg(roundPoints));
+        m_lStatus->setText(uiText("advPaused").arg(QString::number(pos.total), QString::number(pos.roundNo), QString::number(roundPoints)));
         m_lBust->setText(uiText("advOnContinue"));
         return;
     case GamePhase::Cover:
@@ -241,7 +241,15 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
     case GamePhase::Choosing:
         break;
     }
-    m_lStatus->setText(uiText("advPosition").arg(pos.total).arg(pos.roundNo).arg(roundPoints));
+    m_lStatus->setText(uiText("advPosition").arg(QString::number(pos.total), QString::number(pos.roundNo), QString::number(roundPoints)));
+    // Only a position no game reaches is not weighed; asked, the advisor answers nothing.
+    const auto cannotWeigh = [&] {
+        m_lBust->setText(uiText("advCannotWeigh").arg(QString::number(pos.total), QString::number(pos.roundPoints)));
+    };
+    if (!sol.canWeigh(pos.total)) {
+        cannotWeigh();
+        return;
+    }
     if (m_game.phase() == GamePhase::BeforeFirstRoll) {
         m_lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
         m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol.roundsFromTotal(pos.total))));
@@ -260,7 +268,11 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
     // With nothing selected yet there is no roll on to weigh: Roll would be refused.
     const int next = free == 0 ? 6 : free;
     m_lBust->setText(pos.selected == 0 ? uiText("advNothingSelected")
-                                   : uiPlural("advRollOn", next).arg(next).arg(percent(AdvisorSolution::bustChance(next))));
+                                   : uiPlural("advRollOn", next).arg(QString::number(next), percent(AdvisorSolution::bustChance(next))));
+    if (!sol.canWeigh(pos.total, pos.roundPoints)) {
+        cannotWeigh();
+        return;
+    }
     const QVector<AdvisorAction> actions = sol.rankActions(pos.total, pos.roundPoints, pos.rolled);
     if (actions.isEmpty())
         return;

@@ -23,6 +23,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -520,7 +521,7 @@ void ReviewWindow::applyTexts()
     name(m_chart, uiText("revChartName"));
     name(m_pbSolve, uiText("revProgressName"));
     for (int n = 1; n <= 6; ++n)
-        name(m_dice[n], uiText("revDieName").arg(n).arg(m_dice[n]->value()));
+        name(m_dice[n], uiText("revDieName").arg(QString::number(n), QString::number(m_dice[n]->value())));
 }
 
 void ReviewWindow::refreshSoon()
@@ -604,8 +605,8 @@ void ReviewWindow::showSummary()
         m_lStatus->setText(start.winner > Advisor::maxWinner ? uiText("revTooLarge").arg(Advisor::maxWinner)
                                                            : uiText("revNeverReached").arg(start.winner));
     } else if (v.finished) {
-        m_lStatus->setText(uiText("revWon").arg(m_record.steps().empty() ? start.total : m_record.steps().back().total)
-                                 .arg(m_record.steps().empty() ? start.roundNo : m_record.steps().back().roundNo));
+        m_lStatus->setText(uiText("revWon").arg(QString::number(m_record.steps().empty() ? start.total : m_record.steps().back().total),
+                                                  QString::number(m_record.steps().empty() ? start.roundNo : m_record.steps().back().roundNo)));
     } else if (m_record.steps().empty()) {
         m_lStatus->setText(uiText("revNothingYet"));
     } else {
@@ -618,10 +619,15 @@ void ReviewWindow::showSummary()
     // One sentence per count, so each takes its own grammatical number.
     const auto rounds = [](const char *key, double r) { return uiPlural(key, r, 2).arg(number(r)); };
     QStringList summary{uiText(v.finished ? "revPlayed" : "revPlayedSoFar").arg(v.roundsPlayed)};
-    if (v.finished) {
+    // Positions no game reaches are not weighed: their figures are not numbers.
+    const bool anyWeighed = std::any_of(v.chart.begin(), v.chart.end(), [](double x) { return std::isfinite(x); });
+    if (!anyWeighed) {
+        summary << uiText("revNothingWeighed");
+    } else if (v.finished) {
         summary << rounds("revBestExpects", v.bestFromStart);
     } else {
-        summary << rounds("revBestExpected", v.bestFromStart) << rounds("revNowExpected", v.expectedAtEnd);
+        summary << rounds("revBestExpected", v.bestFromStart)
+                << (std::isfinite(v.expectedAtEnd) ? rounds("revNowExpected", v.expectedAtEnd) : uiText("revNowUnknown"));
     }
     summary << rounds("revLostRounds", v.decisionsLost) << uiPlural("revLuckRounds", v.luck, 2).arg(luck);
     m_lSummary->setText(summary.join(QLatin1Char(' ')) + way);
@@ -662,9 +668,9 @@ QString ReviewWindow::playText(const AdvisorAction &a, qint32 roundPoints, bool 
     if (a.keep.empty())
         t = uiText(past ? "revBanked" : "revBank").arg(banked);
     else if (a.bank)
-        t = uiText(past ? "revKeptBanked" : "revKeepBank").arg(diceText(a.keep)).arg(banked);
+        t = uiText(past ? "revKeptBanked" : "revKeepBank").arg(diceText(a.keep), QString::number(banked));
     else
-        t = uiPlural(past ? "revKeptRolled" : "revKeepRoll", a.diceNext).arg(diceText(a.keep)).arg(a.diceNext);
+        t = uiPlural(past ? "revKeptRolled" : "revKeepRoll", a.diceNext).arg(diceText(a.keep), QString::number(a.diceNext));
     if (a.bank && a.refused)
         t += QLatin1Char(' ') + uiText("revRefused");
     return t;
@@ -677,9 +683,9 @@ QString ReviewWindow::decisionSentence(int i) const
     const ReviewDecision &d = m_review.decisions[size_t(i)];
     const QString made = playText(d.made, d.roundPoints, true);
     if (!d.valued)
-        return uiText("revItemUnvalued").arg(d.round).arg(made);
+        return uiText("revItemUnvalued").arg(QString::number(d.round), made);
     if (d.rank == 1)
-        return uiText("revItemBest").arg(d.round).arg(made);
+        return uiText("revItemBest").arg(QString::number(d.round), made);
     // Where the best play takes the same dice, it differs only in what follows.
     const bool sameDice = d.best.keep.sameAs(d.made.keep);
     QString best = playText(d.best, d.roundPoints, false);
@@ -690,8 +696,8 @@ QString ReviewWindow::decisionSentence(int i) const
             best += QLatin1Char(' ') + uiText("revRefused");
     }
     if (d.cls == DecisionClass::Best)
-        return uiPlural("revItemSmall", d.cost, 2).arg(d.round).arg(made, best, number(d.cost));
-    return uiPlural("revItem", d.cost, 2).arg(d.round).arg(made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));
+        return uiPlural("revItemSmall", d.cost, 2).arg(QString::number(d.round), made, best, number(d.cost));
+    return uiPlural("revItem", d.cost, 2).arg(QString::number(d.round), made, best, number(d.cost), uiText(kClassKeys[int(d.cls)]));
 }
 
 void ReviewWindow::fillDecisions()
@@ -736,7 +742,9 @@ void ReviewWindow::followChart(int step)
 QString ReviewWindow::stepSentence(int step) const
 {
     if (step < 0)
-        return uiPlural("revChartStart", m_review.chart.front(), 2).arg(number(m_review.chart.front()));
+        return std::isfinite(m_review.chart.front())
+                ? uiPlural("revChartStart", m_review.chart.front(), 2).arg(number(m_review.chart.front()))
+                : uiText("revNowUnknown");
     if (step >= int(m_record.steps().size()))
         return QString();
     const RecordStep &s = m_record.steps()[size_t(step)];
@@ -749,14 +757,14 @@ QString ReviewWindow::stepSentence(int step) const
         for (int n = 1; n <= 6; ++n)
             if (s.faces[n])
                 faces << QString::number(s.faces[n]);
-        said = uiText("revChartRoll").arg(s.roundNo).arg(faces.join(QLatin1Char(' ')));
+        said = uiText("revChartRoll").arg(QString::number(s.roundNo), faces.join(QLatin1Char(' ')));
         for (const ReviewRoll &roll : m_review.rolls)
             if (roll.step == step && roll.valued && !roll.test)
                 said += QStringLiteral("; ") + uiPlural("revChartLuck", roll.luck, 2).arg(signedNumber(roll.luck));
     } else {
         // A round end carries the round number after it, but for the winning one.
         const bool last = m_review.finished && step + 1 == int(m_record.steps().size());
-        said = uiText("revChartRoundEnd").arg(s.roundNo - (last ? 0 : 1)).arg(s.total);
+        said = uiText("revChartRoundEnd").arg(QString::number(s.roundNo - (last ? 0 : 1)), QString::number(s.total));
     }
     if (std::isfinite(v))
         said += QStringLiteral("; ") + uiText("revChartValue").arg(number(v));
@@ -805,8 +813,8 @@ void ReviewWindow::showMoment(int i)
     for (int f = 1; f <= 6; ++f)
         for (int k = 0; k < d.rolled[f]; ++k)
             rolled << QString::number(f);
-    m_lMoment->setText(uiText("revMoment").arg(d.round).arg(d.total).arg(d.roundPoints)
-                             .arg(rolled.isEmpty() ? QStringLiteral("-") : rolled.join(QLatin1Char(' '))));
+    m_lMoment->setText(uiText("revMoment").arg(QString::number(d.round), QString::number(d.total), QString::number(d.roundPoints),
+                                                 rolled.isEmpty() ? QStringLiteral("-") : rolled.join(QLatin1Char(' '))));
     applyTexts();
     if (!d.valued || !m_solution)
         return;

@@ -6,7 +6,7 @@
 // answers read.
 #include "FuzzCheck.h"
 
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "records/PracticeFile.h"
 
 #include <cstdint>
@@ -56,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The turns move on, numbered afresh when they would pass what a read takes.
     FUZZ_CHECK(after.turn == answered.turn && after.positions.size() == answered.positions.size(),
                "the turn or a position was written past what a read takes");
-    FUZZ_CHECK(answered.turn >= 0 && answered.turn <= PlayLimits::kMaxTurn, "a turn past what a read takes");
+    FUZZ_CHECK(answered.turn >= 0 && answered.turn <= GameLimits::maxTurn, "a turn past what a read takes");
     qint64 lastDue = d.turn;
     for (const PracticePosition &q : d.positions)
         lastDue = std::max(lastDue, q.due);
-    FUZZ_CHECK(lastDue >= PlayLimits::kMaxTurn - 10 || answered.turn == d.turn + 1, "the turn did not move on");
+    FUZZ_CHECK(lastDue >= GameLimits::maxTurn - 10 || answered.turn == d.turn + 1, "the turn did not move on");
 
     // Written within the size a read takes, or not at all.
     if (answered.fit())

@@ -2,14 +2,16 @@
 // The saved-game reader against arbitrary files. Input: the file, then (after
 // its first 116 bytes) a script of player actions played on the opened game.
 // A refused file changes nothing; an accepted one leaves the engine in a state
-// that keeps its rules through whatever is played next, and every game it
-// saves from there opens again as it was.
+// that keeps its rules through whatever is played next (no points banked from
+// a bust, no total past the winning total), and every game it saves from
+// there opens again as it was.
 #include "FuzzCheck.h"
 #include "EngineRig.h"
 
 #include "FakeUi.h"
 #include "game/GameRandom.h"
 #include "game/KvxError.h"
+#include "game/Scoring.h"
 #include "game/TimerService.h"
 #include "records/SavedGame.h"
 
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -27,10 +30,36 @@ bool sameSnapshot(const Game::Snapshot &a, const Game::Snapshot &b)
     return encodeSavedGame(a) == encodeSavedGame(b);
 }
 
+// Whether the last roll on the table scores nothing: such a roll ends its
+// round as it is evaluated, so its points can never be banked.
+bool bustOnTable(const Game &g)
+{
+    const int *rolled = g.state().RollCount;
+    return std::any_of(rolled + 1, rolled + 7, [](int c) { return c != 0; }) && isBust(rolled);
+}
+
+// The rules every position must keep, wherever the game stands: those of the
+// engine at rest, and those of a file the game would open again (so no bust
+// on the table, no total past the winning total or below the penalty's reach).
 void checkRest(Game &g, const char *after)
 {
-    const QString problem = restingStateProblem(g);
+    QString problem = restingStateProblem(g);
+    if (problem.isEmpty())
+        problem = savedGameProblem(g.snapshot());
     FUZZ_CHECK(problem.isEmpty(), QStringLiteral("after %1: %2").arg(QLatin1String(after), problem));
+}
+
+// Done, watched: points banked from a bust, or a total past the winning total, break the rules.
+void doneWatched(Game &g)
+{
+    const bool bust = bustOnTable(g);
+    const qint32 before = g.state().Total;
+    g.btDoneClick();
+    const qint32 winner = g.rules().winner;
+    FUZZ_CHECK(!bust || g.state().Total <= before,
+               QStringLiteral("Done banked %1 points from a bust").arg(QString::number(qint64(g.state().Total) - before)));
+    FUZZ_CHECK(g.state().Total <= winner,
+               QStringLiteral("the total %1 passed the winning total %2").arg(QString::number(g.state().Total), QString::number(winner)));
 }
 
 struct Rig
@@ -100,6 +129,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (want.dieState[n] == DieNone)
             want.dieState[n] = DieFree;
     FUZZ_CHECK(sameSnapshot(shown, want), QStringLiteral("the opened game differs from the file"));
+    FUZZ_CHECK(!bustOnTable(g), QStringLiteral("an opened game shows a bust"));
+    FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("an opened game is past its winning total"));
+    {
+        // Done at once on a copy of the opened game: it banks only what a round can hold.
+        Rig probe;
+        probe.game.restore(loaded);
+        doneWatched(probe.game);
+        checkRest(probe.game, "Done on the opened game");
+    }
 
     // Play on from there.
     for (size_t i = 116; i + 1 < size; i += 2) {
@@ -110,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
             g.btRollClick();
             FUZZ_CHECK(rig.timers.runUntil([&g] { return g.rollingDice() == 0; }), QStringLiteral("a roll never ends"));
+            FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("a roll passed the winning total"));
             break;
         case 2:
         case 3:
@@ -119,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             g.chooseEntry(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
             break;
         case 5:
-            g.btDoneClick();
+            doneWatched(g);
             break;
         case 6:
             g.Button1Click(arg % 8);

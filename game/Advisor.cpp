@@ -9,6 +9,7 @@
 // is solved backwards over its points, given the value of the total itself
 // and of the total 100 lower.
 #include "game/Advisor.h"
+#include "game/GameLimits.h"
 #include "game/Scoring.h"
 #include "game/advisor/Policy.h"
 #include "game/advisor/Round.h"
@@ -103,8 +104,16 @@ double AdvisorSolution::valueAt(qint64 total) const
     return m_v[0] + slope * double(m_floor - total);
 }
 
+bool AdvisorSolution::canWeigh(qint64 total, qint64 roundPoints) const
+{
+    return m_winnable && total % 5 == 0 && total >= GameLimits::lowestTotal && total <= m_winner
+            && roundPoints >= 0 && roundPoints % 5 == 0 && roundPoints <= GameLimits::maxPoints;
+}
+
 double AdvisorSolution::roundsFromTotal(qint32 total) const
 {
+    if (m_winnable && total <= m_winner && !canWeigh(total))
+        return std::numeric_limits<double>::quiet_NaN();
     return valueAt(total);
 }
 
@@ -142,8 +151,20 @@ int AdvisorSolution::roundsForChance(double chance) const
     return int(m_dist.size()) + 1;
 }
 
+// Below the floor the values go on in a straight line, so a round there
+// differs from the round at deepestRound() only by the value of its own total:
+// every way the round can end moves by that much. That round answers for all
+// the deeper ones, so no round is solved over a longer course than its own.
+// (A bank from down there that reaches past the floor is valued on the
+// straight line; so many points in one round are out of reach in practice.)
+qint32 AdvisorSolution::deepestRound() const
+{
+    return m_floor - 2000;
+}
+
 std::shared_ptr<const AdvisorSolution::Round> AdvisorSolution::roundAt(qint32 total) const
 {
+    total = std::max(total, deepestRound());
     {
         std::lock_guard<std::mutex> lock(m_cacheLock);
         if (m_cache && m_cache->total == total)
@@ -166,31 +187,42 @@ std::shared_ptr<const AdvisorSolution::Round> AdvisorSolution::roundAt(qint32 to
     return r;
 }
 
+double AdvisorSolution::before(const Round &r, qint32 total, qint64 points, int dice) const
+{
+    // Points past every bank all lead to the same dead round.
+    const int j = int(std::min<qint64>(points / 5, std::numeric_limits<int>::max()));
+    const double shift = total == r.total ? 0.0 : valueAt(total) - r.alpha;
+    return r.before(j, dice) + shift;
+}
+
 double AdvisorSolution::roundsBeforeRoll(qint32 total, qint32 roundPoints, int dice) const
 {
     if (!m_winnable || total >= m_winner || dice < 1 || dice > 6)
         return total == m_winner ? 0 : std::numeric_limits<double>::infinity();
-    const auto r = roundAt(total);
-    return r->before(std::max(0, roundPoints / 5), dice);
+    if (!canWeigh(total, roundPoints))
+        return std::numeric_limits<double>::quiet_NaN();
+    return before(*roundAt(total), total, roundPoints, dice);
 }
 
 QVector<AdvisorAction> AdvisorSolution::rankActions(qint32 total, qint32 roundPoints,
                                                     const int rolled[7]) const
 {
     QVector<AdvisorAction> out;
-    if (!m_winnable || total >= m_winner)
+    if (!m_winnable || total >= m_winner || !canWeigh(total, roundPoints))
         return out;
     const auto r = roundAt(total);
+    const double alpha = valueAt(total);
     int dice = 0;
     for (int f = 1; f <= 6; ++f)
-        dice += std::max(0, rolled[f]);
+        dice += std::clamp(rolled[f], 0, 6);
     const auto bankAction = [&](const KeepOption &k) {
         AdvisorAction a;
         a.keep = k;
         a.bank = true;
-        const BankOutcome b = bankOutcome(total, roundPoints + k.points, m_winner, m_valid);
+        const qint64 points = std::min<qint64>(qint64(roundPoints) + k.points, std::numeric_limits<qint32>::max());
+        const BankOutcome b = bankOutcome(total, qint32(points), m_winner, m_valid);
         a.refused = !b.accepted();
-        a.rounds = a.refused ? 1 + r->alpha : 1 + valueAt(b.total);
+        a.rounds = a.refused ? 1 + alpha : 1 + valueAt(b.total);
         return a;
     };
     if (roundPoints > 0)
@@ -200,8 +232,7 @@ QVector<AdvisorAction> AdvisorSolution::rankActions(qint32 total, qint32 roundPo
         AdvisorAction a;
         a.keep = k;
         a.diceNext = k.kept >= dice ? 6 : dice - k.kept;
-        const int j = (roundPoints + k.points) / 5;
-        a.rounds = r->before(j, a.diceNext);
+        a.rounds = before(*r, total, qint64(roundPoints) + k.points, a.diceNext);
         out.append(a);
     }
     std::stable_sort(out.begin(), out.end(),

@@ -46,6 +46,12 @@ public:
     int sweeps() const { return m_sweeps; }
     qint32 floorTotal() const { return m_floor; }
 
+    // Whether the solution weighs a position at `total` with `roundPoints`
+    // collected in the round: any a game reaches (see GameLimits), at or
+    // below the winning total. The questions below answer nothing (an empty
+    // ranking, NaN) for a position it does not weigh.
+    bool canWeigh(qint64 total, qint64 roundPoints = 0) const;
+
     // Expected rounds to the win from the start of a round at `total`.
     double roundsFromTotal(qint32 total) const;
     // Expected rounds, this one included, before rolling `dice` dice with
@@ -79,7 +85,12 @@ public:
 private:
     friend class Advisor;
     struct Round; // the tables of one round at one total
+    // The round solved at `total`; far below the floor, the one at
+    // deepestRound() stands for it (see roundAt).
     std::shared_ptr<const Round> roundAt(qint32 total) const;
+    qint32 deepestRound() const;
+    // The value before a roll of n dice with `points` collected in the round at `total`.
+    double before(const Round &r, qint32 total, qint64 points, int dice) const;
     double valueAt(qint64 total) const;
 
     qint32 m_winner = 0;

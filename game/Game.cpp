@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game engine: rolling, selecting, scoring, round end, the clock and the cover.
 #include "game/Game.h"
+#include "game/GameLimits.h"
 #include "game/GameRandom.h"
 #include "game/Scoring.h"
 #include "game/TimerService.h"
+#include "settings/UiTexts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -17,6 +20,13 @@ qint32 saturate(qint64 v)
     if (v < std::numeric_limits<qint32>::min())
         return std::numeric_limits<qint32>::min();
     return qint32(v);
+}
+
+// Points stop growing at the largest multiple of 5 that fits, so they stay
+// a multiple of 5 however long a round goes on.
+qint32 clampPoints(qint64 v)
+{
+    return qint32(std::clamp<qint64>(v, -qint64(GameLimits::maxPoints), GameLimits::maxPoints));
 }
 
 } // namespace
@@ -138,7 +148,7 @@ void Game::btRollClick()
         startRecord(false);
     if (!gs.NewRound)
         recordKeep(false);
-    gs.SubScore = saturate(qint64(gs.SubScore) + gs.SelScore);
+    gs.SubScore = clampPoints(qint64(gs.SubScore) + gs.SelScore);
     setESubScore(gs.SubScore);
     setMenuEnabled(false);
     setChoiceVisible(rg10, false);
@@ -342,7 +352,7 @@ void Game::btDoneClick()
     const qint64 p = qint64(gs.SubScore) + gs.SelScore;
     if (p > 0) {
         recordKeep(true);
-        EndRound(saturate(p));
+        EndRound(clampPoints(p));
     }
 }
 
@@ -406,6 +416,8 @@ void Game::EndRound(qint32 points)
             ShowMsg(texts.msgBadIn, -1);
         else
             ShowMsg(texts.msgExact, settings.Winner);
+        if (outOfRounds())
+            return;
         gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
         setERnd(gs.RoundNo);
         recordRoundEnd(points, int(bank.verdict));
@@ -434,11 +446,25 @@ void Game::EndRound(qint32 points)
         aPauseExecute();
         return;
     }
+    if (outOfRounds())
+        return;
     gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
     setERnd(gs.RoundNo);
     recordRoundEnd(points, int(bank.verdict));
     if (!m_openingRound)
         emit roundEnded(points, int(bank.verdict));
+}
+
+bool Game::outOfRounds()
+{
+    if (m_openingRound || gs.RoundNo < GameLimits::maxRounds)
+        return false;
+    // The last round a game has: it ends unwon, and the next waits behind the cover.
+    setStopWatch(false);
+    ShowMsg(uiText("msgRoundsUsedUp").arg(QString::number(GameLimits::maxRounds)));
+    NewGame();
+    aPauseExecute();
+    return true;
 }
 
 void Game::NewGame()
@@ -514,7 +540,7 @@ QString Game::ElapsedText() const
 
 void Game::StopWatchTimer()
 {
-    if (ElapsedSeconds < std::numeric_limits<qint32>::max())
+    if (ElapsedSeconds < GameLimits::maxSeconds)
         ElapsedSeconds += 1;
     emit clockChanged();
 }

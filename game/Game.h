@@ -225,6 +225,9 @@ private:
     void recordRoll();
     void recordKeep(bool bank);
     void recordRoundEnd(qint32 points, int verdict);
+    // At a round end in the last round a game has: ends the game, unwon, and
+    // prepares the next behind the cover; true when it did.
+    bool outOfRounds();
 
     TimerService &m_timers;
     GameRandom &m_random;

@@ -9,10 +9,6 @@ namespace {
 
 constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 
-// Totals this far below the solution's floor are only reached from hand-made
-// files; a round there would be solved over an ever longer course.
-constexpr qint32 kBelowFloor = 2000;
-
 AdvisorAction playOf(const RecordStep &s, int diceBefore)
 {
     AdvisorAction a;
@@ -48,13 +44,14 @@ struct Walker
     int played = 0;         // rounds ended
     QVector<AdvisorAction> ranking; // of the open choice
 
+    // Any position a game reaches is weighed; one no game reaches is not.
     bool valuable(qint64 total) const
     {
-        return r.rulesMatch && sol.winnable() && total % 5 == 0 && total <= winner && total >= qint64(sol.floorTotal()) - kBelowFloor;
+        return r.rulesMatch && sol.canWeigh(total);
     }
     bool valuableRound(qint64 total, qint64 points) const
     {
-        return valuable(total) && total < winner && points >= 0 && points % 5 == 0 && points <= winner;
+        return valuable(total) && total < winner && sol.canWeigh(total, points);
     }
     // Expected rounds, this one included, right after a roll of these dice.
     double afterRollValue(qint32 total, qint32 points, const int dice[7], int count)

@@ -5,7 +5,7 @@
 
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
 #include "records/Statistics.h"
@@ -212,10 +212,10 @@ void PracticeData::keepTurnsInRange()
     // the clock against them): shifted so that the lowest is 0, or where
     // they lie too far apart even for that, numbered by rank.
     const auto inRange = [this] {
-        if (turn < 0 || turn > PlayLimits::kMaxTurn)
+        if (turn < 0 || turn > GameLimits::maxTurn)
             return false;
         for (const PracticePosition &p : positions)
-            if (p.due < -PlayLimits::kMaxTurn || p.due > PlayLimits::kMaxTurn)
+            if (p.due < -GameLimits::maxTurn || p.due > GameLimits::maxTurn)
                 return false;
         return true;
     };
@@ -227,7 +227,7 @@ void PracticeData::keepTurnsInRange()
     std::sort(values.begin(), values.end());
     values.erase(std::unique(values.begin(), values.end()), values.end());
     const qint64 low = values.front();
-    const bool shift = values.back() - low <= PlayLimits::kMaxTurn;
+    const bool shift = values.back() - low <= GameLimits::maxTurn;
     const auto renumbered = [&](qint64 v) {
         return shift ? v - low : qint64(std::lower_bound(values.begin(), values.end(), v) - values.begin());
     };
@@ -372,7 +372,7 @@ bool parsePosition(const QString &text, PracticePosition *out)
     if (!readSource(f[0], &p.source) || !integer(f[1], &winner, 5, Advisor::maxWinner) || !integer(f[2], &band, 0, 1)
         || !integer(f[3], &total, -Advisor::maxWinner, Advisor::maxWinner)
         || !integer(f[4], &points, 0, Advisor::maxWinner) || !readDice(f[5], p.kept) || !readDice(f[6], p.rolled)
-        || !number(f[7], &p.cost) || !integer(f[8], &due, -PlayLimits::kMaxTurn, PlayLimits::kMaxTurn)
+        || !number(f[7], &p.cost) || !integer(f[8], &due, -GameLimits::maxTurn, GameLimits::maxTurn)
         || !integer(f[9], &rule, 0, 3))
         return false;
     p.winner = qint32(winner);
@@ -433,12 +433,12 @@ PracticeData parse(const QByteArray &bytes)
                 if (same(kv.first, kVersionKey) && !versionSeen && integer(kv.second, &v, 1, 1 << 30)) {
                     versionSeen = true;
                     d.version = int(v);
-                } else if (same(kv.first, kTurnKey) && !turnSeen && integer(kv.second, &v, 0, PlayLimits::kMaxTurn)) {
+                } else if (same(kv.first, kTurnKey) && !turnSeen && integer(kv.second, &v, 0, GameLimits::maxTurn)) {
                     turnSeen = true;
                     d.turn = v;
                 } else {
                     // A turn past any play makes is not read: kept as it is, and counted.
-                    if (same(kv.first, kTurnKey) && !integer(kv.second, &v, 0, PlayLimits::kMaxTurn))
+                    if (same(kv.first, kTurnKey) && !integer(kv.second, &v, 0, GameLimits::maxTurn))
                         d.skipped += 1;
                     d.otherKeys.append(kv);
                 }

@@ -50,7 +50,7 @@ struct PracticeData
     // Keeps the newest within the bounds.
     void bound();
     // Numbers the turn and the due turns afresh, in the same order, where
-    // one lies past what a read takes (PlayLimits::kMaxTurn).
+    // one lies past what a read takes (GameLimits::maxTurn).
     void keepTurnsInRange();
     // Drops answers, then positions (unread lines of each first, then the
     // oldest), until the file written is within PracticeFile::kMaxBytes;

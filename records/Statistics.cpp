@@ -4,7 +4,7 @@
 
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "settings/AtomicFile.h"
 #include "settings/FileLock.h"
 #include "settings/UiTexts.h"
@@ -38,7 +38,7 @@ bool parseRulesKey(const QString &key, RuleSet *r)
     if (r->band)
         k.chop(5);
     int w = 0;
-    if (!TRegAuto::parseInteger(k.trimmed(), &w) || w < PlayLimits::kMinWinner || w > PlayLimits::kMaxWinner)
+    if (!TRegAuto::parseInteger(k.trimmed(), &w) || w < GameLimits::minWinner || w > GameLimits::maxWinner)
         return false;
     r->winner = w;
     return true;
@@ -118,7 +118,7 @@ bool figure(QByteArrayView f, std::optional<double> *out)
     double v = 0;
     const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), v);
     if (ec != std::errc() || end != f.data() + f.size() || !std::isfinite(v)
-        || std::abs(v) > PlayLimits::kMaxReviewRounds)
+        || std::abs(v) > GameLimits::maxReviewRounds)
         return false;
     *out = v;
     return true;
@@ -147,15 +147,15 @@ bool stamp(QByteArrayView f, QDateTime *out)
 
 // A game from its value. Fields after the eleventh come from a newer version
 // and are passed over.
-// Every figure within what a game can end with (PlayLimits).
+// Every figure within what a game can end with (GameLimits).
 bool readGame(QByteArrayView text, StatsGame *out)
 {
-    using namespace PlayLimits;
+    using namespace GameLimits;
     Fields f(text);
     StatsGame g;
-    if (!stamp(f.next(), &g.when) || !whole32(f.next(), &g.winner, kMinWinner, kMaxWinner)
-        || !flag(f.next(), &g.band) || !whole32(f.next(), &g.type, 1, 2) || !whole32(f.next(), &g.rounds, 1, kMaxRounds)
-        || !whole32(f.next(), &g.seconds, 0, kMaxSeconds) || !whole32(f.next(), &g.rating, 0, kMaxRating)
+    if (!stamp(f.next(), &g.when) || !whole32(f.next(), &g.winner, minWinner, maxWinner)
+        || !flag(f.next(), &g.band) || !whole32(f.next(), &g.type, 1, 2) || !whole32(f.next(), &g.rounds, 1, maxRounds)
+        || !whole32(f.next(), &g.seconds, 0, maxSeconds) || !whole32(f.next(), &g.rating, 0, maxRating)
         || f.atEnd() || !flag(f.next(), &g.assisted))
         return false;
     if (f.atEnd() || !flag(f.next(), &g.testButtons))
@@ -461,24 +461,24 @@ namespace Statistics {
 
 bool withinPlay(const StatsTotals &t)
 {
-    using namespace PlayLimits;
-    return t.games >= 0 && t.games <= kMaxGames && t.setAside >= 0 && t.setAside <= kMaxGames
-        && t.roundsSum >= t.games && t.roundsSum <= kMaxTotal && perGame(t.roundsSum, t.games, kMaxRounds)
-        && t.secondsSum <= kMaxTotal && perGame(t.secondsSum, t.games, kMaxSeconds)
-        && t.ratingSum <= kMaxTotal && perGame(t.ratingSum, t.games, kMaxRating)
-        && t.bestRounds >= 0 && t.bestRounds <= kMaxRounds && t.bestSeconds >= 0 && t.bestSeconds <= kMaxSeconds;
+    using namespace GameLimits;
+    return t.games >= 0 && t.games <= maxGames && t.setAside >= 0 && t.setAside <= maxGames
+        && t.roundsSum >= t.games && t.roundsSum <= kMaxTotal && perGame(t.roundsSum, t.games, maxRounds)
+        && t.secondsSum <= kMaxTotal && perGame(t.secondsSum, t.games, maxSeconds)
+        && t.ratingSum <= kMaxTotal && perGame(t.ratingSum, t.games, maxRating)
+        && t.bestRounds >= 0 && t.bestRounds <= maxRounds && t.bestSeconds >= 0 && t.bestSeconds <= maxSeconds;
 }
 
 bool withinPlay(const StatsGame &g)
 {
-    using namespace PlayLimits;
+    using namespace GameLimits;
     const auto review = [](const std::optional<double> &v) {
-        return !v || (std::isfinite(*v) && std::abs(*v) <= kMaxReviewRounds);
+        return !v || (std::isfinite(*v) && std::abs(*v) <= maxReviewRounds);
     };
     return g.when.isValid() && g.when.date().year() >= 1 && g.when.date().year() <= 9999
-        && g.winner >= kMinWinner && g.winner <= kMaxWinner && (g.type == 1 || g.type == 2)
-        && g.rounds >= 1 && g.rounds <= kMaxRounds && g.seconds >= 0 && g.seconds <= kMaxSeconds
-        && g.rating >= 0 && g.rating <= kMaxRating && review(g.decisionsLost) && review(g.luck);
+        && g.winner >= minWinner && g.winner <= maxWinner && (g.type == 1 || g.type == 2)
+        && g.rounds >= 1 && g.rounds <= maxRounds && g.seconds >= 0 && g.seconds <= maxSeconds
+        && g.rating >= 0 && g.rating <= maxRating && review(g.decisionsLost) && review(g.luck);
 }
 
 QString fileName()

@@ -146,7 +146,7 @@ constexpr qint64 kMaxTotal = 999999999999999999LL;
 constexpr qint64 kMaxKey = 999999999999LL;
 
 // Whether a game or a line of totals holds figures play can produce
-// (game/PlayLimits.h): a line that does not is not read, and such a game is
+// (game/GameLimits.h): a line that does not is not read, and such a game is
 // not written.
 bool withinPlay(const StatsGame &g);
 bool withinPlay(const StatsTotals &t);

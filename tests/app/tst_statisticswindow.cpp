@@ -3,7 +3,7 @@
 // them, the other rule sets, bad files and Reset.
 #include "settings/ProgramDir.h"
 #include "app/StatisticsWindow.h"
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "game/SolveService.h"
 #include "settings/TRegAuto.h"
 #include "settings/UiTexts.h"
@@ -243,7 +243,7 @@ private slots:
     {
         // The longest game play can win: the chart and its table in buckets
         // of rounds, as many as for a short game.
-        for (const StatsGame &g : {game(10, 100), game(12, 100), game(PlayLimits::kMaxRounds, 100)})
+        for (const StatsGame &g : {game(10, 100), game(12, 100), game(GameLimits::maxRounds, 100)})
             Statistics::addGame(Statistics::fileName(), g);
         StatisticsWindow w(m_prompts, m_solver);
         open(w, {1000, false});

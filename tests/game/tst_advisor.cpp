@@ -5,6 +5,7 @@
 #include "EngineRig.h"
 #include "game/Advisor.h"
 #include "game/AutoPlay.h"
+#include "game/GameLimits.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
 #include "game/advisor/Policy.h"
@@ -282,7 +283,7 @@ private slots:
                 under = std::min(under, v - s->roundsBeforeRoll(t, 0, 6));
             }
             const QByteArray what = QStringLiteral("Winner %1: gain %2, under %3, largest %4")
-                    .arg(s->winner()).arg(gain).arg(under).arg(largest).toLatin1();
+                    .arg(QString::number(s->winner()), QString::number(gain), QString::number(under), QString::number(largest)).toLatin1();
             QVERIFY2(gain * (1 + largest) <= 1e-9, what.constData());
             QVERIFY2(under >= -1e-12, what.constData());
         }
@@ -310,7 +311,7 @@ private slots:
         selfPlay(s, games, mean, se, &rounds);
         const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(mean - v) < 3 * se,
-                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(mean).arg(se).arg(v)));
+                 qPrintable(QStringLiteral("mean %1 se %2 solver %3").arg(QString::number(mean), QString::number(se), QString::number(v))));
 
         // The games' rounds follow the best play's distribution: the largest gap
         // between the two cumulative chances stays within the 1 % bound of a
@@ -326,8 +327,8 @@ private slots:
             }
         }
         QVERIFY2(gap < 1.63 / std::sqrt(double(games)),
-                 qPrintable(QStringLiteral("within %1 rounds: played %2, best play %3").arg(worst).arg(gap)
-                                    .arg(s->chanceWithin(worst))));
+                 qPrintable(QStringLiteral("within %1 rounds: played %2, best play %3").arg(QString::number(worst), QString::number(gap),
+                                         QString::number(s->chanceWithin(worst)))));
     }
 
     // --- the best play's rounds to the win ---
@@ -365,7 +366,7 @@ private slots:
         // misses only what the last 1e-9 adds.
         const double v = s->roundsFromTotal(0);
         QVERIFY2(std::fabs(s->distributionMean() - v) < 1e-9,
-                 qPrintable(QStringLiteral("mean %1 solver %2").arg(s->distributionMean(), 0, 'g', 15).arg(v, 0, 'g', 15)));
+                 qPrintable(QStringLiteral("mean %1 solver %2").arg(QString::number(s->distributionMean(), 'g', 15), QString::number(v, 'g', 15))));
         QVERIFY(std::fabs(head - v) < 1e-9 * (10 * double(d.size()) + v) && head <= v);
         // Median and the 90th percentile, as the statistics window shows them.
         const int median = s->roundsForChance(0.5), p90 = s->roundsForChance(0.9);
@@ -377,6 +378,48 @@ private slots:
     }
 
     // The spread is worked out with the solve, and only within the
+    // --- every total a game reaches ---
+
+    void everyTotalAGameReachesIsWeighed()
+    {
+        // Below the floor a round is the deepest one solved, moved by its own
+        // value: the same plays in the same order, every value shifted alike.
+        const int rolled[7] = {0, 1, 1, 1, 1, 1, 1};
+        const qint32 deep = m_off->floorTotal() - 2000;
+        const QVector<AdvisorAction> ref = m_off->rankActions(deep, 50, rolled);
+        for (const qint32 t : {deep - 5, qint32(-5000000), GameLimits::lowestTotal}) {
+            QVERIFY(m_off->canWeigh(t, 50));
+            const QVector<AdvisorAction> a = m_off->rankActions(t, 50, rolled);
+            QCOMPARE(a.size(), ref.size());
+            const double shift = m_off->roundsFromTotal(t) - m_off->roundsFromTotal(deep);
+            QVERIFY(shift > 0);
+            for (int k = 0; k < a.size(); ++k) {
+                QVERIFY(a[k].keep.sameAs(ref[k].keep) && a[k].bank == ref[k].bank);
+                QVERIFY(std::fabs(a[k].rounds - ref[k].rounds - shift) < 1e-6 * (1 + shift));
+            }
+            QVERIFY(std::fabs(m_off->roundsBeforeRoll(t, 0, 6) - m_off->roundsFromTotal(t)) < 1e-6 * (1 + shift));
+        }
+        // A round whose points are past every bank: nothing overflows, only rolling on is left.
+        const QVector<AdvisorAction> far = m_off->rankActions(0, GameLimits::maxPoints, rolled);
+        QVERIFY(!far.isEmpty());
+        for (const AdvisorAction &x : far)
+            QVERIFY(std::isfinite(x.rounds) && (!x.bank || x.refused));
+    }
+
+    void positionsNoGameReachesAreNotWeighed()
+    {
+        const int rolled[7] = {0, 1, 1, 1, 1, 1, 1};
+        for (const qint32 t : {-2147483000, -2000000000, GameLimits::lowestTotal - 5, 7}) {
+            QVERIFY(!m_off->canWeigh(t));
+            QVERIFY(m_off->rankActions(t, 0, rolled).isEmpty());
+            QVERIFY(std::isnan(m_off->roundsBeforeRoll(t, 0, 6)));
+            QVERIFY(std::isnan(m_off->roundsFromTotal(t)));
+        }
+        QVERIFY(m_off->rankActions(0, 13, rolled).isEmpty());
+        QVERIFY(m_off->rankActions(0, -5, rolled).isEmpty());
+        QVERIFY(!m_off->canWeigh(1005));
+    }
+
     // settings' range: above it the mean is still the solver's.
     void distributionOnlyWithinTheSettingsRange()
     {

@@ -4,6 +4,7 @@
 // balance between them over whole seeded games.
 #include "EngineRig.h"
 #include "game/AutoPlay.h"
+#include "game/GameLimits.h"
 #include "game/Review.h"
 #include "game/Scoring.h"
 #include "records/SavedGame.h"
@@ -115,7 +116,7 @@ private slots:
             // flagging every decision.
             QVERIFY(lost / games > 0.3);
             QVERIFY(flagged > 0);
-            QVERIFY2(flagged < decisions * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(flagged).arg(decisions)));
+            QVERIFY2(flagged < decisions * 3 / 4, qPrintable(QStringLiteral("%1 of %2").arg(QString::number(flagged), QString::number(decisions))));
         }
     }
 
@@ -417,6 +418,26 @@ private slots:
         for (const ReviewDecision &d : v.decisions)
             QVERIFY(!d.valued || (d.cost >= 0 && std::isfinite(d.cost)));
         QVERIFY(std::isfinite(v.decisionsLost) && std::isfinite(v.luck));
+    }
+
+    void aGameOpenedDeepBelowZeroIsReviewedInFull()
+    {
+        // Half a million rounds of penalties: as deep as the rounds played allow.
+        EngineRig rig;
+        rig.startPlaying();
+        restoreWith(rig.game, [](Game::Snapshot &s) {
+            s.roundNo = 500000;
+            s.total = qint32(GameLimits::lowestTotalIn(s.roundNo));
+        });
+        QVERIFY(rig.scoringRoll());
+        rig.stage({1, 5, 2, 3, 4, 6});
+        rig.game.RxDice1Click(1);
+        rig.game.btDoneClick();
+        const GameReview v = reviewGame(rig.game.record(), *m_off);
+        QVERIFY(v.complete);
+        QCOMPARE(int(v.decisions.size()), 1);
+        QVERIFY(v.decisions[0].valued);
+        QVERIFY(std::isfinite(v.expectedAtEnd) && v.expectedAtEnd > 1000);
     }
 
     void aSolutionForOtherRulesValuesNothing()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The practice file: what is written reads back the same, it stays within its
 // bounds, and a damaged, huge or foreign file is refused and kept aside.
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "records/PracticeFile.h"
 #include "support/ProgramFolder.h"
 
@@ -149,10 +149,10 @@ private slots:
         QCOMPARE(d.positions.size(), 1);
 
         // At the last turn read, the turns are numbered afresh in their order.
-        d.turn = PlayLimits::kMaxTurn;
-        d.positions[0].due = PlayLimits::kMaxTurn - 3;
+        d.turn = GameLimits::maxTurn;
+        d.positions[0].due = GameLimits::maxTurn - 3;
         PracticePosition later = position(200), built = position(300);
-        later.due = PlayLimits::kMaxTurn;
+        later.due = GameLimits::maxTurn;
         built.source = PracticeSource::BuiltIn;
         built.due = -5;
         d.positions += {later, built};

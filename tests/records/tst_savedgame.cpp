@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saved games: the record's bytes, writing and reading files, refusing what
 // no game could have saved, and putting a loaded game on the table.
+#include "game/AutoPlay.h"
+#include "game/EngineRig.h"
 #include "game/Game.h"
+#include "game/GameLimits.h"
 #include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/TimerService.h"
@@ -14,6 +17,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <random>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -513,6 +517,161 @@ private slots:
         QVERIFY(!savedGameProblem(s).isEmpty());
     }
 
+    // Positions no play reaches, each beside its nearest reachable neighbour.
+    // Dice: faces of dice 1..6 and their states (0 Free, 1 Selected, 2
+    // Kept); "rolled" counts the dice not Kept as the last roll.
+    void unreachablePositionsAreRefused_data()
+    {
+        QTest::addColumn<QString>("faces");
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<bool>("rolled");
+        QTest::addColumn<int>("subScore");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("roundNo");
+        QTest::addColumn<int>("winner");
+        QTest::addColumn<QString>("says"); // empty: accepted
+        const int last = GameLimits::maxRounds;
+        QTest::newRow("bust on the table with 300 points") << "223346" << "000000" << true << 300 << 0 << 3 << 1000 << "(2 2 3 3 4 6) scores nothing";
+        QTest::newRow("bust on the table with no points") << "223346" << "000000" << true << 0 << 0 << 3 << 1000 << "scores nothing";
+        QTest::newRow("bust beside kept dice") << "111234" << "222000" << true << 100 << 0 << 3 << 1000 << "(2 3 4) scores nothing";
+        QTest::newRow("a roll that scores") << "111235" << "222000" << true << 100 << 0 << 3 << 1000 << "";
+        QTest::newRow("total 1100, winner 1000") << "123456" << "000000" << false << 0 << 1100 << 5 << 1000 << "past the winning total 1000";
+        QTest::newRow("total at the winner") << "123456" << "000000" << false << 0 << 1000 << 5 << 1000 << "";
+        QTest::newRow("1000 points before a roll") << "123456" << "000000" << false << 1000 << 0 << 1 << 1000 << "points (1000) before its first roll";
+        QTest::newRow("points no multiple of 5") << "123456" << "000000" << true << 303 << 0 << 2 << 1000 << "(303) are not a multiple of 5";
+        QTest::newRow("total no multiple of 5") << "123456" << "000000" << false << 0 << 7 << 2 << 1000 << "total 7 is not a multiple of 5";
+        QTest::newRow("negative points") << "123456" << "000000" << true << -100 << 0 << 2 << 1000 << "below 0";
+        QTest::newRow("below the penalty's reach") << "123456" << "000000" << false << 0 << -300 << 3 << 1000 << "below -200";
+        QTest::newRow("at the penalty's reach") << "123456" << "000000" << false << 0 << -200 << 3 << 1000 << "";
+        QTest::newRow("total -2147483000") << "123456" << "000000" << false << 0 << -2147483000 << 1 << 1000 << "below 0";
+        QTest::newRow("the last round") << "123456" << "000000" << false << 0 << int(GameLimits::lowestTotal) << last << 1000 << "";
+        QTest::newRow("past the last round") << "123456" << "000000" << false << 0 << 0 << last + 1 << 1000 << "past 999999";
+        QTest::newRow("points below the kept dice") << "111152" << "222000" << true << 25 << 0 << 2 << 1000 << "at least 30";
+        QTest::newRow("points at the kept dice") << "111152" << "222000" << true << 30 << 0 << 2 << 1000 << "";
+        QTest::newRow("five kept 4s below their set") << "444441" << "222220" << true << 155 << 0 << 2 << 1000 << "at least 160";
+        QTest::newRow("five kept 4s") << "444441" << "222220" << true << 160 << 0 << 2 << 1000 << "";
+        QTest::newRow("two kept 2s") << "221534" << "220000" << true << 100 << 0 << 2 << 1000 << "kept dice showing 2";
+        QTest::newRow("hot dice carried past the winner") << "123466" << "000000" << true << 4000 << 0 << 2 << 1000 << "";
+        QTest::newRow("a selection beside kept dice") << "511235" << "210000" << true << 5 << 0 << 2 << 1000 << "";
+        QTest::newRow("the largest winner a file holds") << "123456" << "000000" << false << 0 << 0 << 1 << 2147483647 << "";
+    }
+
+    void unreachablePositionsAreRefused()
+    {
+        QFETCH(QString, faces);
+        QFETCH(QString, states);
+        QFETCH(bool, rolled);
+        QFETCH(int, subScore);
+        QFETCH(int, total);
+        QFETCH(int, roundNo);
+        QFETCH(int, winner);
+        QFETCH(QString, says);
+        Game::Snapshot s{};
+        for (int n = 1; n <= 6; ++n) {
+            s.face[n] = faces[n - 1].digitValue();
+            s.dieState[n] = states[n - 1].digitValue();
+            if (s.dieState[n] == DieSelected)
+                s.selCount[s.face[n]] += 1;
+            if (rolled && s.dieState[n] != DieKept)
+                s.rollCount[s.face[n]] += 1;
+        }
+        s.subScore = subScore;
+        s.total = total;
+        s.roundNo = roundNo;
+        s.winner = winner;
+        const QString file = path(QStringLiteral("unreachable.kvx"));
+        writeSavedGame(file, s);
+        Table t;
+        const Observed before(t.game);
+        const QString error = openInto(t.game, file);
+        if (says.isEmpty()) {
+            QCOMPARE(error, QString());
+            return;
+        }
+        QVERIFY2(error.contains(says) && error.contains(QDir::toNativeSeparators(file)), qPrintable(error));
+        QVERIFY(Observed(t.game) == before);
+        qInfo().noquote() << QTest::currentDataTag() << "->" << error;
+    }
+
+    // Every position the game itself reaches opens again: many whole games,
+    // played by random choices, checked wherever a save could happen (after
+    // each roll that scores, each click that selects, each round end and win).
+    void everySavableMomentOfRandomGamesOpens()
+    {
+        std::mt19937 rng(20240601);
+        int games = 0, checks = 0, hotDice = 0, refused = 0, penalties = 0;
+        QString failure;
+        for (; games < 200 && failure.isEmpty(); ++games) {
+            EngineRig rig;
+            Game &g = rig.game;
+            // Winning totals a game can reach exactly under either band rule.
+            const RuleSet rules{int(1 + rng() % 3) * 1000, rng() % 2 == 0};
+            g.applyRules(rules);
+            const auto check = [&](const char *when) {
+                const QString problem = savedGameProblem(decodeSavedGame(encodeSavedGame(g.snapshot())));
+                if (!problem.isEmpty() && failure.isEmpty())
+                    failure = QStringLiteral("game %1, %2: %3").arg(QString::number(games), QLatin1String(when), problem);
+                ++checks;
+            };
+            QObject::connect(&g, &Game::selectionChanged, [&] { check("a click"); });
+            QObject::connect(&g, &Game::roundEnded, [&](qint32 points, int verdict) {
+                refused += verdict != 0 ? 1 : 0;
+                penalties += points < 0 ? 1 : 0;
+                check("a round end");
+            });
+            QObject::connect(&g, &Game::won, [&] { check("a win"); });
+            // Mostly a plain strategy, so games end; now and then any legal play.
+            const Strategy plain = simpleStrategy(rules, qint32(150 + rng() % 400), int(1 + rng() % 3));
+            const Strategy random = [&](qint32 total, qint32 roundPoints, const int rolled[7]) {
+                check("a roll");
+                AdvisorAction a = plain(total, roundPoints, rolled);
+                const QVector<KeepOption> keeps = legalKeeps(rolled);
+                if (rng() % 4 == 0) {
+                    a.keep = keeps[int(rng() % keeps.size())];
+                    a.bank = rng() % 3 == 0;
+                }
+                int dice = 0;
+                for (int f = 1; f <= 6; ++f)
+                    dice += rolled[f];
+                hotDice += a.keep.kept == dice && !a.bank ? 1 : 0;
+                return a;
+            };
+            if (playGame(g, rig.timers, random, rng(), 3000) < 0 && failure.isEmpty())
+                failure = QStringLiteral("game %1 did not end: round %2, total %3, points %4, winner %5")
+                                  .arg(QString::number(games), QString::number(g.state().RoundNo), QString::number(g.state().Total),
+                                       QString::number(g.state().SubScore), QString::number(rules.winner));
+        }
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY(hotDice > 0 && refused > 0 && penalties > 0);
+        qInfo() << games << "games," << checks << "saved positions checked," << hotDice << "hot dice";
+    }
+
+    // The engine never passes the last round, nor a round's points past what a count holds.
+    void theEngineStaysWithinTheLimits()
+    {
+        EngineRig rig;
+        rig.startPlaying();
+        restoreWith(rig.game, [](Game::Snapshot &s) {
+            s.roundNo = GameLimits::maxRounds;
+            s.total = GameLimits::lowestTotal;
+        });
+        QSignalSpy newGame(&rig.game, &Game::newGameStarted);
+        QVERIFY(rig.rollAt(rig.midnightFor(false)));  // the penalty, in the last round
+        QCOMPARE(newGame.count(), 1);
+        QVERIFY(rig.ui.last().contains(QStringLiteral("999999")));
+        QCOMPARE(rig.game.state().RoundNo, 1);
+        QCOMPARE(rig.game.state().Total, 0);
+        QVERIFY(rig.game.coverVisible());
+
+        // A round's points stop at the largest multiple of 5, and such a game still opens.
+        QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
+        restoreWith(rig.game, [](Game::Snapshot &s) { s.subScore = GameLimits::maxPoints - 5; });
+        rig.game.RxDice1Click(1);
+        QVERIFY(rig.scoringRoll());
+        QCOMPARE(rig.game.state().SubScore, GameLimits::maxPoints);
+        QCOMPARE(savedGameProblem(rig.game.snapshot()), QString());
+    }
+
     void stateMinusOneIsPartOfTheFormat()
     {
         Table t;
@@ -531,7 +690,7 @@ private slots:
         auto check = [&](const char *when) {
             const QString problem = savedGameProblem(g.snapshot());
             QVERIFY2(problem.isEmpty(),
-                     qPrintable(QStringLiteral("%1 after %2 rolls: %3").arg(when).arg(rolls).arg(problem)));
+                     qPrintable(QStringLiteral("%1 after %2 rolls: %3").arg(QLatin1String(when), QString::number(rolls), problem)));
             ++checked;
         };
         while (rolls < 150) {

@@ -3,7 +3,7 @@
 // two copies of the game winning at the same moment.
 #include "settings/ProgramDir.h"
 #include "game/KvxError.h"
-#include "game/PlayLimits.h"
+#include "game/GameLimits.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"
@@ -143,7 +143,7 @@ private slots:
                                << skipped;
         };
         hostile("rounds 2^31-1", ",1,11,110,", ",1,2147483647,110,", 1);
-        hostile("rounds past a million", ",1,11,110,", ",1,1000001,110,", 1);
+        hostile("rounds past the last round", ",1,11,110,", ",1,1000000,110,", 1);
         hostile("a winning total of 0", "T17:00:11,1000,", "T17:00:11,0,", 1);
         hostile("game type 3", ",0,1,11,110,", ",0,3,11,110,", 1);
         hostile("rounds lost past any game", ",11,110,9090,0,0,,", ",11,110,9090,0,0,1e300,", 1);
@@ -290,7 +290,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(12, 100)));
         QCOMPARE(read(path()), bytes);
         // Nor is a game no play can produce.
-        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(PlayLimits::kMaxRounds + 1, 100)));
+        QVERIFY_THROWS_EXCEPTION(KvxError, Statistics::addGame(path(), game(GameLimits::maxRounds + 1, 100)));
         QCOMPARE(read(path()), bytes);
     }
 
