@@ -238,7 +238,7 @@ class Session:
         """R; returns the faces heard, by die number, and whether the roll was a bust."""
         self.quiet()
         self.key("r")
-        m = self.expect(r"^notification (?:Hot dice, all six roll again\. )?Rolled (?:dice ([\d, ]+): )?([\d, ]+)\.$")
+        m = self.expect(r"^notification (?:Hot dice, all six roll again\. )?Rolled (?:(?:dice|die) ([\d, ]+): )?([\d, ]+)\.$")
         dice = [int(d) for d in m.group(1).split(", ")] if m.group(1) else list(range(1, 7))
         faces = dict(zip(dice, (int(f) for f in m.group(2).split(", "))))
         counts = {f: list(faces.values()).count(f) for f in set(faces.values())}

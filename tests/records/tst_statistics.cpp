@@ -382,9 +382,9 @@ private slots:
     {
         QByteArray bytes = fileOf({game(10, 100), game(20, 200)});
         QVERIFY(bytes.contains("1000=2,0,30,300,"));
-        // As many games as the totals take, each of the most rounds there are.
-        write(path(), bytes.replace("1000=2,0,30,300,", "1000=1000000000000,0,999999999999999995,300,"));
-        QCOMPARE(Statistics::load(path()).totalsFor({1000, false}).roundsSum, qint64(999999999999999995));
+        // As many games as the totals take, each of some thirty years.
+        write(path(), bytes.replace("1000=2,0,30,300,", "1000=1000000000000,0,12000000000000,999999999999999995,"));
+        QCOMPARE(Statistics::load(path()).totalsFor({1000, false}).secondsSum, qint64(999999999999999995));
         Statistics::addGame(path(), game(12, 120));
         const StatsData d = Statistics::load(path());
         QCOMPARE(d.status, StatsData::Ok);
