@@ -70,7 +70,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     connect(&m_game, &Game::clockChanged, m_surface, &PlayingSurface::syncClock);
     m_narrator = new Narrator(m_game, announcer, [this] { return m_surface->lYour()->text(); }, this);
     m_sideWindows = new SideWindows(*this, m_game, m_solver, m_prompts, [this] { return m_surface->playArea(); });
-    m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator, this);
+    m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator);
     m_keys = std::make_unique<GameKeys>(m_game, *m_surface,
                                         GameKeys::Actions{[this](int n) { clickDie(n); },
                                                           [this] { m_narrator->say(m_narrator->stateSpoken()); },

@@ -37,9 +37,8 @@ private:
 } // namespace
 
 TopTenKeeper::TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows,
-                           Narrator &narrator, QWidget *gameWindow)
-    : m_game(game), m_language(language), m_prompts(prompts), m_sideWindows(sideWindows), m_narrator(narrator),
-      m_gameWindow(gameWindow)
+                           Narrator &narrator)
+    : m_game(game), m_language(language), m_prompts(prompts), m_sideWindows(sideWindows), m_narrator(narrator)
 {
 }
 

@@ -14,13 +14,11 @@ class Prompts;
 class SideWindows;
 class TRegAuto;
 class TfrmTopten;
-class QWidget;
 
 class TopTenKeeper
 {
 public:
-    TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows, Narrator &narrator,
-                 QWidget *gameWindow);
+    TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows, Narrator &narrator);
     ~TopTenKeeper();
 
     TfrmTopten &window();
@@ -45,6 +43,5 @@ private:
     Prompts &m_prompts;
     SideWindows &m_sideWindows;
     Narrator &m_narrator;
-    QWidget *m_gameWindow;
     TfrmTopten *m_window = nullptr;
 };
