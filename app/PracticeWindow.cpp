@@ -660,7 +660,7 @@ void PracticeWindow::showProgress()
     row(0, uiText("pracAllDays"), pr.whole);
     for (int i = 0; i < pr.days.size(); ++i) {
         const PracticeProgressRow &d = pr.days[pr.days.size() - 1 - i];
-        row(i + 1, QLocale().toString(d.day, QLocale::ShortFormat), d);
+        row(i + 1, d.day.toString(Qt::ISODate), d); // the same in every country
         perDay.push_back(pr.days[i].lostPer());
     }
     m_chProgress->setData(perDay);

@@ -786,7 +786,7 @@ void StatisticsWindow::showTrend(const StatsFigures &f)
         case 0:
             return QString::number(row + 1);
         case 1:
-            return QLocale().toString(g.when.date(), QLocale::ShortFormat);
+            return g.when.date().toString(Qt::ISODate); // the same in every country
         case 2:
             return QString::number(g.rounds);
         case 3:

@@ -2,6 +2,9 @@
 // Reading and saving the game settings.
 #include "settings/Config.h"
 
+#include "game/Scoring.h"
+#include "settings/UiTexts.h"
+
 #include "settings/TRegAuto.h"
 
 #include <QtGlobal>
@@ -36,9 +39,17 @@ void writeConfig(TRegAuto &ini, int winner, bool valid)
                       {kGame, kValid, valid ? QStringLiteral("1") : QStringLiteral("0")}});
 }
 
-int snapWinner(int typed)
+int clampWinner(int typed)
 {
-    const qint64 clamped = std::clamp<qint64>(typed, kMinWinner, kMaxWinner);
-    const qint64 steps = (clamped + kWinnerStep / 2) / kWinnerStep;
-    return int(std::clamp<qint64>(steps * kWinnerStep, kMinWinner, kMaxWinner));
+    return std::clamp(typed, kMinWinner, kMaxWinner);
+}
+
+QString unwinnableWinner(int winner, bool valid)
+{
+    if (winner % 5 != 0)
+        return uiText("setupWinnerFives").arg(QString::number(winner));
+    // The winning bank is judged like any other: landing on the total itself.
+    if (!bankOutcome(winner - 5, 5, winner, valid).won)
+        return uiText("setupWinnerBand").arg(QString::number(winner));
+    return QString();
 }

@@ -9,15 +9,19 @@ class TRegAuto;
 // The configuration is the game's settings, read and saved here.
 using Config = GameSettings;
 
-// The winning totals the settings dialog offers: whole thousands in these limits.
+// The winning totals the settings dialog offers: whole numbers in these limits,
+// its arrows stepping by a thousand.
 constexpr int kMinWinner = 1000;
 constexpr int kMaxWinner = 10000;
 constexpr int kWinnerStep = 1000;
 
-// A typed winning total brought to the nearest whole thousand within the limits
-// (a half goes up). A total off the thousands could be unwinnable under the band
-// rule: a bank to 1500 lies inside 1400 to 1500.
-int snapWinner(int typed);
+// A typed winning total brought within the limits.
+int clampWinner(int typed);
+
+// Why no game could ever reach this winning total (every score is a
+// multiple of 5; under the band rule in every thousand a bank into the band
+// is refused, the winning one too), in the player's words; empty when one can.
+QString unwinnableWinner(int winner, bool valid);
 
 // Section "Game": Winner, Valid, Type. Never fails; a missing file stays missing.
 // A Winner below 1 could never be reached and counts as 1000; a Type other

@@ -336,12 +336,17 @@ int TfrmSetup::winnerFromField() const
     int value = MinWinner;
     if (!TRegAuto::parseInteger(iWin->cleanText().trimmed(), &value))
         value = MinWinner;
-    return snapWinner(value);
+    return clampWinner(value);
 }
 
 TfrmSetup::Outcome TfrmSetup::Save()
 {
     GameSettings live = m_host.liveSettings();
+    // A winning total no game can reach is said before anything is written.
+    if (const QString why = unwinnableWinner(winnerFromField(), eValid->isChecked()); !why.isEmpty()) {
+        m_host.showError(why);
+        return NotSaved;
+    }
     try {
         TRegAuto &lng = m_host.languageStore();
         GameTexts texts = m_host.liveTexts();

@@ -420,6 +420,8 @@ const UiTextEntry kUiTexts[] = {
     {"TopTen", "topClearAsk", "Clear the \"%1\" table? Its entries cannot be brought back."},
     // --- the settings dialog's language page
     {"Setup", "lLanguagePick", "Fill the texts from:"},
+    {"Setup", "setupWinnerFives", "No game can end on %1: every score is a multiple of 5. Choose a winning total that is one."},
+    {"Setup", "setupWinnerBand", "No game can end on %1 with the 400-500 band in every thousand: the winning bank would land in the band. Choose another winning total, or turn the band off."},
     // --- captions whose English wording is fixed, translatable all the same
     {"Caption", "aPause", "Pause"},
     {"Caption", "setupTitle", "Setup"},

@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -134,6 +135,7 @@ private slots:
                  QLocale().toString(100 * m_thousand->roundsDistribution()[24], 'f', 1) + QStringLiteral("%"));
         // The reviewed games, oldest first.
         QCOMPARE(w.tbTrend->model()->rowCount(), 3);
+        QVERIFY(QRegularExpression(QStringLiteral("^2026-11-\\d\\d$")).match(w.tbTrend->model()->index(0, 1).data().toString()).hasMatch());
         QCOMPARE(w.tbTrend->model()->index(0, 3).data().toString(), QLocale().toString(2.5, 'f', 2));
         QCOMPARE(w.tbTrend->model()->index(2, 3).data().toString(), QLocale().toString(0.5, 'f', 2));
         QCOMPARE(w.tbTrend->model()->index(1, 4).data().toString(), QStringLiteral("unknown"));

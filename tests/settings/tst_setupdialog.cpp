@@ -622,30 +622,41 @@ private slots:
     void typedWinnerIsBroughtWithinTheLimits_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("saved");
-        QTest::newRow("below") << QStringLiteral("500") << 1000;
-        QTest::newRow("above") << QStringLiteral("50000") << 10000;
-        QTest::newRow("empty") << QString() << 1000;
-        QTest::newRow("text") << QStringLiteral("abc") << 1000;
-        QTest::newRow("inside") << QStringLiteral("7000") << 7000;
-        // Whole thousands only: 1500 could never be won under the band rule.
-        QTest::newRow("off step, half") << QStringLiteral("3500") << 4000;
-        QTest::newRow("off step, below half") << QStringLiteral("1499") << 1000;
-        QTest::newRow("off step, above half") << QStringLiteral("9501") << 10000;
+        QTest::addColumn<bool>("band");
+        QTest::addColumn<int>("saved"); // 0: refused, with the reason shown
+        QTest::newRow("below") << QStringLiteral("500") << false << 1000;
+        QTest::newRow("above") << QStringLiteral("50000") << false << 10000;
+        QTest::newRow("empty") << QString() << false << 1000;
+        QTest::newRow("text") << QStringLiteral("abc") << false << 1000;
+        QTest::newRow("inside") << QStringLiteral("7000") << false << 7000;
+        // Any whole number the game can end on, not only the arrows' thousands.
+        QTest::newRow("off the thousands") << QStringLiteral("1500") << false << 1500;
+        QTest::newRow("no multiple of 5") << QStringLiteral("1499") << false << 0;
+        QTest::newRow("in the band of its thousand") << QStringLiteral("1450") << true << 0;
+        QTest::newRow("at the band's top") << QStringLiteral("2500") << true << 0;
+        QTest::newRow("just past the band") << QStringLiteral("2505") << true << 2505;
     }
     void typedWinnerIsBroughtWithinTheLimits()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, band);
         QFETCH(int, saved);
         m_host->settings.Winner = 3000;
         open();
+        eValid()->setChecked(band);
         auto *line = iWin()->findChild<QLineEdit *>();
         QVERIFY(line);
         line->setText(typed); // straight into the editor, as before a focus change
-        QCOMPARE(m_dlg->winnerFromField(), saved);
-        QCOMPARE(m_dlg->Save(), TfrmSetup::SavedNewSettings);
-        QCOMPARE(m_host->settings.Winner, saved);
-        QCOMPARE(cfgValue("Winner"), QString::number(saved));
+        const QByteArray lngBefore = bytesOf(path("Korvex.lng"));
+        QCOMPARE(m_dlg->Save(), saved ? TfrmSetup::SavedNewSettings : TfrmSetup::NotSaved);
+        QCOMPARE(m_host->errors.size(), saved ? 0 : 1);
+        QCOMPARE(m_host->settings.Winner, saved ? saved : 3000);
+        if (saved) {
+            QCOMPARE(cfgValue("Winner"), QString::number(saved));
+        } else {
+            QVERIFY(m_host->errors[0].contains(typed));
+            QCOMPARE(bytesOf(path("Korvex.lng")), lngBefore); // nothing written
+        }
     }
 
     void emptiedFieldWritesAnEmptyValue()
