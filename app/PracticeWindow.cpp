@@ -83,10 +83,7 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
     connect(m_btNext, &QPushButton::clicked, this, &PracticeWindow::next);
     connect(m_btAgain, &QPushButton::clicked, this, &PracticeWindow::again);
     connect(m_btClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_cbSource, &QComboBox::activated, this, [this] {
-        m_hasPosition = false;
-        next();
-    });
+    connect(m_cbSource, &QComboBox::activated, this, &PracticeWindow::sourceChanged);
     connect(&m_solver, &SolveService::solved, this, [this] {
         if (isVisible())
             refresh();
@@ -249,8 +246,14 @@ PracticeSource PracticeWindow::source() const
 void PracticeWindow::setSource(PracticeSource s)
 {
     m_cbSource->setCurrentIndex(s == PracticeSource::BuiltIn ? 1 : 0);
+    sourceChanged();
+}
+
+void PracticeWindow::sourceChanged()
+{
     m_hasPosition = false;
     next();
+    showProgress(); // the new source's, before its first answer
 }
 
 const QVector<PracticePosition> *PracticeWindow::builtIn() const

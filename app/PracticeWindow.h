@@ -98,6 +98,7 @@ private:
     void showPosition();
     void showSelection();
     void showVerdict();
+    void sourceChanged();
     void showProgress();
     QString verdictText() const;
     QString whyText() const;

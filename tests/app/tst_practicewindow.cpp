@@ -105,6 +105,10 @@ private slots:
         QTest::keyClick(&w, Qt::Key_R);
         QVERIFY(!w.answered());
         QCOMPARE(w.lVerdict()->text(), uiText("advSelectFirst"));
+        // The progress follows the source at once: none of the player's own tried.
+        QCOMPARE(w.tbProgress()->item(0, 1)->text(), QStringLiteral("2"));
+        w.setSource(PracticeSource::Mine);
+        QCOMPARE(w.tbProgress()->item(0, 1)->text(), QStringLiteral("0"));
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QVERIFY(m_prompts.errors.isEmpty());
