@@ -161,8 +161,12 @@ PracticeChoice plainPlay(const PracticePosition &p)
 PlainRule brokenRule(const PracticePosition &p, const AdvisorAction &best)
 {
     const PracticeChoice plain = plainPlay(p);
-    if (!plain.keep.sameAs(best.keep))
+    if (!std::equal(plain.keep.count + 1, plain.keep.count + 7, best.keep.count + 1))
         return PlainRule::TakeAll;
+    // The same dice, valued otherwise in a choice list: none of the plain
+    // rules is to blame, so the position teaches none of them.
+    if (!plain.keep.sameAs(best.keep))
+        return PlainRule::None;
     if (plain.bank == best.bank)
         return PlainRule::None;
     const int left = plain.keep.kept >= p.rolledCount() ? 6 : p.rolledCount() - plain.keep.kept;

@@ -67,6 +67,10 @@ private slots:
             QVERIFY(plain.cost >= 0.05);
             QCOMPARE(brokenRule(p, plain.best), p.rule);
             QVERIFY(p.rule != PlainRule::None);
+            // "Take everything that scores" is blamed only where the best play keeps other dice.
+            const PracticeChoice taken = plainPlay(p);
+            QCOMPARE(p.rule == PlainRule::TakeAll,
+                     !std::equal(taken.keep.count + 1, taken.keep.count + 7, plain.best.keep.count + 1));
         }
         // Spread over the start, the totals around the band and the finish.
         QVERIFY2(zones[0] > 0 && zones[1] > 0 && zones[2] > 0,
