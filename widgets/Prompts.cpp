@@ -62,10 +62,10 @@ protected:
         if (event->type() == QEvent::LayoutRequest && WindowSystem::sizedByCompositor(this))
             return QDialog::event(event);
         const bool done = Dialog::event(event);
-        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
             WindowSystem::freeSize(this);
-        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest)
             keepOnScreen(*this);
+        }
         if (event->type() == QEvent::Show && place)
             place(this);
         return done;
