@@ -5,7 +5,7 @@
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "app/Mnemonics.h"
 #include "widgets/Prompts.h"
 #include "widgets/Typeface.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QAction>
 #include <QDialog>

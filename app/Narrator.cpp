@@ -4,7 +4,7 @@
 #include "app/PlayingSurface.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -6,8 +6,8 @@
 #include "widgets/THemisphereButton.h"
 #include "widgets/Typeface.h"
 #include "game/Game.h"
-#include "game/TRxDice.h"
-#include "settings/UiTexts.h"
+#include "widgets/TRxDice.h"
+#include "base/UiTexts.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -6,13 +6,13 @@
 #include "widgets/Prompts.h"
 #include "app/ReviewWindow.h"
 #include "app/StatisticsWindow.h"
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "game/Review.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
-#include "game/TRxDice.h"
-#include "settings/FileLock.h"
-#include "settings/UiTexts.h"
+#include "widgets/TRxDice.h"
+#include "base/FileLock.h"
+#include "base/UiTexts.h"
 
 #include <QComboBox>
 #include <QDir>

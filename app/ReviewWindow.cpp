@@ -6,8 +6,8 @@
 #include "game/Game.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"
-#include "game/TRxDice.h"
-#include "settings/UiTexts.h"
+#include "widgets/TRxDice.h"
+#include "base/UiTexts.h"
 
 #include <QAccessible>
 #include <QHBoxLayout>

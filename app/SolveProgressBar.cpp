@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SolveProgressBar.h"
 #include "game/SolveService.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 SolveProgressBar::SolveProgressBar(SolveService &solver, const char *formatKey, QWidget *parent)
     : QProgressBar(parent), m_formatKey(formatKey)

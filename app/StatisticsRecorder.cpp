@@ -3,12 +3,12 @@
 
 #include "widgets/Prompts.h"
 #include "game/Game.h"
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "game/Review.h"
 #include "game/SolveService.h"
 #include "records/Statistics.h"
 #include "records/TopTenCheck.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 

@@ -11,7 +11,7 @@
 #include "game/GameRecord.h"
 #include "game/Review.h"
 #include "game/RuleSet.h"
-#include "settings/FileLock.h"
+#include "base/FileLock.h"
 
 #include <QObject>
 #include <QStringList>

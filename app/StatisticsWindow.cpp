@@ -7,8 +7,8 @@
 #include "widgets/Prompts.h"
 #include "app/SolveProgressBar.h"
 #include "game/SolveService.h"
-#include "game/KvxError.h"
-#include "settings/UiTexts.h"
+#include "base/KvxError.h"
+#include "base/UiTexts.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

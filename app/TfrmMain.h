@@ -8,7 +8,7 @@
 #include "game/GameRandom.h"
 #include "game/SolveService.h"
 #include "settings/SetupHost.h"
-#include "settings/TRegAuto.h"
+#include "base/TRegAuto.h"
 
 #include <QMainWindow>
 

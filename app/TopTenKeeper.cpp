@@ -3,12 +3,12 @@
 #include "app/Narrator.h"
 #include "app/SideWindows.h"
 #include "game/Game.h"
-#include "game/KvxError.h"
-#include "records/TfrmTopten.h"
+#include "base/KvxError.h"
+#include "dialogs/TfrmTopten.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
-#include "settings/FileLock.h"
-#include "settings/UiTexts.h"
+#include "base/FileLock.h"
+#include "base/UiTexts.h"
 #include "widgets/Prompts.h"
 
 #include <QDate>

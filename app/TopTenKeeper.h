@@ -4,7 +4,7 @@
 // the keyboard from it.
 #pragma once
 
-#include "settings/LanguageTable.h"
+#include "base/LanguageTable.h"
 
 #include <QString>
 

@@ -9,17 +9,17 @@
 // runs with the cover up.
 #include "BenchSupport.h"
 
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "app/PlayingSurface.h"
 #include "app/ReviewWindow.h"
 #include "app/SideWindows.h"
 #include "app/TfrmMain.h"
-#include "game/AutoPlay.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
-#include "records/TfrmTopten.h"
+#include "testkit/AutoPlay.h"
+#include "widgets/TRxDice.h"
+#include "testkit/ManualTimerService.h"
+#include "dialogs/TfrmTopten.h"
 #include "records/TopTen.h"
-#include "settings/TfrmSetup.h"
+#include "dialogs/TfrmSetup.h"
 #include "support/FakePrompts.h"
 
 #include <QAction>

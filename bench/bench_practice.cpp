@@ -10,7 +10,7 @@
 #include "BenchSupport.h"
 
 #include "app/PracticeWindow.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "game/SolveService.h"
 #include "support/FakePrompts.h"
 

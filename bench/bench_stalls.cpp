@@ -15,13 +15,13 @@
 #include "BenchSupport.h"
 #include "StatsSupport.h"
 
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "app/SideWindows.h"
 #include "app/StatisticsWindow.h"
 #include "app/TfrmMain.h"
-#include "game/AutoPlay.h"
+#include "testkit/AutoPlay.h"
 #include "game/SolveService.h"
-#include "game/TimerService.h"
+#include "testkit/ManualTimerService.h"
 #include "records/Statistics.h"
 #include "support/FakePrompts.h"
 

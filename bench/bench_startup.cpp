@@ -13,16 +13,16 @@
 // configuration and a full language file in the folder, as a returning player has.
 #include "BenchSupport.h"
 
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "app/TfrmMain.h"
 #include "widgets/Typeface.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
-#include "records/TfrmTopten.h"
+#include "widgets/TRxDice.h"
+#include "testkit/ManualTimerService.h"
+#include "dialogs/TfrmTopten.h"
 #include "settings/Config.h"
-#include "settings/LanguageTable.h"
-#include "settings/TRegAuto.h"
-#include "settings/TfrmSetup.h"
+#include "base/LanguageTable.h"
+#include "base/TRegAuto.h"
+#include "dialogs/TfrmSetup.h"
 #include "support/FakePrompts.h"
 
 #include <QApplication>

@@ -6,12 +6,12 @@
 //   lock_contention <folder> <wins> <first score>
 // Prints: writes <n> waited <n> lost <n>. Started six at a time by
 //   bench/lock_contention.sh
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"
 #include "records/TopTen.h"
-#include "settings/FileLock.h"
-#include "settings/ProgramDir.h"
+#include "base/FileLock.h"
+#include "base/ProgramDir.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,9 +3,9 @@
 // operations. Input: the file's bytes (up to the first lone backslash), then
 // a script of operations on names and values taken from the rest.
 #include "FuzzCheck.h"
-#include "settings/TRegAuto.h"
+#include "base/TRegAuto.h"
 
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 
 #include <QFile>
 #include <QStringDecoder>

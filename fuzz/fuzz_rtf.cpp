@@ -2,8 +2,8 @@
 // The rules reader against arbitrary bytes: it must neither crash nor hang,
 // and what it puts in the document stays in proportion to what it was given.
 #include "FuzzCheck.h"
-#include "settings/CodePage.h"
-#include "settings/RtfReader.h"
+#include "base/CodePage.h"
+#include "dialogs/RtfReader.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -10,9 +10,9 @@
 
 #include "FakeUi.h"
 #include "game/GameRandom.h"
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "game/Scoring.h"
-#include "game/TimerService.h"
+#include "testkit/ManualTimerService.h"
 #include "records/SavedGame.h"
 
 #include <QCoreApplication>

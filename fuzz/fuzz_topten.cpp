@@ -4,8 +4,8 @@
 // whatever loads sorts, saves and loads again unchanged.
 #include "FuzzCheck.h"
 
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "records/TopTen.h"
 
 #include <QFile>

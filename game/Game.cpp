@@ -5,7 +5,7 @@
 #include "game/GameRandom.h"
 #include "game/Scoring.h"
 #include "game/TimerService.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <algorithm>
 #include <cmath>

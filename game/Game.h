@@ -8,7 +8,7 @@
 #include "game/GameRecord.h"
 #include "game/GameSettings.h"
 #include "game/GameState.h"
-#include "game/GameTexts.h"
+#include "base/GameTexts.h"
 #include "game/RuleSet.h"
 
 #include <QObject>

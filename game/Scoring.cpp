@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Scoring.h"
 
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,14 +3,14 @@
 // statistics' lock.
 #include "records/PracticeFile.h"
 
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "game/GameLimits.h"
-#include "settings/AtomicFile.h"
-#include "settings/FileLock.h"
+#include "base/AtomicFile.h"
+#include "base/FileLock.h"
 #include "records/Statistics.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/SavedGame.h"
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include "game/GameLimits.h"
 #include "game/GameState.h"
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "game/Scoring.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 #include <QFile>

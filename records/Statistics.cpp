@@ -2,13 +2,13 @@
 // The statistics file, read in one pass and written whole under its lock.
 #include "records/Statistics.h"
 
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "game/GameLimits.h"
-#include "settings/AtomicFile.h"
-#include "settings/FileLock.h"
-#include "settings/UiTexts.h"
-#include "settings/TRegAuto.h"
+#include "base/AtomicFile.h"
+#include "base/FileLock.h"
+#include "base/UiTexts.h"
+#include "base/TRegAuto.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,11 +2,11 @@
 // The top-ten files: raw 40-byte records, read and written whole.
 #include "records/TopTen.h"
 
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
-#include "settings/AtomicFile.h"
-#include "settings/CodePage.h"
-#include "settings/FileLock.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
+#include "base/AtomicFile.h"
+#include "base/CodePage.h"
+#include "base/FileLock.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The two top-ten tables: the 40-byte record, the ten-slot table and its files.
 #pragma once
 
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 
 #include <QByteArray>
 #include <QString>

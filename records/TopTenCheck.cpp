@@ -2,10 +2,10 @@
 // The top-ten check after a win.
 #include "records/TopTenCheck.h"
 
-#include "settings/CodePage.h"
-#include "settings/UiTexts.h"
+#include "base/CodePage.h"
+#include "base/UiTexts.h"
 #include "records/TopTen.h"
-#include "settings/FileLock.h"
+#include "base/FileLock.h"
 
 #include "game/Scoring.h"
 

@@ -2,39 +2,64 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Reports the shape of the product code:
 #   functions  - every function definition longer than a limit (default 80 lines)
-#   layers     - every include that looks up the layers: the core library
-#                (rules, files, no widgets) < the shared widgets (widgets/) <
-#                the dialogs and widgets of game/, settings/, records/ <
-#                the windows and the shell (app/). A file includes only
-#                headers of its own layer or below.
+#   layers     - the folders against the layers: every folder holds the files
+#                of one library, as its CMakeLists.txt builds them; every
+#                include looks down the layers: the core library (rules,
+#                files, no widgets) < the shared widgets < the dialogs <
+#                the windows < the program; and no folder includes a folder
+#                that includes it back.
 # Exit status 1 when anything is reported, so CTest can hold the line.
 # Usage: code-shape.py functions|layers SOURCE_DIR [LIMIT]
 import os
 import re
 import sys
 
-PRODUCT_DIRS = ["app", "game", "settings", "records", "widgets"]
-LAYER_NAMES = ["core library", "shared widgets", "dialogs", "windows"]
+PRODUCT_DIRS = ["base", "game", "settings", "records", "widgets", "dialogs", "app", "program"]
+LAYER_NAMES = ["core library", "shared widgets", "dialogs", "windows", "program"]
 LIBRARY_LAYER = {"korvex_core": 0, "korvex_widgets": 1, "korvex_ui": 2}
+# The windows build into the same library as the dialogs, a layer above them.
+WINDOW_DIRS = {"app"}
 
 
-def layer_map(src):
-    """Maps every product source (relative path) to its layer: by the library
-    its folder's CMakeLists.txt builds it into; app/ is the top layer."""
+def folder_libraries(src, d):
+    """The libraries (and programs) the CMakeLists.txt of folder d builds its
+    sources into, with the sources of each."""
+    cm = os.path.join(src, d, "CMakeLists.txt")
+    found = {}
+    if not os.path.exists(cm):
+        return found
+    text = open(cm, encoding="utf-8").read()
+    for m in re.finditer(r"(target_sources|add_executable)\(\s*(\w+)\b(.*?)\)", text, re.S):
+        target = m.group(2)
+        if m.group(1) == "add_executable":
+            target = "program " + target
+        found.setdefault(target, []).extend(re.findall(r"[\w/.]+\.(?:cpp|h)", m.group(3)))
+    return found
+
+
+def layer_of(d, target):
+    if target.startswith("program "):
+        return 4
+    layer = LIBRARY_LAYER.get(target)
+    if layer == 2 and d in WINDOW_DIRS:
+        return 3
+    return layer
+
+
+def layer_map(src, bad):
+    """Maps every product source (relative path) to its layer; reports a
+    folder whose sources go into more than one library."""
     layers = {}
     for d in PRODUCT_DIRS:
-        cm = os.path.join(src, d, "CMakeLists.txt")
-        if not os.path.exists(cm):
-            continue
-        text = open(cm, encoding="utf-8").read()
-        for m in re.finditer(r"target_sources\(\s*(korvex_\w+)\b(.*?)\)", text, re.S):
-            layer = 3 if d == "app" else LIBRARY_LAYER.get(m.group(1))
+        libs = folder_libraries(src, d)
+        if len(libs) > 1:
+            bad.append(f"{d}/ holds files of {len(libs)} libraries: {', '.join(sorted(libs))}")
+        for target, names in libs.items():
+            layer = layer_of(d, target)
             if layer is None:
                 continue
-            for name in re.findall(r"[\w/.]+\.(?:cpp|h)", m.group(2)):
+            for name in names:
                 layers[os.path.normpath(os.path.join(d, name))] = layer
-    for path in sources(src, ["app"]):
-        layers.setdefault(os.path.relpath(path, src), 3)
     return layers
 
 
@@ -137,7 +162,8 @@ def main():
                     bad.append(f"{os.path.relpath(path, src)}:{first}: {name} is {length} lines")
         print(f"{len(bad)} function(s) over {limit} lines")
     else:
-        layers = layer_map(src)
+        layers = layer_map(src, bad)
+        reaches = {}  # folder -> folders its files include
         for rel, layer in sorted(layers.items()):
             path = os.path.join(src, rel)
             if not os.path.exists(path):
@@ -148,12 +174,19 @@ def main():
                     continue
                 target = m.group(1) if "/" in m.group(1) else os.path.join(os.path.dirname(rel), m.group(1))
                 target = os.path.normpath(target)
-                if target.split(os.sep)[0] not in PRODUCT_DIRS:
+                folder = target.split(os.sep)[0]
+                if folder not in PRODUCT_DIRS:
                     continue
-                above = layers.get(target, 3 if target.startswith("app" + os.sep) else None)
+                if folder != rel.split(os.sep)[0]:
+                    reaches.setdefault(rel.split(os.sep)[0], set()).add(folder)
+                above = layers.get(target)
                 if above is not None and above > layer:
                     bad.append(f"{rel}:{n}: {text.strip()} ({LAYER_NAMES[layer]} includes {LAYER_NAMES[above]})")
-        print(f"{len(bad)} include(s) from a layer above")
+        for a in sorted(reaches):
+            for b in sorted(reaches[a]):
+                if a < b and a in reaches.get(b, ()):
+                    bad.append(f"{a}/ and {b}/ include each other")
+        print(f"{len(bad)} fault(s) in the layers")
     for b in bad:
         print(b)
     sys.exit(1 if bad else 0)

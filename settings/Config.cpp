@@ -3,9 +3,9 @@
 #include "settings/Config.h"
 
 #include "game/Scoring.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
-#include "settings/TRegAuto.h"
+#include "base/TRegAuto.h"
 
 #include <QtGlobal>
 

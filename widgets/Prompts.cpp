@@ -5,7 +5,7 @@
 #include "widgets/WindowSystem.h"
 
 #include "records/TopTen.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QEvent>
 #include <QFileDialog>

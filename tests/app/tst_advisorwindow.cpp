@@ -7,11 +7,11 @@
 #include "app/ReviewWindow.h"
 #include "app/Placement.h"
 #include "app/SideWindow.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "support/WindowRig.h"
 #include "game/EngineRig.h"
 #include "game/Scoring.h"
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QFile>

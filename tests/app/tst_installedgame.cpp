@@ -3,10 +3,10 @@
 // file the game reads or writes is in the per-user folder. Not run by CTest;
 // scripts/install-test.sh runs it against a real installation, naming the
 // installed executable in KORVEX_INSTALLED_EXE.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "support/WindowRig.h"
-#include "records/TfrmTopten.h"
-#include "settings/TfrmSetup.h"
+#include "dialogs/TfrmTopten.h"
+#include "dialogs/TfrmSetup.h"
 #include "support/FakePrompts.h"
 
 #include <QAbstractButton>

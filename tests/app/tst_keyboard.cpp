@@ -3,7 +3,7 @@
 // in every phase, whichever control holds the focus. The cheat buttons are
 // clicked with the mouse, and only to stage known rolls; everything the game
 // itself is asked to do comes from key presses.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "support/WindowRig.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"

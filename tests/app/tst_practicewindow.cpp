@@ -5,9 +5,9 @@
 #include "app/Announcer.h"
 #include "app/PracticeWindow.h"
 #include "game/SolveService.h"
-#include "game/TRxDice.h"
-#include "settings/ProgramDir.h"
-#include "settings/UiTexts.h"
+#include "widgets/TRxDice.h"
+#include "base/ProgramDir.h"
+#include "base/UiTexts.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/TRxDice.h"
+#include "widgets/TRxDice.h"
 #include "support/Contrast.h"
 
 #include <QAccessible>

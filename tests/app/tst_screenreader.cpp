@@ -3,7 +3,7 @@
 // and state; the displays by caption and value; every roll and every message
 // as an event.
 #include "app/Announcer.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "game/GameRandom.h"
 #include "support/WindowRig.h"
 #include "support/AccessibilityRecorder.h"

@@ -2,7 +2,7 @@
 // The random drive of the engine once more, through the main window: clicks on
 // whatever a player could reach, keys, menu actions, saving and opening files,
 // with the engine's rules and the window's mirror of them checked every step.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "support/WindowRig.h"
 #include "game/SoakWatch.h"
 #include "records/SavedGame.h"

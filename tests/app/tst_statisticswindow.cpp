@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window over a known file: its figures, the best play beside
 // them, the other rule sets, bad files and Reset.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "app/StatisticsWindow.h"
 #include "game/GameLimits.h"
 #include "game/SolveService.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 #include "support/FakePrompts.h"
 
 #include <QComboBox>

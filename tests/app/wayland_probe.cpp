@@ -6,12 +6,12 @@
 // restored. A window that kept another size would end the connection and the
 // program with it. Run by wayland_session.sh; prints one line per window.
 #include "app/AdvisorWindow.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "widgets/Prompts.h"
 #include "support/WindowRig.h"
 #include "widgets/WindowSystem.h"
-#include "records/TfrmTopten.h"
-#include "settings/TfrmSetup.h"
+#include "dialogs/TfrmTopten.h"
+#include "dialogs/TfrmSetup.h"
 
 #include <QApplication>
 #include <QDialog>

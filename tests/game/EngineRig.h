@@ -6,7 +6,7 @@
 #include "FakeUi.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
-#include "game/TimerService.h"
+#include "testkit/ManualTimerService.h"
 
 #include <QString>
 #include <QVector>

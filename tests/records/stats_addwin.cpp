@@ -4,11 +4,11 @@
 // taken once per win) and to the score table of the folder given, as fast as
 // it can, so that two of it started together meet at the files' locks.
 //   stats_addwin <folder> <count> <first score>
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"
-#include "settings/FileLock.h"
+#include "base/FileLock.h"
 #include "records/TopTen.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows code pages: 1252 both ways, 1250 and 1251 read.
-#include "settings/CodePage.h"
+#include "base/CodePage.h"
 
 #include <QTest>
 

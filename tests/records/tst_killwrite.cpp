@@ -2,11 +2,11 @@
 // Files survive a process killed while writing them: a child rewrites one
 // file in a loop, alternating two contents, and is killed at a random moment;
 // the file is then always one of the two contents, whole.
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "records/SavedGame.h"
 #include "records/TopTen.h"
-#include "settings/TRegAuto.h"
+#include "base/TRegAuto.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics file: a win in, every kind of bad file, the kept history and
 // two copies of the game winning at the same moment.
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "game/GameLimits.h"
 #include "records/PracticeFile.h"
 #include "records/Statistics.h"

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hall-of-fame window: rows, switching, clearing and closing.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "widgets/TEffectLabel.h"
 #include "widgets/THemisphereButton.h"
-#include "records/TfrmTopten.h"
-#include "settings/UiTexts.h"
+#include "dialogs/TfrmTopten.h"
+#include "base/UiTexts.h"
 #include "records/TopTen.h"
-#include "settings/TRegAuto.h"
+#include "base/TRegAuto.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
 

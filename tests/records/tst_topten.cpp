@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten record, the table's files, its sort, qualification and insert.
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "records/TopTen.h"
-#include "settings/FileLock.h"
-#include "settings/UiTexts.h"
+#include "base/FileLock.h"
+#include "base/UiTexts.h"
 #include "support/HostileFile.h"
 #include "support/ProgramFolder.h"
 

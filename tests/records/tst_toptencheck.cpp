@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The top-ten check after a win, answered by a scripted screen.
-#include "settings/ProgramDir.h"
-#include "game/KvxError.h"
+#include "base/ProgramDir.h"
+#include "base/KvxError.h"
 #include "records/TopTen.h"
 #include "records/TopTenCheck.h"
-#include "settings/FileLock.h"
-#include "settings/UiTexts.h"
+#include "base/FileLock.h"
+#include "base/UiTexts.h"
 #include "support/ProgramFolder.h"
 
 #include <QLockFile>

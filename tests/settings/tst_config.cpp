@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game settings in "Korvex.cnf": defaults, guards, and what a save writes.
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 #include "settings/Config.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The language table: keys, defaults, groups, and reading "Korvex.lng" into the texts.
-#include "game/GameTexts.h"
-#include "settings/LanguageTable.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/GameTexts.h"
+#include "base/LanguageTable.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 #include "support/ProgramFolder.h"
 
 #include <QFile>

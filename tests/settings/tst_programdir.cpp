@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game keeps its files: beside a writable executable, else per user.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 
 #include <QDir>
 #include <QFile>

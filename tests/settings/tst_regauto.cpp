@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The INI store: layout rules, number forms, writes that keep the rest, encodings, failures.
-#include "game/KvxError.h"
-#include "settings/FileLock.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/KvxError.h"
+#include "base/FileLock.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 #include "support/HostileFile.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/KvxError.h"
-#include "settings/RtfReader.h"
-#include "settings/UiTexts.h"
+#include "base/KvxError.h"
+#include "dialogs/RtfReader.h"
+#include "base/UiTexts.h"
 #include "support/CpuClock.h"
 
 #include <QDir>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog against real files: what Fill shows, what Save writes and
 // in which order, what a refused write leaves behind, and the dialog's controls.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "game/Game.h"
-#include "game/GameTexts.h"
-#include "game/KvxError.h"
-#include "settings/LanguageTable.h"
+#include "base/GameTexts.h"
+#include "base/KvxError.h"
+#include "base/LanguageTable.h"
 #include "settings/SetupHost.h"
-#include "settings/TRegAuto.h"
-#include "settings/Translations.h"
-#include "settings/UiTexts.h"
-#include "settings/TfrmSetup.h"
+#include "base/TRegAuto.h"
+#include "base/Translations.h"
+#include "base/UiTexts.h"
+#include "dialogs/TfrmSetup.h"
 #include "support/ProgramFolder.h"
 
 #include <QAbstractButton>

@@ -3,12 +3,12 @@
 // forms kept, nothing left in English by mistake, one word for each thing in
 // the game, the rules and the desktop entry; and which rules document a
 // language file picks.
-#include "settings/LanguageTable.h"
-#include "settings/Plural.h"
-#include "settings/RtfReader.h"
-#include "settings/TRegAuto.h"
-#include "settings/Translations.h"
-#include "settings/UiTexts.h"
+#include "base/LanguageTable.h"
+#include "base/Plural.h"
+#include "dialogs/RtfReader.h"
+#include "base/TRegAuto.h"
+#include "base/Translations.h"
+#include "base/UiTexts.h"
 
 #include <QFile>
 #include <QRegularExpression>

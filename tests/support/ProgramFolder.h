@@ -3,7 +3,7 @@
 // removed with all it holds in cleanup().
 #pragma once
 
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 
 #include <QTemporaryDir>
 

@@ -6,13 +6,13 @@
 
 #include "app/Mnemonics.h"
 #include "app/Narrator.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "app/PlayingSurface.h"
 #include "app/SideWindows.h"
 #include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
-#include "game/TRxDice.h"
-#include "game/TimerService.h"
+#include "widgets/TRxDice.h"
+#include "testkit/ManualTimerService.h"
 #include "game/EngineRig.h"
 
 #include <QAction>

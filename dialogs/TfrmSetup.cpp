@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings and language editor dialog.
-#include "settings/TfrmSetup.h"
+#include "dialogs/TfrmSetup.h"
 
 #include "widgets/Appearance.h"
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "widgets/THemisphereButton.h"
 #include "widgets/WindowSystem.h"
 #include "game/Game.h"
-#include "game/GameTexts.h"
-#include "game/KvxError.h"
+#include "base/GameTexts.h"
+#include "base/KvxError.h"
 #include "settings/Config.h"
-#include "settings/RtfReader.h"
+#include "dialogs/RtfReader.h"
 #include "settings/SetupHost.h"
-#include "settings/TRegAuto.h"
-#include "settings/Translations.h"
-#include "settings/UiTexts.h"
+#include "base/TRegAuto.h"
+#include "base/Translations.h"
+#include "base/UiTexts.h"
 
 #include <QCheckBox>
 #include <QCollator>

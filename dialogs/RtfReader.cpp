@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/RtfReader.h"
+#include "dialogs/RtfReader.h"
 
-#include "game/KvxError.h"
-#include "settings/CodePage.h"
+#include "base/KvxError.h"
+#include "base/CodePage.h"
 
 #include <QBrush>
 #include <QColor>
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program folder: computed once at start-up, read everywhere.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +10,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <map>
 

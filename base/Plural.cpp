@@ -2,7 +2,7 @@
 // The plural rules of the shipped languages, in the operands of the Unicode
 // rules: n the absolute value, i its integer digits, v the number of visible
 // decimals.
-#include "settings/Plural.h"
+#include "base/Plural.h"
 
 #include <QList>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/FileLock.h"
+#include "base/FileLock.h"
 
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 #include <QFile>

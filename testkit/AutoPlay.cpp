@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/AutoPlay.h"
+#include "testkit/AutoPlay.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
-#include "game/TimerService.h"
+#include "testkit/ManualTimerService.h"
 
 #include <random>
 

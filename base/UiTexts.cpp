@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The added texts: their table and the process-wide values in force.
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
-#include "settings/Plural.h"
-#include "settings/TRegAuto.h"
-#include "settings/Translations.h"
+#include "base/Plural.h"
+#include "base/TRegAuto.h"
+#include "base/Translations.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // INI reading and writing without QSettings: its escaping, "General" section
 // and case-sensitive keys do not match the files players bring along.
-#include "settings/TRegAuto.h"
-#include "settings/AtomicFile.h"
-#include "settings/CodePage.h"
+#include "base/TRegAuto.h"
+#include "base/AtomicFile.h"
+#include "base/CodePage.h"
 
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 
 #include <QCoreApplication>
 #include <QDir>

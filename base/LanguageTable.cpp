@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The language table and the reading of "Korvex.lng".
-#include "settings/LanguageTable.h"
+#include "base/LanguageTable.h"
 
-#include "game/GameTexts.h"
-#include "settings/TRegAuto.h"
+#include "base/GameTexts.h"
+#include "base/TRegAuto.h"
 
 const LangEntry kLanguageTable[kLanguageCount] = {
     {"Button", "btRoll", "Roll", 0, nullptr, nullptr, "ebtRoll"},

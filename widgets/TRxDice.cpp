@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TRxDice.h"
 
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

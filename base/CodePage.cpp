@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The 8-bit Windows code pages, without depending on the codecs a Qt build may lack.
-#include "settings/CodePage.h"
+#include "base/CodePage.h"
 
 #include <QStringList>
 

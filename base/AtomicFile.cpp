@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and writes on POSIX systems.
-#include "settings/AtomicFile.h"
+#include "base/AtomicFile.h"
 
-#include "settings/UiTexts.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shipped translations and the rules document of a language.
-#include "settings/Translations.h"
+#include "base/Translations.h"
 
-#include "settings/LanguageTable.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/LanguageTable.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

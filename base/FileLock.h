@@ -4,7 +4,7 @@
 // the top-ten tables).
 #pragma once
 
-#include "game/KvxError.h"
+#include "base/KvxError.h"
 
 #include <QString>
 #include <QStringList>

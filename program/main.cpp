@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Korvex: the process entry.
-#include "settings/ProgramDir.h"
+#include "base/ProgramDir.h"
 #include "widgets/Prompts.h"
 #include "app/TfrmMain.h"
 #include "widgets/WindowSystem.h"

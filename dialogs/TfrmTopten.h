@@ -2,7 +2,7 @@
 // The hall-of-fame window: one of the two top-ten tables, switchable and clearable.
 #pragma once
 
-#include "settings/LanguageTable.h"
+#include "base/LanguageTable.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hall-of-fame window.
-#include "records/TfrmTopten.h"
+#include "dialogs/TfrmTopten.h"
 
 #include "widgets/Appearance.h"
 #include "widgets/Prompts.h"
@@ -8,11 +8,11 @@
 #include "widgets/TEffectLabel.h"
 #include "widgets/Typeface.h"
 #include "game/GameSettings.h"
-#include "game/GameTexts.h"
-#include "game/KvxError.h"
+#include "base/GameTexts.h"
+#include "base/KvxError.h"
 #include "records/TopTen.h"
-#include "settings/TRegAuto.h"
-#include "settings/UiTexts.h"
+#include "base/TRegAuto.h"
+#include "base/UiTexts.h"
 
 #include <QCloseEvent>
 #include <QFile>

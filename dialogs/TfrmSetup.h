@@ -4,7 +4,7 @@
 #pragma once
 
 #include "settings/Config.h"
-#include "settings/LanguageTable.h"
+#include "base/LanguageTable.h"
 
 #include <QDialog>
 #include <QString>
