@@ -6,7 +6,7 @@
 
 #include <QBrush>
 #include <QColor>
-#include "settings/AtomicFile.h"
+#include "settings/RecordFile.h"
 
 #include <QFile>
 #include <QFileInfo>

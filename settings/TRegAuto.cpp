@@ -2,7 +2,7 @@
 // INI reading and writing without QSettings: its escaping, "General" section
 // and case-sensitive keys do not match the files players bring along.
 #include "settings/TRegAuto.h"
-#include "settings/AtomicFile.h"
+#include "settings/RecordFile.h"
 #include "settings/CodePage.h"
 
 #include "game/KvxError.h"
