@@ -259,7 +259,7 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
         // A bust: its message is up and the round ends; there is nothing to choose.
         const bool penalty = pos.kept == 0;
         m_lBust->setText(uiText("advBust") + QLatin1Char(' ') + uiText(penalty ? "advBustPenalty" : "advBustLost"));
-        const qint32 after = penalty ? bankOutcome(pos.total, -100, pos.rules.winner, pos.rules.band).total : pos.total;
+        const qint32 after = penalty ? bankOutcome(pos.total, bustPenalty, pos.rules.winner, pos.rules.band).total : pos.total;
         m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(1.0 + sol.roundsFromTotal(after))));
         return;
     }

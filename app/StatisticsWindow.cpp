@@ -377,6 +377,7 @@ StatisticsWindow::StatisticsWindow(Prompts &prompts, SolveService &solver, QWidg
         }
     });
     connect(&m_solver, &SolveService::solved, this, &StatisticsWindow::solutionReady);
+    connect(&m_solver, &SolveService::distributionReady, this, &StatisticsWindow::solutionReady);
     layOut();
 
     const QList<QWidget *> order{cbRules, tbFigures, tbRounds, tbTrend, btReset, btClose};
@@ -731,9 +732,9 @@ int StatisticsWindow::showRounds(const StatsFigures &f)
     // of rounds out on its worker; meanwhile its progress shows.
     const std::shared_ptr<const AdvisorSolution> best = m_solver.request(m_shown);
     m_pbSolve->showFraction(m_solver.progress());
-    m_pbSolve->setVisible(!best);
+    m_pbSolve->setVisible(!best || best->distributionDue());
     const bool solved = best && best->winnable() && best->hasDistribution();
-    const QString waiting = !best              ? uiText("statSolving")
+    const QString waiting = !best || best->distributionDue() ? uiText("statSolving")
             : !best->winnable()                ? uiText("statUnwinnable")
                                                : uiText("statTooLarge").arg(AdvisorSolution::distributionLimit);
     setFigure("statBestMean", solved ? number(best->distributionMean(), 2) : waiting);

@@ -7,7 +7,7 @@
 #include "game/Game.h"
 #include "game/GameRandom.h"
 #include "game/SolveService.h"
-#include "settings/SetupHost.h"
+#include "dialogs/SetupHost.h"
 #include "base/TRegAuto.h"
 
 #include <QMainWindow>

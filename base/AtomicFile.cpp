@@ -4,7 +4,6 @@
 
 #include "base/UiTexts.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -211,19 +210,6 @@ QString writeAtomically(const QString &path, const QByteArray &data)
     if (dfd.fd >= 0)
         ::fsync(dfd.fd);
     return QString();
-}
-
-QString keepAsideName(const QString &path)
-{
-    QString name = path + QStringLiteral(".damaged");
-    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
-        name = path + QStringLiteral(".damaged") + QString::number(n);
-    return name;
-}
-
-QString fileProblem(const QString &path, const QString &reason)
-{
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 namespace {

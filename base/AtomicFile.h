@@ -26,13 +26,6 @@ enum class ReadOutcome {
     Refused  // no regular file, too large, or unreadable: *why says which
 };
 
-// Where a damaged file is kept before anything replaces it: path +
-// ".damaged", numbered from 2 on when that name is taken.
-QString keepAsideName(const QString &path);
-
-// "<file>: <reason>", the way the game names a file it could not use.
-QString fileProblem(const QString &path, const QString &reason);
-
 // Reads a whole regular file of at most maxBytes. The file is opened without
 // waiting (a pipe or a device is refused rather than read), its kind checked
 // on the open file, and nothing beyond maxBytes is read. *why is the reason

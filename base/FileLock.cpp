@@ -2,10 +2,10 @@
 #include "base/FileLock.h"
 
 #include "base/KvxError.h"
+#include "base/RecordFile.h"
 
 #include "base/UiTexts.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -48,11 +48,6 @@ std::map<QString, Held> &held()
     return h;
 }
 
-QString named(const QString &shown, const QString &reason)
-{
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(shown), reason);
-}
-
 // The wait a LockWait sets, for every thread; -1 when none is.
 std::atomic<int> gWait{-1};
 } // namespace
@@ -66,7 +61,7 @@ SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &s
     else if (waitMs < 0)
         waitMs = kWaitMs;
     if (!gate().try_lock_for(std::chrono::milliseconds(waitMs)))
-        throw FileInUse(named(shown, uiText("fileWhyInUse")));
+        throw FileInUse(fileProblem(shown, uiText("fileWhyInUse")));
     Held &h = held()[m_lockPath];
     if (h.depth > 0) {
         ++h.depth;
@@ -93,8 +88,8 @@ SharedFileLock::SharedFileLock(const QString &path, int waitMs, const QString &s
     held().erase(m_lockPath);
     gate().unlock();
     if (inUse)
-        throw FileInUse(named(shown, reason));
-    throw KvxError(named(shown, reason));
+        throw FileInUse(fileProblem(shown, reason));
+    throw KvxError(fileProblem(shown, reason));
 }
 
 SharedFileLock::~SharedFileLock()

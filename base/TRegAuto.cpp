@@ -2,7 +2,7 @@
 // INI reading and writing without QSettings: its escaping, "General" section
 // and case-sensitive keys do not match the files players bring along.
 #include "base/TRegAuto.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 #include "base/CodePage.h"
 
 #include "base/KvxError.h"

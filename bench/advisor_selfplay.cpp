@@ -5,7 +5,8 @@
 // against the solver's expected rounds (within 2.5 standard errors, else the
 // exit status is 1), with the count of every face the dice came to rest on.
 // Then the solve times for the winning totals 1000 and 10000 (median and
-// fastest of several solves) and for the largest one worked out.
+// fastest of several solves, up to the policy, and the spread of rounds
+// worked out after it) and for the largest one worked out.
 //   advisor_selfplay [games] [winner valid 0|1]
 // Without a winning total: the best play at 1000 over `games` games (default
 // 4000) and at 2000 with the band in every thousand over half as many; the
@@ -147,16 +148,19 @@ int main(int argc, char **argv)
     // the median and the fastest say more than any single run.
     for (const qint32 w : {1000, 10000}) {
         for (const bool v : {false, true}) {
-            std::vector<double> seconds;
+            std::vector<double> seconds, spread;
             int sweeps = 0;
             for (int run = 0; run < 7; ++run) {
                 const auto s = Advisor::solve({w, v});
                 seconds.push_back(s->solveSeconds());
+                spread.push_back(s->distributionSeconds());
                 sweeps = s->sweeps();
             }
             std::sort(seconds.begin(), seconds.end());
-            std::printf("solve Winner %5d Valid %-3s median %6.3f s  fastest %6.3f s  (%d sweeps, %zu runs)\n", w,
-                        v ? "on" : "off", seconds[seconds.size() / 2], seconds.front(), sweeps, seconds.size());
+            std::sort(spread.begin(), spread.end());
+            std::printf("solve Winner %5d Valid %-3s median %6.3f s  fastest %6.3f s  (%d sweeps, %zu runs)"
+                        "  then the spread %6.3f s\n", w, v ? "on" : "off", seconds[seconds.size() / 2],
+                        seconds.front(), sweeps, seconds.size(), spread[spread.size() / 2]);
         }
     }
     std::printf("peak memory up to here %ld KiB\n", peakKiB());

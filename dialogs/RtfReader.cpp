@@ -6,7 +6,7 @@
 
 #include <QBrush>
 #include <QColor>
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 #include "base/KvxError.h"
 #include "settings/Config.h"
 #include "dialogs/RtfReader.h"
-#include "settings/SetupHost.h"
+#include "dialogs/SetupHost.h"
 #include "base/TRegAuto.h"
 #include "base/Translations.h"
 #include "base/UiTexts.h"

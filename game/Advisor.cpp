@@ -32,11 +32,12 @@ QVector<KeepOption> legalKeeps(const int rolled[7])
         const int c = std::clamp(rolled[f], 0, 6);
         ways[f].append({0, -1, 0});
         for (int k = 1; k <= c; ++k) {
-            if ((f == 1 || f == 5) && k >= 3) {
-                const QVector<ChoiceEntry> entries = choiceEntries(f, k);
-                for (int e = 0; e < entries.size(); ++e)
-                    ways[f].append({k, e, entries[e].value});
-            } else if (f == 1 || f == 5 || k >= 3) {
+            const bool single = singlePoints(f) > 0;
+            if (single && k >= 3) {
+                // One way per entry of the choice list: the full set, ..., all singles.
+                for (int e = 0; e <= k - 2; ++e)
+                    ways[f].append({k, e, setPoints(f, k, e)});
+            } else if (single || k >= 3) {
                 ways[f].append({k, -1, setPoints(f, k)});
             }
         }
@@ -119,21 +120,23 @@ double AdvisorSolution::roundsFromTotal(qint32 total) const
 
 const std::vector<double> &AdvisorSolution::roundsDistribution() const
 {
-    return m_dist;
+    static const std::vector<double> none;
+    return hasDistribution() ? m_dist : none;
 }
 
 double AdvisorSolution::chanceWithin(int n) const
 {
+    const std::vector<double> &dist = roundsDistribution();
     double sum = 0;
-    for (int k = 0; k < n && k < int(m_dist.size()); ++k)
-        sum += m_dist[size_t(k)];
+    for (int k = 0; k < n && k < int(dist.size()); ++k)
+        sum += dist[size_t(k)];
     return std::min(1.0, sum);
 }
 
 double AdvisorSolution::distributionMean() const
 {
-    if (!m_winnable)
-        return std::numeric_limits<double>::infinity();
+    if (!hasDistribution())
+        return m_winnable ? roundsFromTotal(0) : std::numeric_limits<double>::infinity();
     double mean = m_tailRounds;
     for (size_t k = 0; k < m_dist.size(); ++k)
         mean += double(k + 1) * m_dist[k];
@@ -142,13 +145,14 @@ double AdvisorSolution::distributionMean() const
 
 int AdvisorSolution::roundsForChance(double chance) const
 {
+    const std::vector<double> &dist = roundsDistribution();
     double sum = 0;
-    for (size_t k = 0; k < m_dist.size(); ++k) {
-        sum += m_dist[k];
+    for (size_t k = 0; k < dist.size(); ++k) {
+        sum += dist[k];
         if (sum >= chance)
             return int(k + 1);
     }
-    return int(m_dist.size()) + 1;
+    return int(dist.size()) + 1;
 }
 
 // Below the floor the values go on in a straight line, so a round there
@@ -179,7 +183,7 @@ std::shared_ptr<const AdvisorSolution::Round> AdvisorSolution::roundAt(qint32 to
     for (int k = 0; k <= r->course.N; ++k)
         r->values[size_t(k)] = valueAt(qint64(total) + 5 * k);
     r->course.V = &r->values;
-    const advisor::RoundAsk ask{0, r->alpha, valueAt(qint64(total) - 100), r->course.N,
+    const advisor::RoundAsk ask{0, r->alpha, valueAt(qint64(total) + bustPenalty), r->course.N,
                                 std::numeric_limits<int>::max()};
     r->t.solve(r->course, &ask, 1, advisor::Keep::Values);
     std::lock_guard<std::mutex> lock(m_cacheLock);
@@ -250,6 +254,14 @@ bool Advisor::everyThousandMatters(qint32 winner)
 
 std::shared_ptr<const AdvisorSolution> Advisor::solve(const RuleSet &rules, const Progress &progress)
 {
+    Steps steps = solveInSteps(rules, progress);
+    if (steps.distribution && !steps.distribution([&progress] { return !progress || progress(1.0); }))
+        return nullptr;
+    return steps.solution;
+}
+
+Advisor::Steps Advisor::solveInSteps(const RuleSet &rules, const Progress &progress)
+{
     const qint32 winner = rules.winner;
     const bool valid = rules.band;
     const auto started = std::chrono::steady_clock::now();
@@ -261,25 +273,36 @@ std::shared_ptr<const AdvisorSolution> Advisor::solve(const RuleSet &rules, cons
     s->m_winnable = winner >= 5 && winner <= maxWinner && winner % 5 == 0
             && advisor::bankReaching(winner, rules);
     if (!s->m_winnable)
-        return s;
+        return {s, {}};
 
     advisor::Policy policy(winner, s->m_floor, valid, s->m_v, progress);
     if (!policy.firstSweep())
-        return nullptr;
+        return {};
     s->m_sweeps = policy.improve();
     if (s->m_sweeps == 0)
-        return nullptr;
-    // The spread of rounds here too, so that no reader waits for it.
+        return {};
     s->m_tailRounds = s->roundsFromTotal(0);
-    if (winner <= AdvisorSolution::distributionLimit) {
-        const advisor::Outcomes outcomes = policy.takeOutcomes();
-        if (!advisor::winDistribution(outcomes, s->m_v, int(-s->m_floor / 5), 1e-9, s->m_dist, s->m_tailRounds,
-                                      [&policy] { return policy.stillWanted(); }))
-            return nullptr;
-        s->m_hasDistribution = true;
-    }
     s->m_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (progress)
         progress(1.0);
-    return s;
+    if (winner > AdvisorSolution::distributionLimit)
+        return {s, {}};
+    // The spread of rounds follows the policy's outcomes through the game;
+    // everything it writes is published by the flag, set last.
+    auto outcomes = std::make_shared<advisor::Outcomes>(policy.takeOutcomes());
+    auto distribution = [s, outcomes](const std::function<bool()> &goOn) {
+        if (s->hasDistribution())
+            return true;
+        const auto begun = std::chrono::steady_clock::now();
+        std::vector<double> dist;
+        double tail = s->m_tailRounds;
+        if (!advisor::winDistribution(*outcomes, s->m_v, int(-s->m_floor / 5), 1e-9, dist, tail, goOn))
+            return false;
+        s->m_dist = std::move(dist);
+        s->m_tailRounds = tail;
+        s->m_distSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+        s->m_hasDistribution.store(true, std::memory_order_release);
+        return true;
+    };
+    return {s, distribution};
 }

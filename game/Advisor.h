@@ -64,10 +64,15 @@ public:
     static constexpr int rankingShown = 12;
 
     // Whether the spread of the best play's rounds below is worked out: for
-    // winning totals up to distributionLimit (the settings' range). The solve
-    // works it out with the values, on the solving thread.
-    bool hasDistribution() const { return m_hasDistribution; }
+    // winning totals up to distributionLimit (the settings' range). It is
+    // worked out after the values and the policy, and may land while others
+    // read the solution; until then the questions below answer as for none.
+    bool hasDistribution() const { return m_hasDistribution.load(std::memory_order_acquire); }
+    // Whether a spread belongs to this solution but has not landed yet.
+    bool distributionDue() const { return m_winnable && m_winner <= distributionLimit && !hasDistribution(); }
     static constexpr qint32 distributionLimit = 10000;
+    // Seconds the spread took after the policy; 0 until it has landed.
+    double distributionSeconds() const { return hasDistribution() ? m_distSeconds : 0; }
     // The best play from a total of 0: entry n - 1 is the chance that it wins
     // in exactly n rounds, for n = 1, 2, ... until less than 1e-9 is left.
     const std::vector<double> &roundsDistribution() const;
@@ -98,9 +103,11 @@ private:
     bool m_winnable = false;
     qint32 m_floor = 0;
     std::vector<double> m_v; // expected rounds from the start of a round, per total step of 5
-    bool m_hasDistribution = false;
+    // Written once, before m_hasDistribution is set; read only after it is seen set.
+    std::atomic<bool> m_hasDistribution{false};
     std::vector<double> m_dist;
     double m_tailRounds = 0;
+    double m_distSeconds = 0;
     double m_seconds = 0;
     int m_sweeps = 0;
     mutable std::mutex m_cacheLock;
@@ -112,7 +119,19 @@ class Advisor
 public:
     // Progress in [0, 1]; return false to cancel (solve then returns null).
     using Progress = std::function<bool(double)>;
+    // The whole solve: the values, the policy and the spread of rounds.
     static std::shared_ptr<const AdvisorSolution> solve(const RuleSet &rules, const Progress &progress = {});
+    // The same in two steps, so that the policy can answer before the spread
+    // is known: `solution` (null when cancelled) has everything but the
+    // spread; `distribution`, when not empty, works the spread out into it
+    // (on any thread, once; the solution may be read meanwhile) and asks
+    // `goOn` every few rounds, returning false when it said no.
+    struct Steps
+    {
+        std::shared_ptr<const AdvisorSolution> solution;
+        std::function<bool(const std::function<bool()> &goOn)> distribution;
+    };
+    static Steps solveInSteps(const RuleSet &rules, const Progress &progress = {});
     // Whether the 400-500 band in every thousand refuses any bank that the
     // single band accepts, up to this winning total; when not, both rules
     // have the same solution.

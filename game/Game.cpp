@@ -294,10 +294,10 @@ void Game::setChoiceVisible(ChoiceList &list, bool visible)
 void Game::ScoreSelection(int mode)
 {
     if (mode == -1) {
-        gs.SubScore = -100;
-        setESubScore(-100);
+        gs.SubScore = bustPenalty;
+        setESubScore(bustPenalty);
         ShowMsg(texts.msgCrash, -1);
-        EndRound(-100);
+        EndRound(bustPenalty);
         return;
     }
     if (mode == 0) {
@@ -318,7 +318,7 @@ void Game::ScoreSelection(int mode)
                 score += choiceValue(list, f == 1 ? gs.OnesChoice : gs.FivesChoice);
             } else {
                 setChoiceVisible(list, false);
-                score += qint64(c) * (f == 1 ? 10 : 5);
+                score += qint64(c) * singlePoints(f);
             }
         } else if (c >= 3 && c <= 6) {
             score += setPoints(f, c);

@@ -58,18 +58,12 @@ void explain(const PracticePosition &p, PracticeVerdict &v)
 
 int PracticePosition::keptCount() const
 {
-    int n = 0;
-    for (int f = 1; f <= 6; ++f)
-        n += kept[f];
-    return n;
+    return diceIn(kept);
 }
 
 int PracticePosition::rolledCount() const
 {
-    int n = 0;
-    for (int f = 1; f <= 6; ++f)
-        n += rolled[f];
-    return n;
+    return diceIn(rolled);
 }
 
 bool PracticePosition::sound() const
@@ -141,15 +135,14 @@ PracticeChoice plainPlay(const PracticePosition &p)
 {
     PracticeChoice c;
     for (int f = 1; f <= 6; ++f) {
-        const bool single = f == 1 || f == 5;
+        const bool single = singlePoints(f) > 0;
         if (single || p.rolled[f] >= 3)
             c.keep.count[f] = p.rolled[f];
         c.keep.kept += c.keep.count[f];
         if (single && p.rolled[f] >= 3)
             (f == 1 ? c.keep.onesEntry : c.keep.fivesEntry) = 0;
-        c.keep.points += (single && p.rolled[f] >= 3) ? choiceEntries(f, p.rolled[f]).value(0).value
-                                                       : setPoints(f, c.keep.count[f]);
     }
+    c.keep.points = keepPoints(c.keep.count);
     const int left = c.keep.kept >= p.rolledCount() ? 6 : p.rolledCount() - c.keep.kept;
     c.bank = p.roundPoints + c.keep.points >= 300 || left <= 2;
     // Nobody banks into a refusal on purpose: then the plain player rolls on.
@@ -182,13 +175,11 @@ PlainRule brokenRule(const PracticePosition &p, const AdvisorAction &best)
 namespace {
 
 // Every way to lay `n` dice, as counts per face, in a fixed order.
-void multisets(int n, int face, int counts[7], QVector<std::array<int, 7>> &out)
+void multisets(int n, int face, FaceCounts &counts, QVector<FaceCounts> &out)
 {
     if (face == 6) {
         counts[6] = n;
-        std::array<int, 7> a{};
-        std::copy(counts, counts + 7, a.begin());
-        out.append(a);
+        out.append(counts);
         counts[6] = 0;
         return;
     }
@@ -231,7 +222,7 @@ QVector<std::pair<qint32, int>> practiceTotals(qint32 w)
 // brought, a hot-dice turn's points included where the round holds more.
 struct Kept
 {
-    int faces[7];
+    FaceCounts faces;
     qint32 points;
 };
 const Kept kKeptSets[] = {
@@ -248,17 +239,15 @@ const Kept kKeptSets[] = {
 QVector<Candidate> practiceCandidates(const AdvisorSolution &solution, bool band)
 {
     const qint32 w = solution.winner();
-    QVector<std::array<int, 7>> rolls[7];
+    QVector<FaceCounts> rolls[7];
     for (int n = 1; n <= 6; ++n) {
-        int counts[7] = {};
+        FaceCounts counts{};
         multisets(n, 1, counts, rolls[n]);
     }
     QVector<Candidate> found;
     for (const auto &[total, zone] : practiceTotals(w)) {
         for (const Kept &k : kKeptSets) {
-            int keptCount = 0;
-            for (int f = 1; f <= 6; ++f)
-                keptCount += k.faces[f];
+            const int keptCount = diceIn(k.faces);
             if (k.points + total >= w && zone != 2)
                 continue;
             const int n = 6 - keptCount;
@@ -271,7 +260,7 @@ QVector<Candidate> practiceCandidates(const AdvisorSolution &solution, bool band
                 p.band = band;
                 p.total = total;
                 p.roundPoints = k.points;
-                std::copy(k.faces, k.faces + 7, p.kept);
+                std::copy(k.faces.begin(), k.faces.end(), p.kept);
                 std::copy(r.begin(), r.end(), p.rolled);
                 if (!p.sound())
                     continue;
@@ -302,7 +291,7 @@ QVector<PracticePosition> pickSpread(QVector<Candidate> found)
                      [](const Candidate &a, const Candidate &b) { return a.p.cost > b.p.cost; });
     for (int zone = 0; zone < 3; ++zone) {
         std::map<qint32, int> perTotal, perPoints;
-        std::set<std::array<int, 7>> seenRolls;
+        std::set<FaceCounts> seenRolls;
         std::vector<bool> used(size_t(found.size()), false);
         int taken = 0;
         bool progress = true;
@@ -312,7 +301,7 @@ QVector<PracticePosition> pickSpread(QVector<Candidate> found)
                 for (int i = 0; i < found.size() && taken < kPerZone; ++i) {
                     const Candidate &c = found[i];
                     // Rolls that differ only in dice that score nothing teach the same.
-                    std::array<int, 7> r{};
+                    FaceCounts r{};
                     for (int f = 1; f <= 6; ++f) {
                         const bool counts = f == 1 || f == 5 || c.p.rolled[f] >= 3;
                         r[size_t(counts ? f : 0)] += c.p.rolled[f];
@@ -438,17 +427,13 @@ PracticeChoice choiceOf(const int counts[7], int onesEntry, int fivesEntry, bool
         }
         c.keep.count[f] = k;
         c.keep.kept += k;
-        if ((f == 1 || f == 5) && k >= 3) {
-            const QVector<ChoiceEntry> entries = choiceEntries(f, k);
-            const int e = std::clamp(f == 1 ? onesEntry : fivesEntry, 0, int(entries.size()) - 1);
-            (f == 1 ? c.keep.onesEntry : c.keep.fivesEntry) = e;
-            c.keep.points += entries.value(e).value;
-        } else if (f == 1 || f == 5 || k == 0 || k >= 3) {
-            c.keep.points += setPoints(f, k);
-        } else {
+        if (singlePoints(f) > 0 && k >= 3)
+            // The list holds k - 1 entries: the full set, ..., all singles.
+            (f == 1 ? c.keep.onesEntry : c.keep.fivesEntry) = std::clamp(f == 1 ? onesEntry : fivesEntry, 0, k - 2);
+        else if (singlePoints(f) == 0 && k > 0 && k < 3)
             ok = false;
-        }
     }
+    c.keep.points = keepPoints(c.keep.count, c.keep.onesEntry, c.keep.fivesEntry);
     if (c.keep.kept == 0 && !bank)
         ok = false;
     if (legal)

@@ -61,7 +61,7 @@ struct Walker
             return kUnknown;
         if (isBust(dice)) {
             // All six dice down to nothing cost 100 points; fewer lose the round's.
-            const qint32 after = count == 6 ? bankOutcome(total, -100, winner, valid).total : total;
+            const qint32 after = count == 6 ? bankOutcome(total, bustPenalty, winner, valid).total : total;
             return valuable(after) ? 1.0 + sol.roundsFromTotal(after) : kUnknown;
         }
         ranking = sol.rankActions(total, points, dice);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -18,15 +19,32 @@ qint32 setValue(int count, int unit)
 
 } // namespace
 
-qint32 setPoints(int face, int count)
+int diceIn(const int counts[7])
+{
+    return std::accumulate(counts + 1, counts + 7, 0);
+}
+
+qint32 setPoints(int face, int count, int entry)
 {
     if (face < 1 || face > 6 || count < 0 || count > 6)
         return 0;
-    if (face == 1 || face == 5) {
-        const int unit = face == 1 ? 10 : 5;
-        return count < 3 ? count * unit : setValue(count, unit);
-    }
-    return count < 3 ? 0 : setValue(count, face);
+    const qint32 unit = singlePoints(face);
+    if (unit == 0)
+        return count < 3 ? 0 : setValue(count, face);
+    if (count < 3)
+        return count * unit;
+    // The list: the full set, then k (1..count - 3) dice of it as singles,
+    // then all of them as singles.
+    const int k = std::clamp(entry, 0, count - 2);
+    return k == count - 2 ? count * unit : setValue(count - k, unit) + k * unit;
+}
+
+qint32 keepPoints(const int count[7], int onesEntry, int fivesEntry)
+{
+    qint32 points = 0;
+    for (int f = 1; f <= 6; ++f)
+        points += setPoints(f, count[f], f == 1 ? onesEntry : f == 5 ? fivesEntry : 0);
+    return points;
 }
 
 QVector<ChoiceEntry> choiceEntries(int face, int count)
@@ -34,17 +52,15 @@ QVector<ChoiceEntry> choiceEntries(int face, int count)
     QVector<ChoiceEntry> out;
     if ((face != 1 && face != 5) || count < 3 || count > 6)
         return out;
-    const int unit = face == 1 ? 10 : 5;
     const QString single = face == 1 ? QStringLiteral(" * 10") : QStringLiteral(" * 5");
-    const qint32 full = setValue(count, unit);
+    const qint32 full = setPoints(face, count);
     out.append({uiText("sFull").arg(full), full});
     for (int k = 1; k <= count - 3; ++k) {
-        const qint32 part = setValue(count - k, unit);
-        out.append({QString::number(part) + QStringLiteral(" + (") + QString::number(k) + single
+        out.append({QString::number(setPoints(face, count - k)) + QStringLiteral(" + (") + QString::number(k) + single
                             + QStringLiteral(")"),
-                    part + k * unit});
+                    setPoints(face, count, k)});
     }
-    out.append({QString::number(count) + single, count * unit});
+    out.append({QString::number(count) + single, setPoints(face, count, count - 2)});
     return out;
 }
 

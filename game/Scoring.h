@@ -7,16 +7,34 @@
 #include <QVector>
 #include <QtGlobal>
 
+#include <array>
+
 struct ChoiceEntry
 {
     QString text;
     qint32 value = 0;
 };
 
-// Points of `count` selected dice of one face, a choice list taken at its
-// first (full) entry: singles for ones and fives below three, sets of three
-// or more otherwise, nothing for fewer than three of faces 2, 3, 4 and 6.
-qint32 setPoints(int face, int count);
+// A count per face, slots 1..6 (slot 0 unused).
+using FaceCounts = std::array<int, 7>;
+// The dice counted in slots 1..6.
+int diceIn(const int counts[7]);
+inline int diceIn(const FaceCounts &counts) { return diceIn(counts.data()); }
+
+// What a bust of all six dice costs.
+constexpr qint32 bustPenalty = -100;
+
+// Points of one one (10) or one five (5) taken alone; 0 for other faces.
+constexpr qint32 singlePoints(int face) { return face == 1 ? 10 : face == 5 ? 5 : 0; }
+
+// Points of `count` selected dice of one face: singles for ones and fives
+// below three, sets of three or more otherwise, nothing for fewer than three
+// of faces 2, 3, 4 and 6. Three or more ones or fives count as the entry
+// `entry` of their choice list (clamped to the list; 0 the full set).
+qint32 setPoints(int face, int count, int entry = 0);
+// Points of a chosen set of dice, count[f] of each face, the choice lists of
+// ones and fives taken at these entries.
+qint32 keepPoints(const int count[7], int onesEntry = 0, int fivesEntry = 0);
 
 // The rating of a game: total / rounds * 100, halves to the even neighbour;
 // 0 for no rounds (and for a result that is not a number).

@@ -121,10 +121,12 @@ void SolveService::startNext()
     m_poll->start();
     // The worker sees only its arguments and the atomics.
     m_worker = std::thread([this, key] {
-        m_result = Advisor::solve(key, [this](double p) {
+        Advisor::Steps steps = Advisor::solveInSteps(key, [this](double p) {
             m_progress = int(p * 1000);
             return !m_cancel.load();
         });
+        m_result = std::move(steps.solution);
+        m_distribution = std::move(steps.distribution);
         m_finished = true;
     });
     emit progressChanged(0.0);
@@ -150,6 +152,12 @@ void SolveService::poll()
     if (m_result)
         m_cache[key] = m_result;
     m_result.reset();
+    if (m_distribution) {
+        // The spread next, as other work: a solve asked for goes first.
+        runOnWorker([spread = std::move(m_distribution), this] { spread([this] { return !m_cancel.load(); }); },
+                    this, [this, key] { emit distributionReady(key); });
+        m_distribution = nullptr;
+    }
     startNext();
     emit solved(key);
 }
@@ -158,7 +166,11 @@ bool SolveService::waitFor(const RuleSet &rules, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (!request(rules)) {
+    const auto done = [this, &rules] {
+        const auto s = request(rules);
+        return s && !s->distributionDue();
+    };
+    while (!done()) {
         if (m_finished.load())
             poll();
         else

@@ -2,7 +2,9 @@
 // One place that solves the best play and keeps the solutions, so every
 // window that needs them (the advisor, the review, the statistics) shares a
 // single solve per set of rules. Solving runs on a worker thread; requests,
-// results and signals stay on the thread that owns the service.
+// results and signals stay on the thread that owns the service. A solution
+// is handed out as soon as its policy is known; its spread of rounds is
+// worked out next on the worker, after any other solve asked for.
 #pragma once
 
 #include "game/Advisor.h"
@@ -39,8 +41,9 @@ public:
     bool solving() const { return m_worker.joinable() && !m_job; }
     // Of the solve under way, 0 to 1.
     double progress() const { return m_progress.load() / 1000.0; }
-    // Requests these rules and waits, handling events, until they are solved.
-    // For tests and tools; the game itself waits for solved().
+    // Requests these rules and waits, handling events, until they are solved,
+    // the spread of rounds included. For tests and tools; the game itself
+    // waits for solved() and distributionReady().
     bool waitFor(const RuleSet &rules, int timeoutMs);
     // Runs other long work on the same worker, after the solves asked for:
     // `work` there, then `done` on the owner's thread (unless `context` is gone).
@@ -55,6 +58,8 @@ public:
 
 signals:
     void solved(const RuleSet &rules);
+    // The spread of rounds of the solution for these rules has landed.
+    void distributionReady(const RuleSet &rules);
     void progressChanged(double fraction);
     void reviewReady();
 
@@ -77,6 +82,7 @@ private:
     std::thread m_worker;
     RuleSet m_solving{0, false};
     std::shared_ptr<const AdvisorSolution> m_result; // handed over by the worker
+    std::function<bool(const std::function<bool()> &)> m_distribution; // with it, when due
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
     std::atomic<int> m_progress{0}; // per mille

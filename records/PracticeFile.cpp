@@ -6,14 +6,13 @@
 #include "base/ProgramDir.h"
 #include "base/KvxError.h"
 #include "game/GameLimits.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 #include "base/FileLock.h"
 #include "records/Statistics.h"
 #include "base/TRegAuto.h"
 #include "base/UiTexts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -113,19 +112,7 @@ void save(const QString &path, PracticeData &d)
 {
     if (!d.fit())
         throw KvxError(uiText("pracFull").arg(QDir::toNativeSeparators(path)));
-    const QString error = writeAtomically(path, PracticeFile::format(d));
-    if (!error.isEmpty())
-        throw KvxError(fileProblem(path, error));
-}
-
-// A file that cannot be used goes aside whole, as the statistics' does.
-QString keepDamaged(const QString &path)
-{
-    const QString aside = keepAsideName(path);
-    if (!QFile::rename(path, aside))
-        throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                                    QStringLiteral("Unable to keep the damaged file")));
-    return aside;
+    writeRecord(path, PracticeFile::format(d));
 }
 
 // Under the lock: the file as it is, a damaged one kept aside first.
@@ -510,19 +497,10 @@ QByteArray format(const PracticeData &d)
 
 PracticeData load(const QString &path)
 {
-    QByteArray bytes;
-    QString why;
-    switch (readWholeFile(path, kMaxBytes, &bytes, &why)) {
-    case ReadOutcome::Missing:
-        return PracticeData();
-    case ReadOutcome::Refused:
-        return damaged(why);
-    case ReadOutcome::Ok:
-        break;
-    }
-    if (bytes.trimmed().isEmpty())
-        return PracticeData();
-    return parse(bytes);
+    const RecordRead r = readRecord(path, kMaxBytes);
+    if (r.refused())
+        return damaged(r.why);
+    return r.blank() ? PracticeData() : parse(r.bytes);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/SavedGame.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 
 #include "game/GameLimits.h"
 #include "game/GameState.h"
@@ -8,8 +8,6 @@
 #include "game/Scoring.h"
 #include "base/UiTexts.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
 #include <QtEndian>
 
@@ -29,11 +27,6 @@ enum Offset : int {
     OffElapsed = 108,
     OffWinner = 112,
 };
-
-KvxError fileError(const QString &path, const QString &reason)
-{
-    return KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
 
 void put(QByteArray &rec, int offset, qint32 v)
 {
@@ -230,9 +223,7 @@ QString savedGameProblem(const Game::Snapshot &s)
 void writeSavedGame(const QString &path, const Game::Snapshot &s)
 {
     const QByteArray rec = encodeSavedGame(s);
-    const QString error = writeAtomically(path, rec);
-    if (!error.isEmpty())
-        throw fileError(path, error);
+    writeRecord(path, rec);
 }
 
 Game::Snapshot readSavedGame(const QString &path)

@@ -5,13 +5,12 @@
 #include "base/ProgramDir.h"
 #include "base/KvxError.h"
 #include "game/GameLimits.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 #include "base/FileLock.h"
 #include "base/UiTexts.h"
 #include "base/TRegAuto.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -672,19 +671,10 @@ StatsData parse(const QByteArray &read, bool games)
 
 StatsData load(const QString &path, bool games)
 {
-    QByteArray bytes;
-    QString why;
-    switch (readWholeFile(path, kMaxBytes, &bytes, &why)) {
-    case ReadOutcome::Missing:
-        return StatsData();
-    case ReadOutcome::Refused:
-        return damaged(why);
-    case ReadOutcome::Ok:
-        break;
-    }
-    if (bytes.trimmed().isEmpty())
-        return StatsData();
-    return parse(bytes, games);
+    const RecordRead r = readRecord(path, kMaxBytes);
+    if (r.refused())
+        return damaged(r.why);
+    return r.blank() ? StatsData() : parse(r.bytes, games);
 }
 
 QByteArray format(const StatsData &d)
@@ -717,19 +707,7 @@ void save(const QString &path, StatsData &d)
 {
     if (!d.fit())
         throw KvxError(uiText("statFull").arg(QDir::toNativeSeparators(path)));
-    const QString error = writeAtomically(path, format(d));
-    if (!error.isEmpty())
-        throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), error));
-}
-
-// A damaged file goes aside whole before anything replaces it.
-QString keepDamaged(const QString &path)
-{
-    const QString aside = keepAsideName(path);
-    if (!QFile::rename(path, aside))
-        throw KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                                    QStringLiteral("Unable to keep the damaged file")));
-    return aside;
+    writeRecord(path, format(d));
 }
 
 } // namespace

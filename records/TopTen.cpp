@@ -4,12 +4,10 @@
 
 #include "base/ProgramDir.h"
 #include "base/KvxError.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 #include "base/CodePage.h"
 #include "base/FileLock.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
@@ -19,15 +17,9 @@ namespace {
 
 const QByteArray kBlankTime("      ");
 
-KvxError fileError(const QString &path, const QString &reason)
-{
-    return KvxError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason));
-}
-
 TopTenDamaged partialRecord(const QString &path)
 {
-    return TopTenDamaged(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                                      QStringLiteral("Read beyond end of file")));
+    return TopTenDamaged(fileProblem(path, QStringLiteral("Read beyond end of file")));
 }
 
 // The time part used for ordering: a blank one sorts behind every real time.
@@ -132,21 +124,18 @@ void TopTenTable::LoadTopTen(int type)
     const QString path = TopTen::fileName(type);
     TopTenTable loaded;
 
-    QByteArray bytes;
-    QString why;
-    switch (readWholeFile(path, TopTen::MaxFileBytes, &bytes, &why)) {
-    case ReadOutcome::Refused:
-        throw fileError(path, why);
-    case ReadOutcome::Missing:
+    const RecordRead r = readRecord(path, TopTen::MaxFileBytes);
+    if (r.refused())
+        throw fileError(path, r.why);
+    if (r.outcome == ReadOutcome::Missing) {
         // Created empty, through a write that does not follow a link out of the folder.
-        why = writeAtomically(path, QByteArray());
+        const QString why = writeAtomically(path, QByteArray());
         if (!why.isEmpty() && !QFileInfo(path).isFile())
             throw fileError(path, why);
         *this = loaded;
         return;
-    case ReadOutcome::Ok:
-        break;
     }
+    const QByteArray &bytes = r.bytes;
     // A broken last record fails, also behind the tenth.
     if (bytes.size() % TopTen::RecordSize != 0)
         throw partialRecord(path);
@@ -164,9 +153,7 @@ void TopTenTable::SaveTopTen(int type) const
     for (const TopTenEntry &e : m_slots)
         data += TopTen::toRecord(e);
 
-    const QString error = writeAtomically(path, data);
-    if (!error.isEmpty())
-        throw fileError(path, error);
+    writeRecord(path, data);
 }
 
 void TopTenTable::SortTopTen(int type)
@@ -246,10 +233,7 @@ bool TopTenTable::InsertTopTen(const TopTenEntry &entry, int type, QString *kept
         if (!keptAside)
             throw;
         // Kept whole beside the new table, which this win begins.
-        const QString aside = keepAsideName(path);
-        if (!QFile::rename(path, aside))
-            throw fileError(path, QStringLiteral("Unable to keep the damaged file"));
-        *keptAside = aside;
+        *keptAside = keepDamaged(path);
         *this = TopTenTable();
     }
     SortTopTen(type);

@@ -297,7 +297,7 @@ bool winDistribution(const Outcomes &o, const std::vector<double> &V, int start,
                 continue;
             next[size_t(i)] += m * o.pf[size_t(i)];
             // Below the floor the chance lies at the floor: it weighs less than 1e-12.
-            const int down = std::max(0, i - 20);
+            const int down = std::max(0, i - kPenaltySteps);
             next[size_t(down)] += m * o.pp[size_t(i)];
             const std::vector<double> &qi = o.q[size_t(i)];
             const int top = int(qi.size()) - 1;

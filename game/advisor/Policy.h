@@ -57,8 +57,6 @@ public:
 
     // The outcomes of the last policy, handed over (the policy keeps none).
     Outcomes takeOutcomes();
-    // Whether the solve is still wanted, the progress shown kept as it is.
-    bool stillWanted() { return !m_progress || report(m_shown); }
 
 private:
     struct Pass;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/RuleSet.h"
+#include "game/Scoring.h"
 
 #include <QtGlobal>
 
@@ -13,6 +14,7 @@ namespace advisor {
 
 constexpr int kMaxStep = 160;   // the most points one roll scores (six ones), in steps of 5
 constexpr int kStride = 8;      // slots per points step: dice 1..6
+constexpr int kPenaltySteps = -bustPenalty / 5; // how far down the penalty sends a total
 
 struct Val
 {
@@ -58,13 +60,13 @@ struct Course
     Course(qint32 w, qint32 f, bool v);
 
     double bankValue(int k) const { return k == N ? 1.0 : 1.0 + (*V)[size_t(k)]; }
-    // The value 100 below index i; below the floor the values go on in a straight line.
+    // The value the penalty leads to from index i; below the floor the values go on in a straight line.
     double below(int i) const
     {
         const std::vector<double> &v = *V;
-        if (i >= 20)
-            return v[size_t(i) - 20];
-        return v[0] + (v[0] - v[20]) / 20.0 * (20 - i);
+        if (i >= kPenaltySteps)
+            return v[size_t(i) - kPenaltySteps];
+        return v[0] + (v[0] - v[kPenaltySteps]) / double(kPenaltySteps) * (kPenaltySteps - i);
     }
 };
 

@@ -179,6 +179,7 @@ private slots:
     {
         SolveService service;
         QSignalSpy solved(&service, &SolveService::solved);
+        QSignalSpy spread(&service, &SolveService::distributionReady);
         QVERIFY(!service.solution({1000, false}));
         QVERIFY(!service.request({1000, false}));
         QVERIFY(!service.request({1000, true})); // the same rules below 1400
@@ -195,6 +196,9 @@ private slots:
         QCOMPARE(service.request({1000, false})->roundsFromTotal(0), m_off->roundsFromTotal(0));
         QVERIFY(!service.solving());
         QCOMPARE(solved.size(), 2);
+        // Each spread after its policy, there once waited for.
+        QTRY_COMPARE(spread.size(), 2);
+        QVERIFY(service.solution({2000, true})->hasDistribution());
     }
 
     void unreachableWinnersAreNoticed()
@@ -377,7 +381,6 @@ private slots:
               valid ? " every thousand" : "", v, median, p90, int(d.size()));
     }
 
-    // The spread is worked out with the solve, and only within the
     // --- every total a game reaches ---
 
     void everyTotalAGameReachesIsWeighed()
@@ -420,15 +423,27 @@ private slots:
         QVERIFY(!m_off->canWeigh(1005));
     }
 
+    // The spread is worked out after the policy, and only within the
     // settings' range: above it the mean is still the solver's.
     void distributionOnlyWithinTheSettingsRange()
     {
-        const auto s = Advisor::solve({AdvisorSolution::distributionLimit + 5, false});
-        QVERIFY(s && s->winnable());
-        QVERIFY(!s->hasDistribution());
+        const Advisor::Steps above = Advisor::solveInSteps({AdvisorSolution::distributionLimit + 5, false});
+        const auto s = above.solution;
+        QVERIFY(s && s->winnable() && !above.distribution);
+        QVERIFY(!s->hasDistribution() && !s->distributionDue());
         QVERIFY(s->roundsDistribution().empty());
         QCOMPARE(s->distributionMean(), s->roundsFromTotal(0));
         QVERIFY(m_off->hasDistribution());
+        // The policy answers before its spread is there, and the spread it
+        // then gets is the whole solve's.
+        const Advisor::Steps steps = Advisor::solveInSteps({1000, false});
+        QVERIFY(steps.solution && steps.distribution && steps.solution->distributionDue());
+        QVERIFY(steps.solution->roundsDistribution().empty());
+        QCOMPARE(steps.solution->roundsFromTotal(0), m_off->roundsFromTotal(0));
+        QVERIFY(!steps.distribution([] { return false; }) && steps.solution->distributionDue());
+        QVERIFY(steps.distribution([] { return true; }) && !steps.solution->distributionDue());
+        QVERIFY(steps.solution->roundsDistribution() == m_off->roundsDistribution());
+        QCOMPARE(steps.solution->distributionMean(), m_off->distributionMean());
     }
 };
 

@@ -116,8 +116,13 @@ private slots:
         QCOMPARE(list.caption, face == 1 ? QStringLiteral("10 Points") : QStringLiteral("5 Points"));
         QCOMPARE(list.items, texts);
         QCOMPARE(list.itemIndex, 0);
-        for (int k = 0; k < values.size(); ++k)
+        int counts[7] = {};
+        counts[face] = count;
+        for (int k = 0; k < values.size(); ++k) {
             QCOMPARE(table[k], values[k]);
+            // The advisor and the practice count each entry the same way.
+            QCOMPARE(keepPoints(counts, face == 1 ? k : 0, face == 5 ? k : 0), values[k]);
+        }
         QCOMPARE(g.state().SelScore, values[0]);
 
         for (int k = values.size() - 1; k >= 0; --k) {

@@ -6,7 +6,7 @@
 #include "base/GameTexts.h"
 #include "base/KvxError.h"
 #include "base/LanguageTable.h"
-#include "settings/SetupHost.h"
+#include "dialogs/SetupHost.h"
 #include "base/TRegAuto.h"
 #include "base/Translations.h"
 #include "base/UiTexts.h"
