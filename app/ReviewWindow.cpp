@@ -414,7 +414,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmReview"));
     Appearance::keepHighlightReadable(this);
-    auto *box = new QVBoxLayout(this);
+    auto *box = new QVBoxLayout(body());
     m_lStatus = wrappedLabel(this, "lStatus");
     box->addWidget(m_lStatus);
     m_pbSolve = new SolveProgressBar(m_solver, "revProgress", this);

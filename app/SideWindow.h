@@ -23,4 +23,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Where the window's controls go: a page that scrolls inside the window
+    // once the window is smaller than the page can be.
+    QWidget *body();
+
+private:
+    QWidget *m_body = nullptr;
 };

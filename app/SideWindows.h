@@ -5,10 +5,13 @@
 // also keeps the mark of a game played with help in sight.
 #pragma once
 
+#include "app/Placement.h"
+
 #include <QObject>
 #include <QRect>
 
 #include <functional>
+#include <map>
 
 class AdvisorWindow;
 class Game;
@@ -60,7 +63,7 @@ public:
 private:
     bool advisingInPlay() const;
     void moveFrameTo(QWidget *window, QPoint at) const;
-    void moveGameAside(QRect &frame, QSize outer, QSize smallest);
+    void moveGameAside(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others);
 
     QMainWindow &m_main;
     Game &m_game;
@@ -72,4 +75,6 @@ private:
     ReviewWindow *m_review = nullptr;
     PracticeWindow *m_practice = nullptr;
     bool m_assisted = false;
+    // Windows made smaller than they asked to be: the size asked, the size given.
+    std::map<const QWidget *, std::pair<QSize, QSize>> m_madeSmaller;
 };
