@@ -27,6 +27,12 @@ SideWindows::SideWindows(QMainWindow &main, Game &game, SolveService &solver, Pr
         if (!m_assisted && advisingInPlay())
             m_assisted = true;
     });
+    // The game just won stays open to review once the next one begins.
+    connect(&m_game, &Game::won, this, [this] {
+        m_lastWon = std::make_shared<const GameRecord>(m_game.record());
+        if (m_review)
+            m_review->setLastWon(m_lastWon);
+    });
 }
 
 SideWindows::~SideWindows()
@@ -80,6 +86,7 @@ void SideWindows::openReview()
             PracticeWindow::keepMistakes(record, review, m_prompts);
         });
     }
+    m_review->setLastWon(m_lastWon);
     m_review->present([this](QWidget *w) { placeBeside(w); });
     m_review->activateWindow();
 }

@@ -12,9 +12,11 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class AdvisorWindow;
 class Game;
+class GameRecord;
 class PracticeWindow;
 class Prompts;
 class QMainWindow;
@@ -75,6 +77,7 @@ private:
     ReviewWindow *m_review = nullptr;
     PracticeWindow *m_practice = nullptr;
     bool m_assisted = false;
+    std::shared_ptr<const GameRecord> m_lastWon; // for the review, till the next win
     // Windows made smaller than they asked to be: the size asked, the size given.
     std::map<const QWidget *, std::pair<QSize, QSize>> m_madeSmaller;
 };

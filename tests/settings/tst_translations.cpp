@@ -184,6 +184,7 @@ const QList<Window> &windows()
     static const QList<Window> all{
         {"practice", {"pracSource", "pracOnesAs", "pracFivesAs", "pracRoll", "pracDone", "pracAgain", "pracNext", "statClose"}, {}},
         {"statistics", {"statRules", "statReset", "statClose"}, {}},
+        {"review", {"revWhichGame"}, {}},
         {"settings", {"btSave", "btCancel", "tsGen", "tsLang", "lWinnerTotal", "lLanguagePick"}, {"lRules"}},
     };
     return all;
