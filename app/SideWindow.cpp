@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 SideWindow::SideWindow(QWidget *parent) : QWidget(parent, Qt::Window) {}
@@ -42,4 +43,12 @@ QWidget *SideWindow::body()
         frame->addWidget(scroll);
     }
     return m_body;
+}
+
+QSize SideWindow::pageMinimum() const
+{
+    if (!m_body)
+        return QSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return m_body->minimumSizeHint() + QSize(bar, 0);
 }

@@ -4,6 +4,7 @@
 #include "app/Placement.h"
 #include "app/PracticeWindow.h"
 #include "app/ReviewWindow.h"
+#include "app/SideWindow.h"
 #include "app/StatisticsWindow.h"
 #include "widgets/WindowSystem.h"
 #include "game/Game.h"
@@ -154,10 +155,6 @@ void SideWindows::placeBeside(QWidget *window)
         m_madeSmaller.erase(made);
     }
     const QSize outer = inner + decoration;
-    // Made smaller, it keeps a third of its width and a quarter of its
-    // height, more where its controls need it; the rest scrolls.
-    const QSize smallest = (window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration)
-                                   .expandedTo(QSize(outer.width() / 3, outer.height() / 4));
     // Clear of the game and of every other window of ours in sight.
     QList<QRect> others;
     for (const QWidget *other : {static_cast<QWidget *>(m_advisor), static_cast<QWidget *>(m_statistics),
@@ -165,10 +162,37 @@ void SideWindows::placeBeside(QWidget *window)
         if (other && other != window && other->isVisible())
             others << other->frameGeometry();
     const QRect available = screen->availableGeometry();
-    Fit fit = Fit::Covering;
-    QRect frame = placeAmongFrame(m_main.frameGeometry(), outer, smallest, available, others, m_playArea(), &fit);
-    if (fit != Fit::Whole && !m_main.isMaximized() && !m_main.isFullScreen())
-        moveGameAside(frame, fit, outer, smallest, others);
+    const bool gameMovable = !m_main.isMaximized() && !m_main.isFullScreen();
+    // Where it goes, made no smaller than `smallest`, and how far the game
+    // moves aside for it.
+    const auto placed = [&](QSize smallest, QPoint &shift) {
+        Fit fit = Fit::Covering;
+        QRect frame = placeAmongFrame(m_main.frameGeometry(), outer, smallest, available, others, m_playArea(), &fit);
+        shift = gameMovable && fit != Fit::Whole ? roomBesideGame(frame, fit, outer, smallest, others) : QPoint();
+        return std::make_pair(frame, fit);
+    };
+    // Made smaller, it keeps a third of its width and a quarter of its
+    // height, more where its controls need it; the rest scrolls. Where the
+    // screen has room for that, its page keeps its width and scrolls only
+    // up and down.
+    const QSize least = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
+    const QSize narrow = least.expandedTo(QSize(outer.width() / 3, outer.height() / 4));
+    QSize page;
+    if (const auto *side = qobject_cast<const SideWindow *>(window))
+        page = side->pageMinimum() + decoration;
+    const QSize readable = narrow.expandedTo(QSize(page.width(), 0)).boundedTo(outer.expandedTo(narrow));
+    QPoint shift;
+    auto [frame, fit] = placed(readable, shift);
+    if (fit == Fit::Covering && readable != narrow) {
+        QPoint narrowShift;
+        const auto [narrowFrame, narrowFit] = placed(narrow, narrowShift);
+        if (narrowFit != Fit::Covering || (frame.intersects(m_playArea()) && !narrowFrame.intersects(m_playArea()))) {
+            frame = narrowFrame;
+            shift = narrowShift;
+        }
+    }
+    if (!shift.isNull())
+        m_main.move(m_main.pos() + shift);
     // A window placed clear of the dice stays in front of the game from its
     // first showing on; one that could not be is left for the player to
     // bring the game in front of.
@@ -181,7 +205,7 @@ void SideWindows::placeBeside(QWidget *window)
     moveFrameTo(window, frame.topLeft());
 }
 
-void SideWindows::moveGameAside(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others)
+QPoint SideWindows::roomBesideGame(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others) const
 {
     // No room for the whole window beside the game: the game moves to a side
     // of the screen where it is, if that gives the window more room, clear
@@ -206,8 +230,7 @@ void SideWindows::moveGameAside(QRect &frame, Fit &fit, QSize outer, QSize small
             fit = there;
         }
     }
-    if (!chosen.isNull())
-        m_main.move(m_main.pos() + chosen);
+    return chosen;
 }
 
 void SideWindows::moveFrameTo(QWidget *window, QPoint at) const

@@ -65,7 +65,8 @@ public:
 private:
     bool advisingInPlay() const;
     void moveFrameTo(QWidget *window, QPoint at) const;
-    void moveGameAside(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others);
+    // How far the game moves to a side of the screen to give a window more room.
+    QPoint roomBesideGame(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others) const;
 
     QMainWindow &m_main;
     Game &m_game;
