@@ -2,7 +2,9 @@
 #include "app/Placement.h"
 
 #include <algorithm>
+#include <climits>
 #include <initializer_list>
+#include <tuple>
 
 namespace {
 
@@ -49,7 +51,166 @@ Choice leastCovering(const QRect &anchor, QSize size, const QRect &area, const Q
     return best;
 }
 
+// The largest rectangles of `area` that meet none of `taken`.
+QList<QRect> freeRooms(const QRect &area, const QList<QRect> &taken)
+{
+    QList<QRect> rooms{area};
+    for (const QRect &t : taken) {
+        QList<QRect> cut;
+        for (const QRect &r : std::as_const(rooms)) {
+            if (!r.intersects(t)) {
+                cut << r;
+                continue;
+            }
+            if (t.left() > r.left())
+                cut << QRect(r.topLeft(), QPoint(t.left() - 1, r.bottom()));
+            if (t.right() < r.right())
+                cut << QRect(QPoint(t.right() + 1, r.top()), r.bottomRight());
+            if (t.top() > r.top())
+                cut << QRect(r.topLeft(), QPoint(r.right(), t.top() - 1));
+            if (t.bottom() < r.bottom())
+                cut << QRect(QPoint(r.left(), t.bottom() + 1), r.bottomRight());
+        }
+        // Only the rooms that no other one holds.
+        rooms.clear();
+        for (int i = 0; i < cut.size(); ++i) {
+            bool held = false;
+            for (int j = 0; j < cut.size() && !held; ++j)
+                held = j != i && cut[j].contains(cut[i]) && (cut[j] != cut[i] || j < i);
+            if (!held)
+                rooms << cut[i];
+        }
+    }
+    return rooms;
+}
+
+// How far apart two frames stand; 0 where they meet.
+int distanceOf(const QRect &a, const QRect &b)
+{
+    const int dx = std::max({0, b.left() - a.right() - 1, a.left() - b.right() - 1});
+    const int dy = std::max({0, b.top() - a.bottom() - 1, a.top() - b.bottom() - 1});
+    return dx + dy;
+}
+
+// A frame of `size` inside `room` as near the anchor as it goes: to its
+// right, its left, below or above it, level with its edge; with how near it
+// is and how far it had to move from there (the first on a tie).
+using Nearness = std::tuple<int, int, int>;
+Nearness farthest() { return {INT_MAX, INT_MAX, INT_MAX}; }
+
+std::pair<QRect, Nearness> nearestIn(const QRect &anchor, QSize size, const QRect &room, int gap)
+{
+    QRect best;
+    Nearness bestScore = farthest();
+    int order = 0;
+    for (const QPoint at : {QPoint(anchor.right() + 1 + gap, anchor.top()),
+                            QPoint(anchor.left() - gap - size.width(), anchor.top()),
+                            QPoint(anchor.left(), anchor.bottom() + 1 + gap),
+                            QPoint(anchor.left(), anchor.top() - gap - size.height())}) {
+        const QRect r = clampedInto(QRect(at, size), room);
+        if (const Nearness score{distanceOf(r, anchor), (r.topLeft() - at).manhattanLength(), order++};
+            score < bestScore) {
+            best = r;
+            bestScore = score;
+        }
+    }
+    return {best, bestScore};
+}
+
 } // namespace
+
+QRect placeAmongFrame(const QRect &anchor, QSize size, QSize minimum, const QRect &available,
+                      const QList<QRect> &others, const QRect &keepClear, Fit *fit, int gap)
+{
+    size = size.boundedTo(available.size());
+    minimum = minimum.boundedTo(size);
+    QList<QRect> windows{anchor};
+    windows << others;
+    QList<QRect> taken;
+    for (const QRect &w : std::as_const(windows))
+        if (!w.isEmpty())
+            taken << w.adjusted(-gap, -gap, gap, gap);
+    const QList<QRect> rooms = freeRooms(available, taken);
+    const auto report = [fit](Fit how, const QRect &r) {
+        if (fit)
+            *fit = how;
+        return r;
+    };
+
+    // Whole in a free room, as near the game as may be.
+    {
+        QRect best;
+        Nearness bestScore = farthest();
+        for (const QRect &room : rooms) {
+            if (room.width() < size.width() || room.height() < size.height())
+                continue;
+            if (const auto [r, score] = nearestIn(anchor, size, room, gap); score < bestScore) {
+                best = r;
+                bestScore = score;
+            }
+        }
+        if (!best.isEmpty())
+            return report(Fit::Whole, best);
+    }
+    // Smaller, in the largest free room that holds enough of it.
+    {
+        QRect best;
+        Nearness bestScore = farthest();
+        for (const QRect &room : rooms) {
+            const QSize fitted = size.boundedTo(room.size());
+            if (fitted.width() < minimum.width() || fitted.height() < minimum.height()
+                || 5 * areaOf(QRect(QPoint(), fitted)) < 2 * areaOf(QRect(QPoint(), size)))
+                continue;
+            const auto [r, score] = nearestIn(anchor, fitted, room, gap);
+            if (areaOf(r) > areaOf(best) || (areaOf(r) == areaOf(best) && score < bestScore)) {
+                best = r;
+                bestScore = score;
+            }
+        }
+        if (!best.isEmpty())
+            return report(Fit::Smaller, best);
+    }
+    // Where it covers least: the dice and buttons last of all, then the
+    // game, then the other windows; whole, or as large as a room around the
+    // game or around all of them allows (not below `minimum`).
+    QList<QSize> sizes{size};
+    QList<QRect> roomsBesideGame = freeRooms(available, {anchor.adjusted(-gap, -gap, gap, gap)});
+    for (const QRect &room : roomsBesideGame + rooms) {
+        const QSize fitted = size.boundedTo(room.size());
+        if (fitted.width() >= minimum.width() && fitted.height() >= minimum.height() && !sizes.contains(fitted))
+            sizes << fitted;
+    }
+    using Score = std::tuple<qint64, qint64, int, qint64, qint64, int>;
+    Score bestScore{LLONG_MAX, LLONG_MAX, INT_MAX, LLONG_MAX, LLONG_MAX, INT_MAX};
+    QRect best;
+    for (const QSize s : std::as_const(sizes)) {
+        QList<int> xs{anchor.right() + 1 + gap, anchor.left() - gap - s.width(), available.left(),
+                      available.right() + 1 - s.width(), anchor.left() + (anchor.width() - s.width()) / 2};
+        QList<int> ys{anchor.top(), available.top(), available.bottom() + 1 - s.height()};
+        for (const QRect &w : std::as_const(windows)) {
+            xs << w.left() - gap - s.width() << w.right() + 1 + gap;
+            ys << w.top() - gap - s.height() << w.bottom() + 1 + gap;
+        }
+        for (const int y : std::as_const(ys)) {
+            for (const int x : std::as_const(xs)) {
+                const QRect r = clampedInto(QRect(QPoint(x, y), s), available);
+                qint64 covered = 0;
+                int sameCorner = 0; // one over another at its very corner hides it best
+                for (const QRect &w : std::as_const(others)) {
+                    covered += areaOf(r & w);
+                    sameCorner += r.topLeft() == w.topLeft();
+                }
+                const Score score{areaOf(r & keepClear), areaOf(r & anchor), sameCorner, covered, -areaOf(r),
+                                  distanceOf(r, anchor)};
+                if (score < bestScore) {
+                    bestScore = score;
+                    best = r;
+                }
+            }
+        }
+    }
+    return report(Fit::Covering, best);
+}
 
 QRect placeBesideFrame(const QRect &anchor, QSize size, const QRect &available, const QRect &keepClear,
                        QSize minimum, int gap)

@@ -85,7 +85,7 @@ protected:
         QPainter p(this);
         const QFontMetrics fm(font());
         const QString caption = Appearance::fitted(fm, title(), captionRoom());
-        const QRect textRect(kCaptionLeft, 0, fm.horizontalAdvance(caption) + 1, fm.height());
+        const QRect textRect(kCaptionLeft, 1, fm.horizontalAdvance(caption) + 1, fm.height());
         // Drawn here rather than by the style: a style's group frame keeps
         // room of its own above, and the frame is to hug the entries.
         if (!caption.isEmpty())
@@ -94,9 +94,12 @@ protected:
         p.setClipping(false);
         p.setFont(font());
         p.setPen(kNavy);
-        p.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, caption);
+        // Not cut to its rectangle, and a pixel below the box's edge: at a
+        // fractional scale the glyphs stand a little taller than the metrics say.
+        const int align = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip;
+        p.drawText(textRect.translated(1, 1), align, caption);
         p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, caption);
+        p.drawText(textRect, align, caption);
     }
 };
 

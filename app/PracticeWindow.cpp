@@ -71,7 +71,7 @@ PracticeWindow::PracticeWindow(SolveService &solver, Prompts &prompts, RulesInFo
 {
     setObjectName(QStringLiteral("frmPractice"));
     Appearance::keepHighlightReadable(this);
-    auto *box = new QVBoxLayout(this);
+    auto *box = new QVBoxLayout(body());
     buildPosition(box);
     buildAnswers(box);
     buildProgress(box);
@@ -185,7 +185,8 @@ void PracticeWindow::buildProgress(QVBoxLayout *box)
     m_chProgress = new TrendChart(this);
     m_chProgress->setObjectName(QStringLiteral("chProgress"));
     m_chProgress->setTexts("pracDayAxis", "pracNoAnswers");
-    m_chProgress->setMinimumSize(150, 100);
+    // Tall enough to read whatever the texts above it take: the page scrolls.
+    m_chProgress->setMinimumSize(150, 160);
     m_tbProgress = new QTableWidget(0, 4, this);
     m_tbProgress->setObjectName(QStringLiteral("tbProgress"));
     m_tbProgress->verticalHeader()->hide();

@@ -10,6 +10,7 @@
 #include "base/UiTexts.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -414,7 +415,21 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmReview"));
     Appearance::keepHighlightReadable(this);
-    auto *box = new QVBoxLayout(this);
+    auto *box = new QVBoxLayout(body());
+    auto *gameRow = new QHBoxLayout;
+    m_lGame = new QLabel(this);
+    m_lGame->setObjectName(QStringLiteral("lGame"));
+    m_cbGame = new QComboBox(this);
+    m_cbGame->setObjectName(QStringLiteral("cbGame"));
+    m_cbGame->addItems({QString(), QString()});
+    m_lGame->setBuddy(m_cbGame);
+    gameRow->addWidget(m_lGame);
+    gameRow->addWidget(m_cbGame);
+    gameRow->addStretch();
+    box->addLayout(gameRow);
+    m_lGame->hide();
+    m_cbGame->hide();
+    connect(m_cbGame, &QComboBox::activated, this, &ReviewWindow::refresh);
     m_lStatus = wrappedLabel(this, "lStatus");
     box->addWidget(m_lStatus);
     m_pbSolve = new SolveProgressBar(m_solver, "revProgress", this);
@@ -509,6 +524,9 @@ ReviewWindow::~ReviewWindow() = default;
 void ReviewWindow::applyTexts()
 {
     setWindowTitle(uiText("revTitle"));
+    m_lGame->setText(uiText("revWhichGame"));
+    m_cbGame->setItemText(0, uiText("revThisGame"));
+    m_cbGame->setItemText(1, uiText("revLastWon"));
     m_lDecisions->setText(uiText("revDecisions"));
     m_lRanking->setText(uiText("revRanking"));
     // Set only on a change: each sends a notice to assistive technology.
@@ -540,7 +558,14 @@ void ReviewWindow::showEvent(QShowEvent *event)
 void ReviewWindow::refresh()
 {
     applyTexts();
-    const GameRecord &rec = m_game.record();
+    // The game on the table, or the last one won: that one alone while
+    // nothing of the next is played, else the player's choice.
+    const GameRecord &current = m_game.record();
+    const bool currentPlayed = !current.steps().empty() && !(m_lastWon && current == *m_lastWon);
+    const bool both = m_lastWon && currentPlayed;
+    m_lGame->setVisible(both);
+    m_cbGame->setVisible(both);
+    const GameRecord &rec = m_lastWon && (!currentPlayed || m_cbGame->currentIndex() == 1) ? *m_lastWon : current;
     // The window shows best plays: a game still being played is assisted by it.
     if (!rec.won())
         emit showsGameInProgress();
@@ -562,6 +587,14 @@ void ReviewWindow::refresh()
         return;
     }
     showReview(rec, sol, *review);
+}
+
+void ReviewWindow::setLastWon(std::shared_ptr<const GameRecord> record)
+{
+    m_lastWon = std::move(record);
+    // A new win: the review follows the game on the table again.
+    m_cbGame->setCurrentIndex(0);
+    refreshSoon();
 }
 
 void ReviewWindow::showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution)

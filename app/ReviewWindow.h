@@ -20,6 +20,7 @@
 class Game;
 class SolveService;
 class TRxDice;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QSplitter;
@@ -104,6 +105,10 @@ public:
     TRxDice *die(int n) const { return m_dice[n]; }
 
     const GameReview &review() const { return m_review; }
+    QComboBox *cbGame() const { return m_cbGame; }
+    // The last game won, kept when the next game begins: reviewed when
+    // nothing of the game on the table is played yet, else on choice.
+    void setLastWon(std::shared_ptr<const GameRecord> record);
     const GameRecord &record() const { return m_record; }
     // Analyses a record against a solution and shows it (the window's own
     // refresh does this with the game's record and the shared solution).
@@ -154,4 +159,8 @@ private:
     GameReview m_review;
     std::shared_ptr<const AdvisorSolution> m_solution;
     QTimer *m_soon;
+    // Which game: the one on the table or the last won, when there are both.
+    QLabel *m_lGame;
+    QComboBox *m_cbGame;
+    std::shared_ptr<const GameRecord> m_lastWon;
 };

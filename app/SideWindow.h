@@ -20,7 +20,16 @@ public:
     // place (beside the game, clear of the dice); one in sight stays where
     // the player left it.
     void present(const std::function<void(QWidget *)> &place);
+    // The least size at which its page needs no scrolling sideways (empty
+    // for a window without one).
+    QSize pageMinimum() const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Where the window's controls go: a page that scrolls inside the window
+    // once the window is smaller than the page can be.
+    QWidget *body();
+
+private:
+    QWidget *m_body = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "app/Placement.h"
 #include "app/PracticeWindow.h"
 #include "app/ReviewWindow.h"
+#include "app/SideWindow.h"
 #include "app/StatisticsWindow.h"
 #include "widgets/WindowSystem.h"
 #include "game/Game.h"
@@ -12,6 +13,8 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 SideWindows::SideWindows(QMainWindow &main, Game &game, SolveService &solver, Prompts &prompts,
                          std::function<QRect()> playArea)
@@ -24,6 +27,12 @@ SideWindows::SideWindows(QMainWindow &main, Game &game, SolveService &solver, Pr
     connect(&m_game, &Game::stateChanged, this, [this] {
         if (!m_assisted && advisingInPlay())
             m_assisted = true;
+    });
+    // The game just won stays open to review once the next one begins.
+    connect(&m_game, &Game::won, this, [this] {
+        m_lastWon = std::make_shared<const GameRecord>(m_game.record());
+        if (m_review)
+            m_review->setLastWon(m_lastWon);
     });
 }
 
@@ -78,6 +87,7 @@ void SideWindows::openReview()
             PracticeWindow::keepMistakes(record, review, m_prompts);
         });
     }
+    m_review->setLastWon(m_lastWon);
     m_review->present([this](QWidget *w) { placeBeside(w); });
     m_review->activateWindow();
 }
@@ -137,39 +147,90 @@ void SideWindows::placeBeside(QWidget *window)
     // same as the game's.
     const QSize decoration = window->isVisible() ? window->frameGeometry().size() - window->size()
                                                  : m_main.frameGeometry().size() - m_main.size();
-    const QSize smallest = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
-    const QSize outer = window->size() + decoration;
-    QRect frame = placeBesideFrame(m_main.frameGeometry(), outer, screen->availableGeometry(), m_playArea(), smallest);
-    const auto shown = [window](const QWidget *other) { return other && other != window && other->isVisible(); };
-    if (frame.intersects(m_playArea()) && !m_main.isMaximized() && !m_main.isFullScreen()
-        && !shown(m_advisor) && !shown(m_review) && !shown(m_statistics))
-        moveGameAside(frame, outer, smallest);
+    // A window made smaller to fit asks for its own size again at its next opening.
+    QSize inner = window->size();
+    if (const auto made = m_madeSmaller.find(window); made != m_madeSmaller.end()) {
+        if (made->second.second == inner)
+            inner = made->second.first;
+        m_madeSmaller.erase(made);
+    }
+    const QSize outer = inner + decoration;
+    // Clear of the game and of every other window of ours in sight.
+    QList<QRect> others;
+    for (const QWidget *other : {static_cast<QWidget *>(m_advisor), static_cast<QWidget *>(m_statistics),
+                                 static_cast<QWidget *>(m_review), static_cast<QWidget *>(m_practice)})
+        if (other && other != window && other->isVisible())
+            others << other->frameGeometry();
+    const QRect available = screen->availableGeometry();
+    const bool gameMovable = !m_main.isMaximized() && !m_main.isFullScreen();
+    // Where it goes, made no smaller than `smallest`, and how far the game
+    // moves aside for it.
+    const auto placed = [&](QSize smallest, QPoint &shift) {
+        Fit fit = Fit::Covering;
+        QRect frame = placeAmongFrame(m_main.frameGeometry(), outer, smallest, available, others, m_playArea(), &fit);
+        shift = gameMovable && fit != Fit::Whole ? roomBesideGame(frame, fit, outer, smallest, others) : QPoint();
+        return std::make_pair(frame, fit);
+    };
+    // Made smaller, it keeps a third of its width and a quarter of its
+    // height, more where its controls need it; the rest scrolls. Where the
+    // screen has room for that, its page keeps its width and scrolls only
+    // up and down.
+    const QSize least = window->minimumSize().expandedTo(window->minimumSizeHint()) + decoration;
+    const QSize narrow = least.expandedTo(QSize(outer.width() / 3, outer.height() / 4));
+    QSize page;
+    if (const auto *side = qobject_cast<const SideWindow *>(window))
+        page = side->pageMinimum() + decoration;
+    const QSize readable = narrow.expandedTo(QSize(page.width(), 0)).boundedTo(outer.expandedTo(narrow));
+    QPoint shift;
+    auto [frame, fit] = placed(readable, shift);
+    if (fit == Fit::Covering && readable != narrow) {
+        QPoint narrowShift;
+        const auto [narrowFrame, narrowFit] = placed(narrow, narrowShift);
+        if (narrowFit != Fit::Covering || (frame.intersects(m_playArea()) && !narrowFrame.intersects(m_playArea()))) {
+            frame = narrowFrame;
+            shift = narrowShift;
+        }
+    }
+    if (!shift.isNull())
+        m_main.move(m_main.pos() + shift);
     // A window placed clear of the dice stays in front of the game from its
     // first showing on; one that could not be is left for the player to
     // bring the game in front of.
     if (!window->testAttribute(Qt::WA_WState_Created) && !frame.intersects(m_playArea()))
         keepInFront(window);
-    if (frame.size() != outer)
+    if (frame.size() != outer) {
         window->resize(frame.size() - decoration);
+        m_madeSmaller[window] = {inner, window->size()};
+    }
     moveFrameTo(window, frame.topLeft());
 }
 
-void SideWindows::moveGameAside(QRect &frame, QSize outer, QSize smallest)
+QPoint SideWindows::roomBesideGame(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others) const
 {
-    // No room beside the dice: the game moves to a side of the screen where
-    // the window fits beside it (unless another stands beside it).
+    // No room for the whole window beside the game: the game moves to a side
+    // of the screen where it is, if that gives the window more room, clear
+    // of the other windows.
     const QRect available = m_main.screen()->availableGeometry();
     const QRect game = m_main.frameGeometry();
+    QPoint chosen;
     for (const int x : {available.left(), available.right() + 1 - game.width()}) {
         const QPoint shift(x - game.left(), 0);
-        const QRect moved = game.translated(shift), kept = m_playArea().translated(shift);
-        const QRect there = placeBesideFrame(moved, outer, available, kept, smallest);
-        if (!there.intersects(kept) && available.contains(moved)) {
-            m_main.move(m_main.pos() + shift);
-            frame = there;
-            break;
+        const QRect moved = game.translated(shift);
+        if (shift.isNull() || !available.contains(moved)
+            || std::any_of(others.begin(), others.end(), [&moved](const QRect &o) { return o.intersects(moved); }))
+            continue;
+        Fit there = Fit::Covering;
+        const QRect r = placeAmongFrame(moved, outer, smallest, available, others, m_playArea().translated(shift), &there);
+        const bool better = there < fit
+                || (there == fit && there == Fit::Smaller
+                    && qint64(r.width()) * r.height() > qint64(frame.width()) * frame.height());
+        if (better) {
+            chosen = shift;
+            frame = r;
+            fit = there;
         }
     }
+    return chosen;
 }
 
 void SideWindows::moveFrameTo(QWidget *window, QPoint at) const

@@ -5,13 +5,18 @@
 // also keeps the mark of a game played with help in sight.
 #pragma once
 
+#include "app/Placement.h"
+
 #include <QObject>
 #include <QRect>
 
 #include <functional>
+#include <map>
+#include <memory>
 
 class AdvisorWindow;
 class Game;
+class GameRecord;
 class PracticeWindow;
 class Prompts;
 class QMainWindow;
@@ -60,7 +65,8 @@ public:
 private:
     bool advisingInPlay() const;
     void moveFrameTo(QWidget *window, QPoint at) const;
-    void moveGameAside(QRect &frame, QSize outer, QSize smallest);
+    // How far the game moves to a side of the screen to give a window more room.
+    QPoint roomBesideGame(QRect &frame, Fit &fit, QSize outer, QSize smallest, const QList<QRect> &others) const;
 
     QMainWindow &m_main;
     Game &m_game;
@@ -72,4 +78,7 @@ private:
     ReviewWindow *m_review = nullptr;
     PracticeWindow *m_practice = nullptr;
     bool m_assisted = false;
+    std::shared_ptr<const GameRecord> m_lastWon; // for the review, till the next win
+    // Windows made smaller than they asked to be: the size asked, the size given.
+    std::map<const QWidget *, std::pair<QSize, QSize>> m_madeSmaller;
 };

@@ -283,6 +283,9 @@ const UiTextEntry kUiTexts[] = {
     {"Review", "revClassBlunder", "a blunder"},
     {"Review", "revNowUnknown", "As the game stands, the review cannot weigh it."},
     {"Review", "revNothingWeighed", "The review cannot weigh any position of this game."},
+    {"Review", "revWhichGame", "&Game:"},
+    {"Review", "revThisGame", "This game"},
+    {"Review", "revLastWon", "The last game won"},
     // --- the practice window
     {"Practice", "aPractice", "Practice..."},
     {"Practice", "pracTitle", "Practice"},

@@ -7,6 +7,7 @@
 #include "records/TopTen.h"
 #include "base/UiTexts.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QFileDialog>
 #include <algorithm>
@@ -68,6 +69,20 @@ protected:
         }
         if (event->type() == QEvent::Show && place)
             place(this);
+        // Moved or resized once in sight, the box and its controls tell the
+        // accessibility layer where they now stand, so that a tool's click or
+        // a magnifier follows them there.
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && this->isVisible()
+            && QAccessible::isActive()) {
+            QList<QWidget *> moved{this};
+            moved << this->template findChildren<QWidget *>();
+            for (QWidget *w : std::as_const(moved)) {
+                if (!w->isVisible())
+                    continue;
+                QAccessibleEvent located(w, QAccessible::LocationChanged);
+                QAccessible::updateAccessibility(&located);
+            }
+        }
         return done;
     }
 };

@@ -7,7 +7,9 @@
 # picking a valuation, a saved game opened showing what Done would bank,
 # the advisor opened beside the game without taking the keys, the top ten,
 # the review and the statistics in front with the keys and closed by Escape,
-# and no side window over the dice. Ctrl+Q
+# no side window over the dice, and side windows opened together whole on
+# the screen, clear of the dice and, where there is room, of the game and of
+# one another. Ctrl+Q
 # leaves, and the program must end by itself.
 # Usage: gui_smoke.sh path/to/korvex
 # Exit status 77 means skipped: no Xvfb, openbox, xdotool or xwininfo here.
@@ -205,6 +207,7 @@ menu_pick t a
 advisor=$(timeout 60 xdotool search --sync --onlyvisible --name '^Advisor$' | head -n1)
 [ -n "$advisor" ] || fail "the advisor did not open"
 wait_for 300 active_is_game || fail "the advisor took the keyboard"
+locate # the game may have made room
 clear_of_play "$advisor" || fail "the advisor covers the dice: $(geometry "$advisor")"
 rolled=$(area $dice)
 xdotool key r
@@ -262,6 +265,59 @@ clear_of_play "$statistics" || fail "the statistics cover the dice: $(geometry "
 wait_for 300 active_is "$statistics" || fail "the statistics left the keyboard with the game"
 xdotool key Escape
 wait_for 300 eval '! shown "$statistics"' || fail "Escape left the statistics open"
+
+# Opened together, the advisor and the review each fit the screen whole,
+# clear of the game and of each other; the statistics and the practice,
+# opened next with no free room left, keep their title bars on the screen
+# and the dice in sight.
+outer() {
+  local x y w h l r t b
+  read -r x y w h <<<"$(geometry "$1")"
+  read -r l r t b <<<"$(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+  echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
+}
+on_screen() {
+  local x y w h
+  read -r x y w h <<<"$(outer "$1")"
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ]
+}
+apart() {
+  local ax ay aw ah bx by bw bh
+  read -r ax ay aw ah <<<"$(outer "$1")"
+  read -r bx by bw bh <<<"$(outer "$2")"
+  [ $((ax + aw)) -le "$bx" ] || [ $((bx + bw)) -le "$ax" ] || [ $((ay + ah)) -le "$by" ] || [ $((by + bh)) -le "$ay" ]
+}
+open_beside() { # the menu's letter, the item's keys
+  local menu=$1
+  shift
+  xdotool windowactivate --sync "$wid"
+  known=$(xdotool search --onlyvisible --class korvex | sort)
+  menu_pick "$menu" "$1"
+  shift
+  [ $# -gt 0 ] && xdotool key "$@"
+  new_window
+}
+side=()
+for item in "t a" "t e"; do
+  w=$(open_beside $item)
+  [ -n "$w" ] || fail "the side window of '$item' did not open"
+  sleep 0.5
+  side+=("$w")
+done
+locate
+for w in "${side[@]}"; do
+  on_screen "$w" || fail "$(xprop -id "$w" WM_NAME) does not fit the screen: $(outer "$w")"
+  apart "$w" "$wid" || fail "$(xprop -id "$w" WM_NAME) lies over the game: $(outer "$w"), the game $(outer "$wid")"
+done
+apart "${side[@]}" || fail "the advisor and the review overlap: $(outer "${side[0]}"), $(outer "${side[1]}")"
+for item in "f Up Up Return" "t Up Return"; do
+  w=$(open_beside $item)
+  [ -n "$w" ] || fail "the side window of '$item' did not open"
+  sleep 0.5
+  locate
+  on_screen "$w" || fail "$(xprop -id "$w" WM_NAME) does not fit the screen: $(outer "$w")"
+  clear_of_play "$w" || fail "$(xprop -id "$w" WM_NAME) covers the dice: $(outer "$w")"
+done
 
 # Ctrl+Q ends the program as Alt+X does (both are ignored while dice roll,
 # so on a slow machine it is pressed again until the program ends).

@@ -196,6 +196,9 @@ int main(int argc, char *argv[])
     // The advisor beside a new game, after its first roll that scores.
     w.findChild<QAction *>(QStringLiteral("aAdvisor"))->trigger();
     AdvisorWindow *advisor = w.sideWindows().advisor();
+    // At the size of a desktop with room for it, whatever the offscreen screen holds.
+    if (advisor)
+        advisor->resize(560, 240);
     ok = ok && advisor && advisor->waitForSolution(60000);
     w.findChild<QAction *>(QStringLiteral("aNew"))->trigger();
     w.surface().btStart()->click();
@@ -254,6 +257,8 @@ int main(int argc, char *argv[])
             }
         }
     }
+    if (review)
+        review->resize(700, 560);
     ok = ok && review && review->review().finished && save(review, out, QStringLiteral("review"));
     QApplication::setPalette(TestPalettes::dark());
     ok = ok && review && save(review, out, QStringLiteral("review-dark"));

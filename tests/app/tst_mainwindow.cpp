@@ -29,6 +29,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QComboBox>
 #include <QtTest>
 
 #include <memory>
@@ -346,7 +347,22 @@ private slots:
         QVERIFY(w->solver().waitFor({800, false}, 120000));
         QTRY_VERIFY(Statistics::load(Statistics::fileName()).games[0].decisionsLost);
         QTest::mouseClick(w->surface().btCont(), Qt::LeftButton);
-        winWithSixOnes(*w);
+        // Continued, the review shows the game just won; once the next is
+        // played it offers both.
+        action(*w, "aReview")->trigger();
+        ReviewWindow *review = w->sideWindows().review();
+        QTRY_VERIFY(review->record().won());
+        QVERIFY(review->cbGame()->isHidden());
+        rig::roll(*w, m_timers);
+        QTRY_VERIFY(!review->record().won());
+        QVERIFY(review->cbGame()->isVisible());
+        review->cbGame()->setCurrentIndex(1);
+        emit review->cbGame()->activated(1);
+        QTRY_VERIFY(review->record().won());
+        review->close();
+        QTest::mouseClick(w->surface().cheat(1), Qt::LeftButton);
+        rig::clickAllDice(*w);
+        QTest::mouseClick(w->surface().btDone(), Qt::LeftButton);
         w.reset();
         const StatsData d = Statistics::load(Statistics::fileName());
         QCOMPARE(d.games.size(), 2);

@@ -6,6 +6,7 @@
 #include "base/ProgramDir.h"
 #include "game/GameRandom.h"
 #include "support/WindowRig.h"
+#include "widgets/Prompts.h"
 #include "support/AccessibilityRecorder.h"
 #include "support/FakePrompts.h"
 #include "support/ProgramFolder.h"
@@ -13,6 +14,7 @@
 #include <QAccessible>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QtTest>
@@ -329,6 +331,28 @@ private slots:
         action(w, "aPause")->trigger();
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.surface().btCont()));
         QVERIFY(!w.surface().cheat(1)->focusPolicy());
+    }
+
+    void aBoxMovedInSightSaysWhereItNowStands()
+    {
+        // Placed, then moved by the window system or grown by its text: its
+        // button's accessible place follows.
+        if (!m_listening)
+            QSKIP("accessibility cannot be switched on here");
+        DialogPrompts prompts;
+        qsizetype told = -1;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            AccessibilityRecorder::clear();
+            box->move(box->pos() + QPoint(147, 29));
+            QCoreApplication::processEvents();
+            told = AccessibilityRecorder::of(QAccessible::LocationChanged, box->button(QMessageBox::Ok)).size();
+            box->accept();
+        });
+        prompts.showMessage(QStringLiteral("Statistics saved."));
+        QVERIFY(told > 0);
     }
 
     void menusOpenByAltAndALetter()
