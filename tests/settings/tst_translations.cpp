@@ -185,6 +185,7 @@ const QList<Window> &windows()
         {"practice", {"pracSource", "pracOnesAs", "pracFivesAs", "pracRoll", "pracDone", "pracAgain", "pracNext", "statClose"}, {}},
         {"statistics", {"statRules", "statReset", "statClose"}, {}},
         {"settings", {"btSave", "btCancel", "tsGen", "tsLang", "lWinnerTotal", "lLanguagePick"}, {"lRules"}},
+        {"challenge", {"chalCodeLabel"}, {}},
     };
     return all;
 }
