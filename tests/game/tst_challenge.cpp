@@ -4,7 +4,13 @@
 #include "EngineRig.h"
 #include "game/Challenge.h"
 #include "game/ChallengeRace.h"
+#include "game/KvxError.h"
+#include "records/ChallengeFile.h"
+#include "settings/AtomicFile.h"
 #include "support/ChiSquare.h"
+#include "support/HostileFile.h"
+
+#include <QTemporaryDir>
 
 #include <QtTest>
 
@@ -197,6 +203,139 @@ private slots:
         QCOMPARE(a.totals.size(), a.rounds);
         QCOMPARE(a.totalAfter(a.rounds + 5), 1000);
         QVERIFY(a.wonBy(a.rounds) && !a.wonBy(a.rounds - 1));
+    }
+
+    // --- the challenge table ---
+
+    void tableKeepsResultsAndBeginnings()
+    {
+        QTemporaryDir dir;
+        const QString path = ChallengeFile::fileNameIn(dir.path());
+        const ChallengeCode c = ChallengeCode::parse("7KQD-M2WX");
+        QVERIFY(ChallengeFile::beginPlay(path, c));
+        QVERIFY(!ChallengeFile::beginPlay(path, c));
+        ChallengeResult r;
+        r.code = c;
+        r.when = QDateTime(QDate(2026, 12, 8), QTime(20, 0));
+        r.rules = {2000, true};
+        r.name = QStringLiteral("Ann; <b>x</b>\nnext");
+        r.rounds = 27;
+        r.seconds = 600;
+        r.bestRounds = 22;
+        r.first = true;
+        ChallengeFile::addResult(path, r);
+        r.name = QStringLiteral("Bob");
+        r.rounds = 24;
+        r.first = false;
+        ChallengeFile::addResult(path, r);
+        const ChallengeTable t = ChallengeFile::load(path);
+        QCOMPARE(t.status, ChallengeTable::Ok);
+        QCOMPARE(t.timesBegun(c), 2);
+        const QList<ChallengeResult> rows = t.resultsFor(c);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].name, QStringLiteral("Bob")); // fewest rounds first
+        QCOMPARE(rows[1].name, QStringLiteral("Ann; <b>x</b> next")); // one line, kept as typed
+        QCOMPARE(rows[1].rules, (RuleSet{2000, true}));
+        QCOMPARE(rows[1].bestRounds, 22);
+        QVERIFY(rows[1].first && !rows[0].first);
+    }
+
+    void tableKeepsWhatItDoesNotReadAndStaysBounded()
+    {
+        QTemporaryDir dir;
+        const QString path = ChallengeFile::fileNameIn(dir.path());
+        ChallengeTable t;
+        ChallengeResult r;
+        r.code = ChallengeCode::parse("22222222");
+        r.when = QDateTime(QDate(2026, 1, 1), QTime(0, 0));
+        r.rounds = 30;
+        for (int i = 0; i < ChallengeFile::kMaxResults + 10; ++i)
+            t.results << r;
+        t.otherLines << "future;line from a later version";
+        QVERIFY(writeAtomically(path, ChallengeFile::format(t)).isEmpty());
+        r.rounds = 5;
+        ChallengeFile::addResult(path, r);
+        const ChallengeTable back = ChallengeFile::load(path);
+        QCOMPARE(back.status, ChallengeTable::Partial);
+        QCOMPARE(back.results.size(), ChallengeFile::kMaxResults);
+        QCOMPARE(back.results.last().rounds, 5);
+        QCOMPARE(back.otherLines, QList<QByteArray>{"future;line from a later version"});
+        // A line with a figure past what play gives is not taken as a result.
+        QVERIFY(ChallengeFile::parse("; Korvex challenge table, version 1\nwon;22222222;2026-01-01T00:00:00;1000;0;"
+                                     "99999999999;1;1;0;x\n").results.isEmpty());
+    }
+
+    void damagedTableIsKeptAside_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not a table") << QString();
+        for (const QString &k : HostileFile::kinds())
+            if (k != QLatin1String("link out of the folder"))
+                QTest::newRow(qPrintable(k)) << k;
+    }
+    void damagedTableIsKeptAside()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = ChallengeFile::fileNameIn(dir.path());
+        if (kind.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("garbage\n");
+        } else {
+            QVERIFY(HostileFile::make(kind, path, ChallengeFile::kMaxBytes + 1, QString()));
+        }
+        QCOMPARE(ChallengeFile::load(path).status, ChallengeTable::Damaged);
+        QString aside;
+        ChallengeFile::addResult(path, ChallengeResult{ChallengeCode::parse("22222222"), QDateTime::currentDateTime(),
+                                                       {}, "A", 9, 9, 0, true},
+                                 &aside);
+        QVERIFY(!aside.isEmpty() && QFileInfo::exists(aside));
+        QCOMPARE(ChallengeFile::load(path).results.size(), 1);
+    }
+
+    // --- the place a saved challenge game carries ---
+
+    void savedPlace_data()
+    {
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<int>("outcome"); // 0 none, 1 a place, 2 refused
+        ChallengeDice d;
+        d.restore(ChallengeCode::parse("7KQD-M2WX"), 3, 2);
+        const QByteArray good = ChallengeFile::encodeTrailer(d);
+        QCOMPARE(good.size(), ChallengeFile::kTrailerSize);
+        QTest::newRow("nothing after the record") << QByteArray() << 0;
+        QTest::newRow("other bytes after it") << QByteArray("xyz") << 0;
+        QTest::newRow("a place") << good << 1;
+        QTest::newRow("cut short") << good.left(20) << 2;
+        QByteArray bad = good;
+        bad[8] = '0';
+        QTest::newRow("no code") << bad << 2;
+        bad = good;
+        bad[16] = 9; // round 9 while the game is in round 3
+        QTest::newRow("a later round") << bad << 2;
+        bad = good;
+        bad[20] = 0; // roll 0 in round 3
+        QTest::newRow("roll 0") << bad << 2;
+        bad = good;
+        bad[4] = 2;
+        QTest::newRow("another version") << bad << 2;
+    }
+    void savedPlace()
+    {
+        QFETCH(QByteArray, after);
+        QFETCH(int, outcome);
+        try {
+            const auto place = ChallengeFile::decodeTrailer(after, 3);
+            QCOMPARE(place.has_value() ? 1 : 0, outcome);
+            if (place) {
+                QCOMPARE(place->code().text(), QStringLiteral("7KQD-M2WX"));
+                QCOMPARE(place->round(), 3);
+                QCOMPARE(place->roll(), 2);
+            }
+        } catch (const KvxError &) {
+            QCOMPARE(outcome, 2);
+        }
     }
 };
 
