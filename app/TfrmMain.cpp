@@ -292,10 +292,10 @@ void TfrmMain::loadLanguage()
     m_surface->showGameType();
     applyMenuTexts(text);
     m_surface->btExit()->setText(m_aExit->text());
+    if (m_challenge)
+        m_challenge->applyLanguage(); // challenge games: their menu items, before the letters are given
     Mnemonics::apply({m_mFile, m_mTools, m_mHelp});
     m_sideWindows->applyLanguage();
-    if (m_challenge)
-        m_challenge->applyLanguage();
 }
 
 void TfrmMain::applyMenuTexts(const std::function<QString(const char *)> &text)
