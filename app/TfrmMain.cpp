@@ -27,6 +27,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include "app/ChallengeKeeper.h"
+#include "records/ChallengeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -71,6 +74,7 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     m_narrator = new Narrator(m_game, announcer, [this] { return m_surface->lYour()->text(); }, this);
     m_sideWindows = new SideWindows(*this, m_game, m_solver, m_prompts, [this] { return m_surface->playArea(); });
     m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator);
+    m_challenge = new ChallengeKeeper(*this, m_mFile, m_aPause); // challenge games
     m_keys = std::make_unique<GameKeys>(m_game, *m_surface,
                                         GameKeys::Actions{[this](int n) { clickDie(n); },
                                                           [this] { m_narrator->say(m_narrator->stateSpoken()); },
@@ -288,6 +292,8 @@ void TfrmMain::loadLanguage()
     m_surface->showGameType();
     applyMenuTexts(text);
     m_surface->btExit()->setText(m_aExit->text());
+    if (m_challenge)
+        m_challenge->applyLanguage(); // challenge games: their menu items, before the letters are given
     Mnemonics::apply({m_mFile, m_mTools, m_mHelp});
     m_sideWindows->applyLanguage();
 }
@@ -357,7 +363,7 @@ void TfrmMain::aSaveExecute()
     } else {
         m_lastSaveName = path;
         try {
-            writeSavedGame(path, m_game.snapshot());
+            ChallengeFile::writeGame(path, m_game.snapshot(), m_game.challenge()); // ordinary: 116 bytes
         } catch (const KvxError &e) {
             m_prompts.showError(e.message());
         }
@@ -372,7 +378,10 @@ void TfrmMain::aOpenExecute()
     if (path.isEmpty())
         return;
     try {
-        applySavedGame(m_game, readSavedGame(path));
+        const Game::Snapshot saved = readSavedGame(path);
+        const auto place = ChallengeFile::readPlace(path, saved.roundNo); // challenge: code and place
+        applySavedGame(m_game, saved);
+        m_challenge->opened(place);
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }
@@ -419,6 +428,8 @@ void TfrmMain::showMessage(const QString &text)
 
 bool TfrmMain::checkWin(const WinSummary &)
 {
+    if (m_challenge->won())
+        return true; // a challenge: its own table, not the top ten nor the statistics
     m_recorder->recordWin(m_sideWindows->assisted());
     if (m_sideWindows->assisted()) {
         m_prompts.showMessage(uiText("msgAssisted"));

@@ -52,6 +52,7 @@ public:
     PlayingSurface &surface() const { return *m_surface; }
     Narrator &narrator() const { return *m_narrator; }
     SideWindows &sideWindows() const { return *m_sideWindows; }
+    class ChallengeKeeper &challenges() const { return *m_challenge; }
     // The best play's solutions, shared by every window that shows them.
     SolveService &solver() { return m_solver; }
 
@@ -123,6 +124,7 @@ private:
     GameRandom m_random;
     Game m_game;
     SolveService m_solver;
+    class ChallengeKeeper *m_challenge = nullptr; // challenge games (app/ChallengeKeeper.h)
     PlayingSurface *m_surface = nullptr;
     Narrator *m_narrator = nullptr;
     SideWindows *m_sideWindows = nullptr;

@@ -289,7 +289,7 @@ void resolveAtStartup()
 bool isGameFile(const QString &path)
 {
     static const QRegularExpression own(
-            QStringLiteral("^(korvex\\.(cnf|lng)|kvx(scr[pt]|stats|practice)\\.ini(\\.damaged\\d*)?|kvxrules(\\.[^.]+)?\\.rtf)$"),
+            QStringLiteral("^(korvex\\.(cnf|lng)|kvx(scr[pt]|stats|practice|challenge)\\.ini(\\.damaged\\d*)?|kvxrules(\\.[^.]+)?\\.rtf)$"),
             QRegularExpression::CaseInsensitiveOption);
     const auto named = [](const QString &p) { return own.match(QFileInfo(p).fileName()).hasMatch(); };
     if (named(path))

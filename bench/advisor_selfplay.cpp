@@ -8,10 +8,18 @@
 // fastest of several solves, up to the policy, and the spread of rounds
 // worked out after it) and for the largest one worked out.
 //   advisor_selfplay [games] [winner valid 0|1]
+//   advisor_selfplay --challenge N [--against RULE] [winner valid 0|1]
+// With --challenge the best play plays N challenge codes instead of the
+// clock's dice (codes drawn from the seeds 0..N-1, so two runs agree). With
+// --against one of the plain rules (bank-at-300, bank-few-dice, plain: both)
+// plays the same codes too, and again on independent dice, and the spread of
+// the difference in rounds is printed for each: the luck the shared dice
+// take out of the comparison.
 // Without a winning total: the best play at 1000 over `games` games (default
 // 4000) and at 2000 with the band in every thousand over half as many; the
 // simple strategies at 1000 over a quarter as many.
 #include "testkit/AutoPlay.h"
+#include "game/ChallengeRace.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
 #include "testkit/ManualTimerService.h"
@@ -23,6 +31,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <numeric>
 #include <vector>
 
@@ -122,11 +132,132 @@ std::shared_ptr<const AdvisorSolution> solved(qint32 winner, bool valid)
     return solution;
 }
 
+struct Spread
+{
+    double sum = 0, sum2 = 0;
+    int n = 0;
+    void add(double x) { sum += x, sum2 += x * x, ++n; }
+    double mean() const { return n ? sum / n : 0; }
+    double sd() const { return n > 1 ? std::sqrt(std::max(0.0, (sum2 - n * mean() * mean()) / (n - 1))) : 0; }
+};
+
+// A game of a plain rule past this many rounds is left unfinished (and out of
+// the figures): a rule that never banks a small round can take very long to
+// hit an exact finish.
+constexpr int kMaxRounds = 2000;
+
+// The best play over `codes` challenge codes: the same figures as play().
+Played playCodes(const Strategy &strategy, int codes, const RuleSet &rules, std::vector<int> *rounds)
+{
+    ManualTimerService timers;
+    SilentUi ui;
+    GameRandom random;
+    Game game(timers, random, ui);
+    game.applyRules(rules);
+    Played p;
+    Spread s;
+    for (int g = 0; g < codes; ++g) {
+        const ChallengeRun run = playChallenge(game, timers, strategy, ChallengeCode::random(quint64(g)), 1, kMaxRounds);
+        for (const RecordStep &step : game.record().steps())
+            if (step.kind == RecordStep::Roll && !step.test)
+                for (int n = 1; n <= 6; ++n)
+                    p.faces[step.faces[n]] += 1;
+        if (rounds)
+            rounds->push_back(run.rounds);
+        if (run.rounds > 0)
+            s.add(run.rounds);
+    }
+    p.games = s.n;
+    p.mean = s.mean();
+    p.standardError = s.sd() / std::sqrt(std::max(1, s.n));
+    return p;
+}
+
+Strategy plainRule(const char *name, const RuleSet &rules)
+{
+    const std::string n = name ? name : "";
+    if (n == "bank-at-300")
+        return simpleStrategy(rules, 300, 0);
+    if (n == "bank-few-dice")
+        return simpleStrategy(rules, 1 << 30, 3);
+    if (n == "plain")
+        return simpleStrategy(rules, 300, 3);
+    return {};
+}
+
+int challengeMain(int argc, char **argv)
+{
+    int codes = 0;
+    const char *against = nullptr;
+    std::vector<const char *> rest;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--challenge") == 0 && i + 1 < argc)
+            codes = std::max(2, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--against") == 0 && i + 1 < argc)
+            against = argv[++i];
+        else
+            rest.push_back(argv[i]);
+    }
+    const RuleSet rules{rest.empty() ? 1000 : std::atoi(rest[0]), rest.size() > 1 && std::atoi(rest[1]) != 0};
+    const auto solution = solved(rules.winner, rules.band);
+    if (!solution)
+        return 1;
+    Strategy rule;
+    if (against && !(rule = plainRule(against, rules))) {
+        std::printf("Unknown rule %s (bank-at-300, bank-few-dice, plain)\n", against);
+        return 2;
+    }
+    std::vector<int> best, other;
+    const Played p = playCodes(optimalStrategy(solution), codes, rules, &best);
+    print("best play", p);
+    const double expected = solution->roundsFromTotal(0);
+    const double z = p.standardError > 0 ? (p.mean - expected) / p.standardError : 0;
+    const bool ok = std::abs(z) <= 2.5 && p.games == codes;
+    std::printf("%-34s solver %.4f, games %+.4f = %+.2f standard errors%s\n", "", expected, p.mean - expected, z,
+                ok ? "" : "  OFF (more than 2.5, or a game unfinished)");
+    std::printf("faces 1:%lld 2:%lld 3:%lld 4:%lld 5:%lld 6:%lld\n", p.faces[1], p.faces[2], p.faces[3], p.faces[4],
+                p.faces[5], p.faces[6]);
+    std::vector<double> counts(p.faces + 1, p.faces + 7);
+    const double all = std::accumulate(counts.begin(), counts.end(), 0.0);
+    const double x = chisquare::statistic(counts, std::vector<double>(6, all / 6));
+    std::printf("%-34s faces against one in six: chi-square %.2f, 5 degrees of freedom, p = %.3g\n", "", x,
+                chisquare::pValue(x, 5));
+    if (rule) {
+        print(against, playCodes(rule, codes, rules, &other));
+        Spread same, independent;
+        for (int g = 0; g < codes; ++g)
+            if (best[size_t(g)] > 0 && other[size_t(g)] > 0)
+                same.add(other[size_t(g)] - best[size_t(g)]);
+        // Independent dice: the rule on the clock's dice, as in an ordinary game.
+        ManualTimerService timers;
+        SilentUi ui;
+        GameRandom random;
+        Game game(timers, random, ui);
+        game.applyRules(rules);
+        for (int g = 0; g < codes; ++g) {
+            const int r = playGame(game, timers, rule, quint32(1000 + g), kMaxRounds);
+            if (best[size_t(g)] > 0 && r > 0)
+                independent.add(r - best[size_t(g)]);
+        }
+        std::printf("%s minus best play, same codes:      mean %+.3f rounds  standard deviation %.3f  (%d pairs)\n",
+                    against, same.mean(), same.sd(), same.n);
+        std::printf("%s minus best play, independent dice: mean %+.3f rounds  standard deviation %.3f  (%d pairs)\n",
+                    against, independent.mean(), independent.sd(), independent.n);
+        const double kept = independent.sd() > 0 ? same.sd() * same.sd() / (independent.sd() * independent.sd()) : 0;
+        std::printf("variance of the difference kept by the shared dice: %.1f %%\n", 100 * kept);
+    }
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--challenge") == 0)
+            return challengeMain(argc, argv);
     const bool oneRuleSet = argc > 2;
     const int games = argc > 1 ? std::max(2, std::atoi(argv[1])) : oneRuleSet ? 2000 : 4000;
     const qint32 winner = oneRuleSet ? std::atoi(argv[2]) : 1000;

@@ -22,6 +22,9 @@ DiceTurning::~DiceTurning()
 void DiceTurning::roll(const bool turn[7])
 {
     RollingDice = 0;
+    int k = 0;
+    for (int n = 1; n <= 6; ++n)
+        m_restingFace[n] = turn[n] && m_restingFaces ? m_restingFaces(++k) : 0;
     for (int n = 1; n <= 6; ++n) {
         if (turn[n]) {
             RollingDice += 1;
@@ -68,6 +71,8 @@ void DiceTurning::dieStep(int n)
     int v = m_random.random(5) + 1;
     if (v >= d.value)
         v += 1;
+    if (!d.rotate && m_restingFace[n] != 0)
+        v = m_restingFace[n];
     setDieValue(n, v);
     if (!d.rotate) {
         if (d.timer) {

@@ -29,6 +29,11 @@ public:
     // Sets turning, in order, the dice marked in `turn` (slot 0 unused).
     void roll(const bool turn[7]);
     void setDieValue(int n, int face);
+    // Where the dice of a roll come to rest, when not where they fall: asked
+    // at each roll for the k-th die that turns (k = 1.. in die order), it
+    // answers a face 1..6, or 0 to let that die rest where it falls. The dice
+    // turn and stop as in any roll; only the face of the last step is given.
+    void setRestingFaces(std::function<int(int k)> faces) { m_restingFaces = std::move(faces); }
     // One step of die n (called by its timer).
     void dieStep(int n);
 
@@ -43,4 +48,6 @@ private:
     std::function<void(int)> m_changed;
     std::function<void()> m_stopped;
     qint32 RollingDice = 0;
+    std::function<int(int)> m_restingFaces;
+    int m_restingFace[7] = {}; // per die; 0: where it falls
 };

@@ -35,6 +35,7 @@ Game::Game(TimerService &timers, GameRandom &random, GameUi &ui, QObject *parent
     : QObject(parent), m_timers(timers), m_random(random), m_ui(ui),
       m_turning(timers, random, m_dice, [this](int n) { emit dieChanged(n); }, [this] { EvaluateRoll(); })
 {
+    m_turning.setRestingFaces([this](int k) { return m_challenge.face(k); }); // challenge dice
 }
 
 Game::~Game()
@@ -173,6 +174,7 @@ void Game::btRollClick()
             DiceState(n, DieFree);
     }
     m_random.randomize(m_timers.msecsSinceMidnightUtc());
+    m_challenge.nextRoll(gs.RoundNo); // challenge: the next roll of its dice
     bool turn[7] = {};
     for (int n = 1; n <= 6; ++n)
         turn[n] = DiceState(n) == DieFree;
@@ -469,6 +471,7 @@ bool Game::outOfRounds()
 
 void Game::NewGame()
 {
+    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
     emit newGameStarted();
     m_testButtonsUsed = false;
     gs.KeptCount = 0;
@@ -774,4 +777,12 @@ void Game::recordRoundEnd(qint32 points, int verdict)
     e.roundNo = gs.RoundNo;
     e.roundPoints = points;
     m_record.add(e);
+}
+
+// ---------------------------------------------------------------- challenge games
+
+void Game::startChallenge(const ChallengeCode &code)
+{
+    m_challenge.arm(code);
+    NewGame();
 }

@@ -4,6 +4,7 @@
 // state and forwards the player's clicks to the handlers below.
 #pragma once
 
+#include "game/Challenge.h"
 #include "game/DiceTurning.h"
 #include "game/GameRecord.h"
 #include "game/GameSettings.h"
@@ -251,4 +252,22 @@ private:
     bool m_winning = false;
     bool m_hotDiceRoll = false; // the dice turning were all six scored
     bool m_messageOpen = false;
+
+    // ---- challenge games (game/Challenge.h): the dice of a code ----
+public:
+    // The code played and the place in its dice; inactive in an ordinary game.
+    const ChallengeDice &challenge() const { return m_challenge; }
+    // A new game on the dice of `code` (an empty code: an ordinary game).
+    void startChallenge(const ChallengeCode &code);
+    // The code the next new game plays, whoever starts it.
+    void armChallenge(const ChallengeCode &code) { m_challenge.arm(code); }
+    // After a game is opened: the code and the place saved with it, or none.
+    void restoreChallenge(const ChallengeCode &code, qint32 round, qint32 roll)
+    {
+        m_challenge.restore(code, round, roll);
+        changed();
+    }
+
+private:
+    ChallengeDice m_challenge;
 };

@@ -186,6 +186,7 @@ const QList<Window> &windows()
         {"statistics", {"statRules", "statReset", "statClose"}, {}},
         {"review", {"revWhichGame"}, {}},
         {"settings", {"btSave", "btCancel", "tsGen", "tsLang", "lWinnerTotal", "lLanguagePick"}, {"lRules"}},
+        {"challenge", {"chalCodeLabel"}, {}},
     };
     return all;
 }

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/ChallengeRace.h"
+#include "game/Game.h"
+#include "game/GameRandom.h"
+#include "game/TimerService.h"
+
+namespace {
+struct QuietUi : GameUi
+{
+    void showMessage(const QString &) override {}
+};
+} // namespace
+
+qint32 ChallengeRun::totalAfter(qint32 round) const
+{
+    if (round < 1 || totals.isEmpty())
+        return 0;
+    return totals[qMin(round, qint32(totals.size())) - 1];
+}
+
+ChallengeRun playChallenge(Game &game, ManualTimerService &timers, const Strategy &strategy,
+                           const ChallengeCode &code, quint32 seed, int maxRounds)
+{
+    ChallengeRun run;
+    const auto after = QObject::connect(&game, &Game::roundEnded, [&] { run.totals.append(game.state().Total); });
+    const auto won = QObject::connect(&game, &Game::won, [&](const WinSummary &w) {
+        run.totals.append(w.total);
+        run.rounds = w.roundNo;
+    });
+    game.armChallenge(code);
+    playGame(game, timers, strategy, seed, maxRounds);
+    QObject::disconnect(after);
+    QObject::disconnect(won);
+    return run;
+}
+
+ChallengeRun playChallenge(const Strategy &strategy, const RuleSet &rules, const ChallengeCode &code, int maxRounds)
+{
+    ManualTimerService timers;
+    QuietUi ui;
+    GameRandom random;
+    Game game(timers, random, ui);
+    game.applyRules(rules);
+    return playChallenge(game, timers, strategy, code, 1, maxRounds);
+}
