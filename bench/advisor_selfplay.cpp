@@ -18,11 +18,11 @@
 // Without a winning total: the best play at 1000 over `games` games (default
 // 4000) and at 2000 with the band in every thousand over half as many; the
 // simple strategies at 1000 over a quarter as many.
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/ChallengeRace.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "support/ChiSquare.h"
 
 #include <QCoreApplication>

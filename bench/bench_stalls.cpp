@@ -19,9 +19,9 @@
 #include "app/SideWindows.h"
 #include "app/StatisticsWindow.h"
 #include "app/TfrmMain.h"
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/SolveService.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "records/Statistics.h"
 #include "support/FakePrompts.h"
 

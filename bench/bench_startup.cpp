@@ -17,7 +17,7 @@
 #include "app/TfrmMain.h"
 #include "widgets/Typeface.h"
 #include "widgets/TRxDice.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "dialogs/TfrmTopten.h"
 #include "settings/Config.h"
 #include "base/LanguageTable.h"

@@ -7,11 +7,11 @@
 // time to review a game of 40 rounds or more with the solution at hand, and
 // the bytes its record and review hold.
 //   review_bench [games]   (winning totals 1000 and 2000, both band rules)
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
 #include "game/Review.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 
 #include <QCoreApplication>
 

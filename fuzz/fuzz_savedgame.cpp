@@ -12,7 +12,7 @@
 #include "game/GameRandom.h"
 #include "base/KvxError.h"
 #include "game/Scoring.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "records/SavedGame.h"
 
 #include <QCoreApplication>

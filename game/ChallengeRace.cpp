@@ -2,7 +2,7 @@
 #include "game/ChallengeRace.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
-#include "game/TimerService.h"
+#include "game/ManualTimerService.h"
 
 namespace {
 struct QuietUi : GameUi

@@ -6,7 +6,7 @@
 // Widget-free; may run on any thread (it builds its own engine).
 #pragma once
 
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/Challenge.h"
 
 #include <QVector>

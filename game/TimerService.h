@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game gets its timers and its sense of time. The real service uses
 // QTimer on the user-interface thread; tests drive a manual one step by step
-// (testkit/ManualTimerService.h).
+// (game/ManualTimerService.h).
 #pragma once
 
 #include <QtGlobal>

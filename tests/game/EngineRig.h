@@ -6,7 +6,7 @@
 #include "FakeUi.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 
 #include <QString>
 #include <QVector>

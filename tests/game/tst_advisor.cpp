@@ -4,7 +4,7 @@
 // actually played on the engine.
 #include "EngineRig.h"
 #include "game/Advisor.h"
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/GameLimits.h"
 #include "game/Scoring.h"
 #include "game/SolveService.h"

@@ -3,7 +3,7 @@
 // advisor's own ranking, the costly decisions taken from a reviewed game,
 // taking dice as the game does, and the order positions come back in.
 #include "EngineRig.h"
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/Practice.h"
 #include "game/Review.h"
 

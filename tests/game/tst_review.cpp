@@ -3,7 +3,7 @@
 // each decision against the advisor's ranking, the luck of each roll, and the
 // balance between them over whole seeded games.
 #include "EngineRig.h"
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/GameLimits.h"
 #include "game/Review.h"
 #include "game/Scoring.h"

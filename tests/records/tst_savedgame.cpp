@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saved games: the record's bytes, writing and reading files, refusing what
 // no game could have saved, and putting a loaded game on the table.
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/EngineRig.h"
 #include "game/Game.h"
 #include "game/GameLimits.h"
 #include "game/GameRandom.h"
 #include "base/KvxError.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "records/SavedGame.h"
 
 #include <QDir>

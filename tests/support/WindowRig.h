@@ -12,7 +12,7 @@
 #include "widgets/THemisphereButton.h"
 #include "app/TfrmMain.h"
 #include "widgets/TRxDice.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 #include "game/EngineRig.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "testkit/AutoPlay.h"
+#include "game/AutoPlay.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 
 #include <random>
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Virtual time for tests and benchmarks: the game's timers driven step by step.
+// Virtual time: the game's timers driven step by step, for the tests, the
+// benchmarks and the best play's game beside a challenge.
 #pragma once
 
 #include "game/TimerService.h"

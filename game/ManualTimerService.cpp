@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Virtual timers: every tick falls due only when the caller moves time on.
-#include "testkit/ManualTimerService.h"
+#include "game/ManualTimerService.h"
 
 int ManualTimerService::startTimer(int intervalMs, std::function<void()> onTick)
 {
