@@ -4,7 +4,7 @@
 
 #include "game/GameLimits.h"
 #include "base/KvxError.h"
-#include "base/AtomicFile.h"
+#include "base/RecordFile.h"
 #include "base/FileLock.h"
 #include "base/ProgramDir.h"
 #include "base/UiTexts.h"
@@ -96,9 +96,7 @@ void update(const QString &path, QString *aside, F &&change)
     const SharedFileLock lock(path);
     ChallengeTable t = ChallengeFile::load(path);
     if (t.status == ChallengeTable::Damaged) {
-        const QString to = keepAsideName(path);
-        if (!QFile::rename(path, to))
-            throw KvxError(fileProblem(path, t.problem));
+        const QString to = keepDamaged(path);
         if (aside)
             *aside = to;
         t = ChallengeTable();
@@ -117,9 +115,7 @@ void update(const QString &path, QString *aside, F &&change)
             t.results.removeFirst();
         bytes = ChallengeFile::format(t);
     }
-    const QString error = writeAtomically(path, bytes);
-    if (!error.isEmpty())
-        throw KvxError(fileProblem(path, error));
+    writeRecord(path, bytes);
 }
 
 } // namespace
@@ -280,9 +276,7 @@ void writeGame(const QString &path, const Game::Snapshot &s, const ChallengeDice
         writeSavedGame(path, s);
         return;
     }
-    const QString error = writeAtomically(path, encodeSavedGame(s) + encodeTrailer(dice));
-    if (!error.isEmpty())
-        throw KvxError(fileProblem(path, error));
+    writeRecord(path, encodeSavedGame(s) + encodeTrailer(dice));
 }
 
 std::optional<ChallengeDice> readPlace(const QString &path, qint32 roundNo)
@@ -290,11 +284,11 @@ std::optional<ChallengeDice> readPlace(const QString &path, qint32 roundNo)
     QByteArray bytes;
     QString why;
     if (readFileStart(path, SavedGame::RecordSize + kTrailerSize, &bytes, &why) != ReadOutcome::Ok)
-        throw KvxError(fileProblem(path, why));
+        throw fileError(path, why);
     try {
         return decodeTrailer(bytes.mid(SavedGame::RecordSize), roundNo);
     } catch (const KvxError &e) {
-        throw KvxError(fileProblem(path, e.message()));
+        throw fileError(path, e.message());
     }
 }
 
