@@ -48,8 +48,8 @@ public:
     RightEdge(QLabel *line, QLabel *code) : QObject(code), m_line(line), m_code(code) { line->installEventFilter(this); }
     void place()
     {
-        const int w = m_code->isVisible() ? m_code->sizeHint().width() + 6 : 0;
-        m_code->setGeometry(m_line->width() - w, 0, w, m_line->height());
+        const int w = m_code->isHidden() ? 0 : m_code->fontMetrics().horizontalAdvance(m_code->text()) + 12;
+        m_code->setGeometry(m_line->width() - w, 0, qMax(0, w - 6), m_line->height());
         m_line->setContentsMargins(0, 0, w, 0);
     }
     bool eventFilter(QObject *, QEvent *e) override
@@ -109,6 +109,9 @@ ChallengeKeeper::ChallengeKeeper(TfrmMain &window, QMenu *fileMenu, QAction *aft
     m_code->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_code->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_code->setStyleSheet(QStringLiteral("color: #000080; background: transparent;"));
+    QFont small = QApplication::font();
+    small.setPixelSize(12);
+    m_code->setFont(small);
     m_code->hide();
     new RightEdge(line, m_code);
 
