@@ -27,11 +27,6 @@
 
 namespace {
 
-struct SilentUi : GameUi
-{
-    void showMessage(const QString &) override {}
-};
-
 long peakKiB()
 {
     FILE *f = std::fopen("/proc/self/status", "r");
@@ -56,10 +51,9 @@ struct Played
 Played play(const Strategy &strategy, int games, qint32 winner, bool valid)
 {
     ManualTimerService timers;
-    SilentUi ui;
     GameRandom random;
-    Game game(timers, random, ui);
-    game.applyRules({winner, valid});
+    Game game(timers, random);
+    game.applySettings({winner, valid, 1});
     Played p;
     double sum = 0, sum2 = 0;
     for (int g = 0; g < games; ++g) {

@@ -54,7 +54,7 @@ void doneWatched(Game &g)
 {
     const bool bust = bustOnTable(g);
     const qint32 before = g.state().Total;
-    g.btDoneClick();
+    g.bank();
     const qint32 winner = g.rules().winner;
     FUZZ_CHECK(!bust || g.state().Total <= before,
                QStringLiteral("Done banked %1 points from a bust").arg(QString::number(qint64(g.state().Total) - before)));
@@ -68,7 +68,7 @@ struct Rig
     FakeUi ui;
     GameRandom random;
     Game game{timers, random, ui};
-    Rig() { game.prepareFirstGame(); }
+    Rig() { game.prepareGame(); }
 };
 
 } // namespace
@@ -146,35 +146,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 0:
         case 1:
             rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
-            g.btRollClick();
+            g.roll();
             FUZZ_CHECK(rig.timers.runUntil([&g] { return g.rollingDice() == 0; }), QStringLiteral("a roll never ends"));
             FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("a roll passed the winning total"));
             break;
         case 2:
         case 3:
-            g.RxDice1Click(arg % 8);
+            g.clickDie(arg % 8);
             break;
         case 4:
-            g.chooseEntry(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
+            g.choose(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
             break;
         case 5:
             doneWatched(g);
             break;
         case 6:
-            g.Button1Click(arg % 8);
+            g.stageRoll([&](int) { return arg % 8; });
             break;
         case 7:
-            g.Button4Click();
+            g.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
             break;
         case 8:
-            g.aPauseExecute();
+            g.pause();
             break;
         case 9:
-            g.btContClick();
+            g.resume();
             break;
         case 10:
             if (arg == 0)
-                g.aNewExecute();
+                g.newGame();
             else
                 rig.timers.advance(arg * 100);
             break;

@@ -78,7 +78,7 @@ private slots:
         QVERIFY(!w.surface().pCover()->isHidden());
         type(Qt::Key_Return);
         QVERIFY(w.surface().pCover()->isHidden());
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
 
         rollScoringByKey(w);
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton); // staging: six ones
@@ -137,7 +137,7 @@ private slots:
         // Enter on the cover now continues into the fresh game.
         type(Qt::Key_Return);
         QVERIFY(w.surface().pCover()->isHidden());
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
         QCOMPARE(g.state().RoundNo, 1);
     }
 
@@ -151,7 +151,7 @@ private slots:
             type(k);
         QVERIFY(!w.surface().pCover()->isHidden());
         QCOMPARE(g.rollingDice(), 0);
-        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(!clockRunning(g));
         QVERIFY(m_prompts.messages.isEmpty());
 
         // Start; pause with points on the board; then Enter is Continue, not a new game.
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(w.surface().pCover()->isHidden());
         QCOMPARE(g.state().Total, 10);
         QCOMPARE(g.elapsedSeconds(), elapsed);
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
     }
 
     void keysDuringARollActAsClicksWould()
@@ -390,7 +390,7 @@ private slots:
             seen = m_prompts.titles.last() == Mnemonics::plainText(action(w, "aOpen")) ? QStringLiteral("open") : QStringLiteral("save");
         else if (answered == 0)
             seen = QStringLiteral("rules"); // the settings dialog on its General page
-        else if (w.surface().pCover()->isHidden() && g.elapsedSeconds() == 0 && g.state().RoundNo == 1 && g.stopWatchEnabled())
+        else if (w.surface().pCover()->isHidden() && g.elapsedSeconds() == 0 && g.state().RoundNo == 1 && clockRunning(g))
             seen = QStringLiteral("new");
         else if (!w.surface().pCover()->isHidden() && phase != QLatin1String("cover"))
             seen = QStringLiteral("pause");
@@ -399,14 +399,14 @@ private slots:
         QCOMPARE(seen, effect);
         QVERIFY(m_prompts.questions.isEmpty()); // leaving asks nothing either
         if (phase == QLatin1String("rolling")) {
-            QVERIFY(g.stopWatchEnabled()); // the clock ran on through the roll
+            QVERIFY(clockRunning(g)); // the clock ran on through the roll
             QVERIFY(g.elapsedSeconds() >= 3);
         } else if (effect != QLatin1String("new") && phase != QLatin1String("cover")) {
             QCOMPARE(g.elapsedSeconds(), 3);
         }
         if (effect == QLatin1String("pause") || effect == QLatin1String("open") || effect == QLatin1String("save")
             || effect == QLatin1String("rules"))
-            QVERIFY(!g.stopWatchEnabled());
+            QVERIFY(!clockRunning(g));
     }
 
     void shortcutsShowBesideTheirCommands()
@@ -454,7 +454,7 @@ private slots:
         };
         action(w, "aKeys")->trigger();
         QVERIFY(!w.surface().pCover()->isHidden());
-        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(!clockRunning(g));
         for (const char *k : {"1 to 6", "R", "D, Enter", "Enter", "Arrow keys", "P, Pause", "Ctrl+N", "Ctrl+O",
                               "Ctrl+S", "F1", "Alt+X, Ctrl+Q", "Esc", "S", "Arrow keys, Space on a die"})
             QVERIFY2(keysShown.contains(QString::fromLatin1(k)), k);

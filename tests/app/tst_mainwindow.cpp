@@ -118,7 +118,7 @@ private slots:
         QVERIFY(w.surface().btCont()->isHidden());
         QVERIFY(!w.surface().btStart()->isHidden());
         QVERIFY(!w.surface().btExit()->isHidden());
-        QVERIFY(!w.game().stopWatchEnabled());
+        QVERIFY(!clockRunning(w.game()));
         QCOMPARE(m_timers.activeCount(), 0);
         QCOMPARE(w.surface().eRnd()->text(), QStringLiteral("1"));
         QCOMPARE(w.game().state().RoundNo, 1);
@@ -200,7 +200,7 @@ private slots:
 
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         QVERIFY(w.surface().pCover()->isHidden());
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
         QCOMPARE(g.elapsedSeconds(), 0);
 
         QTest::mouseClick(w.surface().btRoll(), Qt::LeftButton);
@@ -261,7 +261,7 @@ private slots:
         // A fresh game waits behind the cover, and Continue leads into it.
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!w.surface().btCont()->isHidden());
-        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(!clockRunning(g));
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 1);
         QVERIFY(w.surface().btRoll()->isEnabled());
@@ -277,7 +277,7 @@ private slots:
         rig::writeProgramFile(QStringLiteral("KVXScrP.ini"), QByteArray(85, 'x'));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.applyRules({800, false});
+        setRules(g, {800, false});
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
@@ -313,7 +313,7 @@ private slots:
         DialogPrompts prompts;
         TfrmMain w(prompts, m_timers, {QStringLiteral("/CHEAT")});
         w.show();
-        w.game().applyRules({800, false});
+        setRules(w.game(), {800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         winWithSixOnes(w);
         QTRY_COMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
@@ -338,7 +338,7 @@ private slots:
         // closes right after it.
         m_prompts.nameAnswers << QStringLiteral("Tester") << QStringLiteral("Tester");
         auto w = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
-        w->game().applyRules({800, false});
+        setRules(w->game(), {800, false});
         QTest::mouseClick(w->surface().btStart(), Qt::LeftButton);
         winWithSixOnes(*w);
         QTRY_COMPARE(Statistics::load(Statistics::fileName()).games.size(), 1);
@@ -368,7 +368,7 @@ private slots:
         auto w = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
         auto *recorder = w->findChild<StatisticsRecorder *>();
         QVERIFY(recorder);
-        w->game().applyRules({800, false});
+        setRules(w->game(), {800, false});
         QTest::mouseClick(w->surface().btStart(), Qt::LeftButton);
         {
             const LockWait shortWait(20);
@@ -452,7 +452,7 @@ private slots:
         m_prompts.nameAnswers.enqueue(QStringLiteral("Tester"));
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.applyRules({800, false});
+        setRules(g, {800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 800")); // a new game names its rules
         winWithSixOnes(w);
@@ -497,7 +497,7 @@ private slots:
         QVERIFY(m_prompts.errors.isEmpty());
         QVERIFY(!w.surface().pCover()->isHidden());
         QVERIFY(!w.surface().btCont()->isHidden());
-        QVERIFY(!w.game().stopWatchEnabled());
+        QVERIFY(!clockRunning(w.game()));
     }
 
     void saveAsksBeforeReplacingAndKeepsOffTheGamesFiles()
@@ -608,7 +608,7 @@ private slots:
         action(w, "aLanguage")->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsLang"));
         QVERIFY(!w.surface().pCover()->isHidden());
-        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(!clockRunning(g));
         action(w, "aRules")->trigger();
         QCOMPARE(shownPage, QStringLiteral("tsGen"));
         QCOMPARE(g.elapsedSeconds(), 2);
@@ -631,7 +631,7 @@ private slots:
         action(w, "aSettings")->trigger();
         QVERIFY(g.gameSettings().Valid);
         QVERIFY(w.surface().pCover()->isHidden()); // a new game runs
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
         QCOMPARE(g.elapsedSeconds(), 0);
     }
 
@@ -663,7 +663,7 @@ private slots:
         QVERIFY(!QFile::exists(Statistics::fileName()));
         QVERIFY(menu(w, "mFile")->actions().contains(action(w, "aStatistics")));
         QCOMPARE(action(w, "aStatistics")->text().remove(QLatin1Char('&')), QStringLiteral("Statistics..."));
-        w.game().applyRules({3000, true});
+        setRules(w.game(), {3000, true});
         action(w, "aStatistics")->trigger();
         QVERIFY(w.sideWindows().statistics() && w.sideWindows().statistics()->isVisible());
         QVERIFY(w.sideWindows().statistics()->shownRules() == (RuleSet{3000, true}));
@@ -676,7 +676,7 @@ private slots:
         // A costly bank: ten points kept of six ones that would have won at once.
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
         Game &g = w.game();
-        g.applyRules({800, false});
+        setRules(g, {800, false});
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         QCOMPARE(w.surface().lType()->text(), QStringLiteral("Game type:  Normal / 800")); // a new game names its rules
         rig::roll(w, m_timers);
@@ -734,7 +734,7 @@ private slots:
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         action(w, "aTopTen")->trigger();
         QVERIFY(dlg->isVisible());
-        QVERIFY(w.game().stopWatchEnabled());
+        QVERIFY(clockRunning(w.game()));
         QVERIFY(w.surface().pCover()->isHidden());
         QVERIFY(QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
     }
@@ -768,7 +768,7 @@ private slots:
             QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         }
         QVERIFY(!w.surface().pCover()->isHidden());
-        QVERIFY(!g.stopWatchEnabled());
+        QVERIFY(!clockRunning(g));
         // Continue only where there is a game to continue: not before the first Start.
         QCOMPARE(w.surface().btCont()->isHidden(), phase == QLatin1String("covered"));
         const int elapsed = g.elapsedSeconds();
@@ -824,7 +824,7 @@ private slots:
             cancelled = dlg.result() == QDialog::Rejected;
             return dlg.result();
         };
-        w.game().applyRules({3000, false});
+        setRules(w.game(), {3000, false});
         action(w, "aSettings")->trigger();
         QVERIFY(cancelled);
         QVERIFY(!setup->isVisible());

@@ -3,6 +3,8 @@
 #include "settings/ProgramDir.h"
 #include "widgets/TEffectLabel.h"
 #include "widgets/THemisphereButton.h"
+#include "game/GameSettings.h"
+#include "game/GameTexts.h"
 #include "records/TfrmTopten.h"
 #include "settings/UiTexts.h"
 #include "records/TopTen.h"
