@@ -22,6 +22,7 @@ GamePresenter::GamePresenter(Game &game, Prompts &prompts, QObject *parent)
     connect(&m_game, &Game::newGameStarted, this, [this] {
         m_rollDoneEnabled = true;
         m_ratingDue = true;
+        m_testButtons = false;
     });
     connect(&m_game, &Game::gameOpened, this, [this] {
         eRndChange(m_game.position());
@@ -111,14 +112,21 @@ void GamePresenter::bankRefused(BankVerdict verdict, qint32 winner)
         ShowMsg(texts.msgExact, winner);
 }
 
-void GamePresenter::ShowWin(const WinSummary &summary)
+void GamePresenter::ShowWin(const WinSummary &engineSummary)
 {
+    WinSummary summary = engineSummary;
+    summary.testButtonsUsed = m_testButtons;
     ShowMsg(texts.msgWin);
     m_rollDoneEnabled = false;
     emit changed();
     emit won(summary);
-    if (checkWin && !checkWin(summary))
+    if (summary.testButtonsUsed) {
+        if (recordWin)
+            recordWin(summary);
+        ShowMsg(uiText("msgTestButtons"));
+    } else if (checkWin && !checkWin(summary)) {
         return;
+    }
     // The game won stays on record behind the cover.
     m_game.prepareGame();
 }
@@ -173,15 +181,25 @@ void GamePresenter::chooseEntry(int face, int index)
     m_game.choose(face, index);
 }
 
+void GamePresenter::pressTestButton(const std::function<int(int)> &faceOfDie)
+{
+    // Taken only with the dice at rest in play; the game counts apart from then on.
+    const GamePhase phase = m_game.phase();
+    if (m_game.rollingDice() != 0 || (phase != GamePhase::Choosing && phase != GamePhase::BeforeFirstRoll))
+        return;
+    m_testButtons = true;
+    m_game.stageRoll(faceOfDie);
+}
+
 void GamePresenter::Button1Click(int face)
 {
     if (face >= 1 && face <= 6)
-        m_game.stageRoll([face](int) { return face; });
+        pressTestButton([face](int) { return face; });
 }
 
 void GamePresenter::Button4Click()
 {
-    m_game.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
+    pressTestButton([](int n) { return n <= 3 ? 1 : 5; });
 }
 
 void GamePresenter::aNewExecute()

@@ -58,6 +58,9 @@ public:
     // (the statistics, the top ten). True lets the winning sequence prepare
     // the next game behind the cover; false leaves the game won on the table.
     std::function<bool(const WinSummary &)> checkWin;
+    // A game the test buttons set the dice in is only recorded (the
+    // statistics count it apart); it is not checked for the top ten.
+    std::function<void(const WinSummary &)> recordWin;
 
     // --- the player's actions ---
     void btRollClick();
@@ -103,4 +106,6 @@ private:
     bool m_coverVisible = false;
     bool m_contVisible = true;
     bool m_ratingDue = false; // a new game: the rating is worked out afresh
+    bool m_testButtons = false; // the test buttons have set the dice in this game
+    void pressTestButton(const std::function<int(int)> &faceOfDie);
 };

@@ -78,6 +78,9 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
                                                           [this] { return m_topTen->closeIfOpen(); }});
     wireGame();
     m_presenter->checkWin = [this](const WinSummary &summary) { return checkWin(summary); };
+    m_presenter->recordWin = [this](const WinSummary &summary) {
+        m_recorder->recordWin(summary, m_sideWindows->assisted());
+    };
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { m_sideWindows->placeBox(box); };
     FormCreate(args);

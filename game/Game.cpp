@@ -334,7 +334,6 @@ void Game::stageRoll(const std::function<int(int)> &faceOfDie)
     // Ignored while dice roll, as clicks on the dice are.
     if (rollingDice() != 0 || (m_phase != GamePhase::Choosing && m_phase != GamePhase::BeforeFirstRoll))
         return;
-    m_testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
             m_turning.setDieValue(n, faceOfDie(n));
@@ -392,7 +391,7 @@ void Game::EndRound(qint32 points)
         m_record.setWon();
         setPhase(GamePhase::Won);
         changed();
-        emit won(WinSummary{gs.Total, gs.RoundNo, ElapsedSeconds, settings.rules(), settings.Type, m_testButtonsUsed});
+        emit won(WinSummary{gs.Total, gs.RoundNo, ElapsedSeconds, settings.rules(), settings.Type, false});
         return;
     }
     if (!outOfRounds())
@@ -414,7 +413,6 @@ bool Game::outOfRounds()
 
 void Game::setUpGame()
 {
-    m_testButtonsUsed = false;
     gs.NewRound = true;
     for (int n = 1; n <= 6; ++n) {
         DiceState(n, DieFree);

@@ -53,7 +53,7 @@ struct WinSummary
     qint32 elapsedSeconds = 0;
     RuleSet rules;
     qint32 type = 1;
-    bool testButtonsUsed = false;
+    bool testButtonsUsed = false; // told by whoever pressed them
 };
 
 // The valuations offered for three or more selected ones or fives.
@@ -85,8 +85,6 @@ public:
     void applySettings(const GameSettings &s) { settings = s; }
     // The valuations offered for ones (face 1) or fives (any other face).
     const ChoiceOffer &choices(int face) const { return m_offers[face == 1 ? 0 : 1]; }
-    // A test button has set the dice in this game: it counts apart in the statistics.
-    bool testButtonsUsed() const { return m_testButtonsUsed; }
     // The game in progress step by step; after a win, the game won until the
     // next one begins (Continue, Start, New Game or its first roll).
     const GameRecord &record() const { return m_record; }
@@ -100,7 +98,7 @@ public:
     // Done: banks the round's points.
     void bank();
     // Sets the faces of the dice that are not Kept and evaluates them as a
-    // roll: the test buttons. The game counts apart from then on.
+    // roll (the test buttons). Ignored unless the dice are at rest in play.
     void stageRoll(const std::function<int(int)> &faceOfDie);
     // A new game, the round's first roll to make; from the cover, Start.
     void newGame();
@@ -169,7 +167,6 @@ private:
     GameState gs;
     qint32 ElapsedSeconds = 0;
     GameSettings settings;
-    bool m_testButtonsUsed = false;
     ChoiceOffer m_offers[2];
 
     // Mode -1 reads (0, 1, 2, or -1 for none of them); 0, 1, 2 set; others do nothing.

@@ -98,7 +98,8 @@ class TestAdvisorWindow : public QObject
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
     {
-        rig::stage(w, m_timers, 1);
+        rig::stage(w, m_timers, 0);
+        rig::setFaces(w, 1);
         rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.game().state().Total, 800);
@@ -110,7 +111,7 @@ class TestAdvisorWindow : public QObject
         if (w.game().state().NewRound)
             rig::roll(w, m_timers);
         QVERIFY(!w.game().state().NewRound);
-        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
+        rig::setFaces(w, 2);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
@@ -427,7 +428,7 @@ private slots:
         to800(w);
         // Five fives banked as 200 in the next roll that scores.
         rollTo(w, true);
-        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
+        rig::setFaces(w, 2);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
         const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.state().RoundNo);

@@ -94,29 +94,6 @@ private slots:
         QVERIFY(legalKeeps(two).isEmpty());
     }
 
-    void scoringIsTheEnginesOwn()
-    {
-        QCOMPARE(setPoints(1, 2), 20);
-        QCOMPARE(setPoints(1, 6), 800);
-        QCOMPARE(setPoints(6, 5), 240);
-        QCOMPARE(setPoints(2, 2), 0);
-        const QVector<ChoiceEntry> fives = choiceEntries(5, 6);
-        QCOMPARE(fives.size(), 5);
-        QCOMPARE(fives[3].text, QStringLiteral("50 + (3 * 5)"));
-        QCOMPARE(fives[3].value, 65);
-        // The engine's list is built from the same entries.
-        EngineRig rig;
-        QVERIFY(rig.playingWith({1, 1, 1, 1, 2, 3}));
-        for (int n = 1; n <= 4; ++n)
-            rig.game.clickDie(n);
-        const QVector<ChoiceEntry> ones = choiceEntries(1, 4);
-        QCOMPARE(shown(rig.game).choiceList(1).items.size(), ones.size());
-        for (int k = 0; k < ones.size(); ++k) {
-            QCOMPARE(shown(rig.game).choiceList(1).items[k], ones[k].text);
-            QCOMPARE(rig.game.state().OnesChoice[k], ones[k].value);
-        }
-    }
-
     void bankOutcomeFollowsTheRules()
     {
         QVERIFY(bankOutcome(350, 100, 1000, false).verdict == BankVerdict::Band);
