@@ -173,21 +173,15 @@ private slots:
         QCOMPARE(w.surface().btRoll()->text(), QStringLiteral("Roll"));
     }
 
-    void objectNamesAndPlaces()
+    void objectNames()
     {
-        // The controls carry their names and sit where the layout puts them.
+        // The controls carry the names the language file, the keys and the screen reader find them by.
         TfrmMain w(m_prompts, m_timers, {});
         const QStringList names{"lType", "RxDice1", "RxDice6", "btRoll", "btDone", "lTime", "lSubTotal",
                                 "eSubScore", "lTotal", "eScore", "lRound", "eRnd", "lYour", "eValue",
                                 "rg10", "rg5", "Button1", "Button4", "pCover", "btStart", "btExit", "btCont"};
         for (const QString &name : names)
             QVERIFY2(w.findChild<QWidget *>(name), qPrintable(name));
-        QCOMPARE(w.surface().dice(3)->geometry(), QRect(160, 40, 66, 66));
-        QCOMPARE(w.surface().btDone()->geometry(), QRect(233, 112, 97, 33));
-        QCOMPARE(w.surface().eRnd()->geometry(), QRect(336, 216, 57, 28));
-        QCOMPARE(w.surface().btCont()->geometry(), QRect(100, 144, 124, 41));
-        QCOMPARE(w.surface().cheat(3)->geometry(), QRect(168, 288, 75, 25));
-        QCOMPARE(w.surface().pCover()->geometry().top(), 33);
         QCOMPARE(w.surface().eScore()->accessibleName(), QStringLiteral("Total: 0"));
     }
 
