@@ -8,7 +8,6 @@
 #include "FuzzCheck.h"
 #include "EngineRig.h"
 
-#include "FakeUi.h"
 #include "game/GameRandom.h"
 #include "game/KvxError.h"
 #include "game/Scoring.h"
@@ -55,20 +54,17 @@ void doneWatched(Game &g)
     const bool bust = bustOnTable(g);
     const qint32 before = g.state().Total;
     g.bank();
-    const qint32 winner = g.rules().winner;
+    const qint32 winner = g.gameSettings().Winner;
     FUZZ_CHECK(!bust || g.state().Total <= before,
                QStringLiteral("Done banked %1 points from a bust").arg(QString::number(qint64(g.state().Total) - before)));
     FUZZ_CHECK(g.state().Total <= winner,
                QStringLiteral("the total %1 passed the winning total %2").arg(QString::number(g.state().Total), QString::number(winner)));
 }
 
-struct Rig
+// A game in play, its boxes answered in place.
+struct Rig : EngineRig
 {
-    ManualTimerService timers;
-    FakeUi ui;
-    GameRandom random;
-    Game game{timers, random, ui};
-    Rig() { game.prepareGame(); }
+    Rig() { game.newGame(); }
 };
 
 } // namespace
@@ -130,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             want.dieState[n] = DieFree;
     FUZZ_CHECK(sameSnapshot(shown, want), QStringLiteral("the opened game differs from the file"));
     FUZZ_CHECK(!bustOnTable(g), QStringLiteral("an opened game shows a bust"));
-    FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("an opened game is past its winning total"));
+    FUZZ_CHECK(g.state().Total <= g.gameSettings().Winner, QStringLiteral("an opened game is past its winning total"));
     {
         // Done at once on a copy of the opened game: it banks only what a round can hold.
         Rig probe;
@@ -148,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
             g.roll();
             FUZZ_CHECK(rig.timers.runUntil([&g] { return g.rollingDice() == 0; }), QStringLiteral("a roll never ends"));
-            FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("a roll passed the winning total"));
+            FUZZ_CHECK(g.state().Total <= g.gameSettings().Winner, QStringLiteral("a roll passed the winning total"));
             break;
         case 2:
         case 3:
