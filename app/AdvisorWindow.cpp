@@ -82,13 +82,11 @@ AdvisorWindow::AdvisorWindow(Game &game, SolveService &solver, QWidget *parent)
     connect(&m_game, &Game::won, this, [this](const WinSummary &win) {
         m_wonTotal = win.total;
         m_wonRound = win.roundNo;
+        refreshIfShown(); // the next game may already wait behind the cover
     });
     // The phase is followed always, so the window knows it when shown again;
     // the advice is worked out only while it is in sight.
-    connect(&m_game, &Game::stateChanged, this, [this] {
-            refreshIfShown();
-    });
-    connect(&m_game, &Game::dieChanged, this, &AdvisorWindow::refreshIfShown);
+    connect(&m_game, &Game::positionChanged, this, &AdvisorWindow::refreshIfShown);
     Appearance::showPlainText(this);
     refresh();
 }
@@ -100,12 +98,12 @@ bool AdvisorWindow::solving() const
 
 std::shared_ptr<const AdvisorSolution> AdvisorWindow::solution() const
 {
-    return m_solver.solution(m_game.rules());
+    return m_solver.solution(m_game.gameSettings().rules());
 }
 
 bool AdvisorWindow::waitForSolution(int timeoutMs)
 {
-    return m_solver.waitFor(m_game.rules(), timeoutMs);
+    return m_solver.waitFor(m_game.gameSettings().rules(), timeoutMs);
 }
 
 void AdvisorWindow::showProgress()
@@ -185,7 +183,7 @@ void AdvisorWindow::showEvent(QShowEvent *event)
 void AdvisorWindow::refresh()
 {
     applyTexts();
-    const RuleSet key = m_solver.keyFor(m_game.rules());
+    const RuleSet key = m_solver.keyFor(m_game.gameSettings().rules());
     const auto sol = m_solver.request(key);
     if (!sol) {
         // The bar shows only when the solve takes a while.
@@ -197,8 +195,6 @@ void AdvisorWindow::refresh()
         clearAdvice();
         return;
     }
-    if (m_game.phase() == GamePhase::Message)
-        return; // what was shown stands beside the message
     clearAdvice();
     if (!sol->winnable()) {
         m_lStatus->setText(key.winner > Advisor::maxWinner ? uiText("advTooLarge").arg(Advisor::maxWinner)
@@ -212,18 +208,20 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
 {
     const GamePosition pos = m_game.position();
     const qint64 roundPoints = qint64(pos.roundPoints) + pos.selection;
-    switch (m_game.phase()) {
-    case GamePhase::Message: // left as it was shown
+    // A round being closed shows the table as it stands: the bust, or the dice freed.
+    const GamePhase phase = m_game.phase() != GamePhase::RoundOver ? m_game.phase()
+                          : m_game.state().NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
+    switch (phase) {
+    case GamePhase::RoundOver:
         return;
     case GamePhase::Won:
-        // The winning sequence, its message and the top-ten check; behind
-        // the cover the game won until the next begins.
-        if (m_game.coverVisible()) {
-            m_lStatus->setText(uiText("advWon").arg(QString::number(m_wonTotal), QString::number(m_wonRound)));
-            m_lBust->setText(uiText("advWonNext"));
-        } else {
-            m_lStatus->setText(uiText("advWon").arg(QString::number(pos.total), QString::number(pos.roundNo)));
-        }
+        // The winning sequence, its message and the top-ten check.
+        m_lStatus->setText(uiText("advWon").arg(QString::number(pos.total), QString::number(pos.roundNo)));
+        return;
+    case GamePhase::NextGame:
+        // Behind the cover the game won, until the next begins.
+        m_lStatus->setText(uiText("advWon").arg(QString::number(m_wonTotal), QString::number(m_wonRound)));
+        m_lBust->setText(uiText("advWonNext"));
         return;
     case GamePhase::Paused:
         // Under the cover the dice stay hidden, and so does the advice.
@@ -250,7 +248,7 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
         cannotWeigh();
         return;
     }
-    if (m_game.phase() == GamePhase::BeforeFirstRoll) {
+    if (phase == GamePhase::BeforeFirstRoll) {
         m_lBust->setText(uiText("advNextRoll").arg(percent(AdvisorSolution::bustChance(6))));
         m_lRounds->setText(uiText("advRoundsFromStart").arg(rounds(sol.roundsFromTotal(pos.total))));
         return;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ChallengeKeeper.h"
+#include "app/GamePresenter.h"
 #include "app/Mnemonics.h"
 #include "app/Narrator.h"
 #include "app/PlayingSurface.h"
@@ -153,14 +154,14 @@ void ChallengeKeeper::play(const ChallengeCode &code)
     game.startChallenge(code);
     m_window.narrator().newGame();
     m_window.narrator().say(uiText("chalLine").arg(code.spelt()) + QLatin1String(". ")
-                            + uiText("chalNote").arg(rulesText(game.rules())));
+                            + uiText("chalNote").arg(rulesText(game.position().rules)));
     newGameStarted();
 }
 
 void ChallengeKeeper::askAndPlay()
 {
     Game &game = m_window.game();
-    game.aPauseExecute();
+    m_window.presenter().aPauseExecute();
     QDialog dialog(&m_window);
     dialog.setObjectName(QStringLiteral("dlgChallenge"));
     dialog.setWindowTitle(uiText("chalTitle"));
@@ -172,7 +173,7 @@ void ChallengeKeeper::askAndPlay()
     field->setText(ChallengeCode::random(QRandomGenerator::system()->generate64()).text());
     field->selectAll();
     label->setBuddy(field);
-    auto *note = new QLabel(uiText("chalNote").arg(rulesText(game.rules())), &dialog);
+    auto *note = new QLabel(uiText("chalNote").arg(rulesText(game.position().rules)), &dialog);
     note->setTextFormat(Qt::PlainText);
     note->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(&dialog);
@@ -209,7 +210,7 @@ void ChallengeKeeper::newGameStarted()
         m_run.reset();
         m_racing = {};
         ++m_raceTicket;
-    } else if (dice.code() != m_racing || game.rules() != m_raceRules) {
+    } else if (dice.code() != m_racing || game.position().rules != m_raceRules) {
         startRace();
     }
     sync();
@@ -219,7 +220,7 @@ void ChallengeKeeper::startRace()
 {
     const Game &game = m_window.game();
     m_racing = game.challenge().code();
-    m_raceRules = game.rules();
+    m_raceRules = game.position().rules;
     m_run.reset();
     const quint64 ticket = ++m_raceTicket;
     const auto solution = m_window.solver().request(m_raceRules);
@@ -254,8 +255,7 @@ QString ChallengeKeeper::raceLine() const
     if (!game.challenge().active())
         return QString();
     // Rounds the player has finished: never a word about later ones.
-    const qint32 done = game.winning() || game.phase() == GamePhase::Won ? game.state().RoundNo
-                                                                         : game.state().RoundNo - 1;
+    const qint32 done = game.phase() == GamePhase::Won ? game.state().RoundNo : game.state().RoundNo - 1;
     if (done < 1)
         return QString();
     if (!m_run)
@@ -289,7 +289,7 @@ void ChallengeKeeper::roundEnded()
         m_window.narrator().say(m_race->text());
 }
 
-bool ChallengeKeeper::won()
+bool ChallengeKeeper::won(const WinSummary &summary)
 {
     Game &game = m_window.game();
     const ChallengeDice &dice = game.challenge();
@@ -299,26 +299,26 @@ bool ChallengeKeeper::won()
     const QString none = uiText("chalUnknown");
     QString best = none, difference = none, lost = none;
     qint32 bestRounds = 0;
-    if (m_run && m_run->rounds > 0 && m_racing == dice.code() && m_raceRules == game.rules()) {
+    if (m_run && m_run->rounds > 0 && m_racing == dice.code() && m_raceRules == game.position().rules) {
         bestRounds = m_run->rounds;
         best = QString::number(bestRounds);
         difference = QLocale().toString(rounds - bestRounds);
         if (rounds > bestRounds)
             difference.prepend(QLatin1Char('+'));
     }
-    if (const auto solution = m_window.solver().solution(game.rules())) {
+    if (const auto solution = m_window.solver().solution(game.position().rules)) {
         const GameReview review = reviewGame(game.record(), *solution);
         if (review.finished)
             lost = QLocale().toString(review.decisionsLost, 'f', 2);
     }
-    const QString text = uiText("chalWinYou").arg(dice.code().text(), QString::number(rounds), game.ElapsedText())
+    const QString text = uiText("chalWinYou").arg(dice.code().text(), QString::number(rounds), GamePresenter::elapsedText(summary.elapsedSeconds))
             + QLatin1Char('\n') + uiText("chalWinBest").arg(best, difference) + QLatin1Char('\n')
             + uiText("chalWinLost").arg(lost) + QLatin1Char('\n') + uiText("chalWinNote") + QLatin1String("\n\n")
             + uiText("chalNoTopTen");
     sync();
     m_window.narrator().say(text);
     m_window.prompts().showMessage(text);
-    if (game.testButtonsUsed())
+    if (summary.testButtonsUsed)
         return true; // the test buttons set dice of their own: no result to keep
     QString name;
     if (!m_window.prompts().askName(uiText("chalNameCaption"), uiText("chalNamePrompt"), name))
@@ -326,7 +326,7 @@ bool ChallengeKeeper::won()
     ChallengeResult r;
     r.code = dice.code();
     r.when = QDateTime::currentDateTime();
-    r.rules = game.rules();
+    r.rules = game.position().rules;
     r.name = name;
     r.rounds = rounds;
     r.seconds = game.elapsedSeconds();
@@ -413,7 +413,7 @@ void ChallengeKeeper::fillTable()
                                 rulesText(r.rules),
                                 r.name,
                                 QString::number(r.rounds),
-                                Game::elapsedText(r.seconds),
+                                GamePresenter::elapsedText(r.seconds),
                                 r.bestRounds > 0 ? QString::number(r.bestRounds) : uiText("chalUnknown"),
                                 uiText(r.first ? "chalYes" : "chalNo")};
         for (int c = 0; c < cells.size(); ++c)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "game/ChallengeRace.h"
+#include "game/Game.h"
 
 #include <QObject>
 #include <QPointer>
@@ -36,7 +37,7 @@ public:
     void askAndPlay();
     // The game on the table has been won. For a challenge: its result is
     // shown and kept, and true is returned (no top ten, no statistics).
-    bool won();
+    bool won(const WinSummary &summary);
     // A saved game has been opened: the code and place it carried, if any.
     void opened(const std::optional<ChallengeDice> &place);
     void applyLanguage();

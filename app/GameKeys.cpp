@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GameKeys.h"
 #include "app/PlayingSurface.h"
-#include "game/Game.h"
+#include "app/GamePresenter.h"
 #include "widgets/THemisphereButton.h"
 
 #include <QKeyEvent>
 
-GameKeys::GameKeys(const Game &game, PlayingSurface &surface, Actions actions)
+GameKeys::GameKeys(const GamePresenter &game, PlayingSurface &surface, Actions actions)
     : m_game(game), m_surface(surface), m_actions(std::move(actions))
 {
 }

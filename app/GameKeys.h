@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class Game;
+class GamePresenter;
 class PlayingSurface;
 class QKeyEvent;
 
@@ -20,7 +20,7 @@ public:
         std::function<void()> sayState;
         std::function<bool()> closeTopTen; // false when it was not open
     };
-    GameKeys(const Game &game, PlayingSurface &surface, Actions actions);
+    GameKeys(const GamePresenter &game, PlayingSurface &surface, Actions actions);
 
     // True when the key was the game's and has been acted on.
     bool keyPressed(QKeyEvent *event);
@@ -28,7 +28,7 @@ public:
 private:
     bool dieKey(QKeyEvent *event);
 
-    const Game &m_game;
+    const GamePresenter &m_game;
     PlayingSurface &m_surface;
     Actions m_actions;
 };

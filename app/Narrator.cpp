@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Narrator.h"
 #include "app/Announcer.h"
+#include "app/GamePresenter.h"
 #include "app/PlayingSurface.h"
 #include "game/Game.h"
 #include "game/Scoring.h"
@@ -9,23 +10,24 @@
 #include <QLocale>
 #include <QStringList>
 
-Narrator::Narrator(Game &game, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent)
-    : QObject(parent), m_game(game), m_announcer(announcer), m_yourCaption(std::move(yourCaption))
+Narrator::Narrator(GamePresenter &presenter, Announcer *announcer, std::function<QString()> yourCaption,
+                   QObject *parent)
+    : QObject(parent), m_view(presenter), m_game(presenter.game()), m_announcer(announcer), m_yourCaption(std::move(yourCaption))
 {
     connect(&m_game, &Game::selectionChanged, this, [this](const QVector<int> &dice, bool selected) {
         m_changed = dice;
         m_changedSelected = selected;
     });
     // A choice list that comes up is news, told after the click that brought it.
-    connect(&m_game, &Game::choicesShown, this, [this](int face) {
-        const ChoiceList &list = m_game.choiceList(face);
-        if (!m_game.coverVisible() && list.itemIndex >= 0 && list.itemIndex < list.items.size())
-            m_pendingNews = uiText("sayChoiceShown").arg(list.caption, entryName(face == 1 ? 0 : 1, list.itemIndex));
+    connect(&m_game, &Game::choicesOffered, this, [this](int face, const ChoiceOffer &offer) {
+        if (!m_view.coverVisible() && offer.chosen >= 0 && offer.chosen < offer.entries.size())
+            m_pendingNews = uiText("sayChoiceShown").arg(m_view.choiceList(face).caption, entryName(face, offer.chosen));
     });
     connect(&m_game, &Game::roundEnded, this, &Narrator::roundEnded);
-    connect(&m_game, &Game::won, this, [this] { say(wonSpoken()); });
+    // Told once the win's box has been shown.
+    connect(&m_view, &GamePresenter::won, this, [this](const WinSummary &won) { say(wonSpoken(won)); });
     // A roll's faces are spoken before anything its evaluation may show.
-    connect(&m_game, &Game::rolled, this, [this](const QVector<int> &, bool hotDice) { say(rollSpoken(hotDice)); });
+    connect(&m_game, &Game::rolled, this, [this](const QVector<int> &faces, bool hotDice) { say(rollSpoken(faces, hotDice)); });
 }
 
 void Narrator::say(const QString &text)
@@ -33,18 +35,17 @@ void Narrator::say(const QString &text)
     m_announcer->say(text);
 }
 
-QString Narrator::entryName(int row, int k) const
+QString Narrator::entryName(int face, int k) const
 {
     // An entry is named whole, with its points, whether or not it is shown cut.
-    const ChoiceList &list = row == 0 ? m_game.choiceList(1) : m_game.choiceList(5);
-    const qint32 points = (row == 0 ? m_game.state().OnesChoice : m_game.state().FivesChoice)[k];
-    return uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
+    const ChoiceEntry &entry = m_game.choices(face).entries.at(k);
+    return uiText("sayEntry").arg(entry.text, QLocale().toString(entry.value));
 }
 
 QString Narrator::yourSpoken() const
 {
     // A caption ends in a colon of its own ("Your score:"); the value follows it.
-    return m_yourCaption().trimmed() + QLatin1Char(' ') + PlayingSurface::ratingText(m_game.rating());
+    return m_yourCaption().trimmed() + QLatin1Char(' ') + PlayingSurface::ratingText(m_view.rating());
 }
 
 void Narrator::rollPressed()
@@ -59,7 +60,10 @@ void Narrator::donePressed()
 
 void Narrator::staged()
 {
-    say(rollSpoken(false));
+    QVector<int> faces(7, 0);
+    for (int n = 1; n <= 6; ++n)
+        faces[n] = m_game.die(n).color == DieKept ? 0 : m_game.die(n).value;
+    say(rollSpoken(faces, false));
 }
 
 void Narrator::newGame()
@@ -69,13 +73,16 @@ void Narrator::newGame()
 
 void Narrator::choiceTaken(int face, int entry)
 {
-    say(uiText("sayChoice").arg(entryName(face == 1 ? 0 : 1, entry), QLocale().toString(m_game.eSubScore())));
+    const ChoiceOffer &offer = m_game.choices(face);
+    if (entry < 0 || entry >= offer.entries.size())
+        return;
+    say(uiText("sayChoice").arg(entryName(face, entry), QLocale().toString(m_view.eSubScore())));
 }
 
 void Narrator::placedInTopTen(int n)
 {
     const int type = m_game.gameSettings().Type == 2 ? 2 : 1;
-    say(uiText("sayTopTen").arg(type == 2 ? m_game.gameTexts().lType2 : m_game.gameTexts().lType1, QString::number(n)));
+    say(uiText("sayTopTen").arg(type == 2 ? m_view.gameTexts().lType2 : m_view.gameTexts().lType1, QString::number(n)));
 }
 
 QString Narrator::spokenTime(qint32 seconds)
@@ -90,14 +97,14 @@ QString Narrator::spokenTime(qint32 seconds)
     return parts.join(QLatin1Char(' '));
 }
 
-QString Narrator::rollSpoken(bool hotDice)
+QString Narrator::rollSpoken(const QVector<int> &rolled, bool hotDice)
 {
     QStringList dice, faces;
-    for (int n = 1; n <= 6; ++n) {
-        if (m_game.die(n).color == DieKept)
+    for (int n = 1; n <= 6 && n < rolled.size(); ++n) {
+        if (rolled[n] == 0)
             continue;
         dice << QString::number(n);
-        faces << QString::number(m_game.die(n).value);
+        faces << QString::number(rolled[n]);
     }
     QString text = dice.size() == 6 ? uiText("sayRolled").arg(faces.join(QStringLiteral(", ")))
                                     : uiPlural("sayRolledSome", dice.size()).arg(dice.join(QStringLiteral(", ")),
@@ -110,26 +117,26 @@ QString Narrator::rollSpoken(bool hotDice)
 QString Narrator::stateSpoken() const
 {
     const QLocale locale;
-    return uiText("sayState").arg(locale.toString(m_game.eScore()), locale.toString(m_game.eRnd()),
-                                  locale.toString(m_game.eSubScore()), yourSpoken(),
+    return uiText("sayState").arg(locale.toString(m_view.eScore()), locale.toString(m_view.eRnd()),
+                                  locale.toString(m_view.eSubScore()), yourSpoken(),
                                   spokenTime(m_game.elapsedSeconds()));
 }
 
-QString Narrator::wonSpoken() const
+QString Narrator::wonSpoken(const WinSummary &won) const
 {
     const QLocale locale;
-    return uiPlural("sayWon", m_game.state().RoundNo).arg(locale.toString(m_game.state().Total), locale.toString(m_game.state().RoundNo),
-                                spokenTime(m_game.elapsedSeconds()), yourSpoken());
+    return uiPlural("sayWon", won.roundNo).arg(locale.toString(won.total), locale.toString(won.roundNo),
+                                spokenTime(won.elapsedSeconds), yourSpoken());
 }
 
-void Narrator::roundEnded(qint32 points, int verdict)
+void Narrator::roundEnded(qint32 points, BankVerdict verdict, qint32 totalNow, qint32 roundNow)
 {
     const QLocale locale;
-    const QString total = locale.toString(m_game.state().Total);
-    const QString round = locale.toString(m_game.state().RoundNo);
+    const QString total = locale.toString(totalNow);
+    const QString round = locale.toString(roundNow);
     if (!m_lastBank)
         say(uiText("sayLost").arg(total, round));
-    else if (verdict == int(BankVerdict::Banked))
+    else if (verdict == BankVerdict::Banked)
         say(uiText("sayBanked").arg(locale.toString(points), total, round));
     else
         say(uiText("sayRefused").arg(total, round));
@@ -155,7 +162,7 @@ void Narrator::dieClicked(int n)
     if (changedDice.isEmpty()) {
         if (m_game.state().NewRound)
             text = uiText("sayRollFirst");
-        else if (m_game.dieState(n) == DieKept)
+        else if (m_game.die(n).color == DieKept)
             text = uiText("sayKept").arg(QString::number(n), face);
         else
             text = uiText("sayCannotTake").arg(QString::number(n), face);
@@ -163,7 +170,7 @@ void Narrator::dieClicked(int n)
         const QString which = changedDice.size() == 1
                 ? uiText("sayDie").arg(changedDice.constFirst(), faces.constFirst())
                 : uiText("sayDice").arg(changedDice.join(QStringLiteral(", ")), faces.join(QStringLiteral(", ")));
-        text = uiText(m_changedSelected ? "saySelected" : "sayReleased").arg(which, QLocale().toString(m_game.eSubScore()));
+        text = uiText(m_changedSelected ? "saySelected" : "sayReleased").arg(which, QLocale().toString(m_view.eSubScore()));
     }
     if (!m_pendingNews.isEmpty())
         text += QLatin1Char(' ') + m_pendingNews;

@@ -12,6 +12,9 @@
 
 class Announcer;
 class Game;
+class GamePresenter;
+struct WinSummary;
+enum class BankVerdict;
 
 class Narrator : public QObject
 {
@@ -19,7 +22,7 @@ class Narrator : public QObject
 
 public:
     // yourCaption: the caption of the result display ("Your score:").
-    Narrator(Game &game, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent = nullptr);
+    Narrator(GamePresenter &presenter, Announcer *announcer, std::function<QString()> yourCaption, QObject *parent = nullptr);
 
     Announcer *announcer() const { return m_announcer; }
     void say(const QString &text);
@@ -44,12 +47,14 @@ public:
     static QString spokenTime(qint32 seconds);
 
 private:
-    void roundEnded(qint32 points, int verdict);
-    QString rollSpoken(bool hotDice);
-    QString wonSpoken() const;
-    QString entryName(int row, int k) const;
+    void roundEnded(qint32 points, BankVerdict verdict, qint32 total, qint32 roundNo);
+    // The dice rolled and their faces; faces[n] 0 for a die that did not roll.
+    QString rollSpoken(const QVector<int> &faces, bool hotDice);
+    QString wonSpoken(const WinSummary &won) const;
+    QString entryName(int face, int k) const;
     QString yourSpoken() const;
 
+    GamePresenter &m_view;
     Game &m_game;
     Announcer *m_announcer;
     std::function<QString()> m_yourCaption;

@@ -5,7 +5,7 @@
 #include "widgets/TEffectLabel.h"
 #include "widgets/THemisphereButton.h"
 #include "widgets/Typeface.h"
-#include "game/Game.h"
+#include "app/GamePresenter.h"
 #include "widgets/TRxDice.h"
 #include "base/UiTexts.h"
 
@@ -152,7 +152,8 @@ QString spokenCaption(const QLabel *caption)
 
 } // namespace
 
-PlayingSurface::PlayingSurface(Game &game, QWidget *parent) : QWidget(parent), m_game(game)
+PlayingSurface::PlayingSurface(GamePresenter &presenter, QWidget *parent)
+    : QWidget(parent), m_view(presenter), m_game(presenter.game())
 {
     setObjectName(QStringLiteral("client"));
     // The playing surface keeps its light colours under any desktop theme;
@@ -388,7 +389,7 @@ void PlayingSurface::syncDie(int n)
 
 QString PlayingSurface::clockCaption(const QString &label, qint32 seconds)
 {
-    const QString t = Game::elapsedText(seconds);
+    const QString t = GamePresenter::elapsedText(seconds);
     // From 100 hours on the hours take more than two places; minutes and
     // seconds stay the last four.
     const QString hours = t.left(t.size() - 4);
@@ -401,14 +402,14 @@ QString PlayingSurface::ratingText(std::optional<qint64> rating)
     return rating ? QString::number(*rating) : uiText("eValueNotDone");
 }
 
-void PlayingSurface::syncClock()
+void PlayingSurface::syncClock(qint32 seconds)
 {
-    m_lTime->setText(clockCaption(m_game.gameTexts().lTime, m_game.elapsedSeconds()));
+    m_lTime->setText(clockCaption(m_view.gameTexts().lTime, seconds));
 }
 
 void PlayingSurface::showGameType()
 {
-    m_lType->setText(m_game.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
+    m_lType->setText(m_view.gameTexts().gameTypeLabel(m_game.gameSettings().Type, m_game.gameSettings().Winner));
 }
 
 void PlayingSurface::syncChoice(QGroupBox *box, const ChoiceList &list)
@@ -425,7 +426,8 @@ void PlayingSurface::syncChoice(QGroupBox *box, const ChoiceList &list)
             if (used) {
                 Appearance::setFittedText(r, list.items.at(k));
                 // Named whole, with its points, whether or not it is shown cut.
-                const qint32 points = (row == 0 ? m_game.state().OnesChoice : m_game.state().FivesChoice)[k];
+                const QVector<ChoiceEntry> &offered = m_game.choices(row == 0 ? 1 : 5).entries;
+                const qint32 points = k < offered.size() ? offered.at(k).value : 0;
                 const QString name = uiText("sayEntry").arg(list.items.at(k), QLocale().toString(points));
                 if (r->accessibleName() != name)
                     r->setAccessibleName(name);
@@ -449,23 +451,23 @@ void PlayingSurface::syncChoice(QGroupBox *box, const ChoiceList &list)
 void PlayingSurface::sync()
 {
     const QLocale locale;
-    m_eSubScore->setText(locale.toString(m_game.eSubScore()));
-    m_eScore->setText(locale.toString(m_game.eScore()));
-    m_eRnd->setText(locale.toString(m_game.eRnd()));
-    m_eValue->setText(ratingText(m_game.rating()));
+    m_eSubScore->setText(locale.toString(m_view.eSubScore()));
+    m_eScore->setText(locale.toString(m_view.eScore()));
+    m_eRnd->setText(locale.toString(m_view.eRnd()));
+    m_eValue->setText(ratingText(m_view.rating()));
     Appearance::condenseToFit(m_eValue, m_eValue->text(), m_eValue->contentsRect().width());
     nameDisplays();
-    syncChoice(m_rg10, m_game.choiceList(1));
-    syncChoice(m_rg5, m_game.choiceList(5));
-    m_btRoll->setEnabled(m_game.rollDoneEnabled());
-    m_btDone->setEnabled(m_game.rollDoneEnabled());
-    m_btCont->setVisible(m_game.contVisible());
-    if (m_pCover->isHidden() == m_game.coverVisible()) {
-        m_pCover->setVisible(m_game.coverVisible());
-        if (m_game.coverVisible())
+    syncChoice(m_rg10, m_view.choiceList(1));
+    syncChoice(m_rg5, m_view.choiceList(5));
+    m_btRoll->setEnabled(m_view.rollDoneEnabled());
+    m_btDone->setEnabled(m_view.rollDoneEnabled());
+    m_btCont->setVisible(m_view.contVisible());
+    if (m_pCover->isHidden() == m_view.coverVisible()) {
+        m_pCover->setVisible(m_view.coverVisible());
+        if (m_view.coverVisible())
             m_pCover->raise();
     }
-    const bool picking = (m_game.choiceList(1).visible || m_game.choiceList(5).visible) && !m_game.coverVisible();
+    const bool picking = (m_view.choiceList(1).visible || m_view.choiceList(5).visible) && !m_view.coverVisible();
     for (QShortcut *pick : std::as_const(m_pickKeys))
         pick->setEnabled(picking);
     updateFocus();
@@ -495,7 +497,7 @@ void PlayingSurface::updateFocus()
 {
     // Only what the player can see takes the focus: behind the cover nothing
     // of the table, and the test buttons only where the window shows them.
-    const bool cover = m_game.coverVisible();
+    const bool cover = m_view.coverVisible();
     const auto allow = [](QWidget *w, bool on) {
         const Qt::FocusPolicy want = on ? Qt::StrongFocus : Qt::NoFocus;
         if (w->focusPolicy() != want)
@@ -527,11 +529,11 @@ void PlayingSurface::noteFaceClicked(int face)
 
 bool PlayingSurface::pickChoice(int step)
 {
-    const bool ones = m_game.choiceList(1).visible, fives = m_game.choiceList(5).visible;
+    const bool ones = m_view.choiceList(1).visible, fives = m_view.choiceList(5).visible;
     if (!ones && !fives)
         return false;
     const int row = ones && fives ? (m_choiceFace == 5 ? 1 : 0) : (ones ? 0 : 1);
-    const ChoiceList &list = row == 0 ? m_game.choiceList(1) : m_game.choiceList(5);
+    const ChoiceList &list = row == 0 ? m_view.choiceList(1) : m_view.choiceList(5);
     const int count = int(list.items.size());
     if (count == 0)
         return false;

@@ -11,6 +11,7 @@
 #include <optional>
 
 class Game;
+class GamePresenter;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -26,7 +27,7 @@ class PlayingSurface : public QWidget
     Q_OBJECT
 
 public:
-    PlayingSurface(Game &game, QWidget *parent);
+    PlayingSurface(GamePresenter &presenter, QWidget *parent);
 
     TRxDice *dice(int n) const { return m_dice[n]; }
     THemisphereButton *btRoll() const { return m_btRoll; }
@@ -58,7 +59,7 @@ public:
     // Mirrors the engine: the numbers, the lists, the round buttons, the cover.
     void sync();
     void syncDie(int n);
-    void syncClock();
+    void syncClock(qint32 seconds);
     // The game-type line, from the settings and texts in force: at each new
     // game and when the texts change; an opened game keeps the line.
     void showGameType();
@@ -104,6 +105,7 @@ private:
     bool cheatRowShown() const;
     void layoutCover();
 
+    GamePresenter &m_view;
     Game &m_game;
     TRxDice *m_dice[7] = {};
     THemisphereButton *m_btRoll = nullptr, *m_btDone = nullptr, *m_btStart = nullptr, *m_btExit = nullptr,

@@ -451,7 +451,7 @@ ReviewWindow::ReviewWindow(Game &game, SolveService &solver, QWidget *parent)
     m_soon->setSingleShot(true);
     m_soon->setInterval(0);
     connect(m_soon, &QTimer::timeout, this, &ReviewWindow::refresh);
-    connect(&m_game, &Game::stateChanged, this, &ReviewWindow::refreshSoon);
+    connect(&m_game, &Game::positionChanged, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::solved, this, &ReviewWindow::refreshSoon);
     connect(&m_solver, &SolveService::reviewReady, this, &ReviewWindow::refreshSoon);
     connect(m_chart, &ReviewChart::stepSelected, this, &ReviewWindow::followChart);

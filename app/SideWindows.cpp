@@ -24,7 +24,7 @@ SideWindows::SideWindows(QMainWindow &main, Game &game, SolveService &solver, Pr
     // a review window left open marks it once it shows the new game. The
     // game prepared after a win stays clean behind the cover until then.
     connect(&m_game, &Game::newGameStarted, this, [this] { m_assisted = advisingInPlay(); });
-    connect(&m_game, &Game::stateChanged, this, [this] {
+    connect(&m_game, &Game::positionChanged, this, [this] {
         if (!m_assisted && advisingInPlay())
             m_assisted = true;
     });
@@ -49,7 +49,7 @@ bool SideWindows::advisingInPlay() const
 {
     const GamePhase phase = m_game.phase();
     return m_advisor && m_advisor->isVisible() && phase != GamePhase::Cover && phase != GamePhase::Paused
-            && phase != GamePhase::Won;
+            && phase != GamePhase::Won && phase != GamePhase::NextGame;
 }
 
 void SideWindows::openAdvisor()
@@ -64,7 +64,8 @@ void SideWindows::openAdvisor()
     }
     // Over a game in play its advice is in sight at once; over the cover the
     // game stays clean until it is played on with the window open.
-    if (!m_game.coverVisible())
+    const GamePhase phase = m_game.phase();
+    if (phase != GamePhase::Cover && phase != GamePhase::Paused && phase != GamePhase::NextGame)
         m_assisted = true;
     // Each opening finds it beside the game, whole on the game's screen,
     // wherever it was left or whatever screens came and went since.
@@ -95,7 +96,7 @@ void SideWindows::openReview()
 void SideWindows::openPractice()
 {
     // Practising is not playing: the game's clock waits behind the cover.
-    m_game.aPauseExecute();
+    m_game.pause();
     if (!m_practice) {
         // A window of its own, as the review is. It reads the rules in force
         // and nothing else of the game: practising assists no game.
@@ -112,7 +113,7 @@ void SideWindows::openStatistics()
     // A window opened to read: it takes the keys, and the game waits behind
     // the cover meanwhile, as it does for the settings, so that the time
     // table holds only time spent playing.
-    m_game.aPauseExecute();
+    m_game.pause();
     if (!m_statistics) {
         // The best play of the rules shown: solved once for every window.
         m_statistics = new StatisticsWindow(m_prompts, m_solver);

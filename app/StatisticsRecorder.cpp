@@ -51,18 +51,18 @@ int StatisticsRecorder::settle()
     return m_later.waiting();
 }
 
-void StatisticsRecorder::recordWin(bool assisted)
+void StatisticsRecorder::recordWin(const WinSummary &won, bool assisted)
 {
     StatsGame g;
     g.when = QDateTime::currentDateTime();
-    g.winner = m_game.gameSettings().Winner;
-    g.band = m_game.gameSettings().Valid;
-    g.type = m_game.gameSettings().Type;
-    g.rounds = m_game.state().RoundNo;
-    g.seconds = m_game.elapsedSeconds();
-    g.rating = topTenScore(m_game.state().Total, m_game.state().RoundNo);
+    g.winner = won.rules.winner;
+    g.band = won.rules.band;
+    g.type = won.type;
+    g.rounds = won.roundNo;
+    g.seconds = won.elapsedSeconds;
+    g.rating = topTenScore(won.total, won.roundNo);
     g.assisted = assisted;
-    g.testButtons = m_game.testButtonsUsed();
+    g.testButtons = won.testButtonsUsed;
     m_solver.request(g.rules());
     const Key key = std::make_shared<std::atomic<qint64>>(0);
     m_pending = Pending{m_game.record(), g.rules(), key};

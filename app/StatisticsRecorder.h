@@ -23,6 +23,7 @@
 #include <optional>
 
 class Game;
+struct WinSummary;
 class Prompts;
 class SolveService;
 
@@ -39,7 +40,7 @@ public:
 
     // The game on the table has just been won. Asks for the solve of its rules
     // when it is not at hand and for its review; their figures follow.
-    void recordWin(bool assisted);
+    void recordWin(const WinSummary &won, bool assisted);
 
     // Waits for the writes under way; then how many wait for a file in use.
     int settle();

@@ -51,13 +51,14 @@ constexpr int kFrameHeight = 50;
 } // namespace
 
 TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &args, QWidget *parent)
-    : QMainWindow(parent), m_prompts(prompts), m_game(timers, m_random, *this)
+    : QMainWindow(parent), m_prompts(prompts), m_game(timers, m_random),
+      m_presenter(new GamePresenter(m_game, prompts, &m_game))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Korvex"));
     buildActions();
     buildMenu();
-    m_surface = new PlayingSurface(m_game, this);
+    m_surface = new PlayingSurface(*m_presenter, this);
     setCentralWidget(m_surface);
     // The menu bar and the dialogs follow the desktop.
     Appearance::keepHighlightReadable(menuBar());
@@ -68,18 +69,22 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
     setFont(font);
     auto *announcer = new Announcer(m_surface);
     wireSurface();
-    connect(&m_game, &Game::stateChanged, this, &TfrmMain::syncState);
+    connect(m_presenter, &GamePresenter::changed, this, &TfrmMain::syncState);
     connect(&m_game, &Game::dieChanged, m_surface, &PlayingSurface::syncDie);
     connect(&m_game, &Game::clockChanged, m_surface, &PlayingSurface::syncClock);
-    m_narrator = new Narrator(m_game, announcer, [this] { return m_surface->lYour()->text(); }, this);
+    m_narrator = new Narrator(*m_presenter, announcer, [this] { return m_surface->lYour()->text(); }, this);
     m_sideWindows = new SideWindows(*this, m_game, m_solver, m_prompts, [this] { return m_surface->playArea(); });
-    m_topTen = std::make_unique<TopTenKeeper>(m_game, iniLng, m_prompts, *m_sideWindows, *m_narrator);
+    m_topTen = std::make_unique<TopTenKeeper>(*m_presenter, iniLng, m_prompts, *m_sideWindows, *m_narrator);
     m_challenge = new ChallengeKeeper(*this, m_mFile, m_aPause); // challenge games
-    m_keys = std::make_unique<GameKeys>(m_game, *m_surface,
+    m_keys = std::make_unique<GameKeys>(*m_presenter, *m_surface,
                                         GameKeys::Actions{[this](int n) { clickDie(n); },
                                                           [this] { m_narrator->say(m_narrator->stateSpoken()); },
                                                           [this] { return m_topTen->closeIfOpen(); }});
     wireGame();
+    m_presenter->checkWin = [this](const WinSummary &summary) { return checkWin(summary); };
+    m_presenter->recordWin = [this](const WinSummary &summary) {
+        m_recorder->recordWin(summary, m_sideWindows->assisted());
+    };
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { m_sideWindows->placeBox(box); };
     FormCreate(args);
@@ -135,7 +140,7 @@ void TfrmMain::FormCreate(const QStringList &args)
         tellFileProblem(pass.problem());
     }
     loadLanguage();
-    m_game.prepareFirstGame();
+    m_game.prepareGame();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
         move(avail.center() - QPoint(width() / 2, height() / 2));
@@ -159,11 +164,11 @@ void TfrmMain::buildActions()
 {
     m_aNew = makeAction("aNew", "New Game", nullptr);
     connect(m_aNew, &QAction::triggered, this, [this] {
-        m_game.aNewExecute();
+        m_presenter->aNewExecute();
         m_narrator->newGame();
     });
     m_aPause = makeAction("aPause", "Pause", nullptr);
-    connect(m_aPause, &QAction::triggered, this, [this] { m_game.aPauseExecute(); });
+    connect(m_aPause, &QAction::triggered, this, [this] { m_presenter->aPauseExecute(); });
     m_aOpen = makeAction("aOpen", "Open Game...", &TfrmMain::aOpenExecute);
     m_aSave = makeAction("aSave", "Save Game...", &TfrmMain::aSaveExecute);
     m_aTopTen = makeAction("aTopTen", "Top Ten...", &TfrmMain::aTopTenExecute);
@@ -222,14 +227,14 @@ void TfrmMain::wireSurface()
     connect(s, &PlayingSurface::dieClicked, this, &TfrmMain::clickDie);
     connect(s->btRoll(), &QAbstractButton::clicked, this, [this] {
         m_narrator->rollPressed();
-        m_game.btRollClick();
+        m_presenter->btRollClick();
     });
     connect(s->btDone(), &QAbstractButton::clicked, this, [this] {
         m_narrator->donePressed();
-        m_game.btDoneClick();
+        m_presenter->btDoneClick();
     });
     connect(s, &PlayingSurface::choiceClicked, this, [this](int face, int entry) {
-        m_game.chooseEntry(face, entry);
+        m_presenter->chooseEntry(face, entry);
         m_narrator->choiceTaken(face, entry);
     });
     // The test buttons stage a roll: ones, fives, threes, ones and fives.
@@ -238,21 +243,21 @@ void TfrmMain::wireSurface()
             if (m_game.rollingDice() != 0)
                 return;
             if (b->property("Tag").isValid())
-                m_game.Button1Click(b->property("Tag").toInt());
+                m_presenter->Button1Click(b->property("Tag").toInt());
             else
-                m_game.Button4Click();
+                m_presenter->Button4Click();
             m_narrator->staged();
         });
-    connect(s->btStart(), &QAbstractButton::clicked, this, [this] { m_game.btStartClick(); });
+    connect(s->btStart(), &QAbstractButton::clicked, this, [this] { m_presenter->btStartClick(); });
     connect(s->btExit(), &QAbstractButton::clicked, m_aExit, &QAction::trigger);
-    connect(s->btCont(), &QAbstractButton::clicked, this, [this] { m_game.btContClick(); });
+    connect(s->btCont(), &QAbstractButton::clicked, this, [this] { m_presenter->btContClick(); });
 }
 
 // ---------------------------------------------------------------- mirroring the engine
 
 void TfrmMain::syncState()
 {
-    const bool menu = m_game.menuEnabled();
+    const bool menu = m_presenter->menuEnabled();
     for (QAction *a : std::as_const(m_actions))
         a->setEnabled(menu);
     for (QMenu *m : {m_mFile, m_mTools, m_mHelp})
@@ -265,7 +270,7 @@ void TfrmMain::clickDie(int n)
     if (n < 1 || n > 6)
         return;
     m_narrator->beforeDieClick();
-    m_game.RxDice1Click(n);
+    m_presenter->RxDice1Click(n);
     m_surface->noteFaceClicked(m_game.die(n).value);
     m_narrator->dieClicked(n);
 }
@@ -283,9 +288,9 @@ void TfrmMain::loadLanguage()
     auto text = [&t](const char *key) { return t[size_t(languageIndex(QString::fromLatin1(key)))].value_or(QString()); };
     {
         // A choice list in sight takes its new caption with the next redraw.
-        GameTexts texts = m_game.gameTexts();
+        GameTexts texts = m_presenter->gameTexts();
         applyToTexts(t, texts);
-        m_game.applyTexts(texts);
+        m_presenter->applyTexts(texts);
     }
     applyLanguageToDialogs(t);
     m_surface->applyTexts(text, yourCaption());
@@ -312,7 +317,7 @@ void TfrmMain::applyMenuTexts(const std::function<QString(const char *)> &text)
 QString TfrmMain::yourCaption() const
 {
     // A game type without a caption of its own keeps the one shown.
-    return GameTexts::knownType(m_game.gameSettings().Type) ? m_game.gameTexts().resultLabel(m_game.gameSettings().Type) : QString();
+    return GameTexts::knownType(m_game.gameSettings().Type) ? m_presenter->gameTexts().resultLabel(m_game.gameSettings().Type) : QString();
 }
 
 // ---------------------------------------------------------------- handlers
@@ -349,7 +354,7 @@ void TfrmMain::aLanguageExecute()
 
 void TfrmMain::aSaveExecute()
 {
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
     const QString path = m_prompts.saveFileName(this, Mnemonics::plainText(m_aSave), ProgramDir::get(), m_lastSaveName);
     const QString shown = QDir::toNativeSeparators(path);
     if (path.isEmpty()) {
@@ -368,12 +373,12 @@ void TfrmMain::aSaveExecute()
             m_prompts.showError(e.message());
         }
     }
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
 }
 
 void TfrmMain::aOpenExecute()
 {
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
     const QString path = m_prompts.openFileName(this, Mnemonics::plainText(m_aOpen), ProgramDir::get());
     if (path.isEmpty())
         return;
@@ -385,21 +390,21 @@ void TfrmMain::aOpenExecute()
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
 }
 
 // ---------------------------------------------------------------- help
 
 void TfrmMain::aKeysExecute()
 {
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
     HelpDialogs::showKeys(this, m_prompts, Mnemonics::plainText(m_aKeys),
                           {m_aPause, m_aNew, m_aOpen, m_aSave, m_aRules, m_aExit});
 }
 
 void TfrmMain::aAboutExecute()
 {
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
     HelpDialogs::showAbout(this, m_prompts, Mnemonics::plainText(m_aAbout));
 }
 
@@ -421,21 +426,16 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
 
 // ---------------------------------------------------------------- the other windows
 
-void TfrmMain::showMessage(const QString &text)
+bool TfrmMain::checkWin(const WinSummary &summary)
 {
-    m_prompts.showMessage(text);
-}
-
-bool TfrmMain::checkWin(const WinSummary &)
-{
-    if (m_challenge->won())
+    if (m_challenge->won(summary))
         return true; // a challenge: its own table, not the top ten nor the statistics
-    m_recorder->recordWin(m_sideWindows->assisted());
+    m_recorder->recordWin(summary, m_sideWindows->assisted());
     if (m_sideWindows->assisted()) {
         m_prompts.showMessage(uiText("msgAssisted"));
         return true;
     }
-    return m_topTen->checkWin();
+    return m_topTen->checkWin(summary);
 }
 
 void TfrmMain::buildDialogs()
@@ -463,7 +463,7 @@ void TfrmMain::applyLanguageToDialogs(const LanguageTexts &t)
 
 void TfrmMain::runSetup(bool languagePage)
 {
-    m_game.aPauseExecute();
+    m_presenter->aPauseExecute();
     TfrmSetup &dialog = setup();
     try {
         dialog.Fill();
@@ -486,7 +486,7 @@ QString TfrmMain::textInForce(const QString &key) const
 {
     const int index = languageIndex(key);
     if (index >= 0 && kLanguageTable[index].variable)
-        return m_game.gameTexts().*kLanguageTable[index].variable;
+        return m_presenter->gameTexts().*kLanguageTable[index].variable;
     // The dialogs' own captions, once they are built.
     if (const QString caption = m_setup ? m_setup->caption(key) : QString(); !caption.isNull())
         return caption;

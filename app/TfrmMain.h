@@ -4,6 +4,7 @@
 // surface, the narrator and the windows beside the game.
 #pragma once
 
+#include "app/GamePresenter.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
 #include "game/SolveService.h"
@@ -30,7 +31,7 @@ class StatisticsRecorder;
 class QAction;
 class QMenu;
 
-class TfrmMain : public QMainWindow, public SetupHost, private GameUi
+class TfrmMain : public QMainWindow, public SetupHost
 {
     Q_OBJECT
 
@@ -45,6 +46,7 @@ public:
     ~TfrmMain() override;
 
     Game &game() { return m_game; }
+    GamePresenter &presenter() { return *m_presenter; }
     Prompts &prompts() { return m_prompts; }
     TRegAuto iniCfg;
     TRegAuto iniLng;
@@ -75,8 +77,8 @@ public:
     QString textInForce(const QString &key) const override;
     const GameSettings &liveSettings() const override { return m_game.gameSettings(); }
     void applySettings(const GameSettings &s) override { m_game.applySettings(s); }
-    const GameTexts &liveTexts() const override { return m_game.gameTexts(); }
-    void applyTexts(const GameTexts &t) override { m_game.applyTexts(t); }
+    const GameTexts &liveTexts() const override { return m_presenter->gameTexts(); }
+    void applyTexts(const GameTexts &t) override { m_presenter->applyTexts(t); }
     TRegAuto &languageStore() override { return iniLng; }
     TRegAuto &configStore() override { return iniCfg; }
     void showError(const QString &text) override;
@@ -104,9 +106,8 @@ private:
     void gameTypeTextChanged();
     QString yourCaption() const;
     void applyLanguageToDialogs(const std::array<std::optional<QString>, 41> &texts);
-    // The engine's boxes are the window's; a win goes into the statistics and is checked for the top ten.
-    void showMessage(const QString &text) override;
-    bool checkWin(const WinSummary &) override;
+    // A win goes into the statistics and is checked for the top ten.
+    bool checkWin(const WinSummary &summary);
     void tellFileProblem(const QString &problem);
 
     // The menu's handlers.
@@ -123,6 +124,7 @@ private:
     Prompts &m_prompts;
     GameRandom m_random;
     Game m_game;
+    GamePresenter *m_presenter; // the game's child
     SolveService m_solver;
     class ChallengeKeeper *m_challenge = nullptr; // challenge games (app/ChallengeKeeper.h)
     PlayingSurface *m_surface = nullptr;

@@ -2,7 +2,7 @@
 #include "app/TopTenKeeper.h"
 #include "app/Narrator.h"
 #include "app/SideWindows.h"
-#include "game/Game.h"
+#include "app/GamePresenter.h"
 #include "base/KvxError.h"
 #include "dialogs/TfrmTopten.h"
 #include "records/TopTen.h"
@@ -36,9 +36,9 @@ private:
 };
 } // namespace
 
-TopTenKeeper::TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows,
+TopTenKeeper::TopTenKeeper(GamePresenter &presenter, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows,
                            Narrator &narrator)
-    : m_game(game), m_language(language), m_prompts(prompts), m_sideWindows(sideWindows), m_narrator(narrator)
+    : m_view(presenter), m_language(language), m_prompts(prompts), m_sideWindows(sideWindows), m_narrator(narrator)
 {
 }
 
@@ -63,10 +63,10 @@ TfrmTopten &TopTenKeeper::window()
     // A window of its own; under X11 it stays in front of the game. It takes
     // the keyboard while it is open, so nothing typed in it reaches the game
     // behind it.
-    m_window = new TfrmTopten({&m_game.gameSettings(), &m_game.gameTexts(), &m_language, &m_prompts, [this](int type) {
-                                  GameSettings s = m_game.gameSettings();
+    m_window = new TfrmTopten({&m_view.game().gameSettings(), &m_view.gameTexts(), &m_language, &m_prompts, [this](int type) {
+                                  GameSettings s = m_view.game().gameSettings();
                                   s.Type = type;
-                                  m_game.applySettings(s);
+                                  m_view.game().applySettings(s);
                               }});
     m_sideWindows.keepInFront(m_window);
     return *m_window;
@@ -80,12 +80,12 @@ bool TopTenKeeper::closeIfOpen()
     return true;
 }
 
-bool TopTenKeeper::checkWin()
+bool TopTenKeeper::checkWin(const WinSummary &won)
 {
-    TopTenPrompts ui(m_prompts, [this] { showAfterCheck(); });
+    const QString elapsed = GamePresenter::elapsedText(won.elapsedSeconds);
+    TopTenPrompts ui(m_prompts, [this, elapsed] { showAfterCheck(elapsed); });
     try {
-        CheckTopTen(m_game.state().Total, m_game.state().RoundNo, m_game.ElapsedText(), QDate::currentDate(),
-                    m_game.gameTexts().msgNewHi, ui);
+        CheckTopTen(won.total, won.roundNo, elapsed, QDate::currentDate(), m_view.gameTexts().msgNewHi, ui);
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
         return false;
@@ -93,13 +93,13 @@ bool TopTenKeeper::checkWin()
     return true;
 }
 
-void TopTenKeeper::showAfterCheck()
+void TopTenKeeper::showAfterCheck(const QString &elapsed)
 {
     window().FillTopTen();
     window().show();
     window().activateWindow();
     // Its news is spoken too.
-    const QByteArray stamp = topTenStamp(QDate::currentDate(), m_game.ElapsedText());
+    const QByteArray stamp = topTenStamp(QDate::currentDate(), elapsed);
     const TopTenTable &table = topTenTable();
     for (int n = 1; n <= TopTen::Slots; ++n) {
         if (table.slot(n).Stamp == stamp) {

@@ -8,7 +8,8 @@
 
 #include <QString>
 
-class Game;
+class GamePresenter;
+struct WinSummary;
 class Narrator;
 class Prompts;
 class SideWindows;
@@ -18,7 +19,7 @@ class TfrmTopten;
 class TopTenKeeper
 {
 public:
-    TopTenKeeper(Game &game, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows, Narrator &narrator);
+    TopTenKeeper(GamePresenter &presenter, TRegAuto &language, Prompts &prompts, SideWindows &sideWindows, Narrator &narrator);
     ~TopTenKeeper();
 
     TfrmTopten &window();
@@ -28,7 +29,7 @@ public:
     // The check of the game on the table, just won: the player's name is
     // asked for and the table shown when the game earns a place. False when
     // the table could not be read or written (the error has been shown).
-    bool checkWin();
+    bool checkWin(const WinSummary &won);
     // The table as it was last filled, in front of the game.
     void show();
     // A caption of the window's, by its language key; null when it has none or is not built.
@@ -36,9 +37,9 @@ public:
     void applyLanguage(const LanguageTexts &texts);
 
 private:
-    void showAfterCheck();
+    void showAfterCheck(const QString &elapsed);
 
-    Game &m_game;
+    GamePresenter &m_view;
     TRegAuto &m_language;
     Prompts &m_prompts;
     SideWindows &m_sideWindows;

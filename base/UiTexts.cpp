@@ -445,6 +445,8 @@ const UiTextEntry kUiTexts[] = {
     {"Notice", "ttNoLongerTime", "Another copy of the game has entered faster wins since, so this win no longer makes the top ten by time."},
     {"Notice", "folderNotReached", "The program folder %1 could not be opened, so the game keeps its files in %2."},
     {"Notice", "msgRoundsUsedUp", "This game has reached round %1, the last a game has. It ends here unwon, and the next game is ready."},
+    // --- a game whose dice the test buttons set
+    {"TestButtons", "msgTestButtons", "The test buttons set the dice in this game, so it is not entered in the top-ten tables."},
     // --- saving a game
     {"SaveGame", "saveReplace", "%1 already exists. Replace it with this game?"},
     {"SaveGame", "saveOwnFile", "%1 is one of Korvex's own files and cannot hold a saved game. Choose another name."},

@@ -38,11 +38,6 @@
 
 namespace {
 
-struct SilentUi : GameUi
-{
-    void showMessage(const QString &) override {}
-};
-
 long peakKiB()
 {
     FILE *f = std::fopen("/proc/self/status", "r");
@@ -67,10 +62,9 @@ struct Played
 Played play(const Strategy &strategy, int games, qint32 winner, bool valid)
 {
     ManualTimerService timers;
-    SilentUi ui;
     GameRandom random;
-    Game game(timers, random, ui);
-    game.applyRules({winner, valid});
+    Game game(timers, random);
+    game.applySettings({winner, valid, 1});
     Played p;
     double sum = 0, sum2 = 0;
     for (int g = 0; g < games; ++g) {
@@ -150,10 +144,9 @@ constexpr int kMaxRounds = 2000;
 Played playCodes(const Strategy &strategy, int codes, const RuleSet &rules, std::vector<int> *rounds)
 {
     ManualTimerService timers;
-    SilentUi ui;
     GameRandom random;
-    Game game(timers, random, ui);
-    game.applyRules(rules);
+    Game game(timers, random);
+    game.applySettings({rules.winner, rules.band, 1});
     Played p;
     Spread s;
     for (int g = 0; g < codes; ++g) {
@@ -230,10 +223,9 @@ int challengeMain(int argc, char **argv)
                 same.add(other[size_t(g)] - best[size_t(g)]);
         // Independent dice: the rule on the clock's dice, as in an ordinary game.
         ManualTimerService timers;
-        SilentUi ui;
         GameRandom random;
-        Game game(timers, random, ui);
-        game.applyRules(rules);
+        Game game(timers, random);
+        game.applySettings({rules.winner, rules.band, 1});
         for (int g = 0; g < codes; ++g) {
             const int r = playGame(game, timers, rule, quint32(1000 + g), kMaxRounds);
             if (best[size_t(g)] > 0 && r > 0)

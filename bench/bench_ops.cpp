@@ -122,8 +122,8 @@ bool benchDieStep()
     TfrmMain w(prompts, timers, {});
     w.buildDialogs();
     showAndSettle(w);
-    w.game().btStartClick();
-    w.game().btRollClick();
+    w.game().newGame();
+    w.game().roll();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     if (w.game().rollingDice() != 6) {
@@ -134,39 +134,55 @@ bool benchDieStep()
     PaintCounter counter;
     qApp->installEventFilter(&counter);
     bool onlyThatDie = true;
-    for (int n = 1; n <= 6; ++n) {
+    // One tick of the dice's timers: each turning die takes a step.
+    {
         counter.reset();
-        const int before = w.surface().dice(n)->value();
-        w.game().dieStep(n);
+        int before[7] = {};
+        for (int n = 1; n <= 6; ++n)
+            before[n] = w.surface().dice(n)->value();
+        timers.advance(60);
         QCoreApplication::processEvents();
-        const bool ok = w.surface().dice(n)->value() != before && counter.total == 1 && counter.paints.value(w.surface().dice(n)) == 1;
-        if (!ok) {
+        for (int n = 1; n <= 6; ++n) {
+            if (w.surface().dice(n)->value() != before[n] && counter.paints.value(w.surface().dice(n)) == 1)
+                continue;
+            onlyThatDie = false;
+        }
+        if (counter.total != 6) {
             onlyThatDie = false;
             QStringList painted;
             for (auto it = counter.paints.cbegin(); it != counter.paints.cend(); ++it)
                 painted << QStringLiteral("%1 x%2").arg(it.key()->objectName()).arg(it.value());
-            bench::note(QStringLiteral("die %1 step painted: %2").arg(n).arg(painted.join(QStringLiteral(", "))));
+            bench::note(QStringLiteral("a tick of six dice painted: %1").arg(painted.join(QStringLiteral(", "))));
         }
     }
     bench::note(onlyThatDie ? QStringLiteral("die step: each step repainted its own die once and nothing else")
                             : QStringLiteral("die step: FAILED, other widgets were repainted"));
 
     std::vector<double> steps;
-    const int count = scaled(600);
+    const int count = scaled(600) / 6;
     steps.reserve(size_t(count));
+    int stepped = 0;
     counter.reset();
     for (int i = 0; i < count; ++i) {
-        const int n = 1 + i % 6;
+        if (w.game().rollingDice() != 6) { // the roll is over: the next one, not timed
+            QCoreApplication::processEvents();
+            w.game().newGame();
+            w.game().roll();
+            QCoreApplication::processEvents();
+            counter.reset();
+            stepped = 0;
+        }
         QElapsedTimer t;
         t.start();
-        w.game().dieStep(n);
+        timers.advance(60);
         QCoreApplication::processEvents();
-        steps.push_back(bench::msSince(t) * 1000.0);
+        steps.push_back(bench::msSince(t) * 1000.0 / 6);
+        stepped += 6;
     }
     qApp->removeEventFilter(&counter);
     bench::report("warm.die_step", bench::stats(steps), "us");
-    bench::report("warm.die_step_paints", double(counter.total) / count, "paints/step");
-    return onlyThatDie && counter.total == count;
+    bench::report("warm.die_step_paints", stepped ? double(counter.total) / stepped : 0.0, "paints/step");
+    return onlyThatDie;
 }
 
 // Whole rolls of six dice on virtual time, painted after every tick: the
@@ -178,18 +194,18 @@ void benchRoll()
     TfrmMain w(prompts, timers, {});
     w.buildDialogs();
     showAndSettle(w);
-    w.game().btStartClick();
+    w.game().newGame();
 
     std::vector<double> cpu, length, ticks, share;
     for (int i = 0; i < scaled(20); ++i) {
-        w.game().aNewExecute();
+        w.game().newGame();
         for (int k = 0; k < 3; ++k)
             QCoreApplication::processEvents();
         int fired = 0;
         const quint32 start = timers.tickCount();
         QElapsedTimer t;
         t.start();
-        w.game().btRollClick();
+        w.game().roll();
         QCoreApplication::processEvents();
         const bool done = timers.runUntil([&] {
             ++fired;
@@ -255,28 +271,33 @@ bool benchTimers()
     auto check = [&](const char *name, bool cover, int expected) {
         const int n = timerEventsDuring(window);
         bench::report(name, n, "timer events in 2.1 s");
-        if (w.game().coverVisible() != cover || n != expected) {
+        if (w.presenter().coverVisible() != cover || n != expected) {
             bench::note(QStringLiteral("%1: cover %2, %3 timer events, expected %4")
                             .arg(QLatin1String(name))
-                            .arg(w.game().coverVisible())
+                            .arg(w.presenter().coverVisible())
                             .arg(n)
                             .arg(expected));
             ok = false;
         }
     };
     check("timers.cover_at_start", true, 0);
-    w.game().btStartClick();
+    w.game().newGame();
     check("timers.playing", false, 2);
-    w.game().aPauseExecute();
+    w.game().pause();
     check("timers.paused", true, 0);
-    w.game().btContClick();
+    w.game().resume();
     // A win: the last points reach the winning total exactly.
     Game::Snapshot near = w.game().snapshot();
     near.total = near.winner - 100;
+    near.subScore = 100;
+    for (int n = 1; n <= 6; ++n) {
+        near.dieState[n] = DieFree;
+        near.rollCount[n] = near.selCount[n] = 0;
+    }
     w.game().restore(near);
-    w.game().EndRound(100);
+    w.game().bank();
     bench::note(QStringLiteral("after the win: total %1, messages: %2")
-                    .arg(w.game().eScore())
+                    .arg(w.presenter().eScore())
                     .arg(prompts.messages.join(QStringLiteral(" | "))));
     check("timers.after_win", true, 0);
     return ok;

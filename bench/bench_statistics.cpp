@@ -33,11 +33,6 @@
 
 namespace {
 
-struct SilentUi : GameUi
-{
-    void showMessage(const QString &) override {}
-};
-
 // Buckets of consecutive rounds, each expected to hold at least ten of the
 // games; the last takes every longer game too.
 void spreadAgainstGames(qint32 winner, bool band, int games)
@@ -46,10 +41,9 @@ void spreadAgainstGames(qint32 winner, bool band, int games)
     std::vector<int> rounds;
     {
         ManualTimerService timers;
-        SilentUi ui;
         GameRandom random;
-        Game game(timers, random, ui);
-        game.applyRules({winner, band});
+        Game game(timers, random);
+        game.applySettings({winner, band, 1});
         const Strategy play = optimalStrategy(best);
         for (int g = 0; g < games; ++g)
             rounds.push_back(playGame(game, timers, play, quint32(50000 + g)));

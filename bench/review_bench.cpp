@@ -24,20 +24,14 @@
 
 namespace {
 
-struct SilentUi : GameUi
-{
-    void showMessage(const QString &) override {}
-};
-
 // False when the mean luck a game lies more than 2.5 standard errors from 0.
 bool strategy(const char *name, const Strategy &play, const AdvisorSolution &sol, int games, bool valid,
               GameRecord *longGame)
 {
     ManualTimerService timers;
-    SilentUi ui;
     GameRandom random;
-    Game game(timers, random, ui);
-    game.applyRules({sol.winner(), valid});
+    Game game(timers, random);
+    game.applySettings({sol.winner(), valid, 1});
     double lost = 0, luck = 0, luck2 = 0, rounds = 0, worstGap = 0;
     long decisions = 0, cls[4] = {};
     std::vector<double> costs;

@@ -8,7 +8,6 @@
 #include "FuzzCheck.h"
 #include "EngineRig.h"
 
-#include "FakeUi.h"
 #include "game/GameRandom.h"
 #include "base/KvxError.h"
 #include "game/Scoring.h"
@@ -54,21 +53,18 @@ void doneWatched(Game &g)
 {
     const bool bust = bustOnTable(g);
     const qint32 before = g.state().Total;
-    g.btDoneClick();
-    const qint32 winner = g.rules().winner;
+    g.bank();
+    const qint32 winner = g.gameSettings().Winner;
     FUZZ_CHECK(!bust || g.state().Total <= before,
                QStringLiteral("Done banked %1 points from a bust").arg(QString::number(qint64(g.state().Total) - before)));
     FUZZ_CHECK(g.state().Total <= winner,
                QStringLiteral("the total %1 passed the winning total %2").arg(QString::number(g.state().Total), QString::number(winner)));
 }
 
-struct Rig
+// A game in play, its boxes answered in place.
+struct Rig : EngineRig
 {
-    ManualTimerService timers;
-    FakeUi ui;
-    GameRandom random;
-    Game game{timers, random, ui};
-    Rig() { game.prepareFirstGame(); }
+    Rig() { game.newGame(); }
 };
 
 } // namespace
@@ -130,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             want.dieState[n] = DieFree;
     FUZZ_CHECK(sameSnapshot(shown, want), QStringLiteral("the opened game differs from the file"));
     FUZZ_CHECK(!bustOnTable(g), QStringLiteral("an opened game shows a bust"));
-    FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("an opened game is past its winning total"));
+    FUZZ_CHECK(g.state().Total <= g.gameSettings().Winner, QStringLiteral("an opened game is past its winning total"));
     {
         // Done at once on a copy of the opened game: it banks only what a round can hold.
         Rig probe;
@@ -146,35 +142,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 0:
         case 1:
             rig.timers.setMsecsSinceMidnightUtc(arg * 997 + qint64(i));
-            g.btRollClick();
+            g.roll();
             FUZZ_CHECK(rig.timers.runUntil([&g] { return g.rollingDice() == 0; }), QStringLiteral("a roll never ends"));
-            FUZZ_CHECK(g.state().Total <= g.rules().winner, QStringLiteral("a roll passed the winning total"));
+            FUZZ_CHECK(g.state().Total <= g.gameSettings().Winner, QStringLiteral("a roll passed the winning total"));
             break;
         case 2:
         case 3:
-            g.RxDice1Click(arg % 8);
+            g.clickDie(arg % 8);
             break;
         case 4:
-            g.chooseEntry(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
+            g.choose(arg & 1 ? 5 : 1, (arg >> 1) % 6 - 1);
             break;
         case 5:
             doneWatched(g);
             break;
         case 6:
-            g.Button1Click(arg % 8);
+            g.stageRoll([&](int) { return arg % 8; });
             break;
         case 7:
-            g.Button4Click();
+            g.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
             break;
         case 8:
-            g.aPauseExecute();
+            g.pause();
             break;
         case 9:
-            g.btContClick();
+            g.resume();
             break;
         case 10:
             if (arg == 0)
-                g.aNewExecute();
+                g.newGame();
             else
                 rig.timers.advance(arg * 100);
             break;

@@ -59,28 +59,28 @@ bool applyAction(Game &game, const AdvisorAction &action)
     bool takeable[7] = {}, taken[7] = {};
     for (int n = 1; n <= 6; ++n) {
         faces[n] = game.die(n).value;
-        takeable[n] = game.DiceState(n) == DieFree;
+        takeable[n] = game.die(n).color == DieFree;
     }
     if (!diceTaken(k.count, faces, takeable, taken))
         return false;
     // A click may take a whole set of three; the dice it took are not clicked again.
     for (int n = 1; n <= 6; ++n)
-        if (taken[n] && game.DiceState(n) == DieFree)
-            game.RxDice1Click(n);
+        if (taken[n] && game.die(n).color == DieFree)
+            game.clickDie(n);
     for (int f = 1; f <= 6; ++f)
         if (game.state().SelCount[f] != k.count[f])
             return false;
     if (k.onesEntry > 0)
-        game.chooseEntry(1, k.onesEntry);
+        game.choose(1, k.onesEntry);
     if (k.fivesEntry > 0)
-        game.chooseEntry(5, k.fivesEntry);
+        game.choose(5, k.fivesEntry);
     // SelScore is only recomputed by a click, so it means something only after one.
     if (!k.empty() && game.state().SelScore != k.points)
         return false;
     if (action.bank)
-        game.btDoneClick();
+        game.bank();
     else
-        game.btRollClick();
+        game.roll();
     return true;
 }
 
@@ -91,10 +91,10 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
     int rounds = -1;
     const QMetaObject::Connection winning =
             QObject::connect(&game, &Game::won, [&rounds](const WinSummary &win) { rounds = win.roundNo; });
-    game.NewGame();
+    game.newGame();
     const auto settle = [&] { return timers.runUntil([&game] { return game.rollingDice() == 0; }); };
     timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
-    game.btRollClick();
+    game.roll();
     while (settle()) {
         if (rounds >= 0)
             break;
@@ -102,7 +102,7 @@ int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, q
             break;
         if (game.state().NewRound) {
             timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
-            game.btRollClick();
+            game.roll();
             continue;
         }
         int rolled[7] = {};

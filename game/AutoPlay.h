@@ -28,6 +28,6 @@ bool applyAction(Game &game, const AdvisorAction &action);
 // Plays one game from a fresh start to the win; each roll's time of day
 // comes from a generator seeded with `seed`. Returns the rounds played, or
 // -1 when the game did not finish within `maxRounds`. The winning sequence
-// goes on as the game's GameUi decides.
+// stops at the win, the game won on the table.
 int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, quint32 seed,
              int maxRounds = 100000);

@@ -4,13 +4,6 @@
 #include "game/GameRandom.h"
 #include "game/ManualTimerService.h"
 
-namespace {
-struct QuietUi : GameUi
-{
-    void showMessage(const QString &) override {}
-};
-} // namespace
-
 qint32 ChallengeRun::totalAfter(qint32 round) const
 {
     if (round < 1 || totals.isEmpty())
@@ -22,7 +15,8 @@ ChallengeRun playChallenge(Game &game, ManualTimerService &timers, const Strateg
                            const ChallengeCode &code, quint32 seed, int maxRounds)
 {
     ChallengeRun run;
-    const auto after = QObject::connect(&game, &Game::roundEnded, [&] { run.totals.append(game.state().Total); });
+    const auto after = QObject::connect(&game, &Game::roundEnded,
+                                        [&](qint32, BankVerdict, qint32 total, qint32) { run.totals.append(total); });
     const auto won = QObject::connect(&game, &Game::won, [&](const WinSummary &w) {
         run.totals.append(w.total);
         run.rounds = w.roundNo;
@@ -37,9 +31,8 @@ ChallengeRun playChallenge(Game &game, ManualTimerService &timers, const Strateg
 ChallengeRun playChallenge(const Strategy &strategy, const RuleSet &rules, const ChallengeCode &code, int maxRounds)
 {
     ManualTimerService timers;
-    QuietUi ui;
     GameRandom random;
-    Game game(timers, random, ui);
-    game.applyRules(rules);
+    Game game(timers, random);
+    game.applySettings({rules.winner, rules.band, 1});
     return playChallenge(game, timers, strategy, code, 1, maxRounds);
 }

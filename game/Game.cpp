@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game engine: rolling, selecting, scoring, round end, the clock and the cover.
+// The game engine: rolling, selecting, scoring, round end, the clock and the phase of play.
 #include "game/Game.h"
 #include "game/GameLimits.h"
 #include "game/GameRandom.h"
-#include "game/Scoring.h"
 #include "game/TimerService.h"
-#include "base/UiTexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,10 +27,18 @@ qint32 clampPoints(qint64 v)
     return qint32(std::clamp<qint64>(v, -qint64(GameLimits::maxPoints), GameLimits::maxPoints));
 }
 
+bool samePosition(const GamePosition &a, const GamePosition &b)
+{
+    if (a.total != b.total || a.roundNo != b.roundNo || a.roundPoints != b.roundPoints || a.selection != b.selection
+        || a.kept != b.kept || a.selected != b.selected || a.rules != b.rules)
+        return false;
+    return std::equal(a.rolled, a.rolled + 7, b.rolled);
+}
+
 } // namespace
 
-Game::Game(TimerService &timers, GameRandom &random, GameUi &ui, QObject *parent)
-    : QObject(parent), m_timers(timers), m_random(random), m_ui(ui),
+Game::Game(TimerService &timers, GameRandom &random, QObject *parent)
+    : QObject(parent), m_timers(timers), m_random(random),
       m_turning(timers, random, m_dice, [this](int n) { emit dieChanged(n); }, [this] { EvaluateRoll(); })
 {
     m_turning.setRestingFaces([this](int k) { return m_challenge.face(k); }); // challenge dice
@@ -44,32 +50,7 @@ Game::~Game()
         m_timers.stopTimer(m_stopWatch);
 }
 
-// ---------------------------------------------------------------- die states
-
-int Game::dieIndexByName(const QString &name)
-{
-    for (int n = 1; n <= 6; ++n)
-        if (name.compare(QStringLiteral("RxDice") + QString::number(n), Qt::CaseInsensitive) == 0)
-            return n;
-    return 0;
-}
-
-GamePhase Game::phase() const
-{
-    if (m_coverVisible) {
-        if (m_freshRecordDue)
-            return GamePhase::Won;
-        return m_contVisible ? GamePhase::Paused : GamePhase::Cover;
-    }
-    // While the winning sequence prepares the next game, the game won is still the one in play.
-    if (m_winning || !m_rollDoneEnabled || gs.Total == settings.Winner)
-        return GamePhase::Won;
-    if (m_messageOpen)
-        return GamePhase::Message;
-    if (rollingDice() != 0)
-        return GamePhase::Rolling;
-    return gs.NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
-}
+// ---------------------------------------------------------------- state
 
 GamePosition Game::position() const
 {
@@ -85,34 +66,48 @@ GamePosition Game::position() const
     // Right after a roll SelScore still holds the selection Roll carried into
     // SubScore: it counts again only once dice are selected.
     p.selection = p.selected > 0 ? gs.SelScore : 0;
-    p.rules = rules();
+    p.rules = settings.rules();
     return p;
 }
 
-int Game::dieState(int n) const
+void Game::setPhase(GamePhase phase)
+{
+    m_phase = phase;
+}
+
+GamePhase Game::restingPhase() const
+{
+    return gs.NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
+}
+
+bool Game::covered() const
+{
+    return m_phase == GamePhase::Cover || m_phase == GamePhase::Paused || m_phase == GamePhase::NextGame;
+}
+
+bool Game::continuable() const
+{
+    return qint64(gs.Total) + gs.SubScore + gs.RoundNo != 0 && gs.Total != settings.Winner;
+}
+
+void Game::changed()
+{
+    // Told once per change of the position, its phase or the valuations offered.
+    const GamePosition p = position();
+    const int chosen[2] = {m_offers[0].offered() ? m_offers[0].chosen + int(m_offers[0].entries.size()) * 8 : -1,
+                           m_offers[1].offered() ? m_offers[1].chosen + int(m_offers[1].entries.size()) * 8 : -1};
+    if (m_toldOnce && m_toldPhase == m_phase && samePosition(p, m_told) && std::equal(chosen, chosen + 2, m_toldChosen))
+        return;
+    m_toldOnce = true;
+    m_told = p;
+    m_toldPhase = m_phase;
+    std::copy(chosen, chosen + 2, m_toldChosen);
+    emit positionChanged(p, m_phase);
+}
+
+int Game::DiceState(int n, int mode)
 {
     if (n < 1 || n > 6)
-        return -1;
-    const int c = m_dice[n].color;
-    return (c >= DieFree && c <= DieKept) ? c : -1;
-}
-
-void Game::applySettings(const GameSettings &s)
-{
-    settings = s;
-}
-
-void Game::applyTexts(const GameTexts &t)
-{
-    texts = t;
-    rg10.caption = texts.s10;
-    rg5.caption = texts.s5;
-}
-
-int Game::DiceState(int index, int mode)
-{
-    const int n = dieIndexByName(QStringLiteral("RxDice") + QString::number(index));
-    if (n == 0)
         return -1;
     DieModel &d = m_dice[n];
     if (mode == -1)
@@ -128,36 +123,28 @@ int Game::DiceState(int index, int mode)
 
 // ---------------------------------------------------------------- rolling
 
-void Game::setMenuEnabled(bool on)
+void Game::roll()
 {
-    if (m_menuEnabled == on)
+    if (m_phase != GamePhase::BeforeFirstRoll && m_phase != GamePhase::Choosing && m_phase != GamePhase::Rolling)
         return;
-    m_menuEnabled = on;
-    changed();
-}
-
-void Game::btRollClick()
-{
     int selected = 0;
     for (int f = 1; f <= 6; ++f)
         selected += gs.SelCount[f];
     if (!gs.NewRound && selected == 0) {
-        ShowMsg(texts.msgNoSel, -1);
+        emit rollRefused();
         return;
     }
-    if (m_freshRecordDue)
-        startRecord(false);
     if (!gs.NewRound)
         recordKeep(false);
     gs.SubScore = clampPoints(qint64(gs.SubScore) + gs.SelScore);
-    setESubScore(gs.SubScore);
-    setMenuEnabled(false);
-    setChoiceVisible(rg10, false);
-    setChoiceVisible(rg5, false);
+    withdrawChoices(1);
+    withdrawChoices(5);
     gs.NewRound = false;
     for (int n = 1; n <= 6; ++n)
-        if (m_dice[n].rotate)
+        if (m_dice[n].rotate) {
+            changed();
             return;
+        }
     for (int i = 1; i <= 6; ++i) {
         gs.RollCount[i] = 0;
         gs.SelCount[i] = 0;
@@ -178,13 +165,13 @@ void Game::btRollClick()
     bool turn[7] = {};
     for (int n = 1; n <= 6; ++n)
         turn[n] = DiceState(n) == DieFree;
+    setPhase(GamePhase::Rolling);
     m_turning.roll(turn);
     changed();
 }
 
 void Game::EvaluateRoll()
 {
-    setMenuEnabled(true);
     int kept = 0;
     for (int n = 1; n <= 6; ++n) {
         const int v = m_dice[n].value;
@@ -202,6 +189,8 @@ void Game::EvaluateRoll()
         emit rolled(faces, m_hotDiceRoll);
     }
     const bool bust = isBust(gs.RollCount);
+    if (m_phase == GamePhase::Rolling || m_phase == GamePhase::BeforeFirstRoll || m_phase == GamePhase::Choosing)
+        setPhase(restingPhase());
     changed();
     if (bust)
         ScoreSelection(kept == 0 ? -1 : 0);
@@ -213,9 +202,9 @@ void Game::EvaluateRoll()
 
 // ---------------------------------------------------------------- selecting and scoring
 
-void Game::RxDice1Click(int n)
+void Game::clickDie(int n)
 {
-    if (n < 1 || n > 6)
+    if (n < 1 || n > 6 || m_phase != GamePhase::Choosing)
         return;
     if (m_dice[n].rotate || rollingDice() != 0 || gs.NewRound || DiceState(n) == DieKept)
         return;
@@ -256,57 +245,46 @@ void Game::BuildChoices(int f)
 {
     if (f != 1 && f != 5)
         return;
-    ChoiceList &list = f == 1 ? rg10 : rg5;
+    ChoiceOffer &offer = m_offers[f == 1 ? 0 : 1];
     qint32 *choice = f == 1 ? gs.OnesChoice : gs.FivesChoice;
     const int c = gs.SelCount[f];
     if (c < 3 || c > 6)
         return;
-    list.caption = f == 1 ? texts.s10 : texts.s5;
-    list.items.clear();
-    list.itemIndex = -1;
-    const QVector<ChoiceEntry> entries = choiceEntries(f, c);
-    for (int k = 0; k < entries.size(); ++k) {
-        list.items << entries[k].text;
-        choice[k] = entries[k].value;
-    }
-    if (list.itemIndex == -1)
-        list.itemIndex = 0;
-    const bool comingUp = !list.visible;
-    list.visible = true;
+    const bool comingUp = !offer.offered();
+    offer.entries = choiceEntries(f, c);
+    for (int k = 0; k < offer.entries.size() && k < 5; ++k)
+        choice[k] = offer.entries[k].value;
+    offer.chosen = 0;
     changed();
     if (comingUp)
-        emit choicesShown(f);
+        emit choicesOffered(f, offer);
 }
 
-int Game::choiceValue(const ChoiceList &list, const qint32 *table) const
+int Game::choiceValue(int face) const
 {
-    // A list without a chosen entry counts as its first entry (the full set).
-    const int index = list.itemIndex < 0 || list.itemIndex > 4 ? 0 : list.itemIndex;
-    return table[index];
+    // An offer without a chosen entry counts as its first entry (the full set).
+    const int chosen = choices(face).chosen;
+    const int index = chosen < 0 || chosen > 4 ? 0 : chosen;
+    return (face == 1 ? gs.OnesChoice : gs.FivesChoice)[index];
 }
 
-void Game::setChoiceVisible(ChoiceList &list, bool visible)
+void Game::withdrawChoices(int face)
 {
-    if (list.visible == visible)
-        return;
-    list.visible = visible;
-    changed();
+    m_offers[face == 1 ? 0 : 1] = ChoiceOffer();
 }
 
 void Game::ScoreSelection(int mode)
 {
-    if (mode == -1) {
-        gs.SubScore = bustPenalty;
-        setESubScore(bustPenalty);
-        ShowMsg(texts.msgCrash, -1);
-        EndRound(bustPenalty);
-        return;
-    }
-    if (mode == 0) {
-        gs.SubScore = 0;
-        setESubScore(0);
-        ShowMsg(texts.msgFail, -1);
-        EndRound(0);
+    if (mode == -1 || mode == 0) {
+        // The round is lost: its points (the penalty, or none) stand while
+        // that is told, then the round closes.
+        const qint32 points = mode == -1 ? bustPenalty : 0;
+        gs.SubScore = points;
+        if (!covered())
+            setPhase(GamePhase::RoundOver);
+        changed();
+        emit roundLost(points);
+        EndRound(points);
         return;
     }
     if (mode != 1)
@@ -315,11 +293,10 @@ void Game::ScoreSelection(int mode)
     for (int f = 1; f <= 6; ++f) {
         const int c = gs.SelCount[f];
         if (f == 1 || f == 5) {
-            ChoiceList &list = f == 1 ? rg10 : rg5;
             if (c >= 3) {
-                score += choiceValue(list, f == 1 ? gs.OnesChoice : gs.FivesChoice);
+                score += choiceValue(f);
             } else {
-                setChoiceVisible(list, false);
+                withdrawChoices(f);
                 score += qint64(c) * singlePoints(f);
             }
         } else if (c >= 3 && c <= 6) {
@@ -327,28 +304,22 @@ void Game::ScoreSelection(int mode)
         }
     }
     gs.SelScore = saturate(score);
-    setESubScore(saturate(qint64(gs.SubScore) + gs.SelScore));
     changed();
 }
 
-void Game::rg10Click()
+void Game::choose(int face, int index)
 {
+    ChoiceOffer &offer = m_offers[face == 1 ? 0 : 1];
+    if (!offer.offered() || index < 0 || index >= offer.entries.size())
+        return;
+    offer.chosen = index;
     ScoreSelection(1);
 }
 
-void Game::chooseEntry(int face, int index)
-{
-    ChoiceList &list = face == 1 ? rg10 : rg5;
-    if (!list.visible || index < 0 || index >= list.items.size())
-        return;
-    list.itemIndex = index;
-    rg10Click();
-}
-
-void Game::btDoneClick()
+void Game::bank()
 {
     // A roll in flight cannot be banked around: its risk belongs to the round.
-    if (rollingDice() != 0)
+    if (rollingDice() != 0 || (m_phase != GamePhase::Choosing && m_phase != GamePhase::BeforeFirstRoll))
         return;
     ScoreSelection(1);
     const qint64 p = qint64(gs.SubScore) + gs.SelScore;
@@ -358,26 +329,13 @@ void Game::btDoneClick()
     }
 }
 
-// ---------------------------------------------------------------- cheat buttons
-
-void Game::Button1Click(int face)
-{
-    if (face < 1 || face > 6)
-        return;
-    stageRoll([face](int) { return face; });
-}
-
-void Game::Button4Click()
-{
-    stageRoll([](int n) { return n <= 3 ? 1 : 5; });
-}
+// ---------------------------------------------------------------- test buttons
 
 void Game::stageRoll(const std::function<int(int)> &faceOfDie)
 {
     // Ignored while dice roll, as clicks on the dice are.
-    if (rollingDice() != 0)
+    if (rollingDice() != 0 || (m_phase != GamePhase::Choosing && m_phase != GamePhase::BeforeFirstRoll))
         return;
-    m_testButtonsUsed = true;
     for (int n = 1; n <= 6; ++n) {
         if (DiceState(n) != DieKept) {
             m_turning.setDieValue(n, faceOfDie(n));
@@ -407,145 +365,105 @@ void Game::EndRound(qint32 points)
     gs.KeptCount = 0;
     gs.SubScore = 0;
     gs.SelScore = 0;
-    setESubScore(0);
-    setChoiceVisible(rg10, false);
-    setChoiceVisible(rg5, false);
-    changed();
+    withdrawChoices(1);
+    withdrawChoices(5);
+    const auto closeRound = [this, points](BankVerdict verdict) {
+        gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
+        recordRoundEnd(points, verdict);
+        if (m_phase == GamePhase::RoundOver || m_phase == GamePhase::Choosing)
+            setPhase(restingPhase());
+        changed();
+        emit roundEnded(points, verdict, gs.Total, gs.RoundNo);
+    };
 
     const BankOutcome bank = bankOutcome(gs.Total, points, settings.Winner, settings.Valid);
     if (!bank.accepted()) {
-        if (bank.verdict == BankVerdict::Band)
-            ShowMsg(texts.msgBadIn, -1);
-        else
-            ShowMsg(texts.msgExact, settings.Winner);
-        if (outOfRounds())
-            return;
-        gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
-        setERnd(gs.RoundNo);
-        recordRoundEnd(points, int(bank.verdict));
-        if (!m_openingRound)
-            emit roundEnded(points, int(bank.verdict));
+        if (!covered())
+            setPhase(GamePhase::RoundOver);
+        changed();
+        emit bankRefused(bank.verdict, settings.Winner);
+        if (!outOfRounds())
+            closeRound(bank.verdict);
         return;
     }
     gs.Total = bank.total;
-    setEScore(gs.Total);
     if (bank.won) {
         setStopWatch(false);
-        recordRoundEnd(points, int(bank.verdict));
+        recordRoundEnd(points, bank.verdict);
         m_record.setWon();
-        // ShowWin
-        ShowMsg(texts.msgWin, -1);
-        m_rollDoneEnabled = false;
+        setPhase(GamePhase::Won);
         changed();
-        const WinSummary summary{gs.Total, gs.RoundNo, ElapsedSeconds, rules(), settings.Type, m_testButtonsUsed};
-        emit won(summary);
-        if (!m_ui.checkWin(summary))
-            return;
-        // The game won stays on record behind the cover.
-        m_winning = true;
-        NewGame();
-        m_winning = false;
-        aPauseExecute();
+        emit won(WinSummary{gs.Total, gs.RoundNo, ElapsedSeconds, settings.rules(), settings.Type, false});
         return;
     }
-    if (outOfRounds())
-        return;
-    gs.RoundNo = saturate(qint64(gs.RoundNo) + 1);
-    setERnd(gs.RoundNo);
-    recordRoundEnd(points, int(bank.verdict));
-    if (!m_openingRound)
-        emit roundEnded(points, int(bank.verdict));
+    if (!outOfRounds())
+        closeRound(bank.verdict);
 }
 
 bool Game::outOfRounds()
 {
-    if (m_openingRound || gs.RoundNo < GameLimits::maxRounds)
+    if (gs.RoundNo < GameLimits::maxRounds)
         return false;
     // The last round a game has: it ends unwon, and the next waits behind the cover.
     setStopWatch(false);
-    ShowMsg(uiText("msgRoundsUsedUp").arg(QString::number(GameLimits::maxRounds)));
-    NewGame();
-    aPauseExecute();
+    changed();
+    emit roundsUsedUp(GameLimits::maxRounds);
+    newGame();
+    pause();
     return true;
 }
 
-void Game::NewGame()
+void Game::setUpGame()
 {
     m_challenge.newGame(); // challenge: the armed code, or an ordinary game
-    emit newGameStarted();
-    m_testButtonsUsed = false;
+    gs.NewRound = true;
+    for (int n = 1; n <= 6; ++n) {
+        DiceState(n, DieFree);
+        gs.RollCount[n] = 0;
+        gs.SelCount[n] = 0;
+    }
     gs.KeptCount = 0;
+    gs.SubScore = 0;
+    gs.SelScore = 0;
     gs.Total = 0;
-    setEScore(0);
-    gs.RoundNo = 0;
-    setERnd(0);
-    m_rollDoneEnabled = true;
-    m_coverVisible = false;
+    gs.RoundNo = 1;
+    withdrawChoices(1);
+    withdrawChoices(5);
     ElapsedSeconds = 0;
+}
+
+void Game::newGame()
+{
+    emit newGameStarted();
+    setUpGame();
     setStopWatch(true);
+    setPhase(GamePhase::BeforeFirstRoll);
     changed();
-    m_openingRound = true;
-    EndRound(0);
-    m_openingRound = false;
-    if (m_winning)
+    startRecord(false);
+}
+
+void Game::prepareGame()
+{
+    emit newGameStarted();
+    // Right after a win the game won stays on record until the next one takes its first step.
+    const bool afterWin = m_phase == GamePhase::Won;
+    setUpGame();
+    setStopWatch(false);
+    setPhase(afterWin ? GamePhase::NextGame : GamePhase::Cover);
+    changed();
+    if (afterWin)
         m_freshRecordDue = true;
     else
         startRecord(false);
 }
 
-void Game::ShowMsg(const QString &text, qint64 number)
-{
-    QString shown = text;
-    if (number != -1) {
-        // Left to right, never looking again at what was put in.
-        const QString value = QString::number(number);
-        const QString mark = QStringLiteral("%1");
-        QString out;
-        int from = 0;
-        for (int at = shown.indexOf(mark); at >= 0; at = shown.indexOf(mark, from)) {
-            out += shown.mid(from, at - from) + value;
-            from = at + mark.size();
-        }
-        out += shown.mid(from);
-        shown = out;
-    }
-    const bool nested = m_messageOpen;
-    m_messageOpen = true;
-    emit messageShown(shown);
-    m_ui.showMessage(shown);
-    m_messageOpen = nested;
-}
-
-void Game::prepareFirstGame()
-{
-    NewGame();
-    m_contVisible = false;
-    setStopWatch(false);
-    m_coverVisible = true;
-    changed();
-}
-
 // ---------------------------------------------------------------- clock and cover
-
-QString Game::elapsedText(qint32 s)
-{
-    const qint32 hours = s / 3600;
-    const qint32 minutes = (s % 3600) / 60;
-    const qint32 seconds = s - 3600 * hours - 60 * minutes;
-    auto two = [](qint32 v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); };
-    return two(hours) + two(minutes) + two(seconds);
-}
-
-QString Game::ElapsedText() const
-{
-    return elapsedText(ElapsedSeconds);
-}
 
 void Game::StopWatchTimer()
 {
     if (ElapsedSeconds < GameLimits::maxSeconds)
         ElapsedSeconds += 1;
-    emit clockChanged();
+    emit clockChanged(ElapsedSeconds);
 }
 
 void Game::pauseWhenIdle()
@@ -558,7 +476,7 @@ void Game::pauseWhenIdle()
         m_pauseAfterRoll = true;
         return;
     }
-    aPauseExecute();
+    pause();
 }
 
 void Game::setStopWatch(bool enabled)
@@ -571,76 +489,24 @@ void Game::setStopWatch(bool enabled)
     }
 }
 
-void Game::aPauseExecute()
+void Game::pause()
 {
-    m_contVisible = qint64(gs.Total) + gs.SubScore + gs.RoundNo != 0 && gs.Total != settings.Winner;
-    if (!m_coverVisible) {
+    if (!covered())
         setStopWatch(false);
-        m_coverVisible = true;
-    }
+    // After a win the next game waits behind the cover with the game won on record.
+    if (m_freshRecordDue)
+        setPhase(GamePhase::NextGame);
+    else
+        setPhase(continuable() ? GamePhase::Paused : GamePhase::Cover);
     changed();
 }
 
-void Game::btContClick()
+void Game::resume()
 {
     if (m_freshRecordDue)
         startRecord(false);
-    m_coverVisible = false;
     setStopWatch(true);
-    changed();
-}
-
-void Game::btStartClick()
-{
-    m_coverVisible = false;
-    changed();
-    aNewExecute();
-}
-
-// ---------------------------------------------------------------- displays
-
-void Game::setESubScore(int v)
-{
-    // Shown at once, so a message that follows (a bust) stands beside its value.
-    if (m_eSubScore == v)
-        return;
-    m_eSubScore = v;
-    changed();
-}
-
-void Game::setEScore(int v)
-{
-    if (m_eScore == v)
-        return;
-    m_eScore = v;
-    eScoreChange();
-}
-
-void Game::setERnd(int v)
-{
-    if (m_eRnd == v)
-        return;
-    m_eRnd = v;
-    eRndChange();
-}
-
-void Game::eScoreChange()
-{
-    if (settings.Type == 1) {
-        m_rating = gs.RoundNo == 0 ? 0 : ::rating(gs.Total, gs.RoundNo);
-    } else if (settings.Type == 2) {
-        m_rating.reset();
-    }
-    changed();
-}
-
-void Game::eRndChange()
-{
-    if (settings.Type == 1) {
-        m_rating = gs.RoundNo == 1 ? 0 : ::rating(gs.Total, qint64(gs.RoundNo) - 1);
-    } else if (settings.Type == 2) {
-        m_rating.reset();
-    }
+    setPhase(rollingDice() != 0 ? GamePhase::Rolling : restingPhase());
     changed();
 }
 
@@ -690,20 +556,20 @@ void Game::restore(const Snapshot &s)
             rolled = true;
     }
     gs.NewRound = !rolled;
-    rg10 = ChoiceList();
-    rg5 = ChoiceList();
+    // Opened behind the cover, the game waits there; opened in play, it goes on.
+    if (covered())
+        m_phase = continuable() ? GamePhase::Paused : GamePhase::Cover;
+    else
+        m_phase = gs.Total == settings.Winner ? GamePhase::Won : restingPhase();
+    m_offers[0] = ChoiceOffer();
+    m_offers[1] = ChoiceOffer();
     BuildChoices(1);
     BuildChoices(5);
     ScoreSelection(1);
-
-    m_eScore = gs.Total;
-    // What Done would bank: the round so far and the selection rebuilt above.
-    m_eSubScore = saturate(qint64(gs.SubScore) + gs.SelScore);
-    m_eRnd = gs.RoundNo;
-    eRndChange();
-    // The opened game's time shows at once, not the previous game's until the next tick.
-    emit clockChanged();
     startRecord(true);
+    emit gameOpened();
+    // The opened game's time shows at once, not the previous game's until the next tick.
+    emit clockChanged(ElapsedSeconds);
 }
 
 // ---------------------------------------------------------------- the record
@@ -728,8 +594,6 @@ void Game::startRecord(bool opened)
 
 void Game::recordRoll()
 {
-    if (m_freshRecordDue)
-        startRecord(false);
     RecordStep roll;
     roll.kind = RecordStep::Roll;
     roll.test = m_staging;
@@ -748,12 +612,12 @@ void Game::recordKeep(bool bank)
     k.bank = bank;
     for (int f = 1; f <= 6; ++f)
         k.faces[f] = quint8(qBound(0, gs.SelCount[f], 6));
-    // A list without a valid entry counts as its first, as choiceValue reads it.
-    const auto entry = [](const ChoiceList &list) {
-        return qint8(list.itemIndex < 0 || list.itemIndex > 4 ? 0 : list.itemIndex);
+    // An offer without a valid entry counts as its first, as choiceValue reads it.
+    const auto entry = [](const ChoiceOffer &offer) {
+        return qint8(offer.chosen < 0 || offer.chosen > 4 ? 0 : offer.chosen);
     };
-    k.onesEntry = gs.SelCount[1] >= 3 ? entry(rg10) : qint8(-1);
-    k.fivesEntry = gs.SelCount[5] >= 3 ? entry(rg5) : qint8(-1);
+    k.onesEntry = gs.SelCount[1] >= 3 ? entry(m_offers[0]) : qint8(-1);
+    k.fivesEntry = gs.SelCount[5] >= 3 ? entry(m_offers[1]) : qint8(-1);
     k.points = gs.SelScore;
     k.total = gs.Total;
     k.roundNo = gs.RoundNo;
@@ -761,17 +625,15 @@ void Game::recordKeep(bool bank)
     m_record.add(k);
 }
 
-void Game::recordRoundEnd(qint32 points, int verdict)
+void Game::recordRoundEnd(qint32 points, BankVerdict verdict)
 {
-    if (m_openingRound)
-        return;
     RecordStep e;
     e.kind = RecordStep::RoundEnd;
     e.test = m_staging;
     e.end = points < 0 ? RecordStep::Penalty
           : points == 0 ? RecordStep::Bust
-          : verdict == int(BankVerdict::Band) ? RecordStep::RefusedBand
-          : verdict == int(BankVerdict::Exact) ? RecordStep::RefusedExact
+          : verdict == BankVerdict::Band ? RecordStep::RefusedBand
+          : verdict == BankVerdict::Exact ? RecordStep::RefusedExact
                                                 : RecordStep::Banked;
     e.total = gs.Total;
     e.roundNo = gs.RoundNo;
@@ -784,5 +646,5 @@ void Game::recordRoundEnd(qint32 points, int verdict)
 void Game::startChallenge(const ChallengeCode &code)
 {
     m_challenge.arm(code);
-    NewGame();
+    newGame();
 }

@@ -2,8 +2,7 @@
 // The record of the running game and the states of the dice.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <QtGlobal>
 
 enum DieState : int { DieNone = -1, DieFree = 0, DieSelected = 1, DieKept = 2 };
 
@@ -32,13 +31,4 @@ struct DieModel
     int autoStopInterval = 2000;
     int timer = 0;          // running animation timer, 0 when at rest
     quint32 startTime = 0;
-};
-
-// A choice list offered for three or more ones (rg10) or fives (rg5).
-struct ChoiceList
-{
-    QString caption;
-    QStringList items;
-    int itemIndex = -1;
-    bool visible = false;
 };

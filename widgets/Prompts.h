@@ -3,8 +3,6 @@
 // can answer them without a box ever blocking.
 #pragma once
 
-#include "game/Game.h"
-
 #include <QString>
 
 #include <functional>
@@ -13,9 +11,12 @@ class QDialog;
 class QFont;
 class QWidget;
 
-class Prompts : public GameUi
+class Prompts
 {
 public:
+    virtual ~Prompts() = default;
+    // A modal box with the application's title and one OK button.
+    virtual void showMessage(const QString &text) = 0;
     // The general error handler: a file that could not be read or written.
     virtual void showError(const QString &text) = 0;
     // Empty when cancelled.

@@ -394,15 +394,8 @@ def main():
             raise Failure("five games in a row lost their first roll after 800")
         s.close_message("Congratulation !")
         s.expect(r"^notification Won with 1,?000 points in 2 rounds, time .*, Your score: 50000\.")
-        s.close_message("You have a new high score!")
-        s.expect(r"HiScore|Type Your name")
-        time.sleep(0.3)
-        s.type("Orca")
-        s.key("Return")
-        s.expect(r"^notification Top ten, Normal: place 1\.")
-        # The top ten has the keys; Escape closes it, and the game takes them back.
-        s.expect(r"^Close push button")
-        s.key("Escape")
+        # The test buttons set the dice: the win stays out of the top ten, and says so.
+        s.close_message("The test buttons set the dice in this game, so it is not entered in the top-ten tables.")
 
         # Practice by ear: Tools' last entry, the built-in positions, a play and its verdict.
         s.expect(r"^Continue push button")

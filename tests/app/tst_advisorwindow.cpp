@@ -98,7 +98,8 @@ class TestAdvisorWindow : public QObject
     // Start, a first roll that scores, then six ones banked as 800: 200 to go.
     void to800(TfrmMain &w)
     {
-        rig::stage(w, m_timers, 1);
+        rig::stage(w, m_timers, 0);
+        rig::setFaces(w, 1);
         rig::clickAllDice(w);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         QCOMPARE(w.game().state().Total, 800);
@@ -110,7 +111,7 @@ class TestAdvisorWindow : public QObject
         if (w.game().state().NewRound)
             rig::roll(w, m_timers);
         QVERIFY(!w.game().state().NewRound);
-        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
+        rig::setFaces(w, 2);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
@@ -127,7 +128,7 @@ class TestAdvisorWindow : public QObject
             return !w.solver().jobsPending() && r->review().chart.size() == rec.steps().size() + 1
                     && r->record().won() == rec.won();
         };
-        if (!w.solver().waitFor(w.game().rules(), 60000) || !QTest::qWaitFor(shown, 60000))
+        if (!w.solver().waitFor(w.game().gameSettings().rules(), 60000) || !QTest::qWaitFor(shown, 60000))
             return nullptr;
         QCoreApplication::processEvents();
         return r;
@@ -241,36 +242,36 @@ private slots:
     void bothBandRulesShareASolutionWhereTheyAgree()
     {
         TfrmMain w(m_prompts, m_timers, {QStringLiteral("/CHEAT")});
-        w.game().applyRules({1000, false});
+        setRules(w.game(), {1000, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         const auto single = a->solution();
         // Up to 1000 no bank reaches 1400-1500: nothing to solve again.
-        w.game().applyRules({1000, true});
+        setRules(w.game(), {1000, true});
         QCOMPARE(a->solution(), single);
         a->refresh();
         QVERIFY(!a->solving());
         QVERIFY(!a->lStatus()->text().startsWith(QStringLiteral("Working out")));
         // At 2000 the rules differ, and each has its own solution.
-        w.game().applyRules({2000, true});
+        setRules(w.game(), {2000, true});
         QVERIFY(!a->solution());
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->solution()->valid());
-        w.game().applyRules({2000, false});
+        setRules(w.game(), {2000, false});
         QVERIFY(!a->solution());
     }
 
     void saysWhyItCannotAdvise()
     {
         TfrmMain w(m_prompts, m_timers, {});
-        w.game().applyRules({1003, false});
+        setRules(w.game(), {1003, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("can never be reached")));
         // A total from a hand-made settings file, beyond what is worked out.
-        w.game().applyRules({250000, false});
+        setRules(w.game(), {250000, false});
         QVERIFY(a->waitForSolution(60000));
         QVERIFY(a->lStatus()->text().contains(QStringLiteral("up to 100000 points")));
     }
@@ -361,7 +362,7 @@ private slots:
         QVERIFY(a->lBust()->text().startsWith(QStringLiteral("Rolling on with this selection: 6 dice, bust chance ")));
         // Right after the roll that follows, the selection counts once, as in Subtotal.
         rollTo(w, true);
-        QCOMPARE(g.eSubScore(), hot);
+        QCOMPARE(shown(g).eSubScore(), hot);
         QCOMPARE(a->lStatus()->text(), position(0, 1, hot));
         QVERIFY(a->lBest()->text().startsWith(QStringLiteral("Best play (")));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
@@ -370,7 +371,7 @@ private slots:
         // up the window says so and advises nothing.
         QTest::mouseClick(w.surface().cheat(1), Qt::LeftButton);
         QTest::mouseClick(w.surface().dice(1), Qt::LeftButton);
-        const qint32 before = g.eSubScore();
+        const qint32 before = shown(g).eSubScore();
         QCOMPARE(before, hot + 10);
         QCOMPARE(a->lStatus()->text(), position(0, 1, before));
         QVERIFY(checkPlaysNameTheirDice(a, g) > 0);
@@ -381,7 +382,7 @@ private slots:
             subtotalAtMessage = w.surface().eSubScore()->text();
         };
         rollTo(w, false);
-        QCOMPARE(m_prompts.messages.last(), g.gameTexts().msgFail);
+        QCOMPARE(m_prompts.messages.last(), shown(g).gameTexts().msgFail);
         // The points are gone before the message, in Subtotal and here alike.
         QCOMPARE(atMessage.status, position(0, 1, 0));
         QCOMPARE(subtotalAtMessage, QStringLiteral("0"));
@@ -393,7 +394,7 @@ private slots:
         // A first roll that scores nothing costs 100 points.
         QCOMPARE(a->lStatus()->text(), position(0, 2, 0));
         rollTo(w, false);
-        QCOMPARE(m_prompts.messages.last(), g.gameTexts().msgCrash);
+        QCOMPARE(m_prompts.messages.last(), shown(g).gameTexts().msgCrash);
         QCOMPARE(atMessage.status, position(0, 2, -100));
         QCOMPARE(subtotalAtMessage, QStringLiteral("-100")); // the penalty shows before its message
         QCOMPARE(atMessage.bust, QStringLiteral("Bust: nothing in this roll scores, so there is nothing to choose. "
@@ -407,7 +408,7 @@ private slots:
         QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
         QTest::mouseClick(w.surface().dice(2), Qt::LeftButton);
         action(w, "aPause")->trigger();
-        QVERIFY(g.coverVisible());
+        QVERIFY(shown(g).coverVisible());
         QCOMPARE(a->lStatus()->text(), QStringLiteral("The game is paused: total -100, round 3, points this round 5."));
         QCOMPARE(a->lBust()->text(), QStringLiteral("The advice comes back on Continue."));
         QCOMPARE(a->lBest()->text(), QString());
@@ -427,7 +428,7 @@ private slots:
         to800(w);
         // Five fives banked as 200 in the next roll that scores.
         rollTo(w, true);
-        QTest::mouseClick(w.surface().cheat(2), Qt::LeftButton);
+        rig::setFaces(w, 2);
         for (int n = 1; n <= 5; ++n)
             QTest::mouseClick(w.surface().dice(n), Qt::LeftButton);
         const QString won = QStringLiteral("The game is won: 1000 points, reached in round %1.").arg(g.state().RoundNo);
@@ -436,7 +437,7 @@ private slots:
         QTest::mouseClick(w.surface().btDone(), Qt::LeftButton);
         m_prompts.onMessage = nullptr;
         // The win, and the notice that it stays out of the tables: no next roll.
-        for (const QString &message : {g.gameTexts().msgWin, uiText("msgAssisted")}) {
+        for (const QString &message : {shown(g).gameTexts().msgWin, uiText("msgAssisted")}) {
             QVERIFY2(atMessage.contains(message), qPrintable(message));
             const Seen s = atMessage.value(message);
             QCOMPARE(s.status, won);
@@ -445,7 +446,7 @@ private slots:
             QCOMPARE(s.plays, 0);
         }
         // The cover after the win, until the next game is taken up.
-        QVERIFY(g.coverVisible() && g.contVisible());
+        QVERIFY(shown(g).coverVisible() && shown(g).contVisible());
         QCOMPARE(a->lStatus()->text(), won);
         QCOMPARE(a->lBust()->text(), QStringLiteral("Continue or Start begins the next game."));
         QTest::mouseClick(w.surface().btCont(), Qt::LeftButton);
@@ -495,7 +496,7 @@ private slots:
         rig::writeProgramFile(QStringLiteral("Korvex.lng"), "[Advisor]\r\nadvTitle=Ratgeber\r\nadvNoGame=Kein Spiel.\r\nadvRanking=Alle Zuege:\r\n"
                               "advProgressName=Rechnet\r\nadvProgress=%1 Prozent\r\nadvWorking=Rechnet fuer %1...\r\n");
         TfrmMain w(m_prompts, m_timers, {});
-        w.game().applyRules({1500, false});
+        setRules(w.game(), {1500, false});
         action(w, "aAdvisor")->trigger();
         AdvisorWindow *a = w.sideWindows().advisor();
         QCOMPARE(a->lStatus()->text(), QStringLiteral("Rechnet fuer 1500..."));
@@ -691,7 +692,7 @@ private slots:
         QCOMPARE(r->chart()->selectedStep(), int(w.game().record().steps().size()) - 1);
         // A winning total no play can reach: it says so, and lists the plays unvalued.
         r->close();
-        w.game().applyRules({1003, false});
+        setRules(w.game(), {1003, false});
         action(w, "aNew")->trigger();
         QTest::mouseClick(w.surface().btStart(), Qt::LeftButton);
         for (int k = 0; k < 3; ++k)

@@ -556,9 +556,9 @@ private slots:
         // A choice list's caption in the main window.
         Windows win;
         open(win);
-        GameTexts texts = win.main->game().gameTexts();
+        GameTexts texts = win.main->presenter().gameTexts();
         texts.s10 = whole;
-        win.main->game().applyTexts(texts);
+        win.main->presenter().applyTexts(texts);
         win.main->surface().btRoll()->click();
         QVERIFY(m_timers.runUntil([&win] { return win.main->game().rollingDice() == 0; }));
         win.main->surface().cheat(1)->click(); // six ones

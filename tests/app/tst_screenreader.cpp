@@ -248,23 +248,24 @@ private slots:
     {
         // The narrator hears the engine alone: a roll's faces once the dice stop.
         GameRandom random;
-        Game g(m_timers, random, m_prompts);
+        Game g(m_timers, random);
+        GamePresenter presenter(g, m_prompts);
         Announcer announcer(nullptr);
-        Narrator narrator(g, &announcer, [] { return QStringLiteral("Your score:"); });
+        Narrator narrator(presenter, &announcer, [] { return QStringLiteral("Your score:"); });
         QStringList heard;
         connect(&announcer, &Announcer::said, &announcer, [&heard](const QString &t) { heard << t; });
-        g.prepareFirstGame();
-        g.btStartClick();
+        g.prepareGame();
+        g.newGame();
         narrator.rollPressed();
-        g.btRollClick();
+        g.roll();
         QVERIFY(heard.isEmpty());
         QVERIFY(m_timers.runUntil([&heard] { return !heard.isEmpty(); }));
         QVERIFY2(heard.first().startsWith(QStringLiteral("Rolled ")), qPrintable(heard.first()));
         // Six ones taken: the engine says all six roll again.
-        g.Button1Click(1);
+        g.stageRoll([&](int) { return 1; });
         for (int n = 1; n <= 6; ++n)
-            g.RxDice1Click(n);
-        g.btRollClick();
+            g.clickDie(n);
+        g.roll();
         QVERIFY(m_timers.runUntil([&g] { return g.rollingDice() == 0; }));
         QVERIFY2(heard.last().startsWith(QStringLiteral("Hot dice, all six roll again. Rolled ")), qPrintable(heard.last()));
         QVERIFY(narrator.stateSpoken().contains(QStringLiteral("Your score: ")));

@@ -41,19 +41,19 @@ private:
     {
         Game &g = w.game();
         for (int n = 1; n <= 6; ++n) {
-            if (w.surface().dice(n)->value() != g.die(n).value || w.surface().dice(n)->dieState() != g.DiceState(n))
+            if (w.surface().dice(n)->value() != g.die(n).value || w.surface().dice(n)->dieState() != g.die(n).color)
                 return QStringLiteral("die %1 shows %2 in state %3, the engine has %4 in %5")
                         .arg(n).arg(w.surface().dice(n)->value()).arg(w.surface().dice(n)->dieState())
-                        .arg(g.die(n).value).arg(g.DiceState(n));
+                        .arg(g.die(n).value).arg(g.die(n).color);
         }
         const QLocale locale;
         if (w.surface().eScore()->text() != locale.toString(g.state().Total))
             return QStringLiteral("eScore shows %1, Total is %2").arg(w.surface().eScore()->text()).arg(g.state().Total);
         if (w.surface().eRnd()->text() != locale.toString(g.state().RoundNo))
             return QStringLiteral("eRnd shows %1, RoundNo is %2").arg(w.surface().eRnd()->text()).arg(g.state().RoundNo);
-        if (w.surface().pCover()->isHidden() == g.coverVisible())
+        if (w.surface().pCover()->isHidden() == shown(g).coverVisible())
             return QStringLiteral("the cover is out of step");
-        if (w.surface().rg10()->isHidden() == g.choiceList(1).visible || w.surface().rg5()->isHidden() == g.choiceList(5).visible)
+        if (w.surface().rg10()->isHidden() == shown(g).choiceList(1).visible || w.surface().rg5()->isHidden() == shown(g).choiceList(5).visible)
             return QStringLiteral("a choice list is out of step");
         return QString();
     }
@@ -66,15 +66,15 @@ private:
             return nullptr;
         int free[7] = {};
         for (int n = 1; n <= 6; ++n) {
-            if (g.DiceState(n) == DieSelected)
+            if (g.die(n).color == DieSelected)
                 return nullptr;
-            if (g.DiceState(n) == DieFree)
+            if (g.die(n).color == DieFree)
                 free[g.die(n).value] += 1;
         }
         for (int k = 0; k < 6; ++k) {
             const int n = int((r + quint32(k)) % 6) + 1;
             const int v = g.die(n).value;
-            if (g.DiceState(n) == DieFree && (v == 1 || v == 5 || free[v] >= 3))
+            if (g.die(n).color == DieFree && (v == 1 || v == 5 || free[v] >= 3))
                 return w.surface().dice(n);
         }
         return nullptr;
@@ -134,7 +134,7 @@ private slots:
             const int pick = int(rng() % 100);
             QString what;
 
-            if (g.coverVisible()) {
+            if (shown(g).coverVisible()) {
                 // Only the cover's buttons can be reached.
                 if (reachable(w.surface().btCont()) && rng() % 8 != 0) {
                     what = QStringLiteral("Continue");
@@ -238,7 +238,7 @@ private slots:
                 action(w, "aNew")->trigger();
             }
             for (const QString &m : prompts.messages.mid(watchFrom))
-                wins += m == g.gameTexts().msgWin;
+                wins += m == shown(g).gameTexts().msgWin;
 
             QString problem = watch.after(kind, prompts.messages);
             if (problem.isEmpty())

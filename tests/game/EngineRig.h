@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A game on a virtual clock, and a way to know in advance where the dice of
-// the next roll will come to rest for a given time of day.
+// A game on a virtual clock, shown by its presenter with every box answered
+// in place, and a way to know in advance where the dice of the next roll will
+// come to rest for a given time of day.
 #pragma once
 
-#include "FakeUi.h"
+#include "app/GamePresenter.h"
 #include "game/Game.h"
 #include "game/GameRandom.h"
 #include "game/ManualTimerService.h"
+#include "support/FakePrompts.h"
 
 #include <QString>
 #include <QVector>
@@ -23,7 +25,7 @@ inline QString restingStateProblem(const Game &g)
     int selected[7] = {};
     int kept = 0;
     for (int n = 1; n <= 6; ++n) {
-        const int s = g.dieState(n);
+        const int s = g.die(n).color;
         const int face = g.die(n).value;
         if (s < DieFree || s > DieKept)
             return QStringLiteral("die %1 has no state").arg(n);
@@ -47,10 +49,10 @@ inline QString restingStateProblem(const Game &g)
         return QStringLiteral("KeptCount is %1 but %2 dice are kept").arg(g.state().KeptCount).arg(kept);
     if (g.rollingDice() != 0)
         return QStringLiteral("RollingDice is %1 outside a roll").arg(g.rollingDice());
-    if (g.choiceList(1).visible != (g.state().SelCount[1] >= 3))
-        return QStringLiteral("the ones' choice list is out of step with %1 selected ones").arg(g.state().SelCount[1]);
-    if (g.choiceList(5).visible != (g.state().SelCount[5] >= 3))
-        return QStringLiteral("the fives' choice list is out of step with %1 selected fives").arg(g.state().SelCount[5]);
+    if (g.choices(1).offered() != (g.state().SelCount[1] >= 3))
+        return QStringLiteral("the ones' valuations are out of step with %1 selected ones").arg(g.state().SelCount[1]);
+    if (g.choices(5).offered() != (g.state().SelCount[5] >= 3))
+        return QStringLiteral("the fives' valuations are out of step with %1 selected fives").arg(g.state().SelCount[5]);
     int anySelected = 0;
     for (int f = 1; f <= 6; ++f)
         anySelected += selected[f];
@@ -59,6 +61,29 @@ inline QString restingStateProblem(const Game &g)
     if (g.state().RoundNo < 1)
         return QStringLiteral("RoundNo is %1").arg(g.state().RoundNo);
     return QString();
+}
+
+// What the window shows of a game: its presenter (a child of the game).
+inline GamePresenter &shown(const Game &game)
+{
+    return *game.findChild<GamePresenter *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// The rules the next game is played by.
+inline void setRules(Game &game, const RuleSet &rules)
+{
+    GameSettings s = game.gameSettings();
+    s.Winner = rules.winner;
+    s.Valid = rules.band;
+    game.applySettings(s);
+}
+
+// Whether the clock counts: in play, not behind the cover nor after the win.
+inline bool clockRunning(const Game &game)
+{
+    const GamePhase p = game.phase();
+    return p == GamePhase::BeforeFirstRoll || p == GamePhase::Rolling || p == GamePhase::Choosing
+            || p == GamePhase::RoundOver;
 }
 
 // Puts the game where `edit` moves its saved-game snapshot, as opening that
@@ -100,12 +125,12 @@ inline void rollStandIn(const Game &game, qint64 midnightMs, const std::function
 {
     {
         ManualTimerService timers;
-        FakeUi ui;
         GameRandom random;
-        Game copy(timers, random, ui);
+        Game copy(timers, random);
+        copy.newGame();
         copy.restore(game.snapshot());
         timers.setMsecsSinceMidnightUtc(midnightMs);
-        copy.btRollClick();
+        copy.roll();
         timers.runUntil([&copy] { return copy.rollingDice() == 0; });
         seen(copy);
     }
@@ -134,10 +159,19 @@ inline qint64 midnightFor(const Game &game, bool scores, qint64 from = 1000)
 
 struct EngineRig
 {
+    enum Start { Unstarted, Prepared };
+    // Prepared: as start-up leaves it, a game behind the cover.
+    explicit EngineRig(Start start = Unstarted)
+    {
+        if (start == Prepared)
+            game.prepareGame();
+    }
+
     ManualTimerService timers;
-    FakeUi ui;
+    FakePrompts prompts;
     GameRandom random;
-    Game game{timers, random, ui};
+    Game game{timers, random};
+    GamePresenter &presenter = *new GamePresenter(game, prompts, &game);
 
     Faces faces() const { return facesOf(game); }
     std::array<bool, 7> diceToRoll() { return ::diceToRoll(game); }
@@ -145,17 +179,24 @@ struct EngineRig
     // The cover lifted and a fresh game on the table, as after Start.
     void startPlaying()
     {
-        game.prepareFirstGame();
-        game.btStartClick();
+        game.prepareGame();
+        game.newGame();
     }
 
     bool settle() { return timers.runUntil([this] { return game.rollingDice() == 0; }); }
+
+    // Rolls now and lets the dice come to rest.
+    bool rollNow()
+    {
+        game.roll();
+        return settle();
+    }
 
     // Rolls at the time of day given and lets the dice come to rest.
     bool rollAt(qint64 midnightMs)
     {
         timers.setMsecsSinceMidnightUtc(midnightMs);
-        game.btRollClick();
+        game.roll();
         return settle();
     }
 
@@ -191,15 +232,33 @@ struct EngineRig
         if (!playingWith({1, 1, 1, 2, 3, 4}))
             return false;
         for (int n : {1, 2, 3})
-            game.RxDice1Click(n);
+            game.clickDie(n);
         return game.state().SelScore == 100;
+    }
+
+    // Ends the round in play with `points` as the player would: banked from
+    // a round that holds them, or a bust (0 with a die kept, -100 without).
+    void endRound(qint32 points)
+    {
+        restoreWith(game, [points](Game::Snapshot &s) {
+            for (int n = 1; n <= 6; ++n) {
+                s.dieState[n] = n == 1 && points == 0 ? DieKept : DieFree;
+                s.face[n] = 1;
+                s.selCount[n] = s.rollCount[n] = 0;
+            }
+            s.subScore = points > 0 ? points : 0;
+        });
+        if (points > 0)
+            game.bank();
+        else
+            stage({2, 2, 3, 3, 4, 6});
     }
 
     int countIn(int state) const
     {
         int c = 0;
         for (int n = 1; n <= 6; ++n)
-            c += game.dieState(n) == state ? 1 : 0;
+            c += game.die(n).color == state ? 1 : 0;
         return c;
     }
 

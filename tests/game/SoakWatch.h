@@ -38,7 +38,7 @@ inline qint64 modelSelection(const Game &g)
 {
     qint64 v = 0;
     for (int f = 1; f <= 6; ++f) {
-        const int entry = f == 1 ? g.choiceList(1).itemIndex : f == 5 ? g.choiceList(5).itemIndex : -1;
+        const int entry = f == 1 ? shown(g).choiceList(1).itemIndex : f == 5 ? shown(g).choiceList(5).itemIndex : -1;
         v += modelTake(f, g.state().SelCount[f], entry);
     }
     return v;
@@ -58,7 +58,7 @@ public:
         m_messages = messages;
         int held = 0;
         for (int n = 1; n <= 6; ++n)
-            held += m_g.DiceState(n) != DieFree ? 1 : 0;
+            held += m_g.die(n).color != DieFree ? 1 : 0;
         m_sixRoll = held == 0 || held == 6;
         m_held = held;
     }
@@ -72,7 +72,7 @@ public:
         const QStringList mine = shown.mid(m_messages);
         const qint32 total = m_g.state().Total;
         const qint32 round = m_g.state().RoundNo;
-        const bool won = mine.contains(m_g.gameTexts().msgWin);
+        const bool won = mine.contains(::shown(m_g).gameTexts().msgWin);
         if (kind == StepKind::NewGame || won) {
             if (total != 0 || round != 1)
                 return QStringLiteral("a new game at Total %1, round %2").arg(total).arg(round);
@@ -93,7 +93,7 @@ public:
             break;
         case StepKind::Roll:
             if (delta == -100) {
-                if (!mine.contains(m_g.gameTexts().msgCrash) || !m_sixRoll)
+                if (!mine.contains(::shown(m_g).gameTexts().msgCrash) || !m_sixRoll)
                     return QStringLiteral("100 points lost without a bust of six dice (%1 dice held, messages: %2)")
                             .arg(m_held).arg(mine.join(QLatin1String(" | ")));
             } else if (delta != 0) {

@@ -157,8 +157,8 @@ private slots:
         rig.game.startChallenge(c);
         QVERIFY(rig.rollAt(1000));
         rig.stage({1, 1, 2, 3, 4, 6});
-        rig.game.RxDice1Click(1);
-        rig.game.RxDice1Click(2);
+        rig.game.clickDie(1);
+        rig.game.clickDie(2);
         QVERIFY(rig.rollAt(4242));
         const Faces second = expect(1, 2, 3, 4);
         for (int n = 3; n <= 6; ++n)
@@ -167,7 +167,7 @@ private slots:
         if (!rig.game.state().NewRound) {
             rig.stage({1, 1, 1, 1, 5, 5});
             for (int n = 3; n <= 6; ++n)
-                rig.game.RxDice1Click(n);
+                rig.game.clickDie(n);
             QVERIFY(rig.rollAt(99));
             QCOMPARE(rig.game.challenge().roll(), 3);
             const Faces hot = expect(1, 3, 1, 6);
@@ -175,14 +175,14 @@ private slots:
                 QCOMPARE(rig.faces()[size_t(n)], hot[size_t(n)]);
         }
         // A new round starts at its first roll.
-        rig.game.btDoneClick();
+        rig.game.bank();
         if (rig.game.state().NewRound) {
             const qint32 round = rig.game.state().RoundNo;
             QVERIFY(rig.rollAt(5));
             QCOMPARE(rig.game.challenge().round(), round);
             QCOMPARE(rig.game.challenge().roll(), 1);
         }
-        rig.game.NewGame();
+        rig.game.newGame();
         QVERIFY(!rig.game.challenge().active());
         QVERIFY(rig.brokenInvariant().isEmpty());
     }

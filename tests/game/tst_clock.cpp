@@ -27,7 +27,7 @@ private slots:
     {
         QFETCH(int, seconds);
         QFETCH(QString, text);
-        QCOMPARE(Game::elapsedText(seconds), text);
+        QCOMPARE(GamePresenter::elapsedText(seconds), text);
     }
 
     void ticksGoOnFromAnOpenedTime()
@@ -44,10 +44,10 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.prepareFirstGame();
-        QVERIFY(g.coverVisible());
-        QVERIFY(!g.contVisible());
-        QVERIFY(!g.stopWatchEnabled());
+        g.prepareGame();
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(!shown(g).contVisible());
+        QVERIFY(!clockRunning(g));
         QCOMPARE(rig.timers.activeCount(), 0);
         QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.state().Total, 0);
@@ -60,11 +60,11 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.prepareFirstGame();
+        g.prepareGame();
         rig.timers.advance(400);
-        g.btStartClick();
-        QVERIFY(!g.coverVisible());
-        QVERIFY(g.stopWatchEnabled());
+        g.newGame();
+        QVERIFY(!shown(g).coverVisible());
+        QVERIFY(clockRunning(g));
         rig.timers.advance(999);
         QCOMPARE(g.elapsedSeconds(), 0);
         rig.timers.advance(1);
@@ -80,15 +80,15 @@ private slots:
         rig.startPlaying();
         rig.timers.advance(2500);
         QCOMPARE(g.elapsedSeconds(), 2);
-        g.aPauseExecute();
-        QVERIFY(g.coverVisible());
-        QVERIFY(g.contVisible());
-        QVERIFY(!g.stopWatchEnabled());
+        g.pause();
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(shown(g).contVisible());
+        QVERIFY(!clockRunning(g));
         QCOMPARE(rig.timers.activeCount(), 0);
         rig.timers.advance(60000);
         QCOMPARE(g.elapsedSeconds(), 2);
-        g.btContClick();
-        QVERIFY(!g.coverVisible());
+        g.resume();
+        QVERIFY(!shown(g).coverVisible());
         QCOMPARE(g.elapsedSeconds(), 2);
         // The half second before the pause is not counted.
         rig.timers.advance(999);
@@ -103,14 +103,14 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         rig.timers.advance(1000);
-        g.aPauseExecute();
-        QVERIFY(g.contVisible());
+        g.pause();
+        QVERIFY(shown(g).contVisible());
         // The game behind the cover changes (as a load would); pause again.
         restoreWith(g, [](auto &s) { s.total = s.winner; });
-        g.aPauseExecute();
-        QVERIFY(!g.contVisible());
-        QVERIFY(g.coverVisible());
-        QVERIFY(!g.stopWatchEnabled());
+        g.pause();
+        QVERIFY(!shown(g).contVisible());
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(!clockRunning(g));
         QCOMPARE(g.elapsedSeconds(), 1);
     }
 
@@ -118,14 +118,14 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.prepareFirstGame();
-        g.aPauseExecute();
-        QVERIFY(g.contVisible());
-        QVERIFY(g.coverVisible());
-        QVERIFY(!g.stopWatchEnabled());
+        g.prepareGame();
+        g.pause();
+        QVERIFY(shown(g).contVisible());
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(!clockRunning(g));
         QCOMPARE(rig.timers.activeCount(), 0);
-        g.btContClick();
-        QVERIFY(!g.coverVisible());
+        g.resume();
+        QVERIFY(!shown(g).coverVisible());
         QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.elapsedSeconds(), 0);
         rig.timers.advance(1000);
@@ -139,10 +139,10 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         rig.timers.advance(5000);
-        g.aPauseExecute();
-        g.btStartClick();
+        g.pause();
+        g.newGame();
         QCOMPARE(g.elapsedSeconds(), 0);
-        QVERIFY(!g.coverVisible());
+        QVERIFY(!shown(g).coverVisible());
         rig.timers.advance(1000);
         QCOMPARE(g.elapsedSeconds(), 1);
     }
@@ -154,7 +154,7 @@ private slots:
         rig.startPlaying();
         rig.timers.advance(1500);
         QCOMPARE(g.elapsedSeconds(), 1);
-        g.aNewExecute();
+        g.newGame();
         QCOMPARE(g.elapsedSeconds(), 0);
         QCOMPARE(rig.timers.activeCount(), 1);
         rig.timers.advance(500); // the running beat goes on
@@ -169,8 +169,8 @@ private slots:
         rig.startPlaying();
         QSignalSpy told(&g, &Game::clockChanged);
         rig.timers.advance(7000);
-        g.aPauseExecute();
-        g.btStartClick();
+        g.pause();
+        g.newGame();
         QCOMPARE(told.count(), 7);
         rig.timers.advance(1000);
         QCOMPARE(told.count(), 8);
@@ -182,20 +182,20 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         restoreWith(g, [](auto &s) { s.roundNo = s.total = s.subScore = 0; });
-        g.aPauseExecute();
-        QVERIFY(!g.contVisible());
-        g.btContClick();
+        g.pause();
+        QVERIFY(!shown(g).contVisible());
+        g.resume();
         // Total + SubScore + RoundNo adding up to 0 counts as nothing to continue.
         restoreWith(g, [](auto &s) {
             s.total = -100;
             s.roundNo = 100;
         });
-        g.aPauseExecute();
-        QVERIFY(!g.contVisible());
-        g.btContClick();
+        g.pause();
+        QVERIFY(!shown(g).contVisible());
+        g.resume();
         restoreWith(g, [](auto &s) { s.roundNo = 3; });
-        g.aPauseExecute();
-        QVERIFY(g.contVisible());
+        g.pause();
+        QVERIFY(shown(g).contVisible());
     }
 };
 

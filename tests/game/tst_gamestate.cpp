@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game record, the die states and their lookup, and taking the state
-// out of a game and putting it back.
+// The phase and position the game tells, and taking the state out of a
+// game and putting it back.
 #include "EngineRig.h"
 
 #include <QSignalSpy>
@@ -41,86 +41,28 @@ class TestGameState : public QObject
     Q_OBJECT
 
 private slots:
-    void diceStateModes_data()
+    void positionToldOncePerChange()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("returned");
-        QTest::addColumn<int>("after");
-        QTest::newRow("read") << -1 << 1 << 1;
-        QTest::newRow("free") << 0 << 0 << 0;
-        QTest::newRow("selected") << 1 << 1 << 1;
-        QTest::newRow("kept") << 2 << 2 << 2;
-        QTest::newRow("3") << 3 << -1 << 1;
-        QTest::newRow("-2") << -2 << -1 << 1;
-        QTest::newRow("100") << 100 << -1 << 1;
-    }
-
-    void diceStateModes()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, returned);
-        QFETCH(int, after);
         EngineRig rig;
+        rig.startPlaying();
         Game &g = rig.game;
-        QCOMPARE(g.DiceState(4, DieSelected), 1);
-        QCOMPARE(g.DiceState(4, mode), returned);
-        QCOMPARE(g.DiceState(4), after);
-        QCOMPARE(g.die(4).color, after);
-        for (int n : {1, 2, 3, 5, 6})
-            QCOMPARE(g.DiceState(n), int(DieFree));
-    }
-
-    void diceStateSignalsOnlyChanges()
-    {
-        EngineRig rig;
-        Game &g = rig.game;
-        QSignalSpy spy(&g, &Game::dieChanged);
-        g.DiceState(2, DieKept);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toInt(), 2);
-        g.DiceState(2, DieKept);
-        g.DiceState(2);
-        g.DiceState(2, 3);
-        QCOMPARE(spy.count(), 1);
-    }
-
-    void diceStateOutsideTheDice()
-    {
-        EngineRig rig;
-        for (int index : {0, 7, -1}) {
-            QCOMPARE(rig.game.DiceState(index), -1);
-            QCOMPARE(rig.game.DiceState(index, DieKept), -1);
-        }
-        QCOMPARE(rig.countIn(DieFree), 6);
-    }
-
-    void dieNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("die");
-        QTest::newRow("as written") << "RxDice3" << 3;
-        QTest::newRow("upper X") << "RXDice3" << 3;
-        QTest::newRow("lower") << "rxdice1" << 1;
-        QTest::newRow("upper") << "RXDICE6" << 6;
-        QTest::newRow("seven") << "RxDice7" << 0;
-        QTest::newRow("zero") << "RxDice0" << 0;
-        QTest::newRow("no number") << "RxDice" << 0;
-        QTest::newRow("leading zero") << "RxDice03" << 0;
-        QTest::newRow("blank") << "RxDice 3" << 0;
-        QTest::newRow("other") << "Dice3" << 0;
-    }
-
-    void dieNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, die);
-        QCOMPARE(Game::dieIndexByName(name), die);
+        QSignalSpy steps(&g, &Game::dieChanged);
+        QSignalSpy told(&g, &Game::positionChanged);
+        QVERIFY(rig.rollAt(rig.midnightFor(true)));
+        // Roll and rest: the dice stepped many times, the position was told twice.
+        QVERIFY(steps.count() > 12);
+        QCOMPARE(told.count(), 2);
+        QCOMPARE(told.at(0).at(1).value<GamePhase>(), GamePhase::Rolling);
+        QCOMPARE(told.at(1).at(1).value<GamePhase>(), GamePhase::Choosing);
+        g.pause();
+        g.pause(); // nothing new
+        QCOMPARE(told.count(), 3);
     }
 
     void snapshotAfterStartUp()
     {
         EngineRig rig;
-        rig.game.prepareFirstGame();
+        rig.game.prepareGame();
         const Game::Snapshot s = rig.game.snapshot();
         for (int n = 1; n <= 6; ++n) {
             QCOMPARE(s.dieState[n], int(DieFree));
@@ -135,10 +77,10 @@ private slots:
 
         // Opened again, it offers Continue.
         EngineRig other;
-        other.game.prepareFirstGame();
+        other.game.prepareGame();
         other.game.restore(s);
-        other.game.aPauseExecute();
-        QVERIFY(other.game.contVisible());
+        other.game.pause();
+        QVERIFY(shown(other.game).contVisible());
         QCOMPARE(other.game.state().NewRound, true);
     }
 
@@ -150,8 +92,8 @@ private slots:
         QVERIFY(rig.scoringRoll());
         rig.stage({0, 0, 0, 1, 1, 1});
         for (int n : {4, 5, 6})
-            g.RxDice1Click(n);
-        g.chooseEntry(1, 1);
+            g.clickDie(n);
+        g.choose(1, 1);
         QCOMPARE(g.state().SelScore, 30);
         rig.timers.advance(4321);
         Game::Snapshot saved = g.snapshot();
@@ -164,37 +106,37 @@ private slots:
         EngineRig other;
         Game &h = other.game;
         QVERIFY(other.playingWith({6, 6, 6, 6, 6, 5})); // whatever the table held before
-        h.RxDice1Click(1);
+        h.clickDie(1);
         h.restore(saved);
         QCOMPARE(differences(h.snapshot(), saved), QString());
         for (int n = 1; n <= 6; ++n)
             QCOMPARE(h.die(n).value, g.die(n).value);
         QCOMPARE(h.state().KeptCount, 3);
         QCOMPARE(h.state().NewRound, false);
-        QVERIFY(h.choiceList(1).visible);
-        QVERIFY(!h.choiceList(5).visible);
-        QCOMPARE(h.choiceList(1).items, (QStringList{"Full : 100", "3 * 10"}));
-        QCOMPARE(h.choiceList(1).itemIndex, 0);
+        QVERIFY(shown(h).choiceList(1).visible);
+        QVERIFY(!shown(h).choiceList(5).visible);
+        QCOMPARE(shown(h).choiceList(1).items, (QStringList{"Full : 100", "3 * 10"}));
+        QCOMPARE(shown(h).choiceList(1).itemIndex, 0);
         QCOMPARE(h.state().OnesChoice[1], 30);
         QCOMPARE(h.state().SelScore, 100);
-        QCOMPARE(h.eSubScore(), 200); // what Done banks: SubScore and the selection
-        QCOMPARE(h.eScore(), 250);
-        QCOMPARE(h.eRnd(), 6);
-        QCOMPARE(h.rating(), 5000);
+        QCOMPARE(shown(h).eSubScore(), 200); // what Done banks: SubScore and the selection
+        QCOMPARE(shown(h).eScore(), 250);
+        QCOMPARE(shown(h).eRnd(), 6);
+        QCOMPARE(shown(h).rating(), 5000);
         QCOMPARE(h.gameSettings().Winner, 2000);
         QCOMPARE(other.brokenInvariant(), QString());
 
         // The restored game plays on: the next click counts the whole selection.
-        h.RxDice1Click(6);
+        h.clickDie(6);
         QCOMPARE(h.state().SelScore, 20);
-        QCOMPARE(h.eSubScore(), 120);
+        QCOMPARE(shown(h).eSubScore(), 120);
     }
 
     void phaseAndPositionFollowPlay()
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.prepareFirstGame();
+        g.prepareGame();
         QCOMPARE(g.phase(), GamePhase::Cover);
         QVector<int> rolled;
         WinSummary won;
@@ -208,9 +150,9 @@ private slots:
         QCOMPARE(p.rolled[1], 3); // the staged faces are the roll's
         QCOMPARE(rolled.size(), 7); // the scoring roll's faces, not the staged ones
         GamePhase inBox = GamePhase::Cover;
-        rig.ui.onMessage = [&](const QString &) { inBox = g.phase(); };
+        rig.prompts.onMessage = [&](const QString &) { inBox = g.phase(); };
         rig.timers.setMsecsSinceMidnightUtc(rig.midnightFor(true));
-        g.btRollClick();
+        g.roll();
         QCOMPARE(g.phase(), GamePhase::Rolling);
         QVERIFY(rig.settle());
         p = g.position();
@@ -220,14 +162,14 @@ private slots:
         QCOMPARE(p.roundPoints, 100);
         QCOMPARE(p.selection, 0); // the selection Roll carried into the round counts no more
         QCOMPARE(p.kept, 3);
-        g.btRollClick(); // nothing selected
-        QCOMPARE(inBox, GamePhase::Message);
-        g.aPauseExecute();
+        g.roll(); // nothing selected
+        QCOMPARE(inBox, GamePhase::Choosing);
+        g.pause();
         QCOMPARE(g.phase(), GamePhase::Paused);
-        g.btContClick();
+        g.resume();
         restoreWith(g, [](auto &s) { s.total = 900; });
-        rig.ui.winGoesOn = false;
-        g.EndRound(100);
+        rig.presenter.checkWin = [](const WinSummary &) { return false; };
+        rig.endRound(100);
         QCOMPARE(g.phase(), GamePhase::Won);
         QCOMPARE(won.total, 1000);
         QCOMPARE(won.rules, (RuleSet{1000, false}));
@@ -246,7 +188,7 @@ private slots:
             s.rollCount[f] = 0;
         other.game.restore(s);
         QCOMPARE(other.game.state().NewRound, true);
-        other.game.RxDice1Click(1); // no roll yet: not clickable
+        other.game.clickDie(1); // no roll yet: not clickable
         QCOMPARE(other.countIn(DieSelected), 0);
     }
 
@@ -256,13 +198,13 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         restoreWith(g, [](auto &s) { s.roundNo = 8; });
-        g.EndRound(5);
-        QCOMPARE(g.rating(), 62);
+        rig.endRound(5);
+        QCOMPARE(shown(g).rating(), 62);
         Game::Snapshot s = g.snapshot();
         s.total = 15; // same round number, so eRnd keeps its value
         g.restore(s);
-        QCOMPARE(g.eRnd(), 9);
-        QCOMPARE(g.rating(), 188);
+        QCOMPARE(shown(g).eRnd(), 9);
+        QCOMPARE(shown(g).rating(), 188);
     }
 
     void restoreKeepsFacesInRange()
@@ -277,7 +219,7 @@ private slots:
         rig.game.restore(s);
         for (int n = 1; n <= 6; ++n) {
             QVERIFY(rig.game.die(n).value >= 1 && rig.game.die(n).value <= 6);
-            QVERIFY(rig.game.DiceState(n) >= DieFree && rig.game.DiceState(n) <= DieKept);
+            QVERIFY(rig.game.die(n).color >= DieFree && rig.game.die(n).color <= DieKept);
         }
     }
 };

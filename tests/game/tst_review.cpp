@@ -73,7 +73,7 @@ private slots:
         const auto &sol = solutionFor(valid);
         EngineRig rig;
         const qint32 winner = sol->winner();
-        rig.game.applyRules({winner, valid});
+        setRules(rig.game, {winner, valid});
         const Strategy play = strategy == 0 ? optimalStrategy(sol)
                 : strategy == 1 ? simpleStrategy({winner, valid}, 30, 0)
                                 : simpleStrategy({winner, valid}, 1 << 30, 3);
@@ -143,7 +143,7 @@ private slots:
         QFETCH(bool, valid);
         const auto &sol = solutionFor(valid);
         EngineRig rig;
-        rig.game.applyRules({sol->winner(), valid});
+        setRules(rig.game, {sol->winner(), valid});
         QVERIFY(rig.playingWith(faces));
         const QVector<AdvisorAction> ranked = ranking(rig, *sol);
         QVERIFY(ranked.size() > 2);
@@ -205,9 +205,9 @@ private slots:
         // Three ones as 30 (the second entry) and the five, then roll on.
         const int before = int(rig.game.record().steps().size());
         for (int n = 1; n <= 4; ++n)
-            rig.game.RxDice1Click(n);
-        QVERIFY(rig.game.choiceList(1).items.size() > 1);
-        rig.game.chooseEntry(1, 1);
+            rig.game.clickDie(n);
+        QVERIFY(shown(rig.game).choiceList(1).items.size() > 1);
+        rig.game.choose(1, 1);
         const qint32 points = rig.game.state().SelScore;
         QVERIFY(rig.rollAt(rig.midnightFor(true)));
         const auto &steps = rig.game.record().steps();
@@ -233,7 +233,7 @@ private slots:
         EngineRig rig;
         rig.startPlaying();
         QVERIFY(rig.scoringRoll());
-        rig.game.Button4Click();
+        rig.game.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
         const RecordStep &staged = rig.game.record().steps().back();
         QCOMPARE(int(staged.kind), int(RecordStep::Roll));
         QVERIFY(staged.test);
@@ -256,11 +256,11 @@ private slots:
     {
         EngineRig rig;
         // A bank, refused by the band.
-        rig.game.applyRules({1000, true});
+        setRules(rig.game, {1000, true});
         QVERIFY(rig.playingWith({1, 2, 3, 4, 6, 6}));
         restoreWith(rig.game, [](auto &s) { s.total = 400; }); // a total the band refuses any small bank from
-        rig.game.RxDice1Click(1);
-        rig.game.btDoneClick();
+        rig.game.clickDie(1);
+        rig.game.bank();
         const RecordStep &refused = rig.game.record().steps().back();
         QCOMPARE(int(refused.end), int(RecordStep::RefusedBand));
         QCOMPARE(refused.total, 400);
@@ -275,7 +275,7 @@ private slots:
         // A bust of fewer dice loses the round's points only.
         QVERIFY(rig.scoringRoll());
         rig.stage({1, 2, 3, 4, 6, 6});
-        rig.game.RxDice1Click(1);
+        rig.game.clickDie(1);
         const qint64 m2 = rig.midnightFor(false);
         QVERIFY(m2 >= 0);
         QVERIFY(rig.rollAt(m2));
@@ -289,43 +289,27 @@ private slots:
         // The winning sequence runs on: nothing stops it, and a new game waits behind the cover.
         QVERIFY(rig.playingWith({1, 1, 1, 2, 3, 4}));
         restoreWith(rig.game, [](auto &s) { s.total = 970; });
-        rig.game.RxDice1Click(1);
-        rig.game.RxDice1Click(2);
-        rig.game.RxDice1Click(3);
+        rig.game.clickDie(1);
+        rig.game.clickDie(2);
+        rig.game.clickDie(3);
         const QVector<ChoiceEntry> entries = choiceEntries(1, 3);
         for (int e = 0; e < entries.size(); ++e)
             if (entries[e].value == 30)
-                rig.game.chooseEntry(1, e);
+                rig.game.choose(1, e);
         QCOMPARE(rig.game.state().SelScore, 30);
-        rig.game.btDoneClick();
-        QVERIFY(rig.game.coverVisible());
+        rig.game.bank();
+        QVERIFY(shown(rig.game).coverVisible());
         QCOMPARE(rig.game.state().Total, 0);
         const GameRecord &rec = rig.game.record();
         QVERIFY(rec.won());
         QCOMPARE(rec.steps().back().total, 1000);
         QCOMPARE(int(rec.steps().back().end), int(RecordStep::Banked));
         // Continue plays the next game: its own record begins.
-        rig.game.btContClick();
+        rig.game.resume();
         QVERIFY(!rig.game.record().won());
         QVERIFY(rig.game.record().steps().empty());
         QCOMPARE(rig.game.record().start().total, 0);
         QCOMPARE(rig.game.record().start().roundNo, 1);
-    }
-
-    void aWonGameGivesWayToTheNextGamesFirstRoll()
-    {
-        EngineRig rig;
-        QVERIFY(rig.playingWith({5, 2, 3, 4, 6, 6}));
-        restoreWith(rig.game, [](auto &s) { s.total = 995; });
-        rig.game.RxDice1Click(1);
-        rig.game.btDoneClick();
-        QVERIFY(rig.game.record().won());
-        // Rolled under the cover with no Continue: the new game begins all the same.
-        QVERIFY(rig.rollAt(1234));
-        QVERIFY(!rig.game.record().won());
-        QCOMPARE(int(rig.game.record().steps().size()) >= 1, true);
-        QCOMPARE(int(rig.game.record().steps().front().kind), int(RecordStep::Roll));
-        QCOMPARE(rig.game.record().steps().front().total, 0);
     }
 
     void aRecordStartsAtAnOpenedGame()
@@ -335,7 +319,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("game.kvx"));
         EngineRig rig;
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-        rig.game.RxDice1Click(1);
+        rig.game.clickDie(1);
         QVERIFY(rig.rollAt(rig.midnightFor(true)));
         writeSavedGame(path, rig.game.snapshot());
         const int keptBack = rig.countIn(DieKept);
@@ -404,9 +388,9 @@ private slots:
             } else {
                 for (int n = 1; n <= 6; ++n)
                     if (rig.game.die(n).value == 1 || rig.game.die(n).value == 5)
-                        rig.game.RxDice1Click(n);
+                        rig.game.clickDie(n);
                 if (rig.game.state().SelCount[1] + rig.game.state().SelCount[5] == 0)
-                    rig.game.btDoneClick();
+                    rig.game.bank();
             }
         }
         const auto sol = winner == 1000 ? m_off : Advisor::solve({winner, false});
@@ -431,8 +415,8 @@ private slots:
         });
         QVERIFY(rig.scoringRoll());
         rig.stage({1, 5, 2, 3, 4, 6});
-        rig.game.RxDice1Click(1);
-        rig.game.btDoneClick();
+        rig.game.clickDie(1);
+        rig.game.bank();
         const GameReview v = reviewGame(rig.game.record(), *m_off);
         QVERIFY(v.complete);
         QCOMPARE(int(v.decisions.size()), 1);
@@ -443,10 +427,10 @@ private slots:
     void aSolutionForOtherRulesValuesNothing()
     {
         EngineRig rig;
-        rig.game.applyRules({2000, false});
+        setRules(rig.game, {2000, false});
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
-        rig.game.RxDice1Click(1);
-        rig.game.btDoneClick();
+        rig.game.clickDie(1);
+        rig.game.bank();
         const GameReview v = reviewGame(rig.game.record(), *m_off);
         QVERIFY(!v.rulesMatch && !v.complete);
         QCOMPARE(int(v.decisions.size()), 1);

@@ -131,7 +131,7 @@ private slots:
         EngineRig rig;
         rig.startPlaying();
         rig.timers.setMsecsSinceMidnightUtc(5555);
-        rig.game.btRollClick();
+        rig.game.roll();
         // Reseeded just before the dice start: six stop times drawn since.
         quint64 model = 5555;
         for (int i = 0; i < 6; ++i)
@@ -155,11 +155,14 @@ private slots:
         QFETCH(int, shown);
         QFETCH(int, draw);
         QFETCH(int, next);
-        EngineRig rig;
-        rig.startPlaying();
-        restoreWith(rig.game, [shown](Game::Snapshot &s) { s.face[1] = shown; });
-        rig.game.btRollClick();
-        QVERIFY(rig.game.die(1).rotate);
+        ManualTimerService timers;
+        GameRandom random;
+        DieModel dice[7];
+        dice[1].value = shown;
+        DiceTurning turning(timers, random, dice, [](int) {}, [] {});
+        const bool turn[7] = {false, true};
+        turning.roll(turn);
+        QVERIFY(dice[1].rotate);
         // A seed whose next draw of five gives the one wanted.
         quint32 seed = 0;
         for (;; ++seed) {
@@ -167,10 +170,10 @@ private slots:
             if (modelDraw(m, 5) + 1 == draw)
                 break;
         }
-        rig.random.setSeed(seed);
-        rig.game.dieStep(1);
-        QCOMPARE(rig.game.die(1).value, next);
-        QVERIFY(rig.game.die(1).rotate);
+        random.setSeed(seed);
+        turning.dieStep(1);
+        QCOMPARE(dice[1].value, next);
+        QVERIFY(dice[1].rotate);
     }
 
     void stopTimes_data()
@@ -186,7 +189,7 @@ private slots:
         EngineRig rig;
         rig.startPlaying();
         rig.timers.setMsecsSinceMidnightUtc(midnight);
-        rig.game.btRollClick();
+        rig.game.roll();
         const ModelRoll expected = modelRoll(midnight, rig.faces(), {false, true, true, true, true, true, true});
         for (int n = 1; n <= 6; ++n) {
             const int stop = rig.game.die(n).autoStopInterval;
@@ -210,7 +213,7 @@ private slots:
         Game &g = rig.game;
         const ModelRoll expected = modelRoll(midnight, rig.faces(), rig.diceToRoll());
         rig.timers.setMsecsSinceMidnightUtc(midnight);
-        g.btRollClick();
+        g.roll();
         QCOMPARE(g.rollingDice(), 6);
         // Advance tick by tick; each die must come to rest exactly when predicted.
         for (int t = 60; t <= expected.lastRestMs; t += 60) {
@@ -290,20 +293,19 @@ private slots:
         std::vector<std::vector<double>> beforeAfter(6, std::vector<double>(6, 0));
         bool settled = true;
         for (int i = 0; i < rolls && settled; ++i) {
-            if (!g.state().NewRound)
-                g.EndRound(0); // nothing taken: the next roll is of all six again
+            if (!g.state().NewRound) // nothing taken: the next roll is of all six again
+                restoreWith(g, [](Game::Snapshot &s) {
+                    for (int n = 1; n <= 6; ++n) {
+                        s.dieState[n] = DieFree;
+                        s.rollCount[n] = s.selCount[n] = 0;
+                    }
+                });
             const Faces before = rig.faces();
             // Reseeded and started by Roll, then stepped tick by tick as the
             // timers would, each die in its turn.
             rig.timers.setMsecsSinceMidnightUtc(qint64(timeOfDay() % 86400000u));
-            g.btRollClick();
-            for (int tick = 1; g.rollingDice() > 0 && tick < 50; ++tick) {
-                rig.timers.setTickCount(rig.timers.tickCount() + 60);
-                for (int n = 1; n <= 6; ++n)
-                    if (g.die(n).timer)
-                        g.dieStep(n);
-            }
-            settled = g.rollingDice() == 0;
+            g.roll();
+            settled = rig.settle();
             for (int n = 1; n <= 6; ++n) {
                 faces[g.die(n).value - 1] += 1;
                 beforeAfter[before[n] - 1][g.die(n).value - 1] += 1;
@@ -336,7 +338,7 @@ private slots:
         }
         rig.timers.setTickCount(0xFFFFFFFFu - 20);
         rig.timers.setMsecsSinceMidnightUtc(qint64(m));
-        g.btRollClick();
+        g.roll();
         for (int n = 1; n <= 6; ++n)
             QVERIFY(g.die(n).autoStopInterval >= 1000);
         rig.timers.advance(60); // the counter has wrapped: every die stops at the next tick
@@ -354,19 +356,19 @@ private slots:
         EngineRig rig;
         rig.startPlaying();
         Game &g = rig.game;
-        QVERIFY(g.menuEnabled());
-        g.btRollClick();
-        QCOMPARE(rig.ui.messages, QStringList());
+        QVERIFY(shown(g).menuEnabled());
+        g.roll();
+        QCOMPARE(rig.prompts.messages, QStringList());
         QCOMPARE(g.rollingDice(), 6);
         QCOMPARE(g.state().NewRound, false);
-        QVERIFY(!g.menuEnabled());
+        QVERIFY(!shown(g).menuEnabled());
         for (int n = 1; n <= 6; ++n) {
             QVERIFY(g.die(n).rotate);
             QVERIFY(g.die(n).timer != 0);
             QCOMPARE(g.die(n).interval, 60);
         }
         QVERIFY(rig.settle());
-        QVERIFY(g.menuEnabled() || g.state().NewRound);
+        QVERIFY(shown(g).menuEnabled() || g.state().NewRound);
     }
 
     void keptDiceStayPut()
@@ -374,19 +376,19 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({2, 5, 3, 1, 4, 6}));
         Game &g = rig.game;
-        g.RxDice1Click(2);
-        g.RxDice1Click(4);
+        g.clickDie(2);
+        g.clickDie(4);
         const qint64 m = rig.midnightFor(true);
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
-        g.btRollClick();
+        g.roll();
         QCOMPARE(g.rollingDice(), 4);
         QCOMPARE(g.state().KeptCount, 2);
         QVERIFY(!g.die(2).rotate && !g.die(4).rotate);
         QVERIFY(rig.settle());
         QCOMPARE(g.die(2).value, 5);
         QCOMPARE(g.die(4).value, 1);
-        QCOMPARE(g.DiceState(2), int(DieKept));
+        QCOMPARE(g.die(2).color, int(DieKept));
         // The evaluation counted only the rolled dice.
         int counted = 0;
         for (int f = 1; f <= 6; ++f)
@@ -411,7 +413,7 @@ private slots:
         QVERIFY(rig.playingWith(faces));
         QCOMPARE(rig.game.state().NewRound, false);
         QCOMPARE(rig.game.state().Total, 0);
-        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(rig.prompts.messages, QStringList());
     }
 
     void stagedFirstRollBust()
@@ -419,13 +421,13 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({2, 2, 3, 3, 4, 6}));
         Game &g = rig.game;
-        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(rig.prompts.messages, QStringList{"Ooops ! This is -100 point!"});
         QCOMPARE(g.state().Total, -100);
-        QCOMPARE(g.eScore(), -100);
+        QCOMPARE(shown(g).eScore(), -100);
         QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(g.state().NewRound, true);
         QCOMPARE(g.state().SubScore, 0);
-        QCOMPARE(g.eSubScore(), 0);
+        QCOMPARE(shown(g).eSubScore(), 0);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -435,15 +437,15 @@ private slots:
         rig.startPlaying();
         Game &g = rig.game;
         int subScoreShown = 1;
-        rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
+        rig.prompts.onMessage = [&](const QString &) { subScoreShown = shown(g).eSubScore(); };
         const qint64 m = rig.midnightFor(false);
         QVERIFY(m >= 0);
         QVERIFY(rig.rollAt(m));
-        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(rig.prompts.messages, QStringList{"Ooops ! This is -100 point!"});
         QCOMPARE(subScoreShown, -100); // shown while the message is up
         QCOMPARE(g.state().Total, -100);
         QCOMPARE(g.state().RoundNo, 2);
-        QVERIFY(g.menuEnabled());
+        QVERIFY(shown(g).menuEnabled());
     }
 
     void plainBustWithKeptDice()
@@ -454,9 +456,9 @@ private slots:
         const qint64 m = rig.midnightFor(false);
         QVERIFY(m >= 0);
         int subScoreShown = 1;
-        rig.ui.onMessage = [&](const QString &) { subScoreShown = g.eSubScore(); };
+        rig.prompts.onMessage = [&](const QString &) { subScoreShown = shown(g).eSubScore(); };
         QVERIFY(rig.rollAt(m));
-        QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
+        QCOMPARE(rig.prompts.messages, QStringList{"You failed this round..."});
         QCOMPARE(subScoreShown, 0);
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 2);
@@ -472,17 +474,17 @@ private slots:
         QVERIFY(rig.playingWith({1, 1, 1, 1, 2, 3}));
         Game &g = rig.game;
         for (int n : {1, 2, 3, 4})
-            g.RxDice1Click(n); // 200
+            g.clickDie(n); // 200
         QVERIFY(rig.scoringRoll());
         // Stage the two rolled dice so that everything can be taken.
         rig.stage({1, 1, 1, 1, 5, 5});
-        g.RxDice1Click(5);
-        g.RxDice1Click(6);
+        g.clickDie(5);
+        g.clickDie(6);
         QCOMPARE(rig.countIn(DieSelected) + rig.countIn(DieKept), 6);
         const qint64 m = rig.midnightFor(false);
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
-        g.btRollClick();
+        g.roll();
         // Hot dice: all six free again and rolling, the round's points kept.
         QCOMPARE(g.state().KeptCount, 0);
         QCOMPARE(g.rollingDice(), 6);
@@ -490,7 +492,7 @@ private slots:
         QCOMPARE(g.state().SubScore, 210);
         QCOMPARE(g.state().NewRound, false);
         QVERIFY(rig.settle());
-        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        QCOMPARE(rig.prompts.messages, QStringList{"Ooops ! This is -100 point!"});
         QCOMPARE(g.state().Total, -100);
         QCOMPARE(g.state().SubScore, 0);
         QCOMPARE(g.state().RoundNo, 2);
@@ -501,24 +503,24 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
         Game &g = rig.game;
-        g.RxDice1Click(1);
+        g.clickDie(1);
         QVERIFY(rig.scoringRoll());
         QCOMPARE(g.state().SubScore, 10);
         const Faces before = rig.faces();
         QVector<int> statesBefore;
         for (int n = 1; n <= 6; ++n)
-            statesBefore << g.DiceState(n);
-        const int shown = g.eSubScore();
-        rig.ui.clear();
-        g.btRollClick();
-        QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
+            statesBefore << g.die(n).color;
+        const int subtotal = shown(g).eSubScore();
+        rig.prompts.messages.clear();
+        g.roll();
+        QCOMPARE(rig.prompts.messages, QStringList{"You did'n selected any dice !"});
         QCOMPARE(g.state().SubScore, 10);
-        QCOMPARE(g.eSubScore(), shown);
-        QVERIFY(g.menuEnabled());
+        QCOMPARE(shown(g).eSubScore(), subtotal);
+        QVERIFY(shown(g).menuEnabled());
         QCOMPARE(g.rollingDice(), 0);
         QCOMPARE(rig.faces(), before);
         for (int n = 1; n <= 6; ++n) {
-            QCOMPARE(g.DiceState(n), statesBefore[n - 1]);
+            QCOMPARE(g.die(n).color, statesBefore[n - 1]);
             QVERIFY(!g.die(n).rotate);
         }
         QCOMPARE(rig.timers.activeCount(), 1); // the clock alone
@@ -529,12 +531,12 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
         Game &g = rig.game;
-        g.RxDice1Click(1);
-        g.btRollClick();
+        g.clickDie(1);
+        g.roll();
         QCOMPARE(g.rollingDice(), 5);
         rig.timers.advance(60);
-        g.btRollClick();
-        QCOMPARE(rig.ui.messages, QStringList{"You did'n selected any dice !"});
+        g.roll();
+        QCOMPARE(rig.prompts.messages, QStringList{"You did'n selected any dice !"});
         QCOMPARE(g.rollingDice(), 5);
         QCOMPARE(g.state().SubScore, 10);
         QVERIFY(rig.settle());
@@ -548,18 +550,18 @@ private slots:
         const qint64 m = rig.midnightFor(false);
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
-        g.btRollClick();
+        g.roll();
         QCOMPARE(g.state().SubScore, 100);
         rig.timers.advance(120);
         QVERIFY(g.rollingDice() > 0);
-        g.btDoneClick(); // would bank 100 and dodge the coming bust
+        g.bank(); // would bank 100 and dodge the coming bust
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.state().NewRound, false);
         QCOMPARE(g.state().SubScore, 100);
         QVERIFY(rig.settle());
         // The roll's risk stays with the round: a plain bust, no penalty.
-        QCOMPARE(rig.ui.messages, QStringList{"You failed this round..."});
+        QCOMPARE(rig.prompts.messages, QStringList{"You failed this round..."});
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 2);
     }

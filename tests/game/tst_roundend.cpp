@@ -60,21 +60,27 @@ private slots:
         QFETCH(QString, message);
         EngineRig rig;
         Game &g = rig.game;
-        g.applyRules({winner, valid});
+        setRules(g, {winner, valid});
         rig.startPlaying();
         restoreWith(g, [&](Game::Snapshot &s) {
             s.total = total;
             s.roundNo = 7;
         });
-        g.EndRound(points);
+        rig.endRound(points);
         QCOMPARE(g.state().Total, accepted ? total + points : total);
         QCOMPARE(g.state().RoundNo, 8);
-        QCOMPARE(g.eRnd(), 8);
+        QCOMPARE(shown(g).eRnd(), 8);
         if (accepted)
-            QCOMPARE(g.eScore(), total + points);
-        QCOMPARE(rig.ui.messages, message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(shown(g).eScore(), total + points);
+        // A bust's box comes first, then the refusal's.
+        QStringList messages;
+        if (points <= 0)
+            messages << (points < 0 ? shown(g).gameTexts().msgCrash : shown(g).gameTexts().msgFail);
+        if (!message.isEmpty())
+            messages << message;
+        QCOMPARE(rig.prompts.messages, messages);
         QCOMPARE(g.state().NewRound, true);
-        QVERIFY(g.stopWatchEnabled());
+        QVERIFY(clockRunning(g));
     }
 
     void roundEndClearsTheTable()
@@ -83,9 +89,9 @@ private slots:
         QVERIFY(rig.playingWith({1, 1, 1, 5, 5, 5}));
         Game &g = rig.game;
         for (int n = 1; n <= 6; ++n)
-            g.RxDice1Click(n);
-        QVERIFY(g.choiceList(1).visible && g.choiceList(5).visible);
-        g.EndRound(0);
+            g.clickDie(n);
+        QVERIFY(shown(g).choiceList(1).visible && shown(g).choiceList(5).visible);
+        g.bank();
         QCOMPARE(rig.countIn(DieFree), 6);
         for (int f = 1; f <= 6; ++f) {
             QCOMPARE(g.state().RollCount[f], 0);
@@ -94,9 +100,9 @@ private slots:
         QCOMPARE(g.state().KeptCount, 0);
         QCOMPARE(g.state().SubScore, 0);
         QCOMPARE(g.state().SelScore, 0);
-        QCOMPARE(g.eSubScore(), 0);
-        QVERIFY(!g.choiceList(1).visible && !g.choiceList(5).visible);
-        QCOMPARE(g.state().Total, 0);
+        QCOMPARE(shown(g).eSubScore(), 0);
+        QVERIFY(!shown(g).choiceList(1).visible && !shown(g).choiceList(5).visible);
+        QCOMPARE(g.state().Total, 150);
         QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
@@ -105,11 +111,11 @@ private slots:
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.applyRules({3000, false});
+        setRules(g, {3000, false});
         rig.startPlaying();
         restoreWith(g, [](Game::Snapshot &s) { s.total = 2950; });
-        g.EndRound(55);
-        QCOMPARE(rig.ui.messages,
+        rig.endRound(55);
+        QCOMPARE(rig.prompts.messages,
                  QStringList{"Sorry ! You have to reach exactly the final 3000 point score !"});
         QCOMPARE(g.state().Total, 2950);
     }
@@ -127,13 +133,13 @@ private slots:
             s.roundNo = 12;
         });
         for (int n : {1, 2, 3})
-            g.RxDice1Click(n);
+            g.clickDie(n);
         QCOMPARE(g.state().SelScore, 50);
 
         bool clockAtMessage = true, buttonsAtMessage = false;
-        rig.ui.onMessage = [&](const QString &) {
-            clockAtMessage = g.stopWatchEnabled();
-            buttonsAtMessage = g.rollDoneEnabled();
+        rig.prompts.onMessage = [&](const QString &) {
+            clockAtMessage = clockRunning(g);
+            buttonsAtMessage = shown(g).rollDoneEnabled();
         };
         struct Seen {
             int total, round, seconds;
@@ -141,11 +147,11 @@ private slots:
             QStringList messages;
         };
         QVector<Seen> checks;
-        QObject::connect(&g, &Game::won, [&] {
-            checks << Seen{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), g.stopWatchEnabled(),
-                           g.rollDoneEnabled(), g.coverVisible(), rig.ui.messages};
+        QObject::connect(&rig.presenter, &GamePresenter::won, [&] {
+            checks << Seen{g.state().Total, g.state().RoundNo, g.elapsedSeconds(), clockRunning(g),
+                           shown(g).rollDoneEnabled(), shown(g).coverVisible(), rig.prompts.messages};
         });
-        g.btDoneClick();
+        g.bank();
         QCOMPARE(checks.size(), 1);
         QCOMPARE(checks[0].total, 1000);
         QCOMPARE(checks[0].round, 12);
@@ -156,24 +162,24 @@ private slots:
         QCOMPARE(checks[0].messages, QStringList{"Congratulation !"});
         QVERIFY(!clockAtMessage);
         QVERIFY(buttonsAtMessage); // disabled only after the message
-        QCOMPARE(rig.ui.messages, QStringList{"Congratulation !"});
+        QCOMPARE(rig.prompts.messages, QStringList{"Congratulation !"});
 
         // A fresh game behind the cover, clock stopped at 0, Continue offered.
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 1);
-        QCOMPARE(g.eScore(), 0);
-        QCOMPARE(g.eRnd(), 1);
+        QCOMPARE(shown(g).eScore(), 0);
+        QCOMPARE(shown(g).eRnd(), 1);
         QCOMPARE(g.elapsedSeconds(), 0);
-        QVERIFY(g.coverVisible());
-        QVERIFY(g.contVisible());
-        QVERIFY(!g.stopWatchEnabled());
-        QVERIFY(g.rollDoneEnabled());
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(shown(g).contVisible());
+        QVERIFY(!clockRunning(g));
+        QVERIFY(shown(g).rollDoneEnabled());
         QCOMPARE(g.state().NewRound, true);
         QCOMPARE(rig.timers.activeCount(), 0);
         rig.timers.advance(5000);
         QCOMPARE(g.elapsedSeconds(), 0);
 
-        g.btContClick();
+        g.resume();
         rig.timers.advance(1000);
         QCOMPARE(g.elapsedSeconds(), 1);
     }
@@ -184,30 +190,30 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         restoreWith(g, [](Game::Snapshot &s) { s.total = 900; });
-        rig.ui.winGoesOn = false;
-        g.EndRound(100);
+        rig.presenter.checkWin = [](const WinSummary &) { return false; };
+        rig.endRound(100);
         QCOMPARE(g.state().Total, 1000);
-        QVERIFY(!g.coverVisible());
-        QVERIFY(!g.stopWatchEnabled());
-        QVERIFY(!g.rollDoneEnabled());
+        QVERIFY(!shown(g).coverVisible());
+        QVERIFY(!clockRunning(g));
+        QVERIFY(!shown(g).rollDoneEnabled());
     }
 
     void winner450CannotBeWon()
     {
         EngineRig rig;
         Game &g = rig.game;
-        g.applyRules({450, false});
+        setRules(g, {450, false});
         rig.startPlaying();
         restoreWith(g, [](Game::Snapshot &s) { s.total = 350; });
-        g.EndRound(100);
-        QCOMPARE(rig.ui.messages, QStringList{badIn});
+        rig.endRound(100);
+        QCOMPARE(rig.prompts.messages, QStringList{badIn});
         QCOMPARE(g.state().Total, 350);
         restoreWith(g, [](Game::Snapshot &s) { s.total = 0; });
-        g.EndRound(450);
+        rig.endRound(450);
         QCOMPARE(g.state().Total, 0);
-        QCOMPARE(rig.ui.messages, (QStringList{badIn, badIn}));
-        QVERIFY(g.rollDoneEnabled());
-        QVERIFY(!g.coverVisible());
+        QCOMPARE(rig.prompts.messages, (QStringList{badIn, badIn}));
+        QVERIFY(shown(g).rollDoneEnabled());
+        QVERIFY(!shown(g).coverVisible());
     }
 
     void penaltyInRoundOne()
@@ -215,12 +221,12 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.ScoreSelection(-1);
-        QCOMPARE(rig.ui.messages, QStringList{"Ooops ! This is -100 point!"});
+        rig.endRound(-100);
+        QCOMPARE(rig.prompts.messages, QStringList{"Ooops ! This is -100 point!"});
         QCOMPARE(g.state().Total, -100);
-        QCOMPARE(g.eScore(), -100);
+        QCOMPARE(shown(g).eScore(), -100);
         QCOMPARE(g.state().RoundNo, 2);
-        QCOMPARE(g.rating(), -10000);
+        QCOMPARE(shown(g).rating(), -10000);
     }
 
     void newGame()
@@ -228,25 +234,25 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({1, 2, 3, 4, 6, 6}));
         Game &g = rig.game;
-        g.RxDice1Click(1);
-        g.btRollClick();
+        g.clickDie(1);
+        g.roll();
         QVERIFY(rig.settle());
         g.applySettings({3000, false, 2});
         rig.timers.advance(3000);
-        g.NewGame();
+        g.newGame();
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().RoundNo, 1);
-        QCOMPARE(g.eScore(), 0);
-        QCOMPARE(g.eRnd(), 1);
+        QCOMPARE(shown(g).eScore(), 0);
+        QCOMPARE(shown(g).eRnd(), 1);
         QCOMPARE(g.state().KeptCount, 0);
         QCOMPARE(g.state().SubScore, 0);
         QCOMPARE(g.state().NewRound, true);
         QCOMPARE(g.elapsedSeconds(), 0);
-        QVERIFY(g.stopWatchEnabled());
-        QVERIFY(!g.coverVisible());
-        QVERIFY(g.rollDoneEnabled());
+        QVERIFY(clockRunning(g));
+        QVERIFY(!shown(g).coverVisible());
+        QVERIFY(shown(g).rollDoneEnabled());
         QCOMPARE(rig.countIn(DieFree), 6);
-        QCOMPARE(g.rating(), std::nullopt);
+        QCOMPARE(shown(g).rating(), std::nullopt);
     }
 
     void scoreDisplay_data()
@@ -255,7 +261,7 @@ private slots:
         QTest::addColumn<int>("total");
         QTest::addColumn<int>("round");
         QTest::addColumn<int>("points");
-        QTest::addColumn<Rating>("shown");
+        QTest::addColumn<Rating>("expected");
         QTest::newRow("5 in 8 rounds") << 1 << 0 << 8 << 5 << Rating(62);
         QTest::newRow("15 in 8 rounds") << 1 << 0 << 8 << 15 << Rating(188);
         QTest::newRow("850 in 3 rounds") << 1 << 800 << 3 << 50 << Rating(28333);
@@ -270,19 +276,19 @@ private slots:
         QFETCH(int, total);
         QFETCH(int, round);
         QFETCH(int, points);
-        QFETCH(Rating, shown);
+        QFETCH(Rating, expected);
         EngineRig rig;
         Game &g = rig.game;
         g.applySettings({10000, false, type});
         rig.startPlaying();
-        QCOMPARE(g.rating(), type == 1 ? Rating(0) : Rating());
+        QCOMPARE(shown(g).rating(), type == 1 ? Rating(0) : Rating());
         restoreWith(g, [&](Game::Snapshot &s) {
             s.total = total;
             s.roundNo = round;
         });
-        g.EndRound(points);
+        rig.endRound(points);
         QCOMPARE(g.state().RoundNo, round + 1);
-        QCOMPARE(g.rating(), shown);
+        QCOMPARE(shown(g).rating(), expected);
     }
 
     void otherTypeLeavesScoreDisplay()
@@ -291,12 +297,12 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         restoreWith(g, [](Game::Snapshot &s) { s.roundNo = 8; });
-        g.EndRound(5);
-        QCOMPARE(g.rating(), 62);
+        rig.endRound(5);
+        QCOMPARE(shown(g).rating(), 62);
         g.applySettings({1000, false, 3});
-        g.EndRound(100);
+        rig.endRound(100);
         QCOMPARE(g.state().Total, 105);
-        QCOMPARE(g.rating(), 62);
+        QCOMPARE(shown(g).rating(), 62);
     }
 
     void showMsgReplacesEveryMark_data()
@@ -319,18 +325,8 @@ private slots:
         QFETCH(qint64, number);
         QFETCH(QString, shown);
         EngineRig rig;
-        rig.game.ShowMsg(text, number);
-        QCOMPARE(rig.ui.messages, QStringList{shown});
-    }
-
-    void showMsgReachesTheUi()
-    {
-        EngineRig rig;
-        QSignalSpy spy(&rig.game, &Game::messageShown);
-        rig.game.ShowMsg(rig.game.gameTexts().msgExact, 1000);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toString(), rig.ui.last());
-        QCOMPARE(rig.ui.last(), QStringLiteral("Sorry ! You have to reach exactly the final 1000 point score !"));
+        rig.presenter.ShowMsg(text, number);
+        QCOMPARE(rig.prompts.messages, QStringList{shown});
     }
 };
 

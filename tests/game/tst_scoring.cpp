@@ -21,8 +21,8 @@ QVector<int> rollOf(int f, int c)
 void selectAll(Game &g, int face)
 {
     for (int n = 1; n <= 6; ++n)
-        if (g.die(n).value == face && g.DiceState(n) == DieFree)
-            g.RxDice1Click(n);
+        if (g.die(n).value == face && g.die(n).color == DieFree)
+            g.clickDie(n);
 }
 
 } // namespace
@@ -63,7 +63,7 @@ private slots:
         selectAll(g, face);
         QCOMPARE(g.state().SelCount[face], count);
         QCOMPARE(g.state().SelScore, points);
-        QCOMPARE(g.eSubScore(), g.state().SubScore + points);
+        QCOMPARE(shown(g).eSubScore(), g.state().SubScore + points);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -108,8 +108,8 @@ private slots:
         Game &g = rig.game;
         selectAll(g, face);
 
-        const ChoiceList &list = face == 1 ? g.choiceList(1) : g.choiceList(5);
-        const ChoiceList &other = face == 1 ? g.choiceList(5) : g.choiceList(1);
+        const ChoiceList &list = face == 1 ? shown(g).choiceList(1) : shown(g).choiceList(5);
+        const ChoiceList &other = face == 1 ? shown(g).choiceList(5) : shown(g).choiceList(1);
         const qint32 *table = face == 1 ? g.state().OnesChoice : g.state().FivesChoice;
         QVERIFY(list.visible);
         QVERIFY(!other.visible);
@@ -126,13 +126,13 @@ private slots:
         QCOMPARE(g.state().SelScore, values[0]);
 
         for (int k = values.size() - 1; k >= 0; --k) {
-            g.chooseEntry(face, k);
+            g.choose(face, k);
             QCOMPARE(list.itemIndex, k);
             QCOMPARE(g.state().SelScore, values[k]);
-            QCOMPARE(g.eSubScore(), g.state().SubScore + values[k]);
+            QCOMPARE(shown(g).eSubScore(), g.state().SubScore + values[k]);
         }
         // An entry past the end is no entry.
-        g.chooseEntry(face, values.size());
+        g.choose(face, values.size());
         QCOMPARE(list.itemIndex, 0);
     }
 
@@ -184,26 +184,26 @@ private slots:
             QVERIFY2(m.hasMatch(), qPrintable(text));
             const int n = m.captured(2).toInt();
             if (m.captured(1) == QLatin1String("die"))
-                g.RxDice1Click(n);
+                g.clickDie(n);
             else
-                g.chooseEntry(m.captured(1) == QLatin1String("ones") ? 1 : 5, n);
+                g.choose(m.captured(1) == QLatin1String("ones") ? 1 : 5, n);
             // What is seen after the step, told as the step tells it.
             QString seen = text.left(text.indexOf(QLatin1String(" -> "))) + QStringLiteral(" -> ")
                     + QString::number(g.state().SelScore);
             if (m.hasCaptured(4)) {
                 QStringList taken;
                 for (int d = 1; d <= 6; ++d)
-                    if (g.DiceState(d) == DieSelected)
+                    if (g.die(d).color == DieSelected)
                         taken << QString::number(d);
                 seen += QStringLiteral(" taken ") + (taken.isEmpty() ? QStringLiteral("none") : taken.join(QLatin1Char(',')));
             }
             if (m.hasCaptured(5)) {
-                const bool ones = g.choiceList(1).visible, fives = g.choiceList(5).visible;
+                const bool ones = shown(g).choiceList(1).visible, fives = shown(g).choiceList(5).visible;
                 seen += QStringLiteral(" lists ")
                         + (ones && fives ? QStringLiteral("1,5") : ones ? QStringLiteral("1") : fives ? QStringLiteral("5") : QStringLiteral("none"));
             }
             QCOMPARE(seen, text);
-            QCOMPARE(g.eSubScore(), g.state().SubScore + g.state().SelScore);
+            QCOMPARE(shown(g).eSubScore(), g.state().SubScore + g.state().SelScore);
             QVERIFY2(rig.brokenInvariant().isEmpty(), qPrintable(text + QStringLiteral(": ") + rig.brokenInvariant()));
         }
     }
@@ -214,29 +214,29 @@ private slots:
         Game &g = rig.game;
         rig.startPlaying();
         // Before the first roll of a round.
-        g.RxDice1Click(1);
+        g.clickDie(1);
         QCOMPARE(rig.countIn(DieSelected), 0);
 
         QVERIFY(rig.scoringRoll());
         rig.stage({1, 1, 2, 3, 4, 6});
-        g.RxDice1Click(1);
+        g.clickDie(1);
         const qint64 m = rig.midnightFor(true);
         QVERIFY(m >= 0);
         rig.timers.setMsecsSinceMidnightUtc(m);
-        g.btRollClick(); // die 1 becomes Kept
-        QCOMPARE(g.DiceState(1), int(DieKept));
+        g.roll(); // die 1 becomes Kept
+        QCOMPARE(g.die(1).color, int(DieKept));
         // While the roll is under way.
         QCOMPARE(g.rollingDice(), 5);
-        g.RxDice1Click(2);
+        g.clickDie(2);
         QCOMPARE(rig.countIn(DieSelected), 0);
         QVERIFY(rig.settle());
         QCOMPARE(g.state().NewRound, false);
         // A Kept die.
-        g.RxDice1Click(1);
-        QCOMPARE(g.DiceState(1), int(DieKept));
+        g.clickDie(1);
+        QCOMPARE(g.die(1).color, int(DieKept));
         QCOMPARE(g.state().SelCount[1], 0);
-        g.RxDice1Click(0);
-        g.RxDice1Click(7);
+        g.clickDie(0);
+        g.clickDie(7);
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -245,12 +245,12 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
         Game &g = rig.game;
-        g.RxDice1Click(1);
-        g.RxDice1Click(2);
-        QCOMPARE(g.eSubScore(), 15);
-        g.btRollClick();
+        g.clickDie(1);
+        g.clickDie(2);
+        QCOMPARE(shown(g).eSubScore(), 15);
+        g.roll();
         QCOMPARE(g.state().SubScore, 15);
-        QCOMPARE(g.eSubScore(), 15);
+        QCOMPARE(shown(g).eSubScore(), 15);
         QCOMPARE(g.state().KeptCount, 2);
         QCOMPARE(g.rollingDice(), 4);
     }
@@ -267,13 +267,13 @@ private slots:
         QCOMPARE(g.state().SubScore, 100);
         QCOMPARE(g.state().NewRound, false);
         const int round = g.state().RoundNo;
-        g.btDoneClick();
+        g.bank();
         QCOMPARE(g.state().Total, 100);
         QCOMPARE(g.state().RoundNo, round + 1);
         QCOMPARE(g.state().NewRound, true);
-        QCOMPARE(g.eScore(), 100);
-        QCOMPARE(g.eSubScore(), 0);
-        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(shown(g).eScore(), 100);
+        QCOMPARE(shown(g).eSubScore(), 0);
+        QCOMPARE(rig.prompts.messages, QStringList());
         QCOMPARE(rig.brokenInvariant(), QString());
     }
 
@@ -282,11 +282,11 @@ private slots:
         EngineRig rig;
         Game &g = rig.game;
         rig.startPlaying();
-        g.btDoneClick();
+        g.bank();
         QCOMPARE(g.state().RoundNo, 1);
         QCOMPARE(g.state().Total, 0);
         QCOMPARE(g.state().NewRound, true);
-        QCOMPARE(rig.ui.messages, QStringList());
+        QCOMPARE(rig.prompts.messages, QStringList());
     }
 
     void doneWithOnlyTheSelection()
@@ -294,9 +294,9 @@ private slots:
         EngineRig rig;
         QVERIFY(rig.playingWith({6, 6, 6, 5, 2, 3}));
         Game &g = rig.game;
-        g.RxDice1Click(2);
-        g.RxDice1Click(4);
-        g.btDoneClick();
+        g.clickDie(2);
+        g.clickDie(4);
+        g.bank();
         QCOMPARE(g.state().Total, 65);
         QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(rig.countIn(DieFree), 6);

@@ -20,7 +20,7 @@ class Soak
 public:
     Soak(quint32 seed, qint32 winner, bool valid) : m_rng(seed), m_watch(m_rig.game)
     {
-        m_rig.game.applyRules({winner, valid});
+        setRules(m_rig.game, {winner, valid});
         m_rig.startPlaying();
     }
 
@@ -30,15 +30,15 @@ public:
     QString step()
     {
         Game &g = m_rig.game;
-        FakeUi &ui = m_rig.ui;
+        FakePrompts &ui = m_rig.prompts;
         if (ui.messages.size() > 64)
-            ui.clear();
+            ui.messages.clear();
         const int shownBefore = int(ui.messages.size());
         m_watch.before(shownBefore);
         StepKind kind = StepKind::Quiet;
         const int pick = int(m_rng() % 100);
         if (pick < 34) {
-            g.RxDice1Click(int(m_rng() % 8)); // 0 and 7 are no dice
+            g.clickDie(int(m_rng() % 8)); // 0 and 7 are no dice
         } else if (pick < 50) {
             kind = StepKind::Roll;
             const QString why = roll(false);
@@ -50,24 +50,26 @@ public:
             if (!why.isEmpty())
                 return why;
         } else if (pick < 64) {
-            kind = StepKind::Done;
+            // Done is the table's: behind the cover it is not there to press.
+            const GamePhase phase = g.phase();
+            kind = phase == GamePhase::Choosing || phase == GamePhase::BeforeFirstRoll ? StepKind::Done : StepKind::Quiet;
             const qint32 before = g.state().Total;
-            g.btDoneClick();
+            g.bank();
             if (g.state().Total != before)
                 ++banks;
         } else if (pick < 72) {
             const int faces[] = {1, 5, 2, 0};
-            g.chooseEntry(faces[m_rng() % 4], int(m_rng() % 7) - 1);
+            g.choose(faces[m_rng() % 4], int(m_rng() % 7) - 1);
         } else if (pick < 76) {
             kind = StepKind::Roll;
             if (m_rng() % 5 == 0)
-                g.Button4Click();
+                g.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
             else
-                g.Button1Click(int(m_rng() % 8));
+                m_rig.presenter.Button1Click(int(m_rng() % 8));
         } else if (pick < 80) {
-            g.aPauseExecute();
+            g.pause();
         } else if (pick < 84) {
-            g.btContClick();
+            g.resume();
         } else if (pick < 88) {
             m_rig.timers.advance(qint64(m_rng() % 3000));
         } else if (pick < 96) {
@@ -77,7 +79,7 @@ public:
         } else if (pick < 98) {
             // Roll with nothing selected, when that is possible.
             kind = StepKind::Roll;
-            g.btRollClick();
+            g.roll();
             if (g.rollingDice() != 0) {
                 if (!m_rig.settle())
                     return QStringLiteral("a roll never ended");
@@ -86,14 +88,11 @@ public:
             }
         } else {
             kind = StepKind::NewGame;
-            if (m_rng() % 2)
-                g.aNewExecute();
-            else
-                g.btStartClick();
+            g.newGame();
         }
         for (const QString &m : ui.messages.mid(shownBefore)) {
-            wins += m == g.gameTexts().msgWin;
-            busts += m == g.gameTexts().msgCrash || m == g.gameTexts().msgFail;
+            wins += m == shown(g).gameTexts().msgWin;
+            busts += m == shown(g).gameTexts().msgCrash || m == shown(g).gameTexts().msgFail;
         }
         return m_watch.after(kind, ui.messages);
     }
@@ -106,10 +105,10 @@ private:
         Game &g = m_rig.game;
         if (m_rng() % 4 != 0) {
             takeSomething();
-            m_watch.before(int(m_rig.ui.messages.size())); // the click decides which dice roll
+            m_watch.before(int(m_rig.prompts.messages.size())); // the click decides which dice roll
         }
         m_rig.timers.setMsecsSinceMidnightUtc(qint64(m_rng() % 86400000u));
-        g.btRollClick();
+        g.roll();
         if (g.rollingDice() == 0)
             return QString(); // refused, or nothing to roll
         ++rolls;
@@ -119,12 +118,12 @@ private:
                 const GameState gs = g.state();
                 const qint32 rolling = g.rollingDice();
                 switch (m_rng() % 6) {
-                case 0: g.RxDice1Click(int(m_rng() % 7)); break;
-                case 1: g.btDoneClick(); break;
-                case 2: g.btRollClick(); break;
-                case 3: g.Button1Click(int(m_rng() % 7)); break;
-                case 4: g.Button4Click(); break;
-                case 5: g.chooseEntry(m_rng() % 2 ? 1 : 5, int(m_rng() % 4)); break;
+                case 0: g.clickDie(int(m_rng() % 7)); break;
+                case 1: g.bank(); break;
+                case 2: g.roll(); break;
+                case 3: m_rig.presenter.Button1Click(int(m_rng() % 7)); break;
+                case 4: g.stageRoll([](int n) { return n <= 3 ? 1 : 5; }); break;
+                case 5: g.choose(m_rng() % 2 ? 1 : 5, int(m_rng() % 4)); break;
                 }
                 if (g.rollingDice() != rolling || memcmp(&gs, &g.state(), sizeof gs) != 0)
                     return QStringLiteral("an action during a roll changed the game");
@@ -143,17 +142,17 @@ private:
             return;
         int free[7] = {};
         for (int n = 1; n <= 6; ++n) {
-            if (g.DiceState(n) == DieSelected)
+            if (g.die(n).color == DieSelected)
                 return;
-            if (g.DiceState(n) == DieFree)
+            if (g.die(n).color == DieFree)
                 free[g.die(n).value] += 1;
         }
         const int start = int(m_rng() % 6);
         for (int k = 0; k < 6; ++k) {
             const int n = (start + k) % 6 + 1;
             const int v = g.die(n).value;
-            if (g.DiceState(n) == DieFree && (v == 1 || v == 5 || free[v] >= 3)) {
-                g.RxDice1Click(n);
+            if (g.die(n).color == DieFree && (v == 1 || v == 5 || free[v] >= 3)) {
+                g.clickDie(n);
                 return;
             }
         }

@@ -28,31 +28,6 @@
 
 namespace {
 
-class RecordingUi : public GameUi
-{
-public:
-    void showMessage(const QString &text) override { messages << text; }
-    QStringList messages;
-};
-
-// A game on a virtual clock, prepared as start-up leaves it.
-struct Table
-{
-    ManualTimerService timers;
-    RecordingUi ui;
-    GameRandom random;
-    Game game{timers, random, ui};
-
-    Table() { game.prepareFirstGame(); }
-
-    // Rolls and lets every die come to rest.
-    void roll()
-    {
-        game.btRollClick();
-        QVERIFY(timers.runUntil([this] { return game.rollingDice() == 0; }));
-    }
-};
-
 qint32 field(const QByteArray &rec, int offset)
 {
     return qFromLittleEndian<qint32>(rec.constData() + offset);
@@ -80,8 +55,8 @@ struct Observed
 
     explicit Observed(const Game &g)
         : snap(g.snapshot()), keptCount(g.state().KeptCount), selScore(g.state().SelScore),
-          newRound(g.state().NewRound), eSubScore(g.eSubScore()), eScore(g.eScore()), eRnd(g.eRnd()),
-          rating(g.rating()), rg10Visible(g.choiceList(1).visible), rg5Visible(g.choiceList(5).visible) {}
+          newRound(g.state().NewRound), eSubScore(shown(g).eSubScore()), eScore(shown(g).eScore()), eRnd(shown(g).eRnd()),
+          rating(shown(g).rating()), rg10Visible(shown(g).choiceList(1).visible), rg5Visible(shown(g).choiceList(5).visible) {}
 
     bool operator==(const Observed &o) const
     {
@@ -131,35 +106,38 @@ private:
     // A game in its second round: 100 banked, four dice Kept worth 105, and of
     // the two rolled again one 1 Selected and one 1 Free. Clock at 7 s or more.
     // Rolls are random, so seeds are tried until no roll busts.
-    static bool playToMidRound(Table &t)
+    static bool playToMidRound(EngineRig &t)
     {
         Game &g = t.game;
         for (qint64 seed = 1; seed < 100; ++seed) {
             t.timers.setMsecsSinceMidnightUtc(seed * 1009);
-            g.btStartClick();
-            t.roll();
+            g.newGame();
+            if (!t.rollNow())
+                return false;
             if (g.state().NewRound)
                 continue;
-            g.Button4Click();           // 1 1 1 5 5 5
+            g.stageRoll([](int n) { return n <= 3 ? 1 : 5; });           // 1 1 1 5 5 5
             for (int n = 1; n <= 3; ++n)
-                g.RxDice1Click(n);
-            g.btDoneClick();            // banks 100
-            t.roll();
+                g.clickDie(n);
+            g.bank();            // banks 100
+            if (!t.rollNow())
+                return false;
             if (g.state().NewRound)
                 continue;
-            g.Button4Click();
+            g.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
             for (int n = 1; n <= 4; ++n)
-                g.RxDice1Click(n);      // three 1s (Full 100) and a 5
-            t.roll();
+                g.clickDie(n);      // three 1s (Full 100) and a 5
+            if (!t.rollNow())
+                return false;
             if (g.state().NewRound)
                 continue;
-            g.Button1Click(1);          // the two rolled dice show 1
-            g.RxDice1Click(5);
+            g.stageRoll([&](int) { return 1; });          // the two rolled dice show 1
+            g.clickDie(5);
             t.timers.advance(7000);
-            g.aPauseExecute();
+            g.pause();
             return g.state().Total == 100 && g.state().RoundNo == 2 && g.state().KeptCount == 4
                     && g.state().SubScore == 105 && g.state().SelScore == 10 && g.elapsedSeconds() >= 7
-                    && g.DiceState(5) == DieSelected && g.DiceState(6) == DieFree;
+                    && g.die(5).color == DieSelected && g.die(6).color == DieFree;
         }
         return false;
     }
@@ -174,7 +152,7 @@ private slots:
 
     void startUpRecordIsExact()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         const QByteArray rec = encodeSavedGame(t.game.snapshot());
 
         QByteArray expected(116, '\0');
@@ -230,7 +208,7 @@ private slots:
 
     void facesAreWrittenFromTheirLowestByte()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         Game::Snapshot s = t.game.snapshot();
         s.face[2] = 0x0104;
         const QByteArray rec = encodeSavedGame(s);
@@ -246,13 +224,13 @@ private slots:
 
     void saveThenOpenRestoresTheGame()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         const QString file = path("mid.kvx");
         writeSavedGame(file, a.game.snapshot());
         QCOMPARE(QFileInfo(file).size(), qint64(116));
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QVERIFY(b.game.die(5).color != DieSelected);
         QCOMPARE(openInto(b.game, file), QString());
         Game &g = b.game;
@@ -267,7 +245,7 @@ private slots:
         QCOMPARE(g.state().Total, 100);
         QCOMPARE(g.state().RoundNo, 2);
         QCOMPARE(g.elapsedSeconds(), a.game.elapsedSeconds());
-        QCOMPARE(g.ElapsedText(), a.game.ElapsedText());
+        QCOMPARE(g.elapsedSeconds(), a.game.elapsedSeconds());
 
         // What the file does not carry follows from the dice.
         QCOMPARE(g.state().KeptCount, 4);
@@ -275,38 +253,38 @@ private slots:
         QCOMPARE(g.state().SelScore, 10);
 
         // Displays: the subtotal is what Done banks, the selection included.
-        QCOMPARE(g.eScore(), 100);
-        QCOMPARE(g.eRnd(), 2);
-        QCOMPARE(g.eSubScore(), 115);
-        QCOMPARE(g.rating(), a.game.rating());
-        QCOMPARE(g.rating(), 10000);
-        QVERIFY(!g.choiceList(1).visible);
+        QCOMPARE(shown(g).eScore(), 100);
+        QCOMPARE(shown(g).eRnd(), 2);
+        QCOMPARE(shown(g).eSubScore(), 115);
+        QCOMPARE(shown(g).rating(), shown(a.game).rating());
+        QCOMPARE(shown(g).rating(), 10000);
+        QVERIFY(!shown(g).choiceList(1).visible);
     }
 
     void openedGamePlaysOnAndItsClockResumes()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         const QString file = path("resume.kvx");
         writeSavedGame(file, a.game.snapshot());
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QCOMPARE(openInto(b.game, file), QString());
         Game &g = b.game;
-        g.aPauseExecute();
-        QVERIFY(g.coverVisible());
-        QVERIFY(g.contVisible());
-        QVERIFY(!g.stopWatchEnabled());
+        g.pause();
+        QVERIFY(shown(g).coverVisible());
+        QVERIFY(shown(g).contVisible());
+        QVERIFY(!clockRunning(g));
 
         const qint32 loaded = g.elapsedSeconds();
-        g.btContClick();
+        g.resume();
         b.timers.advance(1000);
         QCOMPARE(g.elapsedSeconds(), loaded + 1);
 
         // The Selected 1 becomes the fifth Kept die and only die 6 rolls.
-        const int before = b.ui.messages.size();
-        b.roll();
-        QCOMPARE(b.ui.messages.mid(before).contains(g.gameTexts().msgNoSel), false);
+        const int before = b.prompts.messages.size();
+        QVERIFY(b.rollNow());
+        QCOMPARE(b.prompts.messages.mid(before).contains(shown(g).gameTexts().msgNoSel), false);
         if (!g.state().NewRound) { // the single die did not bust
             QCOMPARE(g.state().KeptCount, 5);
             QCOMPARE(g.state().SubScore, 115);
@@ -317,38 +295,38 @@ private slots:
 
     void aSelectionOfThreeOnesComesBackWithItsChoiceList()
     {
-        Table a;
-        a.game.btStartClick();
+        EngineRig a{EngineRig::Prepared};
+        a.game.newGame();
         for (qint64 seed = 1; a.game.state().NewRound && seed < 50; ++seed) {
             a.timers.setMsecsSinceMidnightUtc(seed * 1009);
-            a.roll();
+            QVERIFY(a.rollNow());
         }
         QVERIFY(!a.game.state().NewRound);
-        a.game.Button4Click();
+        a.game.stageRoll([](int n) { return n <= 3 ? 1 : 5; });
         for (int n = 1; n <= 4; ++n)
-            a.game.RxDice1Click(n);
-        a.game.chooseEntry(1, 1); // 3 * 10
+            a.game.clickDie(n);
+        a.game.choose(1, 1); // 3 * 10
         QCOMPARE(a.game.state().SelScore, 35);
         const QString file = path("ones.kvx");
         writeSavedGame(file, a.game.snapshot());
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QCOMPARE(openInto(b.game, file), QString());
         // The list is rebuilt with its first entry, the full set.
-        QVERIFY(b.game.choiceList(1).visible);
-        QCOMPARE(b.game.choiceList(1).itemIndex, 0);
+        QVERIFY(shown(b.game).choiceList(1).visible);
+        QCOMPARE(shown(b.game).choiceList(1).itemIndex, 0);
         QCOMPARE(b.game.state().SelScore, 105);
-        QCOMPARE(b.game.eSubScore(), 105);
+        QCOMPARE(shown(b.game).eSubScore(), 105);
         QVERIFY(!b.game.state().NewRound);
     }
 
     void startUpFileOpensWithContinue()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         const QString file = path("fresh.kvx");
         writeSavedGame(file, a.game.snapshot());
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QVERIFY(playToMidRound(b));
         QCOMPARE(openInto(b.game, file), QString());
         Game &g = b.game;
@@ -360,20 +338,20 @@ private slots:
         QCOMPARE(g.state().KeptCount, 0);
         QCOMPARE(g.state().NewRound, true);
         QCOMPARE(g.elapsedSeconds(), 0);
-        QCOMPARE(g.rating(), 0);
-        g.aPauseExecute();
-        QVERIFY(g.contVisible());
+        QCOMPARE(shown(g).rating(), 0);
+        g.pause();
+        QVERIFY(shown(g).contVisible());
     }
 
     void bytesAfterTheRecordAreIgnored()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         const QByteArray rec = encodeSavedGame(a.game.snapshot());
         writeBytes(path("long.kvx"), rec + QByteArray("\x7f", 1));
         writeBytes(path("exact.kvx"), rec);
 
-        Table b, c;
+        EngineRig b{EngineRig::Prepared}, c{EngineRig::Prepared};
         QCOMPARE(openInto(b.game, path("long.kvx")), QString());
         QCOMPARE(openInto(c.game, path("exact.kvx")), QString());
         QVERIFY(Observed(b.game) == Observed(c.game));
@@ -390,10 +368,10 @@ private slots:
     void shortFileIsRefusedAndChangesNothing()
     {
         QFETCH(int, size);
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         const QString file = path(QStringLiteral("short%1.kvx").arg(size));
-        writeBytes(file, encodeSavedGame(Table().game.snapshot()).left(size));
+        writeBytes(file, encodeSavedGame(EngineRig(EngineRig::Prepared).game.snapshot()).left(size));
 
         const Observed before(a.game);
         const QString error = openInto(a.game, file);
@@ -404,7 +382,7 @@ private slots:
 
     void unreadableFileIsRefusedWithTheSystemsReason()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         const Observed before(a.game);
         const QString missing = path("missing.kvx");
         const QString error = openInto(a.game, missing);
@@ -454,7 +432,7 @@ private slots:
     {
         QFETCH(int, offset);
         QFETCH(qint32, value);
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         QByteArray rec = encodeSavedGame(a.game.snapshot());
         QVERIFY(savedGameProblem(decodeSavedGame(rec)).isEmpty());
@@ -462,7 +440,7 @@ private slots:
         const QString file = path(QStringLiteral("bad%1.kvx").arg(QTest::currentDataTag()).replace(' ', '_'));
         writeBytes(file, rec);
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         const Observed before(b.game);
         const QString error = openInto(b.game, file);
         QVERIFY2(error.contains(QDir::toNativeSeparators(file)), qPrintable(error));
@@ -498,7 +476,7 @@ private slots:
 
     void diceHeldBeforeTheFirstRollAreRefused()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         Game::Snapshot s = t.game.snapshot();
         QVERIFY(savedGameProblem(s).isEmpty());
         s.dieState[3] = DieKept;
@@ -510,7 +488,7 @@ private slots:
 
     void sixKeptDiceAreRefused()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         Game::Snapshot s = t.game.snapshot();
         for (int n = 1; n <= 6; ++n)
             s.dieState[n] = DieKept;
@@ -581,7 +559,7 @@ private slots:
         s.winner = winner;
         const QString file = path(QStringLiteral("unreachable.kvx"));
         writeSavedGame(file, s);
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         const Observed before(t.game);
         const QString error = openInto(t.game, file);
         if (says.isEmpty()) {
@@ -606,7 +584,7 @@ private slots:
             Game &g = rig.game;
             // Winning totals a game can reach exactly under either band rule.
             const RuleSet rules{int(1 + rng() % 3) * 1000, rng() % 2 == 0};
-            g.applyRules(rules);
+            setRules(g, rules);
             const auto check = [&](const char *when) {
                 const QString problem = savedGameProblem(decodeSavedGame(encodeSavedGame(g.snapshot())));
                 if (!problem.isEmpty() && failure.isEmpty())
@@ -614,12 +592,15 @@ private slots:
                 ++checks;
             };
             QObject::connect(&g, &Game::selectionChanged, [&] { check("a click"); });
-            QObject::connect(&g, &Game::roundEnded, [&](qint32 points, int verdict) {
-                refused += verdict != 0 ? 1 : 0;
+            QObject::connect(&g, &Game::roundEnded, [&](qint32 points, BankVerdict verdict) {
+                refused += verdict != BankVerdict::Banked ? 1 : 0;
                 penalties += points < 0 ? 1 : 0;
                 check("a round end");
             });
-            QObject::connect(&g, &Game::won, [&] { check("a win"); });
+            rig.presenter.checkWin = [&](const WinSummary &) {
+                check("a win");
+                return true;
+            };
             // Mostly a plain strategy, so games end; now and then any legal play.
             const Strategy plain = simpleStrategy(rules, qint32(150 + rng() % 400), int(1 + rng() % 3));
             const Strategy random = [&](qint32 total, qint32 roundPoints, const int rolled[7]) {
@@ -658,15 +639,15 @@ private slots:
         QSignalSpy newGame(&rig.game, &Game::newGameStarted);
         QVERIFY(rig.rollAt(rig.midnightFor(false)));  // the penalty, in the last round
         QCOMPARE(newGame.count(), 1);
-        QVERIFY(rig.ui.last().contains(QStringLiteral("999999")));
+        QVERIFY(rig.prompts.messages.last().contains(QStringLiteral("999999")));
         QCOMPARE(rig.game.state().RoundNo, 1);
         QCOMPARE(rig.game.state().Total, 0);
-        QVERIFY(rig.game.coverVisible());
+        QVERIFY(shown(rig.game).coverVisible());
 
         // A round's points stop at the largest multiple of 5, and such a game still opens.
         QVERIFY(rig.playingWith({1, 5, 2, 3, 4, 6}));
         restoreWith(rig.game, [](Game::Snapshot &s) { s.subScore = GameLimits::maxPoints - 5; });
-        rig.game.RxDice1Click(1);
+        rig.game.clickDie(1);
         QVERIFY(rig.scoringRoll());
         QCOMPARE(rig.game.state().SubScore, GameLimits::maxPoints);
         QCOMPARE(savedGameProblem(rig.game.snapshot()), QString());
@@ -674,7 +655,7 @@ private slots:
 
     void stateMinusOneIsPartOfTheFormat()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         Game::Snapshot s = t.game.snapshot();
         s.dieState[4] = -1;
         QVERIFY(savedGameProblem(s).isEmpty());
@@ -683,9 +664,9 @@ private slots:
     // Whatever the game reaches in play, it must be able to open again.
     void everyStateReachedInPlayIsAccepted()
     {
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         Game &g = t.game;
-        g.btStartClick();
+        g.newGame();
         int rolls = 0, checked = 0, hotDice = 0;
         auto check = [&](const char *when) {
             const QString problem = savedGameProblem(g.snapshot());
@@ -701,7 +682,7 @@ private slots:
             for (int f = 1; f <= 6; ++f)
                 held += g.state().SelCount[f];
             t.timers.setMsecsSinceMidnightUtc(1000 + rolls * 7919);
-            t.roll();
+            QVERIFY(t.rollNow());
             ++rolls;
             if (held == 6)
                 ++hotDice;
@@ -710,13 +691,13 @@ private slots:
                 continue;
             // Take every die that scores; now and then put one back.
             for (int n = 1; n <= 6; ++n)
-                if (g.DiceState(n) == DieFree)
-                    g.RxDice1Click(n);
+                if (g.die(n).color == DieFree)
+                    g.clickDie(n);
             check("after selecting");
             if (rolls % 4 == 0) {
                 for (int n = 6; n >= 1; --n) {
-                    if (g.DiceState(n) == DieSelected) {
-                        g.RxDice1Click(n);
+                    if (g.die(n).color == DieSelected) {
+                        g.clickDie(n);
                         break;
                     }
                 }
@@ -728,11 +709,11 @@ private slots:
             for (int f = 1; f <= 6; ++f)
                 selected += g.state().SelCount[f];
             if (selected == 0 || g.state().SubScore + g.state().SelScore >= 250)
-                g.btDoneClick();
+                g.bank();
         }
         // The cheat staging at a round's start is reachable too.
-        g.EndRound(0);
-        g.Button1Click(3);
+        t.endRound(0);
+        g.stageRoll([&](int) { return 3; });
         check("after staging a roll before the first one");
         QVERIFY(checked > 300);
         QVERIFY(g.state().RoundNo > 10 || g.state().Total != 0);
@@ -743,13 +724,13 @@ private slots:
 
     void winnerFromTheFileReplacesTheConfiguredOne()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         Game::Snapshot s = a.game.snapshot();
         s.winner = 2000;
         const QString file = path("w2000.kvx");
         writeSavedGame(file, s);
 
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QCOMPARE(b.game.gameSettings().Winner, 1000);
         QSignalSpy newGame(&b.game, &Game::newGameStarted); // the game-type line stays as it was
         QCOMPARE(openInto(b.game, file), QString());
@@ -759,7 +740,7 @@ private slots:
 
     void faceIsReadFromItsLowestByte()
     {
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QByteArray rec = encodeSavedGame(a.game.snapshot());
         setField(rec, 24 + 8, 0x00000103);  // die 3
         setField(rec, 24 + 12, qint32(0xFFFFFF05)); // die 4
@@ -769,7 +750,7 @@ private slots:
         const Game::Snapshot s = readSavedGame(file);
         QCOMPARE(s.face[3], 3);
         QCOMPARE(s.face[4], 5);
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QCOMPARE(openInto(b.game, file), QString());
         QCOMPARE(b.game.die(3).value, 3);
         QCOMPARE(b.game.die(4).value, 5);
@@ -782,7 +763,7 @@ private slots:
         const QString notADir = path("plain");
         writeBytes(notADir, "x");
         const QString file = notADir + QStringLiteral("/game.kvx");
-        Table t;
+        EngineRig t{EngineRig::Prepared};
         try {
             writeSavedGame(file, t.game.snapshot());
             QFAIL("the save should have failed");
@@ -798,7 +779,7 @@ private slots:
     {
         const QString file = path("again.kvx");
         writeBytes(file, QByteArray(300, 'z'));
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         QVERIFY(playToMidRound(a));
         writeSavedGame(file, a.game.snapshot());
         QCOMPARE(readBytes(file), encodeSavedGame(a.game.snapshot()));
@@ -821,10 +802,10 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString file = dir.filePath("kept.kvx");
-        Table a;
+        EngineRig a{EngineRig::Prepared};
         writeSavedGame(file, a.game.snapshot());
         const QByteArray earlier = readBytes(file);
-        Table b;
+        EngineRig b{EngineRig::Prepared};
         QVERIFY(playToMidRound(b));
 
         struct rlimit old;

@@ -5,6 +5,8 @@
 #include "widgets/THemisphereButton.h"
 #include "dialogs/TfrmTopten.h"
 #include "base/UiTexts.h"
+#include "game/GameSettings.h"
+#include "base/GameTexts.h"
 #include "records/TopTen.h"
 #include "base/TRegAuto.h"
 #include "support/FakePrompts.h"
