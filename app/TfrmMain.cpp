@@ -82,8 +82,11 @@ TfrmMain::TfrmMain(Prompts &prompts, TimerService &timers, const QStringList &ar
                                                           [this] { return m_topTen->closeIfOpen(); }});
     wireGame();
     m_presenter->checkWin = [this](const WinSummary &summary) { return checkWin(summary); };
+    // A win made with the test buttons: counted apart in the statistics, or,
+    // in a challenge, told with its results but kept nowhere.
     m_presenter->recordWin = [this](const WinSummary &summary) {
-        m_recorder->recordWin(summary, m_sideWindows->assisted());
+        if (!m_challenge->won(summary))
+            m_recorder->recordWin(summary, m_sideWindows->assisted());
     };
     Appearance::showPlainText(this);
     m_prompts.placeBox = [this](QWidget *box) { m_sideWindows->placeBox(box); };

@@ -415,7 +415,6 @@ bool Game::outOfRounds()
 
 void Game::setUpGame()
 {
-    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
     gs.NewRound = true;
     for (int n = 1; n <= 6; ++n) {
         DiceState(n, DieFree);
@@ -434,6 +433,7 @@ void Game::setUpGame()
 
 void Game::newGame()
 {
+    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
     emit newGameStarted();
     setUpGame();
     setStopWatch(true);
@@ -444,6 +444,7 @@ void Game::newGame()
 
 void Game::prepareGame()
 {
+    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
     emit newGameStarted();
     // Right after a win the game won stays on record until the next one takes its first step.
     const bool afterWin = m_phase == GamePhase::Won;

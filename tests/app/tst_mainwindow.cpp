@@ -355,7 +355,7 @@ private slots:
         emit review->cbGame()->activated(1);
         QTRY_VERIFY(review->record().won());
         review->close();
-        QTest::mouseClick(w->surface().cheat(1), Qt::LeftButton);
+        rig::setFaces(*w, 1);
         rig::clickAllDice(*w);
         QTest::mouseClick(w->surface().btDone(), Qt::LeftButton);
         w.reset();
