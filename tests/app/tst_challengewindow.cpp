@@ -3,6 +3,8 @@
 // the same dice whatever their clocks say, another code rolls others; the
 // dialog, the code line, the saved place and the result at the win.
 #include "app/ChallengeKeeper.h"
+#include "app/ReviewWindow.h"
+#include "app/SideWindows.h"
 #include "records/ChallengeFile.h"
 #include "records/SavedGame.h"
 #include "base/UiTexts.h"
@@ -171,6 +173,20 @@ private slots:
         QVERIFY2(said.contains(QLatin1String("Challenge 2222-2222 won")), qPrintable(said));
         QVERIFY(said.contains(uiText("chalWinBest").arg(QString::number(best.rounds)).left(30)));
         QVERIFY(said.contains(uiText("chalNoTopTen")));
+        // The review says both results beside the rounds lost to decisions,
+        // for this game only.
+        w.sideWindows().openReview();
+        ReviewWindow *review = w.sideWindows().review();
+        QTRY_VERIFY_WITH_TIMEOUT(review->review().finished, 60000);
+        const QString summary = review->lSummary()->text();
+        // The same two results as the box at the win.
+        const QString box = prompts.messages.filter(QLatin1String("2222-2222")).value(0);
+        QVERIFY2(summary.startsWith(box.section(QLatin1Char('\n'), 0, 0) + QLatin1Char(' ') + box.section(QLatin1Char('\n'), 1, 1)),
+                 qPrintable(summary));
+        QVERIFY(box.section(QLatin1Char('\n'), 1, 1).startsWith(uiText("chalWinBest").arg(QString::number(best.rounds)).left(40)));
+        QVERIFY(summary.contains(uiText("chalWinLost").section(QLatin1Char('%'), 0, 0)));
+        QVERIFY(!summary.contains(uiText("revLostRounds").section(QLatin1Char('%'), 0, 0)));
+        QVERIFY(w.challenges().resultFor(GameRecord()).isEmpty());
         // Neither the top ten nor the statistics took it; made with a test
         // button, the challenge table does not either.
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));
