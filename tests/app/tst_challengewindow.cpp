@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 
 class TestChallengeWindow : public QObject
 {
@@ -86,6 +87,26 @@ private slots:
         QCOMPARE(prompts.errors.size(), 1);
         QVERIFY(prompts.errors[0].contains(QLatin1String("OOOO-1111")));
         QVERIFY(!w.game().challenge().active());
+    }
+
+    void keyTableListsTheChallengeCommands()
+    {
+        ManualTimerService timers;
+        FakePrompts prompts;
+        TfrmMain w(prompts, timers, {});
+        QStringList rows;
+        prompts.onModal = [&](QDialog &d) {
+            if (auto *table = d.findChild<QTableWidget *>())
+                for (int r = 0; r < table->rowCount(); ++r)
+                    rows << table->item(r, 0)->text() + QLatin1Char('|') + table->item(r, 1)->text();
+            return int(QDialog::Rejected);
+        };
+        action(w, "aKeys")->trigger();
+        // After New Game, as the File menu has them.
+        const int at = int(rows.indexOf(QStringLiteral("Ctrl+N|New Game")));
+        QVERIFY2(at > 0, qPrintable(rows.join(QLatin1Char('\n'))));
+        QCOMPARE(rows.value(at + 1), QStringLiteral("Ctrl+Shift+N|New Challenge"));
+        QCOMPARE(rows.value(at + 2), QStringLiteral("Ctrl+Shift+C|Copy Challenge Code"));
     }
 
     void dailyCodeShownCopiedSavedAndOpened()
