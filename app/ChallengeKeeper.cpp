@@ -11,6 +11,7 @@
 #include "game/SolveService.h"
 #include "records/ChallengeFile.h"
 #include "base/UiTexts.h"
+#include "widgets/Appearance.h"
 #include "widgets/Prompts.h"
 #include "widgets/TEffectLabel.h"
 
@@ -175,6 +176,7 @@ void ChallengeKeeper::askAndPlay()
     QDialog dialog(&m_window);
     dialog.setObjectName(QStringLiteral("dlgChallenge"));
     dialog.setWindowTitle(uiText("chalTitle"));
+    Appearance::keepHighlightReadable(&dialog); // the code is selected at the start
     auto *layout = new QVBoxLayout(&dialog);
     auto *label = new QLabel(uiText("chalCodeLabel"), &dialog);
     auto *field = new QLineEdit(&dialog);
@@ -384,6 +386,7 @@ void ChallengeKeeper::openTable()
         m_table = new QDialog(&m_window);
         m_table->setObjectName(QStringLiteral("frmChallenges"));
         m_table->setAttribute(Qt::WA_DeleteOnClose);
+        Appearance::keepHighlightReadable(m_table);
         auto *layout = new QVBoxLayout(m_table);
         auto *grid = new QTableWidget(m_table);
         grid->setObjectName(QStringLiteral("gChallenges"));

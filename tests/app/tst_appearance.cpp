@@ -3,6 +3,7 @@
 // a light, a dark and a high-contrast desktop palette, and whole in the room
 // its control gives it.
 #include "app/AdvisorWindow.h"
+#include "app/ChallengeKeeper.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/PracticeWindow.h"
@@ -499,8 +500,7 @@ private slots:
         QString lowestAt;
         QStringList failures, unclassified;
         int count = 0;
-        // The review's sentences wrap in its list, so it joins this walk only.
-        for (QWidget *window : win.all() + QList<QWidget *>{win.review, practice}) {
+        const auto walk = [&](QWidget *window) {
             for (const TextSpot &spot : textsOf(window, unclassified)) {
                 ++count;
                 for (const QColor &bg : spot.behind) {
@@ -518,7 +518,35 @@ private slots:
                     }
                 }
             }
+        };
+        // The review's sentences wrap in its list, so it joins this walk only.
+        for (QWidget *window : win.all() + QList<QWidget *>{win.review, practice})
+            walk(window);
+        // A challenge's own: its code beside the game type, the best play's
+        // race line after a round, the challenge table and New Challenge.
+        ChallengeKeeper &keeper = win.main->challenges();
+        keeper.play(ChallengeCode::parse(QStringLiteral("2222-2222")));
+        QTRY_VERIFY_WITH_TIMEOUT(keeper.bestRun() != nullptr, 60000);
+        rig::roll(*win.main, m_timers); // 6 1 6 1 3 5
+        rig::clickDie(*win.main, 2);
+        win.main->surface().btDone()->click();
+        const QStringList challengeLabels{QStringLiteral("lChallenge"), QStringLiteral("lRace")};
+        for (const QString &name : challengeLabels) {
+            auto *label = win.main->findChild<QLabel *>(name);
+            QVERIFY2(label && label->isVisibleTo(win.main.get()) && !label->text().isEmpty(), qPrintable(name));
         }
+        keeper.tableAction()->trigger();
+        QVERIFY(keeper.tableWindow());
+        m_prompts.onModal = [&](QDialog &d) {
+            walk(&d);
+            return int(QDialog::Rejected);
+        };
+        keeper.newAction()->trigger();
+        const int before = count;
+        for (QWidget *window : {static_cast<QWidget *>(win.main.get()), static_cast<QWidget *>(keeper.tableWindow())})
+            walk(window);
+        QVERIFY2(count > before + 4, "the walk missed the challenge's texts");
+        keeper.tableWindow()->close();
         qInfo("%d texts; lowest contrast %.2f:1 (%s)", count, lowest, qPrintable(lowestAt));
         QVERIFY2(unclassified.isEmpty(), qPrintable(QStringLiteral("texts not checked: ") + unclassified.join(", ")));
         QVERIFY2(count > 80, "the walk missed the windows' texts");
