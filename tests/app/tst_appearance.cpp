@@ -10,6 +10,7 @@
 #include "support/WindowRig.h"
 #include "widgets/Appearance.h"
 #include "base/ProgramDir.h"
+#include "base/UiTexts.h"
 #include "widgets/TEffectLabel.h"
 #include "game/Scoring.h"
 #include "dialogs/TfrmTopten.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -635,6 +637,35 @@ private slots:
             rooms << roomsOf(window, badCaptions);
         // Texts a control shows at other times than the staged one.
         TfrmMain &w = *win.main;
+        // A challenge: its code beside the game type, which keeps its own
+        // text whole; the race line in its room; the table and New Challenge.
+        ChallengeKeeper &keeper = w.challenges();
+        keeper.play(ChallengeCode::parse(QStringLiteral("2222-2222")));
+        QTRY_VERIFY_WITH_TIMEOUT(keeper.bestRun() != nullptr, 60000);
+        rig::roll(w, m_timers);
+        rig::clickDie(w, 2);
+        w.surface().btDone()->click();
+        rooms << roomsOf(&w, badCaptions);
+        keeper.tableAction()->trigger();
+        rooms << roomsOf(keeper.tableWindow(), badCaptions);
+        m_prompts.onModal = [&](QDialog &d) {
+            d.show();
+            rooms << roomsOf(&d, badCaptions);
+            return int(QDialog::Rejected);
+        };
+        keeper.newAction()->trigger();
+        keeper.tableWindow()->close();
+        auto *race = w.findChild<QLabel *>(QStringLiteral("lRace"));
+        QVERIFY(race && race->isVisibleTo(&w));
+        for (const QString &text : {uiText("chalRaceAfter").arg(QLocale().toString(9995), QStringLiteral("99")),
+                                    uiText("chalRaceWon").arg(QStringLiteral("99")), uiText("chalRaceWorking")}) {
+            const QRect need = race->fontMetrics().boundingRect(race->contentsRect(), Qt::TextWordWrap, text);
+            if (need.height() > race->contentsRect().height() || need.width() > race->contentsRect().width())
+                cut << QStringLiteral("lRace \"%1\": %2x%3 px in %4x%5")
+                               .arg(text, QString::number(need.width()), QString::number(need.height()),
+                                    QString::number(race->contentsRect().width()),
+                                    QString::number(race->contentsRect().height()));
+        }
         for (int face : {1, 5}) {
             QGroupBox *box = face == 1 ? w.surface().rg10() : w.surface().rg5();
             auto *item = box->findChild<QRadioButton *>();
