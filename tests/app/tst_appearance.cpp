@@ -411,6 +411,16 @@ class TestAppearance : public QObject
             win.main->surface().btCont()->click();
     }
 
+    // A challenge begun and its first round banked: the code and the race line shown.
+    void playChallengeRound(TfrmMain &w)
+    {
+        w.challenges().play(ChallengeCode::parse(QStringLiteral("2222-2222")));
+        QTRY_VERIFY_WITH_TIMEOUT(w.challenges().bestRun() != nullptr, 60000);
+        rig::roll(w, m_timers); // 6 1 6 1 3 5
+        rig::clickDie(w, 2);
+        w.surface().btDone()->click();
+    }
+
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
@@ -527,11 +537,7 @@ private slots:
         // A challenge's own: its code beside the game type, the best play's
         // race line after a round, the challenge table and New Challenge.
         ChallengeKeeper &keeper = win.main->challenges();
-        keeper.play(ChallengeCode::parse(QStringLiteral("2222-2222")));
-        QTRY_VERIFY_WITH_TIMEOUT(keeper.bestRun() != nullptr, 60000);
-        rig::roll(*win.main, m_timers); // 6 1 6 1 3 5
-        rig::clickDie(*win.main, 2);
-        win.main->surface().btDone()->click();
+        playChallengeRound(*win.main);
         const QStringList challengeLabels{QStringLiteral("lChallenge"), QStringLiteral("lRace")};
         for (const QString &name : challengeLabels) {
             auto *label = win.main->findChild<QLabel *>(name);
@@ -640,11 +646,7 @@ private slots:
         // A challenge: its code beside the game type, which keeps its own
         // text whole; the race line in its room; the table and New Challenge.
         ChallengeKeeper &keeper = w.challenges();
-        keeper.play(ChallengeCode::parse(QStringLiteral("2222-2222")));
-        QTRY_VERIFY_WITH_TIMEOUT(keeper.bestRun() != nullptr, 60000);
-        rig::roll(w, m_timers);
-        rig::clickDie(w, 2);
-        w.surface().btDone()->click();
+        playChallengeRound(w);
         rooms << roomsOf(&w, badCaptions);
         keeper.tableAction()->trigger();
         rooms << roomsOf(keeper.tableWindow(), badCaptions);
