@@ -12,6 +12,7 @@
 #include "game/SolveService.h"
 #include "records/ChallengeFile.h"
 #include "base/UiTexts.h"
+#include "widgets/Appearance.h"
 #include "widgets/Prompts.h"
 #include "widgets/TEffectLabel.h"
 
@@ -40,6 +41,17 @@ constexpr char kShowRace[] = "ShowRace";
 QString rulesText(const RuleSet &r)
 {
     return uiText(r.band ? "statRulesBand" : "statRulesPlain").arg(QLocale().toString(r.winner));
+}
+
+// The best play's rounds on the same dice and the difference to yours.
+QString bestText(qint32 rounds, qint32 best)
+{
+    if (best <= 0)
+        return uiText("chalWinBest").arg(uiText("chalUnknown"), uiText("chalUnknown"));
+    QString difference = QLocale().toString(rounds - best);
+    if (rounds > best)
+        difference.prepend(QLatin1Char('+'));
+    return uiText("chalWinBest").arg(QString::number(best), difference);
 }
 
 // Keeps the code at the right end of the game-type line as the line resizes.
@@ -165,6 +177,7 @@ void ChallengeKeeper::askAndPlay()
     QDialog dialog(&m_window);
     dialog.setObjectName(QStringLiteral("dlgChallenge"));
     dialog.setWindowTitle(uiText("chalTitle"));
+    Appearance::keepHighlightReadable(&dialog); // the code is selected at the start
     auto *layout = new QVBoxLayout(&dialog);
     auto *label = new QLabel(uiText("chalCodeLabel"), &dialog);
     auto *field = new QLineEdit(&dialog);
@@ -239,6 +252,10 @@ void ChallengeKeeper::startRace()
         m_run = *result;
         sync();
         emit raceReady();
+        if (m_won && m_won->bestRounds <= 0 && m_won->code == m_racing && m_won->rules == m_raceRules) {
+            m_won->bestRounds = bestRounds(m_racing, m_raceRules);
+            emit resultChanged(); // its best play's rounds are known now
+        }
     });
     sync();
 }
@@ -296,23 +313,17 @@ bool ChallengeKeeper::won(const WinSummary &summary)
     if (!dice.active())
         return false;
     const qint32 rounds = game.state().RoundNo;
-    const QString none = uiText("chalUnknown");
-    QString best = none, difference = none, lost = none;
-    qint32 bestRounds = 0;
-    if (m_run && m_run->rounds > 0 && m_racing == dice.code() && m_raceRules == game.position().rules) {
-        bestRounds = m_run->rounds;
-        best = QString::number(bestRounds);
-        difference = QLocale().toString(rounds - bestRounds);
-        if (rounds > bestRounds)
-            difference.prepend(QLatin1Char('+'));
-    }
+    QString lost = uiText("chalUnknown");
+    const qint32 best = bestRounds(dice.code(), game.position().rules);
+    m_won = Won{game.record(), dice.code(), game.position().rules, rounds, GamePresenter::elapsedText(summary.elapsedSeconds), best};
+    emit resultChanged();
     if (const auto solution = m_window.solver().solution(game.position().rules)) {
         const GameReview review = reviewGame(game.record(), *solution);
         if (review.finished)
             lost = QLocale().toString(review.decisionsLost, 'f', 2);
     }
     const QString text = uiText("chalWinYou").arg(dice.code().text(), QString::number(rounds), GamePresenter::elapsedText(summary.elapsedSeconds))
-            + QLatin1Char('\n') + uiText("chalWinBest").arg(best, difference) + QLatin1Char('\n')
+            + QLatin1Char('\n') + bestText(rounds, best) + QLatin1Char('\n')
             + uiText("chalWinLost").arg(lost) + QLatin1Char('\n') + uiText("chalWinNote") + QLatin1String("\n\n")
             + uiText("chalNoTopTen");
     sync();
@@ -330,7 +341,7 @@ bool ChallengeKeeper::won(const WinSummary &summary)
     r.name = name;
     r.rounds = rounds;
     r.seconds = game.elapsedSeconds();
-    r.bestRounds = bestRounds;
+    r.bestRounds = best;
     r.first = m_first;
     try {
         QString aside;
@@ -343,6 +354,19 @@ bool ChallengeKeeper::won(const WinSummary &summary)
     if (m_table)
         fillTable();
     return true;
+}
+
+qint32 ChallengeKeeper::bestRounds(const ChallengeCode &code, const RuleSet &rules) const
+{
+    return m_run && m_run->rounds > 0 && m_racing == code && m_raceRules == rules ? m_run->rounds : 0;
+}
+
+QString ChallengeKeeper::resultFor(const GameRecord &record) const
+{
+    if (!m_won || !(m_won->record == record))
+        return QString();
+    return uiText("chalWinYou").arg(m_won->code.text(), QString::number(m_won->rounds), m_won->time) + QLatin1Char(' ')
+            + bestText(m_won->rounds, m_won->bestRounds);
 }
 
 void ChallengeKeeper::opened(const std::optional<ChallengeDice> &place)
@@ -362,6 +386,7 @@ void ChallengeKeeper::openTable()
         m_table = new QDialog(&m_window);
         m_table->setObjectName(QStringLiteral("frmChallenges"));
         m_table->setAttribute(Qt::WA_DeleteOnClose);
+        Appearance::keepHighlightReadable(m_table);
         auto *layout = new QVBoxLayout(m_table);
         auto *grid = new QTableWidget(m_table);
         grid->setObjectName(QStringLiteral("gChallenges"));

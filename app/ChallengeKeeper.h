@@ -9,6 +9,7 @@
 
 #include "game/ChallengeRace.h"
 #include "game/Game.h"
+#include "game/GameRecord.h"
 
 #include <QObject>
 #include <QPointer>
@@ -52,10 +53,15 @@ public:
     QAction *tableAction() const { return m_aTable; }
     QAction *copyAction() const { return m_aCopy; }
     QAction *raceAction() const { return m_aRace; }
+    // Both results of the last challenge won, your rounds and time and the
+    // best play's on the same dice, when `record` is that game's; else empty.
+    QString resultFor(const GameRecord &record) const;
 
 signals:
     // The best play's game on the code in force is worked out.
     void raceReady();
+    // A challenge was won, or its best play's rounds became known after.
+    void resultChanged();
 
 private:
     void newGameStarted();
@@ -75,4 +81,17 @@ private:
     quint64 m_raceTicket = 0; // a run finished for an earlier game is dropped
     bool m_first = false;     // the code was begun here for the first time
     QPointer<QDialog> m_table;
+    // The last challenge won, till the next one is.
+    struct Won
+    {
+        GameRecord record;
+        ChallengeCode code;
+        RuleSet rules;
+        qint32 rounds = 0;
+        QString time;
+        qint32 bestRounds = 0; // 0 while not known
+    };
+    std::optional<Won> m_won;
+    // The best play's rounds on the dice of the game on the table, 0 while not known.
+    qint32 bestRounds(const ChallengeCode &code, const RuleSet &rules) const;
 };

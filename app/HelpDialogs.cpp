@@ -32,7 +32,7 @@ QList<QPair<QString, QString>> keyTable(const Commands &c)
         return t.trimmed();
     };
     const QString enter = uiText("keyEnter");
-    return {
+    QList<QPair<QString, QString>> table{
         {uiText("keyDice"), uiText("keyDiceDoes")},
         {QKeySequence(Qt::Key_R).toString(QKeySequence::NativeText), uiText("keyRollDoes")},
         {QKeySequence(Qt::Key_D).toString(QKeySequence::NativeText) + QStringLiteral(", ") + enter,
@@ -49,10 +49,23 @@ QList<QPair<QString, QString>> keyTable(const Commands &c)
         {keys(c.exit), command(c.exit)},
         {QKeySequence(Qt::Key_Escape).toString(QKeySequence::NativeText), uiText("keyEscapeDoes")},
     };
+    // The challenge commands after New Game, as the File menu has them.
+    int at = 9;
+    for (const QAction *a : {c.newChallenge, c.copyChallenge})
+        if (a)
+            table.insert(at++, {keys(a), command(a)});
+    return table;
 }
 
-void showKeys(QWidget *parent, Prompts &prompts, const QString &title, const Commands &commands)
+void showKeys(QWidget *parent, Prompts &prompts, const QString &title, const Commands &given)
 {
+    Commands commands = given;
+    if (parent) {
+        if (!commands.newChallenge)
+            commands.newChallenge = parent->findChild<QAction *>(QStringLiteral("aNewChallenge"));
+        if (!commands.copyChallenge)
+            commands.copyChallenge = parent->findChild<QAction *>(QStringLiteral("aCopyChallenge"));
+    }
     QDialog dlg(parent);
     dlg.setObjectName(QStringLiteral("dlgKeys"));
     dlg.setWindowTitle(title);

@@ -16,6 +16,8 @@ namespace HelpDialogs {
 struct Commands
 {
     const QAction *pause, *newGame, *open, *save, *rules, *exit;
+    // The challenge commands; left out, showKeys finds them in its parent.
+    const QAction *newChallenge = nullptr, *copyChallenge = nullptr;
 };
 
 // Every key of the game and what it does, in the texts in force.

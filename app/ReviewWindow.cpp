@@ -662,7 +662,14 @@ void ReviewWindow::showSummary()
         summary << rounds("revBestExpected", v.bestFromStart)
                 << (std::isfinite(v.expectedAtEnd) ? rounds("revNowExpected", v.expectedAtEnd) : uiText("revNowUnknown"));
     }
-    summary << rounds("revLostRounds", v.decisionsLost) << uiPlural("revLuckRounds", v.luck, 2).arg(luck);
+    // A challenge won: your result and the best play's on the same dice
+    // first, the rounds lost to decisions, which hold no luck, beside them.
+    const QString challenge = m_challengeOf ? m_challengeOf(m_record) : QString();
+    if (challenge.isEmpty())
+        summary << rounds("revLostRounds", v.decisionsLost);
+    else
+        summary.prepend(challenge + QLatin1Char(' ') + uiText("chalWinLost").arg(number(v.decisionsLost)));
+    summary << uiPlural("revLuckRounds", v.luck, 2).arg(luck);
     m_lSummary->setText(summary.join(QLatin1Char(' ')) + way);
     const auto count = [](const char *key, int n) { return uiPlural(key, n).arg(n); };
     m_lCounts->setText(uiText("revCountsLine").arg(count("revCountBest", v.count[0]), count("revCountInaccuracies", v.count[1]),

@@ -115,6 +115,10 @@ public:
     void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution);
     void showReview(const GameRecord &record, std::shared_ptr<const AdvisorSolution> solution,
                     const GameReview &review);
+    // For a challenge won, both results of a record (yours and the best
+    // play's on the same dice), shown beside the rounds lost to decisions;
+    // empty for any other game.
+    void setChallengeResult(std::function<QString(const GameRecord &)> of) { m_challengeOf = std::move(of); }
     // The sentence a screen reader reads for decision i.
     QString decisionSentence(int i) const;
     // What the chart says of a step (-1 for the start): the decision's
@@ -163,4 +167,5 @@ private:
     QLabel *m_lGame;
     QComboBox *m_cbGame;
     std::shared_ptr<const GameRecord> m_lastWon;
+    std::function<QString(const GameRecord &)> m_challengeOf;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SideWindows.h"
 #include "app/AdvisorWindow.h"
+#include "app/ChallengeKeeper.h"
 #include "app/Placement.h"
 #include "app/PracticeWindow.h"
 #include "app/ReviewWindow.h"
@@ -10,7 +11,9 @@
 #include "game/Game.h"
 #include "game/SolveService.h"
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 
@@ -87,6 +90,13 @@ void SideWindows::openReview()
         connect(m_review, &ReviewWindow::reviewed, this, [this](const GameRecord &record, const GameReview &review) {
             PracticeWindow::keepMistakes(record, review, m_prompts);
         });
+        // A challenge won: both its results beside the rounds lost to decisions.
+        if (auto *keeper = m_main.findChild<ChallengeKeeper *>(QString(), Qt::FindDirectChildrenOnly)) {
+            m_review->setChallengeResult([keeper = QPointer<ChallengeKeeper>(keeper)](const GameRecord &record) {
+                return keeper ? keeper->resultFor(record) : QString();
+            });
+            connect(keeper, &ChallengeKeeper::resultChanged, m_review, &ReviewWindow::refreshSoon);
+        }
     }
     m_review->setLastWon(m_lastWon);
     m_review->present([this](QWidget *w) { placeBeside(w); });

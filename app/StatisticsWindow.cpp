@@ -7,6 +7,7 @@
 #include "widgets/Prompts.h"
 #include "app/SolveProgressBar.h"
 #include "game/SolveService.h"
+#include "records/ChallengeFile.h"
 #include "base/KvxError.h"
 #include "base/UiTexts.h"
 
@@ -408,6 +409,11 @@ void StatisticsWindow::buildFigures()
     lBest = new QLabel(this);
     lBest->setObjectName(QStringLiteral("lBest"));
     lBest->setWordWrap(true);
+    lChallenges = new QLabel(this);
+    lChallenges->setObjectName(QStringLiteral("lChallenges"));
+    lChallenges->setTextFormat(Qt::PlainText);
+    lChallenges->setWordWrap(true);
+    lChallenges->hide();
     // While the best play of the rules shown is being worked out.
     m_pbSolve = new SolveProgressBar(m_solver, "advProgress", this);
     m_pbSolve->setAccessibleName(uiText("advProgressName"));
@@ -506,6 +512,7 @@ void StatisticsWindow::layOut()
     main->addWidget(lNotice);
     main->addLayout(top);
     main->addWidget(lBest);
+    main->addWidget(lChallenges);
     main->addWidget(m_pbSolve);
     main->addWidget(m_scroll, 1);
     main->addLayout(buttons);
@@ -607,12 +614,18 @@ void StatisticsWindow::reload()
 {
     m_path = Statistics::fileName();
     const int asked = ++m_readsAsked;
-    m_reader.start([this, asked, path = m_path] {
+    m_reader.start([this, asked, path = m_path, table = ChallengeFile::fileName()] {
         const StatsData data = Statistics::load(path);
-        QMetaObject::invokeMethod(this, [this, asked, data] {
+        // The challenge table, as far as its bound: its wins by rules.
+        std::map<RuleSet, int> wins;
+        for (const ChallengeResult &r : ChallengeFile::load(table).results)
+            ++wins[r.rules];
+        QMetaObject::invokeMethod(this, [this, asked, data, wins] {
             m_readsDone = asked;
-            if (asked == m_readsAsked)
+            if (asked == m_readsAsked) {
+                m_challengeWins = wins;
                 dataRead(data);
+            }
         }, Qt::QueuedConnection);
     });
     // Busy until the file is read, as while the best play is solved.
@@ -685,6 +698,14 @@ void StatisticsWindow::solutionReady()
 
 void StatisticsWindow::showChosen()
 {
+    // Challenges won, counted apart: shown once there are any.
+    const auto wins = m_challengeWins.find(m_shown);
+    const QString challenges = m_challengeWins.empty() ? QString()
+            : uiText("chalStatWon").arg(rulesName(m_shown),
+                                        QLocale().toString(wins == m_challengeWins.end() ? 0 : wins->second),
+                                        uiText("aChallengeTable").remove(QLatin1Char('&')));
+    lChallenges->setText(challenges);
+    lChallenges->setVisible(!challenges.isEmpty());
     const StatsFigures f = statsFigures(m_data, m_shown);
     showFigures(f);
     const int firstRow = showRounds(f);

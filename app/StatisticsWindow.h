@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -83,6 +84,9 @@ public:
     RuleSet shownRules() const { return m_shown; }
 
     QLabel *lNotice, *lRules, *lBest, *lRoundsCaption, *lTrendCaption;
+    // Challenge games won here under the rules shown: counted apart, in the
+    // challenge table, never in these figures.
+    QLabel *lChallenges;
     QComboBox *cbRules;
     QTableWidget *tbFigures;
     QTableView *tbRounds, *tbTrend; // filled on demand: thousands of games stay quick
@@ -130,6 +134,7 @@ private:
     int m_readsAsked = 0, m_readsDone = 0; // only the last read asked for is shown
     RuleSet m_inForce, m_shown;
     QList<RuleSet> m_choices;
+    std::map<RuleSet, int> m_challengeWins; // from the challenge table, by rules
     TextTable *m_rounds, *m_trend;
     QScrollArea *m_scroll;
     QBoxLayout *m_body, *m_roundsRow, *m_trendRow;

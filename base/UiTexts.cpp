@@ -521,6 +521,7 @@ const UiTextEntry kUiTexts[] = {
     {"Challenge", "chalKeptAside", "The challenge table could not be read. It has been kept as %1, and a new table holds this result."},
     {"Challenge", "chalNameCaption", "Challenge won"},
     {"Challenge", "chalNamePrompt", "Your name for the challenge table:"},
+    {"Challenge", "chalStatWon", "Challenge games won on this computer under %1: %2, counted apart from these figures (File, %3)."},
 };
 const int kUiTextCount = int(sizeof kUiTexts / sizeof kUiTexts[0]);
 

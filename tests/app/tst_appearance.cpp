@@ -3,12 +3,14 @@
 // a light, a dark and a high-contrast desktop palette, and whole in the room
 // its control gives it.
 #include "app/AdvisorWindow.h"
+#include "app/ChallengeKeeper.h"
 #include "app/StatisticsWindow.h"
 #include "app/ReviewWindow.h"
 #include "app/PracticeWindow.h"
 #include "support/WindowRig.h"
 #include "widgets/Appearance.h"
 #include "base/ProgramDir.h"
+#include "base/UiTexts.h"
 #include "widgets/TEffectLabel.h"
 #include "game/Scoring.h"
 #include "dialogs/TfrmTopten.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -408,6 +411,16 @@ class TestAppearance : public QObject
             win.main->surface().btCont()->click();
     }
 
+    // A challenge begun and its first round banked: the code and the race line shown.
+    void playChallengeRound(TfrmMain &w)
+    {
+        w.challenges().play(ChallengeCode::parse(QStringLiteral("2222-2222")));
+        QTRY_VERIFY_WITH_TIMEOUT(w.challenges().bestRun() != nullptr, 60000);
+        rig::roll(w, m_timers); // 6 1 6 1 3 5
+        rig::clickDie(w, 2);
+        w.surface().btDone()->click();
+    }
+
     void open(Windows &win)
     {
         win.main = std::make_unique<TfrmMain>(m_prompts, m_timers, QStringList{QStringLiteral("/CHEAT")});
@@ -499,8 +512,7 @@ private slots:
         QString lowestAt;
         QStringList failures, unclassified;
         int count = 0;
-        // The review's sentences wrap in its list, so it joins this walk only.
-        for (QWidget *window : win.all() + QList<QWidget *>{win.review, practice}) {
+        const auto walk = [&](QWidget *window) {
             for (const TextSpot &spot : textsOf(window, unclassified)) {
                 ++count;
                 for (const QColor &bg : spot.behind) {
@@ -518,7 +530,31 @@ private slots:
                     }
                 }
             }
+        };
+        // The review's sentences wrap in its list, so it joins this walk only.
+        for (QWidget *window : win.all() + QList<QWidget *>{win.review, practice})
+            walk(window);
+        // A challenge's own: its code beside the game type, the best play's
+        // race line after a round, the challenge table and New Challenge.
+        ChallengeKeeper &keeper = win.main->challenges();
+        playChallengeRound(*win.main);
+        const QStringList challengeLabels{QStringLiteral("lChallenge"), QStringLiteral("lRace")};
+        for (const QString &name : challengeLabels) {
+            auto *label = win.main->findChild<QLabel *>(name);
+            QVERIFY2(label && label->isVisibleTo(win.main.get()) && !label->text().isEmpty(), qPrintable(name));
         }
+        keeper.tableAction()->trigger();
+        QVERIFY(keeper.tableWindow());
+        m_prompts.onModal = [&](QDialog &d) {
+            walk(&d);
+            return int(QDialog::Rejected);
+        };
+        keeper.newAction()->trigger();
+        const int before = count;
+        for (QWidget *window : {static_cast<QWidget *>(win.main.get()), static_cast<QWidget *>(keeper.tableWindow())})
+            walk(window);
+        QVERIFY2(count > before + 4, "the walk missed the challenge's texts");
+        keeper.tableWindow()->close();
         qInfo("%d texts; lowest contrast %.2f:1 (%s)", count, lowest, qPrintable(lowestAt));
         QVERIFY2(unclassified.isEmpty(), qPrintable(QStringLiteral("texts not checked: ") + unclassified.join(", ")));
         QVERIFY2(count > 80, "the walk missed the windows' texts");
@@ -607,6 +643,31 @@ private slots:
             rooms << roomsOf(window, badCaptions);
         // Texts a control shows at other times than the staged one.
         TfrmMain &w = *win.main;
+        // A challenge: its code beside the game type, which keeps its own
+        // text whole; the race line in its room; the table and New Challenge.
+        ChallengeKeeper &keeper = w.challenges();
+        playChallengeRound(w);
+        rooms << roomsOf(&w, badCaptions);
+        keeper.tableAction()->trigger();
+        rooms << roomsOf(keeper.tableWindow(), badCaptions);
+        m_prompts.onModal = [&](QDialog &d) {
+            d.show();
+            rooms << roomsOf(&d, badCaptions);
+            return int(QDialog::Rejected);
+        };
+        keeper.newAction()->trigger();
+        keeper.tableWindow()->close();
+        auto *race = w.findChild<QLabel *>(QStringLiteral("lRace"));
+        QVERIFY(race && race->isVisibleTo(&w));
+        for (const QString &text : {uiText("chalRaceAfter").arg(QLocale().toString(9995), QStringLiteral("99")),
+                                    uiText("chalRaceWon").arg(QStringLiteral("99")), uiText("chalRaceWorking")}) {
+            const QRect need = race->fontMetrics().boundingRect(race->contentsRect(), Qt::TextWordWrap, text);
+            if (need.height() > race->contentsRect().height() || need.width() > race->contentsRect().width())
+                cut << QStringLiteral("lRace \"%1\": %2x%3 px in %4x%5")
+                               .arg(text, QString::number(need.width()), QString::number(need.height()),
+                                    QString::number(race->contentsRect().width()),
+                                    QString::number(race->contentsRect().height()));
+        }
         for (int face : {1, 5}) {
             QGroupBox *box = face == 1 ? w.surface().rg10() : w.surface().rg5();
             auto *item = box->findChild<QRadioButton *>();

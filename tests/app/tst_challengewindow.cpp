@@ -3,6 +3,8 @@
 // the same dice whatever their clocks say, another code rolls others; the
 // dialog, the code line, the saved place and the result at the win.
 #include "app/ChallengeKeeper.h"
+#include "app/ReviewWindow.h"
+#include "app/SideWindows.h"
 #include "records/ChallengeFile.h"
 #include "records/SavedGame.h"
 #include "base/UiTexts.h"
@@ -15,6 +17,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 
 class TestChallengeWindow : public QObject
 {
@@ -84,6 +87,26 @@ private slots:
         QCOMPARE(prompts.errors.size(), 1);
         QVERIFY(prompts.errors[0].contains(QLatin1String("OOOO-1111")));
         QVERIFY(!w.game().challenge().active());
+    }
+
+    void keyTableListsTheChallengeCommands()
+    {
+        ManualTimerService timers;
+        FakePrompts prompts;
+        TfrmMain w(prompts, timers, {});
+        QStringList rows;
+        prompts.onModal = [&](QDialog &d) {
+            if (auto *table = d.findChild<QTableWidget *>())
+                for (int r = 0; r < table->rowCount(); ++r)
+                    rows << table->item(r, 0)->text() + QLatin1Char('|') + table->item(r, 1)->text();
+            return int(QDialog::Rejected);
+        };
+        action(w, "aKeys")->trigger();
+        // After New Game, as the File menu has them.
+        const int at = int(rows.indexOf(QStringLiteral("Ctrl+N|New Game")));
+        QVERIFY2(at > 0, qPrintable(rows.join(QLatin1Char('\n'))));
+        QCOMPARE(rows.value(at + 1), QStringLiteral("Ctrl+Shift+N|New Challenge"));
+        QCOMPARE(rows.value(at + 2), QStringLiteral("Ctrl+Shift+C|Copy Challenge Code"));
     }
 
     void dailyCodeShownCopiedSavedAndOpened()
@@ -171,6 +194,20 @@ private slots:
         QVERIFY2(said.contains(QLatin1String("Challenge 2222-2222 won")), qPrintable(said));
         QVERIFY(said.contains(uiText("chalWinBest").arg(QString::number(best.rounds)).left(30)));
         QVERIFY(said.contains(uiText("chalNoTopTen")));
+        // The review says both results beside the rounds lost to decisions,
+        // for this game only.
+        w.sideWindows().openReview();
+        ReviewWindow *review = w.sideWindows().review();
+        QTRY_VERIFY_WITH_TIMEOUT(review->review().finished, 60000);
+        const QString summary = review->lSummary()->text();
+        // The same two results as the box at the win.
+        const QString box = prompts.messages.filter(QLatin1String("2222-2222")).value(0);
+        QVERIFY2(summary.startsWith(box.section(QLatin1Char('\n'), 0, 0) + QLatin1Char(' ') + box.section(QLatin1Char('\n'), 1, 1)),
+                 qPrintable(summary));
+        QVERIFY(summary.contains(uiText("chalWinBest").arg(QString::number(best.rounds)).section(QStringLiteral("%2"), 0, 0)));
+        QVERIFY(summary.contains(uiText("chalWinLost").section(QLatin1Char('%'), 0, 0)));
+        QVERIFY(!summary.contains(uiText("revLostRounds").section(QLatin1Char('%'), 0, 0)));
+        QVERIFY(w.challenges().resultFor(GameRecord()).isEmpty());
         // Neither the top ten nor the statistics took it; made with a test
         // button, the challenge table does not either.
         QVERIFY(!QFile::exists(ProgramDir::file(QStringLiteral("KVXScrP.ini"))));

@@ -5,6 +5,7 @@
 #include "app/StatisticsWindow.h"
 #include "game/GameLimits.h"
 #include "game/SolveService.h"
+#include "records/ChallengeFile.h"
 #include "base/TRegAuto.h"
 #include "base/UiTexts.h"
 #include "support/FakePrompts.h"
@@ -200,6 +201,37 @@ private slots:
         const auto best = m_solver.solution({2000, true});
         QVERIFY(best && best->hasDistribution());
         QCOMPARE(w.figure("statBestMean"), QLocale().toString(best->distributionMean(), 'f', 2));
+    }
+
+    void challengeWinsCountedApart()
+    {
+        writeKnownFile();
+        StatisticsWindow w(m_prompts, m_solver);
+        open(w, {1000, false});
+        QVERIFY(w.lChallenges->isHidden()); // no challenge won: no line
+        // Two challenges won at 1000, one at 2000 with the band.
+        for (const RuleSet &rules : {RuleSet{1000, false}, RuleSet{2000, true}, RuleSet{1000, false}}) {
+            ChallengeResult r;
+            r.code = ChallengeCode::parse(QStringLiteral("2222-2222"));
+            r.when = QDateTime(QDate(2026, 12, 8), QTime(20, 0));
+            r.rules = rules;
+            r.name = QStringLiteral("<b>Ann</b>");
+            r.rounds = 25;
+            ChallengeFile::addResult(ChallengeFile::fileName(), r);
+        }
+        const QString table = uiText("aChallengeTable").remove(QLatin1Char('&'));
+        open(w, {1000, false});
+        QVERIFY(!w.lChallenges->isHidden());
+        QCOMPARE(w.lChallenges->text(), uiText("chalStatWon").arg(QStringLiteral("1000 points"), QStringLiteral("2"), table));
+        QCOMPARE(w.figure("statGames"), QStringLiteral("4")); // not among the statistics' own
+        const int band = w.cbRules->findText(QStringLiteral("2000 points, 400-500 in every thousand"));
+        w.cbRules->setCurrentIndex(band);
+        emit w.cbRules->activated(band);
+        QCOMPARE(w.lChallenges->text(),
+                 uiText("chalStatWon").arg(QStringLiteral("2000 points, 400-500 in every thousand"), QStringLiteral("1"), table));
+        // Rules under which none was won say so.
+        open(w, {1500, false});
+        QCOMPARE(w.lChallenges->text(), uiText("chalStatWon").arg(QStringLiteral("1500 points"), QStringLiteral("0"), table));
     }
 
     void badFilesAreNamed_data()
