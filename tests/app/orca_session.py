@@ -414,6 +414,22 @@ def main():
         # Practising paused the game: Continue plays on.
         s.expect(r"^Continue push button")
 
+        # A challenge by keyboard: its code typed over the new one offered,
+        # spelt out once it begins; its first roll is the code's own, and a
+        # bank tells where the best play stood.
+        s.key("ctrl+shift+n")
+        s.expect(r"^New Challenge dialog")
+        s.key("ctrl+a")
+        s.type("2222-2222")
+        s.key("Return")
+        s.expect(r"^notification Challenge 2 2 2 2")
+        faces, bust = s.roll()
+        if [faces.get(d) for d in range(1, 7)] != [6, 1, 6, 1, 3, 5]:
+            raise Failure("challenge 2222-2222 rolled %r, not 6 1 6 1 3 5" % faces)
+        s.key("6")
+        s.key("d")
+        s.expect(r"^notification Best play")
+
         elapsed = time.monotonic() - started
         print("orca session: passed in %.1f s; Orca said:" % elapsed)
         for line in s.heard:
