@@ -92,13 +92,13 @@ void print(const char *name, const Played &p)
                 p.standardError);
 }
 
-// The best play's games against the solver's expectation; false when the
-// mean lies more than 2.5 standard errors from it.
-bool bestPlay(const std::shared_ptr<const AdvisorSolution> &solution, int games)
+// The best play's games beside the solver's expected rounds, and the faces
+// its dice came to rest on; false when the mean lies more than 2.5 standard
+// errors away, or a game did not finish.
+bool reportBestPlay(const AdvisorSolution &solution, const Played &p, int games)
 {
-    const Played p = play(optimalStrategy(solution), games, solution->winner(), solution->valid());
     print("best play", p);
-    const double expected = solution->roundsFromTotal(0);
+    const double expected = solution.roundsFromTotal(0);
     const double z = p.standardError > 0 ? (p.mean - expected) / p.standardError : 0;
     const bool ok = std::abs(z) <= 2.5 && p.games == games;
     std::printf("%-34s solver %.4f, games %+.4f = %+.2f standard errors%s\n", "", expected, p.mean - expected, z,
@@ -112,6 +112,13 @@ bool bestPlay(const std::shared_ptr<const AdvisorSolution> &solution, int games)
                 chisquare::pValue(x, 5));
     std::fflush(stdout);
     return ok;
+}
+
+// The best play's games on the clock's dice against the solver's expectation.
+bool bestPlay(const std::shared_ptr<const AdvisorSolution> &solution, int games)
+{
+    return reportBestPlay(*solution, play(optimalStrategy(solution), games, solution->winner(), solution->valid()),
+                          games);
 }
 
 std::shared_ptr<const AdvisorSolution> solved(qint32 winner, bool valid)
@@ -201,20 +208,7 @@ int challengeMain(int argc, char **argv)
         return 2;
     }
     std::vector<int> best, other;
-    const Played p = playCodes(optimalStrategy(solution), codes, rules, &best);
-    print("best play", p);
-    const double expected = solution->roundsFromTotal(0);
-    const double z = p.standardError > 0 ? (p.mean - expected) / p.standardError : 0;
-    const bool ok = std::abs(z) <= 2.5 && p.games == codes;
-    std::printf("%-34s solver %.4f, games %+.4f = %+.2f standard errors%s\n", "", expected, p.mean - expected, z,
-                ok ? "" : "  OFF (more than 2.5, or a game unfinished)");
-    std::printf("faces 1:%lld 2:%lld 3:%lld 4:%lld 5:%lld 6:%lld\n", p.faces[1], p.faces[2], p.faces[3], p.faces[4],
-                p.faces[5], p.faces[6]);
-    std::vector<double> counts(p.faces + 1, p.faces + 7);
-    const double all = std::accumulate(counts.begin(), counts.end(), 0.0);
-    const double x = chisquare::statistic(counts, std::vector<double>(6, all / 6));
-    std::printf("%-34s faces against one in six: chi-square %.2f, 5 degrees of freedom, p = %.3g\n", "", x,
-                chisquare::pValue(x, 5));
+    const bool ok = reportBestPlay(*solution, playCodes(optimalStrategy(solution), codes, rules, &best), codes);
     if (rule) {
         print(against, playCodes(rule, codes, rules, &other));
         Spread same, independent;
