@@ -30,7 +30,7 @@ qint32 clampPoints(qint64 v)
 bool samePosition(const GamePosition &a, const GamePosition &b)
 {
     if (a.total != b.total || a.roundNo != b.roundNo || a.roundPoints != b.roundPoints || a.selection != b.selection
-        || a.kept != b.kept || a.selected != b.selected || a.rules != b.rules)
+        || a.kept != b.kept || a.selected != b.selected || a.firstRollDue != b.firstRollDue || a.rules != b.rules)
         return false;
     return std::equal(a.rolled, a.rolled + 7, b.rolled);
 }
@@ -58,6 +58,7 @@ GamePosition Game::position() const
     p.total = gs.Total;
     p.roundNo = gs.RoundNo;
     p.roundPoints = gs.SubScore;
+    p.firstRollDue = gs.NewRound;
     for (int n = 1; n <= 6; ++n) {
         p.kept += m_dice[n].color == DieKept ? 1 : 0;
         p.selected += m_dice[n].color == DieSelected ? 1 : 0;

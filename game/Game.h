@@ -43,6 +43,7 @@ struct GamePosition
     int rolled[7] = {};     // the dice just rolled, by face; none before the round's first roll
     int kept = 0;           // dice Kept
     int selected = 0;       // dice Selected
+    bool firstRollDue = false; // a round begun, its first roll not made yet
     RuleSet rules;
 };
 
