@@ -163,7 +163,7 @@ void ChallengeKeeper::play(const ChallengeCode &code)
     } catch (const KvxError &e) {
         m_window.prompts().showError(e.message());
     }
-    game.startChallenge(code);
+    game.newGame(code);
     m_window.narrator().newGame();
     m_window.narrator().say(uiText("chalLine").arg(code.spelt()) + QLatin1String(". ")
                             + uiText("chalNote").arg(rulesText(game.position().rules)));
@@ -370,13 +370,8 @@ QString ChallengeKeeper::resultFor(const GameRecord &record) const
             + bestText(m_won->rounds, m_won->bestRounds);
 }
 
-void ChallengeKeeper::opened(const std::optional<ChallengeDice> &place)
+void ChallengeKeeper::opened()
 {
-    Game &game = m_window.game();
-    if (place)
-        game.restoreChallenge(place->code(), place->round(), place->roll());
-    else
-        game.restoreChallenge({}, 0, 0);
     m_first = false;
     newGameStarted();
 }

@@ -388,8 +388,8 @@ void TfrmMain::aOpenExecute()
     try {
         const Game::Snapshot saved = readSavedGame(path);
         const auto place = ChallengeFile::readPlace(path, saved.roundNo); // challenge: code and place
-        applySavedGame(m_game, saved);
-        m_challenge->opened(place);
+        m_game.restore(saved, place.value_or(ChallengeDice()));
+        m_challenge->opened();
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }

@@ -432,9 +432,10 @@ void Game::setUpGame()
     ElapsedSeconds = 0;
 }
 
-void Game::newGame()
+void Game::newGame(const ChallengeCode &challenge)
 {
-    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
+    m_challenge.arm(challenge);
+    m_challenge.newGame();
     emit newGameStarted();
     setUpGame();
     setStopWatch(true);
@@ -532,8 +533,9 @@ Game::Snapshot Game::snapshot() const
     return s;
 }
 
-void Game::restore(const Snapshot &s)
+void Game::restore(const Snapshot &s, const ChallengeDice &challenge)
 {
+    m_challenge.restore(challenge.code(), challenge.round(), challenge.roll());
     for (int n = 1; n <= 6; ++n) {
         // A die stored as showing none of the states comes back Free, so the
         // counters read from the file agree with the dice on the table.
@@ -643,10 +645,3 @@ void Game::recordRoundEnd(qint32 points, BankVerdict verdict)
     m_record.add(e);
 }
 
-// ---------------------------------------------------------------- challenge games
-
-void Game::startChallenge(const ChallengeCode &code)
-{
-    m_challenge.arm(code);
-    newGame();
-}

@@ -83,7 +83,7 @@ inline void restoreWith(Game &game, const std::function<void(Game::Snapshot &)> 
 {
     Game::Snapshot s = game.snapshot();
     edit(s);
-    game.restore(s);
+    game.restore(s, ChallengeDice(game.challenge())); // a challenge's place goes with its game
 }
 
 
