@@ -402,7 +402,8 @@ void TfrmMain::aKeysExecute()
 {
     m_presenter->aPauseExecute();
     HelpDialogs::showKeys(this, m_prompts, Mnemonics::plainText(m_aKeys),
-                          {m_aPause, m_aNew, m_aOpen, m_aSave, m_aRules, m_aExit});
+                          {m_aPause, m_aNew, m_aOpen, m_aSave, m_aRules, m_aExit, m_challenge->newAction(),
+                           m_challenge->copyAction()});
 }
 
 void TfrmMain::aAboutExecute()
