@@ -210,7 +210,7 @@ void AdvisorWindow::showPosition(const AdvisorSolution &sol)
     const qint64 roundPoints = qint64(pos.roundPoints) + pos.selection;
     // A round being closed shows the table as it stands: the bust, or the dice freed.
     const GamePhase phase = m_game.phase() != GamePhase::RoundOver ? m_game.phase()
-                          : m_game.state().NewRound ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
+                          : pos.firstRollDue ? GamePhase::BeforeFirstRoll : GamePhase::Choosing;
     switch (phase) {
     case GamePhase::RoundOver:
         return;

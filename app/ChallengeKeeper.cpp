@@ -163,7 +163,7 @@ void ChallengeKeeper::play(const ChallengeCode &code)
     } catch (const KvxError &e) {
         m_window.prompts().showError(e.message());
     }
-    game.startChallenge(code);
+    game.newGame(code);
     m_window.narrator().newGame();
     m_window.narrator().say(uiText("chalLine").arg(code.spelt()) + QLatin1String(". ")
                             + uiText("chalNote").arg(rulesText(game.position().rules)));
@@ -272,7 +272,8 @@ QString ChallengeKeeper::raceLine() const
     if (!game.challenge().active())
         return QString();
     // Rounds the player has finished: never a word about later ones.
-    const qint32 done = game.phase() == GamePhase::Won ? game.state().RoundNo : game.state().RoundNo - 1;
+    const qint32 round = game.position().roundNo;
+    const qint32 done = game.phase() == GamePhase::Won ? round : round - 1;
     if (done < 1)
         return QString();
     if (!m_run)
@@ -312,12 +313,12 @@ bool ChallengeKeeper::won(const WinSummary &summary)
     const ChallengeDice &dice = game.challenge();
     if (!dice.active())
         return false;
-    const qint32 rounds = game.state().RoundNo;
+    const qint32 rounds = summary.roundNo;
     QString lost = uiText("chalUnknown");
-    const qint32 best = bestRounds(dice.code(), game.position().rules);
-    m_won = Won{game.record(), dice.code(), game.position().rules, rounds, GamePresenter::elapsedText(summary.elapsedSeconds), best};
+    const qint32 best = bestRounds(dice.code(), summary.rules);
+    m_won = Won{game.record(), dice.code(), summary.rules, rounds, GamePresenter::elapsedText(summary.elapsedSeconds), best};
     emit resultChanged();
-    if (const auto solution = m_window.solver().solution(game.position().rules)) {
+    if (const auto solution = m_window.solver().solution(summary.rules)) {
         const GameReview review = reviewGame(game.record(), *solution);
         if (review.finished)
             lost = QLocale().toString(review.decisionsLost, 'f', 2);
@@ -337,10 +338,10 @@ bool ChallengeKeeper::won(const WinSummary &summary)
     ChallengeResult r;
     r.code = dice.code();
     r.when = QDateTime::currentDateTime();
-    r.rules = game.position().rules;
+    r.rules = summary.rules;
     r.name = name;
     r.rounds = rounds;
-    r.seconds = game.elapsedSeconds();
+    r.seconds = summary.elapsedSeconds;
     r.bestRounds = best;
     r.first = m_first;
     try {
@@ -369,13 +370,8 @@ QString ChallengeKeeper::resultFor(const GameRecord &record) const
             + bestText(m_won->rounds, m_won->bestRounds);
 }
 
-void ChallengeKeeper::opened(const std::optional<ChallengeDice> &place)
+void ChallengeKeeper::opened()
 {
-    Game &game = m_window.game();
-    if (place)
-        game.restoreChallenge(place->code(), place->round(), place->roll());
-    else
-        game.restoreChallenge({}, 0, 0);
     m_first = false;
     newGameStarted();
 }

@@ -39,8 +39,8 @@ public:
     // The game on the table has been won. For a challenge: its result is
     // shown and kept, and true is returned (no top ten, no statistics).
     bool won(const WinSummary &summary);
-    // A saved game has been opened: the code and place it carried, if any.
-    void opened(const std::optional<ChallengeDice> &place);
+    // A saved game has been opened, with the code and place it carried, if any.
+    void opened();
     void applyLanguage();
 
     // What the window shows, for tests and the screen reader.

@@ -57,15 +57,8 @@ QList<QPair<QString, QString>> keyTable(const Commands &c)
     return table;
 }
 
-void showKeys(QWidget *parent, Prompts &prompts, const QString &title, const Commands &given)
+void showKeys(QWidget *parent, Prompts &prompts, const QString &title, const Commands &commands)
 {
-    Commands commands = given;
-    if (parent) {
-        if (!commands.newChallenge)
-            commands.newChallenge = parent->findChild<QAction *>(QStringLiteral("aNewChallenge"));
-        if (!commands.copyChallenge)
-            commands.copyChallenge = parent->findChild<QAction *>(QStringLiteral("aCopyChallenge"));
-    }
     QDialog dlg(parent);
     dlg.setObjectName(QStringLiteral("dlgKeys"));
     dlg.setWindowTitle(title);

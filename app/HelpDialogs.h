@@ -16,7 +16,7 @@ namespace HelpDialogs {
 struct Commands
 {
     const QAction *pause, *newGame, *open, *save, *rules, *exit;
-    // The challenge commands; left out, showKeys finds them in its parent.
+    // The challenge commands; none where no challenge games are offered.
     const QAction *newChallenge = nullptr, *copyChallenge = nullptr;
 };
 

@@ -160,7 +160,7 @@ void Narrator::dieClicked(int n)
     const QString face = QString::number(m_game.die(n).value);
     QString text;
     if (changedDice.isEmpty()) {
-        if (m_game.state().NewRound)
+        if (m_game.position().firstRollDue)
             text = uiText("sayRollFirst");
         else if (m_game.die(n).color == DieKept)
             text = uiText("sayKept").arg(QString::number(n), face);

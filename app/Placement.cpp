@@ -117,62 +117,48 @@ std::pair<QRect, Nearness> nearestIn(const QRect &anchor, QSize size, const QRec
     return {best, bestScore};
 }
 
-} // namespace
-
-QRect placeAmongFrame(const QRect &anchor, QSize size, QSize minimum, const QRect &available,
-                      const QList<QRect> &others, const QRect &keepClear, Fit *fit, int gap)
+// Whole in a free room, as near the game as may be; empty when no room holds it.
+QRect wholeInRoom(const QRect &anchor, QSize size, const QList<QRect> &rooms, int gap)
 {
-    size = size.boundedTo(available.size());
-    minimum = minimum.boundedTo(size);
-    QList<QRect> windows{anchor};
-    windows << others;
-    QList<QRect> taken;
-    for (const QRect &w : std::as_const(windows))
-        if (!w.isEmpty())
-            taken << w.adjusted(-gap, -gap, gap, gap);
-    const QList<QRect> rooms = freeRooms(available, taken);
-    const auto report = [fit](Fit how, const QRect &r) {
-        if (fit)
-            *fit = how;
-        return r;
-    };
+    QRect best;
+    Nearness bestScore = farthest();
+    for (const QRect &room : rooms) {
+        if (room.width() < size.width() || room.height() < size.height())
+            continue;
+        if (const auto [r, score] = nearestIn(anchor, size, room, gap); score < bestScore) {
+            best = r;
+            bestScore = score;
+        }
+    }
+    return best;
+}
 
-    // Whole in a free room, as near the game as may be.
-    {
-        QRect best;
-        Nearness bestScore = farthest();
-        for (const QRect &room : rooms) {
-            if (room.width() < size.width() || room.height() < size.height())
-                continue;
-            if (const auto [r, score] = nearestIn(anchor, size, room, gap); score < bestScore) {
-                best = r;
-                bestScore = score;
-            }
+// Smaller, in the largest free room that holds enough of it; empty when none does.
+QRect smallerInRoom(const QRect &anchor, QSize size, QSize minimum, const QList<QRect> &rooms, int gap)
+{
+    QRect best;
+    Nearness bestScore = farthest();
+    for (const QRect &room : rooms) {
+        const QSize fitted = size.boundedTo(room.size());
+        if (fitted.width() < minimum.width() || fitted.height() < minimum.height()
+            || 5 * areaOf(QRect(QPoint(), fitted)) < 2 * areaOf(QRect(QPoint(), size)))
+            continue;
+        const auto [r, score] = nearestIn(anchor, fitted, room, gap);
+        if (areaOf(r) > areaOf(best) || (areaOf(r) == areaOf(best) && score < bestScore)) {
+            best = r;
+            bestScore = score;
         }
-        if (!best.isEmpty())
-            return report(Fit::Whole, best);
     }
-    // Smaller, in the largest free room that holds enough of it.
-    {
-        QRect best;
-        Nearness bestScore = farthest();
-        for (const QRect &room : rooms) {
-            const QSize fitted = size.boundedTo(room.size());
-            if (fitted.width() < minimum.width() || fitted.height() < minimum.height()
-                || 5 * areaOf(QRect(QPoint(), fitted)) < 2 * areaOf(QRect(QPoint(), size)))
-                continue;
-            const auto [r, score] = nearestIn(anchor, fitted, room, gap);
-            if (areaOf(r) > areaOf(best) || (areaOf(r) == areaOf(best) && score < bestScore)) {
-                best = r;
-                bestScore = score;
-            }
-        }
-        if (!best.isEmpty())
-            return report(Fit::Smaller, best);
-    }
-    // Where it covers least: the dice and buttons last of all, then the
-    // game, then the other windows; whole, or as large as a room around the
-    // game or around all of them allows (not below `minimum`).
+    return best;
+}
+
+// Where it covers least: the dice and buttons last of all, then the
+// game, then the other windows; whole, or as large as a room around the
+// game or around all of them allows (not below `minimum`).
+QRect leastCovering(const QRect &anchor, QSize size, QSize minimum, const QRect &available,
+                    const QList<QRect> &others, const QList<QRect> &windows, const QList<QRect> &rooms,
+                    const QRect &keepClear, int gap)
+{
     QList<QSize> sizes{size};
     QList<QRect> roomsBesideGame = freeRooms(available, {anchor.adjusted(-gap, -gap, gap, gap)});
     for (const QRect &room : roomsBesideGame + rooms) {
@@ -209,7 +195,33 @@ QRect placeAmongFrame(const QRect &anchor, QSize size, QSize minimum, const QRec
             }
         }
     }
-    return report(Fit::Covering, best);
+    return best;
+}
+
+} // namespace
+
+QRect placeAmongFrame(const QRect &anchor, QSize size, QSize minimum, const QRect &available,
+                      const QList<QRect> &others, const QRect &keepClear, Fit *fit, int gap)
+{
+    size = size.boundedTo(available.size());
+    minimum = minimum.boundedTo(size);
+    QList<QRect> windows{anchor};
+    windows << others;
+    QList<QRect> taken;
+    for (const QRect &w : std::as_const(windows))
+        if (!w.isEmpty())
+            taken << w.adjusted(-gap, -gap, gap, gap);
+    const QList<QRect> rooms = freeRooms(available, taken);
+    const auto report = [fit](Fit how, const QRect &r) {
+        if (fit)
+            *fit = how;
+        return r;
+    };
+    if (const QRect r = wholeInRoom(anchor, size, rooms, gap); !r.isEmpty())
+        return report(Fit::Whole, r);
+    if (const QRect r = smallerInRoom(anchor, size, minimum, rooms, gap); !r.isEmpty())
+        return report(Fit::Smaller, r);
+    return report(Fit::Covering, leastCovering(anchor, size, minimum, available, others, windows, rooms, keepClear, gap));
 }
 
 QRect placeBesideFrame(const QRect &anchor, QSize size, const QRect &available, const QRect &keepClear,

@@ -388,8 +388,8 @@ void TfrmMain::aOpenExecute()
     try {
         const Game::Snapshot saved = readSavedGame(path);
         const auto place = ChallengeFile::readPlace(path, saved.roundNo); // challenge: code and place
-        applySavedGame(m_game, saved);
-        m_challenge->opened(place);
+        m_game.restore(saved, place.value_or(ChallengeDice()));
+        m_challenge->opened();
     } catch (const KvxError &e) {
         m_prompts.showError(e.message());
     }
@@ -402,7 +402,8 @@ void TfrmMain::aKeysExecute()
 {
     m_presenter->aPauseExecute();
     HelpDialogs::showKeys(this, m_prompts, Mnemonics::plainText(m_aKeys),
-                          {m_aPause, m_aNew, m_aOpen, m_aSave, m_aRules, m_aExit});
+                          {m_aPause, m_aNew, m_aOpen, m_aSave, m_aRules, m_aExit, m_challenge->newAction(),
+                           m_challenge->copyAction()});
 }
 
 void TfrmMain::aAboutExecute()

@@ -6,7 +6,7 @@
 // a bust, no total past the winning total), and every game it saves from
 // there opens again as it was.
 #include "FuzzCheck.h"
-#include "EngineRig.h"
+#include "EngineRules.h"
 
 #include "game/GameRandom.h"
 #include "base/KvxError.h"
@@ -61,9 +61,12 @@ void doneWatched(Game &g)
                QStringLiteral("the total %1 passed the winning total %2").arg(QString::number(g.state().Total), QString::number(winner)));
 }
 
-// A game in play, its boxes answered in place.
-struct Rig : EngineRig
+// The engine alone, a game in play: its outcomes go unshown.
+struct Rig
 {
+    ManualTimerService timers;
+    GameRandom random;
+    Game game{timers, random};
     Rig() { game.newGame(); }
 };
 
@@ -117,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     FUZZ_CHECK(sameSnapshot(loaded, s), QStringLiteral("the file read differs from its record"));
-    applySavedGame(g, loaded);
+    g.restore(loaded);
     checkRest(g, "opening");
     Game::Snapshot shown = g.snapshot();
     Game::Snapshot want = loaded;

@@ -84,14 +84,15 @@ bool applyAction(Game &game, const AdvisorAction &action)
     return true;
 }
 
-int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, quint32 seed, int maxRounds)
+int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, quint32 seed, int maxRounds,
+             const ChallengeCode &challenge)
 {
     std::mt19937 gen(seed);
     std::uniform_int_distribution<qint64> timeOfDay(0, 86399999);
     int rounds = -1;
     const QMetaObject::Connection winning =
             QObject::connect(&game, &Game::won, [&rounds](const WinSummary &win) { rounds = win.roundNo; });
-    game.newGame();
+    game.newGame(challenge);
     const auto settle = [&] { return timers.runUntil([&game] { return game.rollingDice() == 0; }); };
     timers.setMsecsSinceMidnightUtc(timeOfDay(gen));
     game.roll();

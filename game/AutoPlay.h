@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/Advisor.h"
+#include "game/Challenge.h"
 
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ bool applyAction(Game &game, const AdvisorAction &action);
 // Plays one game from a fresh start to the win; each roll's time of day
 // comes from a generator seeded with `seed`. Returns the rounds played, or
 // -1 when the game did not finish within `maxRounds`. The winning sequence
-// stops at the win, the game won on the table.
+// stops at the win, the game won on the table. A `challenge` code: the game
+// is played on its dice.
 int playGame(Game &game, ManualTimerService &timers, const Strategy &strategy, quint32 seed,
-             int maxRounds = 100000);
+             int maxRounds = 100000, const ChallengeCode &challenge = {});

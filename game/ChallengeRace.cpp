@@ -21,8 +21,7 @@ ChallengeRun playChallenge(Game &game, ManualTimerService &timers, const Strateg
         run.totals.append(w.total);
         run.rounds = w.roundNo;
     });
-    game.armChallenge(code);
-    playGame(game, timers, strategy, seed, maxRounds);
+    playGame(game, timers, strategy, seed, maxRounds, code);
     QObject::disconnect(after);
     QObject::disconnect(won);
     return run;

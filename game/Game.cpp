@@ -30,7 +30,7 @@ qint32 clampPoints(qint64 v)
 bool samePosition(const GamePosition &a, const GamePosition &b)
 {
     if (a.total != b.total || a.roundNo != b.roundNo || a.roundPoints != b.roundPoints || a.selection != b.selection
-        || a.kept != b.kept || a.selected != b.selected || a.rules != b.rules)
+        || a.kept != b.kept || a.selected != b.selected || a.firstRollDue != b.firstRollDue || a.rules != b.rules)
         return false;
     return std::equal(a.rolled, a.rolled + 7, b.rolled);
 }
@@ -58,6 +58,7 @@ GamePosition Game::position() const
     p.total = gs.Total;
     p.roundNo = gs.RoundNo;
     p.roundPoints = gs.SubScore;
+    p.firstRollDue = gs.NewRound;
     for (int n = 1; n <= 6; ++n) {
         p.kept += m_dice[n].color == DieKept ? 1 : 0;
         p.selected += m_dice[n].color == DieSelected ? 1 : 0;
@@ -431,9 +432,10 @@ void Game::setUpGame()
     ElapsedSeconds = 0;
 }
 
-void Game::newGame()
+void Game::newGame(const ChallengeCode &challenge)
 {
-    m_challenge.newGame(); // challenge: the armed code, or an ordinary game
+    m_challenge.arm(challenge);
+    m_challenge.newGame();
     emit newGameStarted();
     setUpGame();
     setStopWatch(true);
@@ -531,8 +533,9 @@ Game::Snapshot Game::snapshot() const
     return s;
 }
 
-void Game::restore(const Snapshot &s)
+void Game::restore(const Snapshot &s, const ChallengeDice &challenge)
 {
+    m_challenge.restore(challenge.code(), challenge.round(), challenge.roll());
     for (int n = 1; n <= 6; ++n) {
         // A die stored as showing none of the states comes back Free, so the
         // counters read from the file agree with the dice on the table.
@@ -642,10 +645,3 @@ void Game::recordRoundEnd(qint32 points, BankVerdict verdict)
     m_record.add(e);
 }
 
-// ---------------------------------------------------------------- challenge games
-
-void Game::startChallenge(const ChallengeCode &code)
-{
-    m_challenge.arm(code);
-    newGame();
-}

@@ -43,6 +43,7 @@ struct GamePosition
     int rolled[7] = {};     // the dice just rolled, by face; none before the round's first roll
     int kept = 0;           // dice Kept
     int selected = 0;       // dice Selected
+    bool firstRollDue = false; // a round begun, its first roll not made yet
     RuleSet rules;
 };
 
@@ -101,8 +102,10 @@ public:
     // Sets the faces of the dice that are not Kept and evaluates them as a
     // roll (the test buttons). Ignored unless the dice are at rest in play.
     void stageRoll(const std::function<int(int)> &faceOfDie);
-    // A new game, the round's first roll to make; from the cover, Start.
-    void newGame();
+    // A new game, the round's first roll to make; from the cover, Start. It
+    // plays the dice of `challenge` (game/Challenge.h), or, with none, falls
+    // where they fall.
+    void newGame(const ChallengeCode &challenge = {});
     void pause();
     // Pauses as pause() does, when the game is running: at once while the
     // dice are at rest, else as soon as the rolling dice have been evaluated.
@@ -124,8 +127,9 @@ public:
     };
     Snapshot snapshot() const;
     // Replaces the dice and the saved fields, then rebuilds what the file does
-    // not carry from the dice themselves.
-    void restore(const Snapshot &s);
+    // not carry from the dice themselves. `challenge`: the code and the place
+    // saved with the game, or none.
+    void restore(const Snapshot &s, const ChallengeDice &challenge = {});
 
 signals:
     // Die n shows another face or state: also at each step of its turning.
@@ -219,16 +223,6 @@ private:
 public:
     // The code played and the place in its dice; inactive in an ordinary game.
     const ChallengeDice &challenge() const { return m_challenge; }
-    // A new game on the dice of `code` (an empty code: an ordinary game).
-    void startChallenge(const ChallengeCode &code);
-    // The code the next new game plays, whoever starts it.
-    void armChallenge(const ChallengeCode &code) { m_challenge.arm(code); }
-    // After a game is opened: the code and the place saved with it, or none.
-    void restoreChallenge(const ChallengeCode &code, qint32 round, qint32 roll)
-    {
-        m_challenge.restore(code, round, roll);
-        changed();
-    }
 
 private:
     ChallengeDice m_challenge;

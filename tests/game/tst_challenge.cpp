@@ -143,7 +143,7 @@ private slots:
         for (const qint64 clock : {1000ll, 777777ll}) {
             EngineRig rig;
             rig.startPlaying();
-            rig.game.startChallenge(c);
+            rig.game.newGame(c);
             QVERIFY(rig.game.challenge().active());
             QVERIFY(rig.rollAt(clock));
             Faces got = rig.faces();
@@ -154,7 +154,7 @@ private slots:
         // A staged position: dice 1 and 2 kept, four roll in roll 2 of round 1.
         EngineRig rig;
         rig.startPlaying();
-        rig.game.startChallenge(c);
+        rig.game.newGame(c);
         QVERIFY(rig.rollAt(1000));
         rig.stage({1, 1, 2, 3, 4, 6});
         rig.game.clickDie(1);
