@@ -201,17 +201,12 @@ QByteArray format(const ChallengeTable &t)
 
 ChallengeTable load(const QString &path)
 {
-    QByteArray bytes;
-    QString why;
-    switch (readWholeFile(path, kMaxBytes, &bytes, &why)) {
-    case ReadOutcome::Missing:
+    const RecordRead read = readRecord(path, kMaxBytes);
+    if (read.outcome == ReadOutcome::Missing)
         return ChallengeTable();
-    case ReadOutcome::Refused:
-        return damaged(why);
-    case ReadOutcome::Ok:
-        break;
-    }
-    return parse(bytes);
+    if (read.refused())
+        return damaged(read.why);
+    return parse(read.bytes);
 }
 
 bool beginPlay(const QString &path, const ChallengeCode &code, QString *aside)
