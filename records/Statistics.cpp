@@ -681,7 +681,10 @@ QByteArray format(const StatsData &d)
 {
     // For whoever opens the file: what the fields are. A file that has lines
     // of its own before the first section keeps them instead.
-    QByteArray out = !d.preamble.isEmpty() ? d.preamble
+    // A preamble that itself begins with a byte-order mark keeps it behind
+    // one of the file's own, which reading takes away again.
+    static const QByteArray bom("\xEF\xBB\xBF");
+    QByteArray out = !d.preamble.isEmpty() ? (d.preamble.startsWith(bom) ? bom + d.preamble : d.preamble)
         : QByteArray("; Korvex statistics: running totals per winning total, then one line per won game\r\n"
                      "; Totals: games counted, set apart, rounds, seconds, rating, fewest rounds, best seconds\r\n"
                      "; Games: won on, winning total, band in every thousand, game type, rounds, seconds, rating,\r\n"

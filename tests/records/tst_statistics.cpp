@@ -157,6 +157,8 @@ private slots:
         QTest::newRow("CR") << cr << int(StatsData::Ok) << 3 << 0;
         QTest::newRow("BOM, CRLF") << "\xEF\xBB\xBF" + good << int(StatsData::Ok) << 3 << 0;
         QTest::newRow("BOM, CR") << "\xEF\xBB\xBF" + cr << int(StatsData::Ok) << 3 << 0;
+        QTest::newRow("a second BOM in the lines before") << "\xEF\xBB\xBF\xEF\xBB\xBF; mine\r\n" + good
+                                                          << int(StatsData::Ok) << 3 << 0;
     }
 
     void badFiles()
@@ -198,6 +200,8 @@ private slots:
         QCOMPARE(after.lineCount, data.lineCount + 1);
         QCOMPARE(after.otherSections, data.otherSections);
         QCOMPARE(after.otherStats, data.otherStats);
+        if (!data.preamble.isEmpty())
+            QCOMPARE(after.preamble, data.preamble);
         QCOMPARE(after.totalsExtra, data.totalsExtra);
         QCOMPARE(after.totalsFor({1000, false}).games, qint64(data.totalsFor({1000, false}).games + 1));
         if (status == StatsData::Future) {
